@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <iconv.h>
 
+#include "platform/Utf8.h"
+
 namespace {
 
 // One iconv conversion, replacing what cannot be converted by '?' and going
@@ -59,29 +61,7 @@ std::wstring ShellAnsiToWide(const std::string& text)
 
 std::string ShellWideToUtf8(const std::wstring& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t wc : text) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return Utf8OfWide(text);
 }
 
 std::wstring ShellUtf8ToWide(const std::string& text)
