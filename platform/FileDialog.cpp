@@ -18,7 +18,7 @@ std::wstring ChooseFile(WindowHandle owner, const std::wstring& title)
     const std::wstring shownTitle = title.empty() ? std::wstring(kDefaultChooseFileTitle) : title;
     if (auto hook = g_hook.Get())
         return hook(owner, shownTitle);
-    if (!HaveWidgetApplication())
+    if (!CanShowDialogs())
         return {};
     std::wstring chosen;
     RunOnUiThread([&] {

@@ -10,7 +10,8 @@ inline constexpr const wchar_t* kDefaultChooseFileTitle = L"请选择游戏启�
 
 // The open-file dialog: one filter that shows every file, the chosen file
 // must exist, no initial folder. Returns the full path, or an empty text when
-// cancelled. An empty title gives kDefaultChooseFileTitle. Any thread.
+// cancelled (also where no dialog can be shown, see CanShowDialogs). An
+// empty title gives kDefaultChooseFileTitle. Any thread.
 std::wstring ChooseFile(WindowHandle owner, const std::wstring& title);
 
 // While set, ChooseFile asks the hook instead of a person; it receives the

@@ -53,10 +53,10 @@ MessageBoxAnswer MessageBox(const std::wstring& text, const std::wstring& captio
     MessageBoxRequest request {text, caption, buttons, icon, owner, topmost};
     if (auto hook = g_hook.Get())
         return hook(request);
-    if (!HaveWidgetApplication()) {
-        DebugLogW(L"message box without a window system: %ls / %ls\n", caption.c_str(), text.c_str());
+    // Every box also goes to the log, so a headless run shows what it said.
+    DebugLogW(L"message box: %ls / %ls\n", caption.c_str(), text.c_str());
+    if (!CanShowDialogs())
         return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::Cancel;
-    }
     MessageBoxAnswer answer = MessageBoxAnswer::Cancel;
     RunOnUiThread([&] { answer = ShowOnUiThread(request); });
     return answer;

@@ -22,9 +22,10 @@ struct MessageBoxRequest {
 // A modal box with the buttons 确定 (and 取消); returns the button chosen
 // (closing the box counts as 取消 where there is one, else as 确定). May be
 // called from any thread: from a worker the box runs on the UI thread and the
-// worker waits until it is dismissed. Without a widget application the text
-// only goes to the diagnostic log and the answer is 确定 for an OK box and 取消
-// otherwise, so nothing goes ahead that was meant to be confirmed.
+// worker waits until it is dismissed. Every box is also written to the
+// diagnostic log. Where nobody could answer it (no widget application, or a
+// headless platform, see CanShowDialogs) the answer is 确定 for an OK box and
+// 取消 otherwise, so nothing goes ahead that was meant to be confirmed.
 MessageBoxAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
                             MessageBoxButtons buttons = MessageBoxButtons::Ok,
                             MessageBoxIcon icon = MessageBoxIcon::None, WindowHandle owner = nullptr,

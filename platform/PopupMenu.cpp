@@ -19,7 +19,7 @@ UINT ShowPopupMenu(WindowHandle owner, const std::vector<MenuItem>& items, std::
 {
     if (auto hook = g_hook.Get())
         return hook(items);
-    if (!HaveWidgetApplication())
+    if (!CanShowDialogs())
         return 0;
     UINT chosen = 0;
     RunOnUiThread([&] {

@@ -23,7 +23,7 @@ struct ScreenPoint {
 };
 
 // Shows a popup menu and returns the id of the item chosen, or 0 when it was
-// dismissed. Without a point it opens at the mouse position; rightAligned puts
+// dismissed (or could not be shown, see CanShowDialogs). Without a point it opens at the mouse position; rightAligned puts
 // the menu's right edge at the point (as the tray menu wants). The owner, if
 // any, is brought to the front first. UI thread.
 UINT ShowPopupMenu(WindowHandle owner, const std::vector<MenuItem>& items, std::optional<ScreenPoint> at = std::nullopt,

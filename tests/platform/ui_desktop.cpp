@@ -25,6 +25,7 @@
 #include "platform/QtWindowHandle.h"
 #include "platform/TrayIcon.h"
 #include "platform/UiMessageQueue.h"
+#include "platform/UiThreadCall.h"
 #include "tests/support/DesktopHooks.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
@@ -64,8 +65,22 @@ QStringList ButtonTexts(QMessageBox* box)
 
 class DesktopTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureQtApplication(); }
+    void SetUp() override
+    {
+        EnsureQtApplication();
+        ShowDialogsWithoutDisplayForTesting(true);  // these tests answer them by program
+    }
+    void TearDown() override { ShowDialogsWithoutDisplayForTesting(false); }
 };
+
+TEST(HeadlessDesktop, DialogsNobodyCouldAnswerTakeTheirDefaultAtOnce)
+{
+    EnsureQtApplication();  // offscreen: no person in front of it
+    EXPECT_EQ(MessageBox(L"已经有一个程序实例在运行！", L"提示"), MessageBoxAnswer::Ok);
+    EXPECT_EQ(MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel), MessageBoxAnswer::Cancel);
+    EXPECT_EQ(ChooseFile(nullptr, L""), L"");
+    EXPECT_EQ(ShowPopupMenu(nullptr, {{40005, L"退出"}}), 0u);
+}
 
 TEST_F(DesktopTest, BoxFromAWorkerRunsOnTheUiThreadAndBlocksTheWorker)
 {
