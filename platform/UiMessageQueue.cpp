@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <set>
 
@@ -31,15 +32,14 @@ struct PendingSend {
 
 const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-class MessageEvent final : public QEvent {
-public:
-    MessageEvent(UINT m, WPARAM w, LPARAM l, std::shared_ptr<PendingSend> p)
-        : QEvent(kMessageEvent), msg(m), wParam(w), lParam(l), pending(std::move(p))
-    {
-    }
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
+// A message waiting for the UI thread. It lives in the queue's state, under
+// its mutex, rather than in the Qt event: the event only wakes the receiver,
+// one event per message, so order is kept, and the message's fields pass
+// from thread to thread under a lock that thread checkers can see.
+struct QueuedMessage {
+    UINT msg = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
     std::shared_ptr<PendingSend> pending;
 };
 
@@ -50,7 +50,15 @@ struct UiMessageQueue::State {
     Handler handler;
     bool detached = false;
     std::set<std::shared_ptr<PendingSend>> pending;
+    std::deque<QueuedMessage> queued;
     std::unique_ptr<QObject> receiver;
+
+    // Under the mutex: queues the message and wakes the receiver.
+    void Enqueue(QueuedMessage message)
+    {
+        queued.push_back(std::move(message));
+        QCoreApplication::postEvent(receiver.get(), new QEvent(kMessageEvent));
+    }
 
     LRESULT Deliver(UINT msg, WPARAM wParam, LPARAM lParam)
     {
@@ -69,22 +77,28 @@ class UiMessageQueueReceiver final : public QObject {
 public:
     explicit UiMessageQueueReceiver(std::weak_ptr<UiMessageQueue::State> state) : m_state(std::move(state)) {}
 
-    bool event(QEvent* e) override
+    // Our wake-up events are of a user type, so they arrive here.
+    void customEvent(QEvent*) override
     {
-        if (e->type() != kMessageEvent)
-            return QObject::event(e);
-        auto* me = static_cast<MessageEvent*>(e);
-        LRESULT result = 0;
-        if (auto state = m_state.lock()) {
-            result = state->Deliver(me->msg, me->wParam, me->lParam);
-            if (me->pending) {
-                std::lock_guard lock(state->mutex);
-                state->pending.erase(me->pending);
-            }
+        auto state = m_state.lock();
+        if (!state)
+            return;
+        QueuedMessage m;
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->queued.empty())
+                return;
+            m = std::move(state->queued.front());
+            state->queued.pop_front();
         }
-        if (me->pending)
-            me->pending->Finish(result);
-        return true;
+        LRESULT result = state->Deliver(m.msg, m.wParam, m.lParam);
+        if (m.pending) {
+            {
+                std::lock_guard lock(state->mutex);
+                state->pending.erase(m.pending);
+            }
+            m.pending->Finish(result);
+        }
     }
 
 private:
@@ -118,6 +132,7 @@ void UiMessageQueue::Detach()
         std::lock_guard lock(m_state->mutex);
         m_state->detached = true;
         m_state->handler = nullptr;
+        m_state->queued.clear();
         waiting.swap(m_state->pending);
     }
     for (const auto& p : waiting)
@@ -147,7 +162,7 @@ LRESULT UiMessageQueue::Send(UINT msg, WPARAM wParam, LPARAM lParam)
         if (m_state->detached || !m_state->receiver)
             return 0;
         m_state->pending.insert(pending);
-        QCoreApplication::postEvent(m_state->receiver.get(), new MessageEvent(msg, wParam, lParam, pending));
+        m_state->Enqueue(QueuedMessage {msg, wParam, lParam, pending});
     }
     std::unique_lock lock(pending->mutex);
     pending->cv.wait(lock, [&] { return pending->done; });
@@ -159,7 +174,7 @@ void UiMessageQueue::Post(UINT msg, WPARAM wParam, LPARAM lParam)
     std::lock_guard lock(m_state->mutex);
     if (m_state->detached || !m_state->receiver)
         return;
-    QCoreApplication::postEvent(m_state->receiver.get(), new MessageEvent(msg, wParam, lParam, nullptr));
+    m_state->Enqueue(QueuedMessage {msg, wParam, lParam, nullptr});
 }
 
 void RunNestedLoopUntil(const std::function<bool()>& done)

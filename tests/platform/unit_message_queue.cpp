@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/UiMessageQueue.h"
+#include "tests/support/QtApp.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class MessageQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override { korvana::test::EnsureQtApplication(); }
+};
+
+TEST_F(MessageQueueTest, SendFromAWorkerBlocksUntilTheUiThreadHasHandledIt)
+{
+    UiMessageQueue queue;
+    int seenByHandler = 0;  // plain int: the hand-off itself must order the accesses
+    bool handledOnUiThread = false;
+    queue.SetHandler([&](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+        handledOnUiThread = UiMessageQueue::IsUiThread();
+        std::this_thread::sleep_for(20ms);  // a slow handler: the sender must still wait
+        seenByHandler = static_cast<int>(msg + w + l);
+        return 77;
+    });
+
+    std::atomic<bool> done {false};
+    LRESULT result = 0;
+    int seenAfterSend = 0;
+    std::thread worker([&] {
+        result = queue.Send(1000, 20, 3);
+        seenAfterSend = seenByHandler;
+        done = true;
+    });
+    RunNestedLoopUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(result, 77);
+    EXPECT_EQ(seenAfterSend, 1023);
+    EXPECT_TRUE(handledOnUiThread);
+}
+
+TEST_F(MessageQueueTest, PostAndSendArriveInTheOrderTheyWereMade)
+{
+    UiMessageQueue queue;
+    std::vector<UINT> order;
+    queue.SetHandler([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        order.push_back(msg);
+        return 0;
+    });
+    std::atomic<bool> done {false};
+    std::thread worker([&] {
+        queue.Post(1, 0, 0);
+        queue.Post(2, 0, 0);
+        queue.Send(3, 0, 0);
+        queue.Post(4, 0, 0);
+        queue.Send(5, 0, 0);
+        done = true;
+    });
+    RunNestedLoopUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(order, (std::vector<UINT> {1, 2, 3, 4, 5}));
+}
+
+TEST_F(MessageQueueTest, SendOnTheUiThreadRunsTheHandlerAtOnce)
+{
+    UiMessageQueue queue;
+    int calls = 0;
+    queue.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++calls; });
+    EXPECT_EQ(queue.Send(9, 0, 0), 1);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(MessageQueueTest, DetachReleasesABlockedSenderAndDropsLaterMessages)
+{
+    UiMessageQueue queue;
+    std::atomic<int> handled {0};
+    queue.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {
+        ++handled;
+        return 5;
+    });
+    std::atomic<bool> sending {false};
+    std::atomic<bool> returned {false};
+    LRESULT result = -1;
+    std::thread worker([&] {
+        sending = true;
+        result = queue.Send(1, 0, 0);  // the UI thread does not pump: blocks
+        returned = true;
+    });
+    while (!sending)
+        std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(30ms);
+    EXPECT_FALSE(returned.load());
+    queue.Detach();
+    worker.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(queue.IsDetached());
+
+    // After the end nothing is delivered, and nobody waits.
+    queue.Post(2, 0, 0);
+    std::thread late([&] { EXPECT_EQ(queue.Send(3, 0, 0), 0); });
+    late.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handled.load(), 0);
+}
+
+TEST_F(MessageQueueTest, NestedLoopReturnsAtOnceWhenAlreadyDone)
+{
+    int checks = 0;
+    RunNestedLoopUntil([&] { return ++checks > 0; });
+    EXPECT_EQ(checks, 1);
+}
+
+}  // namespace
