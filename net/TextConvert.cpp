@@ -121,15 +121,16 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp)
     }
     std::size_t len;
     std::uint32_t min;
+    if (b0 < 0xC2 || b0 > 0xF4) {
+        cp = kReplacement;  // never the start of a well-formed sequence
+        return 1;
+    }
     if ((b0 & 0xE0) == 0xC0) {
         len = 2, min = 0x80, cp = b0 & 0x1F;
     } else if ((b0 & 0xF0) == 0xE0) {
         len = 3, min = 0x800, cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = b0 & 0x07;
     } else {
-        cp = kReplacement;
-        return 1;
+        len = 4, min = 0x10000, cp = b0 & 0x07;
     }
     for (std::size_t k = 1; k < len; ++k) {
         if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "service/Http.h"
+
 namespace service {
 
 // A fault injected for one path: the next requests to it (all, or `times`)
@@ -17,10 +19,12 @@ struct Fault {
     std::optional<std::string> body;  // answer with these bytes
     std::string contentType = "application/json; charset=utf-8";
     std::string location;             // a Location header (redirects)
+    HeaderList headers;               // further headers of the answer (Set-Cookie, ...)
     int times = -1;                   // how many requests; -1 until cleared
 
-    // True when the fault replaces the answer (not only delays it).
-    bool ReplacesAnswer() const { return drop || truncate || status || body; }
+    // True when the fault answers in place of the call (a delay or a
+    // truncation alone keeps the call's own answer).
+    bool ReplacesAnswer() const { return drop || status || body || !location.empty() || !headers.empty(); }
 };
 
 class FaultTable {

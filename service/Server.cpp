@@ -91,6 +91,7 @@ HttpReply InjectedReply(const Fault& fault)
     reply.contentType = fault.contentType;
     if (!fault.location.empty())
         reply.headers.emplace_back("Location", fault.location);
+    reply.headers.insert(reply.headers.end(), fault.headers.begin(), fault.headers.end());
     return reply;
 }
 
@@ -152,8 +153,7 @@ private:
             DropConnection(req);
             return;
         }
-        bool injected = fault && (fault->status || fault->body || !fault->location.empty());
-        HttpReply reply = injected ? InjectedReply(*fault) : m_owner.Dispatch(request);
+        HttpReply reply = fault && fault->ReplacesAnswer() ? InjectedReply(*fault) : m_owner.Dispatch(request);
         WriteReply(reply, res, fault && fault->truncate);
     }
 

@@ -42,6 +42,16 @@ Fault ParseFault(const json& spec)
     }
     fault.contentType = spec.value("content_type", fault.contentType);
     fault.location = spec.value("location", std::string());
+    if (spec.contains("headers")) {
+        const json& headers = spec.at("headers");
+        if (headers.is_object()) {
+            for (const auto& [name, value] : headers.items())
+                fault.headers.emplace_back(name, value.get<std::string>());
+        } else {
+            for (const json& header : headers)
+                fault.headers.emplace_back(header.at(0).get<std::string>(), header.at(1).get<std::string>());
+        }
+    }
     fault.times = spec.value("times", -1);
     if (fault.times == 0)
         fault.times = -1;
@@ -54,8 +64,16 @@ json EntryJson(const RequestLog::Entry& entry)
     json headers = json::array();
     for (const auto& [name, value] : r.headers)
         headers.push_back({name, value});
-    return {{"sequence", entry.sequence}, {"method", r.method},       {"path", r.path},
-            {"query", r.query},           {"headers", headers},       {"body_base64", Base64Encode(r.body)},
+    // Path and query may hold bytes that are no UTF-8 (a GET value goes out
+    // in code page 936), so their exact bytes come in Base64 as well.
+    return {{"sequence", entry.sequence},
+            {"method", r.method},
+            {"path", r.path},
+            {"path_base64", Base64Encode(r.path)},
+            {"query", r.query},
+            {"query_base64", Base64Encode(r.query)},
+            {"headers", headers},
+            {"body_base64", Base64Encode(r.body)},
             {"body_size", r.body.size()}};
 }
 
@@ -82,8 +100,9 @@ void RegisterTestControls(Server& server)
 
     // Body: {"path": "/api/...", "status": 404, "body": "...", "body_base64":
     // "...", "kind": "not_json|wrong_types|empty", "content_type": "...",
-    // "location": "...", "delay_ms": 0, "drop": false, "truncate": false,
-    // "times": -1}
+    // "location": "...", "headers": {"Set-Cookie": "a=b"} (or [[name, value]]),
+    // "delay_ms": 0,
+    // "drop": false, "truncate": false, "times": -1}
     server.AddControl("fault", [](Control& c) {
         json spec = json::parse(c.request.body);
         std::string path = spec.at("path").get<std::string>();
