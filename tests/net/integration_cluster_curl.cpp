@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
+#include <thread>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -302,6 +303,44 @@ TEST_F(ClusterCurlTest, CallersCanSetProgressOptionsOnTheHandle)
     std::string answer;
     curl.uploadFile("1", "0", file, answer);
     EXPECT_GT(lastTotal, 300000);
+}
+
+}  // namespace
+
+namespace {
+
+class ConcurrentRequests : public korvana::test::ServiceTest {};
+
+// Workers run requests at the same time, each with its own object, sharing
+// the cookie jar path and the cookie file.
+TEST_F(ConcurrentRequests, ManyWorkersAtOnceAllGetTheirAnswer)
+{
+    ClusterCurl::setCookieJarPath(cookieFile());
+    constexpr int kThreads = 6;
+    constexpr int kEach = 10;
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < kEach; ++i) {
+                ClusterCurl curl(ServiceHost(), "", "");
+                std::string answer;
+                if (!curl.initCurlResource()) {
+                    ++failures[t];
+                    continue;
+                }
+                curl.path = t % 2 == 0 ? "/api/qtz/front_user_login" : "/api/qtz/front_user_logout";
+                int result = curl.postMsg(t % 2 == 0 ? "username=demo&password=korvana123" : "", answer);
+                if (result != 0 || answer.find("\"status\":") == std::string::npos)
+                    ++failures[t];
+            }
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+    for (int f : failures)
+        EXPECT_EQ(f, 0);
+    EXPECT_EQ(control().RequestLog().size(), static_cast<std::size_t>(kThreads * kEach));
 }
 
 }  // namespace
