@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <iconv.h>
 
+#include "platform/Utf8.h"
+
 namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
@@ -85,27 +87,6 @@ bool WideToAnsiImpl(std::wstring_view text, bool replace, std::string& out)
         cd.reset();
     }
     return true;
-}
-
-void AppendUtf8(std::uint32_t c, std::string& out)
-{
-    if (!IsScalar(c))
-        c = kReplacement;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // Decodes one UTF-8 sequence at text[i]; returns its length (at least 1) and

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/Utf8.h"
+
 namespace {
 
 constexpr std::size_t kBufferUnits = 40960;
@@ -29,24 +31,8 @@ void WriteLine(const std::string& text)
 std::string Utf8Of(const wchar_t* text)
 {
     std::string out;
-    for (; *text; ++text) {
-        auto c = static_cast<std::uint32_t>(*text);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x110000) {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (; *text; ++text)
+        AppendUtf8(static_cast<std::uint32_t>(*text), out);
     return out;
 }
 
