@@ -72,6 +72,17 @@ TEST(ParseEnvelope, PayloadStringsComeInTheCodePageOrInUtf8ForEscapes)
     EXPECT_EQ(emoji.messageText, L"ok?");
 }
 
+TEST(ParseEnvelope, CharactersWhoseSecondByteIsABackslashKeepThePayload)
+{
+    // 淺 is 9C 5C in code page 936; 中 is a plain pair.
+    ResponseEnvelope e = ParseEnvelope("{\"status\":true,\"message\":\"{\\\"name\\\":\\\"淺\\\",\\\"b\\\":\\\"中\\\\\\\\n\\\"}\"}");
+    ASSERT_TRUE(e.payload) << e.message;
+    EXPECT_EQ(json::Text(e.payload.get(), "name"), "\x9C\x5C");
+    EXPECT_EQ(json::AnsiText(e.payload.get(), "name"), L"淺");
+    EXPECT_EQ(json::AnsiText(e.payload.get(), "b"), L"中\\n");  // an escaped backslash stays one
+    EXPECT_EQ(e.message, "{\"name\":\"\x9C\x5C\",\"b\":\"\xD6\xD0\\\\n\"}");
+}
+
 TEST(ParseEnvelope, BodiesThatAreNotAnEnvelopeGiveAnEmptyFailure)
 {
     const std::string cases[] = {

@@ -90,13 +90,13 @@ TEST(ServiceBase64, RoundTripsAndRejectsJunk)
 TEST(ServiceEnvelope, TheClientReadsWhatTheServiceWrites)
 {
     nlohmann::ordered_json payload = {
-        {"name", "张三"}, {"type", UnicodeEscaped("标准型 😀")}, {"quote", "a\"b\\c\nd"}, {"n", 1700000000123}};
+        {"name", "张三淺"}, {"type", UnicodeEscaped("标准型 😀")}, {"quote", "a\"b\\c\nd"}, {"n", 1700000000123}};
     std::string body = SuccessEnvelope(PayloadText(payload));
     EXPECT_EQ(body.rfind("{\"status\":true,\"message\":", 0), 0u);
     ResponseEnvelope e = ParseEnvelope(body);
     ASSERT_TRUE(e.success);
     ASSERT_TRUE(e.payload);
-    EXPECT_EQ(json::AnsiText(e.payload.get(), "name"), L"张三");
+    EXPECT_EQ(json::AnsiText(e.payload.get(), "name"), L"张三淺");
     EXPECT_EQ(json::Utf8Text(e.payload.get(), "type"), L"标准型 😀");
     EXPECT_EQ(json::AnsiText(e.payload.get(), "quote"), L"a\"b\\c\nd");
     std::int64_t n = 0;
