@@ -17,7 +17,8 @@ struct cJSON;
 //   number's value truncated toward zero and clamped to 64 bits (32-bit
 //   targets keep the low 32 bits); a member that is no number reads as 0;
 // - arrays are walked in document order.
-// Every function accepts null items and items of the wrong type.
+// Every function accepts null items and items of the wrong type. (A file
+// that also uses nlohmann's library names it nlohmann::json in full.)
 //
 //   for (const cJSON* item : json::Elements(json::Member(payload, "data"))) {
 //       record.id = json::Utf8Text(item, "id");
