@@ -1,6 +1,6 @@
 #include "app/LocalPaths.h"
 
-#include "app/TextBridge.h"
+#include "net/TextConvert.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 
@@ -10,7 +10,7 @@ LocalPaths g_paths;
 
 PathText Both(const std::string& narrow)
 {
-    return PathText {ShellUtf8ToWide(narrow), narrow};
+    return PathText {Utf8ToWide(narrow), narrow};
 }
 
 }  // namespace

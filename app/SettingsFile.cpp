@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
 
 #include "app/LocalPaths.h"
-#include "app/TextBridge.h"
+#include "net/TextConvert.h"
 #include "platform/AutoStart.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -15,12 +15,12 @@ constexpr std::size_t kTextBuffer = 260;
 
 std::string SettingsTextOf(const std::wstring& value)
 {
-    return ShellWideToAnsi(value);
+    return WideToAnsiReplacing(value);
 }
 
 std::wstring WideOfSettingsText(const std::string& value)
 {
-    return ShellAnsiToWide(value);
+    return AnsiToWide(value);
 }
 
 SettingsFile::SettingsFile(std::string path) : m_path(std::move(path)) {}

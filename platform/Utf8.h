@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// Wide text as UTF-8; code points that cannot be encoded (surrogates, values
-// past U+10FFFF) become U+FFFD. Independent of the process locale.
+// UTF-8 encoding independent of the process locale; a value that is no
+// Unicode scalar (a surrogate, or past U+10FFFF) becomes U+FFFD.
+void AppendUtf8(std::uint32_t codePoint, std::string& out);
 std::string Utf8OfWide(std::wstring_view text);

@@ -1,38 +1,30 @@
 #include <gtest/gtest.h>
 
 #include "app/LocalPaths.h"
-#include "app/TextBridge.h"
+#include "net/TextConvert.h"
 #include "tests/support/ScopedEnv.h"
 
 namespace {
 
 using korvana::test::ScopedEnv;
 
-TEST(TextBridge, AnsiIsCodePage936BothWays)
+TEST(SettingsText, AnsiIsCodePage936BothWays)
 {
     const std::wstring wide = L"张三abc";
-    const std::string ansi = ShellWideToAnsi(wide);
+    const std::string ansi = WideToAnsiReplacing(wide);
     EXPECT_EQ(ansi, "\xD5\xC5\xC8\xFD" "abc");
-    EXPECT_EQ(ShellAnsiToWide(ansi), wide);
-    EXPECT_EQ(ShellWideToAnsi(L""), "");
+    EXPECT_EQ(AnsiToWide(ansi), wide);
+    EXPECT_EQ(WideToAnsiReplacing(L""), "");
 }
 
-TEST(TextBridge, WhatTheCodePageCannotHoldBecomesAQuestionMark)
+TEST(SettingsText, WhatTheCodePageCannotHoldBecomesAQuestionMark)
 {
     // Outside CP936: an emoji and a letter with a ring above and acute.
-    EXPECT_EQ(ShellWideToAnsi(L"pw\U0001F600d\u01FA"), "pw?d?");
+    EXPECT_EQ(WideToAnsiReplacing(L"pw\U0001F600d\u01FA"), "pw?d?");
     // A lead byte cut off at the end (as a 259-byte read can leave it), and a
     // byte that starts nothing.
-    EXPECT_EQ(ShellAnsiToWide("ab\xD5"), L"ab?");
-    EXPECT_EQ(ShellAnsiToWide("a\xFF" "b"), L"a?b");
-}
-
-TEST(TextBridge, Utf8ForPaths)
-{
-    const std::wstring wide = L"/home/用户/\U0001F600";
-    EXPECT_EQ(ShellUtf8ToWide(ShellWideToUtf8(wide)), wide);
-    EXPECT_EQ(ShellWideToUtf8(L"云"), "\xE4\xBA\x91");
-    EXPECT_EQ(ShellUtf8ToWide("a\xC3"), L"a?");
+    EXPECT_EQ(AnsiToWide("ab\xD5"), L"ab\uFFFD");
+    EXPECT_EQ(AnsiToWide("a\xFF" "b"), L"a\uFFFD" L"b");
 }
 
 TEST(LocalPaths, AllBelowTheLocalDataFolderInBothEncodings)

@@ -1,0 +1,52 @@
+#include "service/ServiceOptions.h"
+
+#include <charconv>
+
+namespace service {
+
+std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& args, std::string& error)
+{
+    ServiceOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        if (std::size_t eq = name.find('='); eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        } else if (name == "--host" || name == "--port" || name == "--world") {
+            if (i + 1 >= args.size()) {
+                error = name + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (name == "--host") {
+            if (value.empty()) {
+                error = "--host needs a value";
+                return std::nullopt;
+            }
+            options.host = value;
+        } else if (name == "--port") {
+            int port = -1;
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
+            if (ec != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
+                error = "--port needs a number from 0 to 65535";
+                return std::nullopt;
+            }
+            options.port = port;
+        } else if (name == "--world") {
+            std::optional<WorldKind> kind = ParseWorldKind(value);
+            if (!kind) {
+                error = "--world is demo or empty";
+                return std::nullopt;
+            }
+            options.world = *kind;
+        } else {
+            error = "unknown option " + args[i];
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+}  // namespace service

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace korvana::test {
+
+// Runs korvana-service (the binary named by KORVANA_SERVICE_BIN) on a free
+// loopback port for the life of the object: starts it with "--port 0
+// --world <world>", waits for its "listening on" line and learns the port.
+// The destructor stops it (SIGTERM, then SIGKILL after a few seconds).
+class ServiceProcess {
+public:
+    explicit ServiceProcess(const std::string& world = "demo");
+    ~ServiceProcess();
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    bool running() const { return m_port > 0; }
+    const std::string& host() const { return m_host; }
+    int port() const { return m_port; }
+    // "http://127.0.0.1:<port>" + path
+    std::string url(const std::string& path) const;
+    // Why it did not start, when it did not.
+    const std::string& error() const { return m_error; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_host = "127.0.0.1";
+    int m_port = 0;
+    std::string m_error;
+};
+
+}  // namespace korvana::test
