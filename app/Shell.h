@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/Task.h"
+#include "platform/WindowHandle.h"
+
+namespace DuiLib {
+class CPaintManagerUI;
+}  // namespace DuiLib
+
+class ClientManager;
+class IAccountActions;
+class IDeviceActions;
+class ICommerceActions;
+class IMarketActions;
+class INotifyActions;
+
+// What a page may ask of the main window. The window implements it; pages
+// get it at construction and never see the window class itself.
+class IShell {
+public:
+    virtual ~IShell() = default;
+
+    virtual DuiLib::CPaintManagerUI& Paint() = 0;
+    // The owner window for message boxes and dialogs.
+    virtual WindowHandle Owner() = 0;
+    virtual ClientManager& Client() = 0;
+    virtual const std::shared_ptr<ClientManager>& ClientRef() = 0;
+
+    // Starts a task on the shared ClientManager (see app/Task.h).
+    virtual TaskHandle Start(TaskRoutine routine, TaskArg argument = 0) = 0;
+
+    // The wait state: wait cursor, and the mouse kept away from the controls.
+    virtual void BeginWait() = 0;
+    virtual void EndWait() = 0;
+
+    // "-1000" shows "请重新登陆！" and returns to the sign-in page; any other
+    // text is shown as it is; caption "错误", owned by the main window.
+    virtual void GenericFailure(const std::wstring& text) = 0;
+
+    // The login action (as a click on the login button).
+    virtual void SignIn() = 0;
+    // The sign-out sequence.
+    virtual void SignOut() = 0;
+    // A close request carrying its code (1, 1065, 1066).
+    virtual void RequestClose(unsigned code) = 0;
+
+    // Cross-page operations, each offered by the page of its feature; null
+    // while that page does not exist.
+    virtual IAccountActions* Account() = 0;
+    virtual IDeviceActions* Devices() = 0;
+    virtual ICommerceActions* Commerce() = 0;
+    virtual IMarketActions* Market() = 0;
+    virtual INotifyActions* Notices() = 0;
+};
