@@ -835,9 +835,16 @@ void DrawApps()
         p.setBrush(s == 0 ? pal::kAccent : (s == 1 ? pal::kAccentHot : pal::kAccentPushed));
         p.drawEllipse(c.rect());
         if (s > 0)
-            DrawSpinnerFrame(c, 30, 0, pal::kWhite);
+            DrawGlyph(p, Glyph::Refresh, QRectF(7, 7, 16, 16), pal::kWhite, 2.4);
         static const char* states[] = {"bg", "hot", "pushed"};
         Save(c, QString("app/refresh_%1.png").arg(states[s]));
+    }
+    {
+        // The resting face of the refresh button; while it is disabled the
+        // code shows the spinner frames instead.
+        Canvas c(30, 30);
+        DrawGlyph(c.painter(), Glyph::Refresh, QRectF(7, 7, 16, 16), pal::kWhite, 2.4);
+        Save(c, "app/refresh_glyph.png");
     }
     {
         Canvas c(16, 16);
