@@ -862,6 +862,18 @@ void DrawApps()
 
 // --- Notifications and download ----------------------------------------------
 
+// The picture over an empty list: a pale disc with the list's glyph.
+void DrawEmptyState(Glyph glyph, const QString& name)
+{
+    Canvas c(96, 96);
+    QPainter& p = c.painter();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE6, 0xEC, 0xF5));
+    p.drawEllipse(c.rect());
+    DrawGlyph(p, glyph, QRectF(24, 23, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
+    Save(c, name);
+}
+
 void DrawNotifyAndDownload()
 {
     {
@@ -869,42 +881,10 @@ void DrawNotifyAndDownload()
         DrawGlyph(c.painter(), Glyph::Bell, QRectF(0, 0, 16, 16), pal::kAccent, 2);
         Save(c, "notify/bell_16.png");
     }
-    {
-        Canvas c(96, 96);
-        QPainter& p = c.painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xE6, 0xEC, 0xF5));
-        p.drawEllipse(c.rect());
-        DrawGlyph(p, Glyph::Bell, QRectF(24, 22, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
-        Save(c, "notify/empty_96.png");
-    }
-    {
-        Canvas c(96, 96);
-        QPainter& p = c.painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xE6, 0xEC, 0xF5));
-        p.drawEllipse(c.rect());
-        DrawGlyph(p, Glyph::Phone, QRectF(24, 22, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
-        Save(c, "device/empty_96.png");
-    }
-    {
-        Canvas c(96, 96);
-        QPainter& p = c.painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xE6, 0xEC, 0xF5));
-        p.drawEllipse(c.rect());
-        DrawGlyph(p, Glyph::Search, QRectF(24, 24, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
-        Save(c, "app/empty_96.png");
-    }
-    {
-        Canvas c(96, 96);
-        QPainter& p = c.painter();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xE6, 0xEC, 0xF5));
-        p.drawEllipse(c.rect());
-        DrawGlyph(p, Glyph::Record, QRectF(24, 24, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
-        Save(c, "buy/empty_96.png");
-    }
+    DrawEmptyState(Glyph::Bell, "notify/empty_96.png");
+    DrawEmptyState(Glyph::Phone, "device/empty_96.png");
+    DrawEmptyState(Glyph::Search, "app/empty_96.png");
+    DrawEmptyState(Glyph::Record, "buy/empty_96.png");
     {
         // The download page picture: a cloud with a falling arrow into a phone.
         Canvas c(260, 170);
