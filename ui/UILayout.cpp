@@ -1,0 +1,438 @@
+#include "ui/UILayout.h"
+
+#include <algorithm>
+
+#include "ui/UIManager.h"
+#include "ui/internal/Attr.h"
+#include "ui/internal/Render.h"
+
+namespace DuiLib {
+
+namespace {
+
+int Clamp(int v, int lo, int hi)
+{
+    if (hi < lo)
+        hi = lo;
+    return std::clamp(v, lo, hi);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- vertical
+
+std::wstring CVerticalLayoutUI::GetClass() const
+{
+    return L"VerticalLayoutUI";
+}
+
+void CVerticalLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"childalign") {
+        unsigned style = 0;
+        if (attr::ParseAlign(value, style))
+            m_childAlign = style & (DT_CENTER | DT_RIGHT);
+        else
+            attr::LogBadValue(GetClass(), name, value);
+        NeedUpdate();
+        return;
+    }
+    CContainerUI::SetAttribute(name, value);
+}
+
+void CVerticalLayoutUI::SetPos(const RECT& rc)
+{
+    CControlUI::SetPos(rc);
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT content = ContentRect();
+        SIZE available{content.Width(), content.Height()};
+        int adjustable = 0;
+        int fixedTotal = 0;
+        int visibleCount = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible() || item->IsFloat())
+                continue;
+            ++visibleCount;
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            if (sz.cy == 0) {
+                ++adjustable;
+                fixedTotal += item->GetMinHeight();
+            } else {
+                fixedTotal += Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
+            }
+            fixedTotal += pad.top + pad.bottom;
+        }
+        if (visibleCount > 1)
+            fixedTotal += (visibleCount - 1) * m_iChildPadding;
+        int expand = 0;
+        int remainder = 0;
+        if (adjustable > 0) {
+            int space = std::max(0, available.cy - fixedTotal);
+            expand = space / adjustable;
+            remainder = space - expand * adjustable;
+        }
+        int y = content.top - m_scrollY;
+        int required = 0;
+        int seenAdjustable = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible())
+                continue;
+            if (item->IsFloat()) {
+                SetFloatPos(item.get());
+                continue;
+            }
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            int h;
+            if (sz.cy == 0) {
+                ++seenAdjustable;
+                h = item->GetMinHeight() + expand + (seenAdjustable == adjustable ? remainder : 0);
+                h = Clamp(h, item->GetMinHeight(), item->GetMaxHeight());
+            } else {
+                h = Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
+            }
+            int fullWidth = available.cx - pad.left - pad.right;
+            int w = sz.cx == 0 ? fullWidth : sz.cx;
+            w = Clamp(w, item->GetMinWidth(), item->GetMaxWidth());
+            int x = content.left + pad.left - m_scrollX;
+            if (sz.cx != 0 && w < fullWidth) {
+                if (m_childAlign & DT_CENTER)
+                    x += (fullWidth - w) / 2;
+                else if (m_childAlign & DT_RIGHT)
+                    x += fullWidth - w;
+            }
+            RECT r{x, y + pad.top, x + w, y + pad.top + h};
+            item->SetPos(r);
+            y += h + pad.top + pad.bottom + m_iChildPadding;
+            required += h + pad.top + pad.bottom + m_iChildPadding;
+        }
+        if (required > 0)
+            required -= m_iChildPadding;
+        if (!ProcessScrollBar(content, 0, required))
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- horizontal
+
+std::wstring CHorizontalLayoutUI::GetClass() const
+{
+    return L"HorizontalLayoutUI";
+}
+
+void CHorizontalLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"childvalign") {
+        unsigned style = 0;
+        if (attr::ParseAlign(value, style))
+            m_childVAlign = style & (DT_VCENTER | DT_BOTTOM | DT_TOP);
+        else
+            attr::LogBadValue(GetClass(), name, value);
+        NeedUpdate();
+        return;
+    }
+    CContainerUI::SetAttribute(name, value);
+}
+
+void CHorizontalLayoutUI::SetPos(const RECT& rc)
+{
+    CControlUI::SetPos(rc);
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT content = ContentRect();
+        SIZE available{content.Width(), content.Height()};
+        int adjustable = 0;
+        int fixedTotal = 0;
+        int visibleCount = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible() || item->IsFloat())
+                continue;
+            ++visibleCount;
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            if (sz.cx == 0) {
+                ++adjustable;
+                fixedTotal += item->GetMinWidth();
+            } else {
+                fixedTotal += Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
+            }
+            fixedTotal += pad.left + pad.right;
+        }
+        if (visibleCount > 1)
+            fixedTotal += (visibleCount - 1) * m_iChildPadding;
+        int expand = 0;
+        int remainder = 0;
+        if (adjustable > 0) {
+            int space = std::max(0, available.cx - fixedTotal);
+            expand = space / adjustable;
+            remainder = space - expand * adjustable;
+        }
+        int x = content.left - m_scrollX;
+        int required = 0;
+        int seenAdjustable = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible())
+                continue;
+            if (item->IsFloat()) {
+                SetFloatPos(item.get());
+                continue;
+            }
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            int w;
+            if (sz.cx == 0) {
+                ++seenAdjustable;
+                w = item->GetMinWidth() + expand + (seenAdjustable == adjustable ? remainder : 0);
+                w = Clamp(w, item->GetMinWidth(), item->GetMaxWidth());
+            } else {
+                w = Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
+            }
+            int fullHeight = available.cy - pad.top - pad.bottom;
+            int h = sz.cy == 0 ? fullHeight : sz.cy;
+            h = Clamp(h, item->GetMinHeight(), item->GetMaxHeight());
+            int y = content.top + pad.top - m_scrollY;
+            if (sz.cy != 0 && h < fullHeight) {
+                if (m_childVAlign & DT_VCENTER)
+                    y += (fullHeight - h) / 2;
+                else if (m_childVAlign & DT_BOTTOM)
+                    y += fullHeight - h;
+            }
+            RECT r{x + pad.left, y, x + pad.left + w, y + h};
+            item->SetPos(r);
+            x += w + pad.left + pad.right + m_iChildPadding;
+            required += w + pad.left + pad.right + m_iChildPadding;
+        }
+        if (required > 0)
+            required -= m_iChildPadding;
+        if (!ProcessScrollBar(content, required, 0))
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- tab
+
+std::wstring CTabLayoutUI::GetClass() const
+{
+    return L"TabLayoutUI";
+}
+
+void CTabLayoutUI::ShowOnly(int index)
+{
+    for (int i = 0; i < static_cast<int>(m_items.size()); ++i)
+        m_items[static_cast<std::size_t>(i)]->SetVisible(i == index);
+}
+
+CControlUI* CTabLayoutUI::Add(std::unique_ptr<CControlUI> control)
+{
+    return AddAt(std::move(control), static_cast<int>(m_items.size()));
+}
+
+CControlUI* CTabLayoutUI::AddAt(std::unique_ptr<CControlUI> control, int index)
+{
+    CControlUI* raw = CContainerUI::AddAt(std::move(control), index);
+    if (!raw)
+        return nullptr;
+    int at = GetItemIndex(raw);
+    if (m_iCurSel >= at && m_iCurSel >= 0 && m_iCurSel < static_cast<int>(m_items.size()) - 1)
+        ++m_iCurSel;
+    if (m_iCurSel < 0) {
+        int wanted = m_iWanted >= 0 ? m_iWanted : 0;
+        if (wanted < static_cast<int>(m_items.size()))
+            m_iCurSel = wanted;
+    }
+    ShowOnly(m_iCurSel);
+    return raw;
+}
+
+bool CTabLayoutUI::Remove(CControlUI* control)
+{
+    int index = GetItemIndex(control);
+    if (index < 0)
+        return false;
+    bool ok = CContainerUI::Remove(control);
+    int count = static_cast<int>(m_items.size());
+    if (count == 0) {
+        m_iCurSel = -1;
+    } else if (index == m_iCurSel) {
+        m_iCurSel = std::min(index, count - 1);
+        ShowOnly(m_iCurSel);
+    } else if (index < m_iCurSel) {
+        --m_iCurSel;
+    }
+    return ok;
+}
+
+void CTabLayoutUI::RemoveAll()
+{
+    CContainerUI::RemoveAll();
+    m_iCurSel = -1;
+}
+
+bool CTabLayoutUI::SelectItem(int index, bool triggerEvent)
+{
+    if (index < 0 || index >= static_cast<int>(m_items.size())) {
+        if (m_items.empty() && index >= 0)
+            m_iWanted = index;
+        return false;
+    }
+    if (index == m_iCurSel)
+        return true;
+    int old = m_iCurSel;
+    m_iCurSel = index;
+    ShowOnly(index);
+    NeedUpdate();
+    if (m_pManager) {
+        CControlUI* focus = m_pManager->GetFocus();
+        if (focus && !focus->IsVisibleInTree())
+            m_pManager->SetFocus(nullptr);
+        if (triggerEvent)
+            m_pManager->SendNotify(this, DUI_MSGTYPE_TABSELECT, static_cast<WPARAM>(index),
+                                   static_cast<LPARAM>(old));
+    }
+    return true;
+}
+
+bool CTabLayoutUI::SelectItem(CControlUI* control, bool triggerEvent)
+{
+    int index = GetItemIndex(control);
+    return index >= 0 && SelectItem(index, triggerEvent);
+}
+
+void CTabLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"selectedid") {
+        int i = 0;
+        if (attr::ParseInt(value, i) && i >= 0) {
+            m_iWanted = i;
+            if (!m_items.empty())
+                SelectItem(i, false);
+        } else {
+            attr::LogBadValue(GetClass(), name, value);
+        }
+        return;
+    }
+    CContainerUI::SetAttribute(name, value);
+}
+
+void CTabLayoutUI::SetPos(const RECT& rc)
+{
+    CControlUI::SetPos(rc);
+    RECT content = ContentRect();
+    for (auto& item : m_items) {
+        if (!item->IsVisible())
+            continue;
+        if (item->IsFloat()) {
+            SetFloatPos(item.get());
+            continue;
+        }
+        const RECT& pad = item->GetPadding();
+        RECT r{content.left + pad.left, content.top + pad.top, content.right - pad.right,
+               content.bottom - pad.bottom};
+        item->SetPos(r);
+    }
+}
+
+// ---------------------------------------------------------------- tile
+
+std::wstring CTileLayoutUI::GetClass() const
+{
+    return L"TileLayoutUI";
+}
+
+void CTileLayoutUI::SetItemSize(SIZE size)
+{
+    if (size.cx < 0 || size.cy < 0)
+        return;
+    m_szItem = size;
+    NeedUpdate();
+}
+
+void CTileLayoutUI::SetColumns(int columns)
+{
+    if (columns < 0)
+        return;
+    m_nColumns = columns;
+    NeedUpdate();
+}
+
+int CTileLayoutUI::GetActualColumns() const
+{
+    return m_nActualColumns;
+}
+
+void CTileLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    if (name == L"itemsize") {
+        SIZE sz;
+        if (attr::ParseSize(value, sz) && sz.cx >= 0 && sz.cy >= 0)
+            SetItemSize(sz);
+        else
+            attr::LogBadValue(GetClass(), name, value);
+        return;
+    }
+    if (name == L"columns") {
+        int i = 0;
+        if (attr::ParseInt(value, i) && i >= 0)
+            SetColumns(i);
+        else
+            attr::LogBadValue(GetClass(), name, value);
+        return;
+    }
+    CContainerUI::SetAttribute(name, value);
+}
+
+void CTileLayoutUI::SetPos(const RECT& rc)
+{
+    CControlUI::SetPos(rc);
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT content = ContentRect();
+        int width = content.Width();
+        int columns;
+        if (m_szItem.cx > 0)
+            columns = std::max(1, width / m_szItem.cx);
+        else
+            columns = std::max(1, m_nColumns);
+        m_nActualColumns = columns;
+        int cellWidth = columns > 0 ? width / columns : width;
+        if (m_szItem.cx <= 0)
+            cellWidth = std::max(0, (width - (columns - 1) * m_iChildPadding) / columns);
+        int y = content.top - m_scrollY;
+        int column = 0;
+        int rowHeight = 0;
+        int required = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible())
+                continue;
+            if (item->IsFloat()) {
+                SetFloatPos(item.get());
+                continue;
+            }
+            SIZE sz = item->EstimateSize(SIZE{cellWidth, content.Height()});
+            int w = m_szItem.cx > 0 ? (sz.cx > 0 ? sz.cx : m_szItem.cx) : (sz.cx > 0 ? sz.cx : cellWidth);
+            int h = m_szItem.cy > 0 ? m_szItem.cy : (sz.cy > 0 ? sz.cy : cellWidth);
+            const RECT& pad = item->GetPadding();
+            int cellLeft = content.left - m_scrollX +
+                           (m_szItem.cx > 0 ? column * cellWidth : column * (cellWidth + m_iChildPadding));
+            int x = cellLeft + pad.left;
+            if (m_szItem.cx > 0 && w < cellWidth)
+                x = cellLeft + (cellWidth - w) / 2;
+            RECT r{x, y + pad.top, x + w, y + pad.top + h};
+            item->SetPos(r);
+            rowHeight = std::max(rowHeight, h + pad.top + pad.bottom);
+            if (++column >= columns) {
+                column = 0;
+                y += rowHeight + m_iChildPadding;
+                required += rowHeight + m_iChildPadding;
+                rowHeight = 0;
+            }
+        }
+        if (column > 0)
+            required += rowHeight;
+        else if (required > 0)
+            required -= m_iChildPadding;
+        if (!ProcessScrollBar(content, 0, required))
+            break;
+    }
+}
+
+}  // namespace DuiLib
