@@ -4,6 +4,7 @@
 
 #include "ui/UIManager.h"
 #include "ui/internal/Attr.h"
+#include "ui/internal/ManagerImpl.h"
 #include "ui/internal/Render.h"
 
 namespace DuiLib {
@@ -12,42 +13,10 @@ namespace {
 
 constexpr int kLineStep = 40;
 
-struct ScrollBarStyle {
-    int width = 9;
-    std::uint32_t bk = 0x10000000;
-    std::uint32_t thumb = 0x60000000;
-    std::uint32_t thumbHot = 0x90000000;
-    int round = 4;
-};
-
-// The look of scroll bars comes from the "VScrollBar" (or "ScrollBar") default.
-ScrollBarStyle StyleOf(CPaintManagerUI* pm)
+const ScrollBarStyle& StyleOf(CPaintManagerUI* pm)
 {
-    ScrollBarStyle style;
-    if (!pm)
-        return style;
-    std::wstring list = pm->GetDefaultAttributeList(L"VScrollBar");
-    if (list.empty())
-        list = pm->GetDefaultAttributeList(L"ScrollBar");
-    if (list.empty())
-        return style;
-    std::vector<std::pair<std::wstring, std::wstring>> pairs;
-    attr::ParseAttributeList(list, pairs);
-    for (const auto& [k, v] : pairs) {
-        int i = 0;
-        std::uint32_t c = 0;
-        if (k == L"width" && attr::ParseInt(v, i) && i >= 0 && i < 100)
-            style.width = i;
-        else if (k == L"bkcolor" && attr::ParseColor(v, c))
-            style.bk = c;
-        else if ((k == L"thumbcolor" || k == L"thumbnormalcolor") && attr::ParseColor(v, c))
-            style.thumb = c;
-        else if (k == L"thumbhotcolor" && attr::ParseColor(v, c))
-            style.thumbHot = c;
-        else if (k == L"thumbround" && attr::ParseInt(v, i))
-            style.round = i;
-    }
-    return style;
+    static const ScrollBarStyle plain;
+    return pm ? pm->GetImpl().ScrollStyle() : plain;
 }
 
 }  // namespace
@@ -515,11 +484,19 @@ void CContainerUI::PaintScrollBar(CRenderContext& ctx)
 {
     if (!m_bVScrollShown)
         return;
-    ScrollBarStyle style = StyleOf(m_pManager);
+    const ScrollBarStyle& style = StyleOf(m_pManager);
     RECT bar = VScrollBarRect();
     if (style.bk)
         render::FillRect(ctx.painter, bar, style.bk);
+    if (!style.railImage.empty())
+        render::DrawImage(ctx.painter, ctx.manager, bar, style.railImage);
     RECT thumb = VThumbRect();
+    const std::wstring& image = m_bThumbDrag && !style.thumbPushedImage.empty() ? style.thumbPushedImage
+                                : (m_bThumbHot || m_bThumbDrag) && !style.thumbHotImage.empty()
+                                    ? style.thumbHotImage
+                                    : style.thumbImage;
+    if (!image.empty() && render::DrawImage(ctx.painter, ctx.manager, thumb, image))
+        return;
     thumb.left += 1;
     thumb.right -= 1;
     render::FillRect(ctx.painter, thumb, (m_bThumbHot || m_bThumbDrag) ? style.thumbHot : style.thumb,

@@ -396,6 +396,8 @@ void CTileLayoutUI::SetPos(const RECT& rc)
         int cellWidth = columns > 0 ? width / columns : width;
         if (m_szItem.cx <= 0)
             cellWidth = std::max(0, (width - (columns - 1) * m_iChildPadding) / columns);
+        // Cells childpadding apart where the row has room for it, else spread.
+        const bool packed = m_szItem.cx > 0 && columns * (m_szItem.cx + m_iChildPadding) - m_iChildPadding <= width;
         int y = content.top - m_scrollY;
         int column = 0;
         int rowHeight = 0;
@@ -411,11 +413,15 @@ void CTileLayoutUI::SetPos(const RECT& rc)
             int w = m_szItem.cx > 0 ? (sz.cx > 0 ? sz.cx : m_szItem.cx) : (sz.cx > 0 ? sz.cx : cellWidth);
             int h = m_szItem.cy > 0 ? m_szItem.cy : (sz.cy > 0 ? sz.cy : cellWidth);
             const RECT& pad = item->GetPadding();
-            int cellLeft = content.left - m_scrollX +
-                           (m_szItem.cx > 0 ? column * cellWidth : column * (cellWidth + m_iChildPadding));
-            int x = cellLeft + pad.left;
-            if (m_szItem.cx > 0 && w < cellWidth)
-                x = cellLeft + (cellWidth - w) / 2;
+            int x;
+            if (m_szItem.cx <= 0) {
+                x = content.left - m_scrollX + column * (cellWidth + m_iChildPadding) + pad.left;
+            } else if (packed) {
+                x = content.left - m_scrollX + column * (m_szItem.cx + m_iChildPadding) + pad.left;
+            } else {
+                int cellLeft = content.left - m_scrollX + column * cellWidth;
+                x = cellLeft + std::max(0, (cellWidth - w) / 2);
+            }
             RECT r{x, y + pad.top, x + w, y + pad.top + h};
             item->SetPos(r);
             rowHeight = std::max(rowHeight, h + pad.top + pad.bottom);

@@ -50,9 +50,10 @@ protected:
 };
 
 // Children in rows of cells. With itemsize the cell size is fixed and the
-// number of columns is the width divided by the item width; otherwise
-// `columns` cells share the width. Cells of a row are spread evenly across
-// the width; rows are childpadding apart.
+// number of columns is the width divided by the item width (the same rule
+// SizeTileToContent uses); otherwise `columns` cells share the width. Cells
+// and rows are childpadding apart; where a row has no room for the padding
+// its cells are spread evenly instead.
 class CTileLayoutUI : public CContainerUI {
 public:
     std::wstring GetClass() const override;

@@ -215,6 +215,11 @@ void CListUI::SetAttribute(const std::wstring& name, const std::wstring& value)
     } else if (name == L"itemshowhtml") {
         if (attr::ParseBool(value, b))
             m_info.bShowHtml = b;
+    } else if (name == L"itemaltbk") {
+        if (attr::ParseBool(value, b))
+            m_info.bAlternateBk = b;
+        else
+            attr::LogBadValue(GetClass(), name, value);
     } else if (name == L"itembkimage") {
         m_info.sBkImage = value;
     } else if (name == L"itemselectedimage") {
@@ -250,7 +255,7 @@ void CListUI::DoEvent(TEventUI& event)
 
 namespace {
 
-std::uint32_t RowBkColor(const TListInfoUI* info, bool selected, bool hot, std::uint32_t own)
+std::uint32_t RowBkColor(const TListInfoUI* info, int index, bool selected, bool hot, std::uint32_t own)
 {
     if (!info)
         return own;
@@ -258,7 +263,11 @@ std::uint32_t RowBkColor(const TListInfoUI* info, bool selected, bool hot, std::
         return info->dwSelectedBkColor;
     if (hot && info->dwHotBkColor)
         return info->dwHotBkColor;
-    return own ? own : info->dwBkColor;
+    if (own)
+        return own;
+    if (info->bAlternateBk && index % 2 != 0)
+        return 0;
+    return info->dwBkColor;
 }
 
 const std::wstring& RowImage(const TListInfoUI* info, bool selected, bool hot)
@@ -273,10 +282,10 @@ const std::wstring& RowImage(const TListInfoUI* info, bool selected, bool hot)
     return info->sBkImage;
 }
 
-void PaintRowBackground(CRenderContext& ctx, const RECT& rc, const TListInfoUI* info, bool selected, bool hot,
-                        std::uint32_t own)
+void PaintRowBackground(CRenderContext& ctx, const RECT& rc, const TListInfoUI* info, int index, bool selected,
+                        bool hot, std::uint32_t own)
 {
-    std::uint32_t color = RowBkColor(info, selected, hot, own);
+    std::uint32_t color = RowBkColor(info, index, selected, hot, own);
     if (color)
         render::FillRect(ctx.painter, rc, color);
     const std::wstring& image = RowImage(info, selected, hot);
@@ -351,7 +360,7 @@ void CListLabelElementUI::DoEvent(TEventUI& event)
 
 void CListLabelElementUI::PaintBkColor(CRenderContext& ctx)
 {
-    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_bSelected, m_bHot,
+    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected, m_bHot,
                        m_dwBkColor);
 }
 
@@ -486,7 +495,7 @@ void CListContainerElementUI::DoEvent(TEventUI& event)
 
 void CListContainerElementUI::PaintBkColor(CRenderContext& ctx)
 {
-    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_bSelected, m_bHot,
+    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected, m_bHot,
                        m_dwBkColor);
 }
 

@@ -25,6 +25,7 @@ struct TListInfoUI {
     std::uint32_t dwDisabledTextColor = 0;
     std::uint32_t dwLineColor = 0;
     bool bShowHtml = false;
+    bool bAlternateBk = false;  // itembkcolor on every other row only
     std::wstring sBkImage;
     std::wstring sSelectedImage;
     std::wstring sHotImage;

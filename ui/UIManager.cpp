@@ -116,6 +116,44 @@ QFont CPaintManagerUI::Impl::Font(int id)
     return it->second.font;
 }
 
+const ScrollBarStyle& CPaintManagerUI::Impl::ScrollStyle()
+{
+    if (scrollStyleVersion == defaultsVersion)
+        return scrollStyle;
+    scrollStyleVersion = defaultsVersion;
+    scrollStyle = ScrollBarStyle{};
+    std::wstring list = self->GetDefaultAttributeList(L"VScrollBar");
+    if (list.empty())
+        list = self->GetDefaultAttributeList(L"ScrollBar");
+    std::vector<std::pair<std::wstring, std::wstring>> pairs;
+    attr::ParseAttributeList(list, pairs);
+    for (const auto& [k, v] : pairs) {
+        int i = 0;
+        std::uint32_t c = 0;
+        if (k == L"width" && attr::ParseInt(v, i) && i >= 0 && i < 100)
+            scrollStyle.width = i;
+        else if (k == L"bkcolor" && attr::ParseColor(v, c))
+            scrollStyle.bk = c;
+        else if ((k == L"thumbcolor" || k == L"thumbnormalcolor") && attr::ParseColor(v, c))
+            scrollStyle.thumb = c;
+        else if (k == L"thumbhotcolor" && attr::ParseColor(v, c))
+            scrollStyle.thumbHot = c;
+        else if (k == L"thumbround" && attr::ParseInt(v, i))
+            scrollStyle.round = i;
+        else if (k == L"bknormalimage" || k == L"railnormalimage")
+            scrollStyle.railImage = v;
+        else if (k == L"thumbnormalimage")
+            scrollStyle.thumbImage = v;
+        else if (k == L"thumbhotimage")
+            scrollStyle.thumbHotImage = v;
+        else if (k == L"thumbpushedimage")
+            scrollStyle.thumbPushedImage = v;
+    }
+    if (!scrollStyle.railImage.empty())
+        scrollStyle.bk = 0;
+    return scrollStyle;
+}
+
 void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
 {
     CDispatchScope scope(self);
@@ -595,6 +633,7 @@ bool CPaintManagerUI::IsFontBold(int id) const
 void CPaintManagerUI::AddDefaultAttributeList(const std::wstring& controlClass, const std::wstring& list)
 {
     d->defaults[controlClass] = list;
+    ++d->defaultsVersion;
     SharedDefaults()[controlClass] = list;
 }
 

@@ -29,6 +29,19 @@ struct FontInfo {
     QFont font;
 };
 
+// The look of scroll bars (the "VScrollBar" default).
+struct ScrollBarStyle {
+    int width = 9;
+    std::uint32_t bk = 0x10000000;
+    std::uint32_t thumb = 0x60000000;
+    std::uint32_t thumbHot = 0x90000000;
+    int round = 4;
+    std::wstring railImage;
+    std::wstring thumbImage;
+    std::wstring thumbHotImage;
+    std::wstring thumbPushedImage;
+};
+
 struct CPaintManagerUI::Impl {
     explicit Impl(CPaintManagerUI* owner) : self(owner) {}
 
@@ -52,6 +65,10 @@ struct CPaintManagerUI::Impl {
     std::map<int, FontInfo> fonts;
     int defaultFont = -1;
     std::unordered_map<std::wstring, std::wstring> defaults;
+    unsigned defaultsVersion = 1;
+    unsigned scrollStyleVersion = 0;
+    ScrollBarStyle scrollStyle;
+    const ScrollBarStyle& ScrollStyle();
 
     struct CachedImage {
         QImage image;
