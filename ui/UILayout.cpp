@@ -65,13 +65,8 @@ void CVerticalLayoutUI::SetPos(const RECT& rc)
         }
         if (visibleCount > 1)
             fixedTotal += (visibleCount - 1) * m_iChildPadding;
-        int expand = 0;
-        int remainder = 0;
-        if (adjustable > 0) {
-            int space = std::max(0, available.cy - fixedTotal);
-            expand = space / adjustable;
-            remainder = space - expand * adjustable;
-        }
+        const int space = std::max(0, available.cy - fixedTotal);
+        int usedAdjustable = 0;
         int y = content.top - m_scrollY;
         int required = 0;
         int seenAdjustable = 0;
@@ -86,9 +81,12 @@ void CVerticalLayoutUI::SetPos(const RECT& rc)
             const RECT& pad = item->GetPadding();
             int h;
             if (sz.cy == 0) {
+                // What is left is shared by the adjustable ones still to come,
+                // so a child held by its maximum leaves its share to them.
+                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
                 ++seenAdjustable;
-                h = item->GetMinHeight() + expand + (seenAdjustable == adjustable ? remainder : 0);
-                h = Clamp(h, item->GetMinHeight(), item->GetMaxHeight());
+                h = Clamp(item->GetMinHeight() + share, item->GetMinHeight(), item->GetMaxHeight());
+                usedAdjustable += h - item->GetMinHeight();
             } else {
                 h = Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
             }
@@ -160,13 +158,8 @@ void CHorizontalLayoutUI::SetPos(const RECT& rc)
         }
         if (visibleCount > 1)
             fixedTotal += (visibleCount - 1) * m_iChildPadding;
-        int expand = 0;
-        int remainder = 0;
-        if (adjustable > 0) {
-            int space = std::max(0, available.cx - fixedTotal);
-            expand = space / adjustable;
-            remainder = space - expand * adjustable;
-        }
+        const int space = std::max(0, available.cx - fixedTotal);
+        int usedAdjustable = 0;
         int x = content.left - m_scrollX;
         int required = 0;
         int seenAdjustable = 0;
@@ -181,9 +174,10 @@ void CHorizontalLayoutUI::SetPos(const RECT& rc)
             const RECT& pad = item->GetPadding();
             int w;
             if (sz.cx == 0) {
+                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
                 ++seenAdjustable;
-                w = item->GetMinWidth() + expand + (seenAdjustable == adjustable ? remainder : 0);
-                w = Clamp(w, item->GetMinWidth(), item->GetMaxWidth());
+                w = Clamp(item->GetMinWidth() + share, item->GetMinWidth(), item->GetMaxWidth());
+                usedAdjustable += w - item->GetMinWidth();
             } else {
                 w = Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
             }

@@ -113,7 +113,7 @@ bool SetZip(const void* data, std::size_t size)
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(zip->bytes.data(), zip->bytes.size(), 0, &error);
     if (source) {
-        zip->archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        zip->archive = zip_open_from_source(source, ZIP_RDONLY, &error);
         if (!zip->archive)
             zip_source_free(source);
     }
