@@ -1,6 +1,7 @@
 #include "ui/UIControl.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "ui/UIManager.h"
 #include "ui/internal/Attr.h"
@@ -184,6 +185,7 @@ void CControlUI::SetPos(const RECT& rc)
         Invalidate();
     }
     m_bUpdateNeeded = false;
+    m_bSubtreeUpdateNeeded = false;
 }
 
 void CControlUI::Move(int dx, int dy)
@@ -268,125 +270,182 @@ SIZE CControlUI::EstimateSize(SIZE)
     return m_cxyFixed;
 }
 
+namespace {
+
+enum class Attr {
+    Name, Text, ToolTip, UserData, Tag, Visible, Enabled, Mouse, Keyboard, Float, Pos, Padding, Width, Height,
+    MinWidth, MinHeight, MaxWidth, MaxHeight, BkColor, BkColor2, BorderColor, FocusBorderColor, BorderSize,
+    BorderRound, BkImage, ForeImage, DisabledImage, Font, TextColor, DisabledTextColor, Align, TextPadding,
+    ShowHtml, EndEllipsis, MultiLine, Ignored
+};
+
+// One lookup instead of a chain of comparisons: a page builds thousands of controls.
+bool AttrOf(const std::wstring& name, Attr& out)
+{
+    static const std::unordered_map<std::wstring, Attr> map = {
+        {L"name", Attr::Name}, {L"text", Attr::Text}, {L"tooltip", Attr::ToolTip}, {L"userdata", Attr::UserData},
+        {L"tag", Attr::Tag}, {L"visible", Attr::Visible}, {L"enabled", Attr::Enabled}, {L"mouse", Attr::Mouse},
+        {L"keyboard", Attr::Keyboard}, {L"float", Attr::Float}, {L"pos", Attr::Pos}, {L"padding", Attr::Padding},
+        {L"width", Attr::Width}, {L"height", Attr::Height}, {L"minwidth", Attr::MinWidth},
+        {L"minheight", Attr::MinHeight}, {L"maxwidth", Attr::MaxWidth}, {L"maxheight", Attr::MaxHeight},
+        {L"bkcolor", Attr::BkColor}, {L"bkcolor1", Attr::BkColor}, {L"bkcolor2", Attr::BkColor2},
+        {L"bordercolor", Attr::BorderColor}, {L"focusbordercolor", Attr::FocusBorderColor},
+        {L"bordersize", Attr::BorderSize}, {L"borderround", Attr::BorderRound}, {L"bkimage", Attr::BkImage},
+        {L"foreimage", Attr::ForeImage}, {L"disabledimage", Attr::DisabledImage}, {L"font", Attr::Font},
+        {L"textcolor", Attr::TextColor}, {L"disabledtextcolor", Attr::DisabledTextColor}, {L"align", Attr::Align},
+        {L"valign", Attr::Align}, {L"textpadding", Attr::TextPadding}, {L"showhtml", Attr::ShowHtml},
+        {L"endellipsis", Attr::EndEllipsis}, {L"multiline", Attr::MultiLine}, {L"wordbreak", Attr::MultiLine},
+        // Accepted and ignored: no meaning on this backend.
+        {L"cursor", Attr::Ignored}, {L"menu", Attr::Ignored}, {L"shortcut", Attr::Ignored},
+        {L"virtualwnd", Attr::Ignored}, {L"autocalcwidth", Attr::Ignored},
+    };
+    auto it = map.find(name);
+    if (it == map.end())
+        return false;
+    out = it->second;
+    return true;
+}
+
+}  // namespace
+
 void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
     using namespace attr;
+    Attr which;
+    if (!AttrOf(name, which)) {
+        LogUnknown(GetClass(), name, value);
+        return;
+    }
     bool ok = true;
     bool b = false;
     int i = 0;
     RECT rc;
     SIZE sz;
     std::uint32_t color = 0;
-    if (name == L"name") {
-        SetName(value);
-    } else if (name == L"text") {
-        SetText(value);
-    } else if (name == L"tooltip") {
-        SetToolTip(value);
-    } else if (name == L"userdata") {
-        SetUserData(value);
-    } else if (name == L"tag") {
+    switch (which) {
+    case Attr::Name: SetName(value); break;
+    case Attr::Text: SetText(value); break;
+    case Attr::ToolTip: SetToolTip(value); break;
+    case Attr::UserData: SetUserData(value); break;
+    case Attr::Tag:
         if ((ok = ParseInt(value, i)))
             SetTag(static_cast<std::uintptr_t>(static_cast<std::intptr_t>(i)));
-    } else if (name == L"visible") {
+        break;
+    case Attr::Visible:
         if ((ok = ParseBool(value, b)))
             SetVisible(b);
-    } else if (name == L"enabled") {
+        break;
+    case Attr::Enabled:
         if ((ok = ParseBool(value, b)))
             SetEnabled(b);
-    } else if (name == L"mouse") {
+        break;
+    case Attr::Mouse:
         if ((ok = ParseBool(value, b)))
             SetMouseEnabled(b);
-    } else if (name == L"keyboard") {
+        break;
+    case Attr::Keyboard:
         if ((ok = ParseBool(value, b)))
             SetKeyboardEnabled(b);
-    } else if (name == L"float") {
+        break;
+    case Attr::Float:
         if ((ok = ParseBool(value, b)))
             SetFloat(b);
-    } else if (name == L"pos") {
+        break;
+    case Attr::Pos:
         if ((ok = ParseRect(value, rc)))
             SetFloatPos(rc);
-    } else if (name == L"padding") {
+        break;
+    case Attr::Padding:
         if ((ok = ParseRect(value, rc)))
             SetPadding(rc);
-    } else if (name == L"width") {
+        break;
+    case Attr::Width:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetFixedWidth(i);
-    } else if (name == L"height") {
+        break;
+    case Attr::Height:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetFixedHeight(i);
-    } else if (name == L"minwidth") {
+        break;
+    case Attr::MinWidth:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetMinWidth(i);
-    } else if (name == L"minheight") {
+        break;
+    case Attr::MinHeight:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetMinHeight(i);
-    } else if (name == L"maxwidth") {
+        break;
+    case Attr::MaxWidth:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetMaxWidth(i);
-    } else if (name == L"maxheight") {
+        break;
+    case Attr::MaxHeight:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetMaxHeight(i);
-    } else if (name == L"bkcolor" || name == L"bkcolor1") {
+        break;
+    case Attr::BkColor:
         if ((ok = ParseColor(value, color)))
             SetBkColor(color);
-    } else if (name == L"bkcolor2") {
+        break;
+    case Attr::BkColor2:
         if ((ok = ParseColor(value, color)))
             m_dwBkColor2 = color;
-    } else if (name == L"bordercolor") {
+        break;
+    case Attr::BorderColor:
         if ((ok = ParseColor(value, color)))
             SetBorderColor(color);
-    } else if (name == L"focusbordercolor") {
+        break;
+    case Attr::FocusBorderColor:
         if ((ok = ParseColor(value, color)))
             m_dwFocusBorderColor = color;
-    } else if (name == L"bordersize") {
+        break;
+    case Attr::BorderSize:
         if ((ok = ParseInt(value, i) && i >= 0))
             SetBorderSize(i);
-    } else if (name == L"borderround") {
+        break;
+    case Attr::BorderRound:
         if ((ok = ParseSize(value, sz)))
             m_cxyBorderRound = sz;
-    } else if (name == L"bkimage") {
-        SetBkImage(value);
-    } else if (name == L"foreimage") {
-        SetForeImage(value);
-    } else if (name == L"disabledimage") {
-        SetDisabledImage(value);
-    } else if (name == L"font") {
+        break;
+    case Attr::BkImage: SetBkImage(value); break;
+    case Attr::ForeImage: SetForeImage(value); break;
+    case Attr::DisabledImage: SetDisabledImage(value); break;
+    case Attr::Font:
         if ((ok = ParseInt(value, i)))
             SetFont(i);
-    } else if (name == L"textcolor") {
+        break;
+    case Attr::TextColor:
         if ((ok = ParseColor(value, color)))
             SetTextColor(color);
-    } else if (name == L"disabledtextcolor") {
+        break;
+    case Attr::DisabledTextColor:
         if ((ok = ParseColor(value, color)))
             m_dwDisabledTextColor = color;
-    } else if (name == L"align") {
+        break;
+    case Attr::Align: {
         unsigned style = m_uTextStyle;
         if ((ok = ParseAlign(value, style)))
             SetTextStyle(style);
-    } else if (name == L"valign") {
-        unsigned style = m_uTextStyle;
-        if ((ok = ParseAlign(value, style)))
-            SetTextStyle(style);
-    } else if (name == L"textpadding") {
+        break;
+    }
+    case Attr::TextPadding:
         if ((ok = ParseRect(value, rc)))
             m_rcTextPadding = rc;
-    } else if (name == L"showhtml") {
+        break;
+    case Attr::ShowHtml:
         if ((ok = ParseBool(value, b)))
             SetShowHtml(b);
-    } else if (name == L"endellipsis") {
+        break;
+    case Attr::EndEllipsis:
         if ((ok = ParseBool(value, b)))
             SetTextStyle(b ? (m_uTextStyle | DT_END_ELLIPSIS) : (m_uTextStyle & ~DT_END_ELLIPSIS));
-    } else if (name == L"multiline" || name == L"wordbreak") {
+        break;
+    case Attr::MultiLine:
         if ((ok = ParseBool(value, b)))
             SetTextStyle(b ? ((m_uTextStyle & ~DT_SINGLELINE) | DT_WORDBREAK)
                            : ((m_uTextStyle | DT_SINGLELINE) & ~DT_WORDBREAK));
-    } else if (name == L"cursor" || name == L"menu" || name == L"shortcut" || name == L"virtualwnd" ||
-               name == L"autocalcwidth") {
-        // Accepted and ignored: no meaning on this backend.
-    } else {
-        LogUnknown(GetClass(), name, value);
-        return;
+        break;
+    case Attr::Ignored: break;
     }
     if (!ok)
         LogBadValue(GetClass(), name, value);
@@ -454,6 +513,10 @@ void CControlUI::Invalidate()
 void CControlUI::NeedUpdate()
 {
     m_bUpdateNeeded = true;
+    // The ancestors learn that something below them waits for a layout, so
+    // the next paint finds it without walking the whole tree.
+    for (CControlUI* p = m_pParent; p && !p->m_bSubtreeUpdateNeeded; p = p->m_pParent)
+        p->m_bSubtreeUpdateNeeded = true;
     if (m_pManager)
         m_pManager->NeedUpdate();
 }

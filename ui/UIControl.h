@@ -127,6 +127,9 @@ public:
 
     void Invalidate();
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+    // Some control below this one needs a new layout.
+    bool IsSubtreeUpdateNeeded() const { return m_bSubtreeUpdateNeeded; }
+    void ClearSubtreeUpdate() { m_bSubtreeUpdateNeeded = false; }
     void NeedUpdate();
     void NeedParentUpdate();
 
@@ -163,6 +166,7 @@ protected:
     bool m_bFocused = false;
     bool m_bFloat = false;
     bool m_bUpdateNeeded = true;
+    bool m_bSubtreeUpdateNeeded = false;
     bool m_bShowHtml = false;
     RECT m_rcItem;
     RECT m_rcPadding;

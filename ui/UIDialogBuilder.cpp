@@ -15,6 +15,7 @@
 #include "ui/UIProgress.h"
 #include "ui/UITreeView.h"
 #include "ui/internal/Attr.h"
+#include "ui/internal/ManagerImpl.h"
 #include "ui/internal/Resources.h"
 #include "ui/internal/Xml.h"
 
@@ -202,16 +203,26 @@ private:
                 out.push_back(std::move(c));
     }
 
+    // Parsed Default lists, shared by every build until a Default changes.
     const std::vector<std::pair<std::wstring, std::wstring>>* DefaultsOf(const std::wstring& cls)
     {
-        auto it = m_defaults.find(cls);
-        if (it != m_defaults.end())
+        using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
+        static std::map<std::pair<unsigned, std::wstring>, Pairs> cache;
+        static unsigned version = 0;
+        if (version != DefaultsVersion()) {
+            cache.clear();
+            version = DefaultsVersion();
+        }
+        auto key = std::make_pair(m_pm ? m_pm->GetImpl().id : 0u, cls);
+        auto it = cache.find(key);
+        if (it != cache.end())
             return &it->second;
-        std::wstring list = m_pm ? m_pm->GetDefaultAttributeList(cls) : CPaintManagerUI::GetSharedDefaultAttributeList(cls);
-        std::vector<std::pair<std::wstring, std::wstring>> pairs;
+        std::wstring list =
+            m_pm ? m_pm->GetDefaultAttributeList(cls) : CPaintManagerUI::GetSharedDefaultAttributeList(cls);
+        Pairs pairs;
         if (!list.empty() && !attr::ParseAttributeList(list, pairs))
             DebugLogA("DuiLib: Default of %s is malformed; what could be read is used\n", attr::ToUtf8(cls).c_str());
-        return &m_defaults.emplace(cls, std::move(pairs)).first->second;
+        return &cache.emplace(std::move(key), std::move(pairs)).first->second;
     }
 
     void BuildInto(const xml::Node& n, std::vector<std::unique_ptr<CControlUI>>& out, int depth)
@@ -222,7 +233,6 @@ private:
         }
         if (n.name == L"Default") {
             ApplyDefault(n);
-            m_defaults.clear();
             return;
         }
         if (n.name == L"Image") {
@@ -267,7 +277,6 @@ private:
 
     CPaintManagerUI* m_pm;
     IDialogBuilderCallback* m_cb;
-    std::unordered_map<std::wstring, std::vector<std::pair<std::wstring, std::wstring>>> m_defaults;
 };
 
 std::unique_ptr<CControlUI> FirstOf(std::vector<std::unique_ptr<CControlUI>> controls, std::string& error)

@@ -70,6 +70,18 @@ QImage ApplyMask(const QImage& src, std::uint32_t mask)
 
 // ---------------------------------------------------------------- Impl
 
+namespace {
+unsigned g_defaultsVersion = 1;
+unsigned g_nextManagerId = 1;
+}  // namespace
+
+unsigned DefaultsVersion()
+{
+    return g_defaultsVersion;
+}
+
+CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++) {}
+
 const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMask, std::uint32_t mask)
 {
     if (name.empty())
@@ -634,6 +646,7 @@ void CPaintManagerUI::AddDefaultAttributeList(const std::wstring& controlClass, 
 {
     d->defaults[controlClass] = list;
     ++d->defaultsVersion;
+    ++g_defaultsVersion;
     SharedDefaults()[controlClass] = list;
 }
 
@@ -959,6 +972,9 @@ void RelayoutMarked(CControlUI* c)
         c->SetPos(c->GetPos());
         return;
     }
+    if (!c->IsSubtreeUpdateNeeded())
+        return;
+    c->ClearSubtreeUpdate();
     if (auto* box = dynamic_cast<CContainerUI*>(c)) {
         for (int i = 0; i < box->GetCountRaw(); ++i)
             RelayoutMarked(box->GetRawItemAt(i));

@@ -42,10 +42,14 @@ struct ScrollBarStyle {
     std::wstring thumbPushedImage;
 };
 
+// Changes whenever any manager's Default entries change.
+unsigned DefaultsVersion();
+
 struct CPaintManagerUI::Impl {
-    explicit Impl(CPaintManagerUI* owner) : self(owner) {}
+    explicit Impl(CPaintManagerUI* owner);
 
     CPaintManagerUI* self;
+    unsigned id;  // unique per manager, for caches keyed by manager
     QPointer<QWidget> host;  // the window's widget, if there is one
     std::unique_ptr<CControlUI> root;
 
