@@ -73,6 +73,10 @@ protected:
     // The area for children: the item less inset and a shown scroll bar.
     RECT ContentRect() const;
     void SetFloatPos(CControlUI* child);
+    // Lays the children out one after another (vertical or horizontal):
+    // fixed sizes first, the rest shared; crossAlign places children smaller
+    // than the layout across it.
+    void StackChildren(bool vertical, unsigned crossAlign);
     // After a layout pass: the content size it needed. Updates the scroll
     // ranges; true when the scroll bar appeared or went, so the pass must be
     // run again with the new content width.

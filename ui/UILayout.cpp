@@ -19,6 +19,94 @@ int Clamp(int v, int lo, int hi)
 
 }  // namespace
 
+// ---------------------------------------------------------------- stacking
+
+void CContainerUI::StackChildren(bool vertical, unsigned crossAlign)
+{
+    // One axis is the one children follow each other on ("main"), the other
+    // the one they fill or are aligned on ("cross").
+    auto mainOf = [vertical](SIZE s) { return vertical ? s.cy : s.cx; };
+    auto crossOf = [vertical](SIZE s) { return vertical ? s.cx : s.cy; };
+    auto minMain = [vertical](CControlUI* c) { return vertical ? c->GetMinHeight() : c->GetMinWidth(); };
+    auto maxMain = [vertical](CControlUI* c) { return vertical ? c->GetMaxHeight() : c->GetMaxWidth(); };
+    auto minCross = [vertical](CControlUI* c) { return vertical ? c->GetMinWidth() : c->GetMinHeight(); };
+    auto maxCross = [vertical](CControlUI* c) { return vertical ? c->GetMaxWidth() : c->GetMaxHeight(); };
+    auto padMain = [vertical](const RECT& p) { return vertical ? p.top + p.bottom : p.left + p.right; };
+    auto padMainBefore = [vertical](const RECT& p) { return vertical ? p.top : p.left; };
+    auto padCross = [vertical](const RECT& p) { return vertical ? p.left + p.right : p.top + p.bottom; };
+    auto padCrossBefore = [vertical](const RECT& p) { return vertical ? p.left : p.top; };
+    const bool centre = vertical ? (crossAlign & DT_CENTER) : (crossAlign & DT_VCENTER);
+    const bool atEnd = vertical ? (crossAlign & DT_RIGHT) : (crossAlign & DT_BOTTOM);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT content = ContentRect();
+        SIZE available{content.Width(), content.Height()};
+        int adjustable = 0;
+        int fixedTotal = 0;
+        int visibleCount = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible() || item->IsFloat())
+                continue;
+            ++visibleCount;
+            int m = mainOf(item->EstimateSize(available));
+            if (m == 0) {
+                ++adjustable;
+                fixedTotal += minMain(item.get());
+            } else {
+                fixedTotal += Clamp(m, minMain(item.get()), maxMain(item.get()));
+            }
+            fixedTotal += padMain(item->GetPadding());
+        }
+        if (visibleCount > 1)
+            fixedTotal += (visibleCount - 1) * m_iChildPadding;
+        const int space = std::max(0, mainOf(available) - fixedTotal);
+        int usedAdjustable = 0;
+        int seenAdjustable = 0;
+        int pos = vertical ? content.top - m_scrollY : content.left - m_scrollX;
+        const int crossStart = vertical ? content.left - m_scrollX : content.top - m_scrollY;
+        int required = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible())
+                continue;
+            if (item->IsFloat()) {
+                SetFloatPos(item.get());
+                continue;
+            }
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            int m;
+            if (mainOf(sz) == 0) {
+                // What is left is shared by the adjustable ones still to come,
+                // so a child held by its maximum leaves its share to them.
+                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
+                ++seenAdjustable;
+                m = Clamp(minMain(item.get()) + share, minMain(item.get()), maxMain(item.get()));
+                usedAdjustable += m - minMain(item.get());
+            } else {
+                m = Clamp(mainOf(sz), minMain(item.get()), maxMain(item.get()));
+            }
+            int full = crossOf(available) - padCross(pad);
+            int c = crossOf(sz) == 0 ? full : crossOf(sz);
+            c = Clamp(c, minCross(item.get()), maxCross(item.get()));
+            int at = crossStart + padCrossBefore(pad);
+            if (crossOf(sz) != 0 && c < full) {
+                if (centre)
+                    at += (full - c) / 2;
+                else if (atEnd)
+                    at += full - c;
+            }
+            int start = pos + padMainBefore(pad);
+            item->SetPos(vertical ? RECT{at, start, at + c, start + m} : RECT{start, at, start + m, at + c});
+            pos += m + padMain(pad) + m_iChildPadding;
+            required += m + padMain(pad) + m_iChildPadding;
+        }
+        if (required > 0)
+            required -= m_iChildPadding;
+        if (!ProcessScrollBar(content, vertical ? 0 : required, vertical ? required : 0))
+            break;
+    }
+}
+
 // ---------------------------------------------------------------- vertical
 
 std::wstring CVerticalLayoutUI::GetClass() const
@@ -43,73 +131,7 @@ void CVerticalLayoutUI::SetAttribute(const std::wstring& name, const std::wstrin
 void CVerticalLayoutUI::SetPos(const RECT& rc)
 {
     CControlUI::SetPos(rc);
-    for (int pass = 0; pass < 2; ++pass) {
-        RECT content = ContentRect();
-        SIZE available{content.Width(), content.Height()};
-        int adjustable = 0;
-        int fixedTotal = 0;
-        int visibleCount = 0;
-        for (auto& item : m_items) {
-            if (!item->IsVisible() || item->IsFloat())
-                continue;
-            ++visibleCount;
-            SIZE sz = item->EstimateSize(available);
-            const RECT& pad = item->GetPadding();
-            if (sz.cy == 0) {
-                ++adjustable;
-                fixedTotal += item->GetMinHeight();
-            } else {
-                fixedTotal += Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
-            }
-            fixedTotal += pad.top + pad.bottom;
-        }
-        if (visibleCount > 1)
-            fixedTotal += (visibleCount - 1) * m_iChildPadding;
-        const int space = std::max(0, available.cy - fixedTotal);
-        int usedAdjustable = 0;
-        int y = content.top - m_scrollY;
-        int required = 0;
-        int seenAdjustable = 0;
-        for (auto& item : m_items) {
-            if (!item->IsVisible())
-                continue;
-            if (item->IsFloat()) {
-                SetFloatPos(item.get());
-                continue;
-            }
-            SIZE sz = item->EstimateSize(available);
-            const RECT& pad = item->GetPadding();
-            int h;
-            if (sz.cy == 0) {
-                // What is left is shared by the adjustable ones still to come,
-                // so a child held by its maximum leaves its share to them.
-                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
-                ++seenAdjustable;
-                h = Clamp(item->GetMinHeight() + share, item->GetMinHeight(), item->GetMaxHeight());
-                usedAdjustable += h - item->GetMinHeight();
-            } else {
-                h = Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
-            }
-            int fullWidth = available.cx - pad.left - pad.right;
-            int w = sz.cx == 0 ? fullWidth : sz.cx;
-            w = Clamp(w, item->GetMinWidth(), item->GetMaxWidth());
-            int x = content.left + pad.left - m_scrollX;
-            if (sz.cx != 0 && w < fullWidth) {
-                if (m_childAlign & DT_CENTER)
-                    x += (fullWidth - w) / 2;
-                else if (m_childAlign & DT_RIGHT)
-                    x += fullWidth - w;
-            }
-            RECT r{x, y + pad.top, x + w, y + pad.top + h};
-            item->SetPos(r);
-            y += h + pad.top + pad.bottom + m_iChildPadding;
-            required += h + pad.top + pad.bottom + m_iChildPadding;
-        }
-        if (required > 0)
-            required -= m_iChildPadding;
-        if (!ProcessScrollBar(content, 0, required))
-            break;
-    }
+    StackChildren(true, m_childAlign);
 }
 
 // ---------------------------------------------------------------- horizontal
@@ -136,71 +158,7 @@ void CHorizontalLayoutUI::SetAttribute(const std::wstring& name, const std::wstr
 void CHorizontalLayoutUI::SetPos(const RECT& rc)
 {
     CControlUI::SetPos(rc);
-    for (int pass = 0; pass < 2; ++pass) {
-        RECT content = ContentRect();
-        SIZE available{content.Width(), content.Height()};
-        int adjustable = 0;
-        int fixedTotal = 0;
-        int visibleCount = 0;
-        for (auto& item : m_items) {
-            if (!item->IsVisible() || item->IsFloat())
-                continue;
-            ++visibleCount;
-            SIZE sz = item->EstimateSize(available);
-            const RECT& pad = item->GetPadding();
-            if (sz.cx == 0) {
-                ++adjustable;
-                fixedTotal += item->GetMinWidth();
-            } else {
-                fixedTotal += Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
-            }
-            fixedTotal += pad.left + pad.right;
-        }
-        if (visibleCount > 1)
-            fixedTotal += (visibleCount - 1) * m_iChildPadding;
-        const int space = std::max(0, available.cx - fixedTotal);
-        int usedAdjustable = 0;
-        int x = content.left - m_scrollX;
-        int required = 0;
-        int seenAdjustable = 0;
-        for (auto& item : m_items) {
-            if (!item->IsVisible())
-                continue;
-            if (item->IsFloat()) {
-                SetFloatPos(item.get());
-                continue;
-            }
-            SIZE sz = item->EstimateSize(available);
-            const RECT& pad = item->GetPadding();
-            int w;
-            if (sz.cx == 0) {
-                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
-                ++seenAdjustable;
-                w = Clamp(item->GetMinWidth() + share, item->GetMinWidth(), item->GetMaxWidth());
-                usedAdjustable += w - item->GetMinWidth();
-            } else {
-                w = Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
-            }
-            int fullHeight = available.cy - pad.top - pad.bottom;
-            int h = sz.cy == 0 ? fullHeight : sz.cy;
-            h = Clamp(h, item->GetMinHeight(), item->GetMaxHeight());
-            int y = content.top + pad.top - m_scrollY;
-            if (sz.cy != 0 && h < fullHeight) {
-                if (m_childVAlign & DT_VCENTER)
-                    y += (fullHeight - h) / 2;
-                else if (m_childVAlign & DT_BOTTOM)
-                    y += fullHeight - h;
-            }
-            RECT r{x + pad.left, y, x + pad.left + w, y + h};
-            item->SetPos(r);
-            x += w + pad.left + pad.right + m_iChildPadding;
-            required += w + pad.left + pad.right + m_iChildPadding;
-        }
-        if (required > 0)
-            required -= m_iChildPadding;
-        if (!ProcessScrollBar(content, required, 0))
-            break;
-    }
+    StackChildren(false, m_childVAlign);
 }
 
 // ---------------------------------------------------------------- tab

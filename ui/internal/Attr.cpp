@@ -6,8 +6,6 @@
 
 namespace DuiLib::attr {
 
-namespace {
-
 std::wstring Trim(const std::wstring& s)
 {
     std::size_t b = 0, e = s.size();
@@ -17,6 +15,8 @@ std::wstring Trim(const std::wstring& s)
         --e;
     return s.substr(b, e - b);
 }
+
+namespace {
 
 // Reads a decimal integer (optional sign) at pos; skips blanks around it.
 bool ReadInt(const std::wstring& s, std::size_t& pos, int& out)
@@ -214,27 +214,37 @@ bool ParseAttributeList(const std::wstring& text, std::vector<std::pair<std::wst
     }
 }
 
+void AppendUtf8(std::string& out, std::uint32_t c)
+{
+    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = 0xFFFD;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 std::string ToUtf8(const std::wstring& text)
 {
     std::string out;
     out.reserve(text.size());
     for (wchar_t wc : text) {
         auto c = static_cast<std::uint32_t>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x110000) {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        if (c == 0)
+            out += '\0';
+        else
+            AppendUtf8(out, c);
     }
     return out;
 }

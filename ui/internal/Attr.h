@@ -22,6 +22,9 @@ bool ParseAlign(const std::wstring& text, unsigned& style);
 // Splits `a="1" b='2'` pairs as Default values carry them.
 bool ParseAttributeList(const std::wstring& text, std::vector<std::pair<std::wstring, std::wstring>>& out);
 
+std::wstring Trim(const std::wstring& text);
+// Appends one code point as UTF-8 (invalid ones as U+FFFD).
+void AppendUtf8(std::string& out, std::uint32_t codePoint);
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 

@@ -16,22 +16,12 @@ std::wstring Normalised(std::wstring file)
     return file;
 }
 
-std::wstring Trimmed(const std::wstring& s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::iswspace(s[b]))
-        ++b;
-    while (e > b && std::iswspace(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
-
 }  // namespace
 
 bool ParseImageSpec(const std::wstring& text, ImageSpec& out)
 {
     out = ImageSpec{};
-    std::wstring t = Trimmed(text);
+    std::wstring t = attr::Trim(text);
     if (t.empty())
         return false;
     if (t.find(L'=') == std::wstring::npos || (t.find(L'\'') == std::wstring::npos && t.find(L'"') == std::wstring::npos)) {
@@ -72,7 +62,7 @@ bool ParseImageSpec(const std::wstring& text, ImageSpec& out)
         pos = end + 1;
         bool ok = true;
         if (key == L"file" || key == L"res") {
-            out.file = Normalised(Trimmed(value));
+            out.file = Normalised(attr::Trim(value));
         } else if (key == L"dest") {
             ok = attr::ParseRect(value, out.dest);
             out.hasDest = ok;

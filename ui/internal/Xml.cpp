@@ -118,27 +118,6 @@ private:
         return true;
     }
 
-    static void AppendCodePoint(std::string& out, unsigned long c)
-    {
-        if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-
     // Resolves the entity at raw[i] ('&'); appends and returns the length used,
     // or 0 when it is not a known entity (the '&' is then kept as it is).
     static std::size_t Entity(std::string_view raw, std::size_t i, std::string& out)
@@ -176,7 +155,7 @@ private:
                 ++j;
             }
             if (digits > 0 && j < raw.size() && raw[j] == ';') {
-                AppendCodePoint(out, v);
+                attr::AppendUtf8(out, static_cast<std::uint32_t>(v));
                 return j + 1 - i;
             }
         }
