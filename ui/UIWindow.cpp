@@ -546,6 +546,8 @@ void WindowImplBase::DestroyWindow()
     d->destroyed = true;
     BOOL handled = TRUE;
     OnDestroy(kWmDestroy, 0, 0, handled);
+    // As with a window that is gone: senders get 0 at once, posts are dropped.
+    d->queue.Detach();
     m_pm.EndWaitCursor();
     if (d->host)
         d->host->hide();

@@ -76,6 +76,8 @@ public:
     bool IsMaximized() const;
     bool IsMinimized() const;
     void Close(UINT code = 1);
+    // Hides the window for good and ends ShowModal; from then on the message
+    // queue delivers nothing (Send returns 0 at once).
     void DestroyWindow();
     void PostQuitMessage(int code = 0);
     void SetWindowTitle(const std::wstring& title);

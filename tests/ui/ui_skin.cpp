@@ -140,6 +140,49 @@ TEST(RealSkin, PagesRenderAndTheirButtonsAnswerClicks)
     shot("download");
 }
 
+TEST(RealSkin, DevicePageLaysTilesOutInRowsThatScroll)
+{
+    UsePackage();
+    SkinWindow wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, L"Korvana云手机"));
+    CUiDriver ui(wnd);
+    ui.Show();
+    static_cast<CTabLayoutUI*>(ui.Find(L"TabOfMainWnd"))->SelectItem(1);
+    static_cast<CTabLayoutUI*>(ui.Find(L"TabOfDeviceShown"))->SelectItem(1);
+    auto* tiles = static_cast<CTileLayoutUI*>(ui.Find(L"TileOfDevice"));
+    std::vector<CControlUI*> added;
+    for (int d = 0; d < 12; ++d) {
+        auto tile = BuildElement(L"DeviceElement.xml");
+        ASSERT_NE(tile, nullptr);
+        tile->FindSubControl(L"BtnOfScreenshot")->SetTag(static_cast<std::uintptr_t>(d));
+        added.push_back(tiles->Add(std::move(tile)));
+    }
+    wnd.GetPaintManager().UpdateLayout();
+    const RECT area = tiles->GetPos();
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        const RECT& a = added[i]->GetPos();
+        EXPECT_EQ(a.Width(), 160);
+        EXPECT_EQ(a.Height(), 250);
+        EXPECT_GE(a.left, area.left);
+        EXPECT_LE(a.right, area.right);
+        for (std::size_t j = i + 1; j < added.size(); ++j)
+            EXPECT_FALSE(a.Intersects(added[j]->GetPos())) << i << " overlaps " << j;
+    }
+    EXPECT_GT(tiles->GetScrollRange().cy, 0) << "12 tiles do not fit one page";
+    if (const char* dir = std::getenv("KORVANA_SCREENSHOT_DIR"))
+        EXPECT_TRUE(ui.SavePng(std::string(dir) + "/devices.png"));
+
+    // A click on a tile's screenshot button reaches the window with its tag.
+    ASSERT_TRUE(ui.Click(added[1]->FindSubControl(L"BtnOfScreenshot")));
+    ASSERT_NE(ui.Last(DUI_MSGTYPE_CLICK, L"BtnOfScreenshot"), nullptr);
+    EXPECT_EQ(ui.Last(DUI_MSGTYPE_CLICK, L"BtnOfScreenshot")->tag, 1u);
+    EXPECT_EQ(ui.Last(DUI_MSGTYPE_CLICK, L"BtnOfScreenshot")->userData, L"DeviceTab");
+    // Scrolled to the end, the last row is in view.
+    ui.Wheel(L"TileOfDevice", -20);
+    EXPECT_EQ(tiles->GetScrollPos().cy, tiles->GetScrollRange().cy);
+    EXPECT_LE(added.back()->GetPos().bottom, area.bottom);
+}
+
 TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
 {
     UsePackage();
