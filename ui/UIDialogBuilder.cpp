@@ -104,7 +104,9 @@ public:
     // The controls of a file's root, with the Window entries applied.
     std::vector<std::unique_ptr<CControlUI>> BuildRoot(const xml::Node& root, int depth)
     {
-        if (root.name == L"Window")
+        // The window's own settings come from the file it names, not from the
+        // Window roots of the files it includes.
+        if (root.name == L"Window" && depth == 0)
             ApplyWindow(root);
         std::vector<std::unique_ptr<CControlUI>> out;
         for (const auto& child : root.children)

@@ -56,7 +56,7 @@ TEST(Builder, DefaultsComeBeforeOwnAttributes)
 TEST(Builder, IncludeInsertsTheControlsOfAnotherFile)
 {
     SkinFolder skin;
-    skin.Write("Page.xml", R"(<?xml version="1.0" encoding="UTF-8"?><Window><VerticalLayout name="Page">
+    skin.Write("Page.xml", R"(<?xml version="1.0" encoding="UTF-8"?><Window size="10,10"><VerticalLayout name="Page">
         <Button name="Inner"/></VerticalLayout></Window>)");
     skin.Write("Test.xml", WindowXml(R"(<TabLayout name="Tabs"><Include source="Page.xml"/>
         <Include source="Missing.xml"/><Include source="Page.xml"/></TabLayout>)"));
@@ -67,6 +67,7 @@ TEST(Builder, IncludeInsertsTheControlsOfAnotherFile)
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->GetCount(), 2) << "the missing include is skipped";
     EXPECT_NE(pm.FindControl(L"Inner"), nullptr);
+    EXPECT_EQ(pm.GetInitSize().cx, 400) << "an included page does not resize the window";
 }
 
 TEST(Builder, IncludeOfItselfStopsAtTheDepthLimit)
@@ -101,10 +102,14 @@ TEST(Builder, BadInputLoadsWithThePartSkipped)
     EXPECT_EQ(bad->GetBkColor(), 0u);
     EXPECT_FALSE(bad->IsFloat());
     EXPECT_EQ(bad->GetText(), L"still here");
-    // Painting with missing pictures draws what it can.
+    // Painting with missing or undecodable pictures draws what it can.
+    skin.Write("img/garbage.png", "this is no picture");
+    pm.FindControl(L"Img")->SetBkImage(L"img/garbage.png");
     korvana::test::SkinFolder out;
     EXPECT_TRUE(pm.SaveImage(out.Path("bad.png").string()));
     EXPECT_FALSE(pm.IsImageCached(L"img/missing.png"));
+    EXPECT_FALSE(pm.IsImageCached(L"img/garbage.png"));
+    EXPECT_EQ(pm.GetImageSize(L"img/garbage.png").cx, 0);
 }
 
 TEST(Builder, BrokenFileGivesNoTreeAndTheWindowReportsIt)
