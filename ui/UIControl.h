@@ -115,6 +115,11 @@ public:
 
     // Finds a named control in this control's subtree (this one included).
     virtual CControlUI* FindSubControl(const std::wstring& name);
+    template <class T>
+    T* FindSubControlAs(const std::wstring& name)
+    {
+        return dynamic_cast<T*>(FindSubControl(name));
+    }
     // The topmost visible control under pt that takes mouse input.
     virtual CControlUI* FindControlAt(POINT pt);
     // Calls fn for this control and every descendant (depth first, in order).

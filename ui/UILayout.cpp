@@ -17,6 +17,18 @@ int Clamp(int v, int lo, int hi)
     return std::clamp(v, lo, hi);
 }
 
+// childalign / childvalign: the part of an align value for the cross axis.
+void SetCrossAlign(CControlUI* self, const std::wstring& name, const std::wstring& value, unsigned mask,
+                   unsigned& target)
+{
+    unsigned style = 0;
+    if (attr::ParseAlign(value, style))
+        target = style & mask;
+    else
+        attr::LogBadValue(self->GetClass(), name, value);
+    self->NeedUpdate();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- stacking
@@ -116,16 +128,10 @@ std::wstring CVerticalLayoutUI::GetClass() const
 
 void CVerticalLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"childalign") {
-        unsigned style = 0;
-        if (attr::ParseAlign(value, style))
-            m_childAlign = style & (DT_CENTER | DT_RIGHT);
-        else
-            attr::LogBadValue(GetClass(), name, value);
-        NeedUpdate();
-        return;
-    }
-    CContainerUI::SetAttribute(name, value);
+    if (name == L"childalign")
+        SetCrossAlign(this, name, value, DT_CENTER | DT_RIGHT, m_childAlign);
+    else
+        CContainerUI::SetAttribute(name, value);
 }
 
 void CVerticalLayoutUI::SetPos(const RECT& rc)
@@ -143,16 +149,10 @@ std::wstring CHorizontalLayoutUI::GetClass() const
 
 void CHorizontalLayoutUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
-    if (name == L"childvalign") {
-        unsigned style = 0;
-        if (attr::ParseAlign(value, style))
-            m_childVAlign = style & (DT_VCENTER | DT_BOTTOM | DT_TOP);
-        else
-            attr::LogBadValue(GetClass(), name, value);
-        NeedUpdate();
-        return;
-    }
-    CContainerUI::SetAttribute(name, value);
+    if (name == L"childvalign")
+        SetCrossAlign(this, name, value, DT_VCENTER | DT_BOTTOM | DT_TOP, m_childVAlign);
+    else
+        CContainerUI::SetAttribute(name, value);
 }
 
 void CHorizontalLayoutUI::SetPos(const RECT& rc)

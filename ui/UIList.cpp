@@ -303,6 +303,32 @@ void SelectOnPress(IListItemUI* item, CControlUI* self, const TEventUI& event)
         item->GetOwner()->SelectItem(item->GetIndex(), true);
 }
 
+// Row behaviour shared by text rows and container rows: a press on the row
+// itself selects it, hovering marks it, keys go to the list. True when used.
+bool RowEvent(IListItemUI* item, CControlUI* self, bool& hot, TEventUI& event)
+{
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK:
+        if (event.pSender != self)
+            return false;
+        SelectOnPress(item, self, event);
+        return true;
+    case UIEVENT_MOUSEENTER:
+    case UIEVENT_MOUSELEAVE:
+        hot = event.Type == UIEVENT_MOUSEENTER;
+        self->Invalidate();
+        return true;
+    case UIEVENT_KEYDOWN:
+        if (!item->GetOwner())
+            return false;
+        item->GetOwner()->DoEvent(event);
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 CListLabelElementUI::CListLabelElementUI() = default;
@@ -333,29 +359,8 @@ SIZE CListLabelElementUI::EstimateSize(SIZE available)
 
 void CListLabelElementUI::DoEvent(TEventUI& event)
 {
-    switch (event.Type) {
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-        SelectOnPress(this, this, event);
-        return;
-    case UIEVENT_MOUSEENTER:
-        m_bHot = true;
-        Invalidate();
-        return;
-    case UIEVENT_MOUSELEAVE:
-        m_bHot = false;
-        Invalidate();
-        return;
-    case UIEVENT_KEYDOWN:
-        if (m_pOwner) {
-            m_pOwner->DoEvent(event);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
+    if (!RowEvent(this, this, m_bHot, event))
+        CLabelUI::DoEvent(event);
 }
 
 void CListLabelElementUI::PaintBkColor(CRenderContext& ctx)
@@ -465,32 +470,8 @@ bool CListContainerElementUI::Select(bool select)
 
 void CListContainerElementUI::DoEvent(TEventUI& event)
 {
-    switch (event.Type) {
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-        if (event.pSender == this) {
-            SelectOnPress(this, this, event);
-            return;
-        }
-        break;
-    case UIEVENT_MOUSEENTER:
-        m_bHot = true;
-        Invalidate();
-        return;
-    case UIEVENT_MOUSELEAVE:
-        m_bHot = false;
-        Invalidate();
-        return;
-    case UIEVENT_KEYDOWN:
-        if (m_pOwner) {
-            m_pOwner->DoEvent(event);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    CHorizontalLayoutUI::DoEvent(event);
+    if (!RowEvent(this, this, m_bHot, event))
+        CHorizontalLayoutUI::DoEvent(event);
 }
 
 void CListContainerElementUI::PaintBkColor(CRenderContext& ctx)

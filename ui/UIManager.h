@@ -47,6 +47,12 @@ public:
     CControlUI* GetRoot() const;
     // The first control of that name in the window (nullptr if none).
     CControlUI* FindControl(const std::wstring& name) const;
+    // The same, as a control class (nullptr if missing or of another class).
+    template <class T>
+    T* FindControlAs(const std::wstring& name) const
+    {
+        return dynamic_cast<T*>(FindControl(name));
+    }
     // The control that takes the mouse at pt.
     CControlUI* FindControl(POINT pt) const;
     // A named control inside parent's subtree.

@@ -97,8 +97,8 @@ TEST(RealSkin, MainWindowLoadsWithEveryBoundControlOfItsClass)
             EXPECT_EQ(c->GetClass(), cls) << attr::ToUtf8(name);
         }
     }
-    auto* user = dynamic_cast<CContainerUI*>(pm.FindControl(L"ConOfUserICON"));
-    ASSERT_NE(user, nullptr);
+    EXPECT_NE(pm.FindControlAs<CContainerUI>(L"ConOfUserICON"), nullptr);
+    EXPECT_EQ(pm.FindControlAs<CButtonUI>(L"TabOfMain"), nullptr) << "another class gives none";
     EXPECT_EQ(static_cast<CTabLayoutUI*>(pm.FindControl(L"TabOfMainWnd"))->GetCurSel(), 0);
     EXPECT_EQ(static_cast<CTabLayoutUI*>(pm.FindControl(L"TabOfMain"))->GetCurSel(), 2);
     EXPECT_EQ(static_cast<CTabLayoutUI*>(pm.FindControl(L"TabOfMainWnd"))->GetCount(), 3);
@@ -233,7 +233,8 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
     auto tile = BuildElement(L"DeviceElement.xml");
     EXPECT_EQ(tile->GetFixedWidth(), 160);
     EXPECT_EQ(tile->GetFixedHeight(), 250);
-    auto* shot = static_cast<CButtonUI*>(tile->FindSubControl(L"BtnOfScreenshot"));
+    auto* shot = tile->FindSubControlAs<CButtonUI>(L"BtnOfScreenshot");
+    ASSERT_NE(shot, nullptr);
     EXPECT_NE(shot->GetDisabledImage().find(L"sinchronize_25_white_0.png"), std::wstring::npos);
 }
 
