@@ -899,8 +899,11 @@ void CPaintManagerUI::BeginWaitCursor()
 {
     d->waitCursor = true;
     d->capture = nullptr;
-    if (d->host)
+    // The capture keeps clicks from other windows of the program as well.
+    if (d->host && d->host->isVisible() && !d->grabbed) {
         d->host->grabMouse(Qt::WaitCursor);
+        d->grabbed = true;
+    }
     d->UpdateCursor();
 }
 
@@ -909,8 +912,9 @@ void CPaintManagerUI::EndWaitCursor()
     if (!d->waitCursor)
         return;
     d->waitCursor = false;
-    if (d->host)
+    if (d->host && d->grabbed)
         d->host->releaseMouse();
+    d->grabbed = false;
     d->UpdateCursor();
 }
 

@@ -93,6 +93,7 @@ struct CPaintManagerUI::Impl {
     CControlUI* hover = nullptr;
     CControlUI* capture = nullptr;
     bool waitCursor = false;
+    bool grabbed = false;  // the host holds the mouse for the wait state
 
     std::unordered_map<std::wstring, std::vector<CControlUI*>> optionGroups;
     mutable std::unordered_map<std::wstring, CControlUI*> names;
