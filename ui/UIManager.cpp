@@ -286,6 +286,9 @@ void CPaintManagerUI::Impl::MouseRelease(POINT pt, bool right)
     e.pSender = target;
     e.ptMouse = pt;
     target->DoEvent(e);
+    // Moves went to the captured control only: bring the hover up to date,
+    // so a button released elsewhere no longer looks hot.
+    MouseMove(pt);
 }
 
 void CPaintManagerUI::Impl::MouseLeave()
