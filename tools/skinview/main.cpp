@@ -4,6 +4,7 @@
 // Renders a window or element file of the skin headless into a PNG. An
 // element file is drawn with the fonts and defaults of MainWnd.xml. --tree
 // prints the laid-out control tree and warns about texts that do not fit.
+// An element without a fixed width is drawn 700 pixels wide (a list row).
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -167,7 +168,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "korvana-skinview: %s holds no element\n", o.file.c_str());
             return 1;
         }
-        int w = element->GetFixedWidth() > 0 ? element->GetFixedWidth() : 400;
+        int w = element->GetFixedWidth() > 0 ? element->GetFixedWidth() : 700;
         int h = element->GetFixedHeight() > 0 ? element->GetFixedHeight() : 300;
         auto ground = std::make_unique<CVerticalLayoutUI>();
         ground->SetBkColor(0xFFE9EDF2);
