@@ -66,6 +66,17 @@ QImage ApplyMask(const QImage& src, std::uint32_t mask)
     return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Hands one input event to a control.
+void Deliver(CControlUI* target, int type, POINT pt, int wheelDelta = 0)
+{
+    TEventUI e;
+    e.Type = type;
+    e.pSender = target;
+    e.ptMouse = pt;
+    e.wheelDelta = wheelDelta;
+    target->DoEvent(e);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Impl
@@ -200,11 +211,7 @@ void CPaintManagerUI::Impl::MouseMove(POINT pt)
         return;
     CDispatchScope scope(self);
     if (capture) {
-        TEventUI e;
-        e.Type = UIEVENT_MOUSEMOVE;
-        e.pSender = capture;
-        e.ptMouse = pt;
-        capture->DoEvent(e);
+        Deliver(capture, UIEVENT_MOUSEMOVE, pt);
         return;
     }
     CControlUI* now = root ? root->FindControlAt(pt) : nullptr;
@@ -212,31 +219,17 @@ void CPaintManagerUI::Impl::MouseMove(POINT pt)
         CControlUI* old = hover;
         hover = now;
         if (old) {
-            TEventUI e;
-            e.Type = UIEVENT_MOUSELEAVE;
-            e.pSender = old;
-            e.ptMouse = pt;
-            old->DoEvent(e);
+            Deliver(old, UIEVENT_MOUSELEAVE, pt);
             self->SendNotify(old, DUI_MSGTYPE_MOUSELEAVE);
         }
-        if (hover) {
-            CControlUI* entered = hover;
-            TEventUI e;
-            e.Type = UIEVENT_MOUSEENTER;
-            e.pSender = entered;
-            e.ptMouse = pt;
-            entered->DoEvent(e);
+        if (CControlUI* entered = hover) {
+            Deliver(entered, UIEVENT_MOUSEENTER, pt);
             self->SendNotify(entered, DUI_MSGTYPE_MOUSEENTER);
         }
         UpdateCursor();
     }
-    if (hover) {
-        TEventUI e;
-        e.Type = UIEVENT_MOUSEMOVE;
-        e.pSender = hover;
-        e.ptMouse = pt;
-        hover->DoEvent(e);
-    }
+    if (hover)
+        Deliver(hover, UIEVENT_MOUSEMOVE, pt);
 }
 
 void CPaintManagerUI::Impl::MousePress(POINT pt, bool right, bool doubleClick)
@@ -249,11 +242,7 @@ void CPaintManagerUI::Impl::MousePress(POINT pt, bool right, bool doubleClick)
     if (!target)
         return;
     if (right) {
-        TEventUI e;
-        e.Type = UIEVENT_RBUTTONDOWN;
-        e.pSender = target;
-        e.ptMouse = pt;
-        target->DoEvent(e);
+        Deliver(target, UIEVENT_RBUTTONDOWN, pt);
         return;
     }
     if (target->IsEnabled())
@@ -263,11 +252,7 @@ void CPaintManagerUI::Impl::MousePress(POINT pt, bool right, bool doubleClick)
     if (!target)
         return;
     capture = target;
-    TEventUI e;
-    e.Type = doubleClick ? UIEVENT_DBLCLICK : UIEVENT_BUTTONDOWN;
-    e.pSender = target;
-    e.ptMouse = pt;
-    target->DoEvent(e);
+    Deliver(target, doubleClick ? UIEVENT_DBLCLICK : UIEVENT_BUTTONDOWN, pt);
 }
 
 void CPaintManagerUI::Impl::MouseRelease(POINT pt, bool right)
@@ -281,11 +266,7 @@ void CPaintManagerUI::Impl::MouseRelease(POINT pt, bool right)
     capture = nullptr;
     if (!target)
         return;
-    TEventUI e;
-    e.Type = UIEVENT_BUTTONUP;
-    e.pSender = target;
-    e.ptMouse = pt;
-    target->DoEvent(e);
+    Deliver(target, UIEVENT_BUTTONUP, pt);
     // Moves went to the captured control only: bring the hover up to date,
     // so a button released elsewhere no longer looks hot.
     MouseMove(pt);
@@ -297,10 +278,7 @@ void CPaintManagerUI::Impl::MouseLeave()
     if (hover && !capture) {
         CControlUI* old = hover;
         hover = nullptr;
-        TEventUI e;
-        e.Type = UIEVENT_MOUSELEAVE;
-        e.pSender = old;
-        old->DoEvent(e);
+        Deliver(old, UIEVENT_MOUSELEAVE, POINT{-1, -1});
         self->SendNotify(old, DUI_MSGTYPE_MOUSELEAVE);
     }
 }
@@ -313,12 +291,7 @@ void CPaintManagerUI::Impl::Wheel(POINT pt, int delta)
     CControlUI* target = root->FindControlAt(pt);
     if (!target)
         target = root.get();
-    TEventUI e;
-    e.Type = UIEVENT_SCROLLWHEEL;
-    e.pSender = target;
-    e.ptMouse = pt;
-    e.wheelDelta = delta;
-    target->DoEvent(e);
+    Deliver(target, UIEVENT_SCROLLWHEEL, pt, delta);
 }
 
 bool CPaintManagerUI::Impl::Key(int key, bool shift, bool ctrl)
