@@ -7,7 +7,7 @@
 
 #include "ui/UIDialogBuilder.h"
 #include "ui/internal/Attr.h"
-#include "ui/internal/ImageSpec.h"
+#include "ui/internal/ImageAttr.h"
 #include "ui/internal/TextMarkup.h"
 #include "ui/internal/Xml.h"
 
@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto tokens = DuiLib::markup::Tokenize(text);
     (void)tokens;
     (void)DuiLib::markup::HasTags(text);
-    DuiLib::ImageSpec spec;
-    (void)DuiLib::ParseImageSpec(text, spec);
+    DuiLib::ImageAttr attrs;
+    (void)DuiLib::ParseImageAttr(text, attrs);
     std::vector<std::pair<std::wstring, std::wstring>> pairs;
     (void)DuiLib::attr::ParseAttributeList(text, pairs);
     DuiLib::RECT rc;

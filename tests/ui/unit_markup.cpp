@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/internal/Attr.h"
-#include "ui/internal/ImageSpec.h"
+#include "ui/internal/ImageAttr.h"
 #include "ui/internal/TextMarkup.h"
 #include "ui/internal/Xml.h"
 
@@ -115,12 +115,12 @@ TEST(AttributeValues, DefaultListsSplitIntoPairs)
 
 TEST(ImageText, BareNamesAndKeyedForms)
 {
-    ImageSpec s;
-    ASSERT_TRUE(ParseImageSpec(L"img\\sinchronize\\sinchronize_25_white_3.png", s));
+    ImageAttr s;
+    ASSERT_TRUE(ParseImageAttr(L"img\\sinchronize\\sinchronize_25_white_3.png", s));
     EXPECT_EQ(s.file, L"img/sinchronize/sinchronize_25_white_3.png");
     EXPECT_FALSE(s.hasDest);
 
-    ASSERT_TRUE(ParseImageSpec(L"file='img\\ok_15.png' dest='0,0,15,15' corner='2,2,2,2' fade='128' "
+    ASSERT_TRUE(ParseImageAttr(L"file='img\\ok_15.png' dest='0,0,15,15' corner='2,2,2,2' fade='128' "
                                L"mask='#FFFF00FF' source='0,0,30,15'",
                                s));
     EXPECT_EQ(s.file, L"img/ok_15.png");
@@ -131,13 +131,13 @@ TEST(ImageText, BareNamesAndKeyedForms)
     EXPECT_TRUE(s.hasMask);
     EXPECT_EQ(s.source, (RECT{0, 0, 30, 15}));
 
-    ASSERT_TRUE(ParseImageSpec(L"file='/home/u/.local/share/korvanClient/Cache/7.jpeg' dest='oops'", s));
+    ASSERT_TRUE(ParseImageAttr(L"file='/home/u/.local/share/korvanClient/Cache/7.jpeg' dest='oops'", s));
     EXPECT_EQ(s.file, L"/home/u/.local/share/korvanClient/Cache/7.jpeg");
     EXPECT_FALSE(s.hasDest) << "a malformed key is skipped, the file stays";
 
-    EXPECT_FALSE(ParseImageSpec(L"", s));
-    EXPECT_FALSE(ParseImageSpec(L"dest='0,0,1,1'", s));
-    EXPECT_FALSE(ParseImageSpec(L"file='unterminated", s));
+    EXPECT_FALSE(ParseImageAttr(L"", s));
+    EXPECT_FALSE(ParseImageAttr(L"dest='0,0,1,1'", s));
+    EXPECT_FALSE(ParseImageAttr(L"file='unterminated", s));
     EXPECT_EQ(ImageFileOf(L"file='img\\sinchronize\\sinchronize_25_white_17.png' dest='0,0,25,25'"),
               L"img/sinchronize/sinchronize_25_white_17.png");
 }

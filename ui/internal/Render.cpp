@@ -8,7 +8,7 @@
 
 #include "ui/UIManager.h"
 #include "ui/internal/Attr.h"
-#include "ui/internal/ImageSpec.h"
+#include "ui/internal/ImageAttr.h"
 #include "ui/internal/ManagerImpl.h"
 #include "ui/internal/TextMarkup.h"
 
@@ -78,16 +78,16 @@ void DrawBorder(QPainter& p, const RECT& rc, int size, std::uint32_t argb, SIZE 
 namespace {
 
 // Parsed image texts: the same texts are drawn over and over.
-const ImageSpec* SpecOf(const std::wstring& text)
+const ImageAttr* ImageAttrOf(const std::wstring& text)
 {
-    static std::unordered_map<std::wstring, std::pair<bool, ImageSpec>> cache;
+    static std::unordered_map<std::wstring, std::pair<bool, ImageAttr>> cache;
     auto it = cache.find(text);
     if (it == cache.end()) {
         if (cache.size() > 8192)
             cache.clear();
-        ImageSpec spec;
-        bool ok = ParseImageSpec(text, spec);
-        it = cache.emplace(text, std::make_pair(ok, std::move(spec))).first;
+        ImageAttr attrs;
+        bool ok = ParseImageAttr(text, attrs);
+        it = cache.emplace(text, std::make_pair(ok, std::move(attrs))).first;
     }
     return it->second.first ? &it->second.second : nullptr;
 }
@@ -116,35 +116,35 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
 {
     if (!pm || imageText.empty() || rc.IsEmpty())
         return false;
-    const ImageSpec* spec = SpecOf(imageText);
-    if (!spec)
+    const ImageAttr* attrs = ImageAttrOf(imageText);
+    if (!attrs)
         return false;
-    const QImage* img = pm->GetImpl().Image(spec->file, spec->hasMask, spec->mask);
+    const QImage* img = pm->GetImpl().Image(attrs->file, attrs->hasMask, attrs->mask);
     if (!img)
         return false;
     RECT dest = rc;
-    if (spec->hasDest) {
-        dest = RECT{rc.left + spec->dest.left, rc.top + spec->dest.top, rc.left + spec->dest.right,
-                    rc.top + spec->dest.bottom};
+    if (attrs->hasDest) {
+        dest = RECT{rc.left + attrs->dest.left, rc.top + attrs->dest.top, rc.left + attrs->dest.right,
+                    rc.top + attrs->dest.bottom};
         dest = dest.Intersected(rc);
     }
     if (dest.IsEmpty())
         return false;
     QRect src(0, 0, img->width(), img->height());
-    if (spec->hasSource) {
-        QRect s(spec->source.left, spec->source.top, spec->source.Width(), spec->source.Height());
+    if (attrs->hasSource) {
+        QRect s(attrs->source.left, attrs->source.top, attrs->source.Width(), attrs->source.Height());
         src = s.intersected(src);
         if (src.isEmpty())
             return false;
     }
     p.save();
-    if (spec->fade < 255)
-        p.setOpacity(p.opacity() * spec->fade / 255.0);
+    if (attrs->fade < 255)
+        p.setOpacity(p.opacity() * attrs->fade / 255.0);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const RECT& c = spec->corner;
+    const RECT& c = attrs->corner;
     QRect d = ToQRect(dest);
     if (c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0) {
-        DrawPart(p, *img, d, src, spec->xtiled, spec->ytiled);
+        DrawPart(p, *img, d, src, attrs->xtiled, attrs->ytiled);
     } else {
         // Nine parts: corners keep their size, edges stretch one way.
         int l = std::min(c.left, src.width()), r = std::min(c.right, src.width() - l);
@@ -157,7 +157,7 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
         int dy[4] = {d.top(), d.top() + dt, d.top() + d.height() - db, d.top() + d.height()};
         for (int row = 0; row < 3; ++row) {
             for (int col = 0; col < 3; ++col) {
-                if (spec->hole && row == 1 && col == 1)
+                if (attrs->hole && row == 1 && col == 1)
                     continue;
                 QRect sp(sx[col], sy[row], sx[col + 1] - sx[col], sy[row + 1] - sy[row]);
                 QRect dp(dx[col], dy[row], dx[col + 1] - dx[col], dy[row + 1] - dy[row]);

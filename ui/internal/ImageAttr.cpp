@@ -1,4 +1,4 @@
-#include "ui/internal/ImageSpec.h"
+#include "ui/internal/ImageAttr.h"
 
 #include <cwctype>
 
@@ -18,9 +18,9 @@ std::wstring Normalised(std::wstring file)
 
 }  // namespace
 
-bool ParseImageSpec(const std::wstring& text, ImageSpec& out)
+bool ParseImageAttr(const std::wstring& text, ImageAttr& out)
 {
-    out = ImageSpec{};
+    out = ImageAttr{};
     std::wstring t = attr::Trim(text);
     if (t.empty())
         return false;
@@ -98,10 +98,10 @@ bool ParseImageSpec(const std::wstring& text, ImageSpec& out)
 
 std::wstring ImageFileOf(const std::wstring& text)
 {
-    ImageSpec spec;
-    if (!ParseImageSpec(text, spec))
+    ImageAttr attrs;
+    if (!ParseImageAttr(text, attrs))
         return {};
-    return spec.file;
+    return attrs.file;
 }
 
 }  // namespace DuiLib

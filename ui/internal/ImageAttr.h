@@ -11,7 +11,7 @@
 
 namespace DuiLib {
 
-struct ImageSpec {
+struct ImageAttr {
     std::wstring file;  // with '\' turned into '/'
     RECT dest;
     bool hasDest = false;
@@ -27,7 +27,7 @@ struct ImageSpec {
 };
 
 // False when the text names no file. Malformed keys are logged and skipped.
-bool ParseImageSpec(const std::wstring& text, ImageSpec& out);
+bool ParseImageAttr(const std::wstring& text, ImageAttr& out);
 
 // The file name an image attribute text refers to ("" when none).
 std::wstring ImageFileOf(const std::wstring& text);
