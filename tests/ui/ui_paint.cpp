@@ -1,0 +1,168 @@
+// What the engine draws for a control's state (normal, hot, pushed,
+// selected, disabled), nine-part images, and input details the pages rely
+// on: scroll-bar dragging, inert children, timers that remove their owner.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+#include "tests/ui/UiTestSupport.h"
+
+using namespace DuiLib;
+using korvana::test::SkinFolder;
+using korvana::test::TestWindow;
+using korvana::test::WindowXml;
+
+namespace {
+
+std::string Png(const QImage& img)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+std::string Solid(QColor c)
+{
+    QImage img(8, 8, QImage::Format_ARGB32);
+    img.fill(c);
+    return Png(img);
+}
+
+class PaintTest : public ::testing::Test {
+protected:
+    void Open(const std::string& body)
+    {
+        skin.Write("img/normal.png", Solid(Qt::blue));
+        skin.Write("img/hot.png", Solid(Qt::red));
+        skin.Write("img/pushed.png", Solid(Qt::green));
+        skin.Write("img/selected.png", Solid(Qt::yellow));
+        skin.Write("img/disabled.png", Solid(Qt::gray));
+        skin.Write("Test.xml", WindowXml(body));
+        ASSERT_TRUE(wnd.Create(nullptr, L"paint"));
+        ui = std::make_unique<CUiDriver>(wnd);
+        ui->Show();
+    }
+    QColor At(POINT pt)
+    {
+        wnd.GetPaintManager().UpdateLayout();
+        QImage img = static_cast<QWidget*>(wnd.GetNativeWindow())->grab().toImage();
+        return img.pixelColor(pt.x, pt.y);
+    }
+    QColor AtCentre(const wchar_t* name) { return At(ui->CentreOf(ui->Find(name))); }
+
+    SkinFolder skin;
+    TestWindow wnd;
+    std::unique_ptr<CUiDriver> ui;
+};
+
+const char* kButtons = R"(<VerticalLayout>
+  <Button name="B" height="40" normalimage="img/normal.png" hotimage="img/hot.png" pushedimage="img/pushed.png"
+          disabledimage="img/disabled.png"/>
+  <Option name="O" height="40" normalimage="img/normal.png" selectedimage="img/selected.png"/>
+  <Control/>
+</VerticalLayout>)";
+
+TEST_F(PaintTest, ButtonImagesFollowHoverPressAndDisable)
+{
+    Open(kButtons);
+    POINT b = ui->CentreOf(ui->Find(L"B"));
+    ui->MoveTo(POINT{b.x, b.y + 200});
+    EXPECT_EQ(AtCentre(L"B"), QColor(Qt::blue));
+    ui->MoveTo(b);
+    EXPECT_EQ(AtCentre(L"B"), QColor(Qt::red));
+    ui->MouseDown(b);
+    EXPECT_EQ(AtCentre(L"B"), QColor(Qt::green));
+    ui->MoveTo(POINT{b.x, b.y + 200});
+    EXPECT_NE(AtCentre(L"B"), QColor(Qt::green)) << "dragged off: no longer pushed";
+    ui->MouseUp(POINT{b.x, b.y + 200});
+    EXPECT_EQ(AtCentre(L"B"), QColor(Qt::blue)) << "released elsewhere: not hot either";
+    ui->Find(L"B")->SetEnabled(false);
+    EXPECT_EQ(AtCentre(L"B"), QColor(Qt::gray));
+}
+
+TEST_F(PaintTest, SelectedOptionDrawsItsSelectedImage)
+{
+    Open(kButtons);
+    EXPECT_EQ(AtCentre(L"O"), QColor(Qt::blue));
+    static_cast<COptionUI*>(ui->Find(L"O"))->Selected(true);
+    EXPECT_EQ(AtCentre(L"O"), QColor(Qt::yellow));
+}
+
+TEST_F(PaintTest, CornersOfANinePartImageKeepTheirSize)
+{
+    // 12 x 12: a red 4-pixel frame around a blue middle.
+    QImage frame(12, 12, QImage::Format_ARGB32);
+    frame.fill(Qt::red);
+    QPainter(&frame).fillRect(4, 4, 4, 4, Qt::blue);
+    skin.Write("img/frame.png", Png(frame));
+    Open(R"(<VerticalLayout><Control name="C" height="100" bkimage="file='img/frame.png' corner='4,4,4,4'"/>
+        <Control/></VerticalLayout>)");
+    RECT rc = ui->Find(L"C")->GetPos();
+    EXPECT_EQ(At(POINT{rc.left + 2, rc.top + 2}), QColor(Qt::red));
+    EXPECT_EQ(At(POINT{rc.left + 6, rc.top + 50}), QColor(Qt::blue)) << "the frame stays 4 pixels wide";
+    EXPECT_EQ(At(POINT{rc.right - 3, rc.bottom - 3}), QColor(Qt::red));
+    EXPECT_EQ(At(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}), QColor(Qt::blue));
+}
+
+TEST_F(PaintTest, DraggingTheThumbScrolls)
+{
+    Open(R"(<VerticalLayout><Control height="40"/><VerticalLayout name="Box" vscrollbar="true">
+        <Control height="300"/><Control height="300"/><Control height="300"/></VerticalLayout></VerticalLayout>)");
+    auto* box = static_cast<CVerticalLayoutUI*>(ui->Find(L"Box"));
+    wnd.GetPaintManager().UpdateLayout();
+    ASSERT_EQ(box->GetScrollRange().cy, 900 - 260);
+    const RECT& rc = box->GetPos();
+    POINT thumb{rc.right - 4, rc.top + 10};
+    ui->MouseDown(thumb);
+    auto* host = static_cast<QWidget*>(wnd.GetNativeWindow());
+    QMouseEvent move(QEvent::MouseMove, QPointF(thumb.x, thumb.y + 50), host->mapToGlobal(QPointF(thumb.x, thumb.y + 50)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(host, &move);
+    ui->MouseUp(POINT{thumb.x, thumb.y + 50});
+    EXPECT_GT(box->GetScrollPos().cy, 100);
+    // A press on the rail below the thumb pages down.
+    int before = box->GetScrollPos().cy;
+    ui->ClickAt(POINT{rc.right - 4, rc.bottom - 5});
+    EXPECT_GT(box->GetScrollPos().cy, before);
+}
+
+TEST_F(PaintTest, ChildrenOfAnInertContainerTakeNoClicks)
+{
+    Open(R"(<VerticalLayout><HorizontalLayout name="Row" height="40" mousechild="false"><Button name="In"/></HorizontalLayout>
+        <HorizontalLayout name="Open" height="40" mouse="false"><Button name="Free"/></HorizontalLayout><Control/></VerticalLayout>)");
+    ui->Click(L"In");
+    EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK), 0);
+    EXPECT_EQ(wnd.GetPaintManager().FindControl(ui->CentreOf(ui->Find(L"In"))), ui->Find(L"Row"));
+    ui->Click(L"Free");
+    EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK, L"Free"), 1) << "mouse=false on a container spares its children";
+}
+
+TEST_F(PaintTest, ATimerHandlerMayRemoveItsOwnControl)
+{
+    Open(R"(<VerticalLayout name="Root"><Button name="Spinner"/><Control/></VerticalLayout>)");
+    auto* root = static_cast<CContainerUI*>(ui->Find(L"Root"));
+    CControlUI* spinner = ui->Find(L"Spinner");
+    int ticks = 0;
+    wnd.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == DUI_MSGTYPE_TIMER && msg.pSender->GetName() == L"Spinner") {
+            ++ticks;
+            root->Remove(msg.pSender);
+        }
+    };
+    ASSERT_TRUE(spinner->SetTimer(5, 10));
+    ASSERT_TRUE(spinner->SetTimer(5, 15)) << "the same id again restarts it";
+    ASSERT_TRUE(ui->WaitUntil([&] { return ticks > 0; }, 2000));
+    ui->ProcessEvents(60);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(ui->Find(L"Spinner"), nullptr);
+    CButtonUI loose;
+    EXPECT_FALSE(loose.SetTimer(1, 10)) << "no window, no timer";
+}
+
+}  // namespace

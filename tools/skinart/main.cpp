@@ -1,0 +1,935 @@
+// korvana-skinart OUTDIR: draws every picture of the skin into OUTDIR
+// (skin/img). Each function below draws the pictures of one part of the
+// window; names are the paths the XML files use.
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+#include "Glyphs.h"
+#include "Painting.h"
+
+using namespace skinart;
+namespace pal = skinart::palette;
+
+namespace {
+
+QString g_root;
+
+void Save(Canvas& c, const QString& name) { c.Save(g_root, name); }
+
+// --- Marks named by the client code ---------------------------------------
+
+void DrawMarks()
+{
+    {
+        Canvas c(15, 15);
+        c.painter().setPen(Qt::NoPen);
+        c.painter().setBrush(pal::kGreen);
+        c.painter().drawEllipse(QRectF(0.5, 0.5, 14, 14));
+        DrawGlyph(c.painter(), Glyph::Check, QRectF(1.5, 1.5, 12, 12), pal::kWhite, 2.8);
+        Save(c, "ok_15.png");
+    }
+    {
+        Canvas c(15, 15);
+        c.painter().setPen(Qt::NoPen);
+        c.painter().setBrush(pal::kRed);
+        c.painter().drawEllipse(QRectF(0.5, 0.5, 14, 14));
+        DrawGlyph(c.painter(), Glyph::Cross, QRectF(2, 2, 11, 11), pal::kWhite, 2.8);
+        Save(c, "error_15.png");
+    }
+    {
+        Canvas c(6, 6);
+        c.painter().setPen(Qt::NoPen);
+        c.painter().setBrush(pal::kRed);
+        c.painter().drawEllipse(QRectF(0, 0, 6, 6));
+        Save(c, "dot_r_6.png");
+    }
+}
+
+// A turning spinner: a fading ring of twelve strokes; frame n is turned by
+// n × 20 degrees so 18 frames make one full turn.
+void DrawSpinnerFrame(Canvas& c, int size, int frame, const QColor& color)
+{
+    QPainter& p = c.painter();
+    const qreal cx = size / 2.0;
+    const qreal outer = size * 0.44;
+    const qreal inner = size * 0.22;
+    const int strokes = 12;
+    QPen pen(color, std::max(1.6, size / 11.0));
+    pen.setCapStyle(Qt::RoundCap);
+    for (int i = 0; i < strokes; ++i) {
+        const qreal deg = -(frame * 20.0) - i * (360.0 / strokes) + 90.0;
+        const qreal a = deg * M_PI / 180.0;
+        QColor col = color;
+        col.setAlpha(255 - i * 230 / strokes);
+        pen.setColor(col);
+        p.setPen(pen);
+        p.drawLine(QPointF(cx + inner * std::cos(a), cx - inner * std::sin(a)),
+                   QPointF(cx + outer * std::cos(a), cx - outer * std::sin(a)));
+    }
+}
+
+void DrawSpinners()
+{
+    for (int size : {25, 30}) {
+        for (int n = 0; n < 18; ++n) {
+            Canvas c(size, size);
+            DrawSpinnerFrame(c, size, n, pal::kWhite);
+            Save(c, QString("sinchronize/sinchronize_%1_white_%2.png").arg(size).arg(n));
+        }
+    }
+}
+
+// --- Brand ------------------------------------------------------------------
+
+void DrawBrandMark(QPainter& p, const QRectF& box)
+{
+    QLinearGradient g(box.topLeft(), box.bottomRight());
+    g.setColorAt(0, QColor(0x4B, 0x9B, 0xFF));
+    g.setColorAt(1, QColor(0x1C, 0x4F, 0xD6));
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    const qreal r = box.width() * 0.24;
+    p.drawRoundedRect(box, r, r);
+    const qreal u = box.width() / 24.0;
+    DrawGlyph(p, Glyph::Cloud, QRectF(box.left() + 1.5 * u, box.top() + 2.5 * u, 21 * u, 19 * u),
+              WithAlpha(pal::kWhite, 120), 1.6);
+    // The phone in front of the cloud.
+    const QRectF phone(box.left() + 8.3 * u, box.top() + 7.2 * u, 7.4 * u, 12 * u);
+    p.setBrush(pal::kWhite);
+    p.drawRoundedRect(phone, 1.4 * u, 1.4 * u);
+    p.setBrush(QColor(0x2A, 0x6B, 0xEE));
+    p.drawRoundedRect(phone.adjusted(1.1 * u, 1.4 * u, -1.1 * u, -2.4 * u), 0.5 * u, 0.5 * u);
+    p.setBrush(pal::kWhite);
+    p.restore();
+}
+
+void DrawBrand()
+{
+    for (int size : {24, 32, 48, 64, 128, 256}) {
+        Canvas c(size, size);
+        DrawBrandMark(c.painter(), QRectF(0, 0, size, size));
+        Save(c, QString("icon/korvana_%1.png").arg(size));
+    }
+}
+
+// --- Caption buttons --------------------------------------------------------
+
+void DrawCaptionButtons()
+{
+    struct Item {
+        const char* name;
+        Glyph glyph;
+        qreal inset;
+    };
+    const Item items[] = {{"help", Glyph::Help, 8}, {"menu", Glyph::Menu, 8},
+                          {"min", Glyph::Minimize, 9}, {"max", Glyph::Maximize, 10},
+                          {"restore", Glyph::Restore, 10}, {"close", Glyph::Close, 10}};
+    for (const Item& it : items) {
+        for (int state = 0; state < 3; ++state) {
+            Canvas c(32, 30);
+            QPainter& p = c.painter();
+            const bool close = QString(it.name) == "close";
+            if (state == 1)
+                p.fillRect(c.rect(), close ? QColor(0xE8, 0x3F, 0x3F) : WithAlpha(pal::kWhite, 36));
+            if (state == 2)
+                p.fillRect(c.rect(), close ? QColor(0xC2, 0x2E, 0x2E) : WithAlpha(pal::kWhite, 22));
+            const qreal side = 30 - 2 * it.inset;
+            const QRectF box((32 - side) / 2.0, it.inset, side, side);
+            DrawGlyph(p, it.glyph, box, WithAlpha(pal::kWhite, state == 0 ? 215 : 255),
+                      24.0 / side * 1.2);
+            static const char* suffix[] = {"normal", "hot", "pushed"};
+            Save(c, QString("caption/%1_%2.png").arg(it.name).arg(suffix[state]));
+        }
+    }
+}
+
+// --- Backgrounds --------------------------------------------------------------
+
+// The dark backdrop of the sign-in and download pages: a deep blue diagonal
+// gradient with soft light, a dot grid and a quiet drawing of cloud phones.
+void DrawSignBackground()
+{
+    Canvas c(900, 600);
+    QPainter& p = c.painter();
+    QLinearGradient g(0, 0, 900, 600);
+    g.setColorAt(0, QColor(0x0C, 0x17, 0x36));
+    g.setColorAt(0.55, QColor(0x14, 0x2B, 0x63));
+    g.setColorAt(1, QColor(0x1D, 0x46, 0x9C));
+    p.fillRect(c.rect(), g);
+
+    auto glow = [&](QPointF at, qreal r, QColor col) {
+        QRadialGradient rg(at, r);
+        rg.setColorAt(0, col);
+        rg.setColorAt(1, WithAlpha(col, 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(rg);
+        p.drawEllipse(at, r, r);
+    };
+    glow({250, 330}, 300, QColor(0x3C, 0x8B, 0xFF, 70));
+    glow({820, 80}, 260, QColor(0x5A, 0xC8, 0xFF, 40));
+
+    // Dot grid, fading out to the right.
+    p.setPen(Qt::NoPen);
+    for (int y = 70; y < 600; y += 22) {
+        for (int x = 20; x < 500; x += 22) {
+            const int a = std::max(0, 36 - x / 14);
+            p.setBrush(QColor(255, 255, 255, a));
+            p.drawEllipse(QPointF(x, y), 1.1, 1.1);
+        }
+    }
+
+    // Three phones standing in a cloud: the picture of the service.
+    DrawGlyph(p, Glyph::Cloud, QRectF(70, 150, 360, 330), WithAlpha(pal::kWhite, 40), 0.5);
+    auto phone = [&](QRectF r, int alpha) {
+        p.setPen(QPen(WithAlpha(pal::kWhite, alpha), 2));
+        QLinearGradient pg(r.topLeft(), r.bottomLeft());
+        pg.setColorAt(0, QColor(0x4B, 0x9B, 0xFF, alpha / 2));
+        pg.setColorAt(1, QColor(0x1C, 0x4F, 0xD6, alpha / 3));
+        p.setBrush(pg);
+        p.drawRoundedRect(r, 12, 12);
+        p.setPen(Qt::NoPen);
+        p.setBrush(WithAlpha(pal::kWhite, alpha / 3));
+        const QRectF screen = r.adjusted(8, 16, -8, -22);
+        p.drawRoundedRect(screen, 4, 4);
+        // App tiles on the screen.
+        p.setBrush(WithAlpha(pal::kWhite, alpha / 2));
+        const qreal cell = screen.width() / 3.0;
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 3; ++col)
+                p.drawRoundedRect(QRectF(screen.left() + col * cell + cell * 0.2,
+                                         screen.top() + 10 + row * cell * 1.05, cell * 0.6, cell * 0.6),
+                                  3, 3);
+        p.setBrush(WithAlpha(pal::kWhite, alpha));
+        p.drawEllipse(QPointF(r.center().x(), r.bottom() - 11), 3.5, 3.5);
+    };
+    phone(QRectF(118, 262, 92, 170), 110);
+    phone(QRectF(290, 262, 92, 170), 110);
+    phone(QRectF(194, 222, 112, 206), 200);
+
+    // Signal arcs above the middle phone.
+    QPen arcPen(WithAlpha(pal::kWhite, 90), 3);
+    arcPen.setCapStyle(Qt::RoundCap);
+    p.setPen(arcPen);
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 3; ++i) {
+        const qreal r = 18 + i * 14;
+        p.drawArc(QRectF(250 - r, 200 - r, 2 * r, 2 * r), 50 * 16, 80 * 16);
+    }
+    Save(c, "bg/sign.png");
+}
+
+// The frosted form panel of the sign-in page (stretched with corners 12).
+void DrawPanels()
+{
+    {
+        Canvas c(40, 40);
+        RoundRect(c.painter(), c.rect(), 12, QColor(255, 255, 255, 22), QColor(255, 255, 255, 46));
+        Save(c, "bg/panel_dark.png");
+    }
+    {
+        // A white card with a thin border and a soft shadow: corners 10.
+        Canvas c(40, 40);
+        SoftShadow(c.painter(), QRectF(4, 3, 32, 32), 6, 3, 40);
+        RoundRect(c.painter(), QRectF(4, 3, 32, 32), 6, pal::kCard, pal::kBorder);
+        Save(c, "bg/card.png");
+    }
+    {
+        Canvas c(40, 40);
+        RoundRect(c.painter(), c.rect(), 6, pal::kCard, pal::kBorder);
+        Save(c, "bg/card_flat.png");
+    }
+    {
+        // Top edge shadow under the caption strip on light pages.
+        Canvas c(8, 6);
+        QLinearGradient g(0, 0, 0, 6);
+        g.setColorAt(0, QColor(16, 32, 64, 40));
+        g.setColorAt(1, QColor(16, 32, 64, 0));
+        c.painter().fillRect(c.rect(), g);
+        Save(c, "bg/shadow_top.png");
+    }
+}
+
+// --- Buttons ----------------------------------------------------------------
+
+void DrawButtonSet(const QString& stem, const QColor (&fills)[4], const QColor (&borders)[4],
+                   qreal radius)
+{
+    static const char* states[] = {"normal", "hot", "pushed", "disabled"};
+    for (int s = 0; s < 4; ++s) {
+        Canvas c(40, 32);
+        RoundRect(c.painter(), c.rect(), radius, fills[s], borders[s]);
+        Save(c, QString("btn/%1_%2.png").arg(stem).arg(states[s]));
+    }
+}
+
+void DrawButtons()
+{
+    const QColor none;
+    {
+        const QColor f[4] = {pal::kAccent, pal::kAccentHot, pal::kAccentPushed, pal::kAccentDisabled};
+        const QColor b[4] = {none, none, none, none};
+        DrawButtonSet("primary", f, b, 4);
+    }
+    {
+        const QColor f[4] = {pal::kCard, pal::kAccentTint, QColor(0xD8, 0xE6, 0xFD), QColor(0xF1, 0xF3, 0xF7)};
+        const QColor b[4] = {pal::kBorder, pal::kBorderHot, pal::kAccent, QColor(0xE6, 0xE9, 0xEF)};
+        DrawButtonSet("plain", f, b, 4);
+    }
+    {
+        // Ghost buttons on the dark pages.
+        const QColor f[4] = {QColor(255, 255, 255, 0), QColor(255, 255, 255, 30), QColor(255, 255, 255, 16),
+                             QColor(255, 255, 255, 0)};
+        const QColor b[4] = {QColor(255, 255, 255, 110), QColor(255, 255, 255, 200), QColor(255, 255, 255, 150),
+                             QColor(255, 255, 255, 50)};
+        DrawButtonSet("ghost", f, b, 4);
+    }
+    {
+        const QColor f[4] = {pal::kCard, QColor(0xFF, 0xEE, 0xEE), QColor(0xFF, 0xDD, 0xDD), QColor(0xF1, 0xF3, 0xF7)};
+        const QColor b[4] = {QColor(0xF3, 0xB4, 0xB4), pal::kRed, pal::kRed, QColor(0xE6, 0xE9, 0xEF)};
+        DrawButtonSet("danger", f, b, 4);
+    }
+}
+
+// --- Check boxes, options, edits --------------------------------------------
+
+void DrawCheckBoxes()
+{
+    struct Look {
+        const char* stem;
+        QColor boxOff, borderOff, borderHot, fillOn, mark;
+    };
+    const Look looks[] = {
+        {"check", pal::kCard, QColor(0xB9, 0xC2, 0xD0), pal::kAccent, pal::kAccent, pal::kWhite},
+        {"check_white", QColor(255, 255, 255, 20), QColor(255, 255, 255, 150), pal::kWhite, pal::kWhite,
+         pal::kAccent},
+    };
+    for (const Look& l : looks) {
+        for (int s = 0; s < 5; ++s) {
+            // 0 off, 1 off hot, 2 on, 3 on hot, 4 disabled
+            Canvas c(16, 16);
+            QPainter& p = c.painter();
+            const QRectF r(0.5, 0.5, 15, 15);
+            if (s <= 1)
+                RoundRect(p, r, 3, l.boxOff, s == 1 ? l.borderHot : l.borderOff, 1.2);
+            else if (s <= 3) {
+                RoundRect(p, r, 3, s == 3 ? l.fillOn.lighter(112) : l.fillOn);
+                DrawGlyph(p, Glyph::Check, QRectF(1, 1, 14, 14), l.mark, 2.6);
+            } else {
+                RoundRect(p, r, 3, QColor(0xEE, 0xF0, 0xF4), QColor(0xD5, 0xDA, 0xE2), 1.2);
+            }
+            static const char* names[] = {"off", "off_hot", "on", "on_hot", "disabled"};
+            Save(c, QString("check/%1_%2.png").arg(l.stem).arg(names[s]));
+        }
+    }
+}
+
+void DrawMenuAndTabs()
+{
+    {
+        Canvas c(40, 40);
+        c.painter().fillRect(c.rect(), WithAlpha(pal::kWhite, 16));
+        Save(c, "menu/hot.png");
+    }
+    {
+        Canvas c(40, 40);
+        QLinearGradient g(0, 0, 40, 0);
+        g.setColorAt(0, WithAlpha(pal::kAccent, 120));
+        g.setColorAt(1, WithAlpha(pal::kAccent, 40));
+        c.painter().fillRect(c.rect(), g);
+        c.painter().fillRect(QRectF(0, 0, 4, 40), pal::kAccentHot);
+        Save(c, "menu/selected.png");
+    }
+    struct Icon {
+        const char* name;
+        Glyph glyph;
+    };
+    const Icon icons[] = {{"account", Glyph::User}, {"device", Glyph::Phone}, {"charge", Glyph::Coin},
+                          {"buy", Glyph::Cart}, {"setting", Glyph::Gear}, {"app", Glyph::Apps},
+                          {"notify", Glyph::Bell}};
+    for (const Icon& it : icons) {
+        Canvas c(18, 18);
+        DrawGlyph(c.painter(), it.glyph, QRectF(0, 0, 18, 18), WithAlpha(pal::kWhite, 230), 1.9);
+        Save(c, QString("menu/%1.png").arg(it.name));
+    }
+    // Underline tabs: the selected page has an accent bar under its text.
+    {
+        Canvas c(20, 36);
+        RoundRect(c.painter(), QRectF(2, 33, 16, 3), 1.5, pal::kAccent);
+        Save(c, "tab/selected.png");
+    }
+    {
+        Canvas c(20, 36);
+        RoundRect(c.painter(), QRectF(2, 34, 16, 2), 1, pal::kBorderHot);
+        Save(c, "tab/hot.png");
+    }
+    // Pills: sub-category tags and group titles.
+    const QColor fills[3] = {QColor(0xEE, 0xF1, 0xF6), pal::kAccentTint, pal::kAccent};
+    const QColor borders[3] = {QColor(0xEE, 0xF1, 0xF6), pal::kBorderHot, pal::kAccent};
+    static const char* names[] = {"normal", "hot", "selected"};
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(40, 26);
+        RoundRect(c.painter(), c.rect(), 13, fills[s], borders[s]);
+        Save(c, QString("pill/%1.png").arg(names[s]));
+    }
+}
+
+void DrawEdits()
+{
+    {
+        Canvas c(20, 30);
+        c.painter().fillRect(QRectF(0, 29, 20, 1), WithAlpha(pal::kWhite, 150));
+        Save(c, "edit/line_white.png");
+    }
+    {
+        Canvas c(20, 30);
+        c.painter().fillRect(QRectF(0, 29, 20, 1), QColor(0xC9, 0xD1, 0xDD));
+        Save(c, "edit/line_gray.png");
+    }
+    {
+        Canvas c(40, 30);
+        RoundRect(c.painter(), c.rect(), 4, pal::kCard, QColor(0xCF, 0xD6, 0xE1));
+        Save(c, "edit/box.png");
+    }
+    {
+        Canvas c(40, 30);
+        RoundRect(c.painter(), c.rect(), 4, QColor(0xF3, 0xF5, 0xF8), QColor(0xE1, 0xE5, 0xEC));
+        Save(c, "edit/box_disabled.png");
+    }
+    {
+        // A search box: the glyph sits in the unscaled right corner (30 px).
+        Canvas c(60, 30);
+        RoundRect(c.painter(), c.rect(), 15, pal::kCard, QColor(0xCF, 0xD6, 0xE1));
+        DrawGlyph(c.painter(), Glyph::Search, QRectF(38, 8, 14, 14), pal::kTextMuted, 2.2);
+        Save(c, "edit/search.png");
+    }
+}
+
+void DrawScrollBars()
+{
+    static const char* names[] = {"normal", "hot", "pushed"};
+    const QColor fills[3] = {QColor(0xC3, 0xCA, 0xD6), QColor(0xA6, 0xB0, 0xC0), QColor(0x8E, 0x99, 0xAC)};
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(9, 30);
+        RoundRect(c.painter(), QRectF(1.5, 0, 6, 30), 3, fills[s]);
+        Save(c, QString("scroll/thumb_%1.png").arg(names[s]));
+    }
+    {
+        Canvas c(9, 30);
+        RoundRect(c.painter(), QRectF(1.5, 0, 6, 30), 3, QColor(0xE9, 0xEC, 0xF1));
+        Save(c, "scroll/rail.png");
+    }
+    {
+        Canvas c(9, 30);
+        RoundRect(c.painter(), QRectF(1.5, 0, 6, 30), 3, WithAlpha(pal::kWhite, 70));
+        Save(c, "scroll/thumb_dark.png");
+    }
+}
+
+void DrawProgress()
+{
+    {
+        Canvas c(20, 8);
+        RoundRect(c.painter(), c.rect(), 4, QColor(0xE3, 0xE8, 0xF0));
+        Save(c, "progress/bg.png");
+    }
+    {
+        Canvas c(20, 8);
+        QLinearGradient g(0, 0, 20, 0);
+        RoundRectGradient(c.painter(), c.rect(), 4, pal::kAccentHot, pal::kAccent);
+        Save(c, "progress/fg.png");
+    }
+    {
+        Canvas c(30, 15);
+        RoundRect(c.painter(), c.rect(), 7.5, QColor(255, 255, 255, 40));
+        Save(c, "progress/big_bg.png");
+    }
+    {
+        Canvas c(30, 15);
+        QPainter& p = c.painter();
+        QLinearGradient g(0, 0, 0, 15);
+        g.setColorAt(0, QColor(0x6F, 0xC3, 0xFF));
+        g.setColorAt(1, QColor(0x2F, 0x7C, 0xF6));
+        p.setPen(Qt::NoPen);
+        p.setBrush(g);
+        p.drawRoundedRect(c.rect(), 7.5, 7.5);
+        Save(c, "progress/big_fg.png");
+    }
+}
+
+// --- Account and user -------------------------------------------------------
+
+void DrawAvatar(int size, const QString& name)
+{
+    Canvas c(size, size);
+    QPainter& p = c.painter();
+    QLinearGradient g(0, 0, 0, size);
+    g.setColorAt(0, QColor(0xD9, 0xE6, 0xFB));
+    g.setColorAt(1, QColor(0xB7, 0xCB, 0xEE));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g);
+    p.drawEllipse(QRectF(0, 0, size, size));
+    QPainterPath clip;
+    clip.addEllipse(QRectF(0, 0, size, size));
+    p.setClipPath(clip);
+    p.setBrush(QColor(0xFF, 0xFF, 0xFF, 230));
+    const qreal s = size;
+    p.drawEllipse(QPointF(s / 2, s * 0.40), s * 0.19, s * 0.19);
+    p.drawEllipse(QPointF(s / 2, s * 1.02), s * 0.40, s * 0.38);
+    Save(c, name);
+}
+
+void DrawAccount()
+{
+    DrawAvatar(128, "user/avatar_128.png");
+    DrawAvatar(70, "user/avatar_70.png");
+    {
+        // A ring that frames the user's picture in the menu column.
+        Canvas c(136, 136);
+        c.painter().setPen(QPen(WithAlpha(pal::kWhite, 70), 3));
+        c.painter().setBrush(Qt::NoBrush);
+        c.painter().drawEllipse(QRectF(1.5, 1.5, 133, 133));
+        Save(c, "user/ring_136.png");
+    }
+    {
+        // Hover veil over the avatar picker with a folder glyph.
+        Canvas c(70, 70);
+        c.painter().setPen(Qt::NoPen);
+        c.painter().setBrush(QColor(0x0E, 0x1A, 0x3A, 120));
+        c.painter().drawEllipse(QRectF(0, 0, 70, 70));
+        DrawGlyph(c.painter(), Glyph::Folder, QRectF(23, 16, 24, 24), pal::kWhite, 1.8);
+        Save(c, "user/pick_hot.png");
+    }
+    struct Icon {
+        const char* name;
+        Glyph glyph;
+        QColor color;
+    };
+    const Icon icons[] = {{"user", Glyph::User, pal::kAccent}, {"coin", Glyph::Coin, pal::kOrange},
+                          {"lock", Glyph::Gear, pal::kTextMuted}, {"record", Glyph::Record, pal::kAccent},
+                          {"invite", Glyph::Invite, pal::kTeal}};
+    for (const Icon& it : icons) {
+        Canvas c(20, 20);
+        DrawGlyph(c.painter(), it.glyph, QRectF(0, 0, 20, 20), it.color, 1.9);
+        Save(c, QString("account/%1.png").arg(it.name));
+    }
+}
+
+// --- Device page --------------------------------------------------------------
+
+void DrawDevice()
+{
+    // The tile card, drawn at its real size 160 × 250: a navy head (plan
+    // row and name row, 56 px), a dark preview well and a white tool bar.
+    {
+        Canvas c(160, 250);
+        QPainter& p = c.painter();
+        QPainterPath card;
+        card.addRoundedRect(QRectF(0, 0, 160, 250), 6, 6);
+        p.setClipPath(card);
+        p.fillRect(QRectF(0, 0, 160, 250), pal::kCard);
+        QLinearGradient head(0, 0, 0, 56);
+        head.setColorAt(0, QColor(0x1F, 0x37, 0x72));
+        head.setColorAt(1, QColor(0x18, 0x2B, 0x5C));
+        p.fillRect(QRectF(0, 0, 160, 56), head);
+        p.fillRect(QRectF(0, 26, 160, 1), WithAlpha(pal::kWhite, 26));
+        p.fillRect(QRectF(0, 56, 160, 164), QColor(0x0B, 0x13, 0x29));
+        p.fillRect(QRectF(0, 220, 160, 1), pal::kBorder);
+        p.setClipping(false);
+        p.setPen(QPen(QColor(0xD3, 0xDA, 0xE6), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(0.5, 0.5, 159, 249), 5.5, 5.5);
+        Save(c, "device/tile.png");
+    }
+    {
+        // Hover ring of the whole tile.
+        Canvas c(160, 250);
+        c.painter().setPen(QPen(pal::kAccentHot, 2));
+        c.painter().setBrush(Qt::NoBrush);
+        c.painter().drawRoundedRect(QRectF(1, 1, 158, 248), 5.5, 5.5);
+        Save(c, "device/tile_hot.png");
+    }
+    // The play box over the preview: 100 × 100.
+    auto playBox = [](Glyph glyph, bool hot, const QString& name) {
+        Canvas c(100, 100);
+        QPainter& p = c.painter();
+        p.setPen(QPen(WithAlpha(pal::kWhite, hot ? 230 : 150), 2));
+        p.setBrush(QColor(0x0E, 0x1A, 0x3A, hot ? 150 : 110));
+        p.drawEllipse(QRectF(26, 26, 48, 48));
+        DrawGlyph(p, glyph, QRectF(34, 34, 32, 32), pal::kWhite, 2);
+        Save(c, name);
+    };
+    playBox(Glyph::Play, false, "device/play_normal.png");
+    playBox(Glyph::Play, true, "device/play_hot.png");
+    playBox(Glyph::Pause, false, "device/pause_normal.png");
+    playBox(Glyph::Pause, true, "device/pause_hot.png");
+    {
+        // The offline picture: a dimmed phone with a broken link mark.
+        Canvas c(100, 100);
+        QPainter& p = c.painter();
+        p.setPen(QPen(QColor(0x8A, 0x96, 0xAD), 2.2));
+        p.setBrush(QColor(0x1A, 0x24, 0x3D));
+        p.drawRoundedRect(QRectF(33, 16, 34, 60), 6, 6);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x2A, 0x35, 0x52));
+        p.drawRoundedRect(QRectF(37, 23, 26, 43), 2, 2);
+        p.setBrush(QColor(0x8A, 0x96, 0xAD));
+        p.drawEllipse(QPointF(50, 70.5), 2, 2);
+        // Red badge with a cross at the lower right.
+        p.setBrush(pal::kRed);
+        p.setPen(QPen(QColor(0x0B, 0x13, 0x29), 2.5));
+        p.drawEllipse(QPointF(66, 70), 10, 10);
+        DrawGlyph(p, Glyph::Cross, QRectF(59, 63, 14, 14), pal::kWhite, 3);
+        Save(c, "device/offline_100.png");
+    }
+    struct Tool {
+        const char* name;
+        Glyph glyph;
+    };
+    const Tool tools[] = {{"reboot", Glyph::Power}, {"recover", Glyph::Undo}, {"upload", Glyph::Upload},
+                          {"install", Glyph::Install}};
+    for (const Tool& t : tools) {
+        for (int s = 0; s < 3; ++s) {
+            Canvas c(40, 29);
+            QPainter& p = c.painter();
+            if (s > 0)
+                RoundRect(p, QRectF(5, 2, 30, 25), 4, s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD));
+            DrawGlyph(p, t.glyph, QRectF(11, 5.5, 18, 18), s == 0 ? pal::kTextMuted : pal::kAccent, 1.9);
+            static const char* states[] = {"normal", "hot", "pushed"};
+            Save(c, QString("device/%1_%2.png").arg(t.name).arg(states[s]));
+        }
+    }
+    // Rename (pencil) toggle in the name row.
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(22, 22);
+        QPainter& p = c.painter();
+        if (s == 1)
+            RoundRect(p, c.rect(), 4, WithAlpha(pal::kWhite, 34));
+        if (s == 2)
+            RoundRect(p, c.rect(), 4, pal::kAccent);
+        DrawGlyph(p, Glyph::Pencil, QRectF(4, 4, 14, 14), WithAlpha(pal::kWhite, s == 0 ? 190 : 255), 2);
+        static const char* states[] = {"normal", "hot", "selected"};
+        Save(c, QString("device/rename_%1.png").arg(states[s]));
+    }
+    // Screenshot button: the spinner's first frame in a soft circle.
+    for (int s = 0; s < 2; ++s) {
+        Canvas c(25, 25);
+        if (s == 1) {
+            c.painter().setPen(Qt::NoPen);
+            c.painter().setBrush(WithAlpha(pal::kWhite, 40));
+            c.painter().drawEllipse(c.rect());
+        }
+        DrawGlyph(c.painter(), Glyph::Refresh, QRectF(4, 4, 17, 17), WithAlpha(pal::kWhite, s ? 255 : 200), 2.2);
+        Save(c, QString("device/shot_%1.png").arg(s ? "hot" : "normal"));
+    }
+    // Group tag over the preview and the selection box of batch mode.
+    for (int s = 0; s < 2; ++s) {
+        Canvas c(40, 20);
+        RoundRect(c.painter(), c.rect(), 10, QColor(0x0E, 0x1A, 0x3A, s ? 220 : 150),
+                  WithAlpha(pal::kWhite, s ? 160 : 60));
+        Save(c, QString("device/group_%1.png").arg(s ? "hot" : "normal"));
+    }
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(22, 22);
+        QPainter& p = c.painter();
+        if (s < 2)
+            RoundRect(p, QRectF(1, 1, 20, 20), 4, QColor(0x0E, 0x1A, 0x3A, 150),
+                      WithAlpha(pal::kWhite, s ? 255 : 190), 1.6);
+        else {
+            RoundRect(p, QRectF(1, 1, 20, 20), 4, pal::kAccent, pal::kWhite, 1.6);
+            DrawGlyph(p, Glyph::Check, QRectF(3, 3, 16, 16), pal::kWhite, 2.8);
+        }
+        static const char* states[] = {"off", "off_hot", "on"};
+        Save(c, QString("device/select_%1.png").arg(states[s]));
+    }
+    // The add-device tile: a dashed card with a large plus.
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(160, 250);
+        QPainter& p = c.painter();
+        QPen dash(s == 0 ? QColor(0xB8, 0xC3, 0xD6) : pal::kAccent, 1.6, Qt::DashLine);
+        p.setPen(dash);
+        p.setBrush(s == 0 ? QColor(0xFA, 0xFB, 0xFD) : (s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD)));
+        p.drawRoundedRect(QRectF(1, 1, 158, 248), 6, 6);
+        p.setPen(Qt::NoPen);
+        p.setBrush(s == 0 ? QColor(0xE4, 0xEA, 0xF4) : WithAlpha(pal::kAccent, 40));
+        p.drawEllipse(QPointF(80, 110), 30, 30);
+        DrawGlyph(p, Glyph::Plus, QRectF(62, 92, 36, 36), s == 0 ? pal::kTextMuted : pal::kAccent, 2);
+        static const char* states[] = {"normal", "hot", "pushed"};
+        Save(c, QString("device/add_%1.png").arg(states[s]));
+    }
+    {
+        Canvas c(20, 4);
+        RoundRect(c.painter(), c.rect(), 2, WithAlpha(pal::kWhite, 50));
+        Save(c, "device/progress_bg.png");
+    }
+    {
+        Canvas c(20, 4);
+        RoundRect(c.painter(), c.rect(), 2, QColor(0x5F, 0xD0, 0x8F));
+        Save(c, "device/progress_fg.png");
+    }
+    // Small glyphs of the device toolbar.
+    struct Bar {
+        const char* name;
+        Glyph glyph;
+    };
+    const Bar bar[] = {{"group", Glyph::Group}, {"refresh", Glyph::Refresh}, {"add", Glyph::Plus},
+                       {"disconnect", Glyph::Power}, {"sync", Glyph::Apps}, {"search", Glyph::Search}};
+    for (const Bar& b : bar) {
+        for (int s = 0; s < 2; ++s) {
+            Canvas c(16, 16);
+            DrawGlyph(c.painter(), b.glyph, QRectF(0, 0, 16, 16), s ? pal::kAccent : pal::kTextMuted, 2);
+            Save(c, QString("device/bar_%1%2.png").arg(b.name).arg(s ? "_hot" : ""));
+        }
+    }
+}
+
+// --- Purchase page ------------------------------------------------------------
+
+void DrawBuy()
+{
+    // Choice cards (stretched with corners 8; the badge of the selected card
+    // sits in its unscaled lower-right corner of 22 px).
+    for (int s = 0; s < 4; ++s) {
+        Canvas c(48, 48);
+        QPainter& p = c.painter();
+        const bool selected = s >= 2;
+        const bool hot = s == 1 || s == 3;
+        RoundRect(p, c.rect(), 6, selected ? pal::kAccentTint : pal::kCard,
+                  selected ? pal::kAccent : (hot ? pal::kBorderHot : pal::kBorder), selected ? 1.6 : 1.2);
+        if (selected) {
+            QPainterPath tri;
+            tri.moveTo(48, 26);
+            tri.lineTo(48, 42);
+            tri.quadTo(48, 48, 42, 48);
+            tri.lineTo(26, 48);
+            tri.closeSubpath();
+            p.setPen(Qt::NoPen);
+            p.setBrush(pal::kAccent);
+            p.drawPath(tri);
+            DrawGlyph(p, Glyph::Check, QRectF(36, 36, 11, 11), pal::kWhite, 3.2);
+        }
+        static const char* states[] = {"normal", "hot", "selected", "selected_hot"};
+        Save(c, QString("buy/card_%1.png").arg(states[s]));
+    }
+    struct Pay {
+        const char* name;
+        Glyph glyph;
+        QColor color;
+    };
+    const Pay pays[] = {{"points", Glyph::Coin, pal::kOrange}, {"web", Glyph::Globe, QColor(0x1F, 0x8F, 0xFF)},
+                        {"scan", Glyph::Scan, QColor(0x1A, 0xAD, 0x5B)}};
+    for (const Pay& py : pays) {
+        Canvas c(22, 22);
+        RoundRect(c.painter(), c.rect(), 5, py.color);
+        DrawGlyph(c.painter(), py.glyph, QRectF(3, 3, 16, 16), pal::kWhite, 2.1);
+        Save(c, QString("buy/pay_%1.png").arg(py.name));
+    }
+    // Quantity stepper buttons (30 × 30).
+    for (Glyph g : {Glyph::Minus, Glyph::Plus}) {
+        for (int s = 0; s < 3; ++s) {
+            Canvas c(30, 30);
+            RoundRect(c.painter(), c.rect(), 4, s == 0 ? pal::kCard : (s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD)),
+                      s == 0 ? QColor(0xCF, 0xD6, 0xE1) : pal::kAccent);
+            DrawGlyph(c.painter(), g, QRectF(7, 7, 16, 16), s == 0 ? pal::kText : pal::kAccent, 2.2);
+            static const char* states[] = {"normal", "hot", "pushed"};
+            Save(c, QString("buy/%1_%2.png").arg(g == Glyph::Minus ? "minus" : "plus").arg(states[s]));
+        }
+    }
+    {
+        // The frame around the payment QR code.
+        Canvas c(220, 220);
+        QPainter& p = c.painter();
+        RoundRect(p, c.rect(), 8, pal::kCard, pal::kBorder);
+        QPen pen(pal::kAccent, 3);
+        pen.setCapStyle(Qt::RoundCap);
+        p.setPen(pen);
+        const int L = 24;
+        const int e = 6;
+        p.drawPolyline(QPolygonF({QPointF(e, e + L), QPointF(e, e), QPointF(e + L, e)}));
+        p.drawPolyline(QPolygonF({QPointF(220 - e - L, e), QPointF(220 - e, e), QPointF(220 - e, e + L)}));
+        p.drawPolyline(QPolygonF({QPointF(220 - e, 220 - e - L), QPointF(220 - e, 220 - e), QPointF(220 - e - L, 220 - e)}));
+        p.drawPolyline(QPolygonF({QPointF(e + L, 220 - e), QPointF(e, 220 - e), QPointF(e, 220 - e - L)}));
+        Save(c, "buy/qr_frame.png");
+    }
+    {
+        // The picture area of the settings page where a service account
+        // code is printed: a framed phone with a chat mark.
+        Canvas c(130, 130);
+        QPainter& p = c.painter();
+        RoundRect(p, c.rect(), 8, QColor(0xF5, 0xF8, 0xFC), pal::kBorder);
+        p.setPen(Qt::NoPen);
+        std::mt19937 rng(20240501u);
+        const int cells = 21;
+        const qreal cell = 100.0 / cells;
+        p.setBrush(QColor(0xC5, 0xCF, 0xDE));
+        for (int y = 0; y < cells; ++y)
+            for (int x = 0; x < cells; ++x)
+                if (rng() % 2)
+                    p.drawRect(QRectF(15 + x * cell, 15 + y * cell, cell, cell));
+        p.setBrush(pal::kCard);
+        p.drawRoundedRect(QRectF(45, 45, 40, 40), 8, 8);
+        DrawBrandMark(p, QRectF(50, 50, 30, 30));
+        Save(c, "setting/code.png");
+    }
+}
+
+// --- App market -----------------------------------------------------------------
+
+void DrawApps()
+{
+    {
+        // The default app icon (50 × 50): a rounded square with the grid glyph.
+        Canvas c(50, 50);
+        QPainter& p = c.painter();
+        QLinearGradient g(0, 0, 50, 50);
+        g.setColorAt(0, QColor(0x8E, 0xA6, 0xCC));
+        g.setColorAt(1, QColor(0x5D, 0x75, 0x9E));
+        p.setPen(Qt::NoPen);
+        p.setBrush(g);
+        p.drawRoundedRect(QRectF(0, 0, 50, 50), 12, 12);
+        DrawGlyph(p, Glyph::Apps, QRectF(11, 11, 28, 28), pal::kWhite, 2);
+        Save(c, "app/default_50.png");
+    }
+    {
+        Canvas c(20, 20);
+        QPainter& p = c.painter();
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x6F, 0x87, 0xB0));
+        p.drawRoundedRect(QRectF(0, 0, 20, 20), 5, 5);
+        DrawGlyph(p, Glyph::Apps, QRectF(3.5, 3.5, 13, 13), pal::kWhite, 2.4);
+        Save(c, "app/default_20.png");
+    }
+    // Icon cell of 75 × 75: hover plate and the ticked badge (top right).
+    {
+        Canvas c(75, 75);
+        RoundRect(c.painter(), c.rect(), 8, QColor(0xE9, 0xF0, 0xFC));
+        Save(c, "app/cell_hot.png");
+    }
+    for (int hot = 0; hot < 2; ++hot) {
+        Canvas c(75, 75);
+        QPainter& p = c.painter();
+        RoundRect(p, c.rect(), 8, hot ? QColor(0xDF, 0xEA, 0xFD) : pal::kAccentTint, pal::kBorderHot);
+        p.setPen(QPen(pal::kWhite, 1.5));
+        p.setBrush(pal::kAccent);
+        p.drawEllipse(QRectF(56, 2, 17, 17));
+        DrawGlyph(p, Glyph::Check, QRectF(58.5, 4.5, 12, 12), pal::kWhite, 3);
+        Save(c, QString("app/cell_selected%1.png").arg(hot ? "_hot" : ""));
+    }
+    {
+        Canvas c(75, 75);
+        QPainter& p = c.painter();
+        p.setPen(QPen(QColor(0xB9, 0xC2, 0xD0), 1.3));
+        p.setBrush(pal::kCard);
+        p.drawEllipse(QRectF(56.5, 2.5, 16, 16));
+        Save(c, "app/cell_normal.png");
+    }
+    // The catalogue refresh button (30 × 30): a blue disc under white frames.
+    for (int s = 0; s < 3; ++s) {
+        Canvas c(30, 30);
+        QPainter& p = c.painter();
+        p.setPen(Qt::NoPen);
+        p.setBrush(s == 0 ? pal::kAccent : (s == 1 ? pal::kAccentHot : pal::kAccentPushed));
+        p.drawEllipse(c.rect());
+        if (s > 0)
+            DrawGlyph(p, Glyph::Refresh, QRectF(7, 7, 16, 16), pal::kWhite, 2.4);
+        static const char* states[] = {"bg", "hot", "pushed"};
+        Save(c, QString("app/refresh_%1.png").arg(states[s]));
+    }
+    {
+        // The resting face of the refresh button; while it is disabled the
+        // code shows the spinner frames instead.
+        Canvas c(30, 30);
+        DrawGlyph(c.painter(), Glyph::Refresh, QRectF(7, 7, 16, 16), pal::kWhite, 2.4);
+        Save(c, "app/refresh_glyph.png");
+    }
+    {
+        Canvas c(16, 16);
+        DrawGlyph(c.painter(), Glyph::Phone, QRectF(0, 0, 16, 16), pal::kAccent, 2);
+        Save(c, "app/device_16.png");
+    }
+    for (int s = 0; s < 2; ++s) {
+        Canvas c(18, 18);
+        if (s)
+            RoundRect(c.painter(), c.rect(), 9, QColor(0xFF, 0xE4, 0xE4));
+        DrawGlyph(c.painter(), Glyph::Cross, QRectF(3, 3, 12, 12), s ? pal::kRed : pal::kTextFaint, 2.4);
+        Save(c, QString("app/remove_%1.png").arg(s ? "hot" : "normal"));
+    }
+}
+
+// --- Notifications and download ----------------------------------------------
+
+// The picture over an empty list: a pale disc with the list's glyph.
+void DrawEmptyState(Glyph glyph, const QString& name)
+{
+    Canvas c(96, 96);
+    QPainter& p = c.painter();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE6, 0xEC, 0xF5));
+    p.drawEllipse(c.rect());
+    DrawGlyph(p, glyph, QRectF(24, 23, 48, 48), QColor(0xA5, 0xB2, 0xC6), 1.6);
+    Save(c, name);
+}
+
+void DrawNotifyAndDownload()
+{
+    {
+        Canvas c(16, 16);
+        DrawGlyph(c.painter(), Glyph::Bell, QRectF(0, 0, 16, 16), pal::kAccent, 2);
+        Save(c, "notify/bell_16.png");
+    }
+    DrawEmptyState(Glyph::Bell, "notify/empty_96.png");
+    DrawEmptyState(Glyph::Phone, "device/empty_96.png");
+    DrawEmptyState(Glyph::Search, "app/empty_96.png");
+    DrawEmptyState(Glyph::Record, "buy/empty_96.png");
+    {
+        // The download page picture: a cloud with a falling arrow into a phone.
+        Canvas c(260, 170);
+        QPainter& p = c.painter();
+        DrawGlyph(p, Glyph::Cloud, QRectF(30, -5, 200, 170), WithAlpha(pal::kWhite, 70), 0.7);
+        p.setPen(QPen(WithAlpha(pal::kWhite, 230), 3));
+        QLinearGradient pg(0, 60, 0, 170);
+        pg.setColorAt(0, QColor(0x4B, 0x9B, 0xFF, 200));
+        pg.setColorAt(1, QColor(0x1C, 0x4F, 0xD6, 200));
+        p.setBrush(pg);
+        p.drawRoundedRect(QRectF(98, 62, 64, 104), 10, 10);
+        DrawGlyph(p, Glyph::Install, QRectF(110, 86, 40, 40), pal::kWhite, 2);
+        Save(c, "download/hero.png");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: korvana-skinart OUTDIR\n");
+        return 2;
+    }
+    g_root = QString::fromLocal8Bit(argv[1]);
+    DrawMarks();
+    DrawSpinners();
+    DrawBrand();
+    DrawCaptionButtons();
+    DrawSignBackground();
+    DrawPanels();
+    DrawButtons();
+    DrawCheckBoxes();
+    DrawMenuAndTabs();
+    DrawEdits();
+    DrawScrollBars();
+    DrawProgress();
+    DrawAccount();
+    DrawDevice();
+    DrawBuy();
+    DrawApps();
+    DrawNotifyAndDownload();
+    std::printf("skinart: %d pictures written to %s\n", SavedCount(), argv[1]);
+    return FailedCount() == 0 ? 0 : 1;
+}

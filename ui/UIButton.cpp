@@ -1,0 +1,372 @@
+#include "ui/UIButton.h"
+
+#include "ui/UIManager.h"
+#include "ui/internal/Attr.h"
+#include "ui/internal/Render.h"
+
+namespace DuiLib {
+
+CButtonUI::CButtonUI()
+{
+    m_uTextStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+}
+
+std::wstring CButtonUI::GetClass() const
+{
+    return L"ButtonUI";
+}
+
+bool CButtonUI::Activate()
+{
+    if (!CControlUI::Activate())
+        return false;
+    if (m_pManager)
+        m_pManager->SendNotify(this, DUI_MSGTYPE_CLICK);
+    return true;
+}
+
+void CButtonUI::SetEnabled(bool enabled)
+{
+    CControlUI::SetEnabled(enabled);
+    if (!enabled) {
+        m_bHot = false;
+        m_bPushed = false;
+        m_bPressing = false;
+    }
+}
+
+void CButtonUI::DoEvent(TEventUI& event)
+{
+    if (!m_bMouseEnabled && event.Type >= UIEVENT_MOUSEMOVE && event.Type <= UIEVENT_DBLCLICK) {
+        CLabelUI::DoEvent(event);
+        return;
+    }
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK:
+        if (m_bEnabled && m_rcItem.Contains(event.ptMouse)) {
+            m_bPressing = true;
+            m_bPushed = true;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSEMOVE:
+        if (m_bPressing) {
+            bool inside = m_rcItem.Contains(event.ptMouse);
+            if (inside != m_bPushed) {
+                m_bPushed = inside;
+                Invalidate();
+            }
+        }
+        return;
+    case UIEVENT_BUTTONUP:
+        if (m_bPressing) {
+            bool inside = m_rcItem.Contains(event.ptMouse);
+            m_bPressing = false;
+            m_bPushed = false;
+            Invalidate();
+            if (inside)
+                Activate();
+        }
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (m_bEnabled) {
+            m_bHot = true;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSELEAVE:
+        if (m_bHot) {
+            m_bHot = false;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_KEYDOWN:
+        if (event.key == UIKEY_RETURN || event.key == UIKEY_SPACE) {
+            Activate();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    CLabelUI::DoEvent(event);
+}
+
+void CButtonUI::SetNormalImage(const std::wstring& image)
+{
+    m_sNormalImage = image;
+    Invalidate();
+}
+
+void CButtonUI::SetHotImage(const std::wstring& image)
+{
+    m_sHotImage = image;
+    Invalidate();
+}
+
+void CButtonUI::SetPushedImage(const std::wstring& image)
+{
+    m_sPushedImage = image;
+    Invalidate();
+}
+
+void CButtonUI::SetFocusedImage(const std::wstring& image)
+{
+    m_sFocusedImage = image;
+    Invalidate();
+}
+
+void CButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    std::uint32_t color = 0;
+    bool b = false;
+    auto colorAttr = [&](std::uint32_t& target) {
+        if (attr::ParseColor(value, color))
+            target = color;
+        else
+            attr::LogBadValue(GetClass(), name, value);
+        Invalidate();
+    };
+    if (name == L"normalimage")
+        SetNormalImage(value);
+    else if (name == L"hotimage")
+        SetHotImage(value);
+    else if (name == L"pushedimage")
+        SetPushedImage(value);
+    else if (name == L"focusedimage")
+        SetFocusedImage(value);
+    else if (name == L"hotforeimage")
+        m_sHotForeImage = value;
+    else if (name == L"pushedforeimage")
+        m_sPushedForeImage = value;
+    else if (name == L"hottextcolor")
+        colorAttr(m_dwHotTextColor);
+    else if (name == L"pushedtextcolor")
+        colorAttr(m_dwPushedTextColor);
+    else if (name == L"focusedtextcolor")
+        colorAttr(m_dwFocusedTextColor);
+    else if (name == L"hotbkcolor")
+        colorAttr(m_dwHotBkColor);
+    else if (name == L"pushedbkcolor")
+        colorAttr(m_dwPushedBkColor);
+    else if (name == L"default") {
+        if (attr::ParseBool(value, b))
+            m_bDefault = b;
+        else
+            attr::LogBadValue(GetClass(), name, value);
+    } else
+        CLabelUI::SetAttribute(name, value);
+}
+
+void CButtonUI::PaintBkColor(CRenderContext& ctx)
+{
+    std::uint32_t color = m_dwBkColor;
+    if (m_bEnabled && m_bPushed && m_dwPushedBkColor)
+        color = m_dwPushedBkColor;
+    else if (m_bEnabled && (m_bHot || m_bPushed) && m_dwHotBkColor)
+        color = m_dwHotBkColor;
+    if (!color)
+        return;
+    if (m_dwBkColor2 && color == m_dwBkColor)
+        render::FillGradient(ctx.painter, m_rcItem, color, m_dwBkColor2);
+    else
+        render::FillRect(ctx.painter, m_rcItem, color, m_cxyBorderRound);
+}
+
+void CButtonUI::PaintStatusImage(CRenderContext& ctx)
+{
+    bool drawn = false;
+    if (!m_bEnabled)
+        drawn = DrawImage(ctx, m_sDisabledImage);
+    else if (m_bPushed)
+        drawn = DrawImage(ctx, m_sPushedImage);
+    else if (m_bHot)
+        drawn = DrawImage(ctx, m_sHotImage);
+    else if (m_bFocused)
+        drawn = DrawImage(ctx, m_sFocusedImage);
+    if (!drawn)
+        DrawImage(ctx, m_sNormalImage);
+    if (m_bEnabled && m_bPushed && DrawImage(ctx, m_sPushedForeImage))
+        return;
+    if (m_bEnabled && m_bHot && DrawImage(ctx, m_sHotForeImage))
+        return;
+    DrawImage(ctx, m_sForeImage);
+}
+
+std::uint32_t CButtonUI::CurrentTextColor() const
+{
+    if (m_bEnabled) {
+        if (m_bPushed && m_dwPushedTextColor)
+            return m_dwPushedTextColor;
+        if ((m_bHot || m_bPushed) && m_dwHotTextColor)
+            return m_dwHotTextColor;
+        if (m_bFocused && m_dwFocusedTextColor)
+            return m_dwFocusedTextColor;
+    }
+    return CLabelUI::CurrentTextColor();
+}
+
+// ---------------------------------------------------------------- option
+
+COptionUI::~COptionUI()
+{
+    if (m_pManager && !m_sGroupName.empty())
+        m_pManager->RemoveOptionGroup(m_sGroupName, this);
+}
+
+std::wstring COptionUI::GetClass() const
+{
+    return L"OptionUI";
+}
+
+void COptionUI::SetGroup(const std::wstring& group)
+{
+    if (group == m_sGroupName)
+        return;
+    if (m_pManager && !m_sGroupName.empty())
+        m_pManager->RemoveOptionGroup(m_sGroupName, this);
+    m_sGroupName = group;
+    if (m_pManager && !m_sGroupName.empty()) {
+        m_pManager->AddOptionGroup(m_sGroupName, this);
+        if (m_bSelected)
+            Selected(true, false);
+    }
+}
+
+void COptionUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init)
+{
+    if (m_pManager && m_pManager != manager && !m_sGroupName.empty())
+        m_pManager->RemoveOptionGroup(m_sGroupName, this);
+    bool joined = manager && manager != m_pManager;
+    CButtonUI::SetManager(manager, parent, init);
+    if (joined && !m_sGroupName.empty()) {
+        m_pManager->AddOptionGroup(m_sGroupName, this);
+        // A selected option joining its group deselects the others silently.
+        if (m_bSelected) {
+            for (CControlUI* c : m_pManager->GetOptionGroup(m_sGroupName)) {
+                auto* other = dynamic_cast<COptionUI*>(c);
+                if (other && other != this && other->m_bSelected) {
+                    other->m_bSelected = false;
+                    other->Invalidate();
+                }
+            }
+        }
+    }
+}
+
+void COptionUI::Selected(bool selected, bool triggerEvent)
+{
+    if (m_bSelected == selected)
+        return;
+    m_bSelected = selected;
+    Invalidate();
+    if (!m_pManager)
+        return;
+    if (!m_sGroupName.empty()) {
+        if (!m_bSelected)
+            return;  // only the newly selected member of a group reports
+        for (CControlUI* c : m_pManager->GetOptionGroup(m_sGroupName)) {
+            auto* other = dynamic_cast<COptionUI*>(c);
+            if (other && other != this)
+                other->Selected(false, triggerEvent);
+        }
+    }
+    if (triggerEvent)
+        m_pManager->SendNotify(this, DUI_MSGTYPE_SELECTCHANGED);
+}
+
+bool COptionUI::Activate()
+{
+    if (!CButtonUI::Activate())
+        return false;
+    if (!m_sGroupName.empty())
+        Selected(true);
+    else
+        Selected(!m_bSelected);
+    return true;
+}
+
+void COptionUI::SetSelectedImage(const std::wstring& image)
+{
+    m_sSelectedImage = image;
+    Invalidate();
+}
+
+void COptionUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    bool b = false;
+    std::uint32_t color = 0;
+    if (name == L"group") {
+        SetGroup(value);
+    } else if (name == L"selected") {
+        if (attr::ParseBool(value, b))
+            Selected(b, false);
+        else
+            attr::LogBadValue(GetClass(), name, value);
+    } else if (name == L"selectedimage") {
+        SetSelectedImage(value);
+    } else if (name == L"selectedhotimage") {
+        m_sSelectedHotImage = value;
+    } else if (name == L"selectedpushedimage") {
+        m_sSelectedPushedImage = value;
+    } else if (name == L"selectedforeimage") {
+        m_sSelectedForeImage = value;
+    } else if (name == L"selectedtextcolor") {
+        if (attr::ParseColor(value, color))
+            m_dwSelectedTextColor = color;
+        else
+            attr::LogBadValue(GetClass(), name, value);
+    } else if (name == L"selectedbkcolor") {
+        if (attr::ParseColor(value, color))
+            m_dwSelectedBkColor = color;
+        else
+            attr::LogBadValue(GetClass(), name, value);
+    } else {
+        CButtonUI::SetAttribute(name, value);
+    }
+}
+
+void COptionUI::PaintBkColor(CRenderContext& ctx)
+{
+    if (m_bSelected && m_dwSelectedBkColor) {
+        render::FillRect(ctx.painter, m_rcItem, m_dwSelectedBkColor, m_cxyBorderRound);
+        return;
+    }
+    CButtonUI::PaintBkColor(ctx);
+}
+
+void COptionUI::PaintStatusImage(CRenderContext& ctx)
+{
+    if (m_bSelected) {
+        bool drawn = false;
+        if (!m_bEnabled)
+            drawn = DrawImage(ctx, m_sDisabledImage);
+        else if (m_bPushed)
+            drawn = DrawImage(ctx, m_sSelectedPushedImage) || DrawImage(ctx, m_sSelectedHotImage);
+        else if (m_bHot)
+            drawn = DrawImage(ctx, m_sSelectedHotImage);
+        if (!drawn)
+            drawn = DrawImage(ctx, m_sSelectedImage);
+        if (!drawn)
+            DrawImage(ctx, m_sNormalImage);
+        if (!DrawImage(ctx, m_sSelectedForeImage))
+            DrawImage(ctx, m_sForeImage);
+        return;
+    }
+    CButtonUI::PaintStatusImage(ctx);
+}
+
+std::uint32_t COptionUI::CurrentTextColor() const
+{
+    if (m_bEnabled && m_bSelected && m_dwSelectedTextColor)
+        return m_dwSelectedTextColor;
+    return CButtonUI::CurrentTextColor();
+}
+
+std::wstring CCheckBoxUI::GetClass() const
+{
+    return L"CheckBoxUI";
+}
+
+}  // namespace DuiLib

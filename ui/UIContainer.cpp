@@ -1,0 +1,545 @@
+#include "ui/UIContainer.h"
+
+#include <algorithm>
+
+#include "ui/UIManager.h"
+#include "ui/internal/Attr.h"
+#include "ui/internal/ManagerImpl.h"
+#include "ui/internal/Render.h"
+
+namespace DuiLib {
+
+namespace {
+
+constexpr int kLineStep = 40;
+
+const ScrollBarStyle& StyleOf(CPaintManagerUI* pm)
+{
+    static const ScrollBarStyle plain;
+    return pm ? pm->GetImpl().ScrollStyle() : plain;
+}
+
+}  // namespace
+
+CContainerUI::CContainerUI() = default;
+
+CContainerUI::~CContainerUI()
+{
+    // Children go first, while this object is still whole.
+    m_items.clear();
+}
+
+std::wstring CContainerUI::GetClass() const
+{
+    return L"ContainerUI";
+}
+
+void CContainerUI::OnChildAdded(CControlUI* child)
+{
+    child->SetParent(this);
+    if (m_pManager)
+        child->SetManager(m_pManager, this, true);
+    NeedUpdate();
+}
+
+CControlUI* CContainerUI::Add(std::unique_ptr<CControlUI> control)
+{
+    if (!control)
+        return nullptr;
+    CControlUI* raw = control.get();
+    m_items.push_back(std::move(control));
+    OnChildAdded(raw);
+    return raw;
+}
+
+CControlUI* CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index)
+{
+    if (!control)
+        return nullptr;
+    CControlUI* raw = control.get();
+    index = std::clamp(index, 0, static_cast<int>(m_items.size()));
+    m_items.insert(m_items.begin() + index, std::move(control));
+    OnChildAdded(raw);
+    return raw;
+}
+
+std::unique_ptr<CControlUI> CContainerUI::Detach(CControlUI* control)
+{
+    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
+        if (it->get() == control) {
+            std::unique_ptr<CControlUI> owned = std::move(*it);
+            m_items.erase(it);
+            owned->SetManager(nullptr, nullptr, false);
+            NeedUpdate();
+            Invalidate();
+            return owned;
+        }
+    }
+    return nullptr;
+}
+
+bool CContainerUI::Remove(CControlUI* control)
+{
+    CPaintManagerUI* pm = m_pManager;
+    std::unique_ptr<CControlUI> owned = Detach(control);
+    if (!owned)
+        return false;
+    if (pm)
+        pm->DestroyLater(std::move(owned));
+    return true;
+}
+
+bool CContainerUI::RemoveAt(int index)
+{
+    CControlUI* c = GetItemAt(index);
+    return c && Remove(c);
+}
+
+void CContainerUI::RemoveAll()
+{
+    auto items = std::move(m_items);
+    m_items.clear();
+    for (auto& item : items) {
+        item->SetManager(nullptr, nullptr, false);
+        if (m_pManager)
+            m_pManager->DestroyLater(std::move(item));
+    }
+    items.clear();
+    m_scrollX = m_scrollY = 0;
+    NeedUpdate();
+    Invalidate();
+}
+
+int CContainerUI::GetCount() const
+{
+    return static_cast<int>(m_items.size());
+}
+
+CControlUI* CContainerUI::GetItemAt(int index) const
+{
+    return GetRawItemAt(index);
+}
+
+CControlUI* CContainerUI::GetRawItemAt(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_items.size()))
+        return nullptr;
+    return m_items[static_cast<std::size_t>(index)].get();
+}
+
+int CContainerUI::GetItemIndex(CControlUI* control) const
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].get() == control)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool CContainerUI::SetItemIndex(CControlUI* control, int index)
+{
+    int from = GetItemIndex(control);
+    if (from < 0 || index < 0 || index >= static_cast<int>(m_items.size()))
+        return false;
+    auto owned = std::move(m_items[static_cast<std::size_t>(from)]);
+    m_items.erase(m_items.begin() + from);
+    m_items.insert(m_items.begin() + index, std::move(owned));
+    NeedUpdate();
+    return true;
+}
+
+void CContainerUI::SetInset(const RECT& rc)
+{
+    m_rcInset = rc;
+    NeedUpdate();
+}
+
+void CContainerUI::SetChildPadding(int padding)
+{
+    m_iChildPadding = std::max(0, padding);
+    NeedUpdate();
+}
+
+void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
+{
+    m_bVScrollEnabled = vertical;
+    m_bHScrollEnabled = horizontal;
+    if (!vertical)
+        m_scrollY = 0;
+    if (!horizontal)
+        m_scrollX = 0;
+    NeedUpdate();
+}
+
+void CContainerUI::SetScrollPos(SIZE pos)
+{
+    int x = std::clamp(pos.cx, 0, std::max(0, m_rangeX));
+    int y = std::clamp(pos.cy, 0, std::max(0, m_rangeY));
+    int dx = x - m_scrollX;
+    int dy = y - m_scrollY;
+    if (dx == 0 && dy == 0)
+        return;
+    m_scrollX = x;
+    m_scrollY = y;
+    for (auto& item : m_items)
+        if (!item->IsFloat())
+            item->Move(-dx, -dy);
+    Invalidate();
+}
+
+void CContainerUI::LineUp()
+{
+    SetScrollPos({m_scrollX, m_scrollY - kLineStep});
+}
+
+void CContainerUI::LineDown()
+{
+    SetScrollPos({m_scrollX, m_scrollY + kLineStep});
+}
+
+void CContainerUI::PageUp()
+{
+    SetScrollPos({m_scrollX, m_scrollY - std::max(kLineStep, ContentRect().Height() - kLineStep)});
+}
+
+void CContainerUI::PageDown()
+{
+    SetScrollPos({m_scrollX, m_scrollY + std::max(kLineStep, ContentRect().Height() - kLineStep)});
+}
+
+void CContainerUI::HomeUp()
+{
+    SetScrollPos({m_scrollX, 0});
+}
+
+void CContainerUI::EndDown()
+{
+    SetScrollPos({m_scrollX, m_rangeY});
+}
+
+void CContainerUI::EnsureVisible(CControlUI* child)
+{
+    if (!child)
+        return;
+    RECT content = ContentRect();
+    const RECT& rc = child->GetPos();
+    if (rc.top < content.top)
+        SetScrollPos({m_scrollX, m_scrollY - (content.top - rc.top)});
+    else if (rc.bottom > content.bottom)
+        SetScrollPos({m_scrollX, m_scrollY + (rc.bottom - content.bottom)});
+}
+
+void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value)
+{
+    bool ok = true;
+    bool b = false;
+    int i = 0;
+    RECT rc;
+    if (name == L"inset") {
+        if ((ok = attr::ParseRect(value, rc)))
+            SetInset(rc);
+    } else if (name == L"childpadding") {
+        if ((ok = attr::ParseInt(value, i) && i >= 0))
+            SetChildPadding(i);
+    } else if (name == L"vscrollbar") {
+        if ((ok = attr::ParseBool(value, b)))
+            EnableScrollBar(b, m_bHScrollEnabled);
+    } else if (name == L"hscrollbar") {
+        if ((ok = attr::ParseBool(value, b)))
+            EnableScrollBar(m_bVScrollEnabled, b);
+    } else if (name == L"mousechild") {
+        if ((ok = attr::ParseBool(value, b)))
+            SetMouseChildEnabled(b);
+    } else if (name == L"vscrollbarstyle" || name == L"hscrollbarstyle" || name == L"scrollstepsize") {
+        // The look of scroll bars comes from the VScrollBar default.
+    } else {
+        CControlUI::SetAttribute(name, value);
+        return;
+    }
+    if (!ok)
+        attr::LogBadValue(GetClass(), name, value);
+}
+
+void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init)
+{
+    for (auto& item : m_items)
+        item->SetManager(manager, this, init);
+    CControlUI::SetManager(manager, parent, init);
+}
+
+int CContainerUI::ScrollBarWidth() const
+{
+    return StyleOf(m_pManager).width;
+}
+
+RECT CContainerUI::ContentRect() const
+{
+    RECT rc = m_rcItem;
+    rc.left += m_rcInset.left;
+    rc.top += m_rcInset.top;
+    rc.right -= m_rcInset.right;
+    rc.bottom -= m_rcInset.bottom;
+    if (m_bVScrollShown)
+        rc.right -= ScrollBarWidth();
+    if (rc.right < rc.left)
+        rc.right = rc.left;
+    if (rc.bottom < rc.top)
+        rc.bottom = rc.top;
+    return rc;
+}
+
+void CContainerUI::SetFloatPos(CControlUI* child)
+{
+    const RECT& pos = child->GetFloatPos();
+    int w = child->GetFixedWidth() > 0 ? child->GetFixedWidth() : pos.right - pos.left;
+    int h = child->GetFixedHeight() > 0 ? child->GetFixedHeight() : pos.bottom - pos.top;
+    RECT rc{m_rcItem.left + pos.left, m_rcItem.top + pos.top, 0, 0};
+    rc.right = rc.left + std::max(0, w);
+    rc.bottom = rc.top + std::max(0, h);
+    child->SetPos(rc);
+}
+
+bool CContainerUI::ProcessScrollBar(const RECT& content, int cxRequired, int cyRequired)
+{
+    bool shown = m_bVScrollEnabled && cyRequired > content.Height();
+    if (shown != m_bVScrollShown) {
+        m_bVScrollShown = shown;
+        return true;
+    }
+    int rangeY = m_bVScrollEnabled ? std::max(0, cyRequired - content.Height()) : 0;
+    int rangeX = m_bHScrollEnabled ? std::max(0, cxRequired - content.Width()) : 0;
+    m_rangeY = rangeY;
+    m_rangeX = rangeX;
+    int y = std::clamp(m_scrollY, 0, rangeY);
+    int x = std::clamp(m_scrollX, 0, rangeX);
+    if (y != m_scrollY || x != m_scrollX) {
+        int dy = y - m_scrollY;
+        int dx = x - m_scrollX;
+        m_scrollY = y;
+        m_scrollX = x;
+        for (auto& item : m_items)
+            if (!item->IsFloat())
+                item->Move(-dx, -dy);
+    }
+    return false;
+}
+
+void CContainerUI::SetPos(const RECT& rc)
+{
+    CControlUI::SetPos(rc);
+    RECT content = ContentRect();
+    for (auto& item : m_items) {
+        if (!item->IsVisible())
+            continue;
+        if (item->IsFloat()) {
+            SetFloatPos(item.get());
+            continue;
+        }
+        RECT r = content;
+        r.Offset(-m_scrollX, -m_scrollY);
+        item->SetPos(r);
+    }
+}
+
+void CContainerUI::Move(int dx, int dy)
+{
+    CControlUI::Move(dx, dy);
+    for (auto& item : m_items)
+        item->Move(dx, dy);
+}
+
+CControlUI* CContainerUI::FindSubControl(const std::wstring& name)
+{
+    if (name == m_sName)
+        return this;
+    for (auto& item : m_items)
+        if (CControlUI* found = item->FindSubControl(name))
+            return found;
+    return nullptr;
+}
+
+CControlUI* CContainerUI::FindControlAt(POINT pt)
+{
+    if (!m_bVisible || !m_rcItem.Contains(pt))
+        return nullptr;
+    if (m_bVScrollShown && VScrollBarRect().Contains(pt))
+        return this;
+    if (m_bMouseChildEnabled) {
+        RECT content = ContentRect();
+        // Floating children lie above the others; later ones above earlier ones.
+        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
+            CControlUI* c = it->get();
+            if (!c->IsFloat())
+                continue;
+            if (CControlUI* hit = c->FindControlAt(pt))
+                return hit;
+        }
+        if (content.Contains(pt)) {
+            for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
+                CControlUI* c = it->get();
+                if (c->IsFloat())
+                    continue;
+                if (CControlUI* hit = c->FindControlAt(pt))
+                    return hit;
+            }
+        }
+    }
+    return m_bMouseEnabled ? this : nullptr;
+}
+
+void CContainerUI::ForEach(const std::function<void(CControlUI*)>& fn)
+{
+    fn(this);
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        m_items[i]->ForEach(fn);
+}
+
+RECT CContainerUI::VScrollBarRect() const
+{
+    RECT rc = m_rcItem;
+    rc.top += m_rcInset.top;
+    rc.bottom -= m_rcInset.bottom;
+    rc.right -= m_rcInset.right;
+    rc.left = rc.right - ScrollBarWidth();
+    return rc;
+}
+
+RECT CContainerUI::VThumbRect() const
+{
+    RECT bar = VScrollBarRect();
+    int total = bar.Height();
+    int visible = ContentRect().Height();
+    int content = visible + m_rangeY;
+    if (content <= 0 || total <= 0)
+        return bar;
+    int thumb = std::max(20, static_cast<int>(static_cast<long long>(total) * visible / content));
+    thumb = std::min(thumb, total);
+    int travel = total - thumb;
+    int offset = m_rangeY > 0 ? static_cast<int>(static_cast<long long>(travel) * m_scrollY / m_rangeY) : 0;
+    return RECT{bar.left, bar.top + offset, bar.right, bar.top + offset + thumb};
+}
+
+void CContainerUI::DoEvent(TEventUI& event)
+{
+    switch (event.Type) {
+    case UIEVENT_SCROLLWHEEL:
+        if (m_bVScrollEnabled && m_rangeY > 0) {
+            int steps = event.wheelDelta / 120;
+            if (steps == 0)
+                steps = event.wheelDelta > 0 ? 1 : -1;
+            SetScrollPos({m_scrollX, m_scrollY - steps * kLineStep});
+            return;
+        }
+        break;
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_DBLCLICK:
+        if (m_bVScrollShown && VScrollBarRect().Contains(event.ptMouse)) {
+            RECT thumb = VThumbRect();
+            if (thumb.Contains(event.ptMouse)) {
+                m_bThumbDrag = true;
+                m_dragStartY = event.ptMouse.y;
+                m_dragStartScroll = m_scrollY;
+            } else if (event.ptMouse.y < thumb.top) {
+                PageUp();
+            } else {
+                PageDown();
+            }
+            return;
+        }
+        break;
+    case UIEVENT_MOUSEMOVE:
+        if (m_bThumbDrag) {
+            RECT bar = VScrollBarRect();
+            RECT thumb = VThumbRect();
+            int travel = bar.Height() - thumb.Height();
+            if (travel > 0)
+                SetScrollPos({m_scrollX, m_dragStartScroll + static_cast<int>(static_cast<long long>(
+                                                                   event.ptMouse.y - m_dragStartY) *
+                                                               m_rangeY / travel)});
+            return;
+        }
+        if (m_bVScrollShown) {
+            bool hot = VScrollBarRect().Contains(event.ptMouse);
+            if (hot != m_bThumbHot) {
+                m_bThumbHot = hot;
+                Invalidate();
+            }
+        }
+        break;
+    case UIEVENT_BUTTONUP:
+        m_bThumbDrag = false;
+        break;
+    case UIEVENT_MOUSELEAVE:
+        if (m_bThumbHot) {
+            m_bThumbHot = false;
+            Invalidate();
+        }
+        break;
+    default:
+        break;
+    }
+    CControlUI::DoEvent(event);
+}
+
+void CContainerUI::PaintScrollBar(CRenderContext& ctx)
+{
+    if (!m_bVScrollShown)
+        return;
+    const ScrollBarStyle& style = StyleOf(m_pManager);
+    RECT bar = VScrollBarRect();
+    if (style.bk)
+        render::FillRect(ctx.painter, bar, style.bk);
+    if (!style.railImage.empty())
+        render::DrawImage(ctx.painter, ctx.manager, bar, style.railImage);
+    RECT thumb = VThumbRect();
+    const std::wstring& image = m_bThumbDrag && !style.thumbPushedImage.empty() ? style.thumbPushedImage
+                                : (m_bThumbHot || m_bThumbDrag) && !style.thumbHotImage.empty()
+                                    ? style.thumbHotImage
+                                    : style.thumbImage;
+    if (!image.empty() && render::DrawImage(ctx.painter, ctx.manager, thumb, image))
+        return;
+    thumb.left += 1;
+    thumb.right -= 1;
+    render::FillRect(ctx.painter, thumb, (m_bThumbHot || m_bThumbDrag) ? style.thumbHot : style.thumb,
+                     SIZE{style.round, style.round});
+}
+
+void CContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
+{
+    if (!m_rcItem.Intersects(rcPaint))
+        return;
+    CControlUI::DoPaint(ctx, rcPaint);
+    QPainter& p = ctx.painter;
+    RECT clip = m_rcItem.Intersected(rcPaint);
+    RECT content = ContentRect().Intersected(clip);
+    if (!content.IsEmpty()) {
+        p.save();
+        p.setClipRect(render::ToQRect(content), Qt::IntersectClip);
+        for (auto& item : m_items) {
+            if (!item->IsVisible() || item->IsFloat())
+                continue;
+            if (!item->GetPos().Intersects(content))
+                continue;
+            item->DoPaint(ctx, content);
+        }
+        p.restore();
+    }
+    bool anyFloat = false;
+    for (auto& item : m_items)
+        anyFloat = anyFloat || (item->IsFloat() && item->IsVisible());
+    if (anyFloat) {
+        p.save();
+        p.setClipRect(render::ToQRect(clip), Qt::IntersectClip);
+        for (auto& item : m_items)
+            if (item->IsVisible() && item->IsFloat() && item->GetPos().Intersects(clip))
+                item->DoPaint(ctx, clip);
+        p.restore();
+    }
+    PaintScrollBar(ctx);
+}
+
+void CContainerUI::SetVisible(bool visible)
+{
+    CControlUI::SetVisible(visible);
+}
+
+}  // namespace DuiLib

@@ -1,0 +1,127 @@
+#pragma once
+
+// The manager's state (Qt inside; for the engine's own files).
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ui/UIControl.h"
+#include "ui/UIManager.h"
+
+namespace DuiLib {
+
+struct FontInfo {
+    std::wstring face;
+    int size = 12;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    QFont font;
+};
+
+// The look of scroll bars (the "VScrollBar" default).
+struct ScrollBarStyle {
+    int width = 9;
+    std::uint32_t bk = 0x10000000;
+    std::uint32_t thumb = 0x60000000;
+    std::uint32_t thumbHot = 0x90000000;
+    int round = 4;
+    std::wstring railImage;
+    std::wstring thumbImage;
+    std::wstring thumbHotImage;
+    std::wstring thumbPushedImage;
+};
+
+// Changes whenever any manager's Default entries change.
+unsigned DefaultsVersion();
+
+struct CPaintManagerUI::Impl {
+    explicit Impl(CPaintManagerUI* owner);
+
+    CPaintManagerUI* self;
+    unsigned id;  // unique per manager, for caches keyed by manager
+    QPointer<QWidget> host;  // the window's widget, if there is one
+    std::unique_ptr<CControlUI> root;
+
+    SIZE initSize{0, 0};
+    SIZE clientSize{0, 0};
+    RECT caption;
+    SIZE minInfo;
+    SIZE maxInfo;
+    SIZE roundCorner;
+    RECT sizeBox;
+    std::uint32_t defaultFontColor = 0xFF000000;
+    std::uint32_t disabledFontColor = 0xFFA7A6AA;
+    std::uint32_t linkFontColor = 0xFF0000FF;
+    std::uint32_t linkHoverFontColor = 0xFFD3215F;
+    std::uint32_t selectedBkColor = 0xFFBAE4FF;
+
+    std::map<int, FontInfo> fonts;
+    int defaultFont = -1;
+    std::unordered_map<std::wstring, std::wstring> defaults;
+    unsigned defaultsVersion = 1;
+    unsigned scrollStyleVersion = 0;
+    ScrollBarStyle scrollStyle;
+    const ScrollBarStyle& ScrollStyle();
+
+    struct CachedImage {
+        QImage image;
+        bool ok = false;
+    };
+    std::unordered_map<std::wstring, CachedImage> images;  // key: file name (+ "|mask")
+    std::unordered_map<std::wstring, QImage> shared;       // AddImage
+    std::unordered_map<std::wstring, std::wstring> aliases;
+
+    QObject timerOwner;
+    std::map<std::pair<CControlUI*, unsigned>, QTimer*> timers;
+
+    std::vector<INotifyUI*> notifiers;
+    std::vector<std::pair<int, NotifyObserver>> observers;
+    int nextObserver = 1;
+
+    CControlUI* focus = nullptr;
+    CControlUI* hover = nullptr;
+    CControlUI* capture = nullptr;
+    bool waitCursor = false;
+    bool grabbed = false;  // the host holds the mouse for the wait state
+
+    std::unordered_map<std::wstring, std::vector<CControlUI*>> optionGroups;
+    mutable std::unordered_map<std::wstring, CControlUI*> names;
+
+    bool layoutNeeded = true;
+    int dispatchDepth = 0;
+    std::vector<std::unique_ptr<CControlUI>> graveyard;
+
+    // Set by the window: is pt a place that drags the window?
+    std::function<void()> onRepaintRequest;
+
+    // Images: the decoded picture for a file name, or nullptr.
+    const QImage* Image(const std::wstring& file, bool hasMask, std::uint32_t mask);
+    QFont Font(int id);
+    void Paint(QPainter& p, const RECT& dirty);
+    void UpdateCursor();
+
+    // Input from the host widget (window coordinates).
+    void MouseMove(POINT pt);
+    void MousePress(POINT pt, bool right, bool doubleClick);
+    void MouseRelease(POINT pt, bool right);
+    void MouseLeave();
+    void Wheel(POINT pt, int delta);
+    // Key presses the host did not keep for itself; true when used.
+    bool Key(int key, bool shift, bool ctrl);
+    // Enter outside a button: the default button, if any, is activated.
+    bool ActivateDefaultButton();
+    void EndDispatch();
+};
+
+}  // namespace DuiLib
