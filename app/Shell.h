@@ -42,10 +42,15 @@ public:
 
     // The login action (as a click on the login button).
     virtual void SignIn() = 0;
+    // The steps after a successful login: the main page, and on the first
+    // login of a sign-in the tray icon, the first loads and the message poll.
+    virtual void OnLoggedIn() = 0;
     // The sign-out sequence.
     virtual void SignOut() = 0;
     // A close request carrying its code (1, 1065, 1066).
     virtual void RequestClose(unsigned code) = 0;
+    // The tray menu (开机启动, 自动登录, 隐藏到任务栏, 退出) at the mouse position.
+    virtual void ShowTrayMenu() = 0;
 
     // Cross-page operations, each offered by the page of its feature; null
     // while that page does not exist.

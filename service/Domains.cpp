@@ -1,6 +1,7 @@
 #include "service/Domains.h"
 
 #include "service/account/AccountRoutes.h"
+#include "service/account/CaptchaRoutes.h"
 
 namespace service {
 
@@ -8,6 +9,7 @@ namespace service {
 void RegisterDomains(Server& server)
 {
     RegisterAccountRoutes(server);
+    RegisterCaptchaRoutes(server);
 }
 
 }  // namespace service

@@ -1,1 +1,28 @@
-int main() { return 0; }
+// The entry routine of the client.
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+
+#include <chrono>
+#include <string>
+
+#include "app/Task.h"
+#include "app/window/Client.h"
+#include "ui/UIManager.h"
+
+int main(int argc, char** argv)
+{
+    // Message boxes need the application object, even before the window.
+    QApplication application(argc, argv);
+    RegisterEmbeddedSkin();
+    std::string icon;
+    if (DuiLib::CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_64.png", icon)) {
+        QPixmap picture;
+        if (picture.loadFromData(reinterpret_cast<const uchar*>(icon.data()), static_cast<uint>(icon.size())))
+            QApplication::setWindowIcon(QIcon(picture));
+    }
+    const int code = RunClient();
+    // Tasks still waiting on the network get a moment, then the process ends
+    // without running static destructors under them.
+    EndProcessAfterTasks(code, std::chrono::milliseconds(500));
+}

@@ -1,0 +1,45 @@
+#include "account/Login.h"
+
+#include "app/ClientManager.h"
+#include "app/Messages.h"
+#include "app/Shell.h"
+#include "net/ServiceCall.h"
+#include "platform/MessageBox.h"
+
+void RequestLogin(ClientManager& owner, TaskArg)
+{
+    ServiceRequest request;
+    request.path = "/api/qtz/front_user_login";
+    request.params = L"username=" + owner.user.loginName + L"&password=" + owner.user.loginPassword;
+    const ServiceReply reply = CallService(request);
+    if (reply.succeeded())
+        owner.user.loginState = kLoginStateLoggedIn;
+    owner.Send(msg::UM_LOGIN, 0, reply.text);
+}
+
+void RequestLogout(ClientManager& owner, TaskArg)
+{
+    ServiceRequest request;
+    request.path = "/api/qtz/front_user_logout";
+    const ServiceReply reply = CallService(request);
+    if (reply.succeeded())
+        owner.user.loginState = kLoginStateLoggedOut;
+    owner.Send(msg::UM_LOGOUT, 0, reply.text);
+}
+
+void OnLoginResult(IShell& shell, const std::wstring& text)
+{
+    shell.EndWait();
+    if (shell.Client().user.loginState == kLoginStateLoggedIn) {
+        shell.OnLoggedIn();
+        return;
+    }
+    MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, shell.Owner());
+}
+
+void OnLogoutResult(IShell& shell, const std::wstring& text)
+{
+    shell.EndWait();
+    if (shell.Client().user.loginState != kLoginStateLoggedOut)
+        MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, shell.Owner());
+}

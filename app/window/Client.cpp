@@ -1,0 +1,56 @@
+#include "app/window/Client.h"
+
+#include <memory>
+
+#include "app/LocalPaths.h"
+#include "app/Startup.h"
+#include "app/window/CMainWnd.h"
+#include "net/ClusterCurl.h"
+#include "skin/SkinPackage.h"
+#include "ui/UIManager.h"
+
+namespace {
+
+// The window's style and extended style as the window system knew them:
+// visible, overlapped, and a client edge accepting files. Kept for the
+// record; the engine draws its own frame.
+constexpr std::uint32_t kMainWindowStyle = 0x10CF0000;
+constexpr std::uint32_t kMainWindowExStyle = 0x210;
+
+}  // namespace
+
+void RegisterEmbeddedSkin()
+{
+    const korvana::SkinPackage skin = korvana::EmbeddedSkinPackage();
+    DuiLib::CPaintManagerUI::RegisterZipResource(CMainWnd::kSkinResourceId, skin.data, skin.size);
+    DuiLib::CPaintManagerUI::UseZipResource(CMainWnd::kSkinResourceId);
+}
+
+void UseCookieFile(const LocalPaths& paths)
+{
+    ClusterCurl::setLocalCookieFilePath(paths.cookieFile.narrow);
+    ClusterCurl::setCookieJarPath(paths.cookieFile.narrow);
+}
+
+int RunMainWindow(const std::function<void(CMainWnd&)>& created)
+{
+    RegisterEmbeddedSkin();
+    auto window = std::make_unique<CMainWnd>();
+    if (!window->Create(nullptr, L"Korvana云手机", kMainWindowStyle, kMainWindowExStyle))
+        return 1;
+    if (created)
+        created(*window);
+    window->CenterWindow();
+    window->ShowModal();
+    window->ReleaseClient();
+    window.reset();
+    return 0;
+}
+
+int RunClient(const std::function<void(CMainWnd&)>& created)
+{
+    if (!RunStartupSteps())
+        return 0;
+    UseCookieFile(GetLocalPaths());
+    return RunMainWindow(created);
+}

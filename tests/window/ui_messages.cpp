@@ -1,0 +1,150 @@
+// The window's own messages: start-up and update codes, the routing of
+// messages and notifications to pages, and the window's end while tasks run.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/ClientManager.h"
+#include "app/Messages.h"
+#include "app/window/CMainWnd.h"
+#include "tests/support/MainWindowTest.h"
+#include "ui/UILayout.h"
+#include "ui/UIProgress.h"
+
+namespace {
+
+using namespace korvana::test;
+using namespace std::chrono_literals;
+
+class WindowMessageTest : public MainWindowTest {};
+
+TEST_F(WindowMessageTest, UpdateMessagesDriveTheDownloadPage)
+{
+    StartWindow();
+    window().SendMessage(msg::UM_STARTUP, msg::kUpdateNone, reinterpret_cast<LPARAM>(L"已经是最新版本！"));
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(MainWindowPage(), 0);
+
+    window().BeginWait();
+    window().SendMessage(msg::UM_STARTUP, msg::kUpdateDownloading, 0);
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_EQ(MainWindowPage(), 2);
+
+    window().SendMessage(msg::UM_STARTUP, msg::kUpdateProgress, 37);
+    EXPECT_EQ(FindAs<DuiLib::CProgressUI>(L"ProOfDownload")->GetValue(), 37);
+    EXPECT_EQ(Find(L"LabOfDownload")->GetText(), L"已完成更新 37% ...");
+
+    window().SendMessage(msg::UM_STARTUP, msg::kUpdateFailed, reinterpret_cast<LPARAM>(L"获取新版本失败！"));
+    EXPECT_EQ(boxes().CountOf(L"获取新版本失败！", L"错误"), 1u);
+    window().SendMessage(msg::UM_STARTUP, 9999, reinterpret_cast<LPARAM>(L"其他"));
+    EXPECT_EQ(boxes().CountOf(L"其他", L"错误"), 1u);
+    window().SendMessage(msg::UM_STARTUP, 9998, 0);
+    EXPECT_EQ(boxes().CountOf(L"", L"错误"), 1u);
+}
+
+// The modal loop ends on the quit message a failed database (or a finished
+// installer download) makes the window post.
+class QuitCodeTest : public MainWindowTest, public ::testing::WithParamInterface<WPARAM> {};
+
+TEST_P(QuitCodeTest, EndsTheModalLoop)
+{
+    StartWindow();
+    std::thread task([&] {
+        std::this_thread::sleep_for(100ms);
+        window().GetMessageTarget().Send(msg::UM_STARTUP, GetParam(), reinterpret_cast<LPARAM>(L"下载完成！"));
+    });
+    window().ShowModal();
+    task.join();
+    EXPECT_EQ(boxes().Count(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(StartupCodes, QuitCodeTest,
+                         ::testing::Values(msg::kStartupDatabaseFailed, msg::kUpdateHandedOff));
+
+TEST_F(WindowMessageTest, SendFromAWorkerBlocksUntilHandledAndPostsKeepTheirOrder)
+{
+    StartWindow();
+    IMessageTarget& target = window().GetMessageTarget();
+    std::atomic<bool> returned {false};
+    std::thread worker([&] {
+        for (int value = 1; value <= 5; ++value)
+            target.Post(msg::UM_STARTUP, msg::kUpdateProgress, value * 10);
+        target.Send(msg::UM_STARTUP, msg::kUpdateProgress, 99);
+        returned = true;
+    });
+    // Nothing is handled while the UI thread does not run its loop.
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(returned.load());
+    EXPECT_NE(Find(L"LabOfDownload")->GetText(), L"已完成更新 99% ...");
+    ASSERT_TRUE(WaitFor([&] { return returned.load(); }));
+    worker.join();
+    // The send came after the five posts, so it was handled last.
+    EXPECT_EQ(Find(L"LabOfDownload")->GetText(), L"已完成更新 99% ...");
+}
+
+TEST_F(WindowMessageTest, UnknownMessagesAreLeftToDefaultProcessing)
+{
+    StartWindow();
+    BOOL handled = TRUE;
+    window().HandleCustomMessage(WM_USER + 500, 0, 0, handled);
+    EXPECT_FALSE(handled);
+    handled = FALSE;
+    window().HandleCustomMessage(WM_DROPFILES, 0, 0, handled);
+    EXPECT_TRUE(handled);
+    // Messages of pages this build does not have go unhandled too.
+    handled = TRUE;
+    window().HandleCustomMessage(msg::UM_DEVICES, msg::kDevicesRead, 0, handled);
+    EXPECT_FALSE(handled);
+}
+
+TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    ASSERT_EQ(MainTabPage(), 2);
+    struct Step {
+        const wchar_t* option;
+        int page;
+        bool groupSelector;
+    };
+    const Step steps[] = {{L"OptOfAccount", 0, false}, {L"OptOfNotify", 4, false}, {L"OptOfAppTab", 5, false},
+                          {L"OptOfBuy", 3, false},     {L"OptOfCharge", 3, false}, {L"OptOfDevice", 2, true}};
+    for (const Step& step : steps) {
+        ASSERT_TRUE(ui().Click(step.option)) << "cannot click " << std::string(step.option, step.option + 3);
+        EXPECT_EQ(MainTabPage(), step.page);
+        EXPECT_EQ(Find(L"ListOfDeviceGroupSel")->IsVisible(), step.groupSelector);
+        EXPECT_FALSE(IsWaiting());
+    }
+    ASSERT_TRUE(ui().Click(L"OptOfCharge"));
+    EXPECT_EQ(Find(L"LabOfBalanceCharge")->GetText(), L"账户当前积分：" + window().Client().user.pointsText);
+    EXPECT_FALSE(Find(L"BtnOfPay")->IsVisible());
+    ASSERT_TRUE(ui().Click(L"OptOfBuy"));
+    EXPECT_TRUE(Find(L"BtnOfPay")->IsVisible());
+
+    // Back to the device page: the purchase page's tab is reset.
+    FindAs<DuiLib::CTabLayoutUI>(L"TabOfBuy")->SelectItem(2);
+    ASSERT_TRUE(ui().Click(L"OptOfSetting"));
+    EXPECT_EQ(MainTabPage(), 1);
+    EXPECT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), 0);
+}
+
+void ReportLate(ClientManager& owner, TaskArg)
+{
+    std::this_thread::sleep_for(200ms);
+    owner.Send(msg::UM_LOGOUT, 0, L"too late");
+}
+
+TEST_F(WindowMessageTest, TheEndOfTheWindowReleasesATaskStillRunning)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    std::weak_ptr<ClientManager> state = window().ClientRef();
+    window().Start(ReportLate).Drop();
+    // The task outlives the window: its message goes nowhere and the state
+    // lives until the task lets go of it.
+    EndWindow();
+    EXPECT_TRUE(state.expired());
+    EXPECT_EQ(boxes().CountOf(L"too late", L"错误"), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// The real main window against korvana-service: the sign-in page, a login,
+// the steps after it, and the sign-out.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/ClientManager.h"
+#include "app/LocalPaths.h"
+#include "app/Messages.h"
+#include "app/SettingsFile.h"
+#include "app/window/CMainWnd.h"
+#include "tests/support/MainWindowTest.h"
+#include "ui/UIButton.h"
+#include "ui/UIEdit.h"
+#include "ui/UILabel.h"
+#include "ui/UILayout.h"
+#include "ui/UIManager.h"
+
+namespace {
+
+using namespace korvana::test;
+using DuiLib::CCheckBoxUI;
+using DuiLib::CTabLayoutUI;
+
+class SignInTest : public MainWindowTest {
+protected:
+    std::wstring Text(const std::wstring& name) const { return Find(name) ? Find(name)->GetText() : L"<missing>"; }
+    bool CookieFileExists() const { return std::filesystem::exists(GetLocalPaths().cookieFile.narrow); }
+};
+
+TEST_F(SignInTest, StartsOnTheSignInPageWithTheWindowDressed)
+{
+    StartWindow();
+    EXPECT_TRUE(window().IsBound());
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfSign")->GetCurSel(), 0);
+    EXPECT_FALSE(Find(L"BtnOfSetting")->IsVisible());
+    EXPECT_FALSE(Find(L"HLayoutOfCaptcha")->IsVisible());
+    EXPECT_TRUE(window().Paint().GetFocus() == Find(L"BtnOfLogin"));
+    EXPECT_EQ(window().GetWindowTitle(), L"Korvana云手机");
+    EXPECT_TRUE(window().Shadow().IsCreated());
+    EXPECT_EQ(window().Shadow().GetSize(), 6);
+    EXPECT_EQ(window().Shadow().GetOffsetX(), 0);
+    EXPECT_EQ(window().Shadow().GetOffsetY(), 0);
+    EXPECT_EQ(window().Shadow().GetDarkness(), 50u);
+    EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedOut);
+    EXPECT_NE(window().Client().RefreshStamp, 0);
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(tray().AddCount(), 0u);
+}
+
+TEST_F(SignInTest, EmptyFieldsAreRefusedBeforeAnyRequest)
+{
+    StartWindow();
+    ASSERT_TRUE(ui().Click(L"BtnOfLogin"));
+    ASSERT_EQ(boxes().Count(), 1u);
+    EXPECT_EQ(boxes().CountOf(L"用户名不能为空！", L"错误"), 1u);
+    EXPECT_EQ(boxes().Boxes()[0].owner, nullptr);
+
+    Find(L"EditOfLoginName")->SetText(L"demo");
+    ASSERT_TRUE(ui().Click(L"BtnOfLogin"));
+    EXPECT_EQ(boxes().CountOf(L"密码不能为空！", L"错误"), 1u);
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_login").empty());
+}
+
+TEST_F(SignInTest, AWrongPasswordShowsTheServicesTextAndKeepsThePage)
+{
+    StartWindow();
+    SignInAs(L"demo", L"wrong");
+    EXPECT_EQ(boxes().CountOf(L"用户名或密码错误", L"错误"), 1u);
+    EXPECT_EQ(boxes().Boxes().back().owner, window().Owner());
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_EQ(Text(L"EditOfLoginPwd"), L"wrong");
+    EXPECT_FALSE(window().IsLoggedIn());
+    auto log = control().RequestsTo("/api/qtz/front_user_login");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].body, "username=demo&password=wrong");
+}
+
+TEST_F(SignInTest, TheDemoLoginLeadsToTheDevicePageWithTrayAndTimer)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(MainWindowPage(), 1);
+    EXPECT_EQ(MainTabPage(), 2);
+    EXPECT_TRUE(Find(L"BtnOfSetting")->IsVisible());
+    EXPECT_TRUE(window().IsLoggedIn());
+    EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedIn);
+    EXPECT_TRUE(window().Paint().HasTimer(window().Paint().GetRoot(), msg::kTimerMessagePoll));
+    ASSERT_EQ(tray().AddCount(), 1u);
+    const TrayIconSpec spec = tray().Events()[0].spec;
+    EXPECT_EQ(spec.tip, L"Korvana云手机");
+    EXPECT_EQ(spec.balloonTitle, L"提示");
+    EXPECT_EQ(spec.balloonText, L"欢迎使用！");
+    EXPECT_EQ(spec.balloonMs, 1000);
+    EXPECT_FALSE(spec.iconImage.empty());
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_login").at(0).body, "username=demo&password=korvana123");
+    // The session cookie is kept in the per-user cookie file.
+    EXPECT_TRUE(CookieFileExists());
+}
+
+TEST_F(SignInTest, SignOutLogsOutDeletesTheCookiesAndReturnsToSignIn)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    ASSERT_EQ(MainWindowPage(), 1);
+    window().SignOut();
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_logout").size(), 1u);
+    EXPECT_TRUE(control().Sessions().empty());
+    EXPECT_FALSE(CookieFileExists());
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_FALSE(window().IsLoggedIn());
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_FALSE(window().Paint().HasTimer(window().Paint().GetRoot(), msg::kTimerMessagePoll));
+    EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedOut);
+    EXPECT_EQ(boxes().Count(), 0u);
+    auto events = tray().Events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].kind, TrayIconEvent::Kind::Removed);
+
+    // The next sign-in is a first login again: the icon and its balloon come back.
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(MainWindowPage(), 1);
+    EXPECT_EQ(tray().AddCount(), 2u);
+}
+
+TEST_F(SignInTest, AFailedLogoutIsShownAndTheSignOutStillCompletes)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"status", 500}});
+    window().SignOut();
+    EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
+    EXPECT_FALSE(CookieFileExists());
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_FALSE(IsWaiting());
+
+    // The state stayed "logged in"; a refused login must not pass for a success.
+    SignInAs(L"demo", L"wrong");
+    EXPECT_EQ(boxes().CountOf(L"用户名或密码错误", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+}
+
+TEST_F(SignInTest, SignOutWaitsForTheLogoutWhileTheWindowHandlesMessages)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"delay_ms", 600}});
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        window().GetMessageTarget().Post(msg::UM_STARTUP, msg::kUpdateProgress, 55);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    window().SignOut();
+    const auto waited = std::chrono::steady_clock::now() - started;
+    poster.join();
+    // Handled inside the wait, not after it.
+    EXPECT_EQ(Text(L"LabOfDownload"), L"已完成更新 55% ...");
+    EXPECT_GE(waited, std::chrono::milliseconds(500));
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_logout").size(), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+}
+
+TEST_F(SignInTest, SessionExpiryReturnsToSignInAfterTheNotice)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    window().GenericFailure(L"-1000");
+    EXPECT_EQ(boxes().CountOf(L"请重新登陆！", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+    window().GenericFailure(L"设备不存在");
+    EXPECT_EQ(boxes().CountOf(L"设备不存在", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+
+    // Back in: the one-time steps are not repeated.
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(MainWindowPage(), 1);
+    EXPECT_EQ(tray().AddCount(), 1u);
+}
+
+TEST_F(SignInTest, RememberedLoginWithAutoLoginSignsInWithoutAClick)
+{
+    Settings().SaveRememberedLogin(L"demo", L"korvana123");
+    Settings().SetAutoLogin(true);
+    StartWindow();
+    ASSERT_TRUE(WaitFor([&] { return MainWindowPage() == 1; }));
+    EXPECT_EQ(Text(L"EditOfLoginName"), L"demo");
+    EXPECT_EQ(Text(L"EditOfLoginPwd"), L"korvana123");
+    EXPECT_TRUE(FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd")->GetCheck());
+    EXPECT_FALSE(FindAs<CCheckBoxUI>(L"CBoxOfAutoLogin")->GetCheck());
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_login").size(), 1u);
+}
+
+TEST_F(SignInTest, RememberedLoginIsIgnoredWhenRememberPwdIsOff)
+{
+    Settings().SaveRememberedLogin(L"demo", L"korvana123");
+    Settings().SetAutoLogin(true);
+    Settings().WriteFlag(SettingsFile::kRememberPwd, false);
+    StartWindow();
+    ui().ProcessEvents(200);
+    EXPECT_EQ(Text(L"EditOfLoginName"), L"");
+    EXPECT_FALSE(FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd")->GetCheck());
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_login").empty());
+}
+
+TEST_F(SignInTest, TheRememberBoxDecidesWhatTheLoginLeavesInTheFile)
+{
+    // The first run remembers (an empty login), so the box starts checked.
+    StartWindow();
+    auto* remember = FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd");
+    ASSERT_TRUE(remember->GetCheck());
+    ASSERT_TRUE(ui().Click(L"CBoxOfRememberPwd"));
+    ASSERT_FALSE(remember->GetCheck());
+    Settings().SaveRememberedLogin(L"old", L"secret");
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kRememberPwd, -1), 0);
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kName), L"");
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kPwd), L"");
+
+    window().SignOut();
+    ASSERT_TRUE(ui().Click(L"CBoxOfRememberPwd"));
+    ASSERT_TRUE(remember->GetCheck());
+    // Checking the box saves what the fields hold at once.
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kName), L"demo");
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kRememberPwd, -1), 1);
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kPwd), L"korvana123");
+}
+
+TEST_F(SignInTest, CheckingAutoLoginChecksRememberFirst)
+{
+    Settings().ClearRememberedLogin();
+    StartWindow();
+    ASSERT_FALSE(FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd")->GetCheck());
+    Find(L"EditOfLoginName")->SetText(L"demo");
+    Find(L"EditOfLoginPwd")->SetText(L"pw");
+    auto* autoLogin = FindAs<CCheckBoxUI>(L"CBoxOfAutoLogin");
+    autoLogin->SetCheck(true);
+    EXPECT_TRUE(FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd")->GetCheck());
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoLogin, -1), 1);
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kPwd), L"pw");
+    autoLogin->SetCheck(false);
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoLogin, -1), 0);
+    EXPECT_EQ(Settings().ReadText(SettingsFile::kPwd), L"pw");
+}
+
+TEST_F(SignInTest, ThePagesOfTheSignTabAndTheirFocus)
+{
+    StartWindow();
+    auto* tab = FindAs<CTabLayoutUI>(L"TabOfSign");
+    ASSERT_TRUE(ui().Click(L"BtnOfSignupTab"));
+    EXPECT_EQ(tab->GetCurSel(), 1);
+    EXPECT_TRUE(window().Paint().GetFocus() == Find(L"BtnOfSignup"));
+    // The page's own BtnOfLoginTab (the first of the name is on page 1).
+    ASSERT_TRUE(ui().Click(L"BtnOfLoginTab"));
+    EXPECT_EQ(tab->GetCurSel(), 0);
+}
+
+TEST_F(SignInTest, LinksAndHelpOpenPagesOnTheServiceHost)
+{
+    StartWindow();
+    const std::wstring base = L"http://127.0.0.1:" + std::to_wstring(service().port());
+    ASSERT_TRUE(ui().Click(L"BtnOfHelp"));
+    // The link "忘记密码了？" of the sign-in page, as the engine reports it.
+    const std::wstring target = L"/forget.html";
+    DuiLib::CTextUI* text = nullptr;
+    window().Paint().GetRoot()->ForEach([&](DuiLib::CControlUI* c) {
+        auto* t = dynamic_cast<DuiLib::CTextUI*>(c);
+        if (!text && t && t->IsVisibleInTree() && t->GetLinkCount() > 0 && t->GetLinkContent(0) == target)
+            text = t;
+    });
+    ASSERT_NE(text, nullptr);
+    window().Paint().SendNotify(text, L"link", 0, reinterpret_cast<LPARAM>(&target));
+    auto opened = urls().Urls();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], base + L"/help.html");
+    EXPECT_EQ(opened[1], base + L"/forget.html");
+}
+
+TEST_F(SignInTest, AServiceThatIsDownGivesTheRequestFailureAndNoHang)
+{
+    StartWindow();
+    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"drop", true}});
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"kind", "not_json"}});
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(boxes().CountOf(L"", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+}
+
+TEST_F(SignInTest, ALoginThatCannotStartLeavesThePageUsable)
+{
+    StartWindow();
+    Find(L"EditOfLoginName")->SetText(L"demo");
+    Find(L"EditOfLoginPwd")->SetText(L"korvana123");
+    FailTaskStartsForTesting(1);
+    ASSERT_TRUE(ui().Click(L"BtnOfLogin"));
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(MainWindowPage(), 0);
+    SignInAs(L"demo", L"korvana123");
+    EXPECT_EQ(MainWindowPage(), 1);
+}
+
+}  // namespace
