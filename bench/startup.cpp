@@ -45,8 +45,6 @@
 #include "tests/support/ClientProcess.h"
 #include "tests/support/TempDir.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -131,14 +129,7 @@ struct ChildResult {
 
 ChildResult RunOnce(const std::string& self, const std::map<std::string, std::string>& variables)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        std::string entry(*e);
-        if (!variables.count(entry.substr(0, entry.find('='))))
-            env.push_back(entry);
-    }
-    for (const auto& [name, value] : variables)
-        env.push_back(name + "=" + value);
+    std::vector<std::string> env = korvana::test::EnvironmentWith(variables);
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());

@@ -14,18 +14,23 @@ extern char** environ;
 
 namespace korvana::test {
 
-ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile)
-    : m_logFile(std::move(logFile))
+std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string>& variables)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry(*e);
-        const std::string name = entry.substr(0, entry.find('='));
-        if (!variables.count(name))
+        if (!variables.count(entry.substr(0, entry.find('='))))
             env.push_back(entry);
     }
     for (const auto& [name, value] : variables)
         env.push_back(name + "=" + value);
+    return env;
+}
+
+ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile)
+    : m_logFile(std::move(logFile))
+{
+    std::vector<std::string> env = EnvironmentWith(variables);
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());

@@ -5,7 +5,13 @@
 #include <string>
 #include <sys/types.h>
 
+#include <vector>
+
 namespace korvana::test {
+
+// The environment of this process with `variables` set (or replaced), as
+// "NAME=value" entries for a program to be started.
+std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string>& variables);
 
 // A copy of the real client program (`korvana`) or of any program, started
 // with the environment of this process plus `variables`, its standard error
