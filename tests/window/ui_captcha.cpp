@@ -75,8 +75,9 @@ TEST_F(CaptchaWindowTest, TheServiceCaptchaButtonFetchesAPictureAndShowsIt)
     window().Paint().SendNotify(button, L"click");
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
-    if (window().Client().user.captchaName != name)
+    if (window().Client().user.captchaName != name) {
         EXPECT_FALSE(std::filesystem::exists(Utf8OfWide(file)));
+    }
 }
 
 }  // namespace
