@@ -45,6 +45,14 @@ constexpr int kDownloadPage = 2;
 constexpr const wchar_t* kEditsReportingChanges[] = {L"EditOfPhoneNum", L"EditOfSmsCaptcha", L"EditOfSearch",
                                                      L"EditOfBuyCount", L"EditOfAppSearch"};
 
+// The first page that is a T (the page itself, or the operations it offers).
+template <class T>
+void KeepFirst(T*& slot, IPage* page)
+{
+    if (!slot)
+        slot = dynamic_cast<T*>(page);
+}
+
 }  // namespace
 
 CMainWnd::CMainWnd()
@@ -74,18 +82,12 @@ void CMainWnd::CreatePageSet()
             m_routes.emplace_back(route, p);
         for (UINT id : p->Messages())
             m_messageRoutes[id].push_back(p);
-        if (!m_signPage)
-            m_signPage = dynamic_cast<SignPage*>(p);
-        if (!m_account)
-            m_account = dynamic_cast<IAccountActions*>(p);
-        if (!m_devices)
-            m_devices = dynamic_cast<IDeviceActions*>(p);
-        if (!m_commerce)
-            m_commerce = dynamic_cast<ICommerceActions*>(p);
-        if (!m_market)
-            m_market = dynamic_cast<IMarketActions*>(p);
-        if (!m_notices)
-            m_notices = dynamic_cast<INotifyActions*>(p);
+        KeepFirst(m_signPage, p);
+        KeepFirst(m_account, p);
+        KeepFirst(m_devices, p);
+        KeepFirst(m_commerce, p);
+        KeepFirst(m_market, p);
+        KeepFirst(m_notices, p);
     }
 }
 

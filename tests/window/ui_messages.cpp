@@ -2,11 +2,25 @@
 // messages and notifications to pages, and the window's end while tasks run.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
 #include "app/window/CMainWnd.h"
+#include "app/window/Client.h"
+#include "app/SettingsFile.h"
+#include "net/ServiceAddress.h"
+#include "tests/support/TempDir.h"
+#include "ui/UIManager.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UILayout.h"
 #include "ui/UIProgress.h"
@@ -145,6 +159,69 @@ TEST_F(WindowMessageTest, TheEndOfTheWindowReleasesATaskStillRunning)
     EndWindow();
     EXPECT_TRUE(state.expired());
     EXPECT_EQ(boxes().CountOf(L"too late", L"错误"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace korvana::test;
+namespace fs = std::filesystem;
+
+class WindowStartTest : public MainWindowTest {};
+
+TEST_F(WindowStartTest, ASkinWithoutABoundControlIsReportedAndTheWindowQuits)
+{
+    // The skin folder of the sources (this file is tests/window/ in them).
+    const char* chosen = std::getenv("KORVANA_TEST_SOURCE_DIR");
+    const fs::path source = chosen ? fs::path(chosen) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+    if (!fs::exists(source / "skin" / "MainWnd.xml"))
+        GTEST_SKIP() << "the skin sources are not at " << source;
+    TempDir skin;
+    fs::copy(source / "skin", skin.path(), fs::copy_options::recursive);
+    std::ifstream in(skin.path() / "MainWnd.xml");
+    std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const std::string name = "name=\"LabOfUpdate\"";
+    ASSERT_NE(xml.find(name), std::string::npos);
+    xml.replace(xml.find(name), name.size(), "name=\"LabOfSomethingElse\"");
+    std::ofstream(skin.path() / "MainWnd.xml") << xml;
+    DuiLib::CPaintManagerUI::SetResourcePath(skin.path().wstring());
+    // No usable package under the window's resource id: the folder is read.
+    static const char notAZip[] = "x";
+    DuiLib::CPaintManagerUI::RegisterZipResource(CMainWnd::kSkinResourceId, notAZip, 1);
+
+    CMainWnd window;
+    ASSERT_TRUE(window.Create(nullptr, L"Korvana云手机"));
+    EXPECT_FALSE(window.IsBound());
+    EXPECT_EQ(boxes().CountOf(L"初始化界面控件句柄失败！", L"初始化错误"), 1u);
+    // The quit message ends the modal loop at once; no ClientManager is made.
+    window.ShowModal();
+    EXPECT_EQ(window.ClientRef(), nullptr);
+    DuiLib::CPaintManagerUI::SetResourcePath(L"");
+    RegisterEmbeddedSkin();
+}
+
+TEST_F(WindowStartTest, AServiceThatIsDownAtStartFailsTheAutomaticLoginWithoutAHang)
+{
+    // A port nobody listens on.
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(socket);
+    SetServiceAddress("127.0.0.1", ntohs(address.sin_port));
+
+    Settings().SaveRememberedLogin(L"demo", L"korvana123");
+    Settings().SetAutoLogin(true);
+    StartWindow();
+    ASSERT_TRUE(WaitFor([&] { return boxes().Count() > 0 && !IsWaiting(); }, 10000));
+    EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_FALSE(window().IsLoggedIn());
 }
 
 }  // namespace
