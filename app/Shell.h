@@ -13,6 +13,7 @@ class CPaintManagerUI;
 class ClientManager;
 class IAccountActions;
 class IDeviceActions;
+class IControlActions;
 class ICommerceActions;
 class IMarketActions;
 class INotifyActions;
@@ -56,6 +57,7 @@ public:
     // while that page does not exist.
     virtual IAccountActions* Account() = 0;
     virtual IDeviceActions* Devices() = 0;
+    virtual IControlActions* Control() = 0;
     virtual ICommerceActions* Commerce() = 0;
     virtual IMarketActions* Market() = 0;
     virtual INotifyActions* Notices() = 0;

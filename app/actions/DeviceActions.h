@@ -10,6 +10,4 @@ public:
     virtual void StartDeviceListLoad() = 0;
     // Redraws the tiles of the current view (the main tab shows the page).
     virtual void RefreshDeviceView() = 0;
-    // Closes every open player and the synchronised-control program.
-    virtual void CloseAllPlayers() = 0;
 };

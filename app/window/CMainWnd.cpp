@@ -14,6 +14,7 @@
 #include "app/TrayMenu.h"
 #include "app/actions/AccountActions.h"
 #include "app/actions/CommerceActions.h"
+#include "app/actions/ControlActions.h"
 #include "app/actions/DeviceActions.h"
 #include "app/actions/MarketActions.h"
 #include "app/actions/NotifyActions.h"
@@ -85,6 +86,7 @@ void CMainWnd::CreatePageSet()
         KeepFirst(m_signPage, p);
         KeepFirst(m_account, p);
         KeepFirst(m_devices, p);
+        KeepFirst(m_control, p);
         KeepFirst(m_commerce, p);
         KeepFirst(m_market, p);
         KeepFirst(m_notices, p);
@@ -383,8 +385,8 @@ void CMainWnd::SignOut()
     if (m_signingOut || !m_client)
         return;
     m_signingOut = true;
-    if (IDeviceActions* devices = Devices())
-        devices->CloseAllPlayers();
+    if (IControlActions* control = Control())
+        control->CloseAllPlayers();
     if (CControlUI* root = m_pm.GetRoot())
         root->KillTimer(msg::kTimerMessagePoll);
     if (m_client->user.loginState != kLoginStateLoggedOut) {

@@ -62,6 +62,7 @@ public:
     void ShowTrayMenu() override;
     IAccountActions* Account() override { return m_account; }
     IDeviceActions* Devices() override { return m_devices; }
+    IControlActions* Control() override { return m_control; }
     ICommerceActions* Commerce() override { return m_commerce; }
     IMarketActions* Market() override { return m_market; }
     INotifyActions* Notices() override { return m_notices; }
@@ -104,6 +105,7 @@ private:
     SignPage* m_signPage = nullptr;
     IAccountActions* m_account = nullptr;
     IDeviceActions* m_devices = nullptr;
+    IControlActions* m_control = nullptr;
     ICommerceActions* m_commerce = nullptr;
     IMarketActions* m_market = nullptr;
     INotifyActions* m_notices = nullptr;
