@@ -292,6 +292,7 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
     case msg::kDevicesFailed: {
         AdoptLoadedDevices(members);
         m_loading = false;
+        ++m_finishedLoads;
         m_shell.EndWait();
         m_refresh->SetEnabled(true);
         if (m_discardLoad) {

@@ -69,6 +69,8 @@ public:
 
     int CurrentGroupIndex() const { return m_currentGroupIndex; }
     bool IsLoading() const { return m_loading; }
+    // Device-list loads that have reported (read or failed) since start.
+    int FinishedLoads() const { return m_finishedLoads; }
     bool IsBatchMode() const;
     // The tile of a device in the current view, or null.
     DuiLib::CControlUI* TileOf(int device) const;
@@ -137,6 +139,7 @@ private:
     // A load was asked for while one ran: it starts when that one ends.
     bool m_loadAgain = false;
     bool m_signedOut = false;
+    int m_finishedLoads = 0;
     // The device the group menu was opened for (-1: the selection).
     int m_menuDeviceIndex = -1;
 };
