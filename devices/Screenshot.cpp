@@ -17,6 +17,7 @@
 #include "net/JsonRead.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
+#include "platform/DebugLog.h"
 
 namespace {
 
@@ -150,9 +151,23 @@ bool FetchScreenshot(ClientManager& owner, int index)
     ServiceRequest request;
     request.path = "/api/qtz/front_device_capture";
     request.params = L"&id=" + id;
+    // The answer holds a whole picture: the diagnostics leave it out.
+    request.standardLog = false;
     const ServiceReply reply = CallService(request);
-    if (reply.stage != ServiceStage::Answered)
+    switch (reply.stage) {
+    case ServiceStage::NotCreated:
+        DebugLogW(L"New Clibcurl FAILED!\n");
         return false;
+    case ServiceStage::InitFailed:
+        DebugLogA("curl easy init failure \n");
+        DebugLogW(L"Curl init FAILED,Error:%d\n", -1);
+        return false;
+    case ServiceStage::TransferFailed:
+        DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
+        return false;
+    case ServiceStage::Answered:
+        break;
+    }
 
     const auto markOnline = [&](bool online) {
         std::lock_guard lock(members.listMutex);
