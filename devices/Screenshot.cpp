@@ -5,10 +5,11 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QString>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <mutex>
 
 #include "app/ClientManager.h"
@@ -127,15 +128,30 @@ bool StoreScreenshotImage(std::string_view imageBytes, const std::string& path)
         image = image.scaled(kScreenshotWidth, kScreenshotHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image = image.convertToFormat(QImage::Format_RGB888);
 
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
+    QByteArray jpeg;
+    QBuffer out(&jpeg);
+    if (!out.open(QIODevice::WriteOnly))
         return false;
-    QImageWriter writer(&file, "jpeg");
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    QImageWriter writer(&out, "jpeg");
+    if (!writer.write(image))
+        return false;
+    // A picture cache needs no flush to disk, only that a reader never sees
+    // half a file: the bytes go beside it and are renamed over it.
+    const std::string temp = path + ".part";
+    {
+        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+        file.write(jpeg.constData(), jpeg.size());
+        if (!file.good()) {
+            file.close();
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
         return false;
     }
-    return file.commit();
+    return true;
 }
 
 bool FetchScreenshot(ClientManager& owner, int index)
