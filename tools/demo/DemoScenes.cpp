@@ -1,5 +1,7 @@
 #include "tools/demo/DemoScenes.h"
 
+#include <algorithm>
+
 #include "app/window/CMainWnd.h"
 #include "ui/UIAutomation.h"
 #include "ui/UIControl.h"
@@ -42,6 +44,21 @@ bool SignIn(DemoContext& demo)
     return demo.WaitIdle();
 }
 
+// The device page with fresh screenshots on the tiles in view.
+bool DeviceTiles(DemoContext& demo)
+{
+    auto* tiles = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    if (!tiles || tiles->GetCount() == 0)
+        return false;
+    for (int i = 0; i < std::min(tiles->GetCount(), 8); ++i) {
+        DuiLib::CControlUI* button = tiles->GetItemAt(i)->FindSubControl(L"BtnOfScreenshot");
+        if (!button || !demo.ui.Click(button) || !demo.WaitFor([&] { return button->IsEnabled(); }))
+            return false;
+    }
+    demo.ui.ProcessEvents(100);
+    return true;
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -49,6 +66,7 @@ const std::vector<DemoScene>& DemoScenes()
     static const std::vector<DemoScene> scenes = {
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
+        {"devices", "the device tiles with their screenshots", DeviceTiles},
     };
     return scenes;
 }
