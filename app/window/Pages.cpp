@@ -1,5 +1,6 @@
 #include "app/window/Pages.h"
 
+#include "account/AccountPage.h"
 #include "account/SignPage.h"
 #include "app/window/MainTabPage.h"
 
@@ -9,5 +10,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     // One line per page.
     pages.push_back(std::make_unique<SignPage>(shell));
     pages.push_back(std::make_unique<MainTabPage>(shell));
+    pages.push_back(std::make_unique<AccountPage>(shell));
     return pages;
 }
