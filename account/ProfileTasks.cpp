@@ -31,28 +31,43 @@ void RefreshUserInfo(ClientManager& owner, TaskArg)
     owner.Send(msg::UM_USERINFO, msg::kUserInfoLoaded, reply.text);
 }
 
+namespace {
+
+// Stops a picture download that grows past the limit and remembers why.
+int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
+{
+    bool& oversized = *static_cast<bool*>(data);
+    if (total > kLargestAvatarBytes || now > kLargestAvatarBytes)
+        oversized = true;
+    return oversized ? 1 : 0;
+}
+
+}  // namespace
+
 void DownloadAvatar(ClientManager& owner, TaskArg)
 {
+    bool oversized = false;
     ServiceRequest request;
     request.path = WideToAnsi(owner.user.avatarPath);
     request.operation = ServiceOperation::Download;
     request.downloadFile = AvatarDownloadPath(owner.user.userId);
-    request.prepare = [](ClusterCurl& curl) {
-        curl_easy_setopt(curl.handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kLargestAvatarBytes));
+    request.prepare = [&oversized](ClusterCurl& curl) {
+        curl_easy_setopt(curl.handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl.handle, CURLOPT_XFERINFOFUNCTION, &StopOversized);
+        curl_easy_setopt(curl.handle, CURLOPT_XFERINFODATA, &oversized);
     };
     const ServiceReply reply = CallService(request);
-    if (reply.result == 0) {
+    if (reply.result == 0 && !oversized) {
         owner.Send(msg::UM_USERINFO, msg::kAvatarSaved, std::wstring());
         return;
     }
-    if (reply.result == CURLE_FILESIZE_EXCEEDED) {
+    DeleteOneFile(request.downloadFile);
+    if (oversized) {
         // Not the network's fault: the previous picture stays, quietly.
         DebugLogA("avatar larger than %lld bytes, not shown\n", kLargestAvatarBytes);
-        DeleteOneFile(request.downloadFile);
         owner.Send(msg::UM_USERINFO, msg::kAvatarFailed, std::wstring());
         return;
     }
-    DeleteOneFile(request.downloadFile);
     owner.Send(msg::UM_USERINFO, msg::kAvatarFailed, reply.text);
 }
 
