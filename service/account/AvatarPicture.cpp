@@ -11,7 +11,7 @@ namespace service {
 std::string SeedAvatar(std::uint32_t rgb)
 {
     QImage image(128, 128, QImage::Format_ARGB32);
-    image.fill(Qt::white);
+    image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);

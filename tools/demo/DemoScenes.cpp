@@ -42,6 +42,15 @@ bool SignIn(DemoContext& demo)
     return demo.WaitIdle();
 }
 
+bool AccountPage(DemoContext& demo)
+{
+    // The user's picture, nickname and balance arrive after the login.
+    if (!demo.ui.Click(L"OptOfAccount"))
+        return false;
+    demo.ui.ProcessEvents(300);
+    return demo.WaitIdle();
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -49,6 +58,7 @@ const std::vector<DemoScene>& DemoScenes()
     static const std::vector<DemoScene> scenes = {
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
+        {"account", "the account page: picture, nickname, balance, password", AccountPage},
     };
     return scenes;
 }
