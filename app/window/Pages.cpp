@@ -1,5 +1,6 @@
 #include "app/window/Pages.h"
 
+#include "account/AccountPage.h"
 #include "account/SignPage.h"
 #include "app/window/MainTabPage.h"
 #include "devices/DevicePage.h"
@@ -11,5 +12,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     pages.push_back(std::make_unique<SignPage>(shell));
     pages.push_back(std::make_unique<MainTabPage>(shell));
     pages.push_back(std::make_unique<DevicePage>(shell));
+    pages.push_back(std::make_unique<AccountPage>(shell));
     return pages;
 }

@@ -57,6 +57,13 @@ bool DeviceTiles(DemoContext& demo)
     }
     demo.ui.ProcessEvents(100);
     return true;
+bool AccountPage(DemoContext& demo)
+{
+    // The user's picture, nickname and balance arrive after the login.
+    if (!demo.ui.Click(L"OptOfAccount"))
+        return false;
+    demo.ui.ProcessEvents(300);
+    return demo.WaitIdle();
 }
 
 }  // namespace
@@ -67,6 +74,7 @@ const std::vector<DemoScene>& DemoScenes()
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
         {"devices", "the device tiles with their screenshots", DeviceTiles},
+        {"account", "the account page: picture, nickname, balance, password", AccountPage},
     };
     return scenes;
 }
