@@ -2,6 +2,8 @@
 
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
+#include "service/messages/MessageRoutes.h"
+#include "service/update/UpdateRoutes.h"
 
 namespace service {
 
@@ -10,6 +12,8 @@ void RegisterDomains(Server& server)
 {
     RegisterAccountRoutes(server);
     RegisterCaptchaRoutes(server);
+    RegisterMessageRoutes(server);
+    RegisterUpdateRoutes(server);
 }
 
 }  // namespace service
