@@ -18,18 +18,6 @@
 
 using namespace DuiLib;
 
-int MessageTypeOfCategory(int category)
-{
-    switch (category) {
-    case 1:
-        return kMessageTypeSystem;
-    case 2:
-        return kMessageTypeActivity;
-    default:
-        return kMessageTypeUser;
-    }
-}
-
 NotifyPage::NotifyPage(IShell& shell) : m_shell(shell) {}
 
 std::vector<UINT> NotifyPage::Messages() const

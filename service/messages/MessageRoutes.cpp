@@ -39,6 +39,10 @@ void MessageList(Call& call)
     }
     const std::int64_t size = std::clamp<std::int64_t>(Number(call.Param("page_size"), kDefaultPageSize), 1, kMaxPageSize);
     const std::int64_t index = std::max<std::int64_t>(Number(call.Param("page_index"), 1), 1);
+    if (index == box->failPage) {
+        call.Fail("服务繁忙，请稍后再试");
+        return;
+    }
     const auto count = static_cast<std::int64_t>(box->messages.size());
     const std::int64_t pages = (count + size - 1) / size;
     nlohmann::ordered_json data = nlohmann::ordered_json::array();
@@ -91,7 +95,8 @@ void RegisterMessageRoutes(Server& server)
     // Body: {"user_id": 42, "type": 2, "last_read_id": 55, "messages": [{"id":
     // "57", "title": ..., "description": ..., "publish_at": "...", "category":
     // ...}], or "count": n with "first_id": k for n generated messages with the
-    // ids k+n-1 down to k}. Replaces that user's messages of that type.
+    // ids k+n-1 down to k, and "fail_page": p for a page the list refuses}.
+    // Replaces that user's messages of that type.
     server.AddControl("messages/set", [](Control& c) {
         const nlohmann::json spec = nlohmann::json::parse(c.request.body);
         UserMessages* box = Messages(c.server.world()).Box(spec.value("user_id", 42LL), spec.at("type").get<int>());
@@ -99,6 +104,7 @@ void RegisterMessageRoutes(Server& server)
             throw std::invalid_argument("type must be 1, 2 or 3");
         box->messages.clear();
         box->lastReadId = spec.value("last_read_id", 0LL);
+        box->failPage = spec.value("fail_page", 0LL);
         if (spec.contains("messages")) {
             for (const nlohmann::json& m : spec.at("messages"))
                 box->messages.push_back(MessageOf(m));

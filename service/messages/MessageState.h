@@ -24,6 +24,8 @@ struct ServiceMessage {
 struct UserMessages {
     std::vector<ServiceMessage> messages;
     std::int64_t lastReadId = 0;
+    // A page index the list refuses (0: none), for tests of a lost page.
+    std::int64_t failPage = 0;
 };
 
 // The messages of every user.
