@@ -42,6 +42,15 @@ bool SignIn(DemoContext& demo)
     return demo.WaitIdle();
 }
 
+bool Notices(DemoContext& demo)
+{
+    // The first poll ran at the login; the demo's notices have unread ones.
+    if (!demo.ui.Click(L"OptOfNotify"))
+        return false;
+    auto* list = demo.window.Paint().FindControlAs<DuiLib::CContainerUI>(L"ListOfNotify");
+    return demo.WaitFor([&] { return list && list->GetCount() > 0; }) && (demo.ui.ProcessEvents(100), true);
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -49,6 +58,7 @@ const std::vector<DemoScene>& DemoScenes()
     static const std::vector<DemoScene> scenes = {
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
+        {"notices", "the notification page: user notices with unread dots", Notices},
     };
     return scenes;
 }
