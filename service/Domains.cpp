@@ -3,6 +3,8 @@
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
 #include "service/devices/DeviceRoutes.h"
+#include "service/messages/MessageRoutes.h"
+#include "service/update/UpdateRoutes.h"
 
 namespace service {
 
@@ -12,6 +14,8 @@ void RegisterDomains(Server& server)
     RegisterAccountRoutes(server);
     RegisterCaptchaRoutes(server);
     RegisterDeviceRoutes(server);
+    RegisterMessageRoutes(server);
+    RegisterUpdateRoutes(server);
 }
 
 }  // namespace service

@@ -4,6 +4,7 @@
 #include "account/SignPage.h"
 #include "app/window/MainTabPage.h"
 #include "devices/DevicePage.h"
+#include "notify/NotifyPage.h"
 
 std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
 {
@@ -13,5 +14,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     pages.push_back(std::make_unique<MainTabPage>(shell));
     pages.push_back(std::make_unique<DevicePage>(shell));
     pages.push_back(std::make_unique<AccountPage>(shell));
+    pages.push_back(std::make_unique<NotifyPage>(shell));
     return pages;
 }

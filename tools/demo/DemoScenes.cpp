@@ -64,6 +64,13 @@ bool AccountPage(DemoContext& demo)
         return false;
     demo.ui.ProcessEvents(300);
     return demo.WaitIdle();
+bool Notices(DemoContext& demo)
+{
+    // The first poll ran at the login; the demo's notices have unread ones.
+    if (!demo.ui.Click(L"OptOfNotify"))
+        return false;
+    auto* list = demo.window.Paint().FindControlAs<DuiLib::CContainerUI>(L"ListOfNotify");
+    return demo.WaitFor([&] { return list && list->GetCount() > 0; }) && (demo.ui.ProcessEvents(100), true);
 }
 
 }  // namespace
@@ -75,6 +82,7 @@ const std::vector<DemoScene>& DemoScenes()
         {"main", "signed in: the main page on the device list", SignIn},
         {"devices", "the device tiles with their screenshots", DeviceTiles},
         {"account", "the account page: picture, nickname, balance, password", AccountPage},
+        {"notices", "the notification page: user notices with unread dots", Notices},
     };
     return scenes;
 }
