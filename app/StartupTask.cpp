@@ -4,6 +4,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "market/Catalogue.h"
 
 void RunStartupTask(ClientManager& owner, TaskArg)
 {
@@ -11,5 +12,9 @@ void RunStartupTask(ClientManager& owner, TaskArg)
     // The update check (update/) runs here; it may end the client.
     // The catalogue database (market/) is opened here; on failure the task
     // reports kStartupDatabaseFailed instead of kStartupReady.
+    if (OpenCatalogue(owner) != 0) {
+        owner.Send(msg::UM_STARTUP, msg::kStartupDatabaseFailed, LPARAM {0});
+        return;
+    }
     owner.Send(msg::UM_STARTUP, msg::kStartupReady, LPARAM {0});
 }
