@@ -6,6 +6,7 @@
 
 #include "service/Server.h"
 #include "service/apps/AppState.h"
+#include "service/devices/DeviceState.h"
 
 namespace service {
 namespace {
@@ -17,6 +18,16 @@ std::optional<std::int64_t> Number(std::string_view text)
     if (error != std::errc() || end != text.data() + text.size() || text.empty())
         return std::nullopt;
     return value;
+}
+
+// Every id names one of the user's devices.
+bool OwnDevices(Call& call, const std::vector<std::string>& ids)
+{
+    for (const std::string& id : ids) {
+        if (!Devices(call.world).Find(call.userId, id))
+            return false;
+    }
+    return true;
 }
 
 // "a,b,c," into its pieces; the trailing comma gives no empty piece.
@@ -70,6 +81,10 @@ void Install(Call& call)
     const std::vector<std::string> appIds = IdList(call.Param("app_id"));
     if (devices.empty() || appIds.empty()) {
         call.Fail("请选择设备和应用");
+        return;
+    }
+    if (!OwnDevices(call, devices)) {
+        call.Fail("设备不存在");
         return;
     }
     InstallTask task;
@@ -181,6 +196,11 @@ void AcceptAppUpload(Call& call)
     const FormField* content = call.form.Find("content");
     if (!content || !content->isFile || content->value.empty()) {
         call.Fail("上传的文件为空");
+        return;
+    }
+    const std::vector<std::string> devices = IdList(call.Param("id"));
+    if (devices.empty() || !OwnDevices(call, devices)) {
+        call.Fail("设备不存在");
         return;
     }
     std::string name = call.Param("filename");
