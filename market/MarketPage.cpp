@@ -190,15 +190,20 @@ bool MarketPage::OnClick(CControlUI* sender, const std::wstring& name)
 
 bool MarketPage::OnHover(CControlUI* sender, bool entered)
 {
-    const std::wstring& name = sender->GetName();
-    const wchar_t* button = name == L"ListElementOfInstallListElement"      ? L"BtnOfDelInstallListDeviceElement"
-                            : name == L"ListElementOfInstallListAppElement" ? L"BtnOfDelInstallListAppElement"
-                                                                            : nullptr;
-    if (!button)
-        return false;
-    if (CControlUI* remove = sender->FindSubControl(button))
-        remove->SetVisible(entered);
-    return true;
+    // The mouse is over the element's buttons more often than over the
+    // element itself: their hover counts as the element's.
+    for (CControlUI* control = sender; control; control = control->GetParent()) {
+        const std::wstring& name = control->GetName();
+        const wchar_t* button = name == L"ListElementOfInstallListElement"      ? L"BtnOfDelInstallListDeviceElement"
+                                : name == L"ListElementOfInstallListAppElement" ? L"BtnOfDelInstallListAppElement"
+                                                                                : nullptr;
+        if (!button)
+            continue;
+        if (CControlUI* remove = control->FindSubControl(button))
+            remove->SetVisible(entered);
+        return true;
+    }
+    return false;
 }
 
 bool MarketPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
