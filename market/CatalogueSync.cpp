@@ -212,6 +212,13 @@ bool SyncAppList(ClientManager& owner)
             DebugLogA("app list page %lld unreadable\n", static_cast<long long>(page));
             break;
         }
+        const cJSON* pagesItem = json::Member(payload, "pages");
+        if (pagesItem && !json::IsNull(pagesItem) && !json::IsNumber(pagesItem)) {
+            // A page count of the wrong type would end the listing early and
+            // delete every app it did not reach.
+            DebugLogA("app list page %lld: no page count\n", static_cast<long long>(page));
+            break;
+        }
         std::int64_t pages = 0;
         json::ReadInt64(payload, "pages", pages);
         std::vector<AppRow> rows;
@@ -226,7 +233,6 @@ bool SyncAppList(ClientManager& owner)
             row.id = *id;
             row.sort = position;
             row.sourceType = NumericMember(item, "source_type");
-            const std::string sourceText = json::Text(item, "source");
             const std::optional<std::int64_t> source = NumericMember(item, "source");
             row.source = source ? *source : -1;
             row.name = StoredText(item, "name");

@@ -182,6 +182,8 @@ TEST_F(CatalogueSyncTest, AnUnreachableOrRefusingServiceLeavesTheCatalogueAsItWa
         {{"status", 500}},
         {{"body", R"({"status":false,"message":"-1000"})"}},
         {{"body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":\"many\"}"})"}},
+        {{"body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":[{\"id\":\"1\"}]}"})"}},
+        {{"body", R"({"status":true,"message":"[1,2,3]"})"}},
     };
     for (const json& fault : faults) {
         json spec = fault;

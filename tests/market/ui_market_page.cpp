@@ -84,7 +84,6 @@ protected:
 TEST_F(MarketPageTest, TheFirstSynchronisationFillsTheHotViewWithIcons)
 {
     OpenMarket();
-    MarketPage* page = nullptr;
     EXPECT_EQ(AppTab(), MarketPage::kIconPage);
     std::vector<std::wstring> names = IconNames();
     ASSERT_FALSE(names.empty());
@@ -99,7 +98,6 @@ TEST_F(MarketPageTest, TheFirstSynchronisationFillsTheHotViewWithIcons)
     // One synchronisation only, though the login and the page both ran.
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_category").size(), 1u);
     EXPECT_TRUE(ui().SavePng(PngPath("market_hot")));
-    (void)page;
 }
 
 TEST_F(MarketPageTest, TheAppsViewShowsTagsAndOneGroupThenASubcategoryByItsCategories)
