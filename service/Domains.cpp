@@ -2,6 +2,7 @@
 
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
+#include "service/apps/AppRoutes.h"
 #include "service/devices/DeviceRoutes.h"
 #include "service/messages/MessageRoutes.h"
 #include "service/update/UpdateRoutes.h"
@@ -16,6 +17,7 @@ void RegisterDomains(Server& server)
     RegisterDeviceRoutes(server);
     RegisterMessageRoutes(server);
     RegisterUpdateRoutes(server);
+    RegisterAppRoutes(server);
 }
 
 }  // namespace service

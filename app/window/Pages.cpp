@@ -5,6 +5,7 @@
 #include "app/window/MainTabPage.h"
 #include "devices/DevicePage.h"
 #include "notify/NotifyPage.h"
+#include "market/MarketPage.h"
 
 std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
 {
@@ -15,5 +16,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     pages.push_back(std::make_unique<DevicePage>(shell));
     pages.push_back(std::make_unique<AccountPage>(shell));
     pages.push_back(std::make_unique<NotifyPage>(shell));
+    pages.push_back(std::make_unique<MarketPage>(shell));
     return pages;
 }

@@ -6,6 +6,7 @@
 #include "ui/UIAutomation.h"
 #include "ui/UIControl.h"
 #include "ui/UILayout.h"
+#include "ui/UIManager.h"
 
 bool DemoContext::WaitFor(const std::function<bool()>& cond, int timeoutMs)
 {
@@ -71,6 +72,25 @@ bool Notices(DemoContext& demo)
         return false;
     auto* list = demo.window.Paint().FindControlAs<DuiLib::CContainerUI>(L"ListOfNotify");
     return demo.WaitFor([&] { return list && list->GetCount() > 0; }) && (demo.ui.ProcessEvents(100), true);
+// The app market after the first synchronisation: the hot view with its
+// icons, two apps ticked into the install column.
+bool MarketScene(DemoContext& demo)
+{
+    auto* refresh = demo.window.Paint().FindControl(L"BtnOfAppRefresh");
+    if (!refresh || !demo.WaitFor([&] { return refresh->IsEnabled(); }, 60000))
+        return false;
+    if (!demo.ui.Click(L"OptOfAppTab") || !demo.WaitIdle())
+        return false;
+    auto* list = demo.window.Paint().FindControlAs<DuiLib::CTabLayoutUI>(L"TabOfAppList");
+    auto* tile = list ? dynamic_cast<DuiLib::CContainerUI*>(list->GetItemAt(0)) : nullptr;
+    if (!tile || !demo.WaitFor([&] { return tile->GetCount() > 2; }))
+        return false;
+    for (int i = 0; i < 2; ++i) {
+        if (!demo.ui.Click(tile->GetItemAt(i)->FindSubControl(L"CBoxOfGame")) || !demo.WaitIdle())
+            return false;
+        demo.ui.ProcessEvents(200);
+    }
+    return demo.WaitIdle();
 }
 
 }  // namespace
@@ -83,6 +103,7 @@ const std::vector<DemoScene>& DemoScenes()
         {"devices", "the device tiles with their screenshots", DeviceTiles},
         {"account", "the account page: picture, nickname, balance, password", AccountPage},
         {"notices", "the notification page: user notices with unread dots", Notices},
+        {"market", "the app market: hot apps with icons, two ticked for installing", MarketScene},
     };
     return scenes;
 }
