@@ -2,6 +2,7 @@
 
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
+#include "service/commerce/CommerceRoutes.h"
 
 namespace service {
 
@@ -10,6 +11,7 @@ void RegisterDomains(Server& server)
 {
     RegisterAccountRoutes(server);
     RegisterCaptchaRoutes(server);
+    RegisterCommerceRoutes(server);
 }
 
 }  // namespace service
