@@ -334,7 +334,7 @@ void RegisterCommerceRoutes(Server& server)
         CommerceState& state = Commerce(c.server.world());
         const std::int64_t user = std::atoll(c.Query("user_id").c_str());
         const int count = std::clamp(std::atoi(c.Query("count").c_str()), 0, 100000);
-        const std::int64_t start = 1793610424;
+        const std::int64_t start = 1793610424 + 10 * 86400;  // after the demo history
         for (int i = 0; i < count; ++i) {
             state.AddMoneyChange(user, "记录" + std::to_string(i + 1), i % 2 ? -(i + 1) : i + 1, i % 2 ? 1 : -1,
                                  start + 60 * i);
