@@ -172,12 +172,13 @@ void Buy(Call& call)
             return;
         }
         for (const std::string& id : order.deviceIds) {
-            const std::optional<std::string> type = DevicePlanType(call.world, call.userId, id);
-            if (!type) {
+            if (!DevicePlanType(call.world, call.userId, id)) {
                 call.Fail("设备" + id + "不存在");
                 return;
             }
-            if (*type != plan->type) {
+        }
+        for (const std::string& id : order.deviceIds) {
+            if (*DevicePlanType(call.world, call.userId, id) != plan->type) {
                 call.Fail("批量续费的必须为同类型设备！");
                 return;
             }

@@ -204,6 +204,47 @@ TEST_F(CommerceTaskTest, ARenewalNamesEveryChosenDeviceWithAFinalComma)
     ASSERT_EQ(log.size(), 1u);
     // The form encoding writes each comma as %2C.
     EXPECT_EQ(log[0].body, "&buy_type=2&id=12%2C34%2C&type=Pro&day=90&fee_type=32");
+    // The demo user has 25 devices: 34 is none of his.
+    EXPECT_EQ(Last().wParam, msg::kOrderFailed);
+    EXPECT_EQ(Last().text, L"设备34不存在");
+
+    // With 40 devices, 12 is a Lite and 34 a Pro: the service refuses the mix too.
+    control().Post("/__test/devices/generate?user=42&count=40", "");
+    EXPECT_EQ(Order(kCategoryRenewal, kFeeQr).text, L"批量续费的必须为同类型设备！");
+}
+
+TEST_F(CommerceTaskTest, RenewingWithPointsAddsTheDaysAndBuyingAddsDevices)
+{
+    SignIn();
+    auto state = [&] { return nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body); };
+    auto timeLeft = [&](const std::string& id) {
+        const nlohmann::json all = state();
+        for (const auto& d : all["devices"])
+            if (d["id"] == id)
+                return d["time_left"].get<long long>();
+        return -1LL;
+    };
+    const long long before12 = timeLeft("12");  // expired: 0
+    const long long before15 = timeLeft("15");
+    client->devices.devices.resize(2);
+    client->devices.devices[0].id = L"12";
+    client->devices.devices[1].id = L"15";
+    client->devices.devices[0].selected = client->devices.devices[1].selected = true;
+    client->commerce.order.planType = L"Lite";
+    client->commerce.order.days = 30;
+    const long long balance = Balance();
+    EXPECT_EQ(Order(kCategoryRenewal, kFeePoints).wParam, msg::kOrderPointsDone);
+    EXPECT_EQ(Balance(), balance - 200);
+    EXPECT_EQ(timeLeft("12"), before12 + 30 * 86400);
+    EXPECT_EQ(timeLeft("15"), before15 + 30 * 86400);
+
+    const std::size_t count = state()["devices"].size();
+    client->commerce.order.count = 2;
+    EXPECT_EQ(Order(kCategoryDevices, kFeePoints).wParam, msg::kOrderPointsDone);
+    const auto devices = state()["devices"];
+    ASSERT_EQ(devices.size(), count + 2);
+    EXPECT_EQ(devices.back()["bind_plan_type"], "Lite");
+    EXPECT_EQ(devices.back()["time_left"], 30 * 86400);
 }
 
 TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
