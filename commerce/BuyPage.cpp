@@ -275,8 +275,11 @@ void BuyPage::OnPlanMessage(UINT id, WPARAM code, const std::wstring& text)
 
 void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
 {
-    m_shell.EndWait();
     ClientManager& client = m_shell.Client();
+    // Only the creation waits; the queries run beside whatever the user does.
+    if (code == msg::kOrderPointsDone || code == msg::kOrderWeChatCreated || code == msg::kOrderAlipayCreated ||
+        code == msg::kOrderFailed)
+        m_shell.EndWait();
     switch (code) {
     case msg::kOrderPointsDone:
         // The order thread of old refreshed these itself; here their own
@@ -628,7 +631,10 @@ void BuyPage::StartRecordLoad(bool points)
 
 void BuyPage::StartOrderQuery()
 {
-    m_queryRunning = static_cast<bool>(m_shell.Start(QueryOrder));
+    // The query gets its own copy of the id: a new order may be made while
+    // it runs.
+    auto id = std::make_shared<std::wstring>(m_shell.Client().commerce.order.displayOrderId);
+    m_queryRunning = static_cast<bool>(StartTaskOwning(m_shell.ClientRef(), QueryOrder, id));
 }
 
 void BuyPage::StopOrderPolling()

@@ -112,11 +112,11 @@ std::wstring OrderQueryStatusText(int status)
     }
 }
 
-void QueryOrder(ClientManager& owner, TaskArg)
+void QueryOrder(ClientManager& owner, TaskArg argument)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_device_query_order";
-    request.params = L"display_order_id=" + owner.commerce.order.displayOrderId;
+    request.params = L"display_order_id=" + OwnedTaskArgument<std::wstring>(argument);
     const ServiceReply reply = CallService(request);
     if (!reply.succeeded() || !reply.envelope.payload) {
         owner.Send(msg::UM_ORDER, msg::kOrderQueryFailed, FailureText(reply));

@@ -24,8 +24,8 @@ OrderRequest BuildOrderRequest(const OrderState& order, const std::vector<Device
 // 1237 (web order created) or 1238 (failure, with its text).
 void CreateOrder(ClientManager& owner, TaskArg argument);
 
-// Task routine (argument unused): asks once for the state of the last
-// created order. Reports UM_ORDER 1239 (completed), 0 (any other state, with
+// Task routine; argument: the display order id (a std::wstring handed over
+// with StartTaskOwning). Asks once for the state of that order. Reports UM_ORDER 1239 (completed), 0 (any other state, with
 // its text) or 1240 (failure).
 void QueryOrder(ClientManager& owner, TaskArg argument);
 

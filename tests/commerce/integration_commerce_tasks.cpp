@@ -79,6 +79,12 @@ protected:
         return Last();
     }
 
+    void Query()
+    {
+        std::wstring id = client->commerce.order.displayOrderId;
+        QueryOrder(*client, reinterpret_cast<TaskArg>(&id));
+    }
+
     long long Balance()
     {
         const RawResponse answer = control().Get("/__test/commerce/balance?user_id=42");
@@ -260,7 +266,7 @@ TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
     ASSERT_EQ(order.payUrl.rfind(prefix, 0), 0u) << Utf8OfWide(order.payUrl);
     EXPECT_EQ(order.payUrl.substr(prefix.size()), order.displayOrderId);
 
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().wParam, msg::kOrderOtherState);
     EXPECT_EQ(Last().text, L"订单待支付");
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_query_order").at(0).body,
@@ -269,7 +275,7 @@ TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
     const long long before = Balance();
     control().Get("/pay/web?display_order_id=" + Utf8OfWide(order.displayOrderId));
     EXPECT_EQ(Balance(), before + 600);
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().wParam, msg::kOrderCompleted);
     EXPECT_EQ(Last().text, L"订单已完成！");
 }
@@ -289,7 +295,7 @@ TEST_F(CommerceTaskTest, AQrOrderDrawsThePaymentTextIntoTheCacheFolder)
     EXPECT_EQ(Decode(path), "KORVANA-PAY:" + Utf8OfWide(order.displayOrderId) + ":45");
 
     control().Post("/__test/commerce/pay?display_order_id=" + Utf8OfWide(order.displayOrderId), "");
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().wParam, msg::kOrderCompleted);
 }
 
@@ -355,14 +361,14 @@ TEST_F(CommerceTaskTest, AQueryThatFailsReportsItsText)
 {
     SignIn();
     client->commerce.order.displayOrderId = L"KV404";
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().wParam, msg::kOrderQueryFailed);
     EXPECT_EQ(Last().text, L"订单不存在");
     control().InjectFault({{"path", "/api/qtz/front_device_query_order"}, {"drop", true}, {"times", 1}});
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().text, kRequestFailedText);
     control().InjectFault({{"path", "/api/qtz/front_device_query_order"}, {"times", 1}, {"body", Envelope({{"x", 1}})}});
-    QueryOrder(*client, 0);
+    Query();
     EXPECT_EQ(Last().wParam, msg::kOrderOtherState);
 }
 
