@@ -433,6 +433,8 @@ void BuyPage::BuildPlanTiles()
         const PurchasePlan& plan = commerce.purchasePlans[i];
         CControlUI* tile = m_tileOfMembership->Add(std::move(element));
         tile->SetText(L"<x 35><f 14>" + plan.type + L"</f>设备</x><p 5><x 30><f 12>  " + plan.desc + L"</f></x></p>");
+        // A long description does not fit the tile: the whole of it on hover.
+        tile->SetToolTip(plan.desc);
         tile->SetTag(i);
     }
     SizeTileToContent(m_tileOfMembership, m_tileOfMembership->GetCount());

@@ -124,7 +124,7 @@ TEST_F(CommerceTaskTest, ThePurchasePlansComeInServiceOrder)
     const auto& plans = client->commerce.purchasePlans;
     ASSERT_EQ(plans.size(), 3u);
     EXPECT_EQ(plans[0].type, L"Lite");
-    EXPECT_EQ(plans[0].desc, L"入门机型，挂机首选");
+    EXPECT_EQ(plans[0].desc, L"入门挂机");
     EXPECT_EQ(plans[0].prices.at(30), 100);
     EXPECT_EQ(plans[2].type, L"Max");
 }

@@ -42,6 +42,18 @@ bool SignIn(DemoContext& demo)
     return demo.WaitIdle();
 }
 
+bool PurchasePage(DemoContext& demo)
+{
+    // 添加设备 reloads the plans; the 30-day price of the first kind, two devices.
+    auto* prices = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfPrice");
+    if (!prices || !demo.ui.Click(L"OptOfBuy"))
+        return false;
+    if (!demo.WaitFor([&] { return prices->GetCount() > 2; }))
+        return false;
+    demo.ui.ProcessEvents(100);
+    return demo.ui.Click(prices->GetItemAt(2)) && demo.ui.Click(L"BtnOfIncreaseCount") && demo.WaitIdle();
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -49,6 +61,7 @@ const std::vector<DemoScene>& DemoScenes()
     static const std::vector<DemoScene> scenes = {
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
+        {"purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage},
     };
     return scenes;
 }
