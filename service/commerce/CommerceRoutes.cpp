@@ -61,7 +61,7 @@ void Settle(World& world, OrderEntry& order)
     order.status = kOrderDone;
     CommerceState& state = Commerce(world);
     if (order.category == 1) {
-        PointsBalance(world, order.userId) += order.points;
+        SetPointsOf(world, order.userId, PointsOf(world, order.userId) + static_cast<double>(order.points));
         state.AddMoneyChange(order.userId, "钱包充值", order.points, 4, Now());
     } else if (order.category == 0) {
         AddRentedDevices(world, order.userId, order.planType, order.days, order.quantity);
@@ -78,12 +78,12 @@ void AnswerOrder(Call& call, OrderEntry order, long long points, const std::stri
     order.userId = call.userId;
     order.createdAt = Now();
     if (order.feeType == 11) {
-        long long& balance = PointsBalance(call.world, call.userId);
-        if (balance < points) {
+        const double balance = PointsOf(call.world, call.userId);
+        if (balance < static_cast<double>(points)) {
             call.Fail("积分不足，请先充值");
             return;
         }
-        balance -= points;
+        SetPointsOf(call.world, call.userId, balance - static_cast<double>(points));
         state.AddMoneyChange(call.userId, recordName, -points, order.category == 2 ? 3 : 1, order.createdAt);
         OrderEntry& stored = state.AddOrder(std::move(order));
         Settle(call.world, stored);
@@ -325,10 +325,9 @@ void RegisterCommerceRoutes(Server& server)
     // ?user_id=&points=: sets a balance; without points it is only read.
     server.AddControl("commerce/balance", [](Control& c) {
         const std::int64_t user = std::atoll(c.Query("user_id").c_str());
-        long long& balance = PointsBalance(c.server.world(), user);
         if (const std::string points = c.Query("points"); !points.empty())
-            balance = std::atoll(points.c_str());
-        c.Json({{"user_id", user}, {"points", balance}});
+            SetPointsOf(c.server.world(), user, std::atof(points.c_str()));
+        c.Json({{"user_id", user}, {"points", PointsOf(c.server.world(), user)}});
     });
     // ?user_id=&count=: that many more point records and orders, one a minute.
     server.AddControl("commerce/records", [](Control& c) {

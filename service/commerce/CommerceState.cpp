@@ -121,9 +121,14 @@ CommerceState& Commerce(World& world)
     return world.Get<CommerceState>();
 }
 
-long long& PointsBalance(World& world, std::int64_t userId)
+double PointsOf(World& world, std::int64_t userId)
 {
     return Commerce(world).balances[userId];
+}
+
+void SetPointsOf(World& world, std::int64_t userId, double points)
+{
+    Commerce(world).balances[userId] = points;
 }
 
 double RechargeAmount(const CommerceState& state, long long points)

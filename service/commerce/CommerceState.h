@@ -72,7 +72,7 @@ public:
     std::vector<OrderEntry> orders;
     std::vector<MoneyChange> moneyChanges;
     // Points balances by user, until the account state keeps them.
-    std::map<std::int64_t, long long> balances;
+    std::map<std::int64_t, double> balances;
     std::int64_t nextOrder = 1;
     std::int64_t nextChange = 1;
 };
@@ -80,7 +80,8 @@ public:
 CommerceState& Commerce(World& world);
 
 // The user's points balance, wherever the world keeps it.
-long long& PointsBalance(World& world, std::int64_t userId);
+double PointsOf(World& world, std::int64_t userId);
+void SetPointsOf(World& world, std::int64_t userId, double points);
 
 // Yuan for n points: the best discount among the preset recharges n reaches.
 double RechargeAmount(const CommerceState& state, long long points);

@@ -60,6 +60,7 @@ protected:
         client->user.loginPassword = L"korvana123";
         RequestLogin(*client, 0);
         ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
+        control().Get("/__test/commerce/balance?user_id=42&points=1000");
         control().ClearLog();
     }
 
@@ -85,10 +86,10 @@ protected:
         QueryOrder(*client, reinterpret_cast<TaskArg>(&id));
     }
 
-    long long Balance()
+    double Balance()
     {
         const RawResponse answer = control().Get("/__test/commerce/balance?user_id=42");
-        return nlohmann::json::parse(answer.body)["points"].get<long long>();
+        return nlohmann::json::parse(answer.body)["points"].get<double>();
     }
 
     RecordingTarget window{[](UINT msg, WPARAM) { return msg != msg::UM_RECORDS; }};
@@ -176,7 +177,7 @@ TEST_F(CommerceTaskTest, APointsPurchaseSendsItsParametersInOrderAndSettlesAtOnc
     order.planType = L"Lite";
     order.days = 30;
     order.count = 3;
-    const long long before = Balance();
+    const double before = Balance();
     RecordedMessage m = Order(kCategoryDevices, kFeePoints);
     EXPECT_EQ(m.msg, msg::UM_ORDER);
     EXPECT_EQ(m.wParam, msg::kOrderPointsDone);
@@ -238,7 +239,7 @@ TEST_F(CommerceTaskTest, RenewingWithPointsAddsTheDaysAndBuyingAddsDevices)
     client->devices.devices[0].selected = client->devices.devices[1].selected = true;
     client->commerce.order.planType = L"Lite";
     client->commerce.order.days = 30;
-    const long long balance = Balance();
+    const double balance = Balance();
     EXPECT_EQ(Order(kCategoryRenewal, kFeePoints).wParam, msg::kOrderPointsDone);
     EXPECT_EQ(Balance(), balance - 200);
     EXPECT_EQ(timeLeft("12"), before12 + 30 * 86400);
@@ -272,7 +273,7 @@ TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_query_order").at(0).body,
               "display_order_id=" + Utf8OfWide(order.displayOrderId));
 
-    const long long before = Balance();
+    const double before = Balance();
     control().Get("/pay/web?display_order_id=" + Utf8OfWide(order.displayOrderId));
     EXPECT_EQ(Balance(), before + 600);
     Query();

@@ -40,6 +40,7 @@ class PurchasePageTest : public MainWindowTest {
 protected:
     void SignIn()
     {
+        control().Get("/__test/commerce/balance?user_id=42&points=1000");
         StartWindow();
         SignInAs(L"demo", L"korvana123");
         // The purchase plans load after the login.
