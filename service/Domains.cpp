@@ -3,6 +3,7 @@
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
 #include "service/apps/AppRoutes.h"
+#include "service/commerce/CommerceRoutes.h"
 #include "service/devices/DeviceRoutes.h"
 #include "service/messages/MessageRoutes.h"
 #include "service/update/UpdateRoutes.h"
@@ -18,6 +19,7 @@ void RegisterDomains(Server& server)
     RegisterMessageRoutes(server);
     RegisterUpdateRoutes(server);
     RegisterAppRoutes(server);
+    RegisterCommerceRoutes(server);
 }
 
 }  // namespace service

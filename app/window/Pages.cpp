@@ -6,6 +6,7 @@
 #include "devices/DevicePage.h"
 #include "notify/NotifyPage.h"
 #include "market/MarketPage.h"
+#include "commerce/BuyPage.h"
 
 std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
 {
@@ -17,5 +18,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     pages.push_back(std::make_unique<AccountPage>(shell));
     pages.push_back(std::make_unique<NotifyPage>(shell));
     pages.push_back(std::make_unique<MarketPage>(shell));
+    pages.push_back(std::make_unique<BuyPage>(shell));
     return pages;
 }

@@ -91,6 +91,16 @@ bool MarketScene(DemoContext& demo)
         demo.ui.ProcessEvents(200);
     }
     return demo.WaitIdle();
+bool PurchasePage(DemoContext& demo)
+{
+    // 添加设备 reloads the plans; the 30-day price of the first kind, two devices.
+    auto* prices = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfPrice");
+    if (!prices || !demo.ui.Click(L"OptOfBuy"))
+        return false;
+    if (!demo.WaitFor([&] { return prices->GetCount() > 2; }))
+        return false;
+    demo.ui.ProcessEvents(100);
+    return demo.ui.Click(prices->GetItemAt(2)) && demo.ui.Click(L"BtnOfIncreaseCount") && demo.WaitIdle();
 }
 
 }  // namespace
@@ -104,6 +114,7 @@ const std::vector<DemoScene>& DemoScenes()
         {"account", "the account page: picture, nickname, balance, password", AccountPage},
         {"notices", "the notification page: user notices with unread dots", Notices},
         {"market", "the app market: hot apps with icons, two ticked for installing", MarketScene},
+        {"purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage},
     };
     return scenes;
 }
