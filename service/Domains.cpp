@@ -2,6 +2,7 @@
 
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
+#include "service/control/ControlRoutes.h"
 
 namespace service {
 
@@ -10,6 +11,7 @@ void RegisterDomains(Server& server)
 {
     RegisterAccountRoutes(server);
     RegisterCaptchaRoutes(server);
+    RegisterControlRoutes(server);
 }
 
 }  // namespace service
