@@ -37,10 +37,12 @@ LiveScreen::LiveScreen(StreamSource source, QNetworkAccessManager& network, QWid
     setCursor(Qt::PointingHandCursor);
     m_next.setSingleShot(true);
     connect(&m_next, &QTimer::timeout, this, &LiveScreen::Fetch);
-    if (m_source.host.isEmpty() || m_source.port.toInt() <= 0 || m_source.port.toInt() > 65535)
+    if (m_source.host.isEmpty() || m_source.port.toInt() <= 0 || m_source.port.toInt() > 65535) {
         m_message = QStringLiteral("设备地址无效，无法显示画面");
-    else
+        ReportStatus(m_message);
+    } else {
         QTimer::singleShot(0, this, &LiveScreen::Fetch);
+    }
 }
 
 QSize LiveScreen::sizeHint() const
@@ -56,6 +58,17 @@ QUrl LiveScreen::Url(const QString& path) const
     url.setPort(m_source.port.toInt());
     url.setPath(path);
     return url;
+}
+
+void LiveScreen::ReportStatus(const QString& status)
+{
+    qWarning("%s: %s", qPrintable(m_source.padCode), qPrintable(status));
+    const QByteArray path = qgetenv("KORVANA_TOOL_STATUS");
+    if (path.isEmpty())
+        return;
+    QFile file(QString::fromLocal8Bit(path));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write((status + QLatin1Char('\n')).toUtf8());
 }
 
 void LiveScreen::Fetch()
@@ -95,6 +108,8 @@ void LiveScreen::OnFrame(QNetworkReply* reply)
     }
     if (problem.isEmpty()) {
         const bool first = m_frame.isNull() || !m_message.isEmpty();
+        if (first)
+            ReportStatus(QStringLiteral("frame"));
         m_frame = frame;
         m_message.clear();
         update();
@@ -104,7 +119,7 @@ void LiveScreen::OnFrame(QNetworkReply* reply)
         return;
     }
     if (problem != m_message)
-        qWarning("ZorIzoriz %s: %s", qPrintable(m_source.padCode), qPrintable(problem));
+        ReportStatus(problem);
     m_message = problem;
     update();
     m_next.start(kRetryMs);

@@ -55,6 +55,9 @@ protected:
 
 private:
     void Fetch();
+    // The screen's state changes (the first frame as "frame", each message)
+    // go to standard error, and to the file KORVANA_TOOL_STATUS names.
+    void ReportStatus(const QString& status);
     void OnFrame(QNetworkReply* reply);
     QUrl Url(const QString& path) const;
     QRect FrameRect() const;
