@@ -3,6 +3,7 @@
 #include "service/account/AccountRoutes.h"
 #include "service/account/CaptchaRoutes.h"
 #include "service/control/ControlRoutes.h"
+#include "service/devices/DeviceRoutes.h"
 
 namespace service {
 
@@ -11,6 +12,7 @@ void RegisterDomains(Server& server)
 {
     RegisterAccountRoutes(server);
     RegisterCaptchaRoutes(server);
+    RegisterDeviceRoutes(server);
     RegisterControlRoutes(server);
 }
 

@@ -6,13 +6,19 @@
 
 #include "service/Server.h"
 #include "service/control/ControlState.h"
+#include "service/devices/DeviceState.h"
 
 namespace service {
 namespace {
 
-bool IsDeviceId(const std::string& id)
+// The signed-in user's device with this pad code, or null.
+DeviceEntry* DeviceBySn(Call& call, const std::string& sn)
 {
-    return !id.empty() && id.size() <= 20 && std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (DeviceEntry& device : Devices(call.world).Of(call.userId).devices) {
+        if (device.sn == sn)
+            return &device;
+    }
+    return nullptr;
 }
 
 // The address the request reached, so the player comes back to this service
@@ -31,8 +37,13 @@ std::pair<std::string, std::string> ServedAddress(const HttpRequest& request)
 void PlayUrl(Call& call)
 {
     const std::string id = call.Param("id");
-    if (!IsDeviceId(id)) {
+    const DeviceEntry* device = Devices(call.world).Find(call.userId, id);
+    if (device == nullptr) {
         call.Fail("设备不存在");
+        return;
+    }
+    if (!device->online) {
+        call.Fail("设备离线，无法连接");
         return;
     }
     const auto [ip, port] = ServedAddress(call.request);
@@ -42,17 +53,20 @@ void PlayUrl(Call& call)
 void StartOperation(Call& call, bool reset)
 {
     const std::string id = call.Param("id");
-    if (!IsDeviceId(id)) {
-        call.Fail(reset ? "重置失败" : "重启失败");
+    DeviceEntry* device = Devices(call.world).Find(call.userId, id);
+    if (device == nullptr) {
+        call.Fail("设备不存在");
         return;
     }
     ControlState& state = Controls(call.world);
-    DeviceControlRecord& record = state.Device(id);
-    record.busyUntil = std::chrono::steady_clock::now() + state.busyTime;
+    state.MakeBusy(call.userId, id);
     if (reset) {
+        // A reset device starts from a fresh screen.
+        DeviceControlRecord& record = state.Device(id);
         ++record.resets;
         record.lastTapX = record.lastTapY = -1;
         record.inputs.clear();
+        device->screenshot.clear();
     }
     call.Succeed({{"code", 0}, {"msg", reset ? "重置中" : "重启中"}});
 }
@@ -62,25 +76,26 @@ void StartOperation(Call& call, bool reset)
 void Screen(Call& call)
 {
     const std::string sn = call.Param("sn");
-    if (sn.empty() || sn.size() > 64 || call.Param("user") != std::to_string(call.userId)) {
+    const DeviceEntry* device = DeviceBySn(call, sn);
+    if (device == nullptr || call.Param("user") != std::to_string(call.userId)) {
         call.reply.status = 403;
         call.reply.contentType = "text/plain; charset=utf-8";
         call.reply.body = "forbidden";
         return;
     }
-    ControlState& state = Controls(call.world);
-    if (state.IsBusy(sn)) {
+    if (!device->online) {
         call.reply.status = 503;
         call.reply.contentType = "text/plain; charset=utf-8";
-        call.reply.body = "rebooting";
+        call.reply.body = "offline or rebooting";
         return;
     }
+    ControlState& state = Controls(call.world);
     const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now().time_since_epoch())
                           .count() /
                       100;
     call.reply.contentType = "image/jpeg";
-    call.reply.body = RenderDeviceScreen(sn, state.Device(sn), tick);
+    call.reply.body = RenderDeviceScreen(sn, state.Device(device->id), tick);
 }
 
 bool ReadCoordinate(const std::string& text, int& value)
@@ -101,11 +116,12 @@ void Input(Call& call)
     const bool tap = kind == "tap" && ReadCoordinate(call.Param("x"), x) && ReadCoordinate(call.Param("y"), y);
     const bool swipe = kind == "swipe" && ReadCoordinate(call.Param("x"), x) && ReadCoordinate(call.Param("y"), y) &&
                        ReadCoordinate(call.Param("x2"), x2) && ReadCoordinate(call.Param("y2"), y2);
-    if (sn.empty() || sn.size() > 64 || call.Param("user") != std::to_string(call.userId) || (!tap && !swipe)) {
+    const DeviceEntry* device = DeviceBySn(call, sn);
+    if (device == nullptr || call.Param("user") != std::to_string(call.userId) || (!tap && !swipe)) {
         call.Fail("输入无效");
         return;
     }
-    DeviceControlRecord& record = Controls(call.world).Device(sn);
+    DeviceControlRecord& record = Controls(call.world).Device(device->id);
     record.lastTapX = swipe ? x2 : x;
     record.lastTapY = swipe ? y2 : y;
     record.inputs.push_back(tap ? "tap " + std::to_string(x) + " " + std::to_string(y)
@@ -134,7 +150,7 @@ void Upload(Call& call)
         const std::size_t comma = ids.find(',', start);
         const std::string id = ids.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (!id.empty()) {
-            if (!IsDeviceId(id)) {
+            if (Devices(call.world).Find(call.userId, id) == nullptr) {
                 call.Fail("设备不存在");
                 return;
             }
@@ -158,7 +174,7 @@ void Upload(Call& call)
 
 void RegisterControlRoutes(Server& server)
 {
-    server.world().Add<ControlState>();
+    server.world().Add<ControlState>().Attach(server.world());
     server.AddCall("/api/qtz/front_device_play_url", {.session = true}, PlayUrl);
     server.AddCall("/api/qtz/front_device_reboot", {.session = true}, [](Call& call) { StartOperation(call, false); });
     server.AddCall("/api/qtz/front_device_reset", {.session = true}, [](Call& call) { StartOperation(call, true); });
@@ -176,9 +192,9 @@ void RegisterControlRoutes(Server& server)
                             {"size", upload.content.size()}});
         control.Json({{"uploads", list}});
     });
-    // The input a device got from the player: ?sn=...
+    // The input a device got from the player: ?id=...
     server.AddControl("control/inputs", [](Control& control) {
-        const DeviceControlRecord* record = Controls(control.server.world()).FindDevice(control.Query("sn"));
+        const DeviceControlRecord* record = Controls(control.server.world()).FindDevice(control.Query("id"));
         control.Json({{"inputs", record == nullptr ? std::vector<std::string>{} : record->inputs}});
     });
     // How long a reboot or reset keeps a device busy: ?ms=...

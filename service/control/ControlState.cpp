@@ -4,26 +4,92 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+
+#include "service/devices/DeviceState.h"
 
 namespace service {
+
+void ControlState::Attach(World& world)
+{
+    m_world = &world;
+    m_restorer = std::thread([this] { Restore(); });
+}
+
+ControlState::~ControlState()
+{
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_restorer.joinable())
+        m_restorer.join();
+}
 
 void ControlState::Seed(WorldKind)
 {
     m_devices.clear();
     uploads.clear();
     busyTime = std::chrono::milliseconds(3000);
+    std::lock_guard lock(m_pendingMutex);
+    m_pending.clear();
+    ++m_generation;
+}
+
+void ControlState::MakeBusy(std::int64_t userId, const std::string& deviceId)
+{
+    DeviceEntry* device = m_world == nullptr ? nullptr : Devices(*m_world).Find(userId, deviceId);
+    if (device == nullptr)
+        return;
+    device->online = false;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back({userId, deviceId, std::chrono::steady_clock::now() + busyTime, m_generation});
+    }
+    m_wake.notify_all();
+}
+
+void ControlState::Restore()
+{
+    std::unique_lock lock(m_pendingMutex);
+    for (;;) {
+        if (m_stop)
+            return;
+        if (m_pending.empty()) {
+            m_wake.wait(lock);
+            continue;
+        }
+        auto next = std::min_element(m_pending.begin(), m_pending.end(),
+                                     [](const Pending& a, const Pending& b) { return a.until < b.until; });
+        if (std::chrono::steady_clock::now() < next->until) {
+            m_wake.wait_until(lock, next->until);
+            continue;
+        }
+        const Pending due = *next;
+        m_pending.erase(next);
+        lock.unlock();
+        {
+            // The world lock first, as every handler takes it; Seed runs
+            // under it, so the generation read below cannot change meanwhile.
+            std::lock_guard worldLock(m_world->mutex());
+            std::lock_guard pendingLock(m_pendingMutex);
+            const bool stillBusy = std::any_of(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
+                return p.userId == due.userId && p.deviceId == due.deviceId;
+            });
+            if (due.generation == m_generation && !stillBusy) {
+                if (DeviceEntry* device = Devices(*m_world).Find(due.userId, due.deviceId))
+                    device->online = true;
+            }
+        }
+        lock.lock();
+    }
 }
 
 const DeviceControlRecord* ControlState::FindDevice(const std::string& id) const
 {
     auto found = m_devices.find(id);
     return found == m_devices.end() ? nullptr : &found->second;
-}
-
-bool ControlState::IsBusy(const std::string& id) const
-{
-    const DeviceControlRecord* record = FindDevice(id);
-    return record != nullptr && std::chrono::steady_clock::now() < record->busyUntil;
 }
 
 ControlState& Controls(World& world)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "service/World.h"
@@ -18,31 +21,57 @@ struct DeviceUpload {
     std::string isApp;     // "0" single file, "2" batch, "1" an app package
 };
 
-// What device control keeps per device: whether it is rebooting (its capture
-// and its live screen are refused until then), its reset count, the input
-// the player sent, and every file uploaded to it.
+// What device control keeps per device (by id): its reset count (a reset
+// gives a fresh screen), the input the player sent and the last tap.
 struct DeviceControlRecord {
-    std::chrono::steady_clock::time_point busyUntil{};
     int resets = 0;
     int lastTapX = -1;
     int lastTapY = -1;
     std::vector<std::string> inputs;  // "tap x y" / "swipe x1 y1 x2 y2", oldest first
 };
 
+// Device control's share of the world. A reboot or reset takes the device
+// offline (its capture and live screen are refused) for `busyTime`; a
+// restorer thread brings it back under the world lock.
 class ControlState : public DomainState {
 public:
+    ControlState() = default;
+    ~ControlState() override;
+    ControlState(const ControlState&) = delete;
+    ControlState& operator=(const ControlState&) = delete;
+
+    // The world whose devices it takes offline and back; starts the restorer.
+    void Attach(World& world);
+
     void Seed(WorldKind kind) override;
 
     DeviceControlRecord& Device(const std::string& id) { return m_devices[id]; }
     const DeviceControlRecord* FindDevice(const std::string& id) const;
-    bool IsBusy(const std::string& id) const;
+
+    // Takes the user's device offline until busyTime has passed. Caller
+    // holds the world lock.
+    void MakeBusy(std::int64_t userId, const std::string& deviceId);
 
     std::vector<DeviceUpload> uploads;
-    // How long a reboot or reset keeps a device from answering.
     std::chrono::milliseconds busyTime{3000};
 
 private:
+    struct Pending {
+        std::int64_t userId;
+        std::string deviceId;
+        std::chrono::steady_clock::time_point until;
+        unsigned generation;
+    };
+    void Restore();
+
+    World* m_world = nullptr;
     std::map<std::string, DeviceControlRecord> m_devices;
+    std::mutex m_pendingMutex;
+    std::condition_variable m_wake;
+    std::vector<Pending> m_pending;
+    unsigned m_generation = 0;  // raised by every reset of the world
+    bool m_stop = false;
+    std::thread m_restorer;
 };
 
 ControlState& Controls(World& world);

@@ -51,7 +51,7 @@ protected:
 
 TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
 {
-    AddDevice(L"7", L"VM01", L"My pad");
+    AddDevice(L"7", L"VM0007", L"My pad");
     StartTask(client, &PlayDevice, 0);
     ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }));
 
@@ -65,12 +65,12 @@ TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
 
     ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "echo.txt").find("pad\n") != std::string::npos; }));
     EXPECT_EQ(ReadFile(folder() / "echo.txt"),
-              "VM01\n127.0.0.1\n" + ServicePort() + "\n" + SessionToken() + "\n42\n1\n0\nnot\n0\nMy\npad\n");
+              "VM0007\n127.0.0.1\n" + ServicePort() + "\n" + SessionToken() + "\n42\n1\n0\nnot\n0\nMy\npad\n");
     // The player reached the live screen with that session and user.
     EXPECT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
     auto frames = control().RequestsTo("/api/qtz/front_device_screen");
     ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].query, "sn=VM01&user=42");
+    EXPECT_EQ(frames[0].query, "sn=VM0007&user=42");
 
     // Clicking the box again while it runs starts nothing; closing ends it.
     ClosePlayerOf(*client, 0);

@@ -173,8 +173,7 @@ class WindowStartTest : public MainWindowTest {};
 TEST_F(WindowStartTest, ASkinWithoutABoundControlIsReportedAndTheWindowQuits)
 {
     // The skin folder of the sources (this file is tests/window/ in them).
-    const char* chosen = std::getenv("KORVANA_TEST_SOURCE_DIR");
-    const fs::path source = chosen ? fs::path(chosen) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+    const fs::path source = KORVANA_TEST_SOURCE_DIR;
     if (!fs::exists(source / "skin" / "MainWnd.xml"))
         GTEST_SKIP() << "the skin sources are not at " << source;
     TempDir skin;
