@@ -82,6 +82,17 @@ TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
     EXPECT_TRUE(client->control.players.empty());
 }
 
+TEST_F(PlayTest, AStreamThatStopsMidFrameIsShownAsInterruptedAndResumes)
+{
+    AddDevice(L"7", L"VM0007", L"My pad");
+    control().InjectFault({{"path", "/api/qtz/front_device_screen"}, {"truncate", true}, {"times", 2}});
+    StartTask(client, &PlayDevice, 0);
+    ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
+    EXPECT_EQ(ReadFile(folder() / "status.txt"), "设备画面中断，正在重新连接…\nframe\n");
+    ClosePlayerOf(*client, 0);
+    ASSERT_TRUE(window->WaitForCount(2, 10000));
+}
+
 TEST_F(PlayTest, APlayerThatCannotStartStillEndsWithARefreshedScreenshot)
 {
     AddDevice(L"7", L"VM01", L"My pad");

@@ -62,6 +62,8 @@ QUrl LiveScreen::Url(const QString& path) const
 
 void LiveScreen::ReportStatus(const QString& status)
 {
+    m_settled = true;
+    QTimer::singleShot(0, this, [this] { emit StatusChanged(); });
     qWarning("%s: %s", qPrintable(m_source.padCode), qPrintable(status));
     const QByteArray path = qgetenv("KORVANA_TOOL_STATUS");
     if (path.isEmpty())
@@ -92,11 +94,15 @@ void LiveScreen::OnFrame(QNetworkReply* reply)
     const QByteArray body = reply->readAll();
     QString problem;
     QImage frame;
-    if (reply->error() == QNetworkReply::ConnectionRefusedError || reply->error() == QNetworkReply::HostNotFoundError ||
-        reply->error() == QNetworkReply::TimeoutError || reply->error() == QNetworkReply::OperationCanceledError) {
-        problem = QStringLiteral("无法连接设备画面，正在重试…");
-    } else if (reply->error() != QNetworkReply::NoError && status == 0) {
+    const int error = reply->error();
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    // Network-layer errors are 1..99; a frame cut short may still decode.
+    const bool cut = (error == QNetworkReply::RemoteHostClosedError && (status != 0 || !body.isEmpty())) ||
+                     (length.isValid() && length.toLongLong() != body.size());
+    if (cut) {
         problem = QStringLiteral("设备画面中断，正在重新连接…");
+    } else if (error > 0 && error < 100) {
+        problem = QStringLiteral("无法连接设备画面，正在重试…");
     } else if (status == 503) {
         problem = QStringLiteral("设备正在重启，请稍候…");
     } else if (status == 403 || body.startsWith("{")) {
@@ -237,11 +243,15 @@ void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens)
     if (path.isEmpty())
         return;
     for (LiveScreen* screen : screens) {
-        QObject::connect(screen, &LiveScreen::FrameShown, &window, [&window, screens, path] {
+        QObject::connect(screen, &LiveScreen::StatusChanged, &window, [&window, screens, path] {
+            static bool saved = false;
             for (LiveScreen* each : screens) {
-                if (!each->HasFrame())
+                if (!each->Settled())
                     return;
             }
+            if (saved)
+                return;
+            saved = true;
             // One more frame so the picture shows a settled window.
             QTimer::singleShot(300, &window, [&window, path] { window.grab().save(path); });
         });

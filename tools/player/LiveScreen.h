@@ -40,6 +40,8 @@ public:
     // Sends an input to this device.
     void Send(const ScreenInput& input);
     bool HasFrame() const { return !m_frame.isNull(); }
+    // A frame or a problem has been shown (no longer "connecting").
+    bool Settled() const { return m_settled; }
     QString Message() const { return m_message; }
     const StreamSource& Source() const { return m_source; }
 
@@ -47,6 +49,7 @@ signals:
     // The user's input on this screen (already sent to its device).
     void Input(const ScreenInput& input);
     void FrameShown();
+    void StatusChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -70,6 +73,7 @@ private:
     QString m_message;
     QPoint m_pressAt;
     bool m_pressed = false;
+    bool m_settled = false;
 };
 
 // Turns SIGTERM and SIGINT into a normal end of the Qt loop.
@@ -77,6 +81,7 @@ void QuitOnTerminationSignals();
 
 // Test aids of both programs: KORVANA_TOOL_ECHO names a file that receives
 // the program's arguments, one per line; KORVANA_TOOL_PNG a file that
-// receives a picture of the window once every screen shows a frame.
+// receives a picture of the window once every screen shows a frame or a
+// problem.
 void EchoArguments(int argc, char** argv);
 void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens);

@@ -5,6 +5,8 @@
 // swipes. It ends when its window is closed, on a close request and on
 // SIGTERM.
 #include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QNetworkAccessManager>
 #include <QStringList>
 
@@ -30,10 +32,21 @@ int main(int argc, char** argv)
     const QString name = args.size() > 9 ? args.mid(9).join(QLatin1Char(' ')) : source.padCode;
 
     QNetworkAccessManager network;
-    LiveScreen screen(source, network);
-    screen.setWindowTitle(name.isEmpty() ? QStringLiteral("设备") : name);
-    screen.resize(360, 640);
-    SavePictureWhenShown(screen, {&screen});
-    screen.show();
+    QWidget window;
+    window.setWindowTitle(name.isEmpty() ? QStringLiteral("设备") : name);
+    auto* column = new QVBoxLayout(&window);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    // The name inside the window as well: a window manager may hide titles.
+    auto* caption = new QLabel(window.windowTitle() + QStringLiteral("  ·  ") + source.padCode, &window);
+    caption->setFixedHeight(28);
+    caption->setIndent(10);
+    caption->setStyleSheet(QStringLiteral("background:#141E36;color:#E4ECFA;"));
+    auto* screen = new LiveScreen(source, network, &window);
+    column->addWidget(caption);
+    column->addWidget(screen, 1);
+    window.resize(360, 668);
+    SavePictureWhenShown(window, {screen});
+    window.show();
     return app.exec();
 }
