@@ -4,6 +4,7 @@
 #include "service/account/CaptchaRoutes.h"
 #include "service/apps/AppRoutes.h"
 #include "service/commerce/CommerceRoutes.h"
+#include "service/control/ControlRoutes.h"
 #include "service/devices/DeviceRoutes.h"
 #include "service/messages/MessageRoutes.h"
 #include "service/update/UpdateRoutes.h"
@@ -20,6 +21,7 @@ void RegisterDomains(Server& server)
     RegisterUpdateRoutes(server);
     RegisterAppRoutes(server);
     RegisterCommerceRoutes(server);
+    RegisterControlRoutes(server);
 }
 
 }  // namespace service

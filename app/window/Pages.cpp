@@ -7,6 +7,7 @@
 #include "notify/NotifyPage.h"
 #include "market/MarketPage.h"
 #include "commerce/BuyPage.h"
+#include "devices/control/DeviceControlPage.h"
 
 std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
 {
@@ -19,5 +20,6 @@ std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
     pages.push_back(std::make_unique<NotifyPage>(shell));
     pages.push_back(std::make_unique<MarketPage>(shell));
     pages.push_back(std::make_unique<BuyPage>(shell));
+    pages.push_back(std::make_unique<DeviceControlPage>(shell));
     return pages;
 }
