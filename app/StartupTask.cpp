@@ -4,8 +4,8 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
-#include "update/UpdateCheck.h"
 #include "market/Catalogue.h"
+#include "update/UpdateCheck.h"
 
 void RunStartupTask(ClientManager& owner, TaskArg)
 {

@@ -3,11 +3,11 @@
 #include "account/AccountPage.h"
 #include "account/SignPage.h"
 #include "app/window/MainTabPage.h"
-#include "devices/DevicePage.h"
-#include "notify/NotifyPage.h"
-#include "market/MarketPage.h"
 #include "commerce/BuyPage.h"
+#include "devices/DevicePage.h"
 #include "devices/control/DeviceControlPage.h"
+#include "market/MarketPage.h"
+#include "notify/NotifyPage.h"
 
 std::vector<std::unique_ptr<IPage>> CreatePages(IShell& shell)
 {
