@@ -227,27 +227,107 @@ void ClusterCurl::readCookieList()
     curl_slist_free_all(cookies);
 }
 
-// A download's handle holds only the cookies its own answer set; written out
-// as they are, they would replace the session kept in the cookie file. So
-// write nothing when the answer set none, and otherwise write the file's
-// cookies with the new ones on top.
-void ClusterCurl::keepLocalCookies(const std::string& cookieFile)
+namespace {
+
+std::mutex& CookieFileMutex()
 {
-    struct curl_slist* received = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_COOKIELIST, &received);
-    if (received == nullptr) {
-        curl_easy_setopt(handle, CURLOPT_COOKIEJAR, nullptr);
-        return;
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::vector<std::string> HandleCookies(CURL* handle)
+{
+    std::vector<std::string> lines;
+    struct curl_slist* cookies = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_COOKIELIST, &cookies) != CURLE_OK)
+        return lines;
+    for (struct curl_slist* item = cookies; item != nullptr; item = item->next)
+        lines.emplace_back(item->data);
+    curl_slist_free_all(cookies);
+    return lines;
+}
+
+// Domain, path and name of a cookie line (tab-separated Netscape format).
+std::string CookieKey(const std::string& line)
+{
+    std::string key;
+    std::size_t field = 0;
+    std::size_t begin = 0;
+    while (begin <= line.size() && field < 6) {
+        std::size_t end = line.find('\t', begin);
+        if (end == std::string::npos)
+            end = line.size();
+        if (field == 0 || field == 2 || field == 5) {
+            std::string part = line.substr(begin, end - begin);
+            if (field == 0 && part.rfind("#HttpOnly_", 0) == 0)
+                part.erase(0, 10);
+            key += part;
+            key += '\t';
+        }
+        ++field;
+        begin = end + 1;
     }
+    return key;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    for (const std::string& l : lines) {
+        if (l == line)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ClusterCurl::loadCookieFile(const std::string& cookieFile)
+{
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    {
+        std::lock_guard lock(CookieFileMutex());
+        std::ifstream file(cookieFile);
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty())
+                curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+        }
+    }
+    m_cookiesBefore = HandleCookies(handle);
+}
+
+void ClusterCurl::storeCookieFile(const std::string& cookieFile)
+{
+    const std::vector<std::string> after = HandleCookies(handle);
+    std::vector<std::string> changed;
+    std::vector<std::string> removedKeys;
+    for (const std::string& line : after) {
+        if (!Contains(m_cookiesBefore, line))
+            changed.push_back(line);
+    }
+    for (const std::string& line : m_cookiesBefore) {
+        const std::string key = CookieKey(line);
+        bool kept = false;
+        for (const std::string& now : after)
+            kept = kept || CookieKey(now) == key;
+        if (!kept)
+            removedKeys.push_back(key);
+    }
+    if (changed.empty() && removedKeys.empty())
+        return;
+    std::lock_guard lock(CookieFileMutex());
     curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
     std::ifstream file(cookieFile);
     for (std::string line; std::getline(file, line);) {
-        if (!line.empty())
+        if (!line.empty() && !Contains(removedKeys, CookieKey(line)))
             curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
     }
-    for (struct curl_slist* item = received; item != nullptr; item = item->next)
-        curl_easy_setopt(handle, CURLOPT_COOKIELIST, item->data);
-    curl_slist_free_all(received);
+    file.close();
+    for (const std::string& line : changed)
+        curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, cookieFile.c_str());
+    curl_easy_setopt(handle, CURLOPT_COOKIELIST, "FLUSH");
+    // Written now; the end of the handle must not write it a second time.
+    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, nullptr);
 }
 
 int ClusterCurl::postMsg(const std::string& body, std::string& destination)
@@ -258,10 +338,8 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
             return -1;
         }
         const std::string jar = cookieJarPath();
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
-        if (!jar.empty())
-            curl_easy_setopt(handle, CURLOPT_COOKIEJAR, jar.c_str());
+        loadCookieFile(jar);
 
         m_postFields = bodyEncoded ? body : encodeFormValues(body);
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, m_postFields.c_str());
@@ -274,11 +352,12 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, jar.c_str());
 
         CURLcode res = curl_easy_perform(handle);
         if (res == CURLE_OK)
             readCookieList();
+        if (!jar.empty())
+            storeCookieFile(jar);
         return dealResponseCode(res);
     } catch (...) {
         DebugLogA("postMsg api exception(%d)\n", errno);
@@ -294,10 +373,8 @@ int ClusterCurl::getMsg(std::string& destination)
             return -1;
         }
         const std::string jar = cookieJarPath();
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-        if (!jar.empty())
-            curl_easy_setopt(handle, CURLOPT_COOKIEFILE, jar.c_str());
+        loadCookieFile(jar);
 
         if (messagePublicMethod() != 0) {
             DebugLogA("getMsg call messagePublicMethod error(%d) \n", errno);
@@ -335,13 +412,14 @@ int ClusterCurl::downloadFile(const std::string& fileName)
         const std::string cookieFile = localCookieFilePath();
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &FileWriter);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
-        if (!cookieFile.empty())
-            curl_easy_setopt(handle, CURLOPT_COOKIEJAR, cookieFile.c_str());
+        // A download sends no cookies; what its answer sets is added to the file.
+        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+        m_cookiesBefore.clear();
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
 
         CURLcode res = curl_easy_perform(handle);
         if (!cookieFile.empty())
-            keepLocalCookies(cookieFile);
+            storeCookieFile(cookieFile);
         int result = dealResponseCode(res);
         std::fclose(file);
         return result;
@@ -397,13 +475,12 @@ int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, con
         const std::string jar = cookieJarPath();
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
-        if (!jar.empty())
-            curl_easy_setopt(handle, CURLOPT_COOKIEJAR, jar.c_str());
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, jar.c_str());
+        loadCookieFile(jar);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
 
         CURLcode res = curl_easy_perform(handle);
+        if (!jar.empty())
+            storeCookieFile(jar);
         // The handle must not point at the freed form or header list.
         curl_easy_setopt(handle, CURLOPT_HTTPPOST, nullptr);
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);

@@ -91,7 +91,13 @@ public:
 
 private:
     void readCookieList();
-    void keepLocalCookies(const std::string& cookieFile);
+    // The cookie file is shared by every request running at the same time:
+    // it is read into the handle and written back from it under one lock,
+    // and only with what this exchange changed, so that concurrent requests
+    // never see a half-written file or put back a cookie they read earlier.
+    void loadCookieFile(const std::string& cookieFile);
+    void storeCookieFile(const std::string& cookieFile);
+    std::vector<std::string> m_cookiesBefore;
 
     std::string m_url;
     std::string m_postFields;

@@ -11,6 +11,7 @@
 #include "app/Messages.h"
 #include "app/SettingsFile.h"
 #include "app/window/CMainWnd.h"
+#include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -117,7 +118,7 @@ TEST_F(SignInTest, SignOutLogsOutDeletesTheCookiesAndReturnsToSignIn)
     EXPECT_FALSE(IsWaiting());
     EXPECT_FALSE(window().Paint().HasTimer(window().Paint().GetRoot(), msg::kTimerMessagePoll));
     EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedOut);
-    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
     auto events = tray().Events();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[1].kind, TrayIconEvent::Kind::Removed);
