@@ -14,6 +14,7 @@
 #include "devices/DeviceTile.h"
 #include "devices/Screenshot.h"
 #include "net/NumberText.h"
+#include "net/ResponseEnvelope.h"
 #include "net/TextConvert.h"
 #include "platform/MessageBox.h"
 #include "ui/UIButton.h"
@@ -293,10 +294,16 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         AdoptLoadedDevices(members);
         m_loading = false;
         ++m_finishedLoads;
-        m_shell.EndWait();
         m_refresh->SetEnabled(true);
+        // A load that ran into the sign-out (its session ended under it, or
+        // the user was signed out by the time it reported) says nothing: the
+        // sign-out has its own page and its own wait.
+        const bool overtaken =
+            m_discardLoad || (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText &&
+                              m_shell.Client().user.loginState != kLoginStateLoggedIn);
+        if (!overtaken)
+            m_shell.EndWait();
         if (m_discardLoad) {
-            // The user signed out meanwhile: what came belongs to nobody.
             m_discardLoad = false;
             std::lock_guard lock(members.listMutex);
             members.devices.clear();
@@ -307,7 +314,7 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
             BeginDeviceListLoad();
             break;
         }
-        if (m_signedOut)
+        if (m_signedOut || overtaken)
             break;
         if (code == msg::kDevicesRead) {
             m_tabOfDevice->SelectItem(kDeviceListPage);
@@ -325,6 +332,11 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         OnScreenshotResult(static_cast<int>(lParam), code == msg::kScreenshotUpdated);
         break;
     case msg::kGroupsLoaded:
+        if (m_signedOut) {
+            // The user signed out while the groups came: nothing to load.
+            members.loadedGroups.clear();
+            break;
+        }
         members.groups = std::move(members.loadedGroups);
         members.loadedGroups.clear();
         m_currentGroupIndex = ClampGroupIndex(m_currentGroupIndex, members.groups.size());

@@ -478,4 +478,18 @@ TEST_F(DevicePageTest, ViewsWaitWhileALoadRunsAndASignOutDropsItsRecords)
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
+TEST_F(DevicePageTest, ASignOutBeforeTheGroupsArriveLoadsNoDevices)
+{
+    StartWindow();
+    control().InjectFault({{"path", "/api/qtz/front_device_groups_get"}, {"delay_ms", 300}});
+    SignInAs(L"demo", L"korvana123");
+    window().SignOut();
+    ASSERT_TRUE(WaitForTasks(5000));
+    ui().ProcessEvents(50);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_list").empty());
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_FALSE(Page()->IsLoading());
+    EXPECT_FALSE(IsWaiting());
+}
+
 }  // namespace
