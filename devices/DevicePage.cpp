@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ClientManager.h"
+#include "app/LocalPaths.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
@@ -16,6 +17,7 @@
 #include "net/NumberText.h"
 #include "net/ResponseEnvelope.h"
 #include "net/TextConvert.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
@@ -356,7 +358,7 @@ void DevicePage::StartGroupLoad()
 {
     m_signedOut = false;
     m_shell.Client().devices.boxOwner = m_shell.Owner();
-    m_shell.Start(LoadGroups).Drop();
+    m_groupTask = m_shell.Start(LoadGroups);
 }
 
 void DevicePage::StartDeviceListLoad()
@@ -380,7 +382,9 @@ void DevicePage::BeginDeviceListLoad()
     RemoveTiles();
     m_refresh->SetEnabled(false);
     m_loading = true;
-    if (!m_shell.Start(LoadDeviceList)) {
+    m_shell.Client().devices.stopLoad = false;
+    m_loadTask = m_shell.Start(LoadDeviceList);
+    if (!m_loadTask) {
         // No thread: the shell has ended the wait already.
         m_loading = false;
         m_refresh->SetEnabled(true);
@@ -393,8 +397,21 @@ void DevicePage::OnSignedOut()
     if (m_loading)
         m_discardLoad = true;
     m_loadAgain = false;
-    RemoveTiles();
     DeviceMembers& members = m_shell.Client().devices;
+    // Loads still running end before their next request (messages keep
+    // coming meanwhile), so none writes the session cookie back into the
+    // cookie file the sign-out has just deleted.
+    members.stopLoad = true;
+    for (TaskHandle* task : {&m_groupTask, &m_loadTask}) {
+        if (*task)
+            task->Wait(std::chrono::seconds(10));
+        task->Drop();
+    }
+    members.stopLoad = false;
+    const std::string& cookieFile = GetLocalPaths().cookieFile.narrow;
+    if (!cookieFile.empty() && IsRegularFile(cookieFile))
+        DeleteOneFile(cookieFile);
+    RemoveTiles();
     {
         std::lock_guard lock(members.listMutex);
         members.devices.clear();
