@@ -71,6 +71,10 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
     std::vector<DeviceRecord>& loaded = owner.devices.loaded;
     loaded.clear();
     for (int page = 1;; ++page) {
+        if (owner.devices.stopLoad) {
+            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring());
+            return;
+        }
         ServiceRequest request;
         request.path = "/api/qtz/front_device_list";
         request.params = DevicePageParams(page);

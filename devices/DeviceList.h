@@ -40,7 +40,8 @@ std::wstring UnusableCaption(const DeviceRecord& d);
 // The task: reads every page of "/api/qtz/front_device_list" into
 // owner.devices.loaded, posting UM_DEVICES 1135 with the percent after each
 // page, and ends with 1136 (all read, the message text) or 1137 (the failure
-// text) sent. Records read before a failure stay in `loaded`.
+// text) sent. Records read before a failure stay in `loaded`. With
+// `stopLoad` set it ends before the next page with 1137 and no text.
 void LoadDeviceList(ClientManager& owner, TaskArg argument);
 
 // Window thread, on 1136/1137: the loaded records become the device list

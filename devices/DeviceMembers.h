@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -54,6 +55,8 @@ struct DeviceMembers {
 
     // The records of the load that is running, handed over with its result.
     std::vector<DeviceRecord> loaded;
+    // Set at sign-out: a running load stops before its next page.
+    std::atomic<bool> stopLoad {false};
     std::mutex listMutex;
     // The owner of the boxes the device requests show from their workers.
     WindowHandle boxOwner = nullptr;

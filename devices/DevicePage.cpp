@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ClientManager.h"
+#include "app/LocalPaths.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
@@ -14,7 +15,9 @@
 #include "devices/DeviceTile.h"
 #include "devices/Screenshot.h"
 #include "net/NumberText.h"
+#include "net/ResponseEnvelope.h"
 #include "net/TextConvert.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
@@ -293,10 +296,16 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         AdoptLoadedDevices(members);
         m_loading = false;
         ++m_finishedLoads;
-        m_shell.EndWait();
         m_refresh->SetEnabled(true);
+        // A load that ran into the sign-out (its session ended under it, or
+        // the user was signed out by the time it reported) says nothing: the
+        // sign-out has its own page and its own wait.
+        const bool overtaken =
+            m_discardLoad || (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText &&
+                              m_shell.Client().user.loginState != kLoginStateLoggedIn);
+        if (!overtaken)
+            m_shell.EndWait();
         if (m_discardLoad) {
-            // The user signed out meanwhile: what came belongs to nobody.
             m_discardLoad = false;
             std::lock_guard lock(members.listMutex);
             members.devices.clear();
@@ -307,7 +316,7 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
             BeginDeviceListLoad();
             break;
         }
-        if (m_signedOut)
+        if (m_signedOut || overtaken)
             break;
         if (code == msg::kDevicesRead) {
             m_tabOfDevice->SelectItem(kDeviceListPage);
@@ -325,6 +334,11 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         OnScreenshotResult(static_cast<int>(lParam), code == msg::kScreenshotUpdated);
         break;
     case msg::kGroupsLoaded:
+        if (m_signedOut) {
+            // The user signed out while the groups came: nothing to load.
+            members.loadedGroups.clear();
+            break;
+        }
         members.groups = std::move(members.loadedGroups);
         members.loadedGroups.clear();
         m_currentGroupIndex = ClampGroupIndex(m_currentGroupIndex, members.groups.size());
@@ -344,7 +358,7 @@ void DevicePage::StartGroupLoad()
 {
     m_signedOut = false;
     m_shell.Client().devices.boxOwner = m_shell.Owner();
-    m_shell.Start(LoadGroups).Drop();
+    m_groupTask = m_shell.Start(LoadGroups);
 }
 
 void DevicePage::StartDeviceListLoad()
@@ -368,7 +382,9 @@ void DevicePage::BeginDeviceListLoad()
     RemoveTiles();
     m_refresh->SetEnabled(false);
     m_loading = true;
-    if (!m_shell.Start(LoadDeviceList)) {
+    m_shell.Client().devices.stopLoad = false;
+    m_loadTask = m_shell.Start(LoadDeviceList);
+    if (!m_loadTask) {
         // No thread: the shell has ended the wait already.
         m_loading = false;
         m_refresh->SetEnabled(true);
@@ -381,8 +397,21 @@ void DevicePage::OnSignedOut()
     if (m_loading)
         m_discardLoad = true;
     m_loadAgain = false;
-    RemoveTiles();
     DeviceMembers& members = m_shell.Client().devices;
+    // Loads still running end before their next request (messages keep
+    // coming meanwhile), so none writes the session cookie back into the
+    // cookie file the sign-out has just deleted.
+    members.stopLoad = true;
+    for (TaskHandle* task : {&m_groupTask, &m_loadTask}) {
+        if (*task)
+            task->Wait(std::chrono::seconds(10));
+        task->Drop();
+    }
+    members.stopLoad = false;
+    const std::string& cookieFile = GetLocalPaths().cookieFile.narrow;
+    if (!cookieFile.empty() && IsRegularFile(cookieFile))
+        DeleteOneFile(cookieFile);
+    RemoveTiles();
     {
         std::lock_guard lock(members.listMutex);
         members.devices.clear();

@@ -140,6 +140,9 @@ private:
     bool m_loadAgain = false;
     bool m_signedOut = false;
     int m_finishedLoads = 0;
+    // The running group and device loads, awaited at sign-out.
+    TaskHandle m_groupTask;
+    TaskHandle m_loadTask;
     // The device the group menu was opened for (-1: the selection).
     int m_menuDeviceIndex = -1;
 };

@@ -448,4 +448,48 @@ TEST_F(DevicePageTest, TilesWithScreenshotsAndTheRefreshRebuildsThem)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_groups_get").size(), 1u);
 }
 
+TEST_F(DevicePageTest, ViewsWaitWhileALoadRunsAndASignOutDropsItsRecords)
+{
+    SignInAndLoad();
+    control().InjectFault({{"path", "/api/qtz/front_device_list"}, {"delay_ms", 300}});
+    const int before = Page()->FinishedLoads();
+    ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
+    EXPECT_TRUE(Page()->IsLoading());
+    EXPECT_FALSE(Find(L"BtnOfRefreshDeviceList")->IsEnabled());
+    EXPECT_EQ(Tiles()->GetCount(), 0);
+    // Views asked for meanwhile build nothing from a list being replaced.
+    Page()->SearchDevices(L"云");
+    Page()->ShowExpiredDevices();
+    Page()->RefreshDeviceView();
+    EXPECT_EQ(Tiles()->GetCount(), 0);
+    EXPECT_EQ(Shown(), DevicePage::kProgressPage);
+    ASSERT_TRUE(WaitFor([&] { return Page()->FinishedLoads() > before; }));
+    EXPECT_EQ(Tiles()->GetCount(), 21);
+    ExpectTileIndexesTrue();
+
+    // A sign-out while a load runs: what it brings afterwards is dropped.
+    const int second = Page()->FinishedLoads();
+    ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
+    window().SignOut();
+    ASSERT_TRUE(WaitFor([&] { return Page()->FinishedLoads() > second; }, 10000));
+    EXPECT_TRUE(Devices().empty());
+    EXPECT_EQ(Tiles()->GetCount(), 0);
+    EXPECT_EQ(MainWindowPage(), 0);
+    EXPECT_EQ(boxes().Count(), 0u);
+}
+
+TEST_F(DevicePageTest, ASignOutBeforeTheGroupsArriveLoadsNoDevices)
+{
+    StartWindow();
+    control().InjectFault({{"path", "/api/qtz/front_device_groups_get"}, {"delay_ms", 300}});
+    SignInAs(L"demo", L"korvana123");
+    window().SignOut();
+    ASSERT_TRUE(WaitForTasks(5000));
+    ui().ProcessEvents(50);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_list").empty());
+    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_FALSE(Page()->IsLoading());
+    EXPECT_FALSE(IsWaiting());
+}
+
 }  // namespace

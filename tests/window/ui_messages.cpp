@@ -105,9 +105,9 @@ TEST_F(WindowMessageTest, UnknownMessagesAreLeftToDefaultProcessing)
     handled = FALSE;
     window().HandleCustomMessage(WM_DROPFILES, 0, 0, handled);
     EXPECT_TRUE(handled);
-    // Messages of pages this build does not have go unhandled too.
+    // Sub-codes no page knows go unhandled too.
     handled = TRUE;
-    window().HandleCustomMessage(msg::UM_DEVICES, msg::kDevicesRead, 0, handled);
+    window().HandleCustomMessage(msg::UM_DEVICES, 9999, 0, handled);
     EXPECT_FALSE(handled);
 }
 

@@ -109,6 +109,8 @@ TEST_F(SignInTest, SignOutLogsOutDeletesTheCookiesAndReturnsToSignIn)
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     ASSERT_EQ(MainWindowPage(), 1);
+    // The loads that follow a login share the cookie file; let them end first.
+    ASSERT_TRUE(WaitForTasks());
     window().SignOut();
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_logout").size(), 1u);
     EXPECT_TRUE(control().Sessions().empty());
@@ -134,6 +136,8 @@ TEST_F(SignInTest, AFailedLogoutIsShownAndTheSignOutStillCompletes)
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"status", 500}});
+    // The loads that follow a login share the cookie file; let them end first.
+    ASSERT_TRUE(WaitForTasks());
     window().SignOut();
     EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
     EXPECT_FALSE(CookieFileExists());
@@ -156,6 +160,8 @@ TEST_F(SignInTest, SignOutWaitsForTheLogoutWhileTheWindowHandlesMessages)
         window().GetMessageTarget().Post(msg::UM_STARTUP, msg::kUpdateProgress, 55);
     });
     const auto started = std::chrono::steady_clock::now();
+    // The loads that follow a login share the cookie file; let them end first.
+    ASSERT_TRUE(WaitForTasks());
     window().SignOut();
     const auto waited = std::chrono::steady_clock::now() - started;
     poster.join();
@@ -223,6 +229,8 @@ TEST_F(SignInTest, TheRememberBoxDecidesWhatTheLoginLeavesInTheFile)
     EXPECT_EQ(Settings().ReadText(SettingsFile::kName), L"");
     EXPECT_EQ(Settings().ReadText(SettingsFile::kPwd), L"");
 
+    // The loads that follow a login share the cookie file; let them end first.
+    ASSERT_TRUE(WaitForTasks());
     window().SignOut();
     ASSERT_TRUE(ui().Click(L"CBoxOfRememberPwd"));
     ASSERT_TRUE(remember->GetCheck());
