@@ -95,6 +95,19 @@ TEST_F(SignupFormTest, TheNameIsCheckedLocallyThenOnceWithTheService)
     ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
     EXPECT_EQ(Notice(), L"用户名验证失败，请修改！");
     EXPECT_EQ(Verifications(), 2u);
+
+    // A check whose request failed is asked again when the field is left.
+    control().InjectFault({{"path", "/api/index/verify"}, {"drop", true}, {"times", 1}});
+    Find(L"EditOfSignupName")->SetText(L"");
+    Fill(L"EditOfSignupName", L"someone");
+    EXPECT_EQ(Notice(), L"请求错误，请检查网络连接或尝试重启软件。");
+    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), kError);
+    EXPECT_FALSE(signup().signupNameOk);
+    ASSERT_TRUE(ui().Click(L"EditOfSignupName"));
+    ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    EXPECT_EQ(Verifications(), 4u);
+    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), kOk);
 }
 
 TEST_F(SignupFormTest, PasswordsAndThePictureCode)
