@@ -50,6 +50,10 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
     m_verifyPassword = paint.FindControlAs<CEditUI>(L"EditOfVerifyPwd");
     m_tabOfMainWnd = paint.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
     m_loginPassword = paint.FindControlAs<CEditUI>(L"EditOfLoginPwd");
+    if (m_userIcon && m_fileButton) {
+        m_defaultIcon = m_userIcon->GetBkImage();
+        m_defaultFileButton = m_fileButton->GetBkImage();
+    }
     return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
            m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword && m_tabOfMainWnd &&
            m_loginPassword && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
@@ -167,6 +171,10 @@ void AccountPage::ShowUserInfo()
     if (IsRegularFile(Utf8OfWide(file))) {
         m_userIcon->SetBkImage(file);
         m_fileButton->SetBkImage(file);
+    } else if (m_userIcon->GetBkImage() != m_defaultIcon) {
+        // Never the picture of the user signed in before.
+        m_userIcon->SetBkImage(m_defaultIcon);
+        m_fileButton->SetBkImage(m_defaultFileButton);
     }
     m_balance->SetText(user.pointsWholeText);
     m_balanceInMainTab->SetText(L"可用积分 " + user.pointsWholeText);

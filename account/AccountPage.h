@@ -49,6 +49,9 @@ private:
 
     IShell& m_shell;
     std::wstring m_avatarFile;
+    // The skin's pictures, for a user whose own picture is not (yet) here.
+    std::wstring m_defaultIcon;
+    std::wstring m_defaultFileButton;
 
     DuiLib::CControlUI* m_userIcon = nullptr;
     DuiLib::CControlUI* m_fileButton = nullptr;

@@ -236,6 +236,19 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     ASSERT_TRUE(ui().Click(L"BtnOfLogOut"));
     ASSERT_TRUE(WaitFor([&] { return MainWindowPage() == 0 && !IsWaiting(); }));
     EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedOut);
+    ASSERT_TRUE(WaitForTasks());
+
+    // Another user whose picture does not come is not shown with the first one's.
+    control().InjectFault({{"path", "/api/index/avatar"}, {"drop", true}});
+    FindAs<DuiLib::CEditUI>(L"EditOfLoginName")->SetText(L"");
+    FindAs<DuiLib::CEditUI>(L"EditOfLoginPwd")->SetText(L"");
+    SignInAs(L"张三", L"korvana123");
+    ASSERT_TRUE(WaitFor([&] { return Text(L"LabOfUserNameInMainTab") == L"张三"; }));
+    ASSERT_TRUE(WaitForTasks());
+    ui().ProcessEvents(20);
+    EXPECT_EQ(Find(L"ConOfUserICON")->GetBkImage(), L"img/user/avatar_128.png");
+    EXPECT_EQ(Find(L"BtnOfFileSel")->GetBkImage(), L"img/user/avatar_70.png");
+    EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
 }
 
 }  // namespace
