@@ -9,12 +9,14 @@
 #include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
+#include "app/actions/CommerceActions.h"
 #include "platform/Clipboard.h"
 #include "platform/DebugLog.h"
 #include "platform/FileDialog.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Utf8.h"
+#include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
 #include "ui/UIManager.h"
@@ -77,6 +79,8 @@ bool AccountPage::OnNotify(TNotifyUI& notification)
         m_shell.RequestClose(msg::kCloseAsk);
     else if (name == L"BtnOfCopyInvitationCode")
         CopyInvitationCode();
+    else if (name == L"BtnOfBuy")
+        OpenRecharge();
     else
         return false;
     return true;
@@ -246,6 +250,15 @@ void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
     default:
         ErrorBox(text);
     }
+}
+
+void AccountPage::OpenRecharge()
+{
+    // The recharge goods, then the menu's 会员积分, whose selection loads the plans.
+    if (ICommerceActions* commerce = m_shell.Commerce())
+        commerce->SelectGoods(1);
+    if (auto* charge = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfCharge"))
+        charge->Selected(true);
 }
 
 void AccountPage::CopyInvitationCode()

@@ -35,6 +35,8 @@ public:
     void SaveProfile();
     void SubmitPasswordChange();
     void CopyInvitationCode();
+    // 获取积分: the purchase page on the recharge goods.
+    void OpenRecharge();
 
     // The picture chosen and not yet shown as the saved one; kept over a
     // sign-out, sent with the next save.

@@ -16,6 +16,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
+#include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
 #include "ui/UIManager.h"
@@ -228,6 +229,12 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     EXPECT_EQ(ClipboardText(), L"KV000042");
 
     OpenAccountPage();
+    ASSERT_TRUE(ui().Click(L"BtnOfBuy"));
+    EXPECT_TRUE(FindAs<DuiLib::COptionUI>(L"OptOfCharge")->IsSelected());
+    EXPECT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfGoods")->GetCurSel(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    ASSERT_TRUE(ui().Click(L"OptOfAccount"));
+    ASSERT_TRUE(WaitForTasks());
     boxes().Answer(MessageBoxAnswer::Cancel);
     ASSERT_TRUE(ui().Click(L"BtnOfQuit"));
     EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"要退出么？", L"提示") == 1u; }));
