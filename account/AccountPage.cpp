@@ -9,12 +9,14 @@
 #include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
+#include "app/actions/CommerceActions.h"
 #include "platform/Clipboard.h"
 #include "platform/DebugLog.h"
 #include "platform/FileDialog.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Utf8.h"
+#include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
 #include "ui/UIManager.h"
@@ -50,6 +52,10 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
     m_verifyPassword = paint.FindControlAs<CEditUI>(L"EditOfVerifyPwd");
     m_tabOfMainWnd = paint.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
     m_loginPassword = paint.FindControlAs<CEditUI>(L"EditOfLoginPwd");
+    if (m_userIcon && m_fileButton) {
+        m_defaultIcon = m_userIcon->GetBkImage();
+        m_defaultFileButton = m_fileButton->GetBkImage();
+    }
     return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
            m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword && m_tabOfMainWnd &&
            m_loginPassword && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
@@ -73,6 +79,8 @@ bool AccountPage::OnNotify(TNotifyUI& notification)
         m_shell.RequestClose(msg::kCloseAsk);
     else if (name == L"BtnOfCopyInvitationCode")
         CopyInvitationCode();
+    else if (name == L"BtnOfBuy")
+        OpenRecharge();
     else
         return false;
     return true;
@@ -167,6 +175,10 @@ void AccountPage::ShowUserInfo()
     if (IsRegularFile(Utf8OfWide(file))) {
         m_userIcon->SetBkImage(file);
         m_fileButton->SetBkImage(file);
+    } else if (m_userIcon->GetBkImage() != m_defaultIcon) {
+        // Never the picture of the user signed in before.
+        m_userIcon->SetBkImage(m_defaultIcon);
+        m_fileButton->SetBkImage(m_defaultFileButton);
     }
     m_balance->SetText(user.pointsWholeText);
     m_balanceInMainTab->SetText(L"可用积分 " + user.pointsWholeText);
@@ -238,6 +250,15 @@ void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
     default:
         ErrorBox(text);
     }
+}
+
+void AccountPage::OpenRecharge()
+{
+    // The recharge goods, then the menu's 会员积分, whose selection loads the plans.
+    if (ICommerceActions* commerce = m_shell.Commerce())
+        commerce->SelectGoods(1);
+    if (auto* charge = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfCharge"))
+        charge->Selected(true);
 }
 
 void AccountPage::CopyInvitationCode()

@@ -35,6 +35,8 @@ public:
     void SaveProfile();
     void SubmitPasswordChange();
     void CopyInvitationCode();
+    // 获取积分: the purchase page on the recharge goods.
+    void OpenRecharge();
 
     // The picture chosen and not yet shown as the saved one; kept over a
     // sign-out, sent with the next save.
@@ -49,6 +51,9 @@ private:
 
     IShell& m_shell;
     std::wstring m_avatarFile;
+    // The skin's pictures, for a user whose own picture is not (yet) here.
+    std::wstring m_defaultIcon;
+    std::wstring m_defaultFileButton;
 
     DuiLib::CControlUI* m_userIcon = nullptr;
     DuiLib::CControlUI* m_fileButton = nullptr;

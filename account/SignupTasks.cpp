@@ -9,8 +9,10 @@
 
 namespace {
 
-// A failed request leaves the flag as it was (the window shows the text).
-void Verify(ClientManager& owner, const char* rule, const std::wstring& value, bool& verdict, UINT message)
+// A failed request leaves the flag as it was (the window shows the text) and
+// forgets the value, so that leaving the field again asks once more instead
+// of repeating a verdict that never came.
+void Verify(ClientManager& owner, const char* rule, std::wstring& value, bool& verdict, UINT message)
 {
     ServiceRequest request;
     request.path = "/api/index/verify";
@@ -20,6 +22,8 @@ void Verify(ClientManager& owner, const char* rule, const std::wstring& value, b
     const ServiceReply reply = CallService(request);
     if (reply.stage == ServiceStage::Answered)
         verdict = reply.envelope.success;
+    else
+        value.clear();
     owner.Send(message, 0, reply.text);
 }
 

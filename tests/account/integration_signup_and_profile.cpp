@@ -108,10 +108,13 @@ TEST_F(AccountTaskTest, ThePhoneCheckAndAFailedRequestKeepsTheVerdict)
         else
             control().InjectFault({{"path", "/api/index/verify"}, {"kind", kind}});
         client->signup.signupPhoneOk = true;
+        client->signup.signupPhone = L"13912345678";
         VerifyPhone(*client, 0);
         if (std::string(kind) == "drop") {
             EXPECT_TRUE(client->signup.signupPhoneOk);
             EXPECT_EQ(Last().text, kRequestFailedText);
+            // Forgotten, so the next check asks again.
+            EXPECT_EQ(client->signup.signupPhone, L"");
         } else {
             // An answer that is no success is a refusal.
             EXPECT_FALSE(client->signup.signupPhoneOk) << kind;

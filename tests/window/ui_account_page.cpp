@@ -16,6 +16,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
+#include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
 #include "ui/UIManager.h"
@@ -228,6 +229,12 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     EXPECT_EQ(ClipboardText(), L"KV000042");
 
     OpenAccountPage();
+    ASSERT_TRUE(ui().Click(L"BtnOfBuy"));
+    EXPECT_TRUE(FindAs<DuiLib::COptionUI>(L"OptOfCharge")->IsSelected());
+    EXPECT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfGoods")->GetCurSel(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    ASSERT_TRUE(ui().Click(L"OptOfAccount"));
+    ASSERT_TRUE(WaitForTasks());
     boxes().Answer(MessageBoxAnswer::Cancel);
     ASSERT_TRUE(ui().Click(L"BtnOfQuit"));
     EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"要退出么？", L"提示") == 1u; }));
@@ -236,6 +243,19 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     ASSERT_TRUE(ui().Click(L"BtnOfLogOut"));
     ASSERT_TRUE(WaitFor([&] { return MainWindowPage() == 0 && !IsWaiting(); }));
     EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedOut);
+    ASSERT_TRUE(WaitForTasks());
+
+    // Another user whose picture does not come is not shown with the first one's.
+    control().InjectFault({{"path", "/api/index/avatar"}, {"drop", true}});
+    FindAs<DuiLib::CEditUI>(L"EditOfLoginName")->SetText(L"");
+    FindAs<DuiLib::CEditUI>(L"EditOfLoginPwd")->SetText(L"");
+    SignInAs(L"张三", L"korvana123");
+    ASSERT_TRUE(WaitFor([&] { return Text(L"LabOfUserNameInMainTab") == L"张三"; }));
+    ASSERT_TRUE(WaitForTasks());
+    ui().ProcessEvents(20);
+    EXPECT_EQ(Find(L"ConOfUserICON")->GetBkImage(), L"img/user/avatar_128.png");
+    EXPECT_EQ(Find(L"BtnOfFileSel")->GetBkImage(), L"img/user/avatar_70.png");
+    EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
 }
 
 }  // namespace

@@ -95,6 +95,19 @@ TEST_F(SignupFormTest, TheNameIsCheckedLocallyThenOnceWithTheService)
     ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
     EXPECT_EQ(Notice(), L"用户名验证失败，请修改！");
     EXPECT_EQ(Verifications(), 2u);
+
+    // A check whose request failed is asked again when the field is left.
+    control().InjectFault({{"path", "/api/index/verify"}, {"drop", true}, {"times", 1}});
+    Find(L"EditOfSignupName")->SetText(L"");
+    Fill(L"EditOfSignupName", L"someone");
+    EXPECT_EQ(Notice(), L"请求错误，请检查网络连接或尝试重启软件。");
+    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), kError);
+    EXPECT_FALSE(signup().signupNameOk);
+    ASSERT_TRUE(ui().Click(L"EditOfSignupName"));
+    ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    EXPECT_EQ(Verifications(), 4u);
+    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), kOk);
 }
 
 TEST_F(SignupFormTest, PasswordsAndThePictureCode)
@@ -126,7 +139,7 @@ TEST_F(SignupFormTest, PasswordsAndThePictureCode)
     Fill(L"EditOfPicCaptcha", L"????");
     EXPECT_FALSE(signup().pictureCodeOk);
     EXPECT_EQ(Notice(), L"验证码输入错误，请重新输入！");
-    EXPECT_TRUE(control().RequestLog().empty());
+    EXPECT_EQ(Verifications(), 0u);
 }
 
 TEST_F(SignupFormTest, TheEleventhDigitStartsThePhoneCheckAtOnce)
@@ -214,7 +227,8 @@ TEST_F(SignupFormTest, SubmitNeedsEveryFieldAndTheAgreement)
     control().ClearLog();
     ASSERT_TRUE(ui().Click(L"BtnOfSignup"));
     EXPECT_EQ(Notice(), L"请阅读用户协议并勾选同意");
-    EXPECT_TRUE(control().RequestLog().empty());
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_register").empty());
+    EXPECT_TRUE(control().RequestsTo("/api/index/verify").empty());
     EXPECT_FALSE(IsWaiting());
     ui().ProcessEvents(50);
     EXPECT_TRUE(ui().SavePng(PngPath("signup_checked")));
