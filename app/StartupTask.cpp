@@ -4,6 +4,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "market/Catalogue.h"
 #include "update/UpdateCheck.h"
 
 void RunStartupTask(ClientManager& owner, TaskArg)
@@ -13,7 +14,9 @@ void RunStartupTask(ClientManager& owner, TaskArg)
     // touched.
     if (RunUpdateCheck(owner))
         return;
-    // The catalogue database (market/) is opened here; on failure the task
-    // reports kStartupDatabaseFailed instead of kStartupReady.
+    if (OpenCatalogue(owner) != 0) {
+        owner.Send(msg::UM_STARTUP, msg::kStartupDatabaseFailed, LPARAM {0});
+        return;
+    }
     owner.Send(msg::UM_STARTUP, msg::kStartupReady, LPARAM {0});
 }

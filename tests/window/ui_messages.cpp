@@ -125,6 +125,8 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
                           {L"OptOfBuy", 3, false},     {L"OptOfCharge", 3, false}, {L"OptOfDevice", 2, true}};
     for (const Step& step : steps) {
         ASSERT_TRUE(ui().Click(step.option)) << "cannot click " << std::string(step.option, step.option + 3);
+        // A page that loads on opening (the app market) leaves the wait state when its load ends.
+        EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
         EXPECT_EQ(MainTabPage(), step.page);
         EXPECT_EQ(Find(L"ListOfDeviceGroupSel")->IsVisible(), step.groupSelector);
         EXPECT_FALSE(IsWaiting());
@@ -173,8 +175,7 @@ class WindowStartTest : public MainWindowTest {};
 TEST_F(WindowStartTest, ASkinWithoutABoundControlIsReportedAndTheWindowQuits)
 {
     // The skin folder of the sources (this file is tests/window/ in them).
-    const char* chosen = std::getenv("KORVANA_TEST_SOURCE_DIR");
-    const fs::path source = chosen ? fs::path(chosen) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+    const fs::path source = KORVANA_TEST_SOURCE_DIR;
     if (!fs::exists(source / "skin" / "MainWnd.xml"))
         GTEST_SKIP() << "the skin sources are not at " << source;
     TempDir skin;
