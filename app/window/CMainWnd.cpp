@@ -268,7 +268,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
 
 void CMainWnd::OnStartupMessage(WPARAM code, LPARAM lParam)
 {
-    EndWait();
+    // "No update" is not the start-up task's last word: the wait it began
+    // ends with its final report, so no click slips in between.
+    if (code != msg::kUpdateNone)
+        EndWait();
     switch (code) {
     case msg::kStartupReady:
     case msg::kUpdateNone:

@@ -194,9 +194,12 @@ TEST_F(TaskTest, StartupTaskStampsTheCatalogueAndReportsReady)
     EXPECT_LE(manager->RefreshStamp, before + 5);
     EXPECT_EQ(manager->user.loginState, kLoginStateLoggedIn);  // the session is not the start-up's
     const auto messages = window.Messages();
-    ASSERT_EQ(messages.size(), 1u);
+    // The update check comes first (no service answers here: no update).
+    ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].msg, msg::UM_STARTUP);
-    EXPECT_EQ(messages[0].wParam, msg::kStartupReady);
+    EXPECT_EQ(messages[0].wParam, msg::kUpdateNone);
+    EXPECT_EQ(messages[1].msg, msg::UM_STARTUP);
+    EXPECT_EQ(messages[1].wParam, msg::kStartupReady);
 }
 
 TEST_F(TaskTest, ClientManagerStartsWithTheInitialValues)
