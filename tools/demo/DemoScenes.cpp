@@ -58,6 +58,8 @@ bool DeviceTiles(DemoContext& demo)
     }
     demo.ui.ProcessEvents(100);
     return true;
+}
+
 bool AccountPage(DemoContext& demo)
 {
     // The user's picture, nickname and balance arrive after the login.
@@ -65,6 +67,8 @@ bool AccountPage(DemoContext& demo)
         return false;
     demo.ui.ProcessEvents(300);
     return demo.WaitIdle();
+}
+
 bool Notices(DemoContext& demo)
 {
     // The first poll ran at the login; the demo's notices have unread ones.
@@ -72,6 +76,8 @@ bool Notices(DemoContext& demo)
         return false;
     auto* list = demo.window.Paint().FindControlAs<DuiLib::CContainerUI>(L"ListOfNotify");
     return demo.WaitFor([&] { return list && list->GetCount() > 0; }) && (demo.ui.ProcessEvents(100), true);
+}
+
 // The app market after the first synchronisation: the hot view with its
 // icons, two apps ticked into the install column.
 bool MarketScene(DemoContext& demo)
@@ -91,6 +97,8 @@ bool MarketScene(DemoContext& demo)
         demo.ui.ProcessEvents(200);
     }
     return demo.WaitIdle();
+}
+
 bool PurchasePage(DemoContext& demo)
 {
     // 添加设备 reloads the plans; the 30-day price of the first kind, two devices.
