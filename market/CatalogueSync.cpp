@@ -1,6 +1,7 @@
 #include "market/CatalogueSync.h"
 
 #include <cjson/cJSON.h>
+#include <curl/curl.h>
 
 #include <cstdio>
 #include <ctime>
@@ -9,8 +10,10 @@
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
+#include "net/ClusterCurl.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
+#include "net/ServiceAddress.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 #include "platform/DebugLog.h"
@@ -116,6 +119,50 @@ bool WriteApps(const SQLiteDatabase& database, const std::vector<AppRow>& rows, 
     return written;
 }
 
+bool SignedIn()
+{
+    const std::string cookies = ClusterCurl::localCookieFilePath();
+    return cookies.empty() || IsRegularFile(cookies);
+}
+
+// A session POST of the synchronisation. The sign-out deletes the cookie
+// file while a synchronisation may still be running: from then on no
+// request is made, and a request in flight does not write the file back.
+ServiceReply SessionPost(const std::string& path, const std::wstring& params)
+{
+    ServiceReply reply;
+    if (!SignedIn()) {
+        DebugLogA("signed out: %s not requested\n", path.c_str());
+        reply.text = kRequestFailedText;
+        return reply;
+    }
+    ClusterCurl curl(ServiceHost(), "", "");
+    if (!curl.initCurlResource()) {
+        DebugLogA("curl easy init failure \n");
+        DebugLogW(L"Curl init FAILED,Error:%d\n", -1);
+        reply.stage = ServiceStage::InitFailed;
+        reply.text = kRequestInitFailedText;
+        return reply;
+    }
+    curl.path = path;
+    if (!ClusterCurl::localCookieFilePath().empty())
+        ClusterCurl::setCookieJarPath(ClusterCurl::localCookieFilePath());
+    reply.result = curl.postMsg(EncodeParams(params, false), reply.body);
+    if (!SignedIn())
+        curl_easy_setopt(curl.handle, CURLOPT_COOKIEJAR, nullptr);
+    if (reply.result != 0) {
+        DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
+        reply.stage = ServiceStage::TransferFailed;
+        reply.text = kRequestFailedText;
+        return reply;
+    }
+    reply.stage = ServiceStage::Answered;
+    DebugLogW(L"%ls\n", AnsiToWide(reply.body).c_str());
+    reply.envelope = ParseEnvelope(reply.body);
+    reply.text = reply.envelope.messageText;
+    return reply;
+}
+
 // Payload texts arrive in the code page; the database holds UTF-8.
 std::string StoredText(const cJSON* object, const char* key)
 {
@@ -172,10 +219,7 @@ bool LooksLikePng(const std::string& path)
 void SyncCategories(ClientManager& owner)
 {
     const std::int32_t mark = GenerationOf(static_cast<std::int64_t>(std::time(nullptr)));
-    ServiceRequest request;
-    request.path = "/api/qtz/front_app_category";
-    request.params = L"type=1";
-    const ServiceReply reply = CallService(request);
+    const ServiceReply reply = SessionPost("/api/qtz/front_app_category", L"type=1");
     if (!reply.succeeded() || !reply.envelope.payload)
         return;
     std::vector<CategoryRow> rows;
@@ -198,10 +242,8 @@ bool SyncAppList(ClientManager& owner)
     bool complete = false;
     bool written = true;
     for (;;) {
-        ServiceRequest request;
-        request.path = "/api/qtz/front_app_list";
-        request.params = L"&sort=update&type=3&page_size=20&page_index=" + Int64ToWide(page);
-        const ServiceReply reply = CallService(request);
+        const ServiceReply reply =
+            SessionPost("/api/qtz/front_app_list", L"&sort=update&type=3&page_size=20&page_index=" + Int64ToWide(page));
         DebugLogA("%d\n", reply.result);
         if (!reply.succeeded())
             break;
@@ -277,6 +319,8 @@ void FetchAppIcons(ClientManager& owner)
         }
     }
     for (std::int64_t id : ids) {
+        if (!SignedIn())
+            return;
         const std::string file = IconFilePath(id);
         if (PathExists(file))
             continue;

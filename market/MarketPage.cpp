@@ -60,6 +60,11 @@ std::int32_t TagOf(const CControlUI* control)
 
 MarketPage::MarketPage(IShell& shell) : m_shell(shell) {}
 
+void MarketPage::Tell(const std::wstring& text, const wchar_t* caption)
+{
+    MessageBox(text, caption, MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+}
+
 std::vector<UINT> MarketPage::Messages() const
 {
     return {msg::UM_APPS, msg::UM_APP_INSTALL, msg::UM_APP_UPLOAD, msg::UM_LOCAL_APPS};
@@ -272,8 +277,7 @@ void MarketPage::OnInstallMessage(WPARAM code, LPARAM lParam)
 {
     m_shell.EndWait();
     if (code == msg::kInstallStarted) {
-        MessageBox(L"正在安装应用，请耐心等候安装完成！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"正在安装应用，请耐心等候安装完成！", L"提示");
         return;
     }
     m_shell.GenericFailure(MessageText(lParam));
@@ -285,13 +289,12 @@ void MarketPage::OnUploadMessage(WPARAM code, LPARAM lParam)
         m_uploadProgress->SetValue(static_cast<int>(lParam));
     } else if (code == msg::kAppUploadDone) {
         m_uploadProgress->SetValue(0);
-        MessageBox(L"上传成功，请稍后刷新应用列表！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"上传成功，请稍后刷新应用列表！", L"提示");
     } else if (code == msg::kAppUploadFailed) {
         const std::wstring reason = MessageText(lParam);
         if (!reason.empty())
-            MessageBox(reason, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
-        MessageBox(L"上传失败，请稍侯重试！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+            Tell(reason, L"错误");
+        Tell(L"上传失败，请稍侯重试！", L"错误");
     }
 }
 
@@ -397,13 +400,11 @@ void MarketPage::ClearDeviceSelection(int index)
 void MarketPage::ConfirmInstall()
 {
     if (m_selectedDevices->GetCount() == 0) {
-        MessageBox(L"请至少选择一个设备进行安装！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"请至少选择一个设备进行安装！", L"提示");
         return;
     }
     if (m_selectedApps->GetCount() == 0) {
-        MessageBox(L"请至少选择一个应用进行安装！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"请至少选择一个应用进行安装！", L"提示");
         return;
     }
     ClientManager& client = m_shell.Client();
@@ -428,13 +429,11 @@ void MarketPage::StartLocalAppUpload()
         listed = client.catalogue.AppList.size();
     }
     if (listed >= static_cast<std::size_t>(kMaxOwnApps)) {
-        MessageBox(L"应用市场最多上传30个应用！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"应用市场最多上传30个应用！", L"提示");
         return;
     }
     if (m_selectedDevices->GetCount() == 0) {
-        MessageBox(L"请至少选择一个设备进行上传！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        Tell(L"请至少选择一个设备进行上传！", L"提示");
         return;
     }
     const std::wstring path = ChooseFile(m_shell.Owner(), L"请选择上传文件");

@@ -59,7 +59,8 @@ std::string SQLiteStatement::ColumnText(int column) const
     const unsigned char* text = sqlite3_column_text(stmt_, column);
     if (!text)
         return {};
-    return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
+    return std::string(reinterpret_cast<const char*>(text), size);
 }
 
 int SQLiteStatement::ColumnInt(int column) const

@@ -125,15 +125,6 @@ void Delete(Call& call)
     call.Succeed({{"code", 0}, {"msg", "删除成功"}});
 }
 
-void Upload(Call& call)
-{
-    if (call.Param("is_app") == "1") {
-        AcceptAppUpload(call);
-        return;
-    }
-    call.Fail("上传失败");
-}
-
 void IconRoute(Call& call, std::int64_t id)
 {
     const std::string* icon = Apps(call.world).Icon(id);
@@ -230,7 +221,6 @@ void RegisterAppRoutes(Server& server)
     server.AddCall("/api/qtz/front_app_list", session, AppList);
     server.AddCall("/api/qtz/front_app_install", session, Install);
     server.AddCall("/api/qtz/front_app_del", session, Delete);
-    server.AddCall("/api/qtz/front_device_file_upload", {.session = true, .charset = Charset::Utf8}, Upload);
     // The routes know exact paths only: one per icon id.
     auto addIcon = [&server](std::int64_t id) {
         server.AddCall("/app/" + std::to_string(id) + "/icon.png", {}, [id](Call& call) { IconRoute(call, id); });

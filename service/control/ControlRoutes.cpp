@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "service/Server.h"
+#include "service/apps/AppRoutes.h"
 #include "service/control/ControlState.h"
 #include "service/devices/DeviceState.h"
 
@@ -136,6 +137,11 @@ void Input(Call& call)
 // followed by ","), "is_app".
 void Upload(Call& call)
 {
+    // An app package becomes one of the user's apps in the market.
+    if (call.Param("is_app") == "1") {
+        AcceptAppUpload(call);
+        return;
+    }
     const FormField* content = call.form.Find("content");
     const std::string filename = call.Param("filename");
     const std::string ids = call.Param("id");

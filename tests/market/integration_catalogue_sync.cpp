@@ -259,4 +259,19 @@ TEST_F(CatalogueSyncTest, WithoutASessionNothingIsWrittenOrDeleted)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_list").size(), 1u);
 }
 
+TEST_F(CatalogueSyncTest, AfterTheSignOutDeletedTheCookiesNothingIsAskedOrWrittenBack)
+{
+    SeedApps(3);
+    Sync();
+    ASSERT_EQ(Count(), 3);
+    control().ClearLog();
+    std::filesystem::remove(cookieFile());
+    SeedApps(1);
+    client->RefreshStamp += 10;
+    Sync();
+    EXPECT_TRUE(control().RequestLog().empty());
+    EXPECT_EQ(Count(), 3);
+    EXPECT_FALSE(std::filesystem::exists(cookieFile()));
+}
+
 }  // namespace

@@ -275,4 +275,45 @@ TEST_F(MarketPageTest, TickedAppsSurviveARestartAndSelectedDevicesDoNot)
     EXPECT_EQ(FindAs<CListUI>(L"ListOfSelectedDevice")->GetCount(), 0);
 }
 
+TEST_F(MarketPageTest, TheRefreshButtonSpinsWhileASynchronisationOfANewGenerationRuns)
+{
+    OpenMarket();
+    CControlUI* refresh = Find(L"BtnOfAppRefresh");
+    const std::int64_t stamp = window().Client().RefreshStamp;
+    control().ClearLog();
+    control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"delay_ms", 400}, {"times", 1}});
+    ASSERT_TRUE(ui().Click(L"BtnOfAppRefresh"));
+    EXPECT_FALSE(refresh->IsEnabled());
+    const std::wstring first = refresh->GetDisabledImage();
+    ASSERT_TRUE(WaitFor([&] { return refresh->GetDisabledImage() != first; }, 2000));
+    EXPECT_EQ(refresh->GetDisabledImage().rfind(L"' dest='0,0,30,30'"), refresh->GetDisabledImage().size() - 18);
+    // Disabled: a second click starts nothing.
+    ui().Click(L"BtnOfAppRefresh");
+    ASSERT_TRUE(WaitFor([&] { return refresh->IsEnabled(); }, 20000));
+    Settle();
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_category").size(), 1u);
+    EXPECT_GE(window().Client().RefreshStamp, stamp);
+    // The view on screen was drawn again from the refreshed rows.
+    EXPECT_EQ(AppTab(), MarketPage::kIconPage);
+    EXPECT_FALSE(IconNames().empty());
+}
+
+TEST_F(MarketPageTest, MyAppsWithoutUploadsShowsTheEmptyPageAndKeepsTheDeleteButton)
+{
+    OpenMarket();
+    window().Client().user.userId = "43";
+    ASSERT_TRUE(ui().Click(L"OptOfLocal"));
+    Settle();
+    EXPECT_EQ(AppTab(), MarketPage::kNothingFoundPage);
+    EXPECT_TRUE(Find(L"BtnOfDelLocalApp")->IsVisible());
+    // Nothing ticked: the delete asks nothing of the service.
+    ASSERT_TRUE(ui().Click(L"BtnOfDelLocalApp"));
+    Settle();
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_app_del").empty());
+    ASSERT_TRUE(ui().Click(L"OptOfHot"));
+    Settle();
+    EXPECT_FALSE(Find(L"BtnOfDelLocalApp")->IsVisible());
+    EXPECT_EQ(AppTab(), MarketPage::kIconPage);
+}
+
 }  // namespace

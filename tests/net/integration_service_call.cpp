@@ -161,7 +161,7 @@ TEST_F(ServiceCallTest, UploadAndDownloadThroughTheRoutine)
     upload.uploadId = "5";
     upload.uploadIsApp = "0";
     ServiceReply up = CallService(upload);
-    EXPECT_EQ(up.stage, ServiceStage::Answered);  // the upload call exists (app uploads)
+    EXPECT_EQ(up.stage, ServiceStage::Answered);  // the upload call exists
     EXPECT_EQ(up.result, 0);
 
     control().InjectFault({{"path", "/api/index/captcha"}, {"body", "PNGDATA"}});
