@@ -10,6 +10,7 @@
 #include "account/SignupMembers.h"
 #include "commerce/CommerceMembers.h"
 #include "devices/DeviceMembers.h"
+#include "devices/control/ControlMembers.h"
 #include "market/CatalogueMembers.h"
 #include "notify/NotifyMembers.h"
 #include "platform/WindowMessage.h"
@@ -50,6 +51,7 @@ public:
     UserMembers user;
     SignupMembers signup;
     DeviceMembers devices;
+    ControlMembers control;
     CommerceMembers commerce;
     CatalogueMembers catalogue;
     NotifyMembers notify;

@@ -1,1 +1,139 @@
-int main() { return 0; }
+// DizuZivo: synchronised control. The client writes the devices to control
+// into the shared-memory section "/moreplay" (a JSON array in code page 936,
+// then zero bytes) and starts this program without arguments. It shows every
+// device's live screen side by side and repeats an input on one screen on
+// all of them. It ends when its window is closed, on a close request and on
+// SIGTERM.
+#include <QApplication>
+#include <QGridLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QWidget>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iconv.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "LiveScreen.h"
+
+namespace {
+
+constexpr std::size_t kSectionSize = 1048576;
+constexpr int kColumns = 4;
+
+std::string ReadSection()
+{
+    const int fd = shm_open("/moreplay", O_RDONLY, 0);
+    if (fd < 0)
+        return {};
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || info.st_size <= 0) {
+        close(fd);
+        return {};
+    }
+    const std::size_t size = std::min(kSectionSize, static_cast<std::size_t>(info.st_size));
+    void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    close(fd);
+    if (view == MAP_FAILED)
+        return {};
+    const char* bytes = static_cast<const char*>(view);
+    std::string text(bytes, strnlen(bytes, size));
+    munmap(view, size);
+    return text;
+}
+
+// Code page 936 to UTF-8; what is not valid there is dropped.
+QByteArray Cp936ToUtf8(const std::string& text)
+{
+    iconv_t convert = iconv_open("UTF-8//IGNORE", "CP936");
+    if (convert == reinterpret_cast<iconv_t>(-1))
+        return QByteArray::fromStdString(text);
+    std::string out(text.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(convert, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG)
+                break;
+            ++in;  // skip a byte that is no character
+            --inLeft;
+        }
+    }
+    iconv_close(convert);
+    out.resize(out.size() - outLeft);
+    return QByteArray::fromStdString(out);
+}
+
+QString Text(const QJsonObject& object, const char* key)
+{
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (value.isDouble())
+        return QString::number(static_cast<qint64>(value.toDouble()));
+    return value.toString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    EchoArguments(argc, argv);
+    QuitOnTerminationSignals();
+
+    const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSection()));
+    QNetworkAccessManager network;
+    QWidget window;
+    auto* grid = new QGridLayout(&window);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setSpacing(8);
+    QList<LiveScreen*> screens;
+    for (const QJsonValue& item : list.array()) {
+        const QJsonObject device = item.toObject();
+        StreamSource source;
+        source.session = Text(device, "SessionID");
+        source.user = Text(device, "UserID");
+        source.padCode = Text(device, "PadCode");
+        source.host = Text(device, "Ip");
+        source.port = Text(device, "Port");
+        auto* cell = new QWidget(&window);
+        auto* column = new QVBoxLayout(cell);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(4);
+        auto* caption = new QLabel(Text(device, "PadName"), cell);
+        caption->setAlignment(Qt::AlignCenter);
+        auto* screen = new LiveScreen(source, network, cell);
+        screen->setMinimumSize(180, 320);
+        column->addWidget(caption);
+        column->addWidget(screen, 1);
+        grid->addWidget(cell, static_cast<int>(screens.size()) / kColumns, static_cast<int>(screens.size()) % kColumns);
+        screens.push_back(screen);
+    }
+    for (LiveScreen* screen : screens) {
+        QObject::connect(screen, &LiveScreen::Input, screen, [screen, screens](const ScreenInput& input) {
+            for (LiveScreen* other : screens) {
+                if (other != screen)
+                    other->Send(input);
+            }
+        });
+    }
+    if (screens.isEmpty())
+        grid->addWidget(new QLabel(QStringLiteral("没有需要群控的设备"), &window), 0, 0, Qt::AlignCenter);
+    window.setWindowTitle(QStringLiteral("设备群控（%1台）").arg(screens.size()));
+    const int columns = std::max(1, std::min<int>(kColumns, static_cast<int>(screens.size())));
+    const int rows = std::max<int>(1, (static_cast<int>(screens.size()) + kColumns - 1) / kColumns);
+    window.resize(columns * 248 + 8, rows * 460 + 8);
+    SavePictureWhenShown(window, screens);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/Task.h"
+#include "platform/WindowHandle.h"
+
+class ClientManager;
+
+// Task routines of device control; each runs on its own worker (app/Task.h)
+// with a device index as its argument unless said otherwise.
+
+// Opens one device in the player and waits for the player to end.
+void PlayDevice(ClientManager& owner, TaskArg deviceIndex);
+// Opens every selected device (at least two) in the synchronised-control
+// program and waits for it to end. Argument 0.
+void PlayDevicesInSync(ClientManager& owner, TaskArg);
+// Reboot and reset: the request, then a screenshot every poll interval until
+// the device answers (or the user signs out, or the window is gone).
+void RebootDevice(ClientManager& owner, TaskArg deviceIndex);
+void ResetDevice(ClientManager& owner, TaskArg deviceIndex);
+// Sends the device's upload_path to it, with progress to its tile.
+void UploadToDevice(ClientManager& owner, TaskArg deviceIndex);
+// Sends the file to every selected device; the argument is an owned
+// std::string (the 8-bit path, see StartTaskOwning).
+void UploadToSelectedDevices(ClientManager& owner, TaskArg path);
+
+// Asks every open player, and the synchronised-control program, to close.
+void CloseAllPlayersOf(ClientManager& owner);
+// Asks the device's player to close, when it is open.
+void ClosePlayerOf(ClientManager& owner, int deviceIndex);
+// Asks the synchronised-control program to close and forgets its window.
+void CloseSyncProgramOf(ClientManager& owner);
+bool SyncProgramRuns(ClientManager& owner);
+
+// The open-file dialog with the upload title; empty when cancelled.
+std::wstring ChooseUploadFile(WindowHandle owner);
+
+inline constexpr std::chrono::milliseconds kRebootPollInterval{5000};
+inline constexpr std::chrono::milliseconds kProgramWindowLimit{5000};
+void SetRebootPollIntervalForTesting(std::chrono::milliseconds interval);
+
+// Texts the workers show.
+inline constexpr const wchar_t* kTooFewForSyncText = L"至少选中2个设备！";
+inline constexpr const wchar_t* kTooManyForSyncText = L"选中的设备太多，无法同时群控，请减少选中的设备！";
+inline constexpr const wchar_t* kPlayPayloadMissingText = L"解析设备数据错误！请重试。";

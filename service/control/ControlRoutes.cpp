@@ -1,0 +1,212 @@
+#include "service/control/ControlRoutes.h"
+
+#include <algorithm>
+#include <chrono>
+#include <nlohmann/json.hpp>
+
+#include "service/Server.h"
+#include "service/control/ControlState.h"
+#include "service/devices/DeviceState.h"
+
+namespace service {
+namespace {
+
+// The signed-in user's device with this pad code, or null.
+DeviceEntry* DeviceBySn(Call& call, const std::string& sn)
+{
+    for (DeviceEntry& device : Devices(call.world).Of(call.userId).devices) {
+        if (device.sn == sn)
+            return &device;
+    }
+    return nullptr;
+}
+
+// The address the request reached, so the player comes back to this service
+// whatever port it was started on.
+std::pair<std::string, std::string> ServedAddress(const HttpRequest& request)
+{
+    std::string host = request.Header("Host");
+    if (host.empty())
+        return {"127.0.0.1", "80"};
+    const std::size_t colon = host.rfind(':');
+    if (colon == std::string::npos || host.find(']', colon) != std::string::npos)
+        return {host, "80"};
+    return {host.substr(0, colon), host.substr(colon + 1)};
+}
+
+void PlayUrl(Call& call)
+{
+    const std::string id = call.Param("id");
+    const DeviceEntry* device = Devices(call.world).Find(call.userId, id);
+    if (device == nullptr) {
+        call.Fail("设备不存在");
+        return;
+    }
+    if (!device->online) {
+        call.Fail("设备离线，无法连接");
+        return;
+    }
+    const auto [ip, port] = ServedAddress(call.request);
+    call.Succeed({{"ip", ip}, {"port", port}, {"id", id}});
+}
+
+void StartOperation(Call& call, bool reset)
+{
+    const std::string id = call.Param("id");
+    DeviceEntry* device = Devices(call.world).Find(call.userId, id);
+    if (device == nullptr) {
+        call.Fail("设备不存在");
+        return;
+    }
+    ControlState& state = Controls(call.world);
+    state.MakeBusy(call.userId, id);
+    if (reset) {
+        // A reset device starts from a fresh screen.
+        DeviceControlRecord& record = state.Device(id);
+        ++record.resets;
+        record.lastTapX = record.lastTapY = -1;
+        record.inputs.clear();
+        device->screenshot.clear();
+    }
+    call.Succeed({{"code", 0}, {"msg", reset ? "重置中" : "重启中"}});
+}
+
+// The live screen: one JPEG per request. The player names the device by its
+// pad code ("sn"), the user by "user"; the session comes as the cookie.
+void Screen(Call& call)
+{
+    const std::string sn = call.Param("sn");
+    const DeviceEntry* device = DeviceBySn(call, sn);
+    if (device == nullptr || call.Param("user") != std::to_string(call.userId)) {
+        call.reply.status = 403;
+        call.reply.contentType = "text/plain; charset=utf-8";
+        call.reply.body = "forbidden";
+        return;
+    }
+    if (!device->online) {
+        call.reply.status = 503;
+        call.reply.contentType = "text/plain; charset=utf-8";
+        call.reply.body = "offline or rebooting";
+        return;
+    }
+    ControlState& state = Controls(call.world);
+    const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count() /
+                      100;
+    call.reply.contentType = "image/jpeg";
+    call.reply.body = RenderDeviceScreen(sn, state.Device(device->id), tick);
+}
+
+bool ReadCoordinate(const std::string& text, int& value)
+{
+    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    value = std::stoi(text);
+    return true;
+}
+
+// Input from the player: "kind" tap (x, y) or swipe (x, y, x2, y2) in
+// screen pixels.
+void Input(Call& call)
+{
+    const std::string sn = call.Param("sn");
+    const std::string kind = call.Param("kind");
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    const bool tap = kind == "tap" && ReadCoordinate(call.Param("x"), x) && ReadCoordinate(call.Param("y"), y);
+    const bool swipe = kind == "swipe" && ReadCoordinate(call.Param("x"), x) && ReadCoordinate(call.Param("y"), y) &&
+                       ReadCoordinate(call.Param("x2"), x2) && ReadCoordinate(call.Param("y2"), y2);
+    const DeviceEntry* device = DeviceBySn(call, sn);
+    if (device == nullptr || call.Param("user") != std::to_string(call.userId) || (!tap && !swipe)) {
+        call.Fail("输入无效");
+        return;
+    }
+    DeviceControlRecord& record = Controls(call.world).Device(device->id);
+    record.lastTapX = swipe ? x2 : x;
+    record.lastTapY = swipe ? y2 : y;
+    record.inputs.push_back(tap ? "tap " + std::to_string(x) + " " + std::to_string(y)
+                                : "swipe " + std::to_string(x) + " " + std::to_string(y) + " " +
+                                      std::to_string(x2) + " " + std::to_string(y2));
+    if (record.inputs.size() > 1000)
+        record.inputs.erase(record.inputs.begin());
+    call.Succeed({{"code", 0}});
+}
+
+// Multipart: "content" (the file), "filename", "id" (one id, or ids each
+// followed by ","), "is_app".
+void Upload(Call& call)
+{
+    const FormField* content = call.form.Find("content");
+    const std::string filename = call.Param("filename");
+    const std::string ids = call.Param("id");
+    const std::string isApp = call.Param("is_app");
+    if (content == nullptr || filename.empty()) {
+        call.Fail("上传文件不能为空");
+        return;
+    }
+    std::vector<std::string> targets;
+    std::size_t start = 0;
+    while (start <= ids.size()) {
+        const std::size_t comma = ids.find(',', start);
+        const std::string id = ids.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!id.empty()) {
+            if (Devices(call.world).Find(call.userId, id) == nullptr) {
+                call.Fail("设备不存在");
+                return;
+            }
+            targets.push_back(id);
+        }
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (targets.empty()) {
+        call.Fail("请选择设备");
+        return;
+    }
+    ControlState& state = Controls(call.world);
+    for (const std::string& id : targets)
+        state.uploads.push_back({id, filename, content->value, isApp});
+    call.Succeed({{"code", 0}, {"msg", "上传成功"}});
+}
+
+}  // namespace
+
+void RegisterControlRoutes(Server& server)
+{
+    server.world().Add<ControlState>().Attach(server.world());
+    server.AddCall("/api/qtz/front_device_play_url", {.session = true}, PlayUrl);
+    server.AddCall("/api/qtz/front_device_reboot", {.session = true}, [](Call& call) { StartOperation(call, false); });
+    server.AddCall("/api/qtz/front_device_reset", {.session = true}, [](Call& call) { StartOperation(call, true); });
+    server.AddCall("/api/qtz/front_device_file_upload", {.session = true, .charset = Charset::Utf8}, Upload);
+    server.AddCall("/api/qtz/front_device_screen", {.session = true}, Screen);
+    server.AddCall("/api/qtz/front_device_input", {.session = true}, Input);
+
+    // Every upload received, oldest first (content as its size and text).
+    server.AddControl("control/uploads", [](Control& control) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const DeviceUpload& upload : Controls(control.server.world()).uploads)
+            list.push_back({{"id", upload.deviceId},
+                            {"filename", upload.filename},
+                            {"is_app", upload.isApp},
+                            {"size", upload.content.size()}});
+        control.Json({{"uploads", list}});
+    });
+    // The input a device got from the player: ?id=...
+    server.AddControl("control/inputs", [](Control& control) {
+        const DeviceControlRecord* record = Controls(control.server.world()).FindDevice(control.Query("id"));
+        control.Json({{"inputs", record == nullptr ? std::vector<std::string>{} : record->inputs}});
+    });
+    // How long a reboot or reset keeps a device busy: ?ms=...
+    server.AddControl("control/busy_time", [](Control& control) {
+        const std::string ms = control.Query("ms");
+        if (ms.empty() || ms.size() > 7 || !std::all_of(ms.begin(), ms.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            control.Json({{"error", "ms must be a number"}}, 400);
+            return;
+        }
+        Controls(control.server.world()).busyTime = std::chrono::milliseconds(std::stoll(ms));
+        control.Json({{"ok", true}});
+    });
+}
+
+}  // namespace service

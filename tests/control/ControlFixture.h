@@ -1,0 +1,100 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "account/Login.h"
+#include "app/ClientManager.h"
+#include "app/LocalPaths.h"
+#include "devices/control/ControlTasks.h"
+#include "devices/control/ScreenshotSeam.h"
+#include "platform/ExternalProgram.h"
+#include "platform/FileSystem.h"
+#include "tests/support/DesktopHooks.h"
+#include "tests/support/RecordingTarget.h"
+#include "tests/support/ServiceTest.h"
+
+namespace korvana::test {
+
+// Device-control tasks against korvana-service, signed in as demo (user 42),
+// with the two external programs taken from the build's client folder and
+// the screenshot fetch counted instead of made.
+class ControlTaskTest : public ServiceTest {
+protected:
+    void SetUp() override
+    {
+        ServiceTest::SetUp();
+        InitLocalPaths(folder().string());
+        std::filesystem::create_directories(GetLocalPaths().imageCache.narrow);
+        const std::string self = RunningProgramPath();
+        SetExternalProgramFolderForTesting(self.substr(0, self.rfind('/')) + "/../app/window");
+        SetScreenshotFetcherForTesting([this](ClientManager&, int) {
+            ++screenshots;
+            return screenshotAnswers.load();
+        });
+        SetRebootPollIntervalForTesting(std::chrono::milliseconds(20));
+        client->user.loginName = L"demo";
+        client->user.loginPassword = L"korvana123";
+        RequestLogin(*client, 0);
+        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
+        client->user.userId = "42";
+        window = std::make_unique<RecordingTarget>();
+        client = std::make_shared<ClientManager>(window.get());
+        client->user.userId = "42";
+        control().ClearLog();
+    }
+    void TearDown() override
+    {
+        CloseAllPlayersOf(*client);
+        WaitForAllTasks(std::chrono::seconds(20));
+        SetScreenshotFetcherForTesting(nullptr);
+        SetExternalProgramFolderForTesting("");
+        SetRebootPollIntervalForTesting(kRebootPollInterval);
+        ServiceTest::TearDown();
+    }
+
+    DeviceRecord& AddDevice(std::wstring id, std::wstring sn, std::wstring name)
+    {
+        DeviceRecord device;
+        device.id = std::move(id);
+        device.sn = std::move(sn);
+        device.name = std::move(name);
+        device.online = true;
+        client->devices.devices.push_back(device);
+        return client->devices.devices.back();
+    }
+
+    // The session token the service gave this test's login.
+    std::string SessionToken()
+    {
+        const auto sessions = control().Sessions();
+        const auto& list = sessions.is_array() ? sessions : sessions.at("sessions");
+        return list.empty() ? std::string() : list[0].at("token").get<std::string>();
+    }
+
+    std::string ServicePort() const { return std::to_string(service().port()); }
+
+    RecordingTarget loginWindow;
+    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&loginWindow);
+    std::unique_ptr<RecordingTarget> window;
+    std::atomic<int> screenshots{0};
+    std::atomic<bool> screenshotAnswers{true};
+};
+
+// Waits up to limitMs for the condition.
+template <class Condition>
+bool Eventually(Condition condition, int limitMs = 10000)
+{
+    for (int waited = 0; waited < limitMs; waited += 20) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
+
+}  // namespace korvana::test

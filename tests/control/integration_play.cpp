@@ -1,0 +1,196 @@
+// Opening devices: the play-address request, the player started with its
+// fixed command line and closed again, the synchronised list in the shared
+// section, and the failures of the play address.
+#include <fstream>
+#include <sstream>
+
+#include "app/Messages.h"
+#include "net/TextConvert.h"
+#include "platform/SharedSection.h"
+#include "tests/control/ControlFixture.h"
+#include "tests/support/ScopedEnv.h"
+
+namespace {
+
+using namespace korvana::test;
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class PlayTest : public ControlTaskTest {
+protected:
+    void SetUp() override
+    {
+        ControlTaskTest::SetUp();
+        // No X11 here: the player's window is its process, closed by SIGTERM.
+        unsetenv("DISPLAY");
+        setenv("KORVANA_TOOL_ECHO", (folder() / "echo.txt").c_str(), 1);
+        setenv("KORVANA_TOOL_STATUS", (folder() / "status.txt").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ControlTaskTest::TearDown();
+        unsetenv("KORVANA_TOOL_ECHO");
+        unsetenv("KORVANA_TOOL_STATUS");
+    }
+    std::vector<WPARAM> Codes(UINT message)
+    {
+        std::vector<WPARAM> codes;
+        for (const RecordedMessage& m : window->Messages()) {
+            if (m.msg == message)
+                codes.push_back(m.wParam);
+        }
+        return codes;
+    }
+};
+
+TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
+{
+    AddDevice(L"7", L"VM0007", L"My pad");
+    StartTask(client, &PlayDevice, 0);
+    ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }));
+
+    auto log = control().RequestsTo("/api/qtz/front_device_play_url");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].method, "POST");
+    EXPECT_EQ(log[0].body, "&id=7");
+    EXPECT_EQ(client->devices.devices[0].ip, L"127.0.0.1");
+    EXPECT_EQ(client->devices.devices[0].port, Utf8ToWide(ServicePort()));
+    EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
+
+    ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "echo.txt").find("pad\n") != std::string::npos; }));
+    EXPECT_EQ(ReadFile(folder() / "echo.txt"),
+              "VM0007\n127.0.0.1\n" + ServicePort() + "\n" + SessionToken() + "\n42\n1\n0\nnot\n0\nMy\npad\n");
+    // The player reached the live screen with that session and user.
+    EXPECT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
+    auto frames = control().RequestsTo("/api/qtz/front_device_screen");
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].query, "sn=VM0007&user=42");
+
+    // Clicking the box again while it runs starts nothing; closing ends it.
+    ClosePlayerOf(*client, 0);
+    ASSERT_TRUE(window->WaitForCount(2, 10000));
+    EXPECT_EQ(Codes(msg::UM_PLAY), (std::vector<WPARAM>{msg::kPlayerStarting, msg::kPlayerEnded}));
+    EXPECT_EQ(window->Messages().back().lParam, 0);
+    EXPECT_FALSE(client->devices.devices[0].player_open);
+    EXPECT_EQ(screenshots.load(), 1);
+    EXPECT_TRUE(client->control.players.empty());
+}
+
+TEST_F(PlayTest, AStreamThatStopsMidFrameIsShownAsInterruptedAndResumes)
+{
+    AddDevice(L"7", L"VM0007", L"My pad");
+    control().InjectFault({{"path", "/api/qtz/front_device_screen"}, {"truncate", true}, {"times", 2}});
+    StartTask(client, &PlayDevice, 0);
+    ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
+    EXPECT_EQ(ReadFile(folder() / "status.txt"), "设备画面中断，正在重新连接…\nframe\n");
+    ClosePlayerOf(*client, 0);
+    ASSERT_TRUE(window->WaitForCount(2, 10000));
+}
+
+TEST_F(PlayTest, APlayerThatCannotStartStillEndsWithARefreshedScreenshot)
+{
+    AddDevice(L"7", L"VM01", L"My pad");
+    SetExternalProgramFolderForTesting(folder().string());  // no player there
+    PlayDevice(*client, 0);
+    EXPECT_EQ(Codes(msg::UM_PLAY), (std::vector<WPARAM>{msg::kPlayerStarting, msg::kPlayerEnded}));
+    EXPECT_EQ(screenshots.load(), 1);
+}
+
+TEST_F(PlayTest, PlayAddressFailuresAreReportedAndStartNothing)
+{
+    AddDevice(L"7", L"VM01", L"My pad");
+    struct Case {
+        nlohmann::json fault;
+        WPARAM code;
+    };
+    const std::vector<Case> cases{
+        {{{"path", "/api/qtz/front_device_play_url"}, {"kind", "not_json"}}, msg::kPlayAddressFailed},
+        {{{"path", "/api/qtz/front_device_play_url"}, {"drop", true}}, msg::kPlayAddressFailed},
+        {{{"path", "/api/qtz/front_device_play_url"}, {"kind", "wrong_types"}}, msg::kPlayAddressFailed},
+        {{{"path", "/api/qtz/front_device_play_url"},
+          {"body", R"({"status":true,"message":"{\"ip\":\"10.0.0.5\"}"})"}},
+         msg::kPlayAddressFailed},
+        {{{"path", "/api/qtz/front_device_play_url"}, {"body", R"({"status":false,"message":"-1000"})"}},
+         msg::kPlaySessionExpired},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault.dump());
+        control().ClearFaults();
+        control().InjectFault(c.fault);
+        window = std::make_unique<RecordingTarget>();
+        auto probe = std::make_shared<ClientManager>(window.get());
+        probe->user.userId = "42";
+        probe->devices.devices = client->devices.devices;
+        PlayDevice(*probe, 0);
+        EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{c.code});
+        EXPECT_EQ(window->Messages().back().lParam, 0);
+        EXPECT_EQ(probe->devices.devices[0].port, L"");  // a half address is not kept
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder() / "echo.txt"));
+    EXPECT_EQ(screenshots.load(), 0);
+}
+
+TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
+{
+    SetSyncSectionNameForTesting("");
+    AddDevice(L"7", L"VM01", L"My pad").selected = true;
+    AddDevice(L"8", L"VM02", L"not me");
+    AddDevice(L"9", L"VM03", L"三号").selected = true;
+    StartTask(client, &PlayDevicesInSync, 0);
+    ASSERT_TRUE(Eventually([&] {
+        std::lock_guard lock(client->control.mutex);
+        return client->control.syncWindow.IsValid();
+    }));
+    auto log = control().RequestsTo("/api/qtz/front_device_play_url");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].body, "&id=7");
+    EXPECT_EQ(log[1].body, "&id=9");
+    const std::string session = SessionToken();
+    const std::string port = ServicePort();
+    EXPECT_EQ(AnsiToUtf8(ReadSyncSection()),
+              "[{\"SessionID\":\"" + session + "\",\"UserID\":\"42\",\"PadCode\":\"VM01\",\"PadID\":\"7\","
+              "\"PadName\":\"My pad\",\"Ip\":\"127.0.0.1\",\"Port\":" + port + "},"
+              "{\"SessionID\":\"" + session + "\",\"UserID\":\"42\",\"PadCode\":\"VM03\",\"PadID\":\"9\","
+              "\"PadName\":\"三号\",\"Ip\":\"127.0.0.1\",\"Port\":" + port + "}]");
+    EXPECT_EQ(ReadFile(folder() / "echo.txt"), "");  // started without arguments
+    EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
+    // A second start while it runs does nothing.
+    PlayDevicesInSync(*client, 0);
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_play_url").size(), 2u);
+
+    CloseSyncProgramOf(*client);
+    ASSERT_TRUE(Eventually([&] { return !SyncProgramRuns(*client); }));
+    EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});  // nothing when it ends
+}
+
+TEST_F(PlayTest, FewerThanTwoSelectedDevicesStartNothing)
+{
+    MessageBoxRecorder boxes;
+    AddDevice(L"7", L"VM01", L"My pad").selected = true;
+    AddDevice(L"8", L"VM02", L"other");
+    PlayDevicesInSync(*client, 0);
+    EXPECT_EQ(boxes.CountOf(L"至少选中2个设备！", L"提示"), 1u);
+    EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
+    EXPECT_EQ(window->Messages().back().lParam, 0);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_play_url").empty());
+    EXPECT_FALSE(SyncProgramRuns(*client));
+}
+
+TEST_F(PlayTest, ASelectionTooLargeForTheSectionIsRefusedWithAMessage)
+{
+    MessageBoxRecorder boxes;
+    SetExternalProgramFolderForTesting(folder().string());  // nothing may start anyway
+    for (int i = 0; i < 560; ++i)
+        AddDevice(std::to_wstring(100 + i), L"VM" + std::to_wstring(i), std::wstring(1900, L'n')).selected = true;
+    PlayDevicesInSync(*client, 0);
+    EXPECT_EQ(boxes.CountOf(kTooManyForSyncText, L"提示"), 1u);
+    EXPECT_FALSE(SyncProgramRuns(*client));
+}
+
+}  // namespace

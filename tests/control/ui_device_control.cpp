@@ -1,0 +1,275 @@
+// The control buttons of the device page in the real window: the play box
+// with a running player, reboot and reset with their busy page, uploads with
+// their progress, synchronised control and closing everything at sign-out.
+#include <csignal>
+#include <fstream>
+
+#include "app/ClientManager.h"
+#include "app/window/CMainWnd.h"
+#include "devices/control/ControlTasks.h"
+#include "devices/control/DeviceControlPage.h"
+#include "devices/control/ScreenshotSeam.h"
+#include "devices/control/UploadRules.h"
+#include "net/TextConvert.h"
+#include "platform/ExternalProgram.h"
+#include "platform/FileSystem.h"
+#include "tests/support/MainWindowTest.h"
+#include "ui/UIButton.h"
+#include "ui/UIDialogBuilder.h"
+#include "ui/UILayout.h"
+#include "ui/UIManager.h"
+#include "ui/UIProgress.h"
+
+namespace {
+
+using namespace korvana::test;
+using namespace DuiLib;
+
+class DeviceControlUiTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        unsetenv("DISPLAY");
+        const std::string self = RunningProgramPath();
+        SetExternalProgramFolderForTesting(self.substr(0, self.rfind('/')) + "/../app/window");
+        SetScreenshotFetcherForTesting([this](ClientManager&, int) {
+            ++screenshots;
+            return answering.load();
+        });
+        SetRebootPollIntervalForTesting(std::chrono::milliseconds(30));
+        StartWindow();
+        SignInAs(L"demo", L"korvana123");
+        client = CurrentClientManager();
+        ASSERT_NE(client, nullptr);
+        client->user.userId = "42";
+    }
+    void TearDown() override
+    {
+        if (client)
+            CloseAllPlayersOf(*client);
+        WaitForTasks(20000);
+        client.reset();
+        MainWindowTest::TearDown();
+        SetScreenshotFetcherForTesting(nullptr);
+        SetExternalProgramFolderForTesting("");
+        SetRebootPollIntervalForTesting(kRebootPollInterval);
+    }
+
+    // Devices with tiles, as the device list builds them: tags, tile index,
+    // the play box enabled for a device that is online.
+    void ShowDevices(const std::vector<std::pair<std::wstring, std::wstring>>& devices)
+    {
+        auto* tiles = FindAs<CTileLayoutUI>(L"TileOfDevice");
+        ASSERT_NE(tiles, nullptr);
+        tiles->RemoveAll();
+        client->devices.devices.clear();
+        for (const auto& [id, sn] : devices) {
+            DeviceRecord record;
+            record.id = id;
+            record.sn = sn;
+            record.name = L"云手机" + id;
+            record.online = true;
+            record.tile_index = tiles->GetCount();
+            const int d = static_cast<int>(client->devices.devices.size());
+            client->devices.devices.push_back(record);
+            CDialogBuilder builder;
+            auto tile = builder.Create(L"DeviceElement.xml", tiles->GetManager());
+            ASSERT_NE(tile, nullptr);
+            CControlUI* added = tiles->Add(std::move(tile));
+            for (const wchar_t* name : {L"CBoxOfCtrl", L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile",
+                                        L"TabOfDeviceDetail", L"CBoxOfDevicd"})
+                added->FindSubControl(name)->SetTag(static_cast<std::uintptr_t>(d));
+            added->FindSubControl(L"CBoxOfCtrl")->SetEnabled(true);
+        }
+        FindAs<CTabLayoutUI>(L"TabOfDeviceShown")->SelectItem(1);
+        ui().ProcessEvents(50);
+    }
+    // Batch mode as the device list shows it: the batch bar and the
+    // synchronised-control button.
+    void ShowBatchBar()
+    {
+        Find(L"HLayOfBatOpt")->SetVisible(true);
+        Find(L"BtnOfAllDisplay")->SetVisible(true);
+        ui().ProcessEvents(20);
+    }
+    template <class T = CControlUI>
+    T* TileControl(int tile, const std::wstring& name)
+    {
+        auto* tiles = FindAs<CTileLayoutUI>(L"TileOfDevice");
+        return dynamic_cast<T*>(tiles->GetItemAt(tile)->FindSubControl(name));
+    }
+    bool PlayerOpen(int d) { return client->devices.devices[d].player_open; }
+
+    std::shared_ptr<ClientManager> client;
+    std::atomic<int> screenshots{0};
+    std::atomic<bool> answering{true};
+};
+
+TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
+    ASSERT_TRUE(ui().Click(box));
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_TRUE(box->GetCheck());
+    EXPECT_TRUE(ui().SavePng(PngPath("device_control_player_running")));
+
+    ASSERT_TRUE(ui().Click(box));  // cleared: the player is asked to close
+    ASSERT_TRUE(WaitFor([&] { return !PlayerOpen(0) && WaitForTasks(50); }, 15000));
+    EXPECT_FALSE(box->GetCheck());
+    EXPECT_EQ(screenshots.load(), 1);
+    EXPECT_EQ(boxes().Count(), 0u);
+}
+
+TEST_F(DeviceControlUiTest, APlayerClosedByHandClearsItsBoxAndRefreshesTheScreenshot)
+{
+    ShowDevices({{L"7", L"VM0007"}});
+    auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
+    ASSERT_TRUE(ui().Click(box));
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
+    ExternalWindow player;
+    {
+        std::lock_guard lock(client->control.mutex);
+        player = client->control.players[L"7"];
+    }
+    ASSERT_TRUE(player.IsValid());
+    kill(player.pid, SIGTERM);  // as when the user closes its window
+    ASSERT_TRUE(WaitFor([&] { return !box->GetCheck(); }, 15000));
+    EXPECT_FALSE(PlayerOpen(0));
+    EXPECT_EQ(screenshots.load(), 1);
+}
+
+TEST_F(DeviceControlUiTest, SignOutClosesEveryPlayer)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ASSERT_TRUE(ui().Click(TileControl(0, L"CBoxOfCtrl")));
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
+    ASSERT_TRUE(ui().Click(TileControl(1, L"CBoxOfCtrl")));
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(1); }, 15000));
+    window().SignOut();
+    EXPECT_TRUE(WaitFor([&] {
+        std::lock_guard lock(client->control.mutex);
+        return client->control.players.empty();
+    }, 15000));
+}
+
+TEST_F(DeviceControlUiTest, ARefusedRebootShowsItsFailureAndThePreviewAgain)
+{
+    ShowDevices({{L"7", L"VM0007"}});
+    control().InjectFault({{"path", "/api/qtz/front_device_reboot"}, {"delay_ms", 300},
+                           {"body", R"({"status":false,"message":"忙"})"}});
+    ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfReboot")));
+    EXPECT_EQ(boxes().CountOf(DeviceControlPage::kConfirmReboot, L"提示"), 1u);
+    auto* detail = TileControl<CTabLayoutUI>(0, L"TabOfDeviceDetail");
+    EXPECT_EQ(detail->GetCurSel(), 2);
+    EXPECT_TRUE(client->devices.devices[0].operation_busy);
+    ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"重启失败！", L"错误") == 1; }));
+    EXPECT_EQ(detail->GetCurSel(), 0);
+    EXPECT_FALSE(client->devices.devices[0].operation_busy);
+}
+
+TEST_F(DeviceControlUiTest, AnAcceptedResetShowsTheBusyPageUntilTheDeviceAnswers)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    answering = false;
+    ASSERT_TRUE(ui().Click(TileControl(1, L"BtnOfRecover")));
+    EXPECT_EQ(boxes().CountOf(DeviceControlPage::kConfirmReset, L"提示"), 1u);
+    auto* detail = TileControl<CTabLayoutUI>(1, L"TabOfDeviceDetail");
+    ASSERT_TRUE(WaitFor([&] { return screenshots.load() >= 3; }));
+    ui().ProcessEvents(20);
+    EXPECT_EQ(detail->GetCurSel(), 2);
+    EXPECT_TRUE(ui().SavePng(PngPath("device_control_resetting")));
+    answering = true;
+    ASSERT_TRUE(WaitFor([&] { return detail->GetCurSel() == 0; }));
+    EXPECT_FALSE(client->devices.devices[1].operation_busy);
+    EXPECT_EQ(TileControl<CTabLayoutUI>(0, L"TabOfDeviceDetail")->GetCurSel(), 0);
+    EXPECT_EQ(boxes().Count(), 1u);  // only the question
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_reset")[0].body, "id=9");
+}
+
+TEST_F(DeviceControlUiTest, CancellingTheQuestionStartsNothing)
+{
+    ShowDevices({{L"7", L"VM0007"}});
+    boxes().Answer(MessageBoxAnswer::Cancel);
+    ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfReboot")));
+    ui().ProcessEvents(50);
+    EXPECT_EQ(TileControl<CTabLayoutUI>(0, L"TabOfDeviceDetail")->GetCurSel(), 0);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_reboot").empty());
+}
+
+TEST_F(DeviceControlUiTest, ASingleUploadShowsItsProgressOnTheTileAndHidesItAtTheEnd)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    const std::string path = folder().string() + "/截图(1).png";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << std::string(2000000, 'x');
+    }
+    FileChooserStub chooser(Utf8ToWide(path));
+    control().InjectFault({{"path", "/api/qtz/front_device_file_upload"}, {"delay_ms", 300}});
+    ASSERT_TRUE(ui().Click(TileControl(1, L"BtnOfUploadFile")));
+    EXPECT_EQ(chooser.Titles(), std::vector<std::wstring>{kChooseUploadTitle});
+    auto* progress = TileControl<CProgressUI>(1, L"ProOfUpload");
+    EXPECT_TRUE(progress->IsVisible());
+    EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
+    EXPECT_TRUE(client->devices.devices[1].upload_busy);
+    ASSERT_TRUE(WaitFor([&] { return progress->GetValue() == 100; }));
+    EXPECT_TRUE(ui().SavePng(PngPath("device_control_upload")));
+    ASSERT_TRUE(WaitFor([&] { return !progress->IsVisible(); }));
+    EXPECT_FALSE(client->devices.devices[1].upload_busy);
+    EXPECT_EQ(boxes().Count(), 0u);
+}
+
+TEST_F(DeviceControlUiTest, AFileNameOutsideTheRuleIsRefusedBeforeAnythingIsSent)
+{
+    ShowDevices({{L"7", L"VM0007"}});
+    FileChooserStub chooser(L"/tmp/我的 文件.txt");
+    ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfUploadFile")));
+    EXPECT_EQ(boxes().CountOf(kUploadNameRefusedText, L"提示"), 1u);
+    EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
+    chooser.SetAnswer(L"");  // cancelled: nothing at all
+    ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfUploadFile")));
+    EXPECT_EQ(boxes().Count(), 1u);
+    ui().ProcessEvents(50);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_file_upload").empty());
+}
+
+TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    client->devices.devices[0].selected = true;
+    client->devices.devices[1].selected = true;
+    const std::string path = folder().string() + "/batch.bin";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << std::string(500000, 'y');
+    }
+    FileChooserStub chooser(Utf8ToWide(path));
+    auto* bar = FindAs<CProgressUI>(L"ProOfBatUpload");
+    ShowBatchBar();
+    ASSERT_TRUE(ui().Click(L"BtnOfBatUploadFile"));
+    ASSERT_TRUE(WaitFor([&] { return !control().RequestsTo("/api/qtz/front_device_file_upload").empty(); }));
+    ASSERT_TRUE(WaitForTasks(10000));
+    ui().ProcessEvents(50);
+    EXPECT_EQ(bar->GetValue(), 0);  // done
+    // The end message carries 0, which is also the first device's index: its
+    // tile is not touched.
+    EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
+    EXPECT_EQ(boxes().Count(), 0u);
+}
+
+TEST_F(DeviceControlUiTest, SynchronisedControlNeedsTwoSelectedDevices)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    client->devices.devices[0].selected = true;
+    ShowBatchBar();
+    ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
+    ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"至少选中2个设备！", L"提示") == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    EXPECT_FALSE(SyncProgramRuns(*client));
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_play_url").empty());
+}
+
+}  // namespace
