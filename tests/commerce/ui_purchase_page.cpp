@@ -260,6 +260,10 @@ TEST_F(PurchasePageTest, APointsPurchaseSendsItsChoiceAndPaysAtOnce)
     EXPECT_EQ(balance["points"], 700);
     const auto devices = nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body);
     EXPECT_EQ(devices["devices"].size(), 28u);
+    // The balance and the device list are loaded again.
+    EXPECT_TRUE(WaitFor([&] { return Find(L"LabOfBalanceInMainTab")->GetText() == L"可用积分 700"; }));
+    EXPECT_TRUE(WaitFor([&] { return window().Client().devices.devices.size() == 28u; }));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
 
     // Too few points: the service's text in an error box.
     control().Get("/__test/commerce/balance?user_id=42&points=1");
