@@ -419,7 +419,11 @@ void BuyPage::BuildRechargeTiles()
     const std::wstring& invite = m_shell.Client().user.myInviteCode;
     if (!invite.empty())
         m_invitationCode->SetText(invite);
-    SelectFirst(m_tileOfCharge);
+    // Without preset plans the custom tile is the first choice.
+    if (commerce.rechargePlans.empty() && m_customTile)
+        m_customTile->Selected(true);
+    else
+        SelectFirst(m_tileOfCharge);
 }
 
 void BuyPage::BuildPlanTiles()

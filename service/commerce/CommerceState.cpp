@@ -1,6 +1,9 @@
 #include "service/commerce/CommerceState.h"
 
+#include "service/account/AccountState.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,7 +25,6 @@ void CommerceState::Seed(WorldKind kind)
     plans.clear();
     orders.clear();
     moneyChanges.clear();
-    balances.clear();
     nextOrder = 1;
     nextChange = 1;
     if (kind != WorldKind::Demo)
@@ -35,8 +37,6 @@ void CommerceState::Seed(WorldKind kind)
         {"Pro", "1080x1920", "4G", "8", "流畅多开", {{1, 8}, {7, 50}, {30, 180}, {90, 500}}},
         {"Max", "1080x2340", "8G", "8", "旗舰游戏", {{7, 80}, {30, 300}, {90, 840}}},
     };
-    balances[42] = 1000;
-    balances[43] = 50;
 
     // User 42's history: a gift at sign-up, a recharge, purchases and a refund.
     AddMoneyChange(42, "注册赠送", 200, -1, kDemoStart);
@@ -123,12 +123,24 @@ CommerceState& Commerce(World& world)
 
 double PointsOf(World& world, std::int64_t userId)
 {
-    return Commerce(world).balances[userId];
+    const UserRecord* user = Accounts(world).FindById(userId);
+    return user ? std::atof(user->money.c_str()) : 0.0;
 }
 
 void SetPointsOf(World& world, std::int64_t userId, double points)
 {
-    Commerce(world).balances[userId] = points;
+    UserRecord* user = Accounts(world).FindById(userId);
+    if (!user)
+        return;
+    // The balance text as the user information sends it: at most two decimals.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", std::round(points * 100.0) / 100.0);
+    std::string money = text;
+    while (money.back() == '0')
+        money.pop_back();
+    if (money.back() == '.')
+        money.pop_back();
+    user->money = money == "-0" ? "0" : money;
 }
 
 double RechargeAmount(const CommerceState& state, long long points)

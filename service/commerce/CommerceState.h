@@ -71,15 +71,13 @@ public:
     std::vector<SalePlan> plans;
     std::vector<OrderEntry> orders;
     std::vector<MoneyChange> moneyChanges;
-    // Points balances by user, until the account state keeps them.
-    std::map<std::int64_t, double> balances;
     std::int64_t nextOrder = 1;
     std::int64_t nextChange = 1;
 };
 
 CommerceState& Commerce(World& world);
 
-// The user's points balance, wherever the world keeps it.
+// The user's points balance: the balance text of his account.
 double PointsOf(World& world, std::int64_t userId);
 void SetPointsOf(World& world, std::int64_t userId, double points);
 

@@ -187,6 +187,18 @@ TEST_F(PurchasePageTest, APresetAmountIsChargedInWholeYuanAndPageOneShowsOnlyYua
     EXPECT_FALSE(Find(L"BtnOfPay")->IsVisible());
 }
 
+TEST_F(PurchasePageTest, WithoutPresetPlansTheCustomTileIsChosen)
+{
+    SignIn();
+    SetRechargePlans({{"price", nlohmann::json::array()}, {"discount", nlohmann::json::array()}, {"limit", "20"}});
+    OpenRecharge();
+    EXPECT_EQ(FindAs<CTileLayoutUI>(L"TileOfCharge")->GetCount(), 1);
+    EXPECT_TRUE(FindAs<COptionUI>(L"CBoxOfDefCharge")->IsSelected());
+    EXPECT_EQ(Order().rechargeKind, L"2");
+    EXPECT_EQ(Order().pointsText, L"20");
+    EXPECT_EQ(Payment(), L"20 元");
+}
+
 TEST_F(PurchasePageTest, DevicePricesTimesTheQuantityAndItsField)
 {
     SignIn();
@@ -248,6 +260,10 @@ TEST_F(PurchasePageTest, APointsPurchaseSendsItsChoiceAndPaysAtOnce)
     EXPECT_EQ(balance["points"], 700);
     const auto devices = nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body);
     EXPECT_EQ(devices["devices"].size(), 28u);
+    // The balance and the device list are loaded again.
+    EXPECT_TRUE(WaitFor([&] { return Find(L"LabOfBalanceInMainTab")->GetText() == L"可用积分 700"; }));
+    EXPECT_TRUE(WaitFor([&] { return window().Client().devices.devices.size() == 28u; }));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
 
     // Too few points: the service's text in an error box.
     control().Get("/__test/commerce/balance?user_id=42&points=1");
@@ -357,7 +373,8 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
     EXPECT_EQ(Find(L"CtrlOfQRCode")->GetText(), L"");
 
     // A text too long for a QR code: no picture, and the page says so.
-    ASSERT_TRUE(ui().Click(Shown(L"BtnOfBuyTab")));
+    window().Paint().SendNotify(Shown(L"BtnOfBuyTab"), L"click");
+    EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kGoodsPage);
     control().InjectFault({{"path", "/api/qtz/front_device_recharge"},
                            {"times", 1},
                            {"body", nlohmann::json{{"status", true},
@@ -378,15 +395,17 @@ TEST_F(PurchasePageTest, FailedLoadsShowTheServicesTextAndAnExpiredSessionSignsO
                            {"times", 1},
                            {"body", R"({"status":false,"message":"充值暂停"})"}});
     OpenRecharge();
-    EXPECT_EQ(boxes().CountOf(L"充值暂停", L"错误"), 1u);
+    EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"充值暂停", L"错误") == 1; }));
     control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"times", 1}, {"kind", "not_json"}});
     ASSERT_TRUE(ui().Click(L"OptOfBuy"));
+    ui().ProcessEvents(50);
     OpenRecharge();
-    EXPECT_EQ(boxes().CountOf(L"获取充值套餐失败！", L"错误"), 1u);
+    EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"获取充值套餐失败！", L"错误") == 1; }));
     control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"times", 1}, {"body", R"({"status":false,"message":"-1000"})"}});
     ASSERT_TRUE(ui().Click(L"OptOfBuy"));
+    ui().ProcessEvents(50);
     OpenRecharge();
-    EXPECT_EQ(boxes().CountOf(L"请重新登陆！", L"错误"), 1u);
+    EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"请重新登陆！", L"错误") == 1; }));
     EXPECT_EQ(MainWindowPage(), 0);
 }
 

@@ -129,9 +129,11 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
         EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
         EXPECT_EQ(MainTabPage(), step.page);
         EXPECT_EQ(Find(L"ListOfDeviceGroupSel")->IsVisible(), step.groupSelector);
-        EXPECT_FALSE(IsWaiting());
+        // A page that loads on its option waits for its result.
+        EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     }
     ASSERT_TRUE(ui().Click(L"OptOfCharge"));
+    EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(Find(L"LabOfBalanceCharge")->GetText(), L"账户当前积分：" + window().Client().user.pointsText);
     EXPECT_FALSE(Find(L"BtnOfPay")->IsVisible());
     ASSERT_TRUE(ui().Click(L"OptOfBuy"));
