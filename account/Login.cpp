@@ -3,6 +3,7 @@
 #include "app/ClientManager.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
+#include "net/FormFields.h"
 #include "net/ServiceCall.h"
 #include "platform/MessageBox.h"
 
@@ -10,7 +11,8 @@ void RequestLogin(ClientManager& owner, TaskArg)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_user_login";
-    request.params = L"username=" + owner.user.loginName + L"&password=" + owner.user.loginPassword;
+    // Each value encoded on its own: a password with "&" in it stays whole.
+    SetFormFields(request, {{"username", owner.user.loginName}, {"password", owner.user.loginPassword}}, false);
     const ServiceReply reply = CallService(request);
     if (reply.succeeded())
         owner.user.loginState = kLoginStateLoggedIn;

@@ -1,8 +1,8 @@
 #include "account/SignupHooks.h"
 
-// Registration is not part of this build yet: the sign-in page works alone.
-// The registration form replaces this body with its own construction.
-std::unique_ptr<ISignupForm> CreateSignupForm(IShell&)
+#include "account/SignupForm.h"
+
+std::unique_ptr<ISignupForm> CreateSignupForm(IShell& shell)
 {
-    return nullptr;
+    return std::make_unique<SignupForm>(shell);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,9 +40,30 @@ struct DeviceGroupRecord {
 // The device feature's part of the ClientManager: the group list, the device
 // list (each record with its player window and flags) and the window of the
 // synchronised-operation program.
+//
+// Only the window thread changes the shape of `devices` (a load collects its
+// records in `loaded` and the window swaps them in when the load reports), and
+// it does so holding `listMutex`. A worker that reads or writes one record by
+// index takes `listMutex` and checks the index (and the id it started with),
+// so a list replaced meanwhile is never walked past its end.
 struct DeviceMembers {
     std::vector<DeviceGroupRecord> groups;
     std::vector<DeviceRecord> devices;
     // The synchronised-control program's top-level window, null when closed.
     WindowHandle syncWindow = nullptr;
+
+    // The records of the load that is running, handed over with its result.
+    std::vector<DeviceRecord> loaded;
+    std::mutex listMutex;
+    // The owner of the boxes the device requests show from their workers.
+    WindowHandle boxOwner = nullptr;
+
+    // The group list of the load that is running, handed over with 1140.
+    std::vector<DeviceGroupRecord> loadedGroups;
+
+    // Group sets waiting to be saved, oldest first: one saver at a time
+    // sends them, so the service gets them in the order they were made.
+    std::mutex saveMutex;
+    std::deque<std::wstring> pendingGroupSets;
+    bool groupSaverRunning = false;
 };

@@ -263,7 +263,7 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
         if (!jar.empty())
             curl_easy_setopt(handle, CURLOPT_COOKIEJAR, jar.c_str());
 
-        m_postFields = encodeFormValues(body);
+        m_postFields = bodyEncoded ? body : encodeFormValues(body);
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, m_postFields.c_str());
         curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_postFields.size()));
 

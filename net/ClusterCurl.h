@@ -85,6 +85,9 @@ public:
     long connectTimeout = 0;  // seconds; 0 means 60
     long timeout = 0;         // seconds; 0 means 2000
     std::vector<std::string> cookieLines;
+    // postMsg sends the body as it is: its values are already encoded
+    // (net/FormFields.h).
+    bool bodyEncoded = false;
 
 private:
     void readCookieList();

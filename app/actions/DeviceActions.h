@@ -10,4 +10,7 @@ public:
     virtual void StartDeviceListLoad() = 0;
     // Redraws the tiles of the current view (the main tab shows the page).
     virtual void RefreshDeviceView() = 0;
+    // Makes the device's tile, if the view has one, show its screenshot file
+    // anew (after a player ended, or a rebooted device answered).
+    virtual void ReloadTileImage(int device) = 0;
 };

@@ -4,6 +4,8 @@
 
 #include "service/Server.h"
 #include "service/account/AccountState.h"
+#include "service/account/ProfileRoutes.h"
+#include "service/account/SignupRoutes.h"
 
 namespace service {
 namespace {
@@ -34,6 +36,8 @@ void RegisterAccountRoutes(Server& server)
     server.world().Add<AccountState>();
     server.AddCall("/api/qtz/front_user_login", {}, Login);
     server.AddCall("/api/qtz/front_user_logout", {.session = true}, Logout);
+    RegisterSignupRoutes(server);
+    RegisterProfileRoutes(server);
 }
 
 }  // namespace service

@@ -1,15 +1,27 @@
 #include "service/account/AccountState.h"
 
+#include "service/account/AvatarPicture.h"
+
 namespace service {
 
 void AccountState::Seed(WorldKind kind)
 {
     users.clear();
+    smsCodes.clear();
+    smsSerial = 0;
     if (kind != WorldKind::Demo)
         return;
     // 42 is the id the client's examples use for the signed-in user.
-    users.push_back({42, "demo", "korvana123", "13800000042", "演示用户"});
-    users.push_back({43, "张三", "korvana123", "13800000043", "张三"});
+    UserRecord demo {42, "demo", "korvana123", "13800000042", "演示用户"};
+    demo.inviteCode = "KV000042";
+    demo.money = "100.50";
+    demo.avatar = SeedAvatar(0x2F7CF6);
+    users.push_back(std::move(demo));
+    UserRecord zhang {43, "张三", "korvana123", "13800000043", "张三"};
+    zhang.inviteCode = "KV000043";
+    zhang.money = "0";
+    zhang.avatar = SeedAvatar(0xF5A623);
+    users.push_back(std::move(zhang));
 }
 
 const UserRecord* AccountState::FindByLogin(const std::string& login) const
@@ -18,6 +30,42 @@ const UserRecord* AccountState::FindByLogin(const std::string& login) const
         return nullptr;
     for (const UserRecord& user : users) {
         if (user.name == login || user.phone == login)
+            return &user;
+    }
+    return nullptr;
+}
+
+UserRecord* AccountState::FindById(std::int64_t id)
+{
+    for (UserRecord& user : users) {
+        if (user.id == id)
+            return &user;
+    }
+    return nullptr;
+}
+
+const UserRecord* AccountState::FindByName(const std::string& name) const
+{
+    for (const UserRecord& user : users) {
+        if (user.name == name)
+            return &user;
+    }
+    return nullptr;
+}
+
+const UserRecord* AccountState::FindByPhone(const std::string& phone) const
+{
+    for (const UserRecord& user : users) {
+        if (user.phone == phone)
+            return &user;
+    }
+    return nullptr;
+}
+
+const UserRecord* AccountState::FindByInviteCode(const std::string& code) const
+{
+    for (const UserRecord& user : users) {
+        if (!code.empty() && user.inviteCode == code)
             return &user;
     }
     return nullptr;

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "service/Server.h"
+#include "service/apps/AppRoutes.h"
 #include "service/control/ControlState.h"
 #include "service/devices/DeviceState.h"
 
@@ -133,9 +134,15 @@ void Input(Call& call)
 }
 
 // Multipart: "content" (the file), "filename", "id" (one id, or ids each
-// followed by ","), "is_app".
+// followed by ","), "is_app" ("0" one device, "2" a batch, "1" an app
+// package for the market).
 void Upload(Call& call)
 {
+    // The same path carries the market's app packages.
+    if (call.Param("is_app") == "1") {
+        AcceptAppUpload(call);
+        return;
+    }
     const FormField* content = call.form.Find("content");
     const std::string filename = call.Param("filename");
     const std::string ids = call.Param("id");

@@ -28,9 +28,14 @@ long long PositiveNumber(const std::string& text, long long fallback)
 // field a string, "pages" the number of pages (0 without devices).
 void DeviceList(Call& call)
 {
-    const auto& devices = Devices(call.world).Of(call.userId).devices;
+    DeviceState& state = Devices(call.world);
+    const auto& devices = state.Of(call.userId).devices;
     const long long size = std::min<long long>(PositiveNumber(call.Param("page_size"), 10), 1000);
     const long long index = PositiveNumber(call.Param("page_index"), 1);
+    if (auto failing = state.failingPages.find(index); failing != state.failingPages.end()) {
+        call.Fail(failing->second);
+        return;
+    }
     const long long total = static_cast<long long>(devices.size());
     const long long pages = (total + size - 1) / size;
     ordered_json data = ordered_json::array();
@@ -150,9 +155,10 @@ void RegisterDeviceRoutes(Server& server)
     // ?user=42&count=1000: the user's devices replaced by generated ones.
     server.AddControl("devices/generate", [](Control& c) {
         const std::int64_t user = UserQuery(c);
-        const long long count = PositiveNumber(c.Query("count"), -1);
+        const std::string text = c.Query("count");
+        const long long count = text == "0" ? 0 : PositiveNumber(text, -1);
         if (count < 0 || count > 100000)
-            throw std::invalid_argument("count=1..100000 is required");
+            throw std::invalid_argument("count=0..100000 is required");
         Devices(c.server.world()).Generate(user, static_cast<int>(count));
         c.Json({{"count", count}});
     });
@@ -163,6 +169,14 @@ void RegisterDeviceRoutes(Server& server)
             throw std::invalid_argument("no such device");
         device->screenshot = c.request.body;
         c.Json({{"size", device->screenshot.size()}});
+    });
+    // ?page=2&text=...: that list page fails with the text from now on.
+    server.AddControl("devices/fail_page", [](Control& c) {
+        const long long page = PositiveNumber(c.Query("page"), 0);
+        if (page == 0)
+            throw std::invalid_argument("page=<n> is required");
+        Devices(c.server.world()).failingPages[page] = c.Query("text");
+        c.Json({{"page", page}});
     });
     // ?user=42: the user's devices and groups as stored.
     server.AddControl("devices/state", [](Control& c) {

@@ -86,6 +86,7 @@ constexpr unsigned char kDigits[10][5] = {
 void DeviceState::Seed(WorldKind kind)
 {
     users.clear();
+    failingPages.clear();
     if (kind == WorldKind::Demo)
         SeedDemo(users);
 }

@@ -57,6 +57,9 @@ public:
     void Generate(std::int64_t userId, int count);
 
     std::map<std::int64_t, UserDevices> users;
+    // Test control: list pages (by page index) that answer with this
+    // failure text instead, so a load can fail part way.
+    std::map<long long, std::string> failingPages;
 };
 
 DeviceState& Devices(World& world);

@@ -254,7 +254,7 @@ TEST_F(ClusterCurlTest, UploadSendsTheFileAndItsNameInUtf8)
         ASSERT_TRUE(curl.initCurlResource());
         curl.path = "/api/qtz/front_device_file_upload";
         answer = "old";
-        EXPECT_EQ(curl.uploadFile("7,9", "2", full, answer), 0);
+        EXPECT_EQ(curl.uploadFile("7,9", "2", full, answer), 0);  // answered (the app domain refuses is_app 2)
         EXPECT_EQ(answer.find("old"), std::string::npos);
 
         LoggedRequest r = OnlyRequestTo("/api/qtz/front_device_file_upload");

@@ -125,6 +125,8 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
                           {L"OptOfBuy", 3, false},     {L"OptOfCharge", 3, false}, {L"OptOfDevice", 2, true}};
     for (const Step& step : steps) {
         ASSERT_TRUE(ui().Click(step.option)) << "cannot click " << std::string(step.option, step.option + 3);
+        // A page that loads on opening (the app market) leaves the wait state when its load ends.
+        EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
         EXPECT_EQ(MainTabPage(), step.page);
         EXPECT_EQ(Find(L"ListOfDeviceGroupSel")->IsVisible(), step.groupSelector);
         EXPECT_FALSE(IsWaiting());

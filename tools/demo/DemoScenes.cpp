@@ -1,9 +1,14 @@
 #include "tools/demo/DemoScenes.h"
 
+#include <algorithm>
+
 #include "app/window/CMainWnd.h"
+#include "app/ClientManager.h"
 #include "ui/UIAutomation.h"
+#include "ui/UIButton.h"
 #include "ui/UIControl.h"
 #include "ui/UILayout.h"
+#include "ui/UIManager.h"
 
 bool DemoContext::WaitFor(const std::function<bool()>& cond, int timeoutMs)
 {
@@ -42,6 +47,106 @@ bool SignIn(DemoContext& demo)
     return demo.WaitIdle();
 }
 
+// The device page with fresh screenshots on the tiles in view.
+bool DeviceTiles(DemoContext& demo)
+{
+    auto* tiles = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    if (!tiles || tiles->GetCount() == 0)
+        return false;
+    for (int i = 0; i < std::min(tiles->GetCount(), 8); ++i) {
+        DuiLib::CControlUI* button = tiles->GetItemAt(i)->FindSubControl(L"BtnOfScreenshot");
+        if (!button || !demo.ui.Click(button) || !demo.WaitFor([&] { return button->IsEnabled(); }))
+            return false;
+    }
+    demo.ui.ProcessEvents(100);
+    return true;
+}
+
+bool AccountPage(DemoContext& demo)
+{
+    // The user's picture, nickname and balance arrive after the login.
+    if (!demo.ui.Click(L"OptOfAccount"))
+        return false;
+    demo.ui.ProcessEvents(300);
+    return demo.WaitIdle();
+}
+
+bool Notices(DemoContext& demo)
+{
+    // The first poll ran at the login; the demo's notices have unread ones.
+    if (!demo.ui.Click(L"OptOfNotify"))
+        return false;
+    auto* list = demo.window.Paint().FindControlAs<DuiLib::CContainerUI>(L"ListOfNotify");
+    return demo.WaitFor([&] { return list && list->GetCount() > 0; }) && (demo.ui.ProcessEvents(100), true);
+}
+
+// The app market after the first synchronisation: the hot view with its
+// icons, two apps ticked into the install column.
+bool MarketScene(DemoContext& demo)
+{
+    auto* refresh = demo.window.Paint().FindControl(L"BtnOfAppRefresh");
+    if (!refresh || !demo.WaitFor([&] { return refresh->IsEnabled(); }, 60000))
+        return false;
+    if (!demo.ui.Click(L"OptOfAppTab") || !demo.WaitIdle())
+        return false;
+    auto* list = demo.window.Paint().FindControlAs<DuiLib::CTabLayoutUI>(L"TabOfAppList");
+    auto* tile = list ? dynamic_cast<DuiLib::CContainerUI*>(list->GetItemAt(0)) : nullptr;
+    if (!tile || !demo.WaitFor([&] { return tile->GetCount() > 2; }))
+        return false;
+    for (int i = 0; i < 2; ++i) {
+        if (!demo.ui.Click(tile->GetItemAt(i)->FindSubControl(L"CBoxOfGame")) || !demo.WaitIdle())
+            return false;
+        demo.ui.ProcessEvents(200);
+    }
+    return demo.WaitIdle();
+}
+
+bool PurchasePage(DemoContext& demo)
+{
+    // 添加设备 reloads the plans; the 30-day price of the first kind, two devices.
+    auto* prices = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfPrice");
+    if (!prices || !demo.ui.Click(L"OptOfBuy"))
+        return false;
+    if (!demo.WaitFor([&] { return prices->GetCount() > 2; }))
+        return false;
+    demo.ui.ProcessEvents(100);
+    return demo.ui.Click(prices->GetItemAt(2)) && demo.ui.Click(L"BtnOfIncreaseCount") && demo.WaitIdle();
+}
+
+// A device opened in the player: the first playable tile's box shows pause.
+// The next scene closes it again, so no player outlives the demo.
+DuiLib::CCheckBoxUI* FirstPlayBox(DemoContext& demo)
+{
+    auto* tiles = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    for (int i = 0; tiles && i < tiles->GetCount(); ++i) {
+        auto* box = tiles->GetItemAt(i)->FindSubControlAs<DuiLib::CCheckBoxUI>(L"CBoxOfCtrl");
+        if (box && box->IsEnabled() && box->IsVisibleInTree())
+            return box;
+    }
+    return nullptr;
+}
+
+bool PlayerRunning(DemoContext& demo)
+{
+    if (!demo.ui.Click(L"OptOfDevice") || !demo.WaitIdle())
+        return false;
+    demo.ui.ProcessEvents(200);
+    DuiLib::CCheckBoxUI* box = FirstPlayBox(demo);
+    if (!box || !demo.ui.Click(box) || !demo.WaitIdle(15000))
+        return false;
+    const auto& devices = demo.window.Client().devices.devices;
+    const std::size_t d = box->GetTag();
+    return demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000) && box->GetCheck();
+}
+
+bool PlayersClosed(DemoContext& demo)
+{
+    DuiLib::CCheckBoxUI* box = FirstPlayBox(demo);
+    if (!box || !demo.ui.Click(L"BtnOfAllDisConnect"))
+        return false;
+    return demo.WaitFor([&] { return !box->GetCheck(); }, 15000) && (demo.ui.ProcessEvents(100), true);
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -49,6 +154,13 @@ const std::vector<DemoScene>& DemoScenes()
     static const std::vector<DemoScene> scenes = {
         {"signin", "the sign-in page", SignInPage},
         {"main", "signed in: the main page on the device list", SignIn},
+        {"devices", "the device tiles with their screenshots", DeviceTiles},
+        {"account", "the account page: picture, nickname, balance, password", AccountPage},
+        {"notices", "the notification page: user notices with unread dots", Notices},
+        {"market", "the app market: hot apps with icons, two ticked for installing", MarketScene},
+        {"purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage},
+        {"player", "the device page with a device open in the player (its box shows pause)", PlayerRunning},
+        {"player_closed", "关闭设备 closed the player: the box shows play again", PlayersClosed},
     };
     return scenes;
 }

@@ -1,0 +1,252 @@
+#include "account/AccountPage.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "account/ProfileTasks.h"
+#include "account/UserInfo.h"
+#include "app/ClientManager.h"
+#include "app/MessageText.h"
+#include "app/Messages.h"
+#include "app/Shell.h"
+#include "platform/Clipboard.h"
+#include "platform/DebugLog.h"
+#include "platform/FileDialog.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/Utf8.h"
+#include "ui/UIEdit.h"
+#include "ui/UILayout.h"
+#include "ui/UIManager.h"
+
+using namespace DuiLib;
+
+namespace {
+
+constexpr int kSignInPage = 0;
+// A profile answer that needs nothing of the window.
+constexpr WPARAM kProfileNothing = 1169;
+
+}  // namespace
+
+AccountPage::AccountPage(IShell& shell) : m_shell(shell) {}
+
+std::vector<UINT> AccountPage::Messages() const
+{
+    return {msg::UM_USERINFO, msg::UM_PROFILE};
+}
+
+bool AccountPage::Bind(CPaintManagerUI& paint)
+{
+    m_userIcon = paint.FindControl(L"ConOfUserICON");
+    m_fileButton = paint.FindControl(L"BtnOfFileSel");
+    m_nickname = paint.FindControlAs<CEditUI>(L"EditOfNickName");
+    m_nameInMainTab = paint.FindControl(L"LabOfUserNameInMainTab");
+    m_balance = paint.FindControl(L"LabOfBalance");
+    m_balanceInMainTab = paint.FindControl(L"LabOfBalanceInMainTab");
+    m_invitationCode = paint.FindControlAs<CEditUI>(L"EditOfInvitationCode");
+    m_oldPassword = paint.FindControlAs<CEditUI>(L"EditOfOldPwd");
+    m_newPassword = paint.FindControlAs<CEditUI>(L"EditOfNewPwd");
+    m_verifyPassword = paint.FindControlAs<CEditUI>(L"EditOfVerifyPwd");
+    m_tabOfMainWnd = paint.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
+    m_loginPassword = paint.FindControlAs<CEditUI>(L"EditOfLoginPwd");
+    return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
+           m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword && m_tabOfMainWnd &&
+           m_loginPassword && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
+           paint.FindControl(L"BtnOfLogOut") && paint.FindControl(L"BtnOfQuit");
+}
+
+bool AccountPage::OnNotify(TNotifyUI& notification)
+{
+    if (!notification.pSender || notification.sType != DUI_MSGTYPE_CLICK)
+        return false;
+    const std::wstring& name = notification.pSender->GetName();
+    if (name == L"BtnOfFileSel")
+        ChooseAvatar();
+    else if (name == L"BtnOfSetUserInfo")
+        SaveProfile();
+    else if (name == L"BtnOfChangePwd")
+        SubmitPasswordChange();
+    else if (name == L"BtnOfLogOut")
+        m_shell.SignOut();
+    else if (name == L"BtnOfQuit")
+        m_shell.RequestClose(msg::kCloseAsk);
+    else if (name == L"BtnOfCopyInvitationCode")
+        CopyInvitationCode();
+    else
+        return false;
+    return true;
+}
+
+bool AccountPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
+{
+    if (id == msg::UM_USERINFO) {
+        OnUserInfo(wParam, MessageText(lParam));
+        return true;
+    }
+    if (id == msg::UM_PROFILE) {
+        OnProfile(wParam, MessageText(lParam));
+        return true;
+    }
+    return false;
+}
+
+void AccountPage::RefreshUserInfo()
+{
+    m_shell.Start(::RefreshUserInfo).Drop();
+}
+
+void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
+{
+    switch (code) {
+    case msg::kUserInfoLoaded: {
+        const UserMembers& user = m_shell.Client().user;
+        // Without a picture path there is nothing to fetch.
+        if (!user.avatarPath.empty())
+            m_shell.Start(DownloadAvatar).Drop();
+        ShowUserInfo();
+        return;
+    }
+    case msg::kAvatarSaved:
+        OnAvatarDownloaded();
+        return;
+    case msg::kAvatarFailed:
+        // An empty text: a picture too large to show; the previous one stays.
+        if (!text.empty())
+            m_shell.GenericFailure(text);
+        return;
+    case msg::kUserInfoFailed:
+        m_shell.GenericFailure(text);
+        return;
+    default:
+        ErrorBox(text);
+    }
+}
+
+void AccountPage::OnAvatarDownloaded()
+{
+    const std::string userId = m_shell.Client().user.userId;
+    const std::string download = AvatarDownloadPath(userId);
+    const std::wstring file = AvatarFilePath(userId);
+    const std::wstring downloadWide = file + L".download";
+
+    // Only a picture the engine can read replaces the one on disk.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(download, error);
+    bool usable = !error && size > 0 && size <= static_cast<std::uintmax_t>(kLargestAvatarBytes);
+    if (usable) {
+        m_shell.Paint().RemoveImage(downloadWide);
+        const SIZE pixels = m_shell.Paint().GetImageSize(downloadWide);
+        m_shell.Paint().RemoveImage(downloadWide);
+        usable = pixels.cx > 0 && pixels.cy > 0;
+    }
+    if (!usable) {
+        DebugLogA("avatar download is no picture, not shown\n");
+        DeleteOneFile(download);
+        return;
+    }
+    std::filesystem::rename(download, Utf8OfWide(file), error);
+    if (error) {
+        DeleteOneFile(download);
+        return;
+    }
+    // The same name as before: the engine must read the new file.
+    m_shell.Paint().RemoveImage(file);
+    m_userIcon->SetBkImage(L"");
+    m_userIcon->SetBkImage(file);
+    m_fileButton->SetBkImage(file);
+    m_avatarFile.clear();
+}
+
+void AccountPage::ShowUserInfo()
+{
+    const UserMembers& user = m_shell.Client().user;
+    m_nameInMainTab->SetText(user.nickname);
+    m_nickname->SetText(user.nickname);
+    const std::wstring file = AvatarFilePath(user.userId);
+    if (IsRegularFile(Utf8OfWide(file))) {
+        m_userIcon->SetBkImage(file);
+        m_fileButton->SetBkImage(file);
+    }
+    m_balance->SetText(user.pointsWholeText);
+    m_balanceInMainTab->SetText(L"可用积分 " + user.pointsWholeText);
+    m_invitationCode->SetText(user.myInviteCode);
+}
+
+void AccountPage::ChooseAvatar()
+{
+    m_avatarFile = ChooseFile(m_shell.Owner(), L"请选择头像图片");
+    if (!m_avatarFile.empty())
+        ShowPicture(m_avatarFile);
+}
+
+void AccountPage::ShowPicture(const std::wstring& file)
+{
+    m_shell.Paint().RemoveImage(file);
+    m_fileButton->SetBkImage(file);
+}
+
+void AccountPage::SaveProfile()
+{
+    const std::wstring nickname = m_nickname->GetText();
+    if (nickname.empty()) {
+        ErrorBox(L"昵称不能为空！");
+        return;
+    }
+    m_shell.Client().user.newNickname = nickname;
+    // The task gets its own copy of the path: a new choice meanwhile does
+    // not change what it reads.
+    StartTaskOwning(m_shell.ClientRef(), SetUserInfo, std::make_shared<std::wstring>(m_avatarFile)).Drop();
+}
+
+void AccountPage::SubmitPasswordChange()
+{
+    const std::wstring oldPassword = m_oldPassword->GetText();
+    const std::wstring newPassword = m_newPassword->GetText();
+    const std::wstring verify = m_verifyPassword->GetText();
+    if (oldPassword.empty() || newPassword.empty() || verify.empty()) {
+        ErrorBox(L"密码不能为空！");
+        return;
+    }
+    if (newPassword != verify) {
+        ErrorBox(L"密码输入不一致");
+        return;
+    }
+    m_shell.Client().user.newPassword = verify;
+    m_shell.Start(ChangePassword).Drop();
+}
+
+void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
+{
+    switch (code) {
+    case msg::kProfileSaved:
+        RefreshUserInfo();
+        return;
+    case msg::kProfileFailed:
+        m_shell.GenericFailure(text);
+        return;
+    case msg::kPasswordChanged:
+        m_tabOfMainWnd->SelectItem(kSignInPage);
+        m_loginPassword->SetText(L"");
+        // The passwords just typed are not left on the page.
+        m_oldPassword->SetText(L"");
+        m_newPassword->SetText(L"");
+        m_verifyPassword->SetText(L"");
+        return;
+    case kProfileNothing:
+        return;
+    default:
+        ErrorBox(text);
+    }
+}
+
+void AccountPage::CopyInvitationCode()
+{
+    m_invitationCode->SetSelAll();
+    SetClipboardText(m_invitationCode->GetText());
+}
+
+void AccountPage::ErrorBox(const std::wstring& text)
+{
+    MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+}

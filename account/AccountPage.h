@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+
+#include "app/Page.h"
+#include "app/actions/AccountActions.h"
+
+class IShell;
+
+namespace DuiLib {
+class CControlUI;
+class CEditUI;
+class CTabLayoutUI;
+}  // namespace DuiLib
+
+// The account page ("AccountTab", page 0 of TabOfMain): the user's picture,
+// nickname, balance and password change, log-out and quit; the user's
+// information on the main page's left column; and the invitation code of the
+// purchase page, copied to the clipboard.
+class AccountPage final : public IPage, public IAccountActions {
+public:
+    explicit AccountPage(IShell& shell);
+
+    std::vector<std::wstring> Routes() const override { return {L"AccountTab", L"BuyTab"}; }
+    std::vector<UINT> Messages() const override;
+    bool Bind(DuiLib::CPaintManagerUI& paint) override;
+    bool OnNotify(DuiLib::TNotifyUI& notification) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // IAccountActions: starts the refresh without the wait state.
+    void RefreshUserInfo() override;
+
+    void ShowUserInfo();
+    void ChooseAvatar();
+    void SaveProfile();
+    void SubmitPasswordChange();
+    void CopyInvitationCode();
+
+    // The picture chosen and not yet shown as the saved one; kept over a
+    // sign-out, sent with the next save.
+    const std::wstring& avatarFile() const { return m_avatarFile; }
+
+private:
+    void OnUserInfo(WPARAM code, const std::wstring& text);
+    void OnProfile(WPARAM code, const std::wstring& text);
+    void OnAvatarDownloaded();
+    void ShowPicture(const std::wstring& file);
+    void ErrorBox(const std::wstring& text);
+
+    IShell& m_shell;
+    std::wstring m_avatarFile;
+
+    DuiLib::CControlUI* m_userIcon = nullptr;
+    DuiLib::CControlUI* m_fileButton = nullptr;
+    DuiLib::CEditUI* m_nickname = nullptr;
+    DuiLib::CControlUI* m_nameInMainTab = nullptr;
+    DuiLib::CControlUI* m_balance = nullptr;
+    DuiLib::CControlUI* m_balanceInMainTab = nullptr;
+    DuiLib::CEditUI* m_invitationCode = nullptr;
+    DuiLib::CEditUI* m_oldPassword = nullptr;
+    DuiLib::CEditUI* m_newPassword = nullptr;
+    DuiLib::CEditUI* m_verifyPassword = nullptr;
+    DuiLib::CTabLayoutUI* m_tabOfMainWnd = nullptr;
+    DuiLib::CEditUI* m_loginPassword = nullptr;
+};

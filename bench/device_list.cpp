@@ -1,0 +1,228 @@
+// The device list of the real window against korvana-service on loopback,
+// and the screenshot conversion.
+//
+// BM_DeviceListToPaintedTiles: 1000 devices in 100 pages. Each iteration
+// first times the same 100 page requests made by a bare libcurl loop (a new
+// easy handle per request, as the client makes them, with the client's
+// session cookie), then times the client's load from its start (what the
+// group load's end triggers) to the painted tile page. Counter "ratio" is
+// client / bare loop (target <= 1.5); "ratio_jar" against a bare loop that
+// also writes a cookie jar per request, as the client's transport does;
+// "transport_ms" the 100 requests through the client's transport alone.
+// BM_RebuildTiles: the tile part alone (the group view of 1000 devices).
+//
+// BM_ScreenshotToTileFile: one 1080 x 1920 JPEG into the 160 x 240 tile file
+// (target <= 10 ms).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdlib>
+#include <curl/curl.h>
+#include <filesystem>
+#include <memory>
+
+#include "app/LocalPaths.h"
+#include "app/SettingsFile.h"
+#include "app/Startup.h"
+#include "app/Task.h"
+#include "app/window/CMainWnd.h"
+#include "app/window/Client.h"
+#include "devices/DeviceList.h"
+#include "devices/DevicePage.h"
+#include "net/ServiceCall.h"
+#include "devices/Screenshot.h"
+#include "net/ServiceAddress.h"
+#include "tests/support/ServiceControl.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TempDir.h"
+#include "ui/UIAutomation.h"
+#include "ui/UILayout.h"
+#include "ui/UIManager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "bench_device_list";
+    static char* argv[] = {name, nullptr};
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+std::size_t Discard(char*, std::size_t size, std::size_t count, void*)
+{
+    return size * count;
+}
+
+// The client signed in as demo, with 1000 devices on the service.
+struct SignedInClient {
+    SignedInClient()
+    {
+        App();
+        setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+        SetServiceAddress(service.host(), service.port());
+        control.Post("/__test/devices/generate?user=42&count=1000", "");
+        const LocalPaths& paths = InitLocalPaths((home.path() / "data").string());
+        CreateDataFolders(paths);
+        WriteFirstRunSettings(SettingsFile(paths.settingsFile.narrow));
+        UseCookieFile(paths);
+        RegisterEmbeddedSkin();
+        window = std::make_unique<CMainWnd>();
+        window->Create(nullptr, L"Korvana云手机");
+        ui = std::make_unique<DuiLib::CUiDriver>(*window);
+        ui->Show();
+        ui->WaitUntil([&] { return window->ClientRef() && !window->Paint().IsWaitCursor(); }, 10000);
+        window->Paint().FindControl(L"EditOfLoginName")->SetText(L"demo");
+        window->Paint().FindControl(L"EditOfLoginPwd")->SetText(L"korvana123");
+        ui->Click(L"BtnOfLogin");
+        ok = ui->WaitUntil([&] { return Page() && Page()->FinishedLoads() > 0 && !window->Paint().IsWaitCursor(); },
+                           60000);
+    }
+    ~SignedInClient()
+    {
+        ui.reset();
+        window->ReleaseClient();
+        WaitForAllTasks(std::chrono::seconds(10));
+        window.reset();
+    }
+    DevicePage* Page() { return dynamic_cast<DevicePage*>(window->Devices()); }
+
+    // The client's load, from its start to the painted tiles.
+    double LoadToPaint()
+    {
+        const int before = Page()->FinishedLoads();
+        const auto start = Clock::now();
+        Page()->StartDeviceListLoad();
+        ui->WaitUntil([&] { return Page()->FinishedLoads() > before; }, 60000);
+        window->Paint().UpdateLayout();
+        if (auto* widget = static_cast<QWidget*>(window->GetNativeWindow()))
+            widget->repaint();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    // The same 100 requests through bare libcurl; with writeJar each one also
+    // writes a cookie jar, as the client's transport does.
+    double BareLoop(bool writeJar)
+    {
+        const std::string cookies = GetLocalPaths().cookieFile.narrow;
+        const std::string url = service.url("/api/qtz/front_device_list");
+        const auto start = Clock::now();
+        for (int page = 1; page <= 100; ++page) {
+            CURL* curl = curl_easy_init();
+            const std::string body = "&type=0&page_size=10&page_index=" + std::to_string(page);
+            curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+            curl_easy_setopt(curl, CURLOPT_COOKIEFILE, cookies.c_str());
+            if (writeJar)
+                curl_easy_setopt(curl, CURLOPT_COOKIEJAR, (cookies + ".bare").c_str());
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
+            curl_easy_perform(curl);
+            curl_easy_cleanup(curl);
+        }
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    // The same 100 requests through the client's own transport, no window.
+    double ClientTransport()
+    {
+        const auto start = Clock::now();
+        for (int page = 1; page <= 100; ++page) {
+            ServiceRequest request;
+            request.path = "/api/qtz/front_device_list";
+            request.params = DevicePageParams(page);
+            request.standardLog = false;
+            benchmark::DoNotOptimize(CallService(request).envelope.success);
+        }
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    korvana::test::TempDir home;
+    korvana::test::ServiceProcess service {"demo"};
+    korvana::test::ServiceControl control {service.url("")};
+    std::unique_ptr<CMainWnd> window;
+    std::unique_ptr<DuiLib::CUiDriver> ui;
+    bool ok = false;
+};
+
+void BM_DeviceListToPaintedTiles(benchmark::State& state)
+{
+    SignedInClient client;
+    if (!client.ok) {
+        state.SkipWithError("the client did not sign in and load");
+        return;
+    }
+    double bare = 0;
+    double bareJar = 0;
+    double transport = 0;
+    double loaded = 0;
+    for (auto _ : state) {
+        bare += client.BareLoop(false);
+        bareJar += client.BareLoop(true);
+        transport += client.ClientTransport();
+        const double seconds = client.LoadToPaint();
+        loaded += seconds;
+        state.SetIterationTime(seconds);
+    }
+    auto* tiles = client.window->Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    state.counters["tiles"] = tiles ? tiles->GetCount() : 0;
+    state.counters["bare_ms"] = bare * 1000 / static_cast<double>(state.iterations());
+    state.counters["transport_ms"] = transport * 1000 / static_cast<double>(state.iterations());
+    state.counters["bare_jar_ms"] = bareJar * 1000 / static_cast<double>(state.iterations());
+    state.counters["ratio"] = loaded / bare;
+    state.counters["ratio_jar"] = loaded / bareJar;
+}
+BENCHMARK(BM_DeviceListToPaintedTiles)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Rebuilding the group view's tiles for the 1000 loaded devices and painting.
+void BM_RebuildTiles(benchmark::State& state)
+{
+    SignedInClient client;
+    if (!client.ok) {
+        state.SkipWithError("the client did not sign in and load");
+        return;
+    }
+    for (auto _ : state) {
+        client.Page()->ShowGroupDevices(0);
+        client.window->Paint().UpdateLayout();
+        if (auto* widget = static_cast<QWidget*>(client.window->GetNativeWindow()))
+            widget->repaint();
+    }
+}
+BENCHMARK(BM_RebuildTiles)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_ScreenshotToTileFile(benchmark::State& state)
+{
+    QImage image(1080, 1920, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), QColor(40, 90, 160));
+    for (int y = 0; y < 1920; y += 40)
+        painter.fillRect(QRect(0, y, 1080, 20), QColor(220, 200 - y / 12, 80));
+    painter.end();
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    const std::string bytes = jpeg.toStdString();
+    korvana::test::TempDir dir;
+    const std::string path = (dir.path() / "7.jpeg").string();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(StoreScreenshotImage(bytes, path));
+    state.counters["jpeg_kb"] = static_cast<double>(bytes.size()) / 1024;
+}
+BENCHMARK(BM_ScreenshotToTileFile)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,115 @@
+#include "devices/DeviceList.h"
+
+#include <climits>
+
+#include "app/ClientManager.h"
+#include "app/Messages.h"
+#include "net/JsonRead.h"
+#include "net/NumberText.h"
+#include "net/ServiceCall.h"
+#include "platform/DebugLog.h"
+
+std::wstring FormatTimeLeft(std::int64_t ms)
+{
+    if (ms <= 0)
+        return L"已过期";
+    constexpr std::int64_t kDayMs = 86400000;
+    constexpr std::int64_t kHourMs = 3600000;
+    const std::int64_t days = ms / kDayMs;
+    const std::int64_t hours = (ms - days * kDayMs) / kHourMs;
+    if (days != 0)
+        return L"可用" + Int64ToWide(days) + L"天" + Int64ToWide(hours) + L"时";
+    if (hours != 0)
+        return L"可用" + Int64ToWide(hours) + L"时";
+    return L"即将过期";
+}
+
+void ParseDevicePage(const cJSON* payload, std::vector<DeviceRecord>& devices)
+{
+    for (const cJSON* item : json::Elements(json::Member(payload, "data"))) {
+        DeviceRecord record;
+        json::ReadUtf8Text(item, "id", record.id);
+        // Present but empty: the id stands in; absent: the name stays empty.
+        if (json::ReadAnsiText(item, "name", record.name) && record.name.empty())
+            record.name = L"ID:" + record.id;
+        json::ReadUtf8Text(item, "ip", record.ip);
+        json::ReadUtf8Text(item, "sn", record.sn);
+        record.online = json::IsString(json::Member(item, "online_status")) &&
+                        json::Utf8Text(item, "online_status") == L"1";
+        std::wstring timeLeft;
+        if (json::ReadUtf8Text(item, "time_left", timeLeft)) {
+            record.time_left = WideToInt64(timeLeft);
+            // Seconds to milliseconds, saturating rather than wrapping.
+            constexpr std::int64_t kLimit = INT64_MAX / 1000;
+            const std::int64_t ms = record.time_left > kLimit    ? INT64_MAX
+                                    : record.time_left < -kLimit ? INT64_MIN
+                                                                 : record.time_left * 1000;
+            record.expiry_text = FormatTimeLeft(ms);
+        }
+        json::ReadUtf8Text(item, "bind_plan_type", record.bind_plan_type);
+        json::ReadUtf8Text(item, "group_id", record.group_id);
+        devices.push_back(std::move(record));
+    }
+}
+
+std::wstring DevicePageParams(int page)
+{
+    return L"&type=0&page_size=" + IntToWide(kDevicePageSize) + L"&page_index=" + IntToWide(page);
+}
+
+std::wstring UnusableCaption(const DeviceRecord& d)
+{
+    if (IsOffline(d))
+        return L"设备" + d.id + L"离线，请联系客服";
+    if (IsExpired(d))
+        return L"设备" + d.id + L"到期，请充值";
+    return {};
+}
+
+void LoadDeviceList(ClientManager& owner, TaskArg)
+{
+    std::vector<DeviceRecord>& loaded = owner.devices.loaded;
+    loaded.clear();
+    for (int page = 1;; ++page) {
+        ServiceRequest request;
+        request.path = "/api/qtz/front_device_list";
+        request.params = DevicePageParams(page);
+        request.standardLog = false;
+        const ServiceReply reply = CallService(request);
+        if (reply.stage == ServiceStage::NotCreated || reply.stage == ServiceStage::InitFailed) {
+            DebugLogA("curl init failure!!!!!\n");
+            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring(kLoadInitFailedText));
+            return;
+        }
+        if (reply.stage == ServiceStage::TransferFailed) {
+            DebugLogA("%d\n", reply.result);
+            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring(kLoadTransferFailedText));
+            return;
+        }
+        DebugLogA("%s\n", reply.body.c_str());
+        if (!reply.envelope.success) {
+            // An answer that is no envelope at all carries no text: say what
+            // happened instead of an empty box.
+            const std::wstring& text = reply.envelope.messageText;
+            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, text.empty() ? std::wstring(kRequestFailedText) : text);
+            return;
+        }
+        const cJSON* payload = reply.envelope.payload.get();
+        std::int64_t pages = 0;
+        json::ReadInt64(payload, "pages", pages);
+        ParseDevicePage(payload, loaded);
+        if (pages > 0)
+            owner.Post(msg::UM_DEVICES, msg::kDevicesProgress, static_cast<LPARAM>(page * 100 / pages));
+        if (page >= pages) {
+            owner.Send(msg::UM_DEVICES, msg::kDevicesRead, reply.envelope.messageText);
+            return;
+        }
+    }
+}
+
+void AdoptLoadedDevices(DeviceMembers& members)
+{
+    std::lock_guard lock(members.listMutex);
+    members.devices = std::move(members.loaded);
+    members.loaded.clear();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Task.h"
+#include "devices/DeviceMembers.h"
+
+struct cJSON;
+
+// The device list: the paged load, the reading of one page, and the status
+// rules and texts every view of a device uses.
+
+inline constexpr int kDevicePageSize = 10;
+inline constexpr const wchar_t* kMyDevicesText = L"我的设备";
+inline constexpr const wchar_t* kLoadInitFailedText = L"curl 错误：initCurlResource(...)";
+inline constexpr const wchar_t* kLoadTransferFailedText = L"curl 错误：Perform(...)";
+
+// The expiry text of a remaining time in milliseconds: "已过期" (<= 0),
+// "可用<d>天<h>时", "可用<h>时", or "即将过期" (under an hour).
+std::wstring FormatTimeLeft(std::int64_t milliseconds);
+
+// Appends one record per element of the payload's "data" array, in order.
+// Values that are not JSON strings leave the field at its start value.
+void ParseDevicePage(const cJSON* payload, std::vector<DeviceRecord>& devices);
+
+// The parameter text of page n (from 1).
+std::wstring DevicePageParams(int page);
+
+// Status rules: offline (faulty) and expired are independent; usable is
+// online and not expired.
+inline bool IsOffline(const DeviceRecord& d) { return !d.online; }
+inline bool IsExpired(const DeviceRecord& d) { return d.time_left <= 0; }
+inline bool IsUsable(const DeviceRecord& d) { return d.online && d.time_left > 0; }
+
+// The caption of a tile whose device is not usable, else empty.
+std::wstring UnusableCaption(const DeviceRecord& d);
+
+// The task: reads every page of "/api/qtz/front_device_list" into
+// owner.devices.loaded, posting UM_DEVICES 1135 with the percent after each
+// page, and ends with 1136 (all read, the message text) or 1137 (the failure
+// text) sent. Records read before a failure stay in `loaded`.
+void LoadDeviceList(ClientManager& owner, TaskArg argument);
+
+// Window thread, on 1136/1137: the loaded records become the device list
+// (under the list lock); the previous records and their flags are dropped.
+void AdoptLoadedDevices(DeviceMembers& members);

@@ -1,0 +1,647 @@
+#include "devices/DevicePage.h"
+
+#include <algorithm>
+
+#include "app/ClientManager.h"
+#include "app/MessageText.h"
+#include "app/Messages.h"
+#include "app/Shell.h"
+#include "app/actions/CommerceActions.h"
+#include "app/actions/ControlActions.h"
+#include "devices/DeviceFilters.h"
+#include "devices/DeviceGroups.h"
+#include "devices/DeviceList.h"
+#include "devices/DeviceTile.h"
+#include "devices/Screenshot.h"
+#include "net/NumberText.h"
+#include "net/TextConvert.h"
+#include "platform/MessageBox.h"
+#include "ui/UIButton.h"
+#include "ui/UIDialogBuilder.h"
+#include "ui/UIEdit.h"
+#include "ui/UILayout.h"
+#include "ui/UIList.h"
+#include "ui/UIManager.h"
+#include "ui/UIProgress.h"
+
+using namespace DuiLib;
+
+namespace {
+
+constexpr int kSelectorRowHeight = 25;
+constexpr int kSelectorMaxRows = 3;
+constexpr int kScreenshotFrames = 18;
+constexpr int kMainDevicePage = 2;
+constexpr int kGoodsPurchasePage = 0;
+constexpr int kGoodsRenewalPage = 2;
+
+int TagOf(const CControlUI* control)
+{
+    return static_cast<int>(control->GetTag());
+}
+
+// The frame number of "..._<n>.png' ..." in a disabled-image text, 0 when
+// there is none.
+int FrameOf(const std::wstring& image)
+{
+    const std::size_t underscore = image.rfind(L'_');
+    const std::size_t dot = image.rfind(L'.');
+    if (underscore == std::wstring::npos || dot == std::wstring::npos || dot <= underscore)
+        return 0;
+    return WideToInt(image.substr(underscore + 1, dot - underscore - 1));
+}
+
+}  // namespace
+
+DevicePage::DevicePage(IShell& shell) : m_shell(shell) {}
+
+DevicePage::~DevicePage() = default;
+
+std::vector<UINT> DevicePage::Messages() const
+{
+    return {msg::UM_DEVICES};
+}
+
+bool DevicePage::Bind(CPaintManagerUI& paint)
+{
+    m_paint = &paint;
+    m_optAll = paint.FindControlAs<COptionUI>(L"OptOfAllDevice");
+    m_optExpired = paint.FindControlAs<COptionUI>(L"OptOfExtDevice");
+    m_optOffline = paint.FindControlAs<COptionUI>(L"OptOfOfflineDevice");
+    m_optSearch = paint.FindControlAs<COptionUI>(L"OptOfDeviceSearch");
+    m_search = paint.FindControlAs<CEditUI>(L"EditOfSearch");
+    m_tabOfDevice = paint.FindControlAs<CTabLayoutUI>(L"TabOfDevice");
+    m_tabShown = paint.FindControlAs<CTabLayoutUI>(L"TabOfDeviceShown");
+    m_progress = paint.FindControlAs<CProgressUI>(L"ProOfUpdata");
+    m_tiles = paint.FindControlAs<CTileLayoutUI>(L"TileOfDevice");
+    m_selector = paint.FindControlAs<CListUI>(L"ListOfDeviceGroupSel");
+    m_groupList = paint.FindControlAs<CListUI>(L"ListOfDeviceGroup");
+    m_refresh = paint.FindControl(L"BtnOfRefreshDeviceList");
+    m_addGroup = paint.FindControl(L"BtnOfAddGroup");
+    m_batch = paint.FindControlAs<CCheckBoxUI>(L"CBoxOfBatOpt");
+    m_selectAll = paint.FindControlAs<CCheckBoxUI>(L"CBoxOfSelAll");
+    m_batchBar = paint.FindControl(L"HLayOfBatOpt");
+    m_allDisplay = paint.FindControl(L"BtnOfAllDisplay");
+    m_menuDevice = paint.FindControlAs<COptionUI>(L"OptOfDevice");
+    m_tabOfMain = paint.FindControlAs<CTabLayoutUI>(L"TabOfMain");
+    return m_optAll && m_optExpired && m_optOffline && m_optSearch && m_search && m_tabOfDevice && m_tabShown &&
+           m_progress && m_tiles && m_selector && m_groupList && m_refresh && m_addGroup && m_batch && m_selectAll &&
+           m_batchBar && m_allDisplay && m_menuDevice && m_tabOfMain && paint.FindControl(L"TreeViewOfDevice") &&
+           paint.FindControl(L"TreeRootNodeOfDevice");
+}
+
+std::vector<DeviceRecord>& DevicePage::Devices()
+{
+    return m_shell.Client().devices.devices;
+}
+
+bool DevicePage::ValidDevice(int device) const
+{
+    if (!m_shell.ClientRef())
+        return false;
+    const auto& devices = m_shell.Client().devices.devices;
+    return device >= 0 && static_cast<std::size_t>(device) < devices.size();
+}
+
+bool DevicePage::IsBatchMode() const
+{
+    return m_batch && m_batch->IsSelected();
+}
+
+// ---------------------------------------------------------------- notifications
+
+bool DevicePage::OnNotify(TNotifyUI& notification)
+{
+    CControlUI* sender = notification.pSender;
+    if (!sender)
+        return false;
+    const std::wstring& name = sender->GetName();
+    const std::wstring& type = notification.sType;
+    if (type == DUI_MSGTYPE_CLICK)
+        return OnClick(sender, name);
+    if (type == DUI_MSGTYPE_SELECTCHANGED)
+        return OnSelectChanged(sender, name);
+    if (type == DUI_MSGTYPE_ITEMSELECT && sender == m_selector) {
+        OnGroupSelected(m_selector->GetCurSel());
+        return true;
+    }
+    if (type == DUI_MSGTYPE_TEXTCHANGED && sender == m_search) {
+        // The hidden option takes the selection, so none of the three visible
+        // views looks chosen while the search shows.
+        m_optSearch->Selected(true);
+        SearchDevices(m_search->GetText());
+        m_search->SetFocus();
+        return true;
+    }
+    if (type == DUI_MSGTYPE_SETFOCUS && name == L"EditOfGroupName") {
+        sender->SetText(L"");
+        return true;
+    }
+    if (type == DUI_MSGTYPE_KILLFOCUS && name == L"EditOfGroupName") {
+        RenameGroup(TagOf(sender));
+        return true;
+    }
+    if (type == DUI_MSGTYPE_KILLFOCUS && name == L"EditOfDeviceName") {
+        OnDeviceNameEdited(TagOf(sender), dynamic_cast<CEditUI*>(sender));
+        return true;
+    }
+    if (type == DUI_MSGTYPE_TIMER && name == L"BtnOfScreenshot") {
+        OnScreenshotTimer(sender);
+        return true;
+    }
+    return false;
+}
+
+bool DevicePage::OnClick(CControlUI* sender, const std::wstring& name)
+{
+    if (name == L"BtnOfRefreshDeviceList") {
+        StartDeviceListLoad();
+    } else if (name == L"BtnOfEditDeviceGroup") {
+        m_selector->SetVisible(false);
+        BuildGroupManagementList();
+        m_tabOfDevice->SelectItem(kGroupEditorPage);
+    } else if (name == L"BtnOfDeviceTab" || name == L"BtnOfModifyAllGroup" || name == L"BtnOfCancelModifyGroup") {
+        // Every edit is saved as it is made, so the editor's buttons only
+        // lead back to the list.
+        BuildGroupSelector();
+        m_tabOfDevice->SelectItem(kDeviceListPage);
+    } else if (name == L"BtnOfAddGroup") {
+        AddGroup();
+    } else if (name == L"BtnOfDelGroup") {
+        DeleteGroup(TagOf(sender));
+    } else if (name == L"BtnOfMoveUp") {
+        MoveGroupUp(TagOf(sender));
+    } else if (name == L"BtnOfMoveDown") {
+        MoveGroupDown(TagOf(sender));
+    } else if (name == L"BtnOfChangeGroup") {
+        ShowGroupMenu(TagOf(sender));
+    } else if (name == L"BtnOfMove") {
+        ShowGroupMenu(-1);
+    } else if (name == L"CBoxOfModifyDeviceName") {
+        OnRenameDeviceClick(TagOf(sender), sender);
+    } else if (name == L"BtnOfScreenshot") {
+        OnScreenshotClick(TagOf(sender));
+    } else if (name == L"CBoxOfDevicd") {
+        // "click" comes before the box toggles: the device takes the state
+        // the box is about to show.
+        const int device = TagOf(sender);
+        if (auto* box = dynamic_cast<CCheckBoxUI*>(sender); box && ValidDevice(device))
+            Devices()[static_cast<std::size_t>(device)].selected = !box->IsSelected();
+    } else if (name == L"BtnOfDeviceTimeLeft") {
+        const int device = TagOf(sender);
+        if (!ValidDevice(device))
+            return true;
+        for (DeviceRecord& d : Devices())
+            d.selected = false;
+        Devices()[static_cast<std::size_t>(device)].selected = true;
+        OpenRenewal();
+    } else if (name == L"BtnOfChargeInBat") {
+        ChargeSelected();
+    } else if (name == L"BtnOfAddNew") {
+        if (auto* goods = m_paint->FindControlAs<CTabLayoutUI>(L"TabOfGoods"))
+            goods->SelectItem(kGoodsPurchasePage);
+        if (auto* buy = m_paint->FindControlAs<COptionUI>(L"OptOfBuy"))
+            buy->Selected(true);
+        if (ICommerceActions* commerce = m_shell.Commerce())
+            commerce->SelectGoods(0);
+    } else if (name == L"BtnOfDeviceInstall") {
+        const int device = TagOf(sender);
+        if (!ValidDevice(device))
+            return true;
+        for (DeviceRecord& d : Devices())
+            d.selected = false;
+        Devices()[static_cast<std::size_t>(device)].selected = true;
+        OpenInstall();
+    } else if (name == L"BtnOfInstall") {
+        OpenInstall();
+    } else {
+        // The device control's buttons (players, reboot, reset, uploads).
+        return false;
+    }
+    return true;
+}
+
+bool DevicePage::OnSelectChanged(CControlUI* sender, const std::wstring& name)
+{
+    if (sender == m_optAll) {
+        if (m_optAll->IsSelected()) {
+            m_selector->SetVisible(true);
+            ShowGroupDevices(m_currentGroupIndex);
+        }
+        return true;
+    }
+    if (sender == m_optExpired) {
+        if (m_optExpired->IsSelected()) {
+            m_selector->SetVisible(false);
+            ShowExpiredDevices();
+        }
+        return true;
+    }
+    if (sender == m_optOffline) {
+        if (m_optOffline->IsSelected()) {
+            m_selector->SetVisible(false);
+            ShowOfflineDevices();
+        }
+        return true;
+    }
+    if (sender == m_optSearch)
+        return true;
+    if (sender == m_batch) {
+        ApplyBatchMode();
+        // The control page closes its players and the synchronised control
+        // on the same change.
+        return false;
+    }
+    if (sender == m_selectAll) {
+        SelectAllShown(m_selectAll->IsSelected());
+        return true;
+    }
+    (void)name;
+    return false;
+}
+
+// ---------------------------------------------------------------- messages
+
+bool DevicePage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
+{
+    if (id != msg::UM_DEVICES)
+        return false;
+    switch (wParam) {
+    case msg::kDevicesProgress:
+    case msg::kDevicesRead:
+    case msg::kDevicesFailed:
+    case msg::kScreenshotUpdated:
+    case msg::kScreenshotFailed:
+    case msg::kGroupsLoaded:
+    case msg::kGroupsSaved:
+        OnDevicesMessage(wParam, lParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
+{
+    DeviceMembers& members = m_shell.Client().devices;
+    switch (code) {
+    case msg::kDevicesProgress:
+        m_progress->SetValue(std::clamp(static_cast<int>(lParam), 0, 100));
+        break;
+    case msg::kDevicesRead:
+    case msg::kDevicesFailed: {
+        AdoptLoadedDevices(members);
+        m_loading = false;
+        ++m_finishedLoads;
+        m_shell.EndWait();
+        m_refresh->SetEnabled(true);
+        if (m_discardLoad) {
+            // The user signed out meanwhile: what came belongs to nobody.
+            m_discardLoad = false;
+            std::lock_guard lock(members.listMutex);
+            members.devices.clear();
+        }
+        if (m_loadAgain) {
+            // A load was asked for while this one ran (a new sign-in).
+            m_loadAgain = false;
+            BeginDeviceListLoad();
+            break;
+        }
+        if (m_signedOut)
+            break;
+        if (code == msg::kDevicesRead) {
+            m_tabOfDevice->SelectItem(kDeviceListPage);
+            m_tabShown->SelectItem(kTilesPage);
+            BuildGroupSelector();
+        } else {
+            // Records read before the failure stay; the page keeps showing
+            // the progress view until the next view change.
+            m_shell.GenericFailure(MessageText(lParam));
+        }
+        break;
+    }
+    case msg::kScreenshotUpdated:
+    case msg::kScreenshotFailed:
+        OnScreenshotResult(static_cast<int>(lParam), code == msg::kScreenshotUpdated);
+        break;
+    case msg::kGroupsLoaded:
+        members.groups = std::move(members.loadedGroups);
+        members.loadedGroups.clear();
+        m_currentGroupIndex = ClampGroupIndex(m_currentGroupIndex, members.groups.size());
+        BeginDeviceListLoad();
+        break;
+    case msg::kGroupsSaved:
+        m_addGroup->SetEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- loads
+
+void DevicePage::StartGroupLoad()
+{
+    m_signedOut = false;
+    m_shell.Client().devices.boxOwner = m_shell.Owner();
+    m_shell.Start(LoadGroups).Drop();
+}
+
+void DevicePage::StartDeviceListLoad()
+{
+    if (m_loading)
+        return;
+    if (IControlActions* control = m_shell.Control())
+        control->CloseAllPlayers();
+    BeginDeviceListLoad();
+}
+
+void DevicePage::BeginDeviceListLoad()
+{
+    if (m_loading) {
+        m_loadAgain = true;
+        return;
+    }
+    m_tabShown->SelectItem(kProgressPage);
+    m_progress->SetValue(0);
+    m_shell.BeginWait();
+    RemoveTiles();
+    m_refresh->SetEnabled(false);
+    m_loading = true;
+    if (!m_shell.Start(LoadDeviceList)) {
+        // No thread: the shell has ended the wait already.
+        m_loading = false;
+        m_refresh->SetEnabled(true);
+    }
+}
+
+void DevicePage::OnSignedOut()
+{
+    m_signedOut = true;
+    if (m_loading)
+        m_discardLoad = true;
+    m_loadAgain = false;
+    RemoveTiles();
+    DeviceMembers& members = m_shell.Client().devices;
+    {
+        std::lock_guard lock(members.listMutex);
+        members.devices.clear();
+    }
+    members.groups.clear();
+    m_selector->RemoveAll();
+    m_groupList->RemoveAll();
+    m_tabOfDevice->SelectItem(kDeviceListPage);
+    m_tabShown->SelectItem(kProgressPage);
+    m_batch->SetCheck(false, false);
+    ApplyBatchMode();
+}
+
+// ---------------------------------------------------------------- views
+
+void DevicePage::RefreshDeviceView()
+{
+    BuildGroupSelector();
+}
+
+void DevicePage::RemoveTiles()
+{
+    // Removing a tile also ends its screenshot animation timer.
+    m_tiles->RemoveAll();
+    if (!m_shell.ClientRef())
+        return;
+    for (DeviceRecord& d : Devices())
+        d.tile_index = -1;
+}
+
+void DevicePage::ShowTiles(const std::vector<int>& shown)
+{
+    RemoveTiles();
+    for (int device : shown)
+        BuildDeviceTile(device, m_tiles->GetCount());
+    m_tabShown->SelectItem(m_tiles->GetCount() > 0 ? kTilesPage : kNoDevicesPage);
+}
+
+void DevicePage::BuildDeviceTile(int device, int position)
+{
+    DeviceRecord& record = Devices()[static_cast<std::size_t>(device)];
+    record.tile_index = -1;
+    std::unique_ptr<CControlUI> tile = BuildElement(L"DeviceElement.xml", m_paint);
+    if (!tile)
+        return;  // the device has no tile; later ones keep their true positions
+    FillDeviceTile(*tile, record, device, m_shell.Client().devices.groups, IsBatchMode());
+    if (m_tiles->Add(std::move(tile)))
+        record.tile_index = position;
+}
+
+void DevicePage::ShowGroupDevices(int groupIndex)
+{
+    if (m_loading || !m_shell.ClientRef())
+        return;
+    const DeviceMembers& members = m_shell.Client().devices;
+    const int g = ClampGroupIndex(groupIndex, members.groups.size());
+    m_optAll->SetText(g < 1 ? std::wstring(kMyDevicesText) : AnsiToWide(members.groups[static_cast<std::size_t>(g - 1)].name));
+    const GroupView view = GroupViewDevices(members.devices, members.groups, g);
+    ShowTiles(view.shown);
+    m_optOffline->SetForeImage(view.anyOffline ? m_optOffline->GetDisabledImage() : std::wstring());
+    m_optExpired->SetForeImage(view.anyExpired ? m_optExpired->GetDisabledImage() : std::wstring());
+}
+
+void DevicePage::ShowExpiredDevices()
+{
+    if (m_loading || !m_shell.ClientRef())
+        return;
+    ShowTiles(::ExpiredDevices(Devices()));
+}
+
+void DevicePage::ShowOfflineDevices()
+{
+    if (m_loading || !m_shell.ClientRef())
+        return;
+    ShowTiles(::OfflineDevices(Devices()));
+}
+
+void DevicePage::SearchDevices(const std::wstring& text)
+{
+    if (m_loading || !m_shell.ClientRef())
+        return;
+    ShowTiles(::SearchDevices(Devices(), text));
+}
+
+void DevicePage::RefreshCurrentView()
+{
+    if (m_optExpired->IsSelected())
+        ShowExpiredDevices();
+    else if (m_optOffline->IsSelected())
+        ShowOfflineDevices();
+    else if (m_optSearch->IsSelected())
+        SearchDevices(m_search->GetText());
+    else
+        ShowGroupDevices(m_currentGroupIndex);
+}
+
+void DevicePage::BuildGroupSelector()
+{
+    if (!m_shell.ClientRef())
+        return;
+    const std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
+    // Only when the device page is in front: a load ending while another page
+    // shows must not pull the user away from it.
+    if (m_tabOfMain->GetCurSel() == kMainDevicePage) {
+        m_menuDevice->Selected(true, false);
+        m_selector->SetVisible(true);
+    }
+    m_selector->RemoveAll();
+    const auto addEntry = [&](const std::wstring& text) {
+        auto entry = std::make_unique<CListLabelElementUI>();
+        entry->SetText(text);
+        entry->SetFixedHeight(kSelectorRowHeight);
+        m_selector->Add(std::move(entry));
+    };
+    addEntry(kMyDevicesText);
+    for (const DeviceGroupRecord& group : groups)
+        addEntry(AnsiToWide(group.name));
+    m_currentGroupIndex = ClampGroupIndex(m_currentGroupIndex, groups.size());
+    m_selector->SelectItem(m_currentGroupIndex, false, false);
+    const int rows = std::min(static_cast<int>(groups.size()) + 1, kSelectorMaxRows);
+    m_selector->SetFixedHeight(kSelectorRowHeight * rows);
+    OnGroupSelected(m_currentGroupIndex);
+}
+
+void DevicePage::OnGroupSelected(int index)
+{
+    if (!m_shell.ClientRef())
+        return;
+    m_currentGroupIndex = ClampGroupIndex(index, m_shell.Client().devices.groups.size());
+    if (m_optAll->IsSelected())
+        ShowGroupDevices(m_currentGroupIndex);
+    else
+        m_optAll->Selected(true);  // its "selectchanged" shows the group
+}
+
+CControlUI* DevicePage::TileOf(int device) const
+{
+    if (!ValidDevice(device))
+        return nullptr;
+    const int position = m_shell.Client().devices.devices[static_cast<std::size_t>(device)].tile_index;
+    if (position < 0 || position >= m_tiles->GetCount())
+        return nullptr;
+    CControlUI* tile = m_tiles->GetItemAt(position);
+    return tile && DeviceIndexOfTile(*tile) == device ? tile : nullptr;
+}
+
+// ---------------------------------------------------------------- batch mode
+
+void DevicePage::ApplyBatchMode()
+{
+    const bool batch = IsBatchMode();
+    m_batchBar->SetVisible(batch);
+    m_allDisplay->SetVisible(batch);
+    if (!m_shell.ClientRef())
+        return;
+    for (int i = 0; i < m_tiles->GetCount(); ++i) {
+        CControlUI* tile = m_tiles->GetItemAt(i);
+        const int device = tile ? DeviceIndexOfTile(*tile) : -1;
+        if (ValidDevice(device))
+            ApplyBatchModeToTile(*tile, Devices()[static_cast<std::size_t>(device)], batch);
+    }
+}
+
+void DevicePage::SelectAllShown(bool selected)
+{
+    for (int i = 0; i < m_tiles->GetCount(); ++i) {
+        CControlUI* tile = m_tiles->GetItemAt(i);
+        const int device = tile ? DeviceIndexOfTile(*tile) : -1;
+        if (!ValidDevice(device))
+            continue;
+        if (auto* box = tile->FindSubControlAs<CCheckBoxUI>(L"CBoxOfDevicd"))
+            box->SetCheck(selected, false);
+        Devices()[static_cast<std::size_t>(device)].selected = selected;
+    }
+}
+
+// ---------------------------------------------------------------- screenshots
+
+void DevicePage::OnScreenshotClick(int device)
+{
+    if (!ValidDevice(device))
+        return;
+    if (!m_shell.Start(UpdateScreenshot, static_cast<TaskArg>(device)))
+        return;
+    CControlUI* tile = TileOf(device);
+    CControlUI* button = tile ? tile->FindSubControl(L"BtnOfScreenshot") : nullptr;
+    if (!button)
+        return;
+    button->SetEnabled(false);
+    button->SetTimer(static_cast<unsigned>(device), kScreenshotTimerPeriodMs);
+}
+
+void DevicePage::OnScreenshotTimer(CControlUI* button)
+{
+    const int frame = (FrameOf(button->GetDisabledImage()) + 1) % kScreenshotFrames;
+    button->SetDisabledImage(L"file='img\\sinchronize\\sinchronize_25_white_" + IntToWide(frame) +
+                             L".png' dest='0,0,25,25'");
+}
+
+void DevicePage::OnScreenshotResult(int device, bool ok)
+{
+    if (ValidDevice(device)) {
+        // A tile built later reads the new file too.
+        m_paint->RemoveImage(ScreenshotFilePath(Devices()[static_cast<std::size_t>(device)].id));
+        if (CControlUI* tile = TileOf(device)) {
+            ShowTileScreenshot(*tile, Devices()[static_cast<std::size_t>(device)]);
+            if (CControlUI* button = tile->FindSubControl(L"BtnOfScreenshot")) {
+                button->SetEnabled(true);
+                button->KillTimers();
+            }
+        }
+    }
+    if (!ok)
+        MessageBox(L"更新截屏失败，请稍后重试！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+}
+
+void DevicePage::ReloadTileImage(int device)
+{
+    if (CControlUI* tile = TileOf(device))
+        ShowTileScreenshot(*tile, Devices()[static_cast<std::size_t>(device)]);
+}
+
+// ---------------------------------------------------------------- hand-overs
+
+void DevicePage::OpenRenewal()
+{
+    if (auto* goods = m_paint->FindControlAs<CTabLayoutUI>(L"TabOfGoods"))
+        goods->SelectItem(kGoodsRenewalPage);
+    if (auto* buy = m_paint->FindControlAs<COptionUI>(L"OptOfBuy"))
+        buy->Selected(true);
+    if (ICommerceActions* commerce = m_shell.Commerce())
+        commerce->StartRenewal();
+}
+
+void DevicePage::ChargeSelected()
+{
+    std::wstring plan;
+    for (const DeviceRecord& d : Devices()) {
+        if (!d.selected || d.bind_plan_type.empty())
+            continue;
+        if (plan.empty()) {
+            plan = d.bind_plan_type;
+        } else if (d.bind_plan_type != plan) {
+            MessageBox(L"批量续费的必须为同类型设备！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None,
+                       m_shell.Owner());
+            return;
+        }
+    }
+    OpenRenewal();
+}
+
+void DevicePage::OpenInstall()
+{
+    if (auto* apps = m_paint->FindControlAs<COptionUI>(L"OptOfAppTab"))
+        apps->Selected(true);
+}
+
+void DevicePage::StartOwned(TaskRoutine routine, std::wstring params)
+{
+    m_shell.Client().devices.boxOwner = m_shell.Owner();
+    StartTaskOwning(m_shell.ClientRef(), routine, std::make_shared<std::wstring>(std::move(params))).Drop();
+}

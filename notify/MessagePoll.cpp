@@ -1,0 +1,75 @@
+#include "notify/MessagePoll.h"
+
+#include <algorithm>
+
+#include "app/ClientManager.h"
+#include "app/Messages.h"
+#include "net/JsonRead.h"
+#include "net/NumberText.h"
+#include "net/ServiceCall.h"
+#include "net/TextConvert.h"
+#include "notify/MessagePage.h"
+#include "platform/DebugLog.h"
+
+void LoadMessages(int type, MessageCategory& block)
+{
+    block.list.clear();
+    int pageCount = 0;
+    for (int page = 1;; ++page) {
+        ServiceRequest request;
+        request.path = "/api/qtz/front_user_message_list";
+        request.params = L"&type=" + IntToWide(type) + L"&page_size=10&page_index=" + IntToWide(page);
+        const ServiceReply reply = CallService(request);
+        DebugLogW(L"iCurrentPage:%d iTotlePage:%d sRec:%d\n", page, pageCount, reply.result);
+        if (reply.succeeded() && reply.envelope.payload) {
+            const cJSON* payload = reply.envelope.payload.get();
+            std::int64_t pages = 0;
+            json::ReadInt64(payload, "pages", pages);
+            pageCount = static_cast<int>(std::clamp<std::int64_t>(pages, 0, kMaxMessagePages));
+            std::wstring lastRead;
+            if (json::ReadAnsiText(payload, "last_read_id", lastRead))
+                block.lastReadId = WideToInt(lastRead);
+            ParseMessagePage(payload, block.list, block.highestId);
+        }
+        if (page >= pageCount)
+            break;
+    }
+    block.unread = block.lastReadId < block.highestId;
+}
+
+void LoadAllMessages(ClientManager& owner, TaskArg argument)
+{
+    MessagePoll& poll = OwnedTaskArgument<MessagePoll>(argument);
+    for (int type = 1; type <= kMessageTypeCount; ++type) {
+        const std::size_t index = static_cast<std::size_t>(type - 1);
+        MessageCategory& block = poll.categories[index];
+        block.highestId = poll.highestIds[index];
+        block.lastReadId = poll.lastReadIds[index];
+        LoadMessages(type, block);
+        // A mark of this run the service has not taken (it failed, or this
+        // answer was older): send it again rather than lose it.
+        const std::int32_t marked = poll.markedReadIds[index];
+        if (marked > block.lastReadId && SendReadMark({type, marked}))
+            block.lastReadId = marked;
+        block.unread = std::max(block.lastReadId, marked) < block.highestId;
+    }
+    owner.Send(msg::UM_MESSAGES, msg::kMessagesReady, reinterpret_cast<LPARAM>(&poll));
+}
+
+bool SendReadMark(const ReadMark& mark)
+{
+    ServiceRequest request;
+    request.path = "/api/qtz/front_user_message_has_read";
+    request.params = L"&type=" + IntToWide(mark.type) + L"&id=" + IntToWide(mark.id);
+    const ServiceReply reply = CallService(request);
+    if (!reply.succeeded()) {
+        DebugLogW(L"MarkMessagesRead type:%d id:%d FAILED: %ls\n", mark.type, mark.id, reply.text.c_str());
+        return false;
+    }
+    return true;
+}
+
+void MarkMessagesRead(ClientManager&, TaskArg argument)
+{
+    SendReadMark(OwnedTaskArgument<ReadMark>(argument));
+}
