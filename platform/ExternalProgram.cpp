@@ -243,8 +243,13 @@ ExternalWindow FindProgramWindow(ExternalProcess process, std::chrono::milliseco
     for (;;) {
         if (Window window = FindWindowOfPid(display.get(), process.pid))
             return ExternalWindow{process.pid, window};
-        if (!ProcessRuns(process.pid) || std::chrono::steady_clock::now() >= end)
+        if (!ProcessRuns(process.pid))
             return {};
+        // A program that shows no X11 window (another platform plugin, or
+        // slow) is still closed through its process rather than left
+        // beyond reach.
+        if (std::chrono::steady_clock::now() >= end)
+            return ExternalWindow{process.pid, 0};
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }

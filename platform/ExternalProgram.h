@@ -52,9 +52,9 @@ struct ExternalWindow {
 };
 
 // Looks for the program's visible top-level window: on X11, until one is
-// mapped or `limit` has passed; false (an invalid window) when there is
-// none. Without an X11 display the process itself stands for its window as
-// long as it runs.
+// mapped or `limit` has passed. Without an X11 display, or when no window
+// appeared in time, the process itself stands for its window as long as it
+// runs; an invalid window when it has ended.
 ExternalWindow FindProgramWindow(ExternalProcess process, std::chrono::milliseconds limit);
 
 // Asks the window to close (WM_DELETE_WINDOW), or the process to end

@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "app/ClientManager.h"
-#include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "app/Shell.h"
+#include "devices/DeviceTile.h"
 #include "devices/control/ControlTasks.h"
 #include "devices/control/UploadRules.h"
 #include "net/TextConvert.h"
@@ -53,26 +53,26 @@ bool DeviceControlPage::IsDevice(int d)
     return d >= 0 && static_cast<std::size_t>(d) < Client().devices.devices.size();
 }
 
-CControlUI* DeviceControlPage::TileControl(int d, const std::wstring& name)
+CControlUI* DeviceControlPage::Tile(int d)
 {
     if (!IsDevice(d) || m_tiles == nullptr)
         return nullptr;
     const int tile = Client().devices.devices[d].tile_index;
     if (tile < 0 || tile >= m_tiles->GetCount())
         return nullptr;
-    CControlUI* item = m_tiles->GetItemAt(tile);
-    return item == nullptr ? nullptr : item->FindSubControl(name);
+    return m_tiles->GetItemAt(tile);
+}
+
+CControlUI* DeviceControlPage::TileControl(int d, const std::wstring& name)
+{
+    CControlUI* tile = Tile(d);
+    return tile == nullptr ? nullptr : tile->FindSubControl(name);
 }
 
 void DeviceControlPage::ReloadTileImage(int d)
 {
-    CControlUI* preview = TileControl(d, L"HLayoutOfCtrl");
-    if (preview == nullptr)
-        return;
-    const std::wstring file = GetLocalPaths().imageCache.wide + Client().devices.devices[d].id + L".jpeg";
-    m_shell.Paint().RemoveImage(file);
-    preview->SetBkImage(L"");
-    preview->SetBkImage(file);
+    if (CControlUI* tile = Tile(d))
+        ShowTileScreenshot(*tile, Client().devices.devices[d]);
 }
 
 void DeviceControlPage::ClearPlayBox(int d)

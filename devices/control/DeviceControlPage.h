@@ -41,6 +41,8 @@ public:
 private:
     ClientManager& Client();
     bool IsDevice(int d);
+    // Device d's tile, or null when it has none.
+    DuiLib::CControlUI* Tile(int d);
     // The control of device d's tile, or null when d has no tile.
     DuiLib::CControlUI* TileControl(int d, const std::wstring& name);
     void ReloadTileImage(int d);

@@ -2,13 +2,17 @@
 
 #include <mutex>
 
+#include "devices/Screenshot.h"
+
 namespace {
 
 std::mutex g_mutex;
 ScreenshotFetcher g_override;
 
-// Until the device list's fetch is linked in, a device counts as answering.
-bool DefaultFetch(ClientManager&, int) { return true; }
+bool DefaultFetch(ClientManager& owner, int deviceIndex)
+{
+    return FetchScreenshot(owner, deviceIndex);
+}
 
 }  // namespace
 

@@ -134,7 +134,8 @@ void Input(Call& call)
 }
 
 // Multipart: "content" (the file), "filename", "id" (one id, or ids each
-// followed by ","), "is_app".
+// followed by ","), "is_app" ("0" one device, "2" a batch, "1" an app
+// package for the market).
 void Upload(Call& call)
 {
     // An app package becomes one of the user's apps in the market.

@@ -2,6 +2,7 @@
 // fixed command line and closed again, the synchronised list in the shared
 // section, and the failures of the play address.
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/Messages.h"
@@ -91,6 +92,43 @@ TEST_F(PlayTest, AStreamThatStopsMidFrameIsShownAsInterruptedAndResumes)
     EXPECT_EQ(ReadFile(folder() / "status.txt"), "设备画面中断，正在重新连接…\nframe\n");
     ClosePlayerOf(*client, 0);
     ASSERT_TRUE(window->WaitForCount(2, 10000));
+}
+
+nlohmann::json Inputs(ServiceControl& control, const std::string& id)
+{
+    return nlohmann::json::parse(control.Get("/__test/control/inputs?id=" + id).body)["inputs"];
+}
+
+TEST_F(PlayTest, AClickInThePlayerIsATapOnTheDevice)
+{
+    AddDevice(L"7", L"VM0007", L"My pad");
+    setenv("KORVANA_TOOL_CLICK", "100,200", 1);
+    StartTask(client, &PlayDevice, 0);
+    const bool tapped = Eventually([&] { return !Inputs(control(), "7").empty(); });
+    unsetenv("KORVANA_TOOL_CLICK");
+    ASSERT_TRUE(tapped);
+    EXPECT_EQ(Inputs(control(), "7"), nlohmann::json::array({"tap 100 200"}));
+    auto sent = control().RequestsTo("/api/qtz/front_device_input");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].body, "sn=VM0007&user=42&kind=tap&x=100&y=200");
+    EXPECT_EQ(sent[0].Header("Cookie"), "korvana_session=" + SessionToken());
+}
+
+TEST_F(PlayTest, ADragOnOneSynchronisedScreenIsRepeatedOnEveryDevice)
+{
+    SetSyncSectionNameForTesting("");
+    AddDevice(L"7", L"VM0007", L"a").selected = true;
+    AddDevice(L"9", L"VM0009", L"b").selected = true;
+    setenv("KORVANA_TOOL_CLICK", "10,20,100,200", 1);
+    StartTask(client, &PlayDevicesInSync, 0);
+    const bool mirrored = Eventually([&] { return !Inputs(control(), "7").empty() && !Inputs(control(), "9").empty(); });
+    unsetenv("KORVANA_TOOL_CLICK");
+    ASSERT_TRUE(mirrored);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto first = Inputs(control(), "7");
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first, Inputs(control(), "9"));
+    EXPECT_EQ(first[0].get<std::string>().rfind("swipe ", 0), 0u);
 }
 
 TEST_F(PlayTest, APlayerThatCannotStartStillEndsWithARefreshedScreenshot)

@@ -113,6 +113,21 @@ TEST_F(ProgramWindowTest, ThePlayerWindowIsFoundByItsProcessAndClosedLikeAnyWind
     EXPECT_FALSE(client->devices.devices[0].player_open);
 }
 
+TEST_F(ProgramWindowTest, APlayerThatShowsNoWindowIsStillClosedThroughItsProcess)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a display, but no window on it
+    AddDevice(L"7", L"VM0007", L"My pad");
+    StartTask(client, &PlayDevice, 0);
+    ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }, 15000));
+    {
+        std::lock_guard lock(client->control.mutex);
+        EXPECT_EQ(client->control.players[L"7"].xWindow, 0u);
+    }
+    ClosePlayerOf(*client, 0);
+    ASSERT_TRUE(window->WaitForCount(2, 10000));
+    EXPECT_EQ(window->Messages().back().wParam, msg::kPlayerEnded);
+}
+
 TEST_F(ProgramWindowTest, TheSynchronisedWindowShowsEverySelectedDevice)
 {
     SetSyncSectionNameForTesting("");

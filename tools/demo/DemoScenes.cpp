@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/window/CMainWnd.h"
+#include "app/ClientManager.h"
 #include "ui/UIAutomation.h"
+#include "ui/UIButton.h"
 #include "ui/UIControl.h"
 #include "ui/UILayout.h"
 #include "ui/UIManager.h"
@@ -111,6 +113,40 @@ bool PurchasePage(DemoContext& demo)
     return demo.ui.Click(prices->GetItemAt(2)) && demo.ui.Click(L"BtnOfIncreaseCount") && demo.WaitIdle();
 }
 
+// A device opened in the player: the first playable tile's box shows pause.
+// The next scene closes it again, so no player outlives the demo.
+DuiLib::CCheckBoxUI* FirstPlayBox(DemoContext& demo)
+{
+    auto* tiles = demo.window.Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    for (int i = 0; tiles && i < tiles->GetCount(); ++i) {
+        auto* box = tiles->GetItemAt(i)->FindSubControlAs<DuiLib::CCheckBoxUI>(L"CBoxOfCtrl");
+        if (box && box->IsEnabled() && box->IsVisibleInTree())
+            return box;
+    }
+    return nullptr;
+}
+
+bool PlayerRunning(DemoContext& demo)
+{
+    if (!demo.ui.Click(L"OptOfDevice") || !demo.WaitIdle())
+        return false;
+    demo.ui.ProcessEvents(200);
+    DuiLib::CCheckBoxUI* box = FirstPlayBox(demo);
+    if (!box || !demo.ui.Click(box) || !demo.WaitIdle(15000))
+        return false;
+    const auto& devices = demo.window.Client().devices.devices;
+    const std::size_t d = box->GetTag();
+    return demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000) && box->GetCheck();
+}
+
+bool PlayersClosed(DemoContext& demo)
+{
+    DuiLib::CCheckBoxUI* box = FirstPlayBox(demo);
+    if (!box || !demo.ui.Click(L"BtnOfAllDisConnect"))
+        return false;
+    return demo.WaitFor([&] { return !box->GetCheck(); }, 15000) && (demo.ui.ProcessEvents(100), true);
+}
+
 }  // namespace
 
 const std::vector<DemoScene>& DemoScenes()
@@ -123,6 +159,8 @@ const std::vector<DemoScene>& DemoScenes()
         {"notices", "the notification page: user notices with unread dots", Notices},
         {"market", "the app market: hot apps with icons, two ticked for installing", MarketScene},
         {"purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage},
+        {"player", "the device page with a device open in the player (its box shows pause)", PlayerRunning},
+        {"player_closed", "关闭设备 closed the player: the box shows play again", PlayersClosed},
     };
     return scenes;
 }

@@ -257,3 +257,22 @@ void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens)
         });
     }
 }
+
+void ClickWhenShown(LiveScreen& screen)
+{
+    const QList<QByteArray> numbers = qgetenv("KORVANA_TOOL_CLICK").split(',');
+    if (numbers.size() != 2 && numbers.size() != 4)
+        return;
+    const QPoint from(numbers[0].toInt(), numbers[1].toInt());
+    const QPoint to = numbers.size() == 4 ? QPoint(numbers[2].toInt(), numbers[3].toInt()) : from;
+    auto* once = new QObject(&screen);
+    QObject::connect(&screen, &LiveScreen::FrameShown, once, [&screen, once, from, to] {
+        QMouseEvent press(QEvent::MouseButtonPress, from, screen.mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, screen.mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(&screen, &press);
+        QCoreApplication::sendEvent(&screen, &release);
+        once->deleteLater();
+    });
+}

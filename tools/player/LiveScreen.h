@@ -85,3 +85,6 @@ void QuitOnTerminationSignals();
 // problem.
 void EchoArguments(int argc, char** argv);
 void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens);
+// KORVANA_TOOL_CLICK "x,y" (or "x,y,x2,y2" for a drag), in the screen's own
+// pixels: given to the screen as a person's mouse once it shows a frame.
+void ClickWhenShown(LiveScreen& screen);

@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     column->addWidget(screen, 1);
     window.resize(360, 668);
     SavePictureWhenShown(window, {screen});
+    ClickWhenShown(*screen);
     window.show();
     return app.exec();
 }

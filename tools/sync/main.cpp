@@ -134,6 +134,8 @@ int main(int argc, char** argv)
     const int rows = std::max<int>(1, (static_cast<int>(screens.size()) + kColumns - 1) / kColumns);
     window.resize(columns * 248 + 8, rows * 460 + 8);
     SavePictureWhenShown(window, screens);
+    if (!screens.isEmpty())
+        ClickWhenShown(*screens.front());
     window.show();
     return app.exec();
 }
