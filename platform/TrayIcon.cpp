@@ -29,12 +29,12 @@ QIcon FallbackIcon()
     return QIcon(pixmap);
 }
 
-QIcon IconOf(const TrayIconSpec& spec)
+QIcon IconOf(const TrayIconLook& look)
 {
-    if (!spec.iconImage.empty()) {
+    if (!look.iconImage.empty()) {
         QPixmap pixmap;
-        if (pixmap.loadFromData(reinterpret_cast<const uchar*>(spec.iconImage.data()),
-                                static_cast<uint>(spec.iconImage.size())))
+        if (pixmap.loadFromData(reinterpret_cast<const uchar*>(look.iconImage.data()),
+                                static_cast<uint>(look.iconImage.size())))
             return QIcon(pixmap);
     }
     QIcon appIcon = QGuiApplication::windowIcon();
@@ -78,11 +78,11 @@ void TrayIcon::SetCallback(Callback callback)
     m_impl->callback = std::move(callback);
 }
 
-bool TrayIcon::Add(const TrayIconSpec& spec)
+bool TrayIcon::Add(const TrayIconLook& look)
 {
     if (auto hook = g_hook.Get()) {
         m_impl->added = true;
-        hook(TrayIconEvent {TrayIconEvent::Kind::Added, spec});
+        hook(TrayIconEvent {TrayIconEvent::Kind::Added, look});
         return true;
     }
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -92,13 +92,13 @@ bool TrayIcon::Add(const TrayIconSpec& spec)
         QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated,
                          [this](QSystemTrayIcon::ActivationReason reason) { DeliverMouseMessage(MouseMessageOf(reason)); });
     }
-    m_impl->icon->setIcon(IconOf(spec));
-    m_impl->icon->setToolTip(QString::fromStdWString(spec.tip));
+    m_impl->icon->setIcon(IconOf(look));
+    m_impl->icon->setToolTip(QString::fromStdWString(look.tip));
     m_impl->icon->show();
     m_impl->added = true;
-    if (!spec.balloonText.empty())
-        m_impl->icon->showMessage(QString::fromStdWString(spec.balloonTitle), QString::fromStdWString(spec.balloonText),
-                                  QSystemTrayIcon::Information, spec.balloonMs);
+    if (!look.balloonText.empty())
+        m_impl->icon->showMessage(QString::fromStdWString(look.balloonTitle), QString::fromStdWString(look.balloonText),
+                                  QSystemTrayIcon::Information, look.balloonMs);
     return true;
 }
 

@@ -7,7 +7,7 @@
 #include "platform/WindowMessage.h"
 
 // What the icon shows when it is added.
-struct TrayIconSpec {
+struct TrayIconLook {
     std::wstring tip;
     std::wstring balloonTitle;  // the balloon is shown once, when added, if it has a text
     std::wstring balloonText;
@@ -30,8 +30,8 @@ public:
 
     void SetCallback(Callback callback);
 
-    // Shows the icon (again) with the spec; false when no icon could be made.
-    bool Add(const TrayIconSpec& spec);
+    // Shows the icon (again) with the look; false when no icon could be made.
+    bool Add(const TrayIconLook& look);
     void Remove();
     bool IsAdded() const;
 
@@ -55,7 +55,7 @@ inline constexpr LPARAM WM_MBUTTONUP = 0x0208;
 struct TrayIconEvent {
     enum class Kind { Added, Removed };
     Kind kind;
-    TrayIconSpec spec;  // for Added
+    TrayIconLook look;  // for Added
 };
 using TrayIconHook = std::function<void(const TrayIconEvent&)>;
 void SetTrayIconHook(TrayIconHook hook);

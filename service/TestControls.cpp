@@ -23,27 +23,27 @@ std::optional<std::string> PresetBody(const std::string& kind)
     throw std::invalid_argument("unknown fault kind: " + kind);
 }
 
-Fault ParseFault(const json& spec)
+Fault ParseFault(const json& setup)
 {
     Fault fault;
-    fault.delayMs = spec.value("delay_ms", 0);
-    fault.drop = spec.value("drop", false);
-    fault.truncate = spec.value("truncate", false);
-    if (spec.contains("status"))
-        fault.status = spec.at("status").get<int>();
-    if (spec.contains("kind"))
-        fault.body = PresetBody(spec.at("kind").get<std::string>());
-    if (spec.contains("body"))
-        fault.body = spec.at("body").get<std::string>();
-    if (spec.contains("body_base64")) {
-        fault.body = Base64Decode(spec.at("body_base64").get<std::string>());
+    fault.delayMs = setup.value("delay_ms", 0);
+    fault.drop = setup.value("drop", false);
+    fault.truncate = setup.value("truncate", false);
+    if (setup.contains("status"))
+        fault.status = setup.at("status").get<int>();
+    if (setup.contains("kind"))
+        fault.body = PresetBody(setup.at("kind").get<std::string>());
+    if (setup.contains("body"))
+        fault.body = setup.at("body").get<std::string>();
+    if (setup.contains("body_base64")) {
+        fault.body = Base64Decode(setup.at("body_base64").get<std::string>());
         if (!fault.body)
             throw std::invalid_argument("body_base64 is not Base64");
     }
-    fault.contentType = spec.value("content_type", fault.contentType);
-    fault.location = spec.value("location", std::string());
-    if (spec.contains("headers")) {
-        const json& headers = spec.at("headers");
+    fault.contentType = setup.value("content_type", fault.contentType);
+    fault.location = setup.value("location", std::string());
+    if (setup.contains("headers")) {
+        const json& headers = setup.at("headers");
         if (headers.is_object()) {
             for (const auto& [name, value] : headers.items())
                 fault.headers.emplace_back(name, value.get<std::string>());
@@ -52,7 +52,7 @@ Fault ParseFault(const json& spec)
                 fault.headers.emplace_back(header.at(0).get<std::string>(), header.at(1).get<std::string>());
         }
     }
-    fault.times = spec.value("times", -1);
+    fault.times = setup.value("times", -1);
     if (fault.times == 0)
         fault.times = -1;
     return fault;
@@ -104,9 +104,9 @@ void RegisterTestControls(Server& server)
     // "delay_ms": 0,
     // "drop": false, "truncate": false, "times": -1}
     server.AddControl("fault", [](Control& c) {
-        json spec = json::parse(c.request.body);
-        std::string path = spec.at("path").get<std::string>();
-        c.server.faults().Set(path, ParseFault(spec));
+        json setup = json::parse(c.request.body);
+        std::string path = setup.at("path").get<std::string>();
+        c.server.faults().Set(path, ParseFault(setup));
         c.Json({{"path", path}});
     });
     server.AddControl("faults/clear", [](Control& c) {

@@ -445,13 +445,13 @@ void CMainWnd::OnLoggedIn()
 
 void CMainWnd::AddTrayIcon()
 {
-    TrayIconSpec spec;
-    spec.tip = L"Korvana云手机";
-    spec.balloonTitle = L"提示";
-    spec.balloonText = L"欢迎使用！";
-    spec.balloonMs = 1000;
-    CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_32.png", spec.iconImage);
-    m_tray.Add(spec);
+    TrayIconLook look;
+    look.tip = L"Korvana云手机";
+    look.balloonTitle = L"提示";
+    look.balloonText = L"欢迎使用！";
+    look.balloonMs = 1000;
+    CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_32.png", look.iconImage);
+    m_tray.Add(look);
 }
 
 void CMainWnd::ShowMainWindowPage(int page)

@@ -140,15 +140,15 @@ void IconRoute(Call& call, std::int64_t id)
 
 void CatalogueControl(Control& control)
 {
-    const nlohmann::json spec = nlohmann::json::parse(control.request.body);
+    const nlohmann::json setup = nlohmann::json::parse(control.request.body);
     AppState& state = Apps(control.server.world());
     state.categories.clear();
     state.apps.clear();
     state.icons.clear();
-    for (const nlohmann::json& item : spec.value("categories", nlohmann::json::array()))
+    for (const nlohmann::json& item : setup.value("categories", nlohmann::json::array()))
         state.categories.push_back({item.at("id").get<std::int64_t>(), item.value("pId", std::int64_t {0}),
                                     item.value("name", std::string())});
-    const nlohmann::json apps = spec.value("apps", nlohmann::json::array());
+    const nlohmann::json apps = setup.value("apps", nlohmann::json::array());
     std::int64_t updated = static_cast<std::int64_t>(apps.size());
     for (const nlohmann::json& item : apps) {
         CatalogueApp app;

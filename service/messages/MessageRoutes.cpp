@@ -73,14 +73,14 @@ void MarkRead(Call& call)
     call.Succeed({{"code", 0}, {"msg", "ok"}});
 }
 
-ServiceMessage MessageOf(const nlohmann::json& spec)
+ServiceMessage MessageOf(const nlohmann::json& setup)
 {
     ServiceMessage m;
-    m.id = spec.at("id").is_string() ? spec.at("id").get<std::string>() : std::to_string(spec.at("id").get<long long>());
-    m.category = spec.value("category", std::string());
-    m.title = spec.value("title", std::string());
-    m.description = spec.value("description", std::string());
-    m.publishAt = spec.value("publish_at", std::string("0"));
+    m.id = setup.at("id").is_string() ? setup.at("id").get<std::string>() : std::to_string(setup.at("id").get<long long>());
+    m.category = setup.value("category", std::string());
+    m.title = setup.value("title", std::string());
+    m.description = setup.value("description", std::string());
+    m.publishAt = setup.value("publish_at", std::string("0"));
     return m;
 }
 
@@ -98,19 +98,19 @@ void RegisterMessageRoutes(Server& server)
     // ids k+n-1 down to k, and "fail_page": p for a page the list refuses}.
     // Replaces that user's messages of that type.
     server.AddControl("messages/set", [](Control& c) {
-        const nlohmann::json spec = nlohmann::json::parse(c.request.body);
-        UserMessages* box = Messages(c.server.world()).Box(spec.value("user_id", 42LL), spec.at("type").get<int>());
+        const nlohmann::json setup = nlohmann::json::parse(c.request.body);
+        UserMessages* box = Messages(c.server.world()).Box(setup.value("user_id", 42LL), setup.at("type").get<int>());
         if (box == nullptr)
             throw std::invalid_argument("type must be 1, 2 or 3");
         box->messages.clear();
-        box->lastReadId = spec.value("last_read_id", 0LL);
-        box->failPage = spec.value("fail_page", 0LL);
-        if (spec.contains("messages")) {
-            for (const nlohmann::json& m : spec.at("messages"))
+        box->lastReadId = setup.value("last_read_id", 0LL);
+        box->failPage = setup.value("fail_page", 0LL);
+        if (setup.contains("messages")) {
+            for (const nlohmann::json& m : setup.at("messages"))
                 box->messages.push_back(MessageOf(m));
         }
-        const long long count = spec.value("count", 0LL);
-        const long long first = spec.value("first_id", 1LL);
+        const long long count = setup.value("count", 0LL);
+        const long long first = setup.value("first_id", 1LL);
         for (long long i = count - 1; i >= 0; --i) {
             const std::string id = std::to_string(first + i);
             box->messages.push_back({id, "", "消息 " + id, "内容 " + id, std::to_string(86400 + (first + i) * 60)});

@@ -45,6 +45,9 @@ protected:
         SignInAs(L"demo", L"korvana123");
         // The purchase plans load after the login.
         ASSERT_TRUE(WaitFor([&] { return FindAs<CTileLayoutUI>(L"TileOfMembership")->GetCount() > 0; }));
+        // So do the device list and the other pages' first loads; clicks are
+        // kept from the controls while any of them holds the wait state.
+        ASSERT_TRUE(WaitFor([&] { return !window().Client().devices.devices.empty() && !IsWaiting(); }));
     }
 
     void SetRechargePlans(const nlohmann::json& recharge)

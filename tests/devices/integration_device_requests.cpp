@@ -97,7 +97,7 @@ protected:
         auto owned = std::make_shared<std::wstring>(std::move(params));
         routine(*client, reinterpret_cast<TaskArg>(owned.get()));
     }
-    void Fault(nlohmann::json spec) { control().InjectFault(spec); }
+    void Fault(nlohmann::json setup) { control().InjectFault(setup); }
 
     MessageBoxRecorder boxes;
     std::unique_ptr<RecordingTarget> window = std::make_unique<RecordingTarget>(TextRule());

@@ -55,11 +55,11 @@ protected:
                 edit(app, i);
             apps.push_back(app);
         }
-        json spec = {{"categories", json::array({{{"id", 1}, {"pId", 0}, {"name", "应用"}},
+        json setup = {{"categories", json::array({{{"id", 1}, {"pId", 0}, {"name", "应用"}},
                                                  {{"id", 11}, {"pId", 1}, {"name", "社交"}},
                                                  {{"id", 1101}, {"pId", 11}, {"name", "聊天"}}})},
                      {"apps", apps}};
-        RawResponse answer = control().Post("/__test/apps/catalogue", spec.dump());
+        RawResponse answer = control().Post("/__test/apps/catalogue", setup.dump());
         ASSERT_EQ(answer.status, 200) << answer.body;
     }
     std::int64_t Count(const std::string& where = "")
@@ -186,9 +186,9 @@ TEST_F(CatalogueSyncTest, AnUnreachableOrRefusingServiceLeavesTheCatalogueAsItWa
         {{"body", R"({"status":true,"message":"[1,2,3]"})"}},
     };
     for (const json& fault : faults) {
-        json spec = fault;
-        spec["path"] = "/api/qtz/front_app_list";
-        control().InjectFault(spec);
+        json setup = fault;
+        setup["path"] = "/api/qtz/front_app_list";
+        control().InjectFault(setup);
         control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"kind", "not_json"}});
         client->RefreshStamp += 10;
         Sync();

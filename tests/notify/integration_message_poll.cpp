@@ -32,7 +32,7 @@ protected:
         control().ClearLog();
     }
 
-    void SetMessages(const json& spec) { EXPECT_EQ(control().Post("/__test/messages/set", spec.dump()).status, 200); }
+    void SetMessages(const json& setup) { EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200); }
     std::vector<std::string> Bodies(const char* path)
     {
         std::vector<std::string> bodies;
@@ -145,9 +145,9 @@ TEST_F(MessagePollTest, BadAnswersGiveEmptyListsAndNoCrash)
                               json {{"body", R"({"status":true,"message":"[1,2]"})"}}}) {
         control().ClearFaults();
         control().ClearLog();
-        json spec = fault;
-        spec["path"] = kList;
-        control().InjectFault(spec);
+        json setup = fault;
+        setup["path"] = kList;
+        control().InjectFault(setup);
         MessageCategory block;
         block.list.resize(3);
         block.lastReadId = 9;

@@ -26,7 +26,7 @@ constexpr const wchar_t* kMenuDot = L"file='img\\dot_r_6.png' dest='53,6,59,12'"
 
 class NotifyPageTest : public MainWindowTest {
 protected:
-    void SetMessages(const json& spec) { EXPECT_EQ(control().Post("/__test/messages/set", spec.dump()).status, 200); }
+    void SetMessages(const json& setup) { EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200); }
     std::vector<std::string> ReadMarks()
     {
         std::vector<std::string> bodies;

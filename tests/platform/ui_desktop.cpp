@@ -257,7 +257,7 @@ TEST_F(DesktopTest, TrayIconReportsClicksAsMouseMessagesAndTestsSeeAddAndRemove)
     const auto events = tray.Events();
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].kind, TrayIconEvent::Kind::Added);
-    EXPECT_EQ(events[0].spec.balloonText, L"欢迎使用！");
+    EXPECT_EQ(events[0].look.balloonText, L"欢迎使用！");
     EXPECT_EQ(events[1].kind, TrayIconEvent::Kind::Removed);
     EXPECT_EQ(events[3].kind, TrayIconEvent::Kind::Removed);
     EXPECT_EQ(tray.AddCount(), 2u);

@@ -480,7 +480,7 @@ TEST(SkinWindow, TabPagesAreInTheOrderTheCodeSelects)
 }
 
 // Texts, tooltips, placeholders, states and routing of the named controls.
-struct Spec {
+struct Expected {
     const char* name;
     const char* cls;
     const char* text;     // text or placeholder ("" = not checked)
@@ -489,9 +489,9 @@ struct Spec {
     const char* state;    // "hidden", "disabled", "selected" or ""
 };
 
-void CheckSpecs(const Node& root, const std::vector<Spec>& specs)
+void CheckExpected(const Node& root, const std::vector<Expected>& expected)
 {
-    for (const Spec& s : specs) {
+    for (const Expected& s : expected) {
         const auto all = FindAll(root, QString::fromLatin1(s.name));
         ASSERT_FALSE(all.empty()) << s.name;
         const Node& n = *all.front();
@@ -515,7 +515,7 @@ void CheckSpecs(const Node& root, const std::vector<Spec>& specs)
 
 TEST(SkinPages, SignInAndRegistration)
 {
-    CheckSpecs(MainWindow(), {
+    CheckExpected(MainWindow(), {
         {"EditOfLoginName", "RichEdit", "用户名/手机号", "", "SignTab", ""},
         {"EditOfLoginPwd", "RichEdit", "密码", "", "SignTab", ""},
         {"HLayoutOfCaptcha", "HorizontalLayout", "", "", nullptr, "hidden"},
@@ -561,7 +561,7 @@ TEST(SkinPages, SignInAndRegistration)
 
 TEST(SkinPages, MainMenuAccountAndSettings)
 {
-    CheckSpecs(MainWindow(), {
+    CheckExpected(MainWindow(), {
         {"ConOfUserICON", "Container", "", "", nullptr, ""},
         {"LabOfUserNameInMainTab", "Label", "Name", "", nullptr, ""},
         {"LabOfBalanceInMainTab", "Label", "可用积分 100", "", nullptr, ""},
@@ -620,7 +620,7 @@ TEST(SkinPages, MainMenuAccountAndSettings)
 
 TEST(SkinPages, DevicePage)
 {
-    CheckSpecs(MainWindow(), {
+    CheckExpected(MainWindow(), {
         {"OptOfAllDevice", "Option", "所有设备", "", "DeviceTab", "selected"},
         {"OptOfExtDevice", "Option", "过期设备", "", "DeviceTab", ""},
         {"OptOfOfflineDevice", "Option", "故障设备", "", "DeviceTab", ""},
@@ -667,7 +667,7 @@ TEST(SkinPages, DevicePage)
 
 TEST(SkinPages, PurchasePage)
 {
-    CheckSpecs(MainWindow(), {
+    CheckExpected(MainWindow(), {
         {"TileOfCoupon", "TileLayout", "", "", nullptr, "hidden"},
         {"LabOfBalanceCharge", "Label", "", "", nullptr, "hidden"},
         {"BtnOfDecreaseCount", "Button", "-", "", "BuyTab", ""},
@@ -712,7 +712,7 @@ TEST(SkinPages, PurchasePage)
 
 TEST(SkinPages, AppMarketPage)
 {
-    CheckSpecs(MainWindow(), {
+    CheckExpected(MainWindow(), {
         {"OptOfHot", "Option", "热门", "", "AppTab", ""},
         {"OptOfApp", "Option", "应用", "", "AppTab", ""},
         {"OptOfGame", "Option", "游戏", "", "AppTab", ""},
@@ -844,7 +844,7 @@ TEST(SkinTemplates, DeviceTileStatesAndTheImagesTheCodeReads)
     ParseResult r = ParseXml(SkinZip().Get("DeviceElement.xml"));
     ASSERT_TRUE(r.root);
     const Node& e = *r.root->children.front();
-    CheckSpecs(e, {
+    CheckExpected(e, {
         {"BtnOfDeviceInfo", "Button", "", "", "DeviceTab", "hidden"},
         {"CBoxOfModifyDeviceName", "CheckBox", "", "修改设备名称", "DeviceTab", ""},
         {"EditOfDeviceName", "RichEdit", "", "", "DeviceTab", "disabled"},

@@ -115,9 +115,9 @@ void ServiceControl::Reset(const std::string& world)
     Control(world.empty() ? "reset" : "reset?world=" + world, "", true);
 }
 
-void ServiceControl::InjectFault(const nlohmann::json& spec)
+void ServiceControl::InjectFault(const nlohmann::json& setup)
 {
-    Control("fault", spec.dump(), true);
+    Control("fault", setup.dump(), true);
 }
 
 void ServiceControl::ClearFaults()

@@ -38,8 +38,8 @@ public:
     // New world ("demo", "empty"; empty text: the start world), no faults,
     // empty request log.
     void Reset(const std::string& world = "");
-    // Spec as /__test/fault takes it, e.g. {{"path", "/api/..."}, {"status", 404}}.
-    void InjectFault(const nlohmann::json& spec);
+    // The fault as /__test/fault takes it, e.g. {{"path", "/api/..."}, {"status", 404}}.
+    void InjectFault(const nlohmann::json& setup);
     void ClearFaults();
     std::vector<LoggedRequest> RequestLog();
     // The logged requests to one path.

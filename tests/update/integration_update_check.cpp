@@ -200,9 +200,9 @@ TEST_F(UpdateCheckTest, BadUpgradeAnswersAndAnUnreachableServiceAreNoUpdate)
                               json {{"body", R"({"status":false,"message":"-1000"})"}},
                               json {{"body", R"({"status":true,"message":"[true]"})"}}}) {
         control().ClearFaults();
-        json spec = fault;
-        spec["path"] = kUpgrade;
-        control().InjectFault(spec);
+        json setup = fault;
+        setup["path"] = kUpgrade;
+        control().InjectFault(setup);
         ClientManager& owner = NewRun();
         EXPECT_FALSE(RunUpdateCheck(owner)) << fault.dump();
         EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateNone}) << fault.dump();
@@ -222,9 +222,9 @@ TEST_F(UpdateCheckTest, ACutOffOrRefusedDownloadLeavesNoInstallerAndStartsNothin
     for (const json& fault : {json {{"truncate", true}}, json {{"drop", true}}, json {{"status", 404}},
                               json {{"status", 500}, {"body", "oops"}}}) {
         control().ClearFaults();
-        json spec = fault;
-        spec["path"] = kDownload;
-        control().InjectFault(spec);
+        json setup = fault;
+        setup["path"] = kDownload;
+        control().InjectFault(setup);
         ClientManager& owner = NewRun();
         EXPECT_FALSE(RunUpdateCheck(owner)) << fault.dump();
         EXPECT_EQ(Codes().front(), msg::kUpdateDownloading);

@@ -93,12 +93,12 @@ TEST_F(SignInTest, TheDemoLoginLeadsToTheDevicePageWithTrayAndTimer)
     EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedIn);
     EXPECT_TRUE(window().Paint().HasTimer(window().Paint().GetRoot(), msg::kTimerMessagePoll));
     ASSERT_EQ(tray().AddCount(), 1u);
-    const TrayIconSpec spec = tray().Events()[0].spec;
-    EXPECT_EQ(spec.tip, L"Korvana云手机");
-    EXPECT_EQ(spec.balloonTitle, L"提示");
-    EXPECT_EQ(spec.balloonText, L"欢迎使用！");
-    EXPECT_EQ(spec.balloonMs, 1000);
-    EXPECT_FALSE(spec.iconImage.empty());
+    const TrayIconLook look = tray().Events()[0].look;
+    EXPECT_EQ(look.tip, L"Korvana云手机");
+    EXPECT_EQ(look.balloonTitle, L"提示");
+    EXPECT_EQ(look.balloonText, L"欢迎使用！");
+    EXPECT_EQ(look.balloonMs, 1000);
+    EXPECT_FALSE(look.iconImage.empty());
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_login").at(0).body, "username=demo&password=korvana123");
     // The session cookie is kept in the per-user cookie file.
     EXPECT_TRUE(CookieFileExists());
