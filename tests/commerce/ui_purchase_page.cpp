@@ -333,6 +333,8 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     // Paid by scanning: the next query reports it done.
     control().Post("/__test/commerce/pay?display_order_id=" + Utf8OfWide(Order().displayOrderId), "");
     ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"订单已完成！", L"提示") == 1; }, 8000));
+    // The paid order reloads the balance and the device list first.
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     ASSERT_TRUE(ui().Click(Shown(L"BtnOfBuyTab")));
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kGoodsPage);
 }
