@@ -15,41 +15,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <iconv.h>
 #include <string>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "LiveScreen.h"
+#include "platform/SharedSection.h"
 
 namespace {
 
-constexpr std::size_t kSectionSize = 1048576;
 constexpr int kColumns = 4;
-
-std::string ReadSection()
-{
-    const int fd = shm_open("/moreplay", O_RDONLY, 0);
-    if (fd < 0)
-        return {};
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || info.st_size <= 0) {
-        close(fd);
-        return {};
-    }
-    const std::size_t size = std::min(kSectionSize, static_cast<std::size_t>(info.st_size));
-    void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    close(fd);
-    if (view == MAP_FAILED)
-        return {};
-    const char* bytes = static_cast<const char*>(view);
-    std::string text(bytes, strnlen(bytes, size));
-    munmap(view, size);
-    return text;
-}
 
 // Code page 936 to UTF-8; what is not valid there is dropped.
 QByteArray Cp936ToUtf8(const std::string& text)
@@ -91,7 +66,7 @@ int main(int argc, char** argv)
     EchoArguments(argc, argv);
     QuitOnTerminationSignals();
 
-    const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSection()));
+    const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSyncSection()));
     QNetworkAccessManager network;
     QWidget window;
     auto* grid = new QGridLayout(&window);
