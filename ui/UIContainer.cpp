@@ -347,12 +347,12 @@ void CContainerUI::Move(int dx, int dy)
         item->Move(dx, dy);
 }
 
-CControlUI* CContainerUI::FindSubControl(const std::wstring& name)
+CControlUI* CContainerUI::FindInSubtree(const std::wstring& name)
 {
     if (name == m_sName)
         return this;
     for (auto& item : m_items)
-        if (CControlUI* found = item->FindSubControl(name))
+        if (CControlUI* found = item->FindInSubtree(name))
             return found;
     return nullptr;
 }

@@ -62,7 +62,6 @@ public:
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetPos(const RECT& rc) override;
     void Move(int dx, int dy) override;
-    CControlUI* FindSubControl(const std::wstring& name) override;
     CControlUI* FindControlAt(POINT pt) override;
     void ForEach(const std::function<void(CControlUI*)>& fn) override;
     void DoEvent(TEventUI& event) override;
@@ -70,6 +69,7 @@ public:
     void SetVisible(bool visible = true) override;
 
 protected:
+    CControlUI* FindInSubtree(const std::wstring& name) override;
     // The area for children: the item less inset and a shown scroll bar.
     RECT ContentRect() const;
     void SetFloatPos(CControlUI* child);

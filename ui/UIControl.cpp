@@ -472,6 +472,11 @@ void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool i
 
 CControlUI* CControlUI::FindSubControl(const std::wstring& name)
 {
+    return FindInSubtree(name);
+}
+
+CControlUI* CControlUI::FindInSubtree(const std::wstring& name)
+{
     return name == m_sName ? this : nullptr;
 }
 

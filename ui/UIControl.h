@@ -147,6 +147,10 @@ public:
 protected:
     friend class CContainerUI;
     friend class CPaintManagerUI;
+    // The search below FindSubControl, which a container runs in its
+    // children: it looks only at what exists, so a search from above makes
+    // no lazy container build its parts.
+    virtual CControlUI* FindInSubtree(const std::wstring& name);
     virtual void PaintBkColor(CRenderContext& ctx);
     virtual void PaintBkImage(CRenderContext& ctx);
     virtual void PaintStatusImage(CRenderContext& ctx);

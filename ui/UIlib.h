@@ -9,6 +9,7 @@
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
+#include "ui/UILazyContainer.h"
 #include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"

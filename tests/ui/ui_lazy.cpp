@@ -1,0 +1,121 @@
+// Containers that make their children when first needed: a long tile list
+// makes only what comes into view, each element once, and a name search
+// from above makes nothing.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/ui/UiTestSupport.h"
+
+using namespace DuiLib;
+using korvana::test::SkinFolder;
+using korvana::test::TestWindow;
+using korvana::test::WindowXml;
+
+namespace {
+
+// A lazy element whose builder adds one button named "Part" tagged with the
+// element's number and counts its runs.
+std::unique_ptr<CLazyContainerUI> Element(int number, std::vector<int>& builds)
+{
+    return std::make_unique<CLazyContainerUI>([number, &builds](CLazyContainerUI& self) {
+        ++builds[static_cast<std::size_t>(number)];
+        auto part = std::make_unique<CButtonUI>();
+        part->SetName(L"Part");
+        part->SetTag(static_cast<std::uintptr_t>(number));
+        // Searching itself while it is being made starts no second build.
+        EXPECT_EQ(self.FindSubControl(L"Part"), nullptr);
+        self.Add(std::move(part));
+    });
+}
+
+class LazyTest : public ::testing::Test {
+protected:
+    void OpenTiles(int count)
+    {
+        skin.Write("Test.xml", WindowXml(R"(<TileLayout name="Tiles" itemsize="50,50" vscrollbar="true"/>)"));
+        ASSERT_TRUE(wnd.Create(nullptr, L"lazy"));
+        ui = std::make_unique<CUiDriver>(wnd);
+        builds.assign(static_cast<std::size_t>(count), 0);
+        tiles = static_cast<CTileLayoutUI*>(wnd.GetPaintManager().FindControl(L"Tiles"));
+        ASSERT_NE(tiles, nullptr);
+        for (int i = 0; i < count; ++i)
+            tiles->Add(Element(i, builds));
+        ui->Show();
+        ui->ProcessEvents(50);
+    }
+    CLazyContainerUI* At(int i) { return static_cast<CLazyContainerUI*>(tiles->GetItemAt(i)); }
+    int Made() const
+    {
+        int n = 0;
+        for (int b : builds) {
+            EXPECT_LE(b, 1);
+            n += b;
+        }
+        return n;
+    }
+
+    SkinFolder skin;
+    TestWindow wnd;
+    std::unique_ptr<CUiDriver> ui;
+    CTileLayoutUI* tiles = nullptr;
+    std::vector<int> builds;
+};
+
+TEST_F(LazyTest, PaintMakesOnlyTheElementsInViewAndSearchesFromAboveMakeNone)
+{
+    OpenTiles(1000);
+    const int inView = Made();
+    EXPECT_GT(inView, 0);
+    EXPECT_LT(inView, 100);
+    // What is in view is made and laid out; what lies below is not.
+    EXPECT_TRUE(At(0)->IsBuilt());
+    EXPECT_EQ(At(0)->GetItemAt(0)->GetPos(), At(0)->GetPos());
+    EXPECT_FALSE(At(999)->IsBuilt());
+    // A window-wide search for a name nobody has walks only what exists.
+    EXPECT_EQ(wnd.GetPaintManager().FindControl(L"Nowhere"), nullptr);
+    EXPECT_EQ(Made(), inView);
+    // Asked for its parts, an element is made on the spot, once.
+    CControlUI* part = At(999)->FindSubControl(L"Part");
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->GetTag(), 999u);
+    EXPECT_EQ(At(999)->FindSubControl(L"Part"), part);
+    EXPECT_EQ(Made(), inView + 1);
+}
+
+TEST_F(LazyTest, ScrollingMakesTheElementsThatComeIntoViewAndAClickReachesThem)
+{
+    OpenTiles(1000);
+    tiles->EndDown();
+    ui->ProcessEvents(50);
+    EXPECT_TRUE(At(999)->IsBuilt());
+    EXPECT_FALSE(At(500)->IsBuilt());
+    // Clicking the last element's part works like any other control.
+    ui->ClearNotifications();
+    CControlUI* part = At(999)->FindSubControl(L"Part");
+    ASSERT_TRUE(ui->Click(part));
+    EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK), 1);
+    EXPECT_LT(Made(), 200);
+}
+
+TEST(LazyContainer, HitTestingMakesTheElementUnderThePointOnly)
+{
+    std::vector<int> builds(1, 0);
+    std::unique_ptr<CLazyContainerUI> element = Element(0, builds);
+    element->SetPos(RECT{0, 0, 50, 50});
+    EXPECT_EQ(element->FindControlAt(POINT{80, 80}), nullptr);
+    EXPECT_FALSE(element->IsBuilt());
+    CControlUI* hit = element->FindControlAt(POINT{10, 10});
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(hit->GetName(), L"Part");
+    EXPECT_EQ(builds[0], 1);
+    // The element's own name needs no build.
+    std::vector<int> other(1, 0);
+    auto named = Element(0, other);
+    named->SetName(L"Tile");
+    EXPECT_EQ(named->FindSubControl(L"Tile"), named.get());
+    EXPECT_EQ(other[0], 0);
+}
+
+}  // namespace
