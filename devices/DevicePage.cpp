@@ -23,6 +23,7 @@
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
+#include "ui/UILazyContainer.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
@@ -58,7 +59,12 @@ int FrameOf(const std::wstring& image)
 
 DevicePage::DevicePage(IShell& shell) : m_shell(shell) {}
 
-DevicePage::~DevicePage() = default;
+DevicePage::~DevicePage()
+{
+    // The tiles' builders refer to this page; the window's tree outlives it.
+    if (m_tiles)
+        m_tiles->RemoveAll();
+}
 
 std::vector<UINT> DevicePage::Messages() const
 {
@@ -445,8 +451,13 @@ void DevicePage::RemoveTiles()
 void DevicePage::ShowTiles(const std::vector<int>& shown)
 {
     RemoveTiles();
-    for (int device : shown)
-        BuildDeviceTile(device, m_tiles->GetCount());
+    // Tiles are placeholders until they first come into view (a thousand
+    // whole tiles take longer than loading the list). One element made now
+    // tells whether the skin has it at all: without it no device has a tile.
+    if (!shown.empty() && BuildElement(L"DeviceElement.xml", m_paint)) {
+        for (int device : shown)
+            BuildDeviceTile(device, m_tiles->GetCount());
+    }
     m_tabShown->SelectItem(m_tiles->GetCount() > 0 ? kTilesPage : kNoDevicesPage);
 }
 
@@ -454,10 +465,19 @@ void DevicePage::BuildDeviceTile(int device, int position)
 {
     DeviceRecord& record = Devices()[static_cast<std::size_t>(device)];
     record.tile_index = -1;
-    std::unique_ptr<CControlUI> tile = BuildElement(L"DeviceElement.xml", m_paint);
-    if (!tile)
-        return;  // the device has no tile; later ones keep their true positions
-    FillDeviceTile(*tile, record, device, m_shell.Client().devices.groups, IsBatchMode());
+    // The tile is filled when it is made, from the record as it is then, so
+    // what changed meanwhile (selection, batch mode, a player) shows.
+    auto tile = std::make_unique<CLazyContainerUI>([this, device](CLazyContainerUI& self) {
+        if (!ValidDevice(device))
+            return;
+        std::unique_ptr<CControlUI> element = BuildElement(L"DeviceElement.xml", m_paint);
+        if (!element)
+            return;
+        FillDeviceTile(*element, Devices()[static_cast<std::size_t>(device)], device,
+                       m_shell.Client().devices.groups, IsBatchMode());
+        self.Add(std::move(element));
+    });
+    tile->SetTag(static_cast<std::uintptr_t>(device));
     if (m_tiles->Add(std::move(tile)))
         record.tile_index = position;
 }
@@ -570,7 +590,8 @@ void DevicePage::ApplyBatchMode()
     for (int i = 0; i < m_tiles->GetCount(); ++i) {
         CControlUI* tile = m_tiles->GetItemAt(i);
         const int device = tile ? DeviceIndexOfTile(*tile) : -1;
-        if (ValidDevice(device))
+        // A tile not made yet takes the mode when it is made.
+        if (ValidDevice(device) && IsTileMade(*tile))
             ApplyBatchModeToTile(*tile, Devices()[static_cast<std::size_t>(device)], batch);
     }
 }
@@ -582,9 +603,11 @@ void DevicePage::SelectAllShown(bool selected)
         const int device = tile ? DeviceIndexOfTile(*tile) : -1;
         if (!ValidDevice(device))
             continue;
+        Devices()[static_cast<std::size_t>(device)].selected = selected;
+        if (!IsTileMade(*tile))
+            continue;  // made from the record later
         if (auto* box = tile->FindSubControlAs<CCheckBoxUI>(L"CBoxOfDevicd"))
             box->SetCheck(selected, false);
-        Devices()[static_cast<std::size_t>(device)].selected = selected;
     }
 }
 

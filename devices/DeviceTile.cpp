@@ -8,6 +8,7 @@
 #include "ui/UIContainer.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
+#include "ui/UILazyContainer.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
 
@@ -114,6 +115,14 @@ void ShowTileScreenshot(CControlUI& tile, const DeviceRecord& device)
 
 int DeviceIndexOfTile(CControlUI& tile)
 {
+    if (!IsTileMade(tile))
+        return static_cast<int>(tile.GetTag());
     CControlUI* button = tile.FindSubControl(L"BtnOfScreenshot");
     return button ? static_cast<int>(button->GetTag()) : -1;
+}
+
+bool IsTileMade(CControlUI& tile)
+{
+    auto* lazy = dynamic_cast<CLazyContainerUI*>(&tile);
+    return lazy == nullptr || lazy->IsBuilt();
 }

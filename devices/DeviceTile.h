@@ -27,5 +27,9 @@ void ApplyBatchModeToTile(DuiLib::CControlUI& tile, const DeviceRecord& device, 
 // (the engine's cached copy dropped first); no picture while there is none.
 void ShowTileScreenshot(DuiLib::CControlUI& tile, const DeviceRecord& device);
 
-// The device index a tile carries in its tags, or -1.
+// The device index a tile carries in its tags, or -1. A tile not made yet
+// carries it on itself.
 int DeviceIndexOfTile(DuiLib::CControlUI& tile);
+
+// Whether the tile's parts exist: false for a placeholder not yet in view.
+bool IsTileMade(DuiLib::CControlUI& tile);

@@ -11,6 +11,7 @@
 #include "app/window/CMainWnd.h"
 #include "devices/DeviceList.h"
 #include "devices/DevicePage.h"
+#include "devices/DeviceTile.h"
 #include "devices/Screenshot.h"
 #include "net/TextConvert.h"
 #include "tests/support/MainWindowTest.h"
@@ -394,6 +395,38 @@ TEST_F(DevicePageTest, BatchModeKeepsTheSelectionAcrossViewsAndMovesTheSelected)
     EXPECT_FALSE(Find(L"HLayOfBatOpt")->IsVisible());
     EXPECT_TRUE(Part(0, L"HorOfDeviceCtrl")->IsVisible());
     EXPECT_TRUE(Devices()[seven].selected);
+}
+
+TEST_F(DevicePageTest, AThousandDevicesMakeOnlyTheTilesInViewAndLaterTilesShowTheState)
+{
+    StartWindow();
+    control().Post("/__test/devices/generate?user=43&count=1000", "");
+    SignInAgain(L"张三");
+    ASSERT_GT(Tiles()->GetCount(), 900);
+    ui().ProcessEvents(50);
+    CControlUI* first = Tiles()->GetItemAt(0);
+    CControlUI* last = Tiles()->GetItemAt(Tiles()->GetCount() - 1);
+    EXPECT_TRUE(IsTileMade(*first));
+    EXPECT_FALSE(IsTileMade(*last));
+    const int device = DeviceIndexOfTile(*last);
+    ASSERT_GE(device, 0);
+    EXPECT_EQ(Devices()[static_cast<std::size_t>(device)].tile_index, Tiles()->GetCount() - 1);
+
+    // Batch mode and select-all make no tile; one made afterwards shows both.
+    ASSERT_TRUE(ui().Click(L"CBoxOfBatOpt"));
+    ASSERT_TRUE(ui().Click(L"CBoxOfSelAll"));
+    EXPECT_FALSE(IsTileMade(*last));
+    EXPECT_TRUE(Devices()[static_cast<std::size_t>(device)].selected);
+    auto* box = dynamic_cast<CCheckBoxUI*>(last->FindSubControl(L"CBoxOfDevicd"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsVisible());
+    EXPECT_TRUE(box->IsSelected());
+    EXPECT_FALSE(last->FindSubControl(L"HorOfDeviceCtrl")->IsVisible());
+    EXPECT_EQ(last->FindSubControl(L"BtnOfScreenshot")->GetTag(), static_cast<std::uintptr_t>(device));
+    // A tile made earlier follows the mode as before.
+    ASSERT_TRUE(ui().Click(L"CBoxOfBatOpt"));
+    EXPECT_TRUE(first->FindSubControl(L"HorOfDeviceCtrl")->IsVisible());
+    ExpectTileIndexesTrue();
 }
 
 TEST_F(DevicePageTest, RenamingADeviceAsksAndSavesTheName)
