@@ -5,9 +5,8 @@
 // first times the same 100 page requests made by a bare libcurl loop (a new
 // easy handle per request, as the client makes them, with the client's
 // session cookie), then times the client's load from its start (what the
-// group load's end triggers) to the painted tile page. Counter "ratio" is
-// client / bare loop (target <= 1.5); "ratio_jar" against a bare loop that
-// also writes a cookie jar per request, as the client's transport does;
+// group load's end triggers) to the end of the window's paint of the tile
+// page. Counter "ratio" is client / bare loop (target <= 1.5);
 // "transport_ms" the 100 requests through the client's transport alone.
 // BM_RebuildTiles: the tile part alone (the group view of 1000 devices).
 //
@@ -17,14 +16,17 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
 #include <cstdlib>
 #include <curl/curl.h>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/LocalPaths.h"
@@ -65,6 +67,47 @@ std::size_t Discard(char*, std::size_t size, std::size_t count, void*)
     return size * count;
 }
 
+// Handles events as they arrive until cond holds; a timer wakes the wait
+// when none come, so the limit is kept.
+bool WaitForEvents(const std::function<bool()>& cond, int timeoutMs)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer tick;
+    tick.start(20);
+    while (!cond()) {
+        if (elapsed.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Tells when the window has finished a paint: the paint event is delivered
+// from the filter, so the moment after it is seen.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* host, std::function<void()> painted) : m_host(host), m_painted(std::move(painted))
+    {
+        m_host->installEventFilter(this);
+    }
+    ~PaintWatch() override { m_host->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_host || event->type() != QEvent::Paint)
+            return false;
+        static_cast<QObject*>(m_host)->event(event);
+        m_painted();
+        return true;
+    }
+
+private:
+    QWidget* m_host;
+    std::function<void()> m_painted;
+};
+
 // The client signed in as demo, with 1000 devices on the service.
 struct SignedInClient {
     SignedInClient()
@@ -89,6 +132,9 @@ struct SignedInClient {
         ui->Click(L"BtnOfLogin");
         ok = ui->WaitUntil([&] { return Page() && Page()->FinishedLoads() > 0 && !window->Paint().IsWaitCursor(); },
                            60000);
+        // The other pages' first loads (the market's catalogue and icons)
+        // end before anything is timed.
+        ok = ok && ui->WaitUntil([] { return RunningTaskCount() == 0; }, 60000);
     }
     ~SignedInClient()
     {
@@ -99,22 +145,31 @@ struct SignedInClient {
     }
     DevicePage* Page() { return dynamic_cast<DevicePage*>(window->Devices()); }
 
-    // The client's load, from its start to the painted tiles.
+    // The client's load, from its start to the end of the first paint that
+    // shows its tiles. Events are handled as they come, as the client's own
+    // event loop does (the test driver's wait polls and would add up to
+    // 10 ms), and the paint is the window's own, not one forced afterwards.
     double LoadToPaint()
     {
+        auto* host = static_cast<QWidget*>(window->GetNativeWindow());
         const int before = Page()->FinishedLoads();
+        bool painted = false;
+        Clock::time_point end;
+        PaintWatch watch(host, [&] {
+            if (!painted && Page()->FinishedLoads() > before) {
+                painted = true;
+                end = Clock::now();
+            }
+        });
         const auto start = Clock::now();
         Page()->StartDeviceListLoad();
-        ui->WaitUntil([&] { return Page()->FinishedLoads() > before; }, 60000);
-        window->Paint().UpdateLayout();
-        if (auto* widget = static_cast<QWidget*>(window->GetNativeWindow()))
-            widget->repaint();
-        return std::chrono::duration<double>(Clock::now() - start).count();
+        if (!WaitForEvents([&] { return painted; }, 60000))
+            return -1;
+        return std::chrono::duration<double>(end - start).count();
     }
 
-    // The same 100 requests through bare libcurl; with writeJar each one also
-    // writes a cookie jar, as the client's transport does.
-    double BareLoop(bool writeJar)
+    // The same 100 requests through bare libcurl.
+    double BareLoop()
     {
         const std::string cookies = GetLocalPaths().cookieFile.narrow;
         const std::string url = service.url("/api/qtz/front_device_list");
@@ -124,8 +179,6 @@ struct SignedInClient {
             const std::string body = "&type=0&page_size=10&page_index=" + std::to_string(page);
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             curl_easy_setopt(curl, CURLOPT_COOKIEFILE, cookies.c_str());
-            if (writeJar)
-                curl_easy_setopt(curl, CURLOPT_COOKIEJAR, (cookies + ".bare").c_str());
             curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
             curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
             curl_easy_perform(curl);
@@ -164,14 +217,16 @@ void BM_DeviceListToPaintedTiles(benchmark::State& state)
         return;
     }
     double bare = 0;
-    double bareJar = 0;
     double transport = 0;
     double loaded = 0;
     for (auto _ : state) {
-        bare += client.BareLoop(false);
-        bareJar += client.BareLoop(true);
+        bare += client.BareLoop();
         transport += client.ClientTransport();
         const double seconds = client.LoadToPaint();
+        if (seconds < 0) {
+            state.SkipWithError("the tiles were not painted");
+            return;
+        }
         loaded += seconds;
         state.SetIterationTime(seconds);
     }
@@ -179,9 +234,7 @@ void BM_DeviceListToPaintedTiles(benchmark::State& state)
     state.counters["tiles"] = tiles ? tiles->GetCount() : 0;
     state.counters["bare_ms"] = bare * 1000 / static_cast<double>(state.iterations());
     state.counters["transport_ms"] = transport * 1000 / static_cast<double>(state.iterations());
-    state.counters["bare_jar_ms"] = bareJar * 1000 / static_cast<double>(state.iterations());
     state.counters["ratio"] = loaded / bare;
-    state.counters["ratio_jar"] = loaded / bareJar;
 }
 BENCHMARK(BM_DeviceListToPaintedTiles)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
