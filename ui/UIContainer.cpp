@@ -503,6 +503,20 @@ void CContainerUI::PaintScrollBar(CRenderContext& ctx)
                      SIZE{style.round, style.round});
 }
 
+namespace {
+
+// Whether a clip to `area` would cut anything from what is being painted:
+// the painter's clip already lies inside rcPaint, so an area holding all of
+// rcPaint needs no clip of its own (saving the painter's state is most of
+// the cost of a small repaint, such as a progress bar's).
+bool NeedsClip(const RECT& area, const RECT& rcPaint)
+{
+    return !(area.left <= rcPaint.left && area.top <= rcPaint.top && area.right >= rcPaint.right &&
+             area.bottom >= rcPaint.bottom);
+}
+
+}  // namespace
+
 void CContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
 {
     if (!m_rcItem.Intersects(rcPaint))
@@ -510,10 +524,14 @@ void CContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
     CControlUI::DoPaint(ctx, rcPaint);
     QPainter& p = ctx.painter;
     RECT clip = m_rcItem.Intersected(rcPaint);
-    RECT content = ContentRect().Intersected(clip);
+    RECT contentRect = ContentRect();
+    RECT content = contentRect.Intersected(clip);
     if (!content.IsEmpty()) {
-        p.save();
-        p.setClipRect(render::ToQRect(content), Qt::IntersectClip);
+        const bool clipped = NeedsClip(contentRect, rcPaint);
+        if (clipped) {
+            p.save();
+            p.setClipRect(render::ToQRect(content), Qt::IntersectClip);
+        }
         for (auto& item : m_items) {
             if (!item->IsVisible() || item->IsFloat())
                 continue;
@@ -521,18 +539,23 @@ void CContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
                 continue;
             item->DoPaint(ctx, content);
         }
-        p.restore();
+        if (clipped)
+            p.restore();
     }
     bool anyFloat = false;
     for (auto& item : m_items)
         anyFloat = anyFloat || (item->IsFloat() && item->IsVisible());
     if (anyFloat) {
-        p.save();
-        p.setClipRect(render::ToQRect(clip), Qt::IntersectClip);
+        const bool clipped = NeedsClip(m_rcItem, rcPaint);
+        if (clipped) {
+            p.save();
+            p.setClipRect(render::ToQRect(clip), Qt::IntersectClip);
+        }
         for (auto& item : m_items)
             if (item->IsVisible() && item->IsFloat() && item->GetPos().Intersects(clip))
                 item->DoPaint(ctx, clip);
-        p.restore();
+        if (clipped)
+            p.restore();
     }
     PaintScrollBar(ctx);
 }

@@ -166,3 +166,39 @@ TEST_F(PaintTest, ATimerHandlerMayRemoveItsOwnControl)
 }
 
 }  // namespace
+
+namespace {
+
+// A child reaching past its container is cut at the container's edge, in a
+// whole paint and in a small one across the edge or inside the container.
+TEST_F(PaintTest, ChildrenAreCutAtTheirContainersEdgeInWholeAndPartialPaints)
+{
+    Open(R"(<VerticalLayout bkcolor="#FFFFFFFF">
+  <HorizontalLayout name="Box" width="100" height="40">
+    <Control name="Wide" float="true" pos="50,0,250,40" bkcolor="#FFFF0000"/>
+  </HorizontalLayout>
+  <Control/>
+</VerticalLayout>)");
+    auto* host = static_cast<QWidget*>(wnd.GetNativeWindow());
+    wnd.GetPaintManager().UpdateLayout();
+    const RECT box = ui->Find(L"Box")->GetPos();
+    const int y = box.top + 20;
+    auto render = [&](QRect region) {
+        QImage img(host->size(), QImage::Format_ARGB32);
+        img.fill(Qt::black);
+        // Only the region is painted, at its own place in the picture.
+        host->render(&img, region.topLeft(), QRegion(region));
+        return img;
+    };
+    const QImage whole = render(host->rect());
+    EXPECT_EQ(whole.pixelColor(box.left + 70, y), QColor(Qt::red));
+    EXPECT_EQ(whole.pixelColor(box.left + 150, y), QColor(Qt::white));
+    const QImage across = render(QRect(box.left + 90, box.top, 70, 40));
+    EXPECT_EQ(across.pixelColor(box.left + 95, y), QColor(Qt::red));
+    EXPECT_EQ(across.pixelColor(box.left + 150, y), QColor(Qt::white));
+    const QImage inside = render(QRect(box.left + 60, box.top + 10, 20, 20));
+    EXPECT_EQ(inside.pixelColor(box.left + 70, y), QColor(Qt::red));
+    EXPECT_EQ(inside.pixelColor(box.left + 150, y), QColor(Qt::black));
+}
+
+}  // namespace
