@@ -180,6 +180,8 @@ const ScrollBarStyle& CPaintManagerUI::Impl::ScrollStyle()
 void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
 {
     CDispatchScope scope(self);
+    // Updates asked from here on need a paint of their own.
+    wholeUpdatePending = false;
     self->UpdateLayout();
     if (!root)
         return;
@@ -978,13 +980,15 @@ void CPaintManagerUI::UpdateLayout()
 
 void CPaintManagerUI::Invalidate()
 {
-    if (d->host)
+    if (d->host && !d->wholeUpdatePending) {
+        d->wholeUpdatePending = true;
         d->host->update();
+    }
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc)
 {
-    if (d->host && !rc.IsEmpty())
+    if (d->host && !rc.IsEmpty() && !d->wholeUpdatePending)
         d->host->update(render::ToQRect(rc));
 }
 

@@ -99,6 +99,9 @@ struct CPaintManagerUI::Impl {
     mutable std::unordered_map<std::wstring, CControlUI*> names;
 
     bool layoutNeeded = true;
+    // A whole-window update has been asked of the host and not yet painted:
+    // asking again only costs Qt a scan of its posted events.
+    bool wholeUpdatePending = false;
     int dispatchDepth = 0;
     std::vector<std::unique_ptr<CControlUI>> graveyard;
 
