@@ -91,7 +91,21 @@ unsigned DefaultsVersion()
     return g_defaultsVersion;
 }
 
-CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++) {}
+namespace {
+
+constexpr int kFrameMs = 16;
+
+}  // namespace
+
+CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++)
+{
+    frameTimer.setSingleShot(true);
+    QObject::connect(&frameTimer, &QTimer::timeout, [this] {
+        if (host && !deferred.isEmpty())
+            host->update(deferred);
+        deferred = QRect();
+    });
+}
 
 const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMask, std::uint32_t mask)
 {
@@ -182,6 +196,7 @@ void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
     CDispatchScope scope(self);
     // Updates asked from here on need a paint of their own.
     wholeUpdatePending = false;
+    sinceLastPaint.start();
     self->UpdateLayout();
     if (!root)
         return;
@@ -982,14 +997,25 @@ void CPaintManagerUI::Invalidate()
 {
     if (d->host && !d->wholeUpdatePending) {
         d->wholeUpdatePending = true;
+        d->deferred = QRect();
+        d->frameTimer.stop();
         d->host->update();
     }
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc)
 {
-    if (d->host && !rc.IsEmpty() && !d->wholeUpdatePending)
-        d->host->update(render::ToQRect(rc));
+    if (!d->host || rc.IsEmpty() || d->wholeUpdatePending)
+        return;
+    const QRect area = render::ToQRect(rc);
+    const qint64 since = d->sinceLastPaint.isValid() ? d->sinceLastPaint.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
+        d->host->update(area);
+        return;
+    }
+    d->deferred |= area;
+    if (!d->frameTimer.isActive())
+        d->frameTimer.start(static_cast<int>(kFrameMs - since));
 }
 
 bool CPaintManagerUI::SaveImage(const std::string& pngPath)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -199,6 +200,54 @@ TEST_F(PaintTest, ChildrenAreCutAtTheirContainersEdgeInWholeAndPartialPaints)
     const QImage inside = render(QRect(box.left + 60, box.top + 10, 20, 20));
     EXPECT_EQ(inside.pixelColor(box.left + 70, y), QColor(Qt::red));
     EXPECT_EQ(inside.pixelColor(box.left + 150, y), QColor(Qt::black));
+}
+
+}  // namespace
+
+namespace {
+
+// Counts the host's paints and notes the bar's value at each.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* host, CProgressUI* bar) : m_host(host), m_bar(bar) { host->installEventFilter(this); }
+    ~PaintCounter() override { m_host->removeEventFilter(this); }
+    int paints = 0;
+    int lastValue = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_host && event->type() == QEvent::Paint) {
+            ++paints;
+            lastValue = m_bar->GetValue();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_host;
+    CProgressUI* m_bar;
+};
+
+// A bar moved fifty times in a burst is painted a few times, not fifty, and
+// the last value is always painted.
+TEST_F(PaintTest, SmallUpdatesInABurstArePaintedOnceAFrameAndTheLastOneIsNotLost)
+{
+    Open(R"(<VerticalLayout><Progress name="P" height="10" min="0" max="100"/><Control/></VerticalLayout>)");
+    auto* bar = static_cast<CProgressUI*>(ui->Find(L"P"));
+    ui->ProcessEvents(50);
+    PaintCounter counter(static_cast<QWidget*>(wnd.GetNativeWindow()), bar);
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 1; i <= 50; ++i) {
+        bar->SetValue(i);
+        QCoreApplication::processEvents();
+    }
+    const qint64 took = burst.elapsed();
+    ui->ProcessEvents(60);
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_LE(counter.paints, 3 + static_cast<int>(took / 16));
+    EXPECT_EQ(counter.lastValue, 50);
 }
 
 }  // namespace

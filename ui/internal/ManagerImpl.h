@@ -2,10 +2,12 @@
 
 // The manager's state (Qt inside; for the engine's own files).
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
@@ -102,6 +104,13 @@ struct CPaintManagerUI::Impl {
     // A whole-window update has been asked of the host and not yet painted:
     // asking again only costs Qt a scan of its posted events.
     bool wholeUpdatePending = false;
+    // Small updates reach the host at most once a frame: what is asked
+    // sooner after a paint waits in `deferred` for frameTimer (a progress bar
+    // moved a hundred times in 30 ms is painted twice, not a hundred times).
+    // Whole-window updates never wait.
+    QElapsedTimer sinceLastPaint;
+    QRect deferred;
+    QTimer frameTimer;
     int dispatchDepth = 0;
     std::vector<std::unique_ptr<CControlUI>> graveyard;
 
