@@ -385,11 +385,13 @@ void DevicePage::BeginDeviceListLoad()
     m_tabShown->SelectItem(kProgressPage);
     m_progress->SetValue(0);
     m_shell.BeginWait();
-    RemoveTiles();
     m_refresh->SetEnabled(false);
     m_loading = true;
     m_shell.Client().devices.stopLoad = false;
     m_loadTask = m_shell.Start(LoadDeviceList);
+    // The old tiles go while the first page is on its way: the load writes
+    // only its own list, never the tiles or the shown records.
+    RemoveTiles();
     if (!m_loadTask) {
         // No thread: the shell has ended the wait already.
         m_loading = false;
