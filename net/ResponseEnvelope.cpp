@@ -10,6 +10,18 @@ namespace {
 // some characters (淺, 乗, 琝 and a hundred more) is 0x5C, a JSON backslash:
 // left alone it would escape the byte after it and usually break the whole
 // payload. Doubling such a byte makes the parser read it back as that byte.
+bool HasTrailBackslash(const std::string& ansi)
+{
+    for (std::size_t i = 0; i + 1 < ansi.size(); ++i) {
+        auto byte = static_cast<unsigned char>(ansi[i]);
+        if (byte >= 0x81 && byte <= 0xFE) {
+            if (ansi[++i] == '\\')
+                return true;
+        }
+    }
+    return false;
+}
+
 std::string WithTrailBackslashesEscaped(const std::string& ansi)
 {
     std::string out;
@@ -41,7 +53,12 @@ ResponseEnvelope ParseEnvelope(std::string_view body)
         return envelope;
     envelope.message = WideToAnsiReplacing(Utf8ToWide(message->valuestring));
     envelope.messageText = AnsiToWide(envelope.message);
-    if (envelope.success)
-        envelope.payload = json::Parse(WithTrailBackslashesEscaped(envelope.message));
+    if (envelope.success) {
+        // Copied only when a trail byte needs its escape.
+        if (HasTrailBackslash(envelope.message))
+            envelope.payload = json::Parse(WithTrailBackslashesEscaped(envelope.message));
+        else
+            envelope.payload = json::Parse(envelope.message);
+    }
     return envelope;
 }

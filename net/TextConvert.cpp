@@ -173,13 +173,21 @@ std::wstring AnsiToWide(std::string_view text)
 
 std::wstring Utf8ToWide(std::string_view text)
 {
-    std::wstring out;
-    out.reserve(text.size());
+    // Never more characters than bytes: written in place, then cut to size.
+    std::wstring out(text.size(), L'\0');
+    std::size_t n = 0;
     for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out[n++] = static_cast<wchar_t>(b);
+            ++i;
+            continue;
+        }
         std::uint32_t cp;
         i += DecodeUtf8(text, i, cp);
-        out += static_cast<wchar_t>(cp);
+        out[n++] = static_cast<wchar_t>(cp);
     }
+    out.resize(n);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdint>
+#include <iconv.h>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -53,6 +54,41 @@ TEST(CodePageConversion, RoundTripsThroughEmbeddedNulAndLongText)
     std::string ansi = WideToAnsi(text);
     EXPECT_EQ(ansi.size(), 2 * text.size() - 1);
     EXPECT_EQ(AnsiToWide(ansi), text);
+}
+
+// Every character of the BMP between ASCII neighbours: the code page's own
+// bytes or, for one it lacks, the empty text; and back again. A backslash
+// after it must not merge with a trail byte.
+TEST(CodePageConversion, EveryCharacterBetweenAsciiConvertsAsIconvDoesAndBack)
+{
+    iconv_t cd = iconv_open("CP936", "WCHAR_T");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int mismatches = 0;
+    for (wchar_t c = 0x80; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        std::string expected;
+        char buffer[8];
+        char* in = reinterpret_cast<char*>(&c);
+        std::size_t inLeft = sizeof c;
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
+            expected = "a" + std::string(buffer, out) + "\\b";
+        const std::wstring text = L"a" + std::wstring(1, c) + L"\\b";
+        if (WideToAnsi(text) != expected)
+            ++mismatches;
+        if (!expected.empty() && AnsiToWide(expected) != text)
+            ++mismatches;
+    }
+    iconv_close(cd);
+    EXPECT_EQ(mismatches, 0);
+    // A lead byte whose second byte is no trail: the lead alone is bad and
+    // the byte after it is read again, as ASCII.
+    EXPECT_EQ(AnsiToWide("x\x81\x7Fy"), L"x\xFFFD\x7Fy");
+    EXPECT_EQ(AnsiToWide("\x81" " 1"), L"\xFFFD 1");
+    EXPECT_EQ(WideToAnsiReplacing(L"ab😀中😀"), "ab?\xD6\xD0?");
 }
 
 TEST(CodePageConversion, IsIndependentOfTheProcessLocaleAndSafeOnManyThreads)
