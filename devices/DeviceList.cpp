@@ -1,5 +1,6 @@
 #include "devices/DeviceList.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "app/ClientManager.h"
@@ -101,6 +102,13 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
         const cJSON* payload = reply.envelope.payload.get();
         std::int64_t pages = 0;
         json::ReadInt64(payload, "pages", pages);
+        std::int64_t total = 0;
+        if (page == 1 && json::ReadInt64(payload, "total", total) && total > 0) {
+            // Room for the whole list at once, within reason: the total is
+            // only what the service says.
+            constexpr std::int64_t kMostReserved = 10000;
+            loaded.reserve(static_cast<std::size_t>(std::min(total, kMostReserved)));
+        }
         ParseDevicePage(payload, loaded);
         if (pages > 0)
             owner.Post(msg::UM_DEVICES, msg::kDevicesProgress, static_cast<LPARAM>(page * 100 / pages));

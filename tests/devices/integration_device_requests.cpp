@@ -192,6 +192,14 @@ TEST_F(DeviceTaskTest, PayloadsWithoutPagesOrDataEndOrGoOn)
     EXPECT_EQ(LoadEnd().wParam, msg::kDevicesRead);
     EXPECT_EQ(control().RequestsTo(kList).size(), 2u);
     EXPECT_TRUE(client->devices.loaded.empty());
+    // A total no list can have, or of the wrong sign, is only a count.
+    for (const char* total : {"9223372036854775807", "-3", "\\\"many\\\""}) {
+        Fault({{"path", kList},
+               {"body", std::string(R"({"status":true,"message":"{\"pages\":1,\"total\":)") + total +
+                            R"(,\"data\":[{\"id\":\"1\"}]}"})"}});
+        EXPECT_EQ(LoadEnd().wParam, msg::kDevicesRead) << total;
+        EXPECT_EQ(client->devices.loaded.size(), 1u) << total;
+    }
 }
 
 TEST_F(DeviceTaskTest, GroupsComeInTheServiceOrderAndTheLoadReportsAlways)
