@@ -3,6 +3,8 @@
 // on: scroll-bar dragging, inert children, timers that remove their owner.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
@@ -11,6 +13,7 @@
 #include <QWidget>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/internal/Render.h"
 
 using namespace DuiLib;
 using korvana::test::SkinFolder;
@@ -251,3 +254,71 @@ TEST_F(PaintTest, SmallUpdatesInABurstArePaintedOnceAFrameAndTheLastOneIsNotLost
 }
 
 }  // namespace
+
+namespace {
+
+// A picture with a different colour and alpha in every pixel, so that a
+// seam, a lost row or a changed sample would show.
+QImage Noise(int width, int height)
+{
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int a = 64 + static_cast<int>((seed >> 24) % 192);
+            img.setPixel(x, y, qPremultiply(qRgba(x * 7 % 256, y * 5 % 256, static_cast<int>(seed >> 16) % 256, a)));
+        }
+    }
+    return img;
+}
+
+QImage Canvas()
+{
+    QImage canvas(300, 400, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(QColor(30, 120, 60));
+    return canvas;
+}
+
+}  // namespace
+
+TEST(BandedImageDraw, GivesQtsOwnPixelsWhenCopiedScaledOrClippedAndKeepsThePainterState)
+{
+    korvana::test::UiApp();
+    const QImage img = Noise(160, 250);
+    struct Case {
+        QRect dest;
+        QRect src;
+        QRect clip;  // empty: none
+        double opacity;
+    };
+    const Case cases[] = {
+        {QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(), 1.0},     // copied
+        {QRect(5, 7, 230, 371), QRect(0, 0, 160, 250), QRect(), 1.0},       // scaled up, smooth
+        {QRect(0, 0, 100, 130), QRect(20, 10, 140, 240), QRect(), 0.5},     // part, scaled down, faded
+        {QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(30, 50, 90, 150), 1.0},  // inside a clip
+        {QRect(3, 4, 160, 64), QRect(0, 0, 160, 64), QRect(), 1.0},         // one band exactly
+    };
+    for (const Case& c : cases) {
+        QImage expected = Canvas();
+        QImage banded = Canvas();
+        for (QImage* target : {&expected, &banded}) {
+            QPainter p(target);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            p.setOpacity(c.opacity);
+            if (!c.clip.isEmpty())
+                p.setClipRect(c.clip);
+            if (target == &expected) {
+                p.drawImage(c.dest, img, c.src);
+            } else {
+                render::DrawImageInBands(p, c.dest, img, c.src);
+                EXPECT_EQ(p.hasClipping(), !c.clip.isEmpty());
+                if (!c.clip.isEmpty()) {
+                    EXPECT_EQ(p.clipBoundingRect().toRect(), c.clip);
+                }
+                EXPECT_EQ(p.opacity(), c.opacity);
+            }
+        }
+        EXPECT_TRUE(banded == expected) << "dest " << c.dest.width() << "x" << c.dest.height();
+    }
+}

@@ -75,6 +75,26 @@ void DrawBorder(QPainter& p, const RECT& rc, int size, std::uint32_t argb, SIZE 
     p.restore();
 }
 
+// Qt's raster engine hands a blend of more than 95 rows to its thread pool
+// and waits for it; on a machine with few cores the hand-over costs more than
+// the blend, and the pool's threads take the cores from the client's tasks.
+// Clipped to bands, the same draw stays on this thread with the same pixels.
+void DrawImageInBands(QPainter& p, const QRect& dest, const QImage& img, const QRect& src)
+{
+    constexpr int kBandRows = 64;
+    if (dest.height() <= kBandRows) {
+        p.drawImage(dest, img, src);
+        return;
+    }
+    for (int top = dest.top(); top <= dest.bottom(); top += kBandRows) {
+        p.save();
+        p.setClipRect(QRect(dest.left(), top, dest.width(), std::min(kBandRows, dest.bottom() + 1 - top)),
+                      Qt::IntersectClip);
+        p.drawImage(dest, img, src);
+        p.restore();
+    }
+}
+
 namespace {
 
 // Parsed image texts: the same texts are drawn over and over.
@@ -97,7 +117,7 @@ void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& sr
     if (dest.isEmpty() || src.isEmpty())
         return;
     if (!xtiled && !ytiled) {
-        p.drawImage(dest, img, src);
+        DrawImageInBands(p, dest, img, src);
         return;
     }
     int stepX = xtiled ? src.width() : dest.width();

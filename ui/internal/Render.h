@@ -47,6 +47,10 @@ void FillRect(QPainter& p, const RECT& rc, std::uint32_t argb, SIZE round = {});
 void FillGradient(QPainter& p, const RECT& rc, std::uint32_t top, std::uint32_t bottom);
 void DrawBorder(QPainter& p, const RECT& rc, int size, std::uint32_t argb, SIZE round = {});
 
+// Draws src of img into dest as QPainter::drawImage does, with the same
+// pixels, without the raster engine's thread pool.
+void DrawImageInBands(QPainter& p, const QRect& dest, const QImage& img, const QRect& src);
+
 // Draws image attribute text into the control rectangle rc. False when the
 // image cannot be had (then nothing is drawn).
 bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstring& imageText);
