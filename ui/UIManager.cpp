@@ -100,9 +100,14 @@ constexpr int kFrameMs = 16;
 CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++)
 {
     frameTimer.setSingleShot(true);
+    // A coarse timer may fire early, and what came then would wait for a
+    // frame of its own right after this one.
+    frameTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&frameTimer, &QTimer::timeout, [this] {
-        if (host && !deferred.isEmpty())
+        if (host && !deferred.isEmpty()) {
             host->update(deferred);
+            partialUpdatePending = true;
+        }
         deferred = QRect();
     });
 }
@@ -196,6 +201,7 @@ void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
     CDispatchScope scope(self);
     // Updates asked from here on need a paint of their own.
     wholeUpdatePending = false;
+    partialUpdatePending = false;
     sinceLastPaint.start();
     self->UpdateLayout();
     if (!root)
@@ -1009,8 +1015,13 @@ void CPaintManagerUI::Invalidate(const RECT& rc)
         return;
     const QRect area = render::ToQRect(rc);
     const qint64 since = d->sinceLastPaint.isValid() ? d->sinceLastPaint.elapsed() : kFrameMs;
-    if (since >= kFrameMs) {
-        d->host->update(area);
+    if (since >= kFrameMs || d->partialUpdatePending) {
+        // What waited for this frame goes with it, not in a paint of its own
+        // when the timer comes.
+        d->host->update(area | d->deferred);
+        d->deferred = QRect();
+        d->frameTimer.stop();
+        d->partialUpdatePending = true;
         return;
     }
     d->deferred |= area;

@@ -3,7 +3,9 @@
 // on: scroll-bar dragging, inert children, timers that remove their owner.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -251,6 +253,20 @@ TEST_F(PaintTest, SmallUpdatesInABurstArePaintedOnceAFrameAndTheLastOneIsNotLost
     EXPECT_GE(counter.paints, 1);
     EXPECT_LE(counter.paints, 3 + static_cast<int>(took / 16));
     EXPECT_EQ(counter.lastValue, 50);
+
+    // A burst over many frames, as a load's progress comes: still one paint
+    // a frame, not one when the frame is due and another when its timer is.
+    counter.paints = 0;
+    burst.restart();
+    for (int i = 0; burst.elapsed() < 160; ++i) {
+        bar->SetValue(i % 100);
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    const qint64 spread = burst.elapsed();
+    ui->ProcessEvents(60);
+    EXPECT_GE(counter.paints, 2);
+    EXPECT_LE(counter.paints, 2 + static_cast<int>(spread / 16));
 }
 
 }  // namespace

@@ -107,7 +107,10 @@ struct CPaintManagerUI::Impl {
     // Small updates reach the host at most once a frame: what is asked
     // sooner after a paint waits in `deferred` for frameTimer (a progress bar
     // moved a hundred times in 30 ms is painted twice, not a hundred times).
-    // Whole-window updates never wait.
+    // Whole-window updates never wait; nor does one asked while a small update
+    // is already on its way to the host (`partialUpdatePending`): it joins
+    // that paint instead of starting a frame of its own.
+    bool partialUpdatePending = false;
     QElapsedTimer sinceLastPaint;
     QRect deferred;
     QTimer frameTimer;
