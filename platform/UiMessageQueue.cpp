@@ -33,15 +33,21 @@ struct PendingSend {
 const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // A message waiting for the UI thread. It lives in the queue's state, under
-// its mutex, rather than in the Qt event: the event only wakes the receiver,
-// one event per message, so order is kept, and the message's fields pass
-// from thread to thread under a lock that thread checkers can see.
+// its mutex, rather than in the Qt event: the event only wakes the receiver
+// for the message at the front, so order is kept, and the message's fields
+// pass from thread to thread under a lock that thread checkers can see.
 struct QueuedMessage {
     UINT msg = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     std::shared_ptr<PendingSend> pending;
 };
+
+// Posted messages wake the UI thread at most once a frame: a task that
+// posts its progress a hundred times in 30 ms would otherwise wake it a
+// hundred times, and on a small machine each wake-up takes the core from the
+// task itself. The first post after a quiet frame is delivered at once.
+constexpr int kPostFrameMs = 16;
 
 }  // namespace
 
@@ -52,12 +58,27 @@ struct UiMessageQueue::State {
     std::set<std::shared_ptr<PendingSend>> pending;
     std::deque<QueuedMessage> queued;
     std::unique_ptr<QObject> receiver;
+    bool wakePosted = false;   // a wake-up event is on its way to the receiver
+    bool holdingPosts = false;  // within the frame of a posted delivery
 
-    // Under the mutex: queues the message and wakes the receiver.
+    // Under the mutex. One message is delivered per wake-up event (a nested
+    // loop in a handler then delivers the rest), so one is posted while
+    // messages wait and none is on its way.
+    void Wake()
+    {
+        if (wakePosted || queued.empty())
+            return;
+        wakePosted = true;
+        QCoreApplication::postEvent(receiver.get(), new QEvent(kMessageEvent));
+    }
+
     void Enqueue(QueuedMessage message)
     {
+        const bool sent = message.pending != nullptr;
         queued.push_back(std::move(message));
-        QCoreApplication::postEvent(receiver.get(), new QEvent(kMessageEvent));
+        // A sender waits: it never waits for the frame.
+        if (sent || !holdingPosts)
+            Wake();
     }
 
     LRESULT Deliver(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -75,7 +96,18 @@ struct UiMessageQueue::State {
 
 class UiMessageQueueReceiver final : public QObject {
 public:
-    explicit UiMessageQueueReceiver(std::weak_ptr<UiMessageQueue::State> state) : m_state(std::move(state)) {}
+    explicit UiMessageQueueReceiver(std::weak_ptr<UiMessageQueue::State> state) : m_state(std::move(state))
+    {
+        m_frame.setSingleShot(true);
+        QObject::connect(&m_frame, &QTimer::timeout, this, [this] {
+            auto state = m_state.lock();
+            if (!state)
+                return;
+            std::lock_guard lock(state->mutex);
+            state->holdingPosts = false;
+            state->Wake();
+        });
+    }
 
     // Our wake-up events are of a user type, so they arrive here.
     void customEvent(QEvent*) override
@@ -86,10 +118,18 @@ public:
         QueuedMessage m;
         {
             std::lock_guard lock(state->mutex);
+            state->wakePosted = false;
             if (state->queued.empty())
                 return;
             m = std::move(state->queued.front());
             state->queued.pop_front();
+            state->Wake();
+            // Started before the handler runs: it may end the queue and this
+            // receiver with it.
+            if (!m.pending && !state->holdingPosts) {
+                state->holdingPosts = true;
+                m_frame.start(kPostFrameMs);
+            }
         }
         LRESULT result = state->Deliver(m.msg, m.wParam, m.lParam);
         if (m.pending) {
@@ -103,6 +143,7 @@ public:
 
 private:
     std::weak_ptr<UiMessageQueue::State> m_state;
+    QTimer m_frame {this};
 };
 
 UiMessageQueue::UiMessageQueue() : m_state(std::make_shared<State>())

@@ -8,7 +8,8 @@
 // The message queue of the UI thread, standing in for a window's message
 // queue: Post enqueues; Send from another thread enqueues and blocks the
 // sender until the handler has run; Send on the UI thread calls the handler
-// at once. Posted and sent messages are delivered in the order they came.
+// at once. Posted and sent messages are delivered in the order they came;
+// posts wake the UI thread at most once a 16 ms frame (a send at once).
 // Create it on the UI thread after the Qt application object exists.
 class UiMessageQueue final : public IMessageTarget {
 public:

@@ -69,6 +69,56 @@ TEST_F(MessageQueueTest, PostAndSendArriveInTheOrderTheyWereMade)
     EXPECT_EQ(order, (std::vector<UINT> {1, 2, 3, 4, 5}));
 }
 
+// A task's progress wakes the UI thread once a frame, not once a post; none
+// is lost or reordered, a send behind them does not wait for the frame, and
+// a post after a quiet frame comes at once.
+TEST_F(MessageQueueTest, PostsComeAFrameAtATimeInOrderAndASendDoesNotWaitForTheFrame)
+{
+    UiMessageQueue queue;
+    std::vector<LPARAM> values;
+    std::vector<std::chrono::steady_clock::time_point> times;
+    queue.SetHandler([&](UINT, WPARAM, LPARAM l) -> LRESULT {
+        values.push_back(l);
+        times.push_back(std::chrono::steady_clock::now());
+        return 0;
+    });
+    std::atomic<bool> done {false};
+    std::chrono::steady_clock::duration sendTook {};
+    std::thread worker([&] {
+        const auto end = std::chrono::steady_clock::now() + 120ms;
+        LPARAM n = 0;
+        while (std::chrono::steady_clock::now() < end) {
+            queue.Post(1, 0, n++);
+            std::this_thread::sleep_for(200us);
+        }
+        const auto before = std::chrono::steady_clock::now();
+        queue.Send(2, 0, -1);
+        sendTook = std::chrono::steady_clock::now() - before;
+        done = true;
+    });
+    RunNestedLoopUntil([&] { return done.load(); });
+    worker.join();
+    ASSERT_GE(values.size(), 2u);
+    bool inOrder = values.back() == -1;
+    for (std::size_t i = 0; i + 1 < values.size(); ++i)
+        inOrder = inOrder && values[i] == static_cast<LPARAM>(i);
+    EXPECT_TRUE(inOrder);
+    // Delivered in clumps a frame apart: a post every 0.2 ms delivered one
+    // by one would leave no gap this long.
+    int gaps = 0;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        gaps += times[i] - times[i - 1] > 8ms ? 1 : 0;
+    EXPECT_GE(gaps, 3);
+    EXPECT_LT(sendTook, 200ms);
+
+    values.clear();
+    std::this_thread::sleep_for(40ms);
+    QCoreApplication::processEvents();  // the frame of the last post ends
+    queue.Post(3, 0, 7);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(values, (std::vector<LPARAM> {7}));
+}
+
 TEST_F(MessageQueueTest, SendOnTheUiThreadRunsTheHandlerAtOnce)
 {
     UiMessageQueue queue;
