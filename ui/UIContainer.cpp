@@ -99,9 +99,14 @@ void CContainerUI::RemoveAll()
 {
     auto items = std::move(m_items);
     m_items.clear();
-    for (auto& item : items) {
+    for (auto& item : items)
         item->SetManager(nullptr, nullptr, false);
-        if (m_pManager)
+    // Out of the tree at once; many are destroyed over the next frames.
+    constexpr std::size_t kGraduallyFrom = 128;
+    if (m_pManager && items.size() >= kGraduallyFrom) {
+        m_pManager->DestroyGradually(std::move(items));
+    } else if (m_pManager) {
+        for (auto& item : items)
             m_pManager->DestroyLater(std::move(item));
     }
     items.clear();

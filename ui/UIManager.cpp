@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/DebugLog.h"
 #include "ui/UIButton.h"
@@ -99,6 +100,19 @@ constexpr int kFrameMs = 16;
 
 CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++)
 {
+    QObject::connect(&retireTimer, &QTimer::timeout, [this] {
+        if (dispatchDepth > 0)
+            return;
+        constexpr std::size_t kRetiredPerFrame = 64;
+        // Destroying a control may retire others: take the portion out first.
+        const std::size_t n = std::min(kRetiredPerFrame, retired.size());
+        std::vector<std::unique_ptr<CControlUI>> portion(std::make_move_iterator(retired.end() - n),
+                                                         std::make_move_iterator(retired.end()));
+        retired.resize(retired.size() - n);
+        portion.clear();
+        if (retired.empty())
+            retireTimer.stop();
+    });
     frameTimer.setSingleShot(true);
     // A coarse timer may fire early, and what came then would wait for a
     // frame of its own right after this one.
@@ -401,6 +415,7 @@ CPaintManagerUI::~CPaintManagerUI()
     d->timers.clear();
     d->root.reset();
     d->graveyard.clear();
+    d->retired.clear();
 }
 
 void CPaintManagerUI::SetResourcePath(const std::wstring& folder)
@@ -1064,6 +1079,16 @@ void CPaintManagerUI::InitControl(CControlUI* control)
     if (!control || control->GetName().empty())
         return;
     d->names.emplace(control->GetName(), control);
+}
+
+void CPaintManagerUI::DestroyGradually(std::vector<std::unique_ptr<CControlUI>> controls)
+{
+    for (auto& control : controls) {
+        if (control)
+            d->retired.push_back(std::move(control));
+    }
+    if (!d->retired.empty() && !d->retireTimer.isActive())
+        d->retireTimer.start(kFrameMs);
 }
 
 void CPaintManagerUI::DestroyLater(std::unique_ptr<CControlUI> control)

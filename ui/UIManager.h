@@ -156,6 +156,9 @@ public:
     void InitControl(CControlUI* control);
     // A removed control: destroyed now, or after the event being handled.
     void DestroyLater(std::unique_ptr<CControlUI> control);
+    // Destroys controls already taken out of the tree a portion each frame,
+    // so that removing a thousand at once holds up no frame.
+    void DestroyGradually(std::vector<std::unique_ptr<CControlUI>> controls);
 
 private:
     std::unique_ptr<Impl> d;

@@ -99,6 +99,53 @@ TEST_F(LazyTest, ScrollingMakesTheElementsThatComeIntoViewAndAClickReachesThem)
     EXPECT_LT(Made(), 200);
 }
 
+// A control that counts its own end.
+class Counted final : public CControlUI {
+public:
+    explicit Counted(int& ended) : m_ended(ended) {}
+    ~Counted() override { ++m_ended; }
+
+private:
+    int& m_ended;
+};
+
+// Removing a thousand elements empties the list at once and frees them over
+// the next frames, none while an event is being handled; what is left when
+// the window goes is freed with it.
+TEST_F(LazyTest, AThousandRemovedElementsAreFreedOverTheNextFramesAndWithTheWindow)
+{
+    OpenTiles(0);
+    int ended = 0;
+    auto fill = [&] {
+        for (int i = 0; i < 1000; ++i)
+            tiles->Add(std::make_unique<Counted>(ended));
+    };
+    fill();
+    tiles->RemoveAll();
+    EXPECT_EQ(tiles->GetCount(), 0);
+    EXPECT_LT(ended, 1000) << "not all at once";
+    {
+        CDispatchScope dispatching(&wnd.GetPaintManager());
+        ui->ProcessEvents(40);
+        EXPECT_EQ(ended, 0) << "none while an event is handled";
+    }
+    ui->WaitUntil([&] { return ended == 1000; }, 3000);
+    EXPECT_EQ(ended, 1000);
+
+    ended = 0;
+    {
+        CPaintManagerUI pm;
+        auto root = std::make_unique<CTileLayoutUI>();
+        CTileLayoutUI* list = root.get();
+        pm.AttachDialog(std::move(root));
+        for (int i = 0; i < 1000; ++i)
+            list->Add(std::make_unique<Counted>(ended));
+        list->RemoveAll();
+        EXPECT_LT(ended, 1000);
+    }
+    EXPECT_EQ(ended, 1000);
+}
+
 TEST(LazyContainer, HitTestingMakesTheElementUnderThePointOnly)
 {
     std::vector<int> builds(1, 0);

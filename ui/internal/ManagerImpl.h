@@ -116,6 +116,10 @@ struct CPaintManagerUI::Impl {
     QTimer frameTimer;
     int dispatchDepth = 0;
     std::vector<std::unique_ptr<CControlUI>> graveyard;
+    // Out of the tree, destroyed by retireTimer a portion a frame, never
+    // while a dispatch runs.
+    std::vector<std::unique_ptr<CControlUI>> retired;
+    QTimer retireTimer;
 
     // Set by the window: is pt a place that drags the window?
     std::function<void()> onRepaintRequest;
