@@ -119,9 +119,11 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
     }
 }
 
-void AdoptLoadedDevices(DeviceMembers& members)
+std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members)
 {
+    std::vector<DeviceRecord> previous;
     std::lock_guard lock(members.listMutex);
-    members.devices = std::move(members.loaded);
-    members.loaded.clear();
+    previous.swap(members.devices);
+    members.devices.swap(members.loaded);
+    return previous;
 }

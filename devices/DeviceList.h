@@ -45,5 +45,6 @@ std::wstring UnusableCaption(const DeviceRecord& d);
 void LoadDeviceList(ClientManager& owner, TaskArg argument);
 
 // Window thread, on 1136/1137: the loaded records become the device list
-// (under the list lock); the previous records and their flags are dropped.
-void AdoptLoadedDevices(DeviceMembers& members);
+// (under the list lock); the previous records and their flags leave it and
+// are returned, for the caller to free when it suits.
+std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members);

@@ -1,6 +1,8 @@
 #include "devices/DevicePage.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
@@ -19,6 +21,7 @@
 #include "net/TextConvert.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/UiThreadCall.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
@@ -299,7 +302,12 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         break;
     case msg::kDevicesRead:
     case msg::kDevicesFailed: {
-        AdoptLoadedDevices(members);
+        {
+            // A thousand old records are freed after the new ones are on
+            // screen, not before.
+            auto previous = std::make_shared<std::vector<DeviceRecord>>(AdoptLoadedDevices(members));
+            RunOnUiThreadLater([previous] {}, 100);
+        }
         m_loading = false;
         ++m_finishedLoads;
         m_refresh->SetEnabled(true);

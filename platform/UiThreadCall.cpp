@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -14,6 +15,16 @@ void RunOnUiThread(const std::function<void()>& work)
         return;
     }
     QMetaObject::invokeMethod(app, [&work] { work(); }, Qt::BlockingQueuedConnection);
+}
+
+void RunOnUiThreadLater(std::function<void()> work, int delayMs)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        work();
+        return;
+    }
+    QTimer::singleShot(delayMs, app, std::move(work));
 }
 
 bool HaveWidgetApplication()

@@ -8,6 +8,11 @@
 // facilities (message boxes, dialogs) a worker may call.
 void RunOnUiThread(const std::function<void()>& work);
 
+// Runs work on the UI thread from its event loop once delayMs have passed;
+// work that has not run when the application ends is dropped unrun. Call it
+// on the UI thread. Without an application object it runs at once.
+void RunOnUiThreadLater(std::function<void()> work, int delayMs);
+
 // True when a widget application (QApplication) exists, so dialogs can be
 // shown at all.
 bool HaveWidgetApplication();

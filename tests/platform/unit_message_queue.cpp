@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/UiMessageQueue.h"
+#include "platform/UiThreadCall.h"
 #include "tests/support/QtApp.h"
 
 namespace {
@@ -159,6 +160,27 @@ TEST_F(MessageQueueTest, DetachReleasesABlockedSenderAndDropsLaterMessages)
     late.join();
     QCoreApplication::processEvents();
     EXPECT_EQ(handled.load(), 0);
+}
+
+TEST_F(MessageQueueTest, WorkForLaterRunsOnTheUiThreadAfterItsDelayNotBefore)
+{
+    bool ran = false;
+    bool onUiThread = false;
+    const auto asked = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration after {};
+    RunOnUiThreadLater(
+        [&] {
+            ran = true;
+            onUiThread = UiMessageQueue::IsUiThread();
+            after = std::chrono::steady_clock::now() - asked;
+        },
+        30);
+    EXPECT_FALSE(ran);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+    RunNestedLoopUntil([&] { return ran; });
+    EXPECT_TRUE(onUiThread);
+    EXPECT_GE(after, 29ms);
 }
 
 TEST_F(MessageQueueTest, NestedLoopReturnsAtOnceWhenAlreadyDone)
