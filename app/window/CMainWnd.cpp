@@ -177,6 +177,10 @@ TaskHandle CMainWnd::Start(TaskRoutine routine, TaskArg argument)
 void CMainWnd::GenericFailure(const std::wstring& text)
 {
     if (text == kSessionExpiredText) {
+        // The sign-out under way ended the session itself: tasks answered
+        // meanwhile say nothing, the sign-out has its own page to go to.
+        if (m_signingOut)
+            return;
         MessageBox(L"请重新登陆！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
         ShowMainWindowPage(kSignInPage);
         return;

@@ -3,6 +3,7 @@
 
 #include "app/Messages.h"
 #include "app/SettingsFile.h"
+#include "app/actions/AccountActions.h"
 #include "app/window/CMainWnd.h"
 #include "platform/AutoStart.h"
 #include "tests/support/MainWindowTest.h"
@@ -105,6 +106,25 @@ TEST_F(CloseTest, CloseWithoutQuestionSignsOutAndEnds)
     EXPECT_EQ(boxes().Count(), 0u);
     EXPECT_TRUE(window().IsDestroyed());
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_logout").size(), 1u);
+}
+
+// Tasks that the ended session answers while the sign-out waits for its
+// logout show no "请重新登陆！" box over the closing window.
+TEST_F(CloseTest, AnExpiredSessionAnsweredDuringTheSignOutShowsNoBox)
+{
+    SignedIn();
+    ASSERT_TRUE(WaitForTasks());
+    control().ClearLog();
+    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"delay_ms", 400}, {"times", 1}});
+    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
+                           {"body", R"({"status":false,"message":"-1000"})"},
+                           {"delay_ms", 100},
+                           {"times", 1}});
+    window().Account()->RefreshUserInfo();
+    RequestClose(msg::kCloseNoQuestion);
+    EXPECT_TRUE(window().IsDestroyed());
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_get_info").size(), 1u);
+    EXPECT_EQ(boxes().Count(), 0u);
 }
 
 TEST_F(CloseTest, TheTrayMenuShowsTheSettingsAndItsItemsToggleThem)
