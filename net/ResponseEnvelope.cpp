@@ -6,10 +6,7 @@
 
 namespace {
 
-// The payload is parsed from its code page 936 form, where the second byte of
-// some characters (淺, 乗, 琝 and a hundred more) is 0x5C, a JSON backslash:
-// left alone it would escape the byte after it and usually break the whole
-// payload. Doubling such a byte makes the parser read it back as that byte.
+// True when a trail byte of the code page is a backslash.
 bool HasTrailBackslash(const std::string& ansi)
 {
     for (std::size_t i = 0; i + 1 < ansi.size(); ++i) {
@@ -22,6 +19,10 @@ bool HasTrailBackslash(const std::string& ansi)
     return false;
 }
 
+// The payload is parsed from its code page 936 form, where the second byte of
+// some characters (淺, 乗, 琝 and a hundred more) is 0x5C, a JSON backslash:
+// left alone it would escape the byte after it and usually break the whole
+// payload. Doubling such a byte makes the parser read it back as that byte.
 std::string WithTrailBackslashesEscaped(const std::string& ansi)
 {
     std::string out;
