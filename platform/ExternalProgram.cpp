@@ -13,6 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "app/BuildConfig.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 
@@ -161,7 +162,16 @@ std::string ProgramBesideClient(const std::string& firstWord)
     const std::string folder = ProgramFolder();
     if (folder.empty())
         return {};
-    return folder + "/" + firstWord;
+    // The build tree has the helpers beside the client; an installed client
+    // in <prefix>/bin has them in its helper folder, found from its own place
+    // so a moved prefix keeps working.
+    const std::string beside = folder + "/" + firstWord;
+    if (IsRegularFile(beside))
+        return beside;
+    const std::string installed = folder + "/" + korvana::build::kHelperFolderFromBin + "/" + firstWord;
+    if (IsRegularFile(installed))
+        return installed;
+    return beside;
 }
 
 void SetExternalProgramFolderForTesting(const std::string& folder)

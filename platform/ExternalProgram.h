@@ -10,8 +10,9 @@
 // synchronised-control program) and closing their windows.
 //
 // The command line names the program in its first word; the program is taken
-// only from the folder of the client's own executable (a ".exe" ending is
-// dropped), never from the search path or the current folder. The rest of
+// only from the folder of the client's own executable or, for an installed
+// client, from its helper folder relative to that (<bin>/../libexec/korvana);
+// a ".exe" ending is dropped; never from the search path or the current folder. The rest of
 // the line is split at each single space into arguments, so an empty field
 // between two spaces stays an empty argument.
 
@@ -19,8 +20,10 @@
 // (without ".exe"), then the fields. An empty line gives an empty list.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
-// The full path of the program named by the first word, in the client's
-// folder; empty when the name is empty or would leave that folder.
+// The full path of the program named by the first word: beside the client
+// when it is there, else in the installed helper folder when it is there,
+// else the path beside the client (which then does not start). Empty when the
+// name is empty or would leave those folders.
 std::string ProgramBesideClient(const std::string& firstWord);
 
 // Tests: look for the programs in this folder instead (empty undoes it).

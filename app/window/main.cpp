@@ -6,14 +6,22 @@
 #include <chrono>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/Task.h"
 #include "app/window/Client.h"
 #include "ui/UIManager.h"
 
 int main(int argc, char** argv)
 {
+    // Answered before the application object exists: --version must work
+    // without a display and leave no file behind.
+    const CommandLineChoice choice = ParseCommandLine(argc, argv);
+    if (choice.request != CommandLineRequest::Run)
+        return AnswerCommandLine(choice);
     // Message boxes need the application object, even before the window.
     QApplication application(argc, argv);
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.korvana.Korvana"));
     RegisterEmbeddedSkin();
     std::string icon;
     if (DuiLib::CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_64.png", icon)) {

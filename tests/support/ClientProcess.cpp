@@ -27,7 +27,8 @@ std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string
     return env;
 }
 
-ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile)
+ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile,
+                             std::vector<std::string> arguments)
     : m_logFile(std::move(logFile))
 {
     std::vector<std::string> env = EnvironmentWith(variables);
@@ -35,11 +36,15 @@ ClientProcess::ClientProcess(std::string program, std::map<std::string, std::str
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::vector<char*> argv {program.data(), nullptr};
+    std::vector<char*> argv {program.data()};
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string outFile = m_logFile + ".out";
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     pid_t pid = -1;
@@ -70,6 +75,12 @@ bool ClientProcess::Running()
 std::string ClientProcess::Log() const
 {
     std::ifstream in(m_logFile, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string ClientProcess::Output() const
+{
+    std::ifstream in(m_logFile + ".out", std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

@@ -18,7 +18,9 @@ std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string
 // (the diagnostic log) written to a file that tests can search.
 class ClientProcess {
 public:
-    ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile);
+    // Standard output goes to logFile + ".out" (see Output()).
+    ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile,
+                  std::vector<std::string> arguments = {});
     ~ClientProcess();  // ends a copy still running (SIGKILL)
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
@@ -30,6 +32,7 @@ public:
     // the limit passed first.
     bool WaitForLog(const std::string& text, std::chrono::milliseconds limit);
     std::string Log() const;
+    std::string Output() const;
     // Waits for the end; the exit code, or -1 (killed, or the limit passed).
     int WaitForExit(std::chrono::milliseconds limit);
     void Terminate();  // SIGTERM

@@ -1,5 +1,6 @@
-// korvana-skinart OUTDIR: draws every picture of the skin into OUTDIR
-// (skin/img). Each function below draws the pictures of one part of the
+// korvana-skinart OUTDIR [ICONDIR]: draws every picture of the skin into
+// OUTDIR (skin/img), and the program's hicolor icons into ICONDIR
+// (desktop/icons). Each function below draws the pictures of one part of the
 // window; names are the paths the XML files use.
 #include <QGuiApplication>
 #include <QPainterPath>
@@ -114,6 +115,17 @@ void DrawBrand()
         Canvas c(size, size);
         DrawBrandMark(c.painter(), QRectF(0, 0, size, size));
         Save(c, QString("icon/korvana_%1.png").arg(size));
+    }
+}
+
+// The program's icon in the desktop's hicolor theme, one PNG per size the
+// launchers ask for (the scalable SVG beside them is the same mark).
+void DrawDesktopIcons(const QString& root)
+{
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        Canvas c(size, size);
+        DrawBrandMark(c.painter(), QRectF(0, 0, size, size));
+        c.Save(root, QString("hicolor/%1x%1/apps/korvana.png").arg(size));
     }
 }
 
@@ -908,8 +920,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: korvana-skinart OUTDIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: korvana-skinart OUTDIR [ICONDIR]\n");
         return 2;
     }
     g_root = QString::fromLocal8Bit(argv[1]);
@@ -930,6 +942,8 @@ int main(int argc, char** argv)
     DrawBuy();
     DrawApps();
     DrawNotifyAndDownload();
+    if (argc == 3)
+        DrawDesktopIcons(QString::fromLocal8Bit(argv[2]));
     std::printf("skinart: %d pictures written to %s\n", SavedCount(), argv[1]);
     return FailedCount() == 0 ? 0 : 1;
 }
