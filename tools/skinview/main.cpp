@@ -1,7 +1,8 @@
 // korvana-skinview FILE.xml OUT.png [--skin DIR_OR_ZIP] [--tab NAME=INDEX ...]
 //                  [--select NAME ...] [--size WxH] [--tree]
 //
-// Renders a window or element file of the skin headless into a PNG. An
+// Renders a window or element file of the skin headless into a PNG. FILE is
+// the entry name (MainWnd.xml) or a path into the skin folder (skin/MainWnd.xml). An
 // element file is drawn with the fonts and defaults of MainWnd.xml. --tree
 // prints the laid-out control tree and warns about texts that do not fit.
 // An element without a fixed width is drawn 700 pixels wide (a list row).
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,23 @@ bool ParseArgs(int argc, char** argv, Options& o)
     return true;
 }
 
+// The entry a file argument names: an entry name as it is, or a path to a
+// file inside the skin folder (skin/MainWnd.xml from the source tree).
+std::string EntryName(const std::string& file, const std::string& skin)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_regular_file(file, error) && fs::is_directory(skin, error)) {
+        const fs::path inside =
+            fs::weakly_canonical(file, error).lexically_relative(fs::weakly_canonical(skin, error));
+        if (!inside.empty() && *inside.begin() != "..")
+            return inside.generic_string();
+    }
+    if (file.rfind("skin/", 0) == 0)
+        return file.substr(5);
+    return file;
+}
+
 std::string Utf8(const std::wstring& s)
 {
     return attr::ToUtf8(s);
@@ -134,6 +153,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "korvana-skinview: cannot open the skin %s\n", o.skin.c_str());
         return 1;
     }
+    o.file = EntryName(o.file, o.skin);
     std::wstring file = attr::FromUtf8(o.file);
     std::string bytes;
     if (!CPaintManagerUI::ReadResourceFile(file, bytes)) {
