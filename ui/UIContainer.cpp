@@ -297,7 +297,8 @@ void CContainerUI::SetFloatPos(CControlUI* child)
     const RECT& pos = child->GetFloatPos();
     int w = child->GetFixedWidth() > 0 ? child->GetFixedWidth() : pos.right - pos.left;
     int h = child->GetFixedHeight() > 0 ? child->GetFixedHeight() : pos.bottom - pos.top;
-    RECT rc{m_rcItem.left + pos.left, m_rcItem.top + pos.top, 0, 0};
+    RECT rc{(child->IsFloatRight() ? m_rcItem.right : m_rcItem.left) + pos.left,
+            (child->IsFloatBottom() ? m_rcItem.bottom : m_rcItem.top) + pos.top, 0, 0};
     rc.right = rc.left + std::max(0, w);
     rc.bottom = rc.top + std::max(0, h);
     child->SetPos(rc);

@@ -276,7 +276,7 @@ enum class Attr {
     Name, Text, ToolTip, UserData, Tag, Visible, Enabled, Mouse, Keyboard, Float, Pos, Padding, Width, Height,
     MinWidth, MinHeight, MaxWidth, MaxHeight, BkColor, BkColor2, BorderColor, FocusBorderColor, BorderSize,
     BorderRound, BkImage, ForeImage, DisabledImage, Font, TextColor, DisabledTextColor, Align, TextPadding,
-    ShowHtml, EndEllipsis, MultiLine, Ignored
+    ShowHtml, EndEllipsis, MultiLine, FloatAlign, Ignored
 };
 
 // One lookup instead of a chain of comparisons: a page builds thousands of controls.
@@ -285,7 +285,7 @@ bool AttrOf(const std::wstring& name, Attr& out)
     static const std::unordered_map<std::wstring, Attr> map = {
         {L"name", Attr::Name}, {L"text", Attr::Text}, {L"tooltip", Attr::ToolTip}, {L"userdata", Attr::UserData},
         {L"tag", Attr::Tag}, {L"visible", Attr::Visible}, {L"enabled", Attr::Enabled}, {L"mouse", Attr::Mouse},
-        {L"keyboard", Attr::Keyboard}, {L"float", Attr::Float}, {L"pos", Attr::Pos}, {L"padding", Attr::Padding},
+        {L"keyboard", Attr::Keyboard}, {L"float", Attr::Float}, {L"floatalign", Attr::FloatAlign}, {L"pos", Attr::Pos}, {L"padding", Attr::Padding},
         {L"width", Attr::Width}, {L"height", Attr::Height}, {L"minwidth", Attr::MinWidth},
         {L"minheight", Attr::MinHeight}, {L"maxwidth", Attr::MaxWidth}, {L"maxheight", Attr::MaxHeight},
         {L"bkcolor", Attr::BkColor}, {L"bkcolor1", Attr::BkColor}, {L"bkcolor2", Attr::BkColor2},
@@ -444,6 +444,12 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
         if ((ok = ParseBool(value, b)))
             SetTextStyle(b ? ((m_uTextStyle & ~DT_SINGLELINE) | DT_WORDBREAK)
                            : ((m_uTextStyle | DT_SINGLELINE) & ~DT_WORDBREAK));
+        break;
+    case Attr::FloatAlign:
+        m_floatRight = value.find(L"right") != std::wstring::npos;
+        m_floatBottom = value.find(L"bottom") != std::wstring::npos;
+        ok = m_floatRight || m_floatBottom || value == L"left" || value == L"top";
+        NeedParentUpdate();
         break;
     case Attr::Ignored: break;
     }

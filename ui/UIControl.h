@@ -86,6 +86,11 @@ public:
     void SetFloat(bool on = true);
     // For floating controls: the position relative to the parent.
     const RECT& GetFloatPos() const { return m_rcFloat; }
+    // floatalign="right" / "bottom": pos counts from the parent's right or
+    // bottom edge (pos="-160,0,0,30" is the top right 160 x 30), so the
+    // control follows a window that is resized.
+    bool IsFloatRight() const { return m_floatRight; }
+    bool IsFloatBottom() const { return m_floatBottom; }
     void SetFloatPos(const RECT& rc);
     int GetFixedWidth() const { return m_cxyFixed.cx; }
     void SetFixedWidth(int cx);
@@ -180,6 +185,8 @@ protected:
     RECT m_rcItem;
     RECT m_rcPadding;
     RECT m_rcFloat;
+    bool m_floatRight = false;
+    bool m_floatBottom = false;
     RECT m_rcTextPadding;
     SIZE m_cxyFixed;
     SIZE m_cxyMin;

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -112,6 +113,22 @@ void CHostWidget::paintEvent(QPaintEvent* event)
 void CHostWidget::resizeEvent(QResizeEvent*)
 {
     m_pm->SetClientSize(width(), height());
+    // A mask of the first size would leave the rest of a larger window unpainted.
+    ApplyRoundCorners();
+}
+
+void CHostWidget::ApplyRoundCorners()
+{
+    SIZE round = m_pm->GetRoundCorner();
+    if (round.cx <= 0 || round.cy <= 0)
+        return;
+    if (isMaximized() || isFullScreen()) {
+        clearMask();
+        return;
+    }
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width(), height()), round.cx / 2.0, round.cy / 2.0);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
 bool CHostWidget::InCaption(POINT pt) const
@@ -125,12 +142,12 @@ bool CHostWidget::InCaption(POINT pt) const
     return !IsInteractive(m_pm->FindControl(pt));
 }
 
-bool CHostWidget::StartResize(POINT pt)
+Qt::Edges CHostWidget::EdgesAt(POINT pt) const
 {
     RECT box = m_pm->GetSizeBox();
-    if (isMaximized() || (box.left <= 0 && box.top <= 0 && box.right <= 0 && box.bottom <= 0))
-        return false;
     Qt::Edges edges;
+    if (isMaximized() || (box.left <= 0 && box.top <= 0 && box.right <= 0 && box.bottom <= 0))
+        return edges;
     if (pt.x < box.left)
         edges |= Qt::LeftEdge;
     if (pt.x >= width() - box.right)
@@ -139,9 +156,42 @@ bool CHostWidget::StartResize(POINT pt)
         edges |= Qt::TopEdge;
     if (pt.y >= height() - box.bottom)
         edges |= Qt::BottomEdge;
+    return edges;
+}
+
+bool CHostWidget::StartResize(POINT pt, const QPoint& globalPos)
+{
+    Qt::Edges edges = EdgesAt(pt);
     if (!edges)
         return false;
-    return windowHandle() && windowHandle()->startSystemResize(edges);
+    if (windowHandle() && windowHandle()->startSystemResize(edges))
+        return true;
+    // No window manager to ask: the window follows the mouse itself.
+    m_resizeEdges = edges;
+    m_resizeStart = globalPos;
+    m_resizeGeometry = geometry();
+    return true;
+}
+
+void CHostWidget::ResizeTo(const QPoint& globalPos)
+{
+    const QPoint d = globalPos - m_resizeStart;
+    QRect g = m_resizeGeometry;
+    const QSize least = minimumSize().expandedTo(QSize(1, 1));
+    const QSize most = maximumSize();
+    if (m_resizeEdges & Qt::RightEdge)
+        g.setWidth(std::clamp(m_resizeGeometry.width() + d.x(), least.width(), most.width()));
+    if (m_resizeEdges & Qt::BottomEdge)
+        g.setHeight(std::clamp(m_resizeGeometry.height() + d.y(), least.height(), most.height()));
+    if (m_resizeEdges & Qt::LeftEdge) {
+        const int w = std::clamp(m_resizeGeometry.width() - d.x(), least.width(), most.width());
+        g.setLeft(m_resizeGeometry.right() + 1 - w);
+    }
+    if (m_resizeEdges & Qt::TopEdge) {
+        const int h = std::clamp(m_resizeGeometry.height() - d.y(), least.height(), most.height());
+        g.setTop(m_resizeGeometry.bottom() + 1 - h);
+    }
+    setGeometry(g);
 }
 
 void CHostWidget::mousePressEvent(QMouseEvent* event)
@@ -151,7 +201,7 @@ void CHostWidget::mousePressEvent(QMouseEvent* event)
     if (impl.waitCursor)
         return;
     if (event->button() == Qt::LeftButton) {
-        if (StartResize(pt))
+        if (StartResize(pt, event->globalPosition().toPoint()))
             return;
         if (InCaption(pt) && !isMaximized()) {
             if (!(windowHandle() && windowHandle()->startSystemMove())) {
@@ -176,6 +226,10 @@ void CHostWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void CHostWidget::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_resizeEdges && event->button() == Qt::LeftButton) {
+        m_resizeEdges = {};
+        return;
+    }
     if (m_dragging && event->button() == Qt::LeftButton) {
         m_dragging = false;
         return;
@@ -185,6 +239,10 @@ void CHostWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void CHostWidget::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_resizeEdges) {
+        ResizeTo(event->globalPosition().toPoint());
+        return;
+    }
     if (m_dragging) {
         move(event->globalPosition().toPoint() - m_dragOffset);
         return;
@@ -234,6 +292,7 @@ void CHostWidget::closeEvent(QCloseEvent* event)
 void CHostWidget::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
+        ApplyRoundCorners();
         bool max = isMaximized();
         if (CControlUI* b = m_pm->FindControl(L"maxbtn"))
             b->SetVisible(!max);
@@ -426,12 +485,7 @@ bool WindowImplBase::Create(WindowImplBase* parent, const std::wstring& title, s
     m_pm.SetClientSize(size.cx, size.cy);
     if (x >= 0 && y >= 0)
         d->host->move(x, y);
-    SIZE round = m_pm.GetRoundCorner();
-    if (round.cx > 0 && round.cy > 0) {
-        QPainterPath path;
-        path.addRoundedRect(QRectF(0, 0, size.cx, size.cy), round.cx / 2.0, round.cy / 2.0);
-        d->host->setMask(QRegion(path.toFillPolygon().toPolygon()));
-    }
+    d->host->ApplyRoundCorners();
     d->created = true;
     CDispatchScope scope(&m_pm);
     InitWindow();

@@ -361,7 +361,9 @@ TEST(SkinWindow, CaptionBarFloatsTopRightWithItsButtons)
     const Node* help = Find(w, "BtnOfHelp");
     ASSERT_TRUE(help && help->parent);
     EXPECT_EQ(help->parent->Attr("float"), QLatin1String("true"));
-    EXPECT_EQ(help->parent->Attr("pos"), QLatin1String("740,0,900,30"));
+    // 740,0 to 900,30 in the 900-pixel window, and at the right edge of a wider one.
+    EXPECT_EQ(help->parent->Attr("floatalign"), QLatin1String("right"));
+    EXPECT_EQ(help->parent->Attr("pos"), QLatin1String("-160,0,0,30"));
     struct Item {
         const char* name;
         const char* tip;

@@ -2,6 +2,7 @@
 // keys, the caption buttons and what a destroyed window still accepts.
 #include <gtest/gtest.h>
 
+#include <QRegion>
 #include <QWidget>
 
 #include <thread>
@@ -146,6 +147,69 @@ TEST_F(WindowTest, SendOnTheUiThreadIsHandledAtOnce)
     EXPECT_EQ(wnd.messages.size(), 1u) << "posted: later";
     ui->ProcessEvents(5);
     EXPECT_EQ(wnd.messages.size(), 2u);
+}
+
+// A window that is resized or maximised: painted, clipped and laid out at its
+// new size, and its border resizes it.
+class ResizeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string xml = WindowXml(R"(<VerticalLayout name="Root"><Control name="Body"/>
+              <HorizontalLayout name="Bar" float="true" floatalign="right" pos="-60,0,0,30">
+                <Button name="minbtn" width="30"/><Button name="closebtn" width="30"/></HorizontalLayout>
+              </VerticalLayout>)");
+        xml.replace(xml.find("<Window "), 8, "<Window mininfo=\"400,300\" roundcorner=\"4,4\" sizebox=\"4,4,4,4\" ");
+        skin.Write("Test.xml", xml);
+        ASSERT_TRUE(wnd.Create(nullptr, L"Korvana云手机"));
+        ui = std::make_unique<CUiDriver>(wnd);
+        ui->Show();
+    }
+    QWidget* Host() { return static_cast<QWidget*>(wnd.GetNativeWindow()); }
+    SkinFolder skin;
+    korvana::test::TestWindow wnd;
+    std::unique_ptr<CUiDriver> ui;
+};
+
+TEST_F(ResizeTest, ALargerWindowIsClippedAndLaidOutAtItsNewSize)
+{
+    EXPECT_EQ(Host()->mask().boundingRect().size(), QSize(400, 300));
+    wnd.ResizeClient(700, 500);
+    ui->ProcessEvents(20);
+    ASSERT_EQ(Host()->size(), QSize(700, 500));
+    // The clip of the first size left everything beyond it black.
+    EXPECT_EQ(Host()->mask().boundingRect().size(), QSize(700, 500));
+    EXPECT_EQ(ui->Find(L"Root")->GetPos().Width(), 700);
+    EXPECT_EQ(ui->Find(L"Root")->GetPos().Height(), 500);
+    // The caption bar stays at the top right.
+    EXPECT_EQ(ui->Find(L"Bar")->GetPos().right, 700);
+    EXPECT_EQ(ui->Find(L"Bar")->GetPos().left, 640);
+    EXPECT_EQ(ui->Find(L"closebtn")->GetPos().right, 700);
+}
+
+TEST_F(ResizeTest, TheBorderResizesTheWindowAndKeepsItsLeastSize)
+{
+    ui->MoveTo(POINT{398, 298});
+    ui->MouseDown(POINT{398, 298});
+    ui->MoveTo(POINT{548, 398});
+    ui->MouseUp(POINT{548, 398});
+    ui->ProcessEvents(20);
+    EXPECT_EQ(Host()->size(), QSize(550, 400));
+    EXPECT_EQ(ui->Find(L"Root")->GetPos().Width(), 550);
+    EXPECT_EQ(Host()->mask().boundingRect().size(), QSize(550, 400));
+
+    // Not below mininfo.
+    ui->MouseDown(POINT{548, 200});
+    ui->MoveTo(POINT{100, 200});
+    ui->MouseUp(POINT{100, 200});
+    ui->ProcessEvents(20);
+    EXPECT_EQ(Host()->size(), QSize(400, 400));
+
+    // Inside the border a press is the controls' as before.
+    ui->MouseDown(POINT{200, 150});
+    ui->MoveTo(POINT{300, 250});
+    ui->MouseUp(POINT{300, 250});
+    EXPECT_EQ(Host()->size(), QSize(400, 400));
 }
 
 }  // namespace

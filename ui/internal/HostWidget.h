@@ -3,6 +3,7 @@
 // The Qt widget of a WindowImplBase: paints the tree, feeds it input.
 
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 
 #include "ui/UIDefs.h"
@@ -15,6 +16,9 @@ class CPaintManagerUI;
 class CHostWidget : public QWidget {
 public:
     CHostWidget(WindowImplBase* window, CPaintManagerUI* pm);
+    // Clips the window to its round corners at its current size (none while
+    // maximised).
+    void ApplyRoundCorners();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,12 +38,18 @@ protected:
 
 private:
     bool InCaption(POINT pt) const;
-    bool StartResize(POINT pt);
+    Qt::Edges EdgesAt(POINT pt) const;
+    bool StartResize(POINT pt, const QPoint& globalPos);
+    void ResizeTo(const QPoint& globalPos);
 
     WindowImplBase* m_window;
     CPaintManagerUI* m_pm;
     bool m_dragging = false;
     QPoint m_dragOffset;
+    // A resize by the border that the window system does not run for us.
+    Qt::Edges m_resizeEdges;
+    QPoint m_resizeStart;
+    QRect m_resizeGeometry;
     bool m_shownOnce = false;
 };
 
