@@ -77,6 +77,20 @@ bool CreateDataFolders(const LocalPaths& paths)
            EnsureFolder(paths.iconCache, L"创建图标缓存目录失败！");
 }
 
+void TightenLocalModes(const LocalPaths& paths)
+{
+    const std::string journal = paths.database.narrow + "-journal";
+    const std::pair<const std::string*, unsigned> entries[] = {
+        {&paths.folder.narrow, 0700},       {&paths.imageCache.narrow, 0700}, {&paths.iconCache.narrow, 0700},
+        {&paths.settingsFile.narrow, 0600}, {&paths.database.narrow, 0600},   {&journal, 0600},
+        {&paths.cookieFile.narrow, 0600},
+    };
+    for (const auto& [path, mode] : entries) {
+        if (PathExists(*path) && !RestrictMode(*path, mode))
+            DebugLogA("cannot narrow the mode of %s (errno %d)\n", path->c_str(), errno);
+    }
+}
+
 void WriteFirstRunSettings(const SettingsFile& settings)
 {
     if (!settings.Exists())
@@ -103,6 +117,7 @@ bool RunStartupSteps()
     DeleteStaleCookieFile(paths);
     if (!CreateDataFolders(paths))
         return false;
+    TightenLocalModes(paths);
     const SettingsFile settings(paths.settingsFile.narrow);
     WriteFirstRunSettings(settings);
     KeepAutoStartInStep(settings);

@@ -28,6 +28,11 @@ void DeleteStaleCookieFile(const LocalPaths& paths);
 // data folder above them is created first when a fresh account lacks it.
 bool CreateDataFolders(const LocalPaths& paths);
 
+// After 4: the per-user folder and its Cache/ and Icon/ are the user's
+// alone (0700), and so are config.ini, data.db and cookies.txt (0600): files
+// and folders left wider by an earlier version are narrowed here.
+void TightenLocalModes(const LocalPaths& paths);
+
 // 5. Without a settings file: the first-run defaults.
 void WriteFirstRunSettings(const SettingsFile& settings);
 

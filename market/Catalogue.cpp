@@ -7,6 +7,7 @@
 #include "market/CatalogueSchema.h"
 #include "market/SQLiteDatabase.h"
 #include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -68,5 +69,8 @@ int OpenCatalogueFile(SQLiteDatabase& database, const std::string& path)
 
 int OpenCatalogue(ClientManager& owner)
 {
+    // SQLite would create the file with the umask's mode; the catalogue is
+    // the user's alone, and its journal takes the file's mode.
+    CreatePrivateFileIfMissing(GetLocalPaths().database.narrow);
     return OpenCatalogueFile(owner.catalogue.database, GetLocalPaths().database.narrow);
 }

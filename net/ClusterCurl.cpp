@@ -9,6 +9,7 @@
 #include "net/ServiceAddress.h"
 #include "net/TextConvert.h"
 #include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
 
 // The multipart form is built with curl_formadd, which newer libcurl marks
 // deprecated in favour of the mime interface.
@@ -324,8 +325,12 @@ void ClusterCurl::storeCookieFile(const std::string& cookieFile)
     file.close();
     for (const std::string& line : changed)
         curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+    // libcurl writes the jar with the umask's mode (keeping that of a file
+    // already there); the session cookie in it is the user's alone.
+    CreatePrivateFileIfMissing(cookieFile);
     curl_easy_setopt(handle, CURLOPT_COOKIEJAR, cookieFile.c_str());
     curl_easy_setopt(handle, CURLOPT_COOKIELIST, "FLUSH");
+    RestrictMode(cookieFile, 0600);
     // Written now; the end of the handle must not write it a second time.
     curl_easy_setopt(handle, CURLOPT_COOKIEJAR, nullptr);
 }

@@ -180,7 +180,31 @@ void SetExternalProgramFolderForTesting(const std::string& folder)
     g_folderOverride = folder;
 }
 
-ExternalProcess StartExternalProgram(const std::string& commandLine)
+namespace {
+
+// The client's environment with `extra` set; the strings live in `storage`.
+std::vector<char*> EnvironmentOf(const std::vector<EnvironmentVariable>& extra, std::vector<std::string>& storage)
+{
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const EnvironmentVariable& variable : extra)
+            replaced = replaced || text.compare(0, variable.name.size() + 1, variable.name + "=") == 0;
+        if (!replaced)
+            storage.push_back(text);
+    }
+    for (const EnvironmentVariable& variable : extra)
+        storage.push_back(variable.name + "=" + variable.value);
+    std::vector<char*> pointers;
+    for (std::string& text : storage)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+ExternalProcess StartExternalProgram(const std::string& commandLine, const std::vector<EnvironmentVariable>& extra)
 {
     std::vector<std::string> words = SplitCommandLine(commandLine);
     if (words.empty())
@@ -194,6 +218,8 @@ ExternalProcess StartExternalProgram(const std::string& commandLine)
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environmentTexts;
+    std::vector<char*> environment = EnvironmentOf(extra, environmentTexts);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -211,7 +237,7 @@ ExternalProcess StartExternalProgram(const std::string& commandLine)
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environment.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {

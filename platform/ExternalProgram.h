@@ -35,9 +35,18 @@ struct ExternalProcess {
     explicit operator bool() const { return pid > 0; }
 };
 
+// Variables given to one started program on top of the client's own
+// environment (a variable of the same name is replaced). The environment,
+// unlike the command line, is readable only by the same user.
+struct EnvironmentVariable {
+    std::string name;
+    std::string value;
+};
+
 // Starts the program of an 8-bit (UTF-8) command line in a process group of
-// its own, with the client's environment; standard input is /dev/null.
-ExternalProcess StartExternalProgram(const std::string& commandLine);
+// its own, with the client's environment plus `extra`; standard input is
+// /dev/null.
+ExternalProcess StartExternalProgram(const std::string& commandLine, const std::vector<EnvironmentVariable>& extra = {});
 
 // Waits without limit until the process has ended and reaps it; its exit
 // status, or -1 when it could not be waited for. `beforeReap` runs once the

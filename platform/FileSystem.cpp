@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -75,6 +76,29 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool RestrictMode(const std::string& path, unsigned mode)
+{
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode))
+        return false;
+    const mode_t now = st.st_mode & 07777;
+    if ((now & ~static_cast<mode_t>(mode)) == 0)
+        return true;
+    return ::chmod(path.c_str(), now & static_cast<mode_t>(mode)) == 0;
+}
+
+bool CreatePrivateFileIfMissing(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    return errno == EEXIST;
 }
 
 bool DeleteOneFile(const std::string& path)

@@ -22,6 +22,15 @@ bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
+// Narrows the permission bits of an existing file or folder to those of
+// `mode` where it grants more (0644 becomes 0600 under 0600); a symbolic link
+// is left alone. True when the path is not wider than `mode` afterwards.
+bool RestrictMode(const std::string& path, unsigned mode);
+
+// Creates an empty file only the user may read and write, when nothing is
+// there yet; an existing file is left as it is. True when the file exists.
+bool CreatePrivateFileIfMissing(const std::string& path);
+
 // Removes a file (never a folder). True when it is gone afterwards.
 bool DeleteOneFile(const std::string& path);
 

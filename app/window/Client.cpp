@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "app/window/CMainWnd.h"
 #include "net/ClusterCurl.h"
+#include "platform/SharedSection.h"
 #include "skin/SkinPackage.h"
 #include "ui/UIManager.h"
 
@@ -52,5 +53,9 @@ int RunClient(const std::function<void(CMainWnd&)>& created)
     if (!RunStartupSteps())
         return 0;
     UseCookieFile(GetLocalPaths());
-    return RunMainWindow(created);
+    const int code = RunMainWindow(created);
+    // The synchronised-control list holds the play session: it does not
+    // outlive the client.
+    RemoveSyncSection();
+    return code;
 }

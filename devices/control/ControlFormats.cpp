@@ -4,9 +4,10 @@
 
 #include "devices/DeviceMembers.h"
 
-std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& session, const std::wstring& userId)
+std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& userId)
 {
-    return L"ZorIzoriz.exe " + device.sn + L" " + device.ip + L" " + device.port + L" " + session + L" " + userId +
+    return L"ZorIzoriz.exe " + device.sn + L" " + device.ip + L" " + device.port + L" " + kPlaySessionPlaceholder +
+           L" " + userId +
            L" 1 0 not 0 " + device.name;
 }
 

@@ -7,10 +7,15 @@ struct DeviceRecord;
 
 // The texts handed to the external programs.
 
-// The player's command line: "ZorIzoriz.exe" then sn, ip, port, session,
-// user, "1", "0", "not", "0" and the name, joined by single spaces, nothing
-// quoted (a name with spaces becomes several words at the end).
-std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& session, const std::wstring& userId);
+// The player's command line: "ZorIzoriz.exe" then sn, ip, port, the session
+// placeholder "-", user, "1", "0", "not", "0" and the name, joined by single
+// spaces, nothing quoted (a name with spaces becomes several words at the
+// end). Every local user can read a command line, so the play session goes
+// to the player in its environment (kPlaySessionVariable) instead.
+std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& userId);
+
+inline constexpr const wchar_t* kPlaySessionPlaceholder = L"-";
+inline constexpr const char* kPlaySessionVariable = "KORVANA_PLAY_SESSION";
 
 inline constexpr const wchar_t* kSyncCommandLine = L"DizuZivo.exe";
 

@@ -210,8 +210,11 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
 
     std::wstring commandLine;
     if (const DeviceRecord* device = DeviceAt(owner, d, id))
-        commandLine = PlayerCommandLine(*device, address.session, Utf8ToWide(owner.user.userId));
-    const ExternalProcess process = commandLine.empty() ? ExternalProcess{} : StartExternalProgram(WideToUtf8(commandLine));
+        commandLine = PlayerCommandLine(*device, Utf8ToWide(owner.user.userId));
+    const ExternalProcess process =
+        commandLine.empty() ? ExternalProcess{}
+                            : StartExternalProgram(WideToUtf8(commandLine),
+                                                   {{kPlaySessionVariable, WideToUtf8(address.session)}});
     if (process) {
         DebugLogA("player process %d started\n", static_cast<int>(process.pid));
         const ExternalWindow window = FindProgramWindow(process, kProgramWindowLimit);

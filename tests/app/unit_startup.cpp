@@ -4,9 +4,13 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
+#include "app/ClientManager.h"
 #include "app/LocalPaths.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "market/Catalogue.h"
 #include "platform/AutoStart.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
@@ -55,6 +59,69 @@ TEST_F(StartupTest, FirstRunMakesFoldersWritesDefaultsAndRegistersAutoStart)
     EXPECT_EQ(GetLocalPaths().folder.narrow, ClientFolder().string() + "/");
     EXPECT_EQ(ReadAll(ConfigIni()), "[Login]\nauto_login=0\nremember_pwd=1\nhide_inwin=1\nauto_start=1\n");
     EXPECT_NE(ReadAll(AutoStartEntry()).find("Exec=\"/opt/korvana/korvana\"\n"), std::string::npos);
+}
+
+unsigned ModeOf(const fs::path& p)
+{
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
+}
+
+// The umask most desktops start programs with; the modes must not depend on it.
+class OpenUmask {
+public:
+    OpenUmask() : m_old(::umask(022)) {}
+    ~OpenUmask() { ::umask(m_old); }
+
+private:
+    mode_t m_old;
+};
+
+TEST_F(StartupTest, TheFolderAndItsFilesAreTheUsersAloneAfterAFirstRun)
+{
+    OpenUmask umask;
+    ASSERT_TRUE(RunStartupSteps());
+    auto owner = std::make_shared<ClientManager>(nullptr);
+    ASSERT_EQ(OpenCatalogue(*owner), 0);  // SQLite makes data.db
+    EXPECT_EQ(ModeOf(ClientFolder()), 0700u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "Cache"), 0700u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "Icon"), 0700u);
+    EXPECT_EQ(ModeOf(ConfigIni()), 0600u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "data.db"), 0600u);
+    EXPECT_EQ(ModeOf(AutoStartEntry()), 0644u);  // holds no secret
+}
+
+TEST_F(StartupTest, WiderModesLeftByAnEarlierRunAreNarrowed)
+{
+    OpenUmask umask;
+    fs::create_directories(ClientFolder() / "Cache");
+    fs::create_directories(ClientFolder() / "Icon");
+    std::ofstream(ConfigIni()) << "[Login]\nauto_start=0\n";
+    std::ofstream(ClientFolder() / "data.db") << "";
+    std::ofstream(ClientFolder() / "Icon" / "1.png") << "png";
+    for (const char* folder : {"", "Cache", "Icon"})
+        fs::permissions(ClientFolder() / folder, fs::perms(0755));
+    for (const char* file : {"config.ini", "data.db"})
+        fs::permissions(ClientFolder() / file, fs::perms(0644));
+    fs::permissions(ClientFolder() / "Icon" / "1.png", fs::perms(0644));
+    // A link in a file's place is not followed to whatever it names.
+    const fs::path elsewhere = home.path() / "elsewhere";
+    std::ofstream(elsewhere) << "x";
+    fs::permissions(elsewhere, fs::perms(0644));
+    fs::create_symlink(elsewhere, ClientFolder() / "data.db-journal");
+
+    ASSERT_TRUE(RunStartupSteps());
+    EXPECT_EQ(ModeOf(ClientFolder()), 0700u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "Cache"), 0700u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "Icon"), 0700u);
+    EXPECT_EQ(ModeOf(ConfigIni()), 0600u);
+    EXPECT_EQ(ModeOf(ClientFolder() / "data.db"), 0600u);
+    EXPECT_EQ(ModeOf(elsewhere), 0644u);
+    EXPECT_EQ(ReadAll(ConfigIni()), "[Login]\nauto_start=0\n");  // content kept
+    // A narrower file stays as narrow as it is.
+    fs::permissions(ConfigIni(), fs::perms(0400));
+    TightenLocalModes(GetLocalPaths());
+    EXPECT_EQ(ModeOf(ConfigIni()), 0400u);
 }
 
 TEST_F(StartupTest, LeftoverCookiesAreDeletedAndOtherFilesKept)

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "app/Messages.h"
 #include "net/TextConvert.h"
@@ -65,13 +66,31 @@ TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
     EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
 
     ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "echo.txt").find("pad\n") != std::string::npos; }));
+    // The session's place holds "-": what ps shows carries no session.
     EXPECT_EQ(ReadFile(folder() / "echo.txt"),
-              "VM0007\n127.0.0.1\n" + ServicePort() + "\n" + SessionToken() + "\n42\n1\n0\nnot\n0\nMy\npad\n");
+              "VM0007\n127.0.0.1\n" + ServicePort() + "\n-\n42\n1\n0\nnot\n0\nMy\npad\n");
+    pid_t player = 0;
+    {
+        std::lock_guard lock(client->control.mutex);
+        player = client->control.players.at(L"7").pid;
+    }
+    const std::string token = SessionToken();
+    ASSERT_FALSE(token.empty());
+    const std::string commandLine = ReadFile("/proc/" + std::to_string(player) + "/cmdline");
+    EXPECT_NE(commandLine.find(std::string("ZorIzoriz\0VM0007\0", 17)), std::string::npos);
+    EXPECT_EQ(commandLine.find(token), std::string::npos);
+    const std::string environment = ReadFile("/proc/" + std::to_string(player) + "/environ");
+    EXPECT_NE(environment.find(std::string("\0KORVANA_PLAY_SESSION=", 22) + token + std::string(1, '\0')),
+              std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(stat(("/proc/" + std::to_string(player) + "/environ").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0077, 0u);  // the environment is for the same user only
     // The player reached the live screen with that session and user.
     EXPECT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
     auto frames = control().RequestsTo("/api/qtz/front_device_screen");
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames[0].query, "sn=VM0007&user=42");
+    EXPECT_EQ(frames[0].Header("Cookie"), "korvana_session=" + token);
 
     // Clicking the box again while it runs starts nothing; closing ends it.
     ClosePlayerOf(*client, 0);
@@ -197,6 +216,10 @@ TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
               "{\"SessionID\":\"" + session + "\",\"UserID\":\"42\",\"PadCode\":\"VM03\",\"PadID\":\"9\","
               "\"PadName\":\"三号\",\"Ip\":\"127.0.0.1\",\"Port\":" + port + "}]");
     EXPECT_EQ(ReadFile(folder() / "echo.txt"), "");  // started without arguments
+    // The user's own section, for the user alone.
+    struct stat info {};
+    EXPECT_EQ(stat(("/dev/shm/moreplay" + std::to_string(getuid())).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
     // A second start while it runs does nothing.
     PlayDevicesInSync(*client, 0);

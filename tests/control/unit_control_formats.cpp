@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "devices/DeviceMembers.h"
@@ -32,17 +33,18 @@ DeviceRecord Device(std::wstring id, std::wstring sn, std::wstring name, std::ws
 TEST(PlayerCommandLine, JoinsTheFieldsWithSingleSpacesAndKeepsTheNameAsItIs)
 {
     const DeviceRecord pad = Device(L"7", L"VM01", L"My pad", L"10.0.0.5", L"9000");
-    EXPECT_EQ(PlayerCommandLine(pad, L"abc123", L"42"), L"ZorIzoriz.exe VM01 10.0.0.5 9000 abc123 42 1 0 not 0 My pad");
+    // The session's place holds "-": the session itself goes in the environment.
+    EXPECT_EQ(PlayerCommandLine(pad, L"42"), L"ZorIzoriz.exe VM01 10.0.0.5 9000 - 42 1 0 not 0 My pad");
     // Empty fields still get their separators.
     const DeviceRecord bare = Device(L"8", L"", L"", L"", L"");
-    EXPECT_EQ(PlayerCommandLine(bare, L"", L"42"), L"ZorIzoriz.exe     42 1 0 not 0 ");
+    EXPECT_EQ(PlayerCommandLine(bare, L"42"), L"ZorIzoriz.exe    - 42 1 0 not 0 ");
 }
 
 TEST(PlayerCommandLine, SplitsIntoTheArgumentsThePlayerGets)
 {
     const DeviceRecord pad = Device(L"7", L"VM01", L"My pad", L"10.0.0.5", L"9000");
-    const auto words = SplitCommandLine(WideToUtf8(PlayerCommandLine(pad, L"s1", L"42")));
-    const std::vector<std::string> expected{"ZorIzoriz", "VM01", "10.0.0.5", "9000", "s1", "42",
+    const auto words = SplitCommandLine(WideToUtf8(PlayerCommandLine(pad, L"42")));
+    const std::vector<std::string> expected{"ZorIzoriz", "VM01", "10.0.0.5", "9000", "-", "42",
                                             "1",         "0",    "not",      "0",    "My", "pad"};
     EXPECT_EQ(words, expected);
     // Two spaces give an empty argument; ".exe" only goes at the end of the first word.
@@ -156,6 +158,95 @@ TEST_F(SyncSectionTest, RefusesATextThatLeavesNoRoomForItsZero)
     EXPECT_TRUE(WriteSyncSection(std::string(kSyncSectionSize - 1, 'y')));
     EXPECT_FALSE(WriteSyncSection(std::string(kSyncSectionSize, 'z')));
     EXPECT_EQ(ReadSyncSection().size(), kSyncSectionSize - 1);
+}
+
+TEST_F(SyncSectionTest, IsMadeAfreshForTheUserOnlyAndRemovedAtTheEnd)
+{
+    // A section left by an earlier run, readable by all and full of old text.
+    const int stale = shm_open(m_name.c_str(), O_CREAT | O_RDWR, 0644);
+    ASSERT_GE(stale, 0);
+    fchmod(stale, 0644);
+    ASSERT_EQ(ftruncate(stale, 4096), 0);
+    ASSERT_EQ(write(stale, "[\"stale\"]", 9), 9);
+    struct stat before {};
+    fstat(stale, &before);
+    close(stale);
+
+    ASSERT_TRUE(WriteSyncSection("[1]"));
+    EXPECT_EQ(ReadSyncSection(), "[1]");
+    const int fd = shm_open(m_name.c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    struct stat after {};
+    ASSERT_EQ(fstat(fd, &after), 0);
+    close(fd);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(after.st_size, 1048576);
+    EXPECT_NE(after.st_ino, before.st_ino);  // not the old one rewritten
+
+    RemoveSyncSection();
+    EXPECT_LT(shm_open(m_name.c_str(), O_RDONLY, 0), 0);
+    EXPECT_EQ(errno, ENOENT);
+    RemoveSyncSection();  // twice is harmless
+}
+
+TEST(SyncSectionName, IsPerUser)
+{
+    EXPECT_EQ(SyncSectionNameFor(1000), "/moreplay1000");
+    EXPECT_NE(SyncSectionNameFor(1000), SyncSectionNameFor(1001));
+    EXPECT_EQ(SyncSectionName(), SyncSectionNameFor(getuid()));
+}
+
+// Runs WriteSyncSection (or a squat of `squat`) as another user in a child;
+// its exit code: 0 written, 1 refused, 2 could not become that user.
+int WriteAsUser(uid_t user, const std::string& squat = {})
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(user) != 0)
+            _exit(2);
+        if (!squat.empty()) {
+            const int fd = shm_open(squat.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+            _exit(fd >= 0 && fchmod(fd, 0666) == 0 ? 0 : 1);
+        }
+        _exit(WriteSyncSection("[\"" + std::to_string(user) + "\"]") ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
+TEST(SyncSectionName, TwoUsersSectionsDoNotCollideAndASquattedNameIsRefused)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as two other users";
+    const uid_t first = 65531;
+    const uid_t second = 65532;
+    for (uid_t u : {first, second, static_cast<uid_t>(65533)})
+        shm_unlink(SyncSectionNameFor(u).c_str());
+    // With one machine-wide name the second user's start failed (EACCES).
+    ASSERT_EQ(WriteAsUser(first), 0);
+    EXPECT_EQ(WriteAsUser(second), 0);
+    for (uid_t u : {first, second}) {
+        const int fd = shm_open(SyncSectionNameFor(u).c_str(), O_RDONLY, 0);
+        ASSERT_GE(fd, 0);
+        struct stat info {};
+        fstat(fd, &info);
+        char text[16] = {};
+        void* view = mmap(nullptr, 16, PROT_READ, MAP_SHARED, fd, 0);
+        close(fd);
+        ASSERT_NE(view, MAP_FAILED);
+        std::memcpy(text, view, 15);
+        munmap(view, 16);
+        EXPECT_EQ(info.st_uid, u);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+        EXPECT_EQ(std::string(text), "[\"" + std::to_string(u) + "\"]");
+    }
+    // Another user who made the name first gets nothing written into it.
+    const uid_t victim = 65533;
+    ASSERT_EQ(WriteAsUser(first, SyncSectionNameFor(victim)), 0);
+    EXPECT_EQ(WriteAsUser(victim), 1);
+    for (uid_t u : {first, second, victim})
+        shm_unlink(SyncSectionNameFor(u).c_str());
 }
 
 }  // namespace

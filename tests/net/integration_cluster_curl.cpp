@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <thread>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "net/ClusterCurl.h"
@@ -164,6 +165,24 @@ TEST_F(ClusterCurlTest, LoginCookieIsStoredAndGoesOutWithTheNextPost)
     EXPECT_NE(answer.find("\"status\":true"), std::string::npos);
     EXPECT_EQ(OnlyRequestTo(kLogout).Header("Cookie"), "korvana_session=" + token);
     EXPECT_TRUE(control().Sessions().empty());
+}
+
+TEST_F(ClusterCurlTest, TheCookieJarIsTheUsersAloneWhateverTheUmask)
+{
+    const mode_t old = ::umask(022);
+    ClusterCurl::setCookieJarPath(cookieFile());
+    std::string answer;
+    EXPECT_EQ(Post(kLogin, "username=demo&password=korvana123", answer), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(cookieFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // A jar left readable by others is narrowed when it is next written.
+    ::chmod(cookieFile().c_str(), 0644);
+    answer.clear();
+    EXPECT_EQ(Post(kLogout, "", answer), 0);
+    ASSERT_EQ(::stat(cookieFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ::umask(old);
 }
 
 TEST_F(ClusterCurlTest, GetSendsThePathAndQueryAsGivenWithStoredCookies)

@@ -1,6 +1,9 @@
 // ZorIzoriz: the device player. The client starts it with the command line
-//   ZorIzoriz <pad code> <address> <port> <session> <user> 1 0 not 0 <name...>
-// (the name may be several words). It shows the device's live screen in a
+//   ZorIzoriz <pad code> <address> <port> - <user> 1 0 not 0 <name...>
+// (the name may be several words) and the play session in the environment
+// variable KORVANA_PLAY_SESSION: a command line is visible to every local
+// user, the environment only to the same user. For a run by hand the session
+// may stand in place of the "-" instead. It shows the device's live screen in a
 // window titled with the device name and sends clicks and drags as taps and
 // swipes. It ends when its window is closed, on a close request and on
 // SIGTERM.
@@ -11,6 +14,17 @@
 #include <QStringList>
 
 #include "LiveScreen.h"
+
+namespace {
+
+QString PlaySession(const QString& argument)
+{
+    if (qEnvironmentVariableIsSet("KORVANA_PLAY_SESSION"))
+        return qEnvironmentVariable("KORVANA_PLAY_SESSION");
+    return argument == QLatin1String("-") ? QString() : argument;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -26,7 +40,7 @@ int main(int argc, char** argv)
         source.padCode = args[0];
         source.host = args[1];
         source.port = args[2];
-        source.session = args[3];
+        source.session = PlaySession(args[3]);
         source.user = args[4];
     }
     const QString name = args.size() > 9 ? args.mid(9).join(QLatin1Char(' ')) : source.padCode;

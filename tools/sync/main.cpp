@@ -1,6 +1,7 @@
 // DizuZivo: synchronised control. The client writes the devices to control
-// into the shared-memory section "/moreplay" (a JSON array in code page 936,
-// then zero bytes) and starts this program without arguments. It shows every
+// into the user's shared-memory section "/moreplay<uid>" (mode 0600, a JSON
+// array in code page 936, then zero bytes) and starts this program without
+// arguments. It shows every
 // device's live screen side by side and repeats an input on one screen on
 // all of them. It ends when its window is closed, on a close request and on
 // SIGTERM.
