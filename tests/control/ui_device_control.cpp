@@ -15,6 +15,8 @@
 #include "platform/ExternalProgram.h"
 #include "platform/FileSystem.h"
 #include "tests/support/MainWindowTest.h"
+#include "tests/support/StderrCapture.h"
+#include "platform/SharedSection.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UILayout.h"
@@ -293,6 +295,48 @@ TEST_F(DeviceControlUiTest, SynchronisedControlNeedsTwoSelectedDevices)
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_FALSE(SyncProgramRuns(*client));
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_play_url").empty());
+}
+
+// The log from the window's start on: sign-in, the loads, a player and a
+// synchronised start (the helpers write into the same standard error).
+class SecretLogTest : public DeviceControlUiTest {
+protected:
+    StderrCapture log;
+};
+
+TEST_F(SecretLogTest, NeitherThePasswordNorTheSessionNorThePlaySessionIsLogged)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
+    ASSERT_TRUE(ui().Click(box));
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0) && log.Text().find("VM0007: frame") != std::string::npos; }, 15000));
+    ASSERT_TRUE(ui().Click(box));
+    ASSERT_TRUE(WaitFor([&] { return !PlayerOpen(0) && WaitForTasks(50); }, 15000));
+
+    client->devices.devices[0].selected = true;
+    client->devices.devices[1].selected = true;
+    ShowBatchBar();
+    const std::size_t framesBefore = log.CountOf("VM0009: frame");
+    ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
+    ASSERT_TRUE(WaitFor([&] { return SyncProgramRuns(*client) && log.CountOf("VM0009: frame") > framesBefore; }, 15000));
+    const std::string section = ReadSyncSection();
+    CloseSyncProgramOf(*client);
+    ASSERT_TRUE(WaitFor([&] { return !SyncProgramRuns(*client) && WaitForTasks(50); }, 15000));
+
+    std::vector<std::string> tokens;
+    const auto sessions = control().Sessions();
+    for (const auto& session : sessions.is_array() ? sessions : sessions.at("sessions"))
+        tokens.push_back(session.at("token").get<std::string>());
+    ASSERT_FALSE(tokens.empty());
+    // The play session the helpers got is the session cookie's value.
+    EXPECT_NE(section.find("\"SessionID\":\"" + tokens.back() + "\""), std::string::npos);
+
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("sUrl: "), std::string::npos);  // the log was there to search
+    EXPECT_NE(text.find("front_device_play_url"), std::string::npos);
+    EXPECT_EQ(text.find("korvana123"), std::string::npos);
+    for (const std::string& token : tokens)
+        EXPECT_EQ(text.find(token), std::string::npos) << token;
 }
 
 }  // namespace
