@@ -10,7 +10,13 @@ namespace skinart {
 namespace {
 int g_saved = 0;
 int g_failed = 0;
+int g_scale = 1;
 }  // namespace
+
+void SetCanvasScale(int scale)
+{
+    g_scale = scale;
+}
 
 QColor WithAlpha(QColor c, int alpha)
 {
@@ -19,10 +25,12 @@ QColor WithAlpha(QColor c, int alpha)
 }
 
 Canvas::Canvas(int width, int height)
-    : m_image(width, height, QImage::Format_ARGB32_Premultiplied)
+    : m_width(width), m_height(height), m_scale(g_scale),
+      m_image(width * g_scale, height * g_scale, QImage::Format_ARGB32_Premultiplied)
 {
     m_image.fill(Qt::transparent);
     m_painter.begin(&m_image);
+    m_painter.scale(m_scale, m_scale);
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
@@ -30,7 +38,10 @@ Canvas::Canvas(int width, int height)
 bool Canvas::Save(const QString& root, const QString& relative)
 {
     m_painter.end();
-    const QString path = root + "/" + relative;
+    QString name = relative;
+    if (m_scale != 1 && name.endsWith(QLatin1String(".png")))
+        name.insert(name.size() - 4, QStringLiteral("@%1x").arg(m_scale));
+    const QString path = root + "/" + name;
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Straight alpha in the file: what every PNG reader expects.
     const QImage out = m_image.convertToFormat(QImage::Format_ARGB32);

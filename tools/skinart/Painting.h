@@ -36,16 +36,27 @@ inline const QColor kWhite{0xFF, 0xFF, 0xFF};
 
 QColor WithAlpha(QColor c, int alpha);
 
-// A transparent ARGB image and a painter with antialiasing on it.
+// The scale every Canvas made from now on draws at: 1, or 2 for the
+// pictures of HiDPI screens. Drawing code stays in the picture's logical
+// pixels either way.
+void SetCanvasScale(int scale);
+
+// A transparent ARGB image and a painter with antialiasing on it, of
+// width × height logical pixels at the current canvas scale.
 class Canvas {
 public:
     Canvas(int width, int height);
     QPainter& painter() { return m_painter; }
-    QRectF rect() const { return QRectF(0, 0, m_image.width(), m_image.height()); }
-    // Ends painting and writes the PNG to root/relative (folders are made).
+    QRectF rect() const { return QRectF(0, 0, m_width, m_height); }
+    // Ends painting and writes the PNG to root/relative (folders are made);
+    // at scale 2 as relative with "@2x" before ".png", the name the engine
+    // looks for on a HiDPI screen.
     bool Save(const QString& root, const QString& relative);
 
 private:
+    int m_width;
+    int m_height;
+    int m_scale;
     QImage m_image;
     QPainter m_painter;
 };

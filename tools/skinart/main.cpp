@@ -740,15 +740,29 @@ void DrawBuy()
         DrawGlyph(c.painter(), py.glyph, QRectF(3, 3, 16, 16), pal::kWhite, 2.1);
         Save(c, QString("buy/pay_%1.png").arg(py.name));
     }
-    // Quantity stepper buttons (30 × 30).
-    for (Glyph g : {Glyph::Minus, Glyph::Plus}) {
-        for (int s = 0; s < 3; ++s) {
+    // Quantity stepper buttons (30 × 30). The minus and plus are solid bars on
+    // whole pixels: a thin stroked line between two pixel rows came out as a
+    // grey smear with darker ends ("--", a dotted cross).
+    for (bool plus : {false, true}) {
+        struct State {
+            const char* name;
+            QColor fill, border, mark;
+        };
+        const State states[] = {{"normal", pal::kCard, QColor(0xCF, 0xD6, 0xE1), pal::kText},
+                                {"hot", pal::kAccentTint, pal::kAccent, pal::kAccent},
+                                {"pushed", QColor(0xD8, 0xE6, 0xFD), pal::kAccentPushed, pal::kAccentPushed},
+                                {"disabled", QColor(0xF5, 0xF7, 0xFA), pal::kBorder, pal::kTextFaint}};
+        for (const State& st : states) {
             Canvas c(30, 30);
-            RoundRect(c.painter(), c.rect(), 4, s == 0 ? pal::kCard : (s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD)),
-                      s == 0 ? QColor(0xCF, 0xD6, 0xE1) : pal::kAccent);
-            DrawGlyph(c.painter(), g, QRectF(7, 7, 16, 16), s == 0 ? pal::kText : pal::kAccent, 2.2);
-            static const char* states[] = {"normal", "hot", "pushed"};
-            Save(c, QString("buy/%1_%2.png").arg(g == Glyph::Minus ? "minus" : "plus").arg(states[s]));
+            QPainter& p = c.painter();
+            RoundRect(p, c.rect(), 4, st.fill, st.border);
+            p.setPen(Qt::NoPen);
+            p.setBrush(st.mark);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.drawRect(QRectF(9, 14, 12, 2));
+            if (plus)
+                p.drawRect(QRectF(14, 9, 2, 12));
+            Save(c, QString("buy/%1_%2.png").arg(plus ? "plus" : "minus").arg(st.name));
         }
     }
     {
@@ -925,23 +939,28 @@ int main(int argc, char** argv)
         return 2;
     }
     g_root = QString::fromLocal8Bit(argv[1]);
-    DrawMarks();
-    DrawSpinners();
-    DrawBrand();
-    DrawCaptionButtons();
-    DrawSignBackground();
-    DrawPanels();
-    DrawButtons();
-    DrawCheckBoxes();
-    DrawMenuAndTabs();
-    DrawEdits();
-    DrawScrollBars();
-    DrawProgress();
-    DrawAccount();
-    DrawDevice();
-    DrawBuy();
-    DrawApps();
-    DrawNotifyAndDownload();
+    // Every picture once as the skin names it and once at 2x for HiDPI.
+    for (int scale : {1, 2}) {
+        SetCanvasScale(scale);
+        DrawMarks();
+        DrawSpinners();
+        DrawBrand();
+        DrawCaptionButtons();
+        DrawSignBackground();
+        DrawPanels();
+        DrawButtons();
+        DrawCheckBoxes();
+        DrawMenuAndTabs();
+        DrawEdits();
+        DrawScrollBars();
+        DrawProgress();
+        DrawAccount();
+        DrawDevice();
+        DrawBuy();
+        DrawApps();
+        DrawNotifyAndDownload();
+    }
+    SetCanvasScale(1);
     if (argc == 3)
         DrawDesktopIcons(QString::fromLocal8Bit(argv[2]));
     std::printf("skinart: %d pictures written to %s\n", SavedCount(), argv[1]);
