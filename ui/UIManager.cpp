@@ -126,8 +126,25 @@ CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextMana
     });
 }
 
-const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMask, std::uint32_t mask)
+namespace {
+
+// "img/a/b.png" -> "img/a/b@2x.png"; empty where the name has no extension.
+std::wstring DoubleScaleName(const std::wstring& file)
 {
+    const std::size_t dot = file.rfind(L'.');
+    const std::size_t slash = file.find_last_of(L"/\\");
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        return {};
+    return file.substr(0, dot) + L"@2x" + file.substr(dot);
+}
+
+}  // namespace
+
+const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMask, std::uint32_t mask, int scale,
+                                           int* gotScale)
+{
+    if (gotScale)
+        *gotScale = 1;
     if (name.empty())
         return nullptr;
     if (!hasMask) {
@@ -138,6 +155,31 @@ const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMas
     std::wstring file = name;
     if (auto a = aliases.find(name); a != aliases.end())
         file = a->second;
+    if (scale > 1) {
+        // A picture without a 2x version is looked for once, then the 1x
+        // one stands in (scaled up by the painter).
+        const std::wstring doubled = DoubleScaleName(file);
+        if (!doubled.empty()) {
+            const std::wstring key = hasMask ? doubled + L"|" + std::to_wstring(mask) : doubled;
+            auto it = images.find(key);
+            if (it == images.end()) {
+                CachedImage entry;
+                std::string bytes;
+                if (resources::Read(doubled, bytes)) {
+                    entry.image = Decode(bytes);
+                    entry.ok = !entry.image.isNull();
+                    if (entry.ok && hasMask)
+                        entry.image = ApplyMask(entry.image, mask);
+                }
+                it = images.emplace(key, std::move(entry)).first;
+            }
+            if (it->second.ok) {
+                if (gotScale)
+                    *gotScale = 2;
+                return &it->second.image;
+            }
+        }
+    }
     std::wstring key = hasMask ? file + L"|" + std::to_wstring(mask) : file;
     auto it = images.find(key);
     if (it != images.end())
@@ -1049,7 +1091,10 @@ bool CPaintManagerUI::SaveImage(const std::string& pngPath)
     SIZE size = d->clientSize;
     if (size.cx <= 0 || size.cy <= 0)
         return false;
-    QImage image(size.cx, size.cy, QImage::Format_ARGB32_Premultiplied);
+    // At the window's device pixel ratio, as its screen shows it.
+    const qreal ratio = d->host ? d->host->devicePixelRatioF() : 1.0;
+    QImage image(qRound(size.cx * ratio), qRound(size.cy * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     {
         QPainter p(&image);

@@ -1,8 +1,9 @@
-// korvana-demo [--host H] [--port N] [--out DIR] [--user NAME] [--password PW] [--scene NAME ...]
+// korvana-demo [--host H] [--port N] [--out DIR] [--user NAME] [--password PW] [--scale F] [--scene NAME ...]
 //
 // Runs the client's real main window headless (offscreen) against a running
 // korvana-service, walks through the scenes of DemoScenes.cpp and saves a
-// PNG of the window after each. The client itself has no options; this
+// PNG of the window after each. --scale 1.25, 1.5, 2 ... runs the window at
+// that display scale (QT_SCALE_FACTOR) and saves the PNGs in device pixels. The client itself has no options; this
 // driver points it at the service in-process, and keeps its per-user folder,
 // settings and lock in a fresh temporary folder so nothing of the user's is
 // touched.
@@ -35,6 +36,7 @@ struct Options {
     std::string out = "demo-png";
     std::string user = "demo";
     std::string password = "korvana123";
+    std::string scale;
     std::vector<std::string> scenes;
 };
 
@@ -42,7 +44,7 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: korvana-demo [--host H] [--port N] [--out DIR] [--user NAME] [--password PW] "
-                 "[--scene NAME ...]\nscenes:");
+                 "[--scale F] [--scene NAME ...]\nscenes:");
     for (const DemoScene& scene : DemoScenes())
         std::fprintf(stderr, " %s", scene.name.c_str());
     std::fprintf(stderr, "\n");
@@ -66,9 +68,17 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.user = value;
         else if (arg == "--password")
             options.password = value;
+        else if (arg == "--scale")
+            options.scale = value;
         else if (arg == "--scene")
             options.scenes.push_back(value);
         else
+            return false;
+    }
+    if (!options.scale.empty()) {
+        char* end = nullptr;
+        const double scale = std::strtod(options.scale.c_str(), &end);
+        if (end == options.scale.c_str() || *end != '\0' || scale < 0.5 || scale > 4)
             return false;
     }
     return options.port > 0;
@@ -155,6 +165,8 @@ int main(int argc, char** argv)
     if (!ParseOptions(argc, argv, options))
         return Usage();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!options.scale.empty())
+        ::setenv("QT_SCALE_FACTOR", options.scale.c_str(), 1);
     QApplication application(argc, argv);
     const int code = Run(options);
     std::fflush(stdout);

@@ -124,8 +124,11 @@ struct CPaintManagerUI::Impl {
     // Set by the window: is pt a place that drags the window?
     std::function<void()> onRepaintRequest;
 
-    // Images: the decoded picture for a file name, or nullptr.
-    const QImage* Image(const std::wstring& file, bool hasMask, std::uint32_t mask);
+    // Images: the decoded picture for a file name, or nullptr. With scale 2
+    // the file's "@2x" version where the skin has one; `gotScale` (when
+    // given) tells which of the two came back.
+    const QImage* Image(const std::wstring& file, bool hasMask, std::uint32_t mask, int scale = 1,
+                        int* gotScale = nullptr);
     QFont Font(int id);
     void Paint(QPainter& p, const RECT& dirty);
     void UpdateCursor();

@@ -112,7 +112,9 @@ const ImageAttr* ImageAttrOf(const std::wstring& text)
     return it->second.first ? &it->second.second : nullptr;
 }
 
-void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& src, bool xtiled, bool ytiled)
+// src is in the picture's own pixels, `scale` of them to a logical pixel.
+void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& src, bool xtiled, bool ytiled,
+              int scale)
 {
     if (dest.isEmpty() || src.isEmpty())
         return;
@@ -120,8 +122,8 @@ void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& sr
         DrawImageInBands(p, dest, img, src);
         return;
     }
-    int stepX = xtiled ? src.width() : dest.width();
-    int stepY = ytiled ? src.height() : dest.height();
+    int stepX = xtiled ? std::max(1, src.width() / scale) : dest.width();
+    int stepY = ytiled ? std::max(1, src.height() / scale) : dest.height();
     p.save();
     p.setClipRect(dest, Qt::IntersectClip);
     for (int y = dest.top(); y < dest.top() + dest.height(); y += stepY)
@@ -139,7 +141,13 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
     const ImageAttr* attrs = ImageAttrOf(imageText);
     if (!attrs)
         return false;
-    const QImage* img = pm->GetImpl().Image(attrs->file, attrs->hasMask, attrs->mask);
+    // On a HiDPI screen the 2x picture where there is one. Everything the
+    // skin says (dest, source, corner) stays in logical pixels; source and
+    // corner are measured on the picture at its scale.
+    const QPaintDevice* device = p.device();
+    const int wanted = device && device->devicePixelRatioF() > 1.0 ? 2 : 1;
+    int k = 1;
+    const QImage* img = pm->GetImpl().Image(attrs->file, attrs->hasMask, attrs->mask, wanted, &k);
     if (!img)
         return false;
     RECT dest = rc;
@@ -152,7 +160,7 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
         return false;
     QRect src(0, 0, img->width(), img->height());
     if (attrs->hasSource) {
-        QRect s(attrs->source.left, attrs->source.top, attrs->source.Width(), attrs->source.Height());
+        QRect s(attrs->source.left * k, attrs->source.top * k, attrs->source.Width() * k, attrs->source.Height() * k);
         src = s.intersected(src);
         if (src.isEmpty())
             return false;
@@ -164,13 +172,13 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
     const RECT& c = attrs->corner;
     QRect d = ToQRect(dest);
     if (c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0) {
-        DrawPart(p, *img, d, src, attrs->xtiled, attrs->ytiled);
+        DrawPart(p, *img, d, src, attrs->xtiled, attrs->ytiled, k);
     } else {
         // Nine parts: corners keep their size, edges stretch one way.
-        int l = std::min(c.left, src.width()), r = std::min(c.right, src.width() - l);
-        int t = std::min(c.top, src.height()), b = std::min(c.bottom, src.height() - t);
-        int dl = std::min(l, d.width()), dr = std::min(r, d.width() - dl);
-        int dt = std::min(t, d.height()), db = std::min(b, d.height() - dt);
+        int l = std::min(c.left * k, src.width()), r = std::min(c.right * k, src.width() - l);
+        int t = std::min(c.top * k, src.height()), b = std::min(c.bottom * k, src.height() - t);
+        int dl = std::min(l / k, d.width()), dr = std::min(r / k, d.width() - dl);
+        int dt = std::min(t / k, d.height()), db = std::min(b / k, d.height() - dt);
         int sx[4] = {src.left(), src.left() + l, src.left() + src.width() - r, src.left() + src.width()};
         int sy[4] = {src.top(), src.top() + t, src.top() + src.height() - b, src.top() + src.height()};
         int dx[4] = {d.left(), d.left() + dl, d.left() + d.width() - dr, d.left() + d.width()};
@@ -181,7 +189,7 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
                     continue;
                 QRect sp(sx[col], sy[row], sx[col + 1] - sx[col], sy[row + 1] - sy[row]);
                 QRect dp(dx[col], dy[row], dx[col + 1] - dx[col], dy[row + 1] - dy[row]);
-                DrawPart(p, *img, dp, sp, false, false);
+                DrawPart(p, *img, dp, sp, false, false, k);
             }
         }
     }

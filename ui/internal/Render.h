@@ -52,7 +52,9 @@ void DrawBorder(QPainter& p, const RECT& rc, int size, std::uint32_t argb, SIZE 
 void DrawImageInBands(QPainter& p, const QRect& dest, const QImage& img, const QRect& src);
 
 // Draws image attribute text into the control rectangle rc. False when the
-// image cannot be had (then nothing is drawn).
+// image cannot be had (then nothing is drawn). On a painter whose device has
+// a pixel ratio above 1 the picture's "@2x" version is drawn where there is
+// one; rc, dest, source and corner are logical pixels either way.
 bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstring& imageText);
 
 // Plain text with DT_* style flags.
