@@ -56,6 +56,10 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
         m_defaultIcon = m_userIcon->GetBkImage();
         m_defaultFileButton = m_fileButton->GetBkImage();
     }
+    if (m_nameInMainTab && m_balanceInMainTab) {
+        m_defaultName = m_nameInMainTab->GetText();
+        m_defaultBalance = m_balanceInMainTab->GetText();
+    }
     return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
            m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword && m_tabOfMainWnd &&
            m_loginPassword && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
@@ -97,6 +101,20 @@ bool AccountPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
         return true;
     }
     return false;
+}
+
+void AccountPage::OnSignedOut()
+{
+    for (CEditUI* edit : {m_oldPassword, m_newPassword, m_verifyPassword, m_nickname, m_invitationCode})
+        edit->SetText(L"");
+    m_nameInMainTab->SetText(m_defaultName);
+    m_balanceInMainTab->SetText(m_defaultBalance);
+    m_balanceInMainTab->SetToolTip(L"");
+    m_balance->SetText(L"");
+    m_balance->SetToolTip(L"");
+    m_userIcon->SetBkImage(m_defaultIcon);
+    m_fileButton->SetBkImage(m_defaultFileButton);
+    m_avatarFile.clear();
 }
 
 void AccountPage::RefreshUserInfo()

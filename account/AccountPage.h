@@ -26,6 +26,9 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Nothing of the account signed out stays on the page: passwords typed,
+    // its name, balance, picture and a picture chosen but not saved.
+    void OnSignedOut() override;
 
     // IAccountActions: starts the refresh without the wait state.
     void RefreshUserInfo() override;
@@ -38,8 +41,8 @@ public:
     // 获取积分: the purchase page on the recharge goods.
     void OpenRecharge();
 
-    // The picture chosen and not yet shown as the saved one; kept over a
-    // sign-out, sent with the next save.
+    // The picture chosen and not yet shown as the saved one, sent with the
+    // next save; a sign-out drops it (it is the previous account's).
     const std::wstring& avatarFile() const { return m_avatarFile; }
 
 private:
@@ -54,6 +57,9 @@ private:
     // The skin's pictures, for a user whose own picture is not (yet) here.
     std::wstring m_defaultIcon;
     std::wstring m_defaultFileButton;
+    // The skin's texts of the main page's left column.
+    std::wstring m_defaultName;
+    std::wstring m_defaultBalance;
 
     DuiLib::CControlUI* m_userIcon = nullptr;
     DuiLib::CControlUI* m_fileButton = nullptr;

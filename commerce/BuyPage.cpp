@@ -334,6 +334,8 @@ void BuyPage::OnSignedOut()
     StopOrderPolling();
     CommerceMembers& commerce = m_shell.Client().commerce;
     commerce.rechargePlans.clear();
+    // The previous account's minimum must not hold the next one.
+    commerce.rechargeMinimum = 0;
     commerce.purchasePlans.clear();
     commerce.records.clear();
     m_tileOfCharge->RemoveAll();

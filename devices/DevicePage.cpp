@@ -439,6 +439,12 @@ void DevicePage::OnSignedOut()
     m_tabShown->SelectItem(kProgressPage);
     m_batch->SetCheck(false, false);
     ApplyBatchMode();
+    // The next account starts on its own 我的设备, not on the group, view
+    // or search the previous one left.
+    m_currentGroupIndex = 0;
+    m_search->SetText(L"");
+    m_optAll->Selected(true, false);
+    m_optAll->SetText(kMyDevicesText);
 }
 
 // ---------------------------------------------------------------- views

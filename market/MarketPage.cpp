@@ -305,11 +305,21 @@ void MarketPage::OnSignedOut()
     m_listOfGameTile->RemoveAll();
     m_selectedDevices->RemoveAll();
     m_selectedApps->RemoveAll();
+    // The next account's market starts empty: no search text of the one
+    // before, and its view is chosen again after the next login.
+    m_search->SetText(L"");
+    // No view stays chosen, so the login's 热门 is a change and loads.
+    m_optOfSearch->Selected(true, false);
     CatalogueMembers& catalogue = m_shell.Client().catalogue;
     std::lock_guard lock(catalogue.lock);
-    catalogue.AppList.clear();
     catalogue.Subtypes.clear();
+    catalogue.LastAppQuery = AppQuery {};
+    catalogue.AppList.clear();
     catalogue.SelectedApps.clear();
+    // Loads still running were the previous account's: their results are
+    // dropped like those of any older load.
+    catalogue.deliveredListLoad = ++catalogue.issuedListLoads;
+    catalogue.deliveredSubtypeLoad = ++catalogue.issuedSubtypeLoads;
 }
 
 void MarketPage::StartCatalogueSync()
