@@ -1,5 +1,6 @@
 #include "ui/UIButton.h"
 
+#include "ui/UIAccessible.h"
 #include "ui/UIManager.h"
 #include "ui/internal/Attr.h"
 #include "ui/internal/Render.h"
@@ -263,6 +264,7 @@ void COptionUI::Selected(bool selected, bool triggerEvent)
     Invalidate();
     if (!m_pManager)
         return;
+    AnnounceChecked(this);
     if (!m_sGroupName.empty()) {
         if (!m_bSelected)
             return;  // only the newly selected member of a group reports

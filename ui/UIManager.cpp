@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "platform/DebugLog.h"
+#include "ui/UIAccessible.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControl.h"
@@ -916,8 +917,10 @@ void CPaintManagerUI::SetFocus(CControlUI* control)
         e.Type = UIEVENT_SETFOCUS;
         e.pSender = control;
         control->DoEvent(e);
-        if (d->focus == control)
+        if (d->focus == control) {
+            AnnounceFocus(control);
             SendNotify(control, DUI_MSGTYPE_SETFOCUS);
+        }
     }
 }
 
@@ -1114,6 +1117,7 @@ void CPaintManagerUI::ReapObjects(CControlUI* control)
     if (d->capture == control)
         d->capture = nullptr;
     KillTimer(control);
+    ForgetAccessible(control);
     auto it = d->names.find(control->GetName());
     if (it != d->names.end() && it->second == control)
         d->names.erase(it);

@@ -22,6 +22,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/UiMessageQueue.h"
+#include "ui/UIAccessible.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
@@ -101,6 +102,7 @@ CHostWidget::CHostWidget(WindowImplBase* window, CPaintManagerUI* pm) : m_window
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    InstallAccessibility();
 }
 
 void CHostWidget::paintEvent(QPaintEvent* event)

@@ -16,6 +16,7 @@ class CPaintManagerUI;
 class CHostWidget : public QWidget {
 public:
     CHostWidget(WindowImplBase* window, CPaintManagerUI* pm);
+    CPaintManagerUI* Manager() const { return m_pm; }
     // Clips the window to its round corners at its current size (none while
     // maximised).
     void ApplyRoundCorners();
