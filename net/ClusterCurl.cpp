@@ -47,7 +47,8 @@ std::string FileNameUtf8(const std::string& name)
 }  // namespace
 
 ClusterCurl::ClusterCurl(std::string ip, std::string user, std::string password)
-    : ip(std::move(ip)), port(ServicePort()), user(std::move(user)), password(std::move(password))
+    : ip(std::move(ip)), port(ServicePort()), user(std::move(user)), password(std::move(password)),
+      m_transport(CurrentServiceTransport())
 {
 }
 
@@ -98,11 +99,15 @@ int ClusterCurl::messagePublicMethod()
             DebugLogA("messagePublicMethod ip is empty\n");
             return -1;
         }
-        // A host without scheme gets libcurl's default, plain HTTP.
-        m_url = ip + path;
+        // A host without scheme gets libcurl's default, plain HTTP, unless
+        // the client is built for TLS.
+        const bool schemeGiven = ip.find("://") != std::string::npos;
+        m_url = (m_transport.tls && !schemeGiven ? "https://" : "") + ip + path;
         DebugLogA("sUrl: %s\n", m_url.c_str());
         curl_easy_setopt(handle, CURLOPT_URL, m_url.c_str());
         curl_easy_setopt(handle, CURLOPT_PORT, port);
+        if (m_transport.tls)
+            setTls();
         setUserPwd();
         setDataFormat();
         return 0;
@@ -110,6 +115,19 @@ int ClusterCurl::messagePublicMethod()
         DebugLogA("messagePublicMethod api exception(%d)\n", errno);
         return -1;
     }
+}
+
+void ClusterCurl::setTls()
+{
+    static_assert(sizeof m_errorText >= CURL_ERROR_SIZE);
+    m_errorText[0] = '\0';
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, m_errorText);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!m_transport.caFile.empty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO, m_transport.caFile.c_str());
 }
 
 void ClusterCurl::setUserPwd()
@@ -144,6 +162,10 @@ int ClusterCurl::dealResponseCode(int curlResult)
     if (res == CURLE_OK && status == 200)
         return 0;
     DebugLogA("curl send msg error: pRes=%s, lResCode=%ld \n", error, status);
+    // Why a TLS transfer failed (an untrusted or expired certificate, a
+    // wrong host name) is only in libcurl's detailed text.
+    if (m_transport.tls && res != CURLE_OK && m_errorText[0] != '\0')
+        DebugLogA("curl error detail: %s\n", m_errorText);
     return status != 0 ? static_cast<int>(status) : curlResult;
 }
 

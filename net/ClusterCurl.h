@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "net/ServiceAddress.h"
+
 // Same declaration as in <curl/curl.h>; callers that set options on `handle`
 // include that header themselves.
 typedef void CURL;
@@ -90,6 +92,10 @@ public:
     bool bodyEncoded = false;
 
 private:
+    // With TLS: https only (also after a redirect, so nothing falls back to
+    // plain http), the peer's certificate and host name verified, the
+    // pinned CA bundle when there is one.
+    void setTls();
     void readCookieList();
     // The cookie file is shared by every request running at the same time:
     // it is read into the handle and written back from it under one lock,
@@ -101,4 +107,6 @@ private:
 
     std::string m_url;
     std::string m_postFields;
+    ServiceTransport m_transport;
+    char m_errorText[256] = {};  // libcurl's own words for a failure (CURL_ERROR_SIZE)
 };

@@ -15,6 +15,8 @@ struct AddressStore {
     std::forward_list<std::string> hosts{std::string(korvana::build::kServiceHost)};
     std::atomic<const std::string*> host{&hosts.front()};
     std::atomic<long> port{korvana::build::kServicePort};
+    ServiceTransport transport{std::string(korvana::build::kServiceScheme) == "https",
+                               korvana::build::kServiceCaFile};
 };
 
 AddressStore& Store()
@@ -42,4 +44,18 @@ void SetServiceAddress(std::string host, long port)
     store.hosts.push_front(std::move(host));
     store.host.store(&store.hosts.front(), std::memory_order_release);
     store.port.store(port, std::memory_order_release);
+}
+
+ServiceTransport CurrentServiceTransport()
+{
+    AddressStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.transport;
+}
+
+void SetServiceTransportForTesting(ServiceTransport transport)
+{
+    AddressStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.transport = std::move(transport);
 }

@@ -116,10 +116,12 @@ void WriteReply(const HttpReply& reply, httplib::Response& res, bool truncate)
 
 class Server::Http {
 public:
-    explicit Http(Server& owner) : m_owner(owner)
+    Http(Server& owner, std::unique_ptr<httplib::Server> httpServer)
+        : m_owner(owner), m_serverPtr(std::move(httpServer))
     {
-        m_server.set_payload_max_length(std::size_t{256} << 20);
-        m_server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+        httplib::Server& server = *m_serverPtr;
+        server.set_payload_max_length(std::size_t{256} << 20);
+        server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
             // The request object is ours until the handler returns.
             auto& request = const_cast<httplib::Request&>(req);
             auto it = request.headers.find("Content-Type");
@@ -131,11 +133,11 @@ public:
             return httplib::Server::HandlerResponse::Unhandled;
         });
         auto serve = [this](const httplib::Request& req, httplib::Response& res) { Serve(req, res); };
-        m_server.Get(".*", serve);
-        m_server.Post(".*", serve);
+        server.Get(".*", serve);
+        server.Post(".*", serve);
     }
 
-    httplib::Server& server() { return m_server; }
+    httplib::Server& server() { return *m_serverPtr; }
 
 private:
     void Serve(const httplib::Request& req, httplib::Response& res)
@@ -158,7 +160,7 @@ private:
     }
 
     Server& m_owner;
-    httplib::Server m_server;
+    std::unique_ptr<httplib::Server> m_serverPtr;
 };
 
 void Call::Succeed(const nlohmann::ordered_json& payload)
@@ -286,11 +288,20 @@ HttpReply Server::RunControl(const HttpRequest& request)
     return reply;
 }
 
-int Server::Bind(const std::string& host, int port)
+int Server::Bind(const std::string& host, int port, const TlsFiles& tls)
 {
     // A client that goes away mid-answer must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
-    m_http = std::make_unique<Http>(*this);
+    std::unique_ptr<httplib::Server> server;
+    if (tls.enabled()) {
+        auto secure = std::make_unique<httplib::SSLServer>(tls.certificate.c_str(), tls.key.c_str());
+        if (!secure->is_valid())
+            return -1;
+        server = std::move(secure);
+    } else {
+        server = std::make_unique<httplib::Server>();
+    }
+    m_http = std::make_unique<Http>(*this, std::move(server));
     if (port == 0)
         return m_http->server().bind_to_any_port(host);
     return m_http->server().bind_to_port(host, port) ? port : -1;

@@ -11,6 +11,7 @@
 #include "service/Form.h"
 #include "service/Http.h"
 #include "service/RequestLog.h"
+#include "service/ServiceOptions.h"
 #include "service/World.h"
 
 namespace service {
@@ -83,8 +84,9 @@ public:
     HttpReply Handle(const HttpRequest& request);
 
     // Binds and listens; returns the port (a free one when `port` is 0), or
-    // -1 when the address cannot be bound.
-    int Bind(const std::string& host, int port);
+    // -1 when the address cannot be bound or the TLS files are unusable.
+    // With TLS files the port speaks TLS only.
+    int Bind(const std::string& host, int port, const TlsFiles& tls = {});
     // Serves until Stop (from another thread).
     bool Run();
     void Stop();

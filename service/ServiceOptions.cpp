@@ -13,7 +13,8 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
         if (std::size_t eq = name.find('='); eq != std::string::npos) {
             value = name.substr(eq + 1);
             name.resize(eq);
-        } else if (name == "--host" || name == "--port" || name == "--world") {
+        } else if (name == "--host" || name == "--port" || name == "--world" || name == "--tls-cert" ||
+                   name == "--tls-key") {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
                 return std::nullopt;
@@ -41,10 +42,20 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             options.world = *kind;
+        } else if (name == "--tls-cert" || name == "--tls-key") {
+            if (value.empty()) {
+                error = name + " needs a file";
+                return std::nullopt;
+            }
+            (name == "--tls-cert" ? options.tls.certificate : options.tls.key) = value;
         } else {
             error = "unknown option " + args[i];
             return std::nullopt;
         }
+    }
+    if (options.tls.certificate.empty() != options.tls.key.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return std::nullopt;
     }
     return options;
 }

@@ -8,14 +8,24 @@
 
 namespace service {
 
+// A certificate chain and its private key (PEM files): with both the
+// service speaks only TLS on its port.
+struct TlsFiles {
+    std::string certificate;
+    std::string key;
+    bool enabled() const { return !certificate.empty(); }
+};
+
 struct ServiceOptions {
     std::string host = "127.0.0.1";
     int port = 18080;
     WorldKind world = WorldKind::Demo;
+    TlsFiles tls;
 };
 
-// "--host H --port P --world demo|empty" (also "--name=value"); none with a
-// message in `error` for anything else.
+// "--host H --port P --world demo|empty [--tls-cert FILE --tls-key FILE]"
+// (also "--name=value"); none with a message in `error` for anything else,
+// and for one of the two TLS files without the other.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& args, std::string& error);
 
 }  // namespace service

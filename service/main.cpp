@@ -1,6 +1,8 @@
 // korvana-service [--host 127.0.0.1] [--port 18080] [--world demo|empty]
+//                 [--tls-cert FILE --tls-key FILE]
 // Prints "korvana-service listening on <host>:<port>" once it accepts
-// connections; SIGINT or SIGTERM stop it.
+// connections (TLS only, when given a certificate and its key); SIGINT or
+// SIGTERM stop it.
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -15,7 +17,8 @@ int main(int argc, char** argv)
     std::optional<service::ServiceOptions> options =
         service::ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--world demo|empty]\n",
+        std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--world demo|empty] "
+                     "[--tls-cert FILE --tls-key FILE]\n",
                      error.c_str());
         return 2;
     }
@@ -29,9 +32,10 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     service::Server server(options->world);
-    int port = server.Bind(options->host, options->port);
+    int port = server.Bind(options->host, options->port, options->tls);
     if (port < 0) {
-        std::fprintf(stderr, "korvana-service: cannot listen on %s:%d\n", options->host.c_str(), options->port);
+        std::fprintf(stderr, "korvana-service: cannot listen on %s:%d%s\n", options->host.c_str(), options->port,
+                     options->tls.enabled() ? " (or the TLS certificate or key is unusable)" : "");
         return 1;
     }
     std::thread stopper([&] {

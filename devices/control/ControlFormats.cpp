@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "devices/DeviceMembers.h"
+#include "net/ServiceAddress.h"
 
 std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& userId)
 {
@@ -73,4 +74,13 @@ std::wstring SyncDeviceList(const std::vector<const DeviceRecord*>& devices, con
     }
     out += L']';
     return out;
+}
+
+std::vector<EnvironmentVariable> HelperEnvironment()
+{
+    std::vector<EnvironmentVariable> variables;
+    const ServiceTransport transport = CurrentServiceTransport();
+    variables.push_back({"KORVANA_PLAY_SCHEME", transport.tls ? "https" : "http"});
+    variables.push_back({"KORVANA_PLAY_CA", transport.tls ? transport.caFile : std::string()});
+    return variables;
 }

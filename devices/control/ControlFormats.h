@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ExternalProgram.h"
+
 struct DeviceRecord;
 
 // The texts handed to the external programs.
@@ -16,6 +18,11 @@ std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& u
 
 inline constexpr const wchar_t* kPlaySessionPlaceholder = L"-";
 inline constexpr const char* kPlaySessionVariable = "KORVANA_PLAY_SESSION";
+
+// What both helpers get in their environment: the transport of the client's
+// build ("KORVANA_PLAY_SCHEME" http or https, and the pinned CA bundle in
+// "KORVANA_PLAY_CA"). The player gets kPlaySessionVariable on top.
+std::vector<EnvironmentVariable> HelperEnvironment();
 
 inline constexpr const wchar_t* kSyncCommandLine = L"DizuZivo.exe";
 

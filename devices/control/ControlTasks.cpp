@@ -211,10 +211,10 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
     std::wstring commandLine;
     if (const DeviceRecord* device = DeviceAt(owner, d, id))
         commandLine = PlayerCommandLine(*device, Utf8ToWide(owner.user.userId));
+    std::vector<EnvironmentVariable> environment = HelperEnvironment();
+    environment.push_back({kPlaySessionVariable, WideToUtf8(address.session)});
     const ExternalProcess process =
-        commandLine.empty() ? ExternalProcess{}
-                            : StartExternalProgram(WideToUtf8(commandLine),
-                                                   {{kPlaySessionVariable, WideToUtf8(address.session)}});
+        commandLine.empty() ? ExternalProcess{} : StartExternalProgram(WideToUtf8(commandLine), environment);
     if (process) {
         DebugLogA("player process %d started\n", static_cast<int>(process.pid));
         const ExternalWindow window = FindProgramWindow(process, kProgramWindowLimit);
@@ -285,7 +285,7 @@ void PlayDevicesInSync(ClientManager& owner, TaskArg)
         finish();
         return;
     }
-    const ExternalProcess process = StartExternalProgram(WideToUtf8(kSyncCommandLine));
+    const ExternalProcess process = StartExternalProgram(WideToUtf8(kSyncCommandLine), HelperEnvironment());
     if (process) {
         DebugLogA("sync process %d started\n", static_cast<int>(process.pid));
         const ExternalWindow window = FindProgramWindow(process, kProgramWindowLimit);

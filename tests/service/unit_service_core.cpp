@@ -125,8 +125,15 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     EXPECT_EQ(set->host, "0.0.0.0");
     EXPECT_EQ(set->port, 0);
     EXPECT_EQ(set->world, WorldKind::Empty);
+    EXPECT_FALSE(set->tls.enabled());
+    auto tls = ParseServiceOptions({"--tls-cert", "/c.pem", "--tls-key=/k.pem"}, error);
+    ASSERT_TRUE(tls);
+    EXPECT_TRUE(tls->tls.enabled());
+    EXPECT_EQ(tls->tls.certificate, "/c.pem");
+    EXPECT_EQ(tls->tls.key, "/k.pem");
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"--port", "70000"}, {"--port", "12x"}, {"--world", "mars"}, {"--port"}, {"--verbose"}}) {
+             {"--port", "70000"}, {"--port", "12x"}, {"--world", "mars"}, {"--port"}, {"--verbose"},
+             {"--tls-cert", "/c.pem"}, {"--tls-key", "/k.pem"}, {"--tls-cert="}}) {
         EXPECT_FALSE(ParseServiceOptions(bad, error));
         EXPECT_FALSE(error.empty());
     }

@@ -46,7 +46,10 @@ std::string RawResponse::Header(const std::string& name) const
     return {};
 }
 
-ServiceControl::ServiceControl(std::string baseUrl) : m_base(std::move(baseUrl)) {}
+ServiceControl::ServiceControl(std::string baseUrl, std::string caFile, bool verifyTls)
+    : m_base(std::move(baseUrl)), m_caFile(std::move(caFile)), m_verifyTls(verifyTls)
+{
+}
 
 RawResponse ServiceControl::Perform(const std::string& method, const std::string& path, const std::string* body,
                                     const std::string& cookie, const std::vector<std::string>& headers)
@@ -62,6 +65,12 @@ RawResponse ServiceControl::Perform(const std::string& method, const std::string
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
     curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    if (!m_caFile.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, m_caFile.c_str());
+    if (!m_verifyTls) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &AppendHeader);

@@ -33,7 +33,9 @@ struct RawResponse {
 // Every control failure fails the current test (ADD_FAILURE).
 class ServiceControl {
 public:
-    explicit ServiceControl(std::string baseUrl);
+    // `caFile`: the CA that signed a TLS service's certificate; tests of
+    // certificates the client must refuse reach their service unverified.
+    explicit ServiceControl(std::string baseUrl, std::string caFile = "", bool verifyTls = true);
 
     // New world ("demo", "empty"; empty text: the start world), no faults,
     // empty request log.
@@ -57,6 +59,8 @@ private:
     nlohmann::json Control(const std::string& name, const std::string& body, bool post);
 
     std::string m_base;
+    std::string m_caFile;
+    bool m_verifyTls = true;
 };
 
 }  // namespace korvana::test

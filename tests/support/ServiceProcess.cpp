@@ -43,7 +43,9 @@ bool ReadLine(int fd, std::string& line, std::chrono::milliseconds limit)
 
 }  // namespace
 
-ServiceProcess::ServiceProcess(const std::string& world)
+ServiceProcess::ServiceProcess(const std::string& world) : ServiceProcess(world, {}) {}
+
+ServiceProcess::ServiceProcess(const std::string& world, const std::vector<std::string>& extraArguments)
 {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -54,10 +56,17 @@ ServiceProcess::ServiceProcess(const std::string& world)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     std::string bin = KORVANA_SERVICE_BIN;
-    std::string worldArg = world;
-    char* argv[] = {bin.data(),          const_cast<char*>("--host"), m_host.data(), const_cast<char*>("--port"),
-                    const_cast<char*>("0"), const_cast<char*>("--world"), worldArg.data(), nullptr};
-    int rc = posix_spawn(&m_pid, bin.c_str(), &actions, nullptr, argv, environ);
+    std::vector<std::string> words{bin, "--host", m_host, "--port", "0", "--world", world};
+    for (const std::string& word : extraArguments) {
+        words.push_back(word);
+        if (word == "--tls-cert")
+            m_scheme = "https";
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int rc = posix_spawn(&m_pid, bin.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     if (rc != 0) {
@@ -93,7 +102,7 @@ ServiceProcess::~ServiceProcess()
 
 std::string ServiceProcess::url(const std::string& path) const
 {
-    return "http://" + m_host + ":" + std::to_string(m_port) + path;
+    return m_scheme + "://" + m_host + ":" + std::to_string(m_port) + path;
 }
 
 }  // namespace korvana::test

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace korvana::test {
 
@@ -12,6 +13,9 @@ namespace korvana::test {
 class ServiceProcess {
 public:
     explicit ServiceProcess(const std::string& world = "demo");
+    // With further arguments, e.g. {"--tls-cert", c, "--tls-key", k}; a
+    // service given "--tls-cert" is addressed as https.
+    ServiceProcess(const std::string& world, const std::vector<std::string>& extraArguments);
     ~ServiceProcess();
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
@@ -19,7 +23,7 @@ public:
     bool running() const { return m_port > 0; }
     const std::string& host() const { return m_host; }
     int port() const { return m_port; }
-    // "http://127.0.0.1:<port>" + path
+    // "http://127.0.0.1:<port>" + path (https for a TLS service)
     std::string url(const std::string& path) const;
     // Why it did not start, when it did not.
     const std::string& error() const { return m_error; }
@@ -27,6 +31,7 @@ public:
 private:
     pid_t m_pid = -1;
     std::string m_host = "127.0.0.1";
+    std::string m_scheme = "http";
     int m_port = 0;
     std::string m_error;
 };

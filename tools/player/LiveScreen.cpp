@@ -7,6 +7,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSocketNotifier>
 #include <QUrlQuery>
 #include <csignal>
@@ -53,11 +55,25 @@ QSize LiveScreen::sizeHint() const
 QUrl LiveScreen::Url(const QString& path) const
 {
     QUrl url;
-    url.setScheme(QStringLiteral("http"));
+    // A client built for TLS says so; its play address then speaks https.
+    static const bool tls = qgetenv("KORVANA_PLAY_SCHEME") == "https";
+    url.setScheme(tls ? QStringLiteral("https") : QStringLiteral("http"));
     url.setHost(m_source.host);
     url.setPort(m_source.port.toInt());
     url.setPath(path);
     return url;
+}
+
+void UsePlayTransport()
+{
+    // The CA bundle the client pins, instead of the system's store; Qt
+    // verifies the peer and its host name for https as libcurl does.
+    const QString caFile = qEnvironmentVariable("KORVANA_PLAY_CA");
+    if (caFile.isEmpty())
+        return;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
+    QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
 void LiveScreen::ReportStatus(const QString& status)

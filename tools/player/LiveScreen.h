@@ -76,6 +76,11 @@ private:
     bool m_settled = false;
 };
 
+// The transport the client was built for, from its environment:
+// KORVANA_PLAY_SCHEME "https" makes every stream request https, and
+// KORVANA_PLAY_CA names the CA bundle to trust instead of the system's.
+void UsePlayTransport();
+
 // Turns SIGTERM and SIGINT into a normal end of the Qt loop.
 void QuitOnTerminationSignals();
 

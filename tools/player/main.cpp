@@ -31,6 +31,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     EchoArguments(argc, argv);
     QuitOnTerminationSignals();
+    UsePlayTransport();
 
     QStringList args;
     for (int i = 1; i < argc; ++i)

@@ -66,6 +66,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     EchoArguments(argc, argv);
     QuitOnTerminationSignals();
+    UsePlayTransport();
 
     const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSyncSection()));
     QNetworkAccessManager network;
