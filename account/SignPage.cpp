@@ -54,6 +54,14 @@ bool SignPage::OnNotify(TNotifyUI& notification)
         m_signupButton->SetFocus();
         return true;
     }
+    if (type == DUI_MSGTYPE_RETURN && notification.pSender == m_password) {
+        SignIn();
+        return true;
+    }
+    if (type == DUI_MSGTYPE_RETURN && notification.pSender == m_name) {
+        m_password->SetFocus();
+        return true;
+    }
     if (type == DUI_MSGTYPE_SELECTCHANGED && notification.pSender == m_remember) {
         OnRememberChanged();
         return true;
@@ -152,6 +160,18 @@ void SignPage::ApplyRememberedLogin()
     m_remember->SetCheck(true, false);
     if (settings.AutoLogin())
         SignIn();
+}
+
+void SignPage::FocusFirstField()
+{
+    // Typing goes where it is needed: the first empty field, or 登录 when a
+    // remembered login filled both.
+    if (m_name->GetText().empty())
+        m_name->SetFocus();
+    else if (m_password->GetText().empty())
+        m_password->SetFocus();
+    else if (CControlUI* login = m_shell.Paint().FindControl(L"BtnOfLogin"))
+        login->SetFocus();
 }
 
 void SignPage::OnRememberChanged()

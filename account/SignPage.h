@@ -38,6 +38,8 @@ public:
     // password fill the fields (and the ClientManager) and the box is
     // checked; with auto_login set as well, the login action runs at once.
     void ApplyRememberedLogin();
+    // The keyboard focus at start: the first empty field of the sign-in page.
+    void FocusFirstField();
 
     // The pages of TabOfSign.
     static constexpr int kSignInPage = 0;

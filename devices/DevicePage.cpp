@@ -153,6 +153,11 @@ bool DevicePage::OnNotify(TNotifyUI& notification)
         RenameGroup(TagOf(sender));
         return true;
     }
+    if (type == DUI_MSGTYPE_RETURN && name == L"EditOfDeviceName") {
+        // Enter ends the edit as leaving the field does: the name is saved.
+        m_paint->SetFocus(nullptr);
+        return true;
+    }
     if (type == DUI_MSGTYPE_KILLFOCUS && name == L"EditOfDeviceName") {
         OnDeviceNameEdited(TagOf(sender), dynamic_cast<CEditUI*>(sender));
         return true;

@@ -34,6 +34,9 @@ public:
 protected:
     void PaintBkColor(CRenderContext& ctx) override;
     void PaintStatusImage(CRenderContext& ctx) override;
+    // The focused button shows a ring, unless the skin gives it a focused
+    // image or a focus border of its own.
+    void PaintBorder(CRenderContext& ctx) override;
     std::uint32_t CurrentTextColor() const override;
 
     std::wstring m_sNormalImage;

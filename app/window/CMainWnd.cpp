@@ -148,7 +148,7 @@ void CMainWnd::OnWindowInit()
     BeginWait();
     Start(RunStartupTask).Drop();
     m_signPage->ApplyRememberedLogin();
-    m_btnOfLogin->SetFocus();
+    m_signPage->FocusFirstField();
 }
 
 void CMainWnd::ReleaseClient()

@@ -39,7 +39,8 @@ TEST_F(SignInTest, StartsOnTheSignInPageWithTheWindowDressed)
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfSign")->GetCurSel(), 0);
     EXPECT_FALSE(Find(L"BtnOfSetting")->IsVisible());
     EXPECT_FALSE(Find(L"HLayoutOfCaptcha")->IsVisible());
-    EXPECT_TRUE(window().Paint().GetFocus() == Find(L"BtnOfLogin"));
+    // A first run has no remembered name: typing starts in the name field.
+    EXPECT_TRUE(window().Paint().GetFocus() == Find(L"EditOfLoginName"));
     EXPECT_EQ(window().GetWindowTitle(), L"Korvana云手机");
     EXPECT_TRUE(window().Shadow().IsCreated());
     EXPECT_EQ(window().Shadow().GetSize(), 6);
