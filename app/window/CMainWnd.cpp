@@ -19,6 +19,7 @@
 #include "app/actions/MarketActions.h"
 #include "app/actions/NotifyActions.h"
 #include "app/window/BoundControls.h"
+#include "app/window/MainTabPage.h"
 #include "app/window/Pages.h"
 #include "net/NumberText.h"
 #include "platform/Browser.h"
@@ -84,6 +85,7 @@ void CMainWnd::CreatePageSet()
         for (UINT id : p->Messages())
             m_messageRoutes[id].push_back(p);
         KeepFirst(m_signPage, p);
+        KeepFirst(m_mainTab, p);
         KeepFirst(m_account, p);
         KeepFirst(m_devices, p);
         KeepFirst(m_control, p);
@@ -320,6 +322,8 @@ void CMainWnd::OnCommand(UINT id)
     const SettingsFile settings = SettingsFile::OfLocalPaths();
     switch (HandleTrayCommand(id, settings)) {
     case TrayCommandResult::Toggled:
+        if (m_mainTab)
+            m_mainTab->ShowSettings();
         return;
     case TrayCommandResult::QuitRequested:
         Close(msg::kCloseAsk);

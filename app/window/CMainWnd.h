@@ -18,6 +18,7 @@ class CProgressUI;
 class CTabLayoutUI;
 }  // namespace DuiLib
 
+class MainTabPage;
 class SignPage;
 
 // The one top-level window of the client and the controller behind it: it
@@ -103,6 +104,7 @@ private:
     std::vector<std::pair<std::wstring, IPage*>> m_routes;
     std::map<UINT, std::vector<IPage*>> m_messageRoutes;
     SignPage* m_signPage = nullptr;
+    MainTabPage* m_mainTab = nullptr;
     IAccountActions* m_account = nullptr;
     IDeviceActions* m_devices = nullptr;
     IControlActions* m_control = nullptr;

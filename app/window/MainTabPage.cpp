@@ -32,7 +32,7 @@ bool MainTabPage::Bind(CPaintManagerUI& paint)
     m_tabOfGoods = paint.FindControlAs<CTabLayoutUI>(L"TabOfGoods");
     m_tabOfDevice = paint.FindControlAs<CTabLayoutUI>(L"TabOfDevice");
     m_tabOfBuy = paint.FindControlAs<CTabLayoutUI>(L"TabOfBuy");
-    return m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay && m_tabOfGoods && m_tabOfDevice &&
+    return m_settings.Bind(paint) && m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay && m_tabOfGoods && m_tabOfDevice &&
            m_tabOfBuy;
 }
 
@@ -68,6 +68,7 @@ bool MainTabPage::OnSelectChanged(const std::wstring& name)
     if (name == L"OptOfAccount") {
         ShowPage(kAccountPage, false);
     } else if (name == L"OptOfSetting") {
+        m_settings.Show();
         ShowPage(kSettingsPage, false);
     } else if (name == L"OptOfDevice") {
         ShowPage(kDevicePage, true);
@@ -101,7 +102,7 @@ bool MainTabPage::OnSelectChanged(const std::wstring& name)
         if (INotifyActions* notices = m_shell.Notices())
             notices->SwitchCategory(category);
     } else {
-        return false;
+        return m_settings.OnSelectChanged(name);
     }
     return true;
 }
@@ -135,6 +136,8 @@ void MainTabPage::OnMainTabSelected(int page)
     }
     // Dropped files are accepted on the device page only and have no effect
     // there, so only the purchase page's own tab needs resetting.
+    if (page == kSettingsPage)
+        m_settings.Show();
     if (page == kAccountPage || page == kSettingsPage || page == kDevicePage)
         m_tabOfBuy->SelectItem(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Page.h"
+#include "app/window/SettingsBoxes.h"
 
 class IShell;
 
@@ -22,6 +23,9 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
 
+    // The 软件设置 boxes read the settings again (after a tray toggle).
+    void ShowSettings() { m_settings.Show(); }
+
     // The page TabOfMain shows (2, devices, at first).
     int CurrentMainPage() const { return m_currentMainPage; }
 
@@ -40,6 +44,7 @@ private:
     void ShowPage(int page, bool groupSelector);
 
     IShell& m_shell;
+    SettingsBoxes m_settings;
     int m_currentMainPage = kDevicePage;
     DuiLib::CTabLayoutUI* m_tabOfMain = nullptr;
     DuiLib::CControlUI* m_groupSelector = nullptr;

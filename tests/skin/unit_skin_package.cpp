@@ -586,9 +586,10 @@ TEST(SkinPages, MainMenuAccountAndSettings)
         {"BtnOfChangePwd", "Button", "修改", "", "AccountTab", ""},
         {"BtnOfLogOut", "Button", "注销", "", "AccountTab", ""},
         {"BtnOfQuit", "Button", "退出", "", "AccountTab", ""},
-        {"CBoxOfOnStartUp", "CheckBox", "开机启动", "", nullptr, ""},
-        {"CBoxOfAutologin", "CheckBox", "自动登录", "", nullptr, ""},
-        {"CBoxOfMinToTray", "CheckBox", "关闭时最小化到托盘", "", nullptr, ""},
+        // Connected to the settings (the main page's handler keeps them in step).
+        {"CBoxOfOnStartUp", "CheckBox", "开机启动", "", "MainTab", ""},
+        {"CBoxOfAutologin", "CheckBox", "自动登录", "", "MainTab", ""},
+        {"CBoxOfMinToTray", "CheckBox", "关闭时最小化到托盘", "", "MainTab", ""},
     });
     const Node& w = MainWindow();
     EXPECT_EQ(Find(w, "ConOfUserICON")->Attr("width"), QLatin1String("128"));

@@ -7,6 +7,7 @@
 #include "app/window/CMainWnd.h"
 #include "platform/AutoStart.h"
 #include "tests/support/MainWindowTest.h"
+#include "ui/UIButton.h"
 
 namespace {
 
@@ -163,6 +164,40 @@ TEST_F(CloseTest, TheTrayMenuShowsTheSettingsAndItsItemsToggleThem)
     ui().ProcessEvents(50);
     EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoStart, -1), 0);
     EXPECT_FALSE(window().IsDestroyed());
+}
+
+TEST_F(CloseTest, TheSettingsPageShowsTheSettingsAndWritesThemAsTheTrayMenuDoes)
+{
+    SignedIn();
+    auto box = [&](const wchar_t* name) { return FindAs<DuiLib::CCheckBoxUI>(name); };
+    // First run: auto_start=1 and hide_inwin=1, as the ≡ menu shows them.
+    ASSERT_TRUE(ui().Click(L"OptOfSetting"));
+    EXPECT_EQ(MainTabPage(), 1);
+    EXPECT_TRUE(box(L"CBoxOfOnStartUp")->IsSelected());
+    EXPECT_FALSE(box(L"CBoxOfAutologin")->IsSelected());
+    EXPECT_TRUE(box(L"CBoxOfMinToTray")->IsSelected());
+
+    ASSERT_TRUE(ui().Click(L"CBoxOfOnStartUp"));
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoStart, -1), 0);
+    EXPECT_FALSE(std::filesystem::exists(AutoStartEntryPath("korvanClient")));
+    ASSERT_TRUE(ui().Click(L"CBoxOfAutologin"));
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoLogin, -1), 1);
+    ASSERT_TRUE(ui().Click(L"CBoxOfMinToTray"));
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kHideInWin, -1), 0);
+    ASSERT_TRUE(ui().Click(L"CBoxOfOnStartUp"));
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoStart, -1), 1);
+    EXPECT_TRUE(std::filesystem::exists(AutoStartEntryPath("korvanClient")));
+
+    // The tray menu shows what the page wrote, and the page what it toggles.
+    menus().SetAnswer(msg::kMenuAutoLogin);
+    ASSERT_TRUE(ui().Click(L"BtnOfSetting"));
+    ui().ProcessEvents(50);
+    ASSERT_EQ(menus().Menus().size(), 1u);
+    EXPECT_TRUE(menus().Menus()[0][0].checked);
+    EXPECT_TRUE(menus().Menus()[0][1].checked);
+    EXPECT_FALSE(menus().Menus()[0][2].checked);
+    EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoLogin, -1), 0);
+    EXPECT_FALSE(box(L"CBoxOfAutologin")->IsSelected());
 }
 
 TEST_F(CloseTest, OtherMouseMessagesOfTheTrayAreNotHandled)
