@@ -140,8 +140,16 @@ bool DevicePage::OnNotify(TNotifyUI& notification)
     if (type == DUI_MSGTYPE_TEXTCHANGED && sender == m_search) {
         // The hidden option takes the selection, so none of the three visible
         // views looks chosen while the search shows.
+        const std::wstring text = m_search->GetText();
+        if (text.empty()) {
+            // An emptied search is no search: back to 我的设备 with its own
+            // rules (no expired or faulty devices there).
+            m_optAll->Selected(true);
+            m_search->SetFocus();
+            return true;
+        }
         m_optSearch->Selected(true);
-        SearchDevices(m_search->GetText());
+        SearchDevices(text);
         m_search->SetFocus();
         return true;
     }

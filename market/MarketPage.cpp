@@ -122,6 +122,10 @@ bool MarketPage::OnNotify(TNotifyUI& notification)
 
 bool MarketPage::OnSelectChanged(CControlUI* sender, const std::wstring& name)
 {
+    // A view chosen by its option is no longer the search: the box does not
+    // keep a text the list does not follow.
+    if (name == L"OptOfHot" || name == L"OptOfApp" || name == L"OptOfGame" || name == L"OptOfLocal")
+        m_search->SetText(L"");
     if (name == L"OptOfHot") {
         ShowView(kViewHot, kIconPage, false);
         StartAppListLoad();

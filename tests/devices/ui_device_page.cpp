@@ -3,6 +3,10 @@
 // moves, renames, batch mode and the screenshot button.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -14,6 +18,7 @@
 #include "devices/DeviceTile.h"
 #include "devices/Screenshot.h"
 #include "net/TextConvert.h"
+#include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -51,6 +56,18 @@ protected:
     }
 
     DevicePage* Page() { return dynamic_cast<DevicePage*>(window().Devices()); }
+    // Backspace in the field's editor, as a user erases text.
+    void EraseByHand(const std::wstring& name, int count)
+    {
+        auto* edit = FindAs<CEditUI>(name);
+        ASSERT_TRUE(edit && ui().Click(edit));
+        auto* editor = static_cast<QWidget*>(edit->GetNativeEditor());
+        ASSERT_NE(editor, nullptr);
+        for (int i = 0; i < count; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+            QApplication::sendEvent(editor, &press);
+        }
+    }
     std::vector<DeviceRecord>& Devices() { return window().Client().devices.devices; }
     CTileLayoutUI* Tiles() const { return FindAs<CTileLayoutUI>(L"TileOfDevice"); }
     int Shown() const { return FindAs<CTabLayoutUI>(L"TabOfDeviceShown")->GetCurSel(); }
@@ -162,6 +179,17 @@ TEST_F(DevicePageTest, ExpiredAndFaultyViewsAndTheSearch)
     // 云手机20, 22 to 25 (21 is unnamed).
     EXPECT_EQ(Tiles()->GetCount(), 5);
     ExpectTileIndexesTrue();
+
+    // Erasing the search by hand is no search for "": 我的设备 comes back
+    // with its own rules, so no expired or faulty device shows there.
+    EraseByHand(L"EditOfSearch", 3);
+    EXPECT_EQ(Find(L"EditOfSearch")->GetText(), L"");
+    EXPECT_TRUE(FindAs<COptionUI>(L"OptOfAllDevice")->IsSelected());
+    EXPECT_EQ(Tiles()->GetCount(), 21);
+    for (const DeviceRecord& d : Devices())
+        if (d.time_left <= 0 || !d.online)
+            EXPECT_EQ(d.tile_index, -1) << Utf8OfWide(d.name);
+    EXPECT_EQ(window().Paint().GetFocus(), Find(L"EditOfSearch"));
 
     ASSERT_TRUE(ui().Click(L"OptOfAllDevice"));
     EXPECT_TRUE(Find(L"ListOfDeviceGroupSel")->IsVisible());

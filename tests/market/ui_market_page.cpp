@@ -158,6 +158,12 @@ TEST_F(MarketPageTest, TypingSearchesForEveryChangeAndAQuoteFindsItsApp)
     ASSERT_TRUE(ui().TypeText(L"EditOfAppSearch", L"zz"));
     Settle();
     EXPECT_EQ(AppTab(), MarketPage::kNothingFoundPage);
+
+    // Another view: the box no longer shows a text its list does not follow.
+    ASSERT_TRUE(ui().Click(L"OptOfHot"));
+    Settle();
+    EXPECT_EQ(Find(L"EditOfAppSearch")->GetText(), L"");
+    EXPECT_EQ(AppTab(), MarketPage::kIconPage);
 }
 
 TEST_F(MarketPageTest, TheInstallColumnListsTheChoicesAndChecksThemBeforeTheRequest)
