@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -58,12 +59,50 @@ LPARAM MouseMessageOf(QSystemTrayIcon::ActivationReason reason)
     return WM_MOUSEMOVE;
 }
 
+
+// The menu's actions follow the items: updated in place while the ids stay
+// the same (so a D-Bus host keeps its item ids), rebuilt otherwise.
+void FillMenu(QMenu& menu, const std::vector<MenuItem>& items)
+{
+    const QList<QAction*> actions = menu.actions();
+    bool same = actions.size() == static_cast<qsizetype>(items.size());
+    for (std::size_t i = 0; same && i < items.size(); ++i)
+        same = actions[static_cast<qsizetype>(i)]->isSeparator() == items[i].separator &&
+               actions[static_cast<qsizetype>(i)]->data().toUInt() == items[i].id;
+    if (!same) {
+        menu.clear();
+        for (const MenuItem& item : items) {
+            QAction* action = item.separator ? menu.addSeparator() : menu.addAction(QString());
+            action->setData(item.id);
+        }
+    }
+    const QList<QAction*> now = menu.actions();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].separator)
+            continue;
+        QAction* action = now[static_cast<qsizetype>(i)];
+        action->setText(QString::fromStdWString(items[i].text));
+        action->setCheckable(items[i].checkable);
+        action->setChecked(items[i].checked);
+        action->setEnabled(items[i].enabled);
+    }
+}
+
 }  // namespace
 
 struct TrayIcon::Impl {
     Callback callback;
+    MenuItems menuItems;
+    MenuChoice menuChoice;
+    std::unique_ptr<QMenu> menu;
     std::unique_ptr<QSystemTrayIcon> icon;
     bool added = false;
+
+    void RefreshMenu()
+    {
+        if (menu && menuItems)
+            FillMenu(*menu, menuItems());
+    }
 };
 
 TrayIcon::TrayIcon() : m_impl(std::make_unique<Impl>()) {}
@@ -78,6 +117,12 @@ void TrayIcon::SetCallback(Callback callback)
     m_impl->callback = std::move(callback);
 }
 
+void TrayIcon::SetMenu(MenuItems items, MenuChoice chosen)
+{
+    m_impl->menuItems = std::move(items);
+    m_impl->menuChoice = std::move(chosen);
+}
+
 bool TrayIcon::Add(const TrayIconLook& look)
 {
     if (auto hook = g_hook.Get()) {
@@ -89,9 +134,24 @@ bool TrayIcon::Add(const TrayIconLook& look)
         return false;
     if (!m_impl->icon) {
         m_impl->icon = std::make_unique<QSystemTrayIcon>();
-        QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated,
-                         [this](QSystemTrayIcon::ActivationReason reason) { DeliverMouseMessage(MouseMessageOf(reason)); });
+        if (m_impl->menuItems) {
+            m_impl->menu = std::make_unique<QMenu>();
+            Impl* impl = m_impl.get();
+            QObject::connect(impl->menu.get(), &QMenu::aboutToShow, [impl] { impl->RefreshMenu(); });
+            QObject::connect(impl->menu.get(), &QMenu::triggered, [impl](QAction* action) {
+                if (impl->menuChoice && action)
+                    impl->menuChoice(action->data().toUInt());
+            });
+            impl->RefreshMenu();
+            m_impl->icon->setContextMenu(impl->menu.get());
+        }
+        QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Context && m_impl->menu)
+                return;
+            DeliverMouseMessage(MouseMessageOf(reason));
+        });
     }
+    m_impl->RefreshMenu();
     m_impl->icon->setIcon(IconOf(look));
     m_impl->icon->setToolTip(QString::fromStdWString(look.tip));
     m_impl->icon->show();
@@ -110,6 +170,7 @@ void TrayIcon::Remove()
     if (m_impl->icon) {
         m_impl->icon->hide();
         m_impl->icon.reset();
+        m_impl->menu.reset();
     }
     if (auto hook = g_hook.Get())
         hook(TrayIconEvent {TrayIconEvent::Kind::Removed, {}});

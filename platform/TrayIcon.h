@@ -3,7 +3,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/PopupMenu.h"
 #include "platform/WindowMessage.h"
 
 // What the icon shows when it is added.
@@ -29,6 +31,15 @@ public:
     TrayIcon& operator=(const TrayIcon&) = delete;
 
     void SetCallback(Callback callback);
+
+    // The icon's own menu, which desktops with a StatusNotifierItem host show
+    // themselves (exported over D-Bus) and the X11 tray pops on a context
+    // click: `items` is asked each time it is about to show (and when the
+    // icon is added), `chosen` gets the id of the item picked. With a menu the
+    // context click is not passed to the callback (the menu is the answer).
+    using MenuItems = std::function<std::vector<MenuItem>()>;
+    using MenuChoice = std::function<void(UINT id)>;
+    void SetMenu(MenuItems items, MenuChoice chosen);
 
     // Shows the icon (again) with the look; false when no icon could be made.
     bool Add(const TrayIconLook& look);

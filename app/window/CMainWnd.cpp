@@ -60,6 +60,10 @@ void KeepFirst(T*& slot, IPage* page)
 CMainWnd::CMainWnd()
 {
     m_tray.SetCallback([this](LPARAM mouseMessage) { SendMessage(msg::UM_TRAYICON, 0, mouseMessage); });
+    // The same menu as the context click's, for desktops that show the
+    // icon's menu themselves; a choice arrives as the popup's does.
+    m_tray.SetMenu([] { return TrayMenuItems(SettingsFile::OfLocalPaths()); },
+                   [this](UINT id) { PostMessage(WM_COMMAND, id, 0); });
 }
 
 CMainWnd::~CMainWnd()

@@ -140,8 +140,11 @@ TEST_F(AccessibilityTest, PressingTheButtonThroughItsInterfaceSignsIn)
     EXPECT_GT(buttons, 3);
     EXPECT_GE(options, 6) << "the menu of pages";
     EXPECT_GT(labels, 0);
-    QAccessibleInterface* devices = Named(QAccessible::RadioButton, QStringLiteral("我的设备"));
+    // The menu's entry (the device page's first tab has the same name).
+    QAccessibleInterface* devices = Of(L"OptOfDevice");
     ASSERT_NE(devices, nullptr);
+    EXPECT_EQ(devices->role(), QAccessible::RadioButton);
+    EXPECT_EQ(devices->text(QAccessible::Name), QStringLiteral("我的设备"));
     EXPECT_TRUE(devices->state().checked) << "the device page is the one shown";
 }
 
