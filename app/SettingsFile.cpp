@@ -5,11 +5,23 @@
 #include "platform/AutoStart.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
+#include "platform/DebugLog.h"
+#include "platform/SecretStore.h"
+
+#include <atomic>
 
 namespace {
 
 // The buffer the text reads were defined with.
 constexpr std::size_t kTextBuffer = 260;
+
+// Once per run, not per save: the desktop has no Secret Service.
+void NoteFileFallback()
+{
+    static std::atomic<bool> noted{false};
+    if (!noted.exchange(true))
+        DebugLogA("no Secret Service: the remembered password is kept in config.ini\n");
+}
 
 }  // namespace
 
@@ -70,21 +82,55 @@ SettingsFile::RememberedLogin SettingsFile::ReadRememberedLogin() const
     login.remembered = true;
     login.name = ReadText(kName);
     login.password = ReadText(kPwd);
+    if (!SecretStoreEnabled() || login.name.empty())
+        return login;
+    const std::string user = WideToUtf8(login.name);
+    if (!login.password.empty()) {
+        // A password still in the file (an earlier version, or a run
+        // without the service) moves into the Secret Service.
+        if (StorePassword(user, WideToUtf8(login.password)) == SecretResult::Ok)
+            WriteText(kPwd, L"");
+        else
+            NoteFileFallback();
+        return login;
+    }
+    // A locked or vanished service leaves the entry where it is: the name
+    // stays remembered and the password comes back once the service does.
+    const SecretLookup stored = LookupStoredPassword(user);
+    if (stored.result == SecretResult::Ok)
+        login.password = Utf8ToWide(stored.password);
     return login;
 }
 
 void SettingsFile::SaveRememberedLogin(const std::wstring& name, const std::wstring& password) const
 {
+    const std::wstring previous = ReadText(kName);
     WriteFlag(kRememberPwd, true);
     WriteText(kName, name);
+    if (!SecretStoreEnabled()) {
+        WriteText(kPwd, password);
+        return;
+    }
+    if (!previous.empty() && previous != name)
+        ClearStoredPassword(WideToUtf8(previous));
+    const SecretResult stored = name.empty() ? SecretResult::Unavailable
+                                             : StorePassword(WideToUtf8(name), WideToUtf8(password));
+    if (stored == SecretResult::Ok) {
+        WriteText(kPwd, L"");
+        return;
+    }
+    NoteFileFallback();
     WriteText(kPwd, password);
 }
 
 void SettingsFile::ClearRememberedLogin() const
 {
+    const std::wstring previous = ReadText(kName);
     WriteFlag(kRememberPwd, false);
     WriteText(kName, L"");
     WriteText(kPwd, L"");
+    if (SecretStoreEnabled() && !previous.empty())
+        ClearStoredPassword(WideToUtf8(previous));
 }
 
 bool SettingsFile::AutoLogin() const

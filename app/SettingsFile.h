@@ -35,7 +35,11 @@ public:
     void WriteFirstRunDefaults() const;
 
     // The remembered login, read at window initialisation: nothing unless
-    // remember_pwd is set (default 0).
+    // remember_pwd is set (default 0). With the Secret Service on
+    // (EnableSecretStore) the password lives there under "service=korvana"
+    // and "user=<name>" and pwd stays empty; a pwd found in the file moves
+    // there. Without a Secret Service the file keeps it, as before (logged
+    // once per run).
     struct RememberedLogin {
         bool remembered = false;
         std::wstring name;

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "app/window/CMainWnd.h"
 #include "net/ClusterCurl.h"
+#include "platform/SecretStore.h"
 #include "platform/SharedSection.h"
 #include "skin/SkinPackage.h"
 #include "ui/UIManager.h"
@@ -50,6 +51,9 @@ int RunMainWindow(const std::function<void(CMainWnd&)>& created)
 
 int RunClient(const std::function<void(CMainWnd&)>& created)
 {
+    // The remembered password goes to the desktop's Secret Service when
+    // there is one.
+    EnableSecretStore(true);
     if (!RunStartupSteps())
         return 0;
     UseCookieFile(GetLocalPaths());
