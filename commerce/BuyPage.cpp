@@ -282,6 +282,7 @@ void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
         m_shell.EndWait();
     switch (code) {
     case msg::kOrderPointsDone:
+        MessageBox(L"购买成功", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
         // The order thread of old refreshed these itself; here their own
         // pages do, each with its own messages.
         if (IAccountActions* account = m_shell.Account())
@@ -298,7 +299,7 @@ void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
         break;
     case msg::kOrderAlipayCreated:
         if (IsWebPaymentAddress(client.commerce.order.payUrl))
-            OpenUrl(client.commerce.order.payUrl);
+            OpenUrlOrShowAddress(client.commerce.order.payUrl, m_shell.Owner());
         m_pollsLeft = kOrderPollCount;
         StartOrderQuery();
         m_pollOwner->SetTimer(kOrderPollTimer, kOrderPollPeriodMs);
@@ -624,6 +625,11 @@ void BuyPage::StartPayment(int feeType)
         MessageBox(L"请选择设备类型和套餐！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
         return;
     }
+    // Points are spent at once: the user says yes to the amount first.
+    if (feeType == kFeePoints &&
+        MessageBox(L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？", L"提示",
+                   MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, m_shell.Owner()) != MessageBoxAnswer::Ok)
+        return;
     StopOrderPolling();
     auto request = std::make_shared<OrderRequest>(BuildOrderRequest(order, client.devices.devices));
     m_shell.BeginWait();

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QUrl>
 
+#include "platform/MessageBox.h"
 #include "platform/TestHook.h"
 #include "platform/UiThreadCall.h"
 
@@ -22,6 +23,14 @@ bool OpenUrl(const std::wstring& url)
     bool opened = false;
     RunOnUiThread([&] { opened = QDesktopServices::openUrl(QUrl(QString::fromStdWString(url), QUrl::TolerantMode)); });
     return opened;
+}
+
+void OpenUrlOrShowAddress(const std::wstring& url, WindowHandle owner)
+{
+    if (OpenUrl(url))
+        return;
+    MessageBox(L"没有找到可以打开网页的浏览器，请复制下面的地址，在浏览器中打开：\n" + url, L"提示",
+               MessageBoxButtons::Ok, MessageBoxIcon::Information, owner);
 }
 
 void SetOpenUrlHook(OpenUrlHook hook)

@@ -37,6 +37,8 @@ MessageBoxAnswer ShowOnUiThread(const MessageBoxRequest& request)
         cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel ? cancel : ok);
+    // What a box says can be selected and copied (an address, an error text).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     if (!request.owner)
         box.setWindowModality(Qt::ApplicationModal);
     if (request.topmost)

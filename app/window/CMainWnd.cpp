@@ -210,7 +210,7 @@ void CMainWnd::Notify(TNotifyUI& msg)
         return;
     const std::wstring name = sender ? sender->GetName() : std::wstring();
     if (msg.sType == DUI_MSGTYPE_CLICK && name == L"BtnOfHelp") {
-        OpenUrl(ServicePageUrl(kHelpPagePath));
+        OpenUrlOrShowAddress(ServicePageUrl(kHelpPagePath), Owner());
         return;
     }
     if (msg.sType == DUI_MSGTYPE_TIMER && msg.wParam == static_cast<WPARAM>(msg::kTimerMessagePoll)) {
@@ -219,7 +219,7 @@ void CMainWnd::Notify(TNotifyUI& msg)
     }
     if (msg.sType == DUI_MSGTYPE_LINK) {
         if (const auto* target = reinterpret_cast<const std::wstring*>(msg.lParam))
-            OpenUrl(ServicePageUrl(*target));
+            OpenUrlOrShowAddress(ServicePageUrl(*target), Owner());
         return;
     }
     WindowImplBase::Notify(msg);

@@ -47,7 +47,7 @@ bool MainTabPage::OnNotify(TNotifyUI& notification)
     if (type == DUI_MSGTYPE_CLICK)
         return OnClick(name);
     if (type == DUI_MSGTYPE_ITEMSELECT && name == L"ListOfNotify") {
-        OpenUrl(ServicePageUrl(kConsultPagePath));
+        OpenUrlOrShowAddress(ServicePageUrl(kConsultPagePath), m_shell.Owner());
         return true;
     }
     if (type == DUI_MSGTYPE_TABSELECT && notification.pSender == m_tabOfMain) {

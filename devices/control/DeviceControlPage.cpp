@@ -306,6 +306,9 @@ void DeviceControlPage::OnUploadMessage(WPARAM code, LPARAM value)
             m_batchProgress->SetValue(static_cast<int>(value));
         else if (code == msg::kUploadDone)
             m_batchProgress->SetValue(0);
+        // A finished upload says so; a failed one has said why already.
+        if (code == msg::kUploadDone)
+            MessageBox(kUploadDoneText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
         return;
     }
     const int d = static_cast<int>(value);
@@ -313,6 +316,8 @@ void DeviceControlPage::OnUploadMessage(WPARAM code, LPARAM value)
         Client().devices.devices[d].upload_busy = false;
     if (CControlUI* progress = TileControl(d, L"ProOfUpload"))
         progress->SetVisible(false);
+    if (code == msg::kUploadDone)
+        MessageBox(kUploadDoneText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
 }
 
 void DeviceControlPage::OnUploadProgress(int d, int percent)

@@ -253,12 +253,21 @@ TEST_F(PurchasePageTest, APointsPurchaseSendsItsChoiceAndPaysAtOnce)
     ASSERT_TRUE(ui().Click(L"BtnOfIncreaseCount"));
     ASSERT_TRUE(ui().Click(L"BtnOfIncreaseCount"));
     control().ClearLog();
+    // The points are spent only after a yes to the amount.
+    boxes().Answer(MessageBoxAnswer::Cancel);
     ASSERT_TRUE(ui().Click(L"BtnOfPay"));
+    EXPECT_EQ(boxes().CountOf(L"确定使用账户积分支付300积分吗？", L"提示"), 1u);
+    EXPECT_FALSE(IsWaiting());
+    ui().ProcessEvents(50);
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_buy").empty());
+    ASSERT_TRUE(ui().Click(L"BtnOfPay"));
+    EXPECT_EQ(boxes().CountOf(L"确定使用账户积分支付300积分吗？", L"提示"), 2u);
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     auto log = control().RequestsTo("/api/qtz/front_device_buy");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].body, "&buy_type=1&type=Lite&day=30&quantity=3&fee_type=11");
-    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(boxes().CountOf(L"购买成功", L"提示"), 1u);
+    EXPECT_EQ(boxes().Count(), 3u);
     const auto balance = nlohmann::json::parse(control().Get("/__test/commerce/balance?user_id=42").body);
     EXPECT_EQ(balance["points"], 700);
     const auto devices = nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body);
@@ -367,6 +376,17 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_recharge").at(0).body, "&type=2&price=600&fee_type=25");
     ASSERT_EQ(urls().Urls().size(), 1u);
     EXPECT_EQ(urls().Urls()[0], Order().payUrl);
+    EXPECT_EQ(boxes().Count(), 0u);
+
+    // Without a browser the address is shown in a box to copy it from.
+    urls().SetOpened(false);
+    ASSERT_TRUE(ui().Click(L"BtnOfAliPay"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    ASSERT_EQ(boxes().Count(), 1u);
+    EXPECT_EQ(boxes().Boxes()[0].caption, L"提示");
+    EXPECT_NE(boxes().Boxes()[0].text.find(Order().payUrl), std::wstring::npos);
+    boxes().Clear();
+    urls().SetOpened(true);
 
     control().InjectFault({{"path", "/api/qtz/front_device_recharge"},
                            {"times", 1},

@@ -244,7 +244,9 @@ TEST_F(DeviceControlUiTest, ASingleUploadShowsItsProgressOnTheTileAndHidesItAtTh
     EXPECT_TRUE(ui().SavePng(PngPath("device_control_upload")));
     ASSERT_TRUE(WaitFor([&] { return !progress->IsVisible(); }));
     EXPECT_FALSE(client->devices.devices[1].upload_busy);
-    EXPECT_EQ(boxes().Count(), 0u);
+    // The end says so.
+    EXPECT_EQ(boxes().CountOf(kUploadDoneText, L"提示"), 1u);
+    EXPECT_EQ(boxes().Count(), 1u);
 }
 
 TEST_F(DeviceControlUiTest, AFileNameOutsideTheRuleIsRefusedBeforeAnythingIsSent)
@@ -282,7 +284,8 @@ TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
     // The end message carries 0, which is also the first device's index: its
     // tile is not touched.
     EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
-    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(boxes().CountOf(kUploadDoneText, L"提示"), 1u);
+    EXPECT_EQ(boxes().Count(), 1u);
 }
 
 TEST_F(DeviceControlUiTest, SynchronisedControlNeedsTwoSelectedDevices)

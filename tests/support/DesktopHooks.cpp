@@ -68,8 +68,14 @@ UrlRecorder::UrlRecorder()
     SetOpenUrlHook([this](const std::wstring& url) {
         std::lock_guard lock(m_mutex);
         m_urls.push_back(url);
-        return true;
+        return m_opened;
     });
+}
+
+void UrlRecorder::SetOpened(bool opened)
+{
+    std::lock_guard lock(m_mutex);
+    m_opened = opened;
 }
 
 UrlRecorder::~UrlRecorder()

@@ -42,10 +42,13 @@ public:
     UrlRecorder();
     ~UrlRecorder();
     std::vector<std::wstring> Urls() const;
+    // false: as on a desktop without a browser (the address is still recorded).
+    void SetOpened(bool opened);
 
 private:
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_urls;
+    bool m_opened = true;
 };
 
 // Answers the open-file dialog with a fixed path and records the titles.

@@ -290,6 +290,14 @@ TEST_F(SignInTest, LinksAndHelpOpenPagesOnTheServiceHost)
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], base + L"/help.html");
     EXPECT_EQ(opened[1], base + L"/forget.html");
+    EXPECT_EQ(boxes().Count(), 0u);
+
+    // No browser on this desktop: the address in a box, to be copied.
+    urls().SetOpened(false);
+    ASSERT_TRUE(ui().Click(L"BtnOfHelp"));
+    ASSERT_EQ(boxes().Count(), 1u);
+    EXPECT_EQ(boxes().Boxes()[0].caption, L"提示");
+    EXPECT_NE(boxes().Boxes()[0].text.find(base + L"/help.html"), std::wstring::npos);
 }
 
 TEST_F(SignInTest, AServiceThatIsDownGivesTheRequestFailureAndNoHang)
