@@ -552,9 +552,10 @@ void BuyPage::OnQuantityText()
         m_buyCount->SetText(text);
     }
     if (text.empty()) {
-        // An empty field counts as one until it is left.
+        // An empty field counts as one once it is left; until then no
+        // amount is shown for a quantity nobody typed.
         order.count = 1;
-        UpdatePaymentAmount(false);
+        m_payment->SetText(L"0 元（或消耗0积分）");
         return;
     }
     order.count = WideToInt(text);

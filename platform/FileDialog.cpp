@@ -1,6 +1,10 @@
 #include "platform/FileDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QStringList>
 
 #include "platform/QtWindowHandle.h"
@@ -39,4 +43,23 @@ std::wstring ChooseFile(WindowHandle owner, const std::wstring& title)
 void SetChooseFileHook(ChooseFileHook hook)
 {
     g_hook.Set(std::move(hook));
+}
+
+bool LoadStandardDialogTexts()
+{
+    if (!QCoreApplication::instance())
+        return false;
+    // The client's own texts are Chinese whatever the desktop's language.
+    static QTranslator* translator = nullptr;
+    if (translator)
+        return true;
+    auto* loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
 }

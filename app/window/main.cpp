@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/Task.h"
 #include "app/window/Client.h"
+#include "platform/FileDialog.h"
 #include "ui/UIManager.h"
 
 int main(int argc, char** argv)
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
         return AnswerCommandLine(choice);
     // Message boxes need the application object, even before the window.
     QApplication application(argc, argv);
+    LoadStandardDialogTexts();
     // Lets the desktop match the window to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.korvana.Korvana"));
     RegisterEmbeddedSkin();

@@ -232,8 +232,10 @@ TEST_F(PurchasePageTest, DevicePricesTimesTheQuantityAndItsField)
     window().Paint().SendNotify(Find(L"EditOfBuyCount"), L"textchanged");
     EXPECT_EQ(Order().count, 1);
     EXPECT_EQ(Find(L"EditOfBuyCount")->GetText(), L"");
+    EXPECT_EQ(Payment(), L"0 元（或消耗0积分）") << "no price for a quantity nobody typed";
     window().Paint().SendNotify(Find(L"EditOfBuyCount"), L"killfocus");
     EXPECT_EQ(Find(L"EditOfBuyCount")->GetText(), L"1");
+    EXPECT_EQ(Payment(), L"100 元（或消耗100积分）");
     ASSERT_TRUE(ui().Click(L"BtnOfDecreaseCount"));
     EXPECT_EQ(Order().count, 1);
 

@@ -289,3 +289,17 @@ TEST_F(DesktopTest, UrlsAndClipboard)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DialogTexts, TheStandardDialogsSpeakChinese)
+{
+    korvana::test::EnsureQtApplication();
+    ASSERT_TRUE(LoadStandardDialogTexts()) << "qt6-translations-l10n is installed by scripts/setup";
+    EXPECT_TRUE(LoadStandardDialogTexts()) << "a second call keeps the first";
+    // Two texts of the open-file dialog.
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("File &name:"));
+}
+
+}  // namespace
