@@ -191,6 +191,13 @@ bool MarketPage::OnClick(CControlUI* sender, const std::wstring& name)
     } else if (name == L"BtnOfDeviceTab") {
         if (auto* device = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfDevice"))
             device->Selected(true);
+    } else if (name == L"BtnOfChooseDevices") {
+        // The device list in batch mode, where devices are ticked and
+        // 安装应用 brings them back here.
+        if (auto* device = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfDevice"))
+            device->Selected(true);
+        if (auto* batch = m_shell.Paint().FindControlAs<CCheckBoxUI>(L"CBoxOfBatOpt"); batch && !batch->IsSelected())
+            batch->Selected(true);
     } else {
         return false;
     }
@@ -397,6 +404,9 @@ void MarketPage::BuildInstallLists()
     ClientManager& client = m_shell.Client();
     std::lock_guard lock(client.catalogue.lock);
     ::BuildInstallLists(*m_selectedDevices, *m_selectedApps, client.devices.devices, client.catalogue.SelectedApps);
+    // The way to the device choice is pointed out while none is chosen.
+    if (CControlUI* hint = m_shell.Paint().FindControl(L"LabOfChooseDevicesHint"))
+        hint->SetVisible(m_selectedDevices->GetCount() == 0);
 }
 
 void MarketPage::ClearDeviceSelection(int index)

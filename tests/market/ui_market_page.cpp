@@ -166,6 +166,28 @@ TEST_F(MarketPageTest, TypingSearchesForEveryChangeAndAQuoteFindsItsApp)
     EXPECT_EQ(AppTab(), MarketPage::kIconPage);
 }
 
+TEST_F(MarketPageTest, AnEmptyDeviceChoicePointsTheWayToTheDeviceBatchMode)
+{
+    OpenMarket();
+    EXPECT_EQ(FindAs<CListUI>(L"ListOfSelectedDevice")->GetCount(), 0);
+    EXPECT_TRUE(Find(L"LabOfChooseDevicesHint")->IsVisibleInTree());
+    ASSERT_TRUE(ui().Click(L"BtnOfChooseDevices"));
+    EXPECT_EQ(MainTabPage(), 2);
+    EXPECT_TRUE(FindAs<CCheckBoxUI>(L"CBoxOfBatOpt")->IsSelected());
+    EXPECT_TRUE(Find(L"HLayOfBatOpt")->IsVisible()) << "the batch bar with 安装应用";
+
+    // Devices chosen: the list shows them and the hint goes.
+    std::vector<DeviceRecord>& devices = window().Client().devices.devices;
+    ASSERT_FALSE(devices.empty());
+    devices[0].selected = true;
+    ASSERT_TRUE(ui().Click(L"BtnOfInstall"));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    Settle();
+    EXPECT_EQ(MainTabPage(), 5);
+    EXPECT_EQ(FindAs<CListUI>(L"ListOfSelectedDevice")->GetCount(), 1);
+    EXPECT_FALSE(Find(L"LabOfChooseDevicesHint")->IsVisible());
+}
+
 TEST_F(MarketPageTest, TheInstallColumnListsTheChoicesAndChecksThemBeforeTheRequest)
 {
     OpenMarket();
