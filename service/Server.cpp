@@ -207,7 +207,17 @@ Server::Server(WorldKind kind) : m_startKind(kind), m_world(kind)
     m_world.Reset(kind);
 }
 
-Server::~Server() = default;
+Server::~Server()
+{
+    // Side listeners reach into the world; they end before it does.
+    for (SideListener* listener : m_sideListeners)
+        listener->Stop();
+}
+
+void Server::AddSideListener(SideListener& listener)
+{
+    m_sideListeners.push_back(&listener);
+}
 
 void Server::AddCall(const std::string& path, RouteOptions options, CallHandler handler)
 {
@@ -288,7 +298,7 @@ HttpReply Server::RunControl(const HttpRequest& request)
     return reply;
 }
 
-int Server::Bind(const std::string& host, int port, const TlsFiles& tls)
+int Server::Bind(const std::string& host, int port, const TlsFiles& tls, int sidePort)
 {
     // A client that goes away mid-answer must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
@@ -302,9 +312,15 @@ int Server::Bind(const std::string& host, int port, const TlsFiles& tls)
         server = std::make_unique<httplib::Server>();
     }
     m_http = std::make_unique<Http>(*this, std::move(server));
-    if (port == 0)
-        return m_http->server().bind_to_any_port(host);
-    return m_http->server().bind_to_port(host, port) ? port : -1;
+    const int bound = port == 0 ? m_http->server().bind_to_any_port(host)
+                                : (m_http->server().bind_to_port(host, port) ? port : -1);
+    if (bound < 0)
+        return -1;
+    for (SideListener* listener : m_sideListeners) {
+        if (listener->Listen(host, sidePort) < 0)
+            return -1;
+    }
+    return bound;
 }
 
 bool Server::Run()
@@ -314,6 +330,8 @@ bool Server::Run()
 
 void Server::Stop()
 {
+    for (SideListener* listener : m_sideListeners)
+        listener->Stop();
     if (m_http)
         m_http->server().stop();
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 #include <string>
+#include <vector>
 
 #include "service/Faults.h"
 #include "service/Form.h"
@@ -59,6 +60,16 @@ struct Control {
 };
 using ControlHandler = std::function<void(Control&)>;
 
+// A listener of a domain beside the HTTP one (device control's play
+// stream): bound to the same host when the server binds, stopped with it.
+class SideListener {
+public:
+    virtual ~SideListener() = default;
+    // The bound port (a free one for 0), or -1.
+    virtual int Listen(const std::string& host, int port) = 0;
+    virtual void Stop() = 0;
+};
+
 // korvana-service: every call path of the client on an HTTP server with a
 // thread per connection, over one in-memory World. Domains add their calls
 // with AddCall from their Register...() function (see Domains.cpp).
@@ -73,6 +84,8 @@ public:
     void AddCall(const std::string& path, RouteOptions options, CallHandler handler);
     // Registers a test control at "/__test/" + name.
     void AddControl(const std::string& name, ControlHandler handler);
+    // Registers a side listener (owned by its domain, which outlives Stop).
+    void AddSideListener(SideListener& listener);
 
     World& world() { return m_world; }
     RequestLog& requestLog() { return m_log; }
@@ -85,8 +98,9 @@ public:
 
     // Binds and listens; returns the port (a free one when `port` is 0), or
     // -1 when the address cannot be bound or the TLS files are unusable.
-    // With TLS files the port speaks TLS only.
-    int Bind(const std::string& host, int port, const TlsFiles& tls = {});
+    // With TLS files the port speaks TLS only. The side listeners bind to
+    // the same host on `sidePort` (0: a free one each).
+    int Bind(const std::string& host, int port, const TlsFiles& tls = {}, int sidePort = 0);
     // Serves until Stop (from another thread).
     bool Run();
     void Stop();
@@ -107,6 +121,7 @@ private:
     FaultTable m_faults;
     std::map<std::string, Route> m_routes;
     std::map<std::string, ControlHandler> m_controls;
+    std::vector<SideListener*> m_sideListeners;
     std::unique_ptr<Http> m_http;
 };
 

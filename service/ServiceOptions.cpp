@@ -13,7 +13,7 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
         if (std::size_t eq = name.find('='); eq != std::string::npos) {
             value = name.substr(eq + 1);
             name.resize(eq);
-        } else if (name == "--host" || name == "--port" || name == "--world" || name == "--tls-cert" ||
+        } else if (name == "--host" || name == "--port" || name == "--stream-port" || name == "--world" || name == "--tls-cert" ||
                    name == "--tls-key") {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
@@ -27,14 +27,14 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             options.host = value;
-        } else if (name == "--port") {
+        } else if (name == "--port" || name == "--stream-port") {
             int port = -1;
             auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
             if (ec != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
-                error = "--port needs a number from 0 to 65535";
+                error = name + " needs a number from 0 to 65535";
                 return std::nullopt;
             }
-            options.port = port;
+            (name == "--port" ? options.port : options.streamPort) = port;
         } else if (name == "--world") {
             std::optional<WorldKind> kind = ParseWorldKind(value);
             if (!kind) {

@@ -19,11 +19,12 @@ struct TlsFiles {
 struct ServiceOptions {
     std::string host = "127.0.0.1";
     int port = 18080;
+    int streamPort = 0;  // the play stream's port; 0: a free one, named by the play address
     WorldKind world = WorldKind::Demo;
     TlsFiles tls;
 };
 
-// "--host H --port P --world demo|empty [--tls-cert FILE --tls-key FILE]"
+// "--host H --port P --stream-port P --world demo|empty [--tls-cert FILE --tls-key FILE]"
 // (also "--name=value"); none with a message in `error` for anything else,
 // and for one of the two TLS files without the other.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& args, std::string& error);

@@ -1,8 +1,9 @@
-// korvana-service [--host 127.0.0.1] [--port 18080] [--world demo|empty]
+// korvana-service [--host 127.0.0.1] [--port 18080] [--stream-port 0] [--world demo|empty]
 //                 [--tls-cert FILE --tls-key FILE]
 // Prints "korvana-service listening on <host>:<port>" once it accepts
 // connections (TLS only, when given a certificate and its key); SIGINT or
 // SIGTERM stop it.
+#include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
     std::optional<service::ServiceOptions> options =
         service::ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--world demo|empty] "
+        std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--stream-port P] [--world demo|empty] "
                      "[--tls-cert FILE --tls-key FILE]\n",
                      error.c_str());
         return 2;
@@ -31,8 +32,13 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    // The device screens are painted with Qt's fonts, which want an
+    // application object; the service shows no window.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication qt(argc, argv);
+
     service::Server server(options->world);
-    int port = server.Bind(options->host, options->port, options->tls);
+    int port = server.Bind(options->host, options->port, options->tls, options->streamPort);
     if (port < 0) {
         std::fprintf(stderr, "korvana-service: cannot listen on %s:%d%s\n", options->host.c_str(), options->port,
                      options->tls.enabled() ? " (or the TLS certificate or key is unusable)" : "");

@@ -47,8 +47,12 @@ void PlayUrl(Call& call)
         call.Fail("设备离线，无法连接");
         return;
     }
-    const auto [ip, port] = ServedAddress(call.request);
-    call.Succeed({{"ip", ip}, {"port", port}, {"id", id}});
+    // The host the request reached, the port of the play stream; the
+    // stream admits this session for this device.
+    const std::string ip = ServedAddress(call.request).first;
+    ControlState& state = Controls(call.world);
+    state.Grant(call.sessionToken, id);
+    call.Succeed({{"ip", ip}, {"port", std::to_string(state.Stream().port())}, {"id", id}});
 }
 
 void StartOperation(Call& call, bool reset)
@@ -63,17 +67,16 @@ void StartOperation(Call& call, bool reset)
     state.MakeBusy(call.userId, id);
     if (reset) {
         // A reset device starts from a fresh screen.
-        DeviceControlRecord& record = state.Device(id);
-        ++record.resets;
-        record.lastTapX = record.lastTapY = -1;
-        record.inputs.clear();
+        ++state.Device(id).resets;
+        state.ForgetScreen(id);
         device->screenshot.clear();
     }
     call.Succeed({{"code", 0}, {"msg", reset ? "重置中" : "重启中"}});
 }
 
-// The live screen: one JPEG per request. The player names the device by its
-// pad code ("sn"), the user by "user"; the session comes as the cookie.
+// One picture of the living screen as JPEG, for hand tests; the players
+// use the play stream. The device by its pad code ("sn"), the user by
+// "user"; the session comes as the cookie.
 void Screen(Call& call)
 {
     const std::string sn = call.Param("sn");
@@ -90,13 +93,8 @@ void Screen(Call& call)
         call.reply.body = "offline or rebooting";
         return;
     }
-    ControlState& state = Controls(call.world);
-    const auto tick = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now().time_since_epoch())
-                          .count() /
-                      100;
     call.reply.contentType = "image/jpeg";
-    call.reply.body = RenderDeviceScreen(sn, state.Device(device->id), tick);
+    call.reply.body = ScreenJpeg(*Controls(call.world).ScreenOf(call.userId, device->id), 360, 640);
 }
 
 bool ReadCoordinate(const std::string& text, int& value)
@@ -107,8 +105,8 @@ bool ReadCoordinate(const std::string& text, int& value)
     return true;
 }
 
-// Input from the player: "kind" tap (x, y) or swipe (x, y, x2, y2) in
-// screen pixels.
+// Input as a form: "kind" tap (x, y) or swipe (x, y, x2, y2) in device
+// pixels; the same as the play stream's, for hand tests.
 void Input(Call& call)
 {
     const std::string sn = call.Param("sn");
@@ -122,14 +120,19 @@ void Input(Call& call)
         call.Fail("输入无效");
         return;
     }
-    DeviceControlRecord& record = Controls(call.world).Device(device->id);
-    record.lastTapX = swipe ? x2 : x;
-    record.lastTapY = swipe ? y2 : y;
-    record.inputs.push_back(tap ? "tap " + std::to_string(x) + " " + std::to_string(y)
-                                : "swipe " + std::to_string(x) + " " + std::to_string(y) + " " +
-                                      std::to_string(x2) + " " + std::to_string(y2));
-    if (record.inputs.size() > 1000)
-        record.inputs.erase(record.inputs.begin());
+    stream::Input input;
+    input.kind = tap ? stream::Input::Kind::Tap : stream::Input::Kind::Swipe;
+    input.path.push_back({x, y});
+    if (swipe)
+        input.path.push_back({x2, y2});
+    const auto inside = [](const stream::Point& p) {
+        return p.x < ScreenLayout::kWidth && p.y < ScreenLayout::kHeight;
+    };
+    if (!std::all_of(input.path.begin(), input.path.end(), inside)) {
+        call.Fail("输入无效");
+        return;
+    }
+    Controls(call.world).ScreenOf(call.userId, device->id)->Apply(input);
     call.Succeed({{"code", 0}});
 }
 
@@ -181,7 +184,9 @@ void Upload(Call& call)
 
 void RegisterControlRoutes(Server& server)
 {
-    server.world().Add<ControlState>().Attach(server.world());
+    ControlState& state = server.world().Add<ControlState>();
+    state.Attach(server.world());
+    server.AddSideListener(state.Stream());
     server.AddCall("/api/qtz/front_device_play_url", {.session = true}, PlayUrl);
     server.AddCall("/api/qtz/front_device_reboot", {.session = true}, [](Call& call) { StartOperation(call, false); });
     server.AddCall("/api/qtz/front_device_reset", {.session = true}, [](Call& call) { StartOperation(call, true); });
@@ -199,10 +204,36 @@ void RegisterControlRoutes(Server& server)
                             {"size", upload.content.size()}});
         control.Json({{"uploads", list}});
     });
-    // The input a device got from the player: ?id=...
+    // The input a device's screen got, oldest first: ?id=...
     server.AddControl("control/inputs", [](Control& control) {
-        const DeviceControlRecord* record = Controls(control.server.world()).FindDevice(control.Query("id"));
-        control.Json({{"inputs", record == nullptr ? std::vector<std::string>{} : record->inputs}});
+        const auto screen = Controls(control.server.world()).FindScreen(control.Query("id"));
+        control.Json({{"inputs", screen ? screen->InputLog() : std::vector<std::string>{}}});
+    });
+    // What a device's screen shows: ?id=... -> page, app name, scroll.
+    server.AddControl("control/screen", [](Control& control) {
+        const auto screen = Controls(control.server.world()).FindScreen(control.Query("id"));
+        if (!screen) {
+            control.Json({{"page", ""}});
+            return;
+        }
+        const ScreenSnapshot s = screen->Take();
+        static const char* const kPages[] = {"home", "app", "recents"};
+        const bool open = s.app >= 0 && s.app < static_cast<int>(s.apps->size());
+        control.Json({{"page", kPages[static_cast<int>(s.page)]},
+                      {"app", open ? (*s.apps)[static_cast<std::size_t>(s.app)].name : ""},
+                      {"home_scroll", s.homeScroll},
+                      {"typed", s.typed},
+                      {"apps", s.apps->size()}});
+    });
+    // The play stream: its port and how many players are connected.
+    server.AddControl("control/stream", [](Control& control) {
+        PlayStreamServer& stream = Controls(control.server.world()).Stream();
+        control.Json({{"port", stream.port()}, {"connections", stream.Connections()}});
+    });
+    // Cuts the streams of a device as a broken network would: ?id=...
+    server.AddControl("control/drop_streams", [](Control& control) {
+        Controls(control.server.world()).Stream().DropStreams(control.Query("id"));
+        control.Json({{"ok", true}});
     });
     // How long a reboot or reset keeps a device busy: ?ms=...
     server.AddControl("control/busy_time", [](Control& control) {

@@ -6,18 +6,96 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "service/apps/AppState.h"
+#include "service/control/ScreenPainter.h"
 #include "service/devices/DeviceState.h"
 
 namespace service {
+namespace {
+
+constexpr std::size_t kHomeApps = 24;
+
+}  // namespace
 
 void ControlState::Attach(World& world)
 {
     m_world = &world;
+    m_stream = std::make_unique<PlayStreamServer>([this](const stream::Hello& hello) { return Admit(hello); });
     m_restorer = std::thread([this] { Restore(); });
+}
+
+void ControlState::Grant(const std::string& session, const std::string& deviceId)
+{
+    m_grants.emplace(session, deviceId);
+}
+
+std::shared_ptr<DeviceScreen> ControlState::FindScreen(const std::string& deviceId) const
+{
+    auto found = m_screens.find(deviceId);
+    return found == m_screens.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<DeviceScreen> ControlState::ScreenOf(std::int64_t userId, const std::string& deviceId)
+{
+    const DeviceEntry* device = Devices(*m_world).Find(userId, deviceId);
+    if (device == nullptr)
+        return nullptr;
+    std::shared_ptr<DeviceScreen>& screen = m_screens[deviceId];
+    if (!screen) {
+        // The home screen shows the first apps of the user's catalogue, with
+        // the catalogue's icons at the screen's size.
+        std::vector<HomeApp> apps;
+        for (const CatalogueApp* app : Apps(*m_world).ListingFor(userId)) {
+            if (apps.size() == kHomeApps)
+                break;
+            const std::string png = MakeIconPng(app->id, ScreenLayout::kIcon);
+            HomeApp home{app->name, QImage::fromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG"),
+                         static_cast<int>((app->id * 47) % 360)};
+            apps.push_back(std::move(home));
+        }
+        // A reset gives the device a fresh wallpaper.
+        const int hue = (ScreenHue(device->sn) + Device(deviceId).resets * 97) % 360;
+        screen = std::make_shared<DeviceScreen>(device->sn, hue, std::move(apps));
+    }
+    return screen;
+}
+
+Admission ControlState::Admit(const stream::Hello& hello)
+{
+    std::lock_guard lock(m_world->mutex());
+    Admission admission;
+    const std::optional<std::int64_t> user = m_world->sessions().Find(hello.session);
+    if (!user || hello.user != std::to_string(*user)) {
+        admission.refusal = stream::Refusal{stream::Reason::Session, "会话无效，请在客户端重新打开设备"};
+        return admission;
+    }
+    const DeviceEntry* device = nullptr;
+    for (const DeviceEntry& each : Devices(*m_world).Of(*user).devices) {
+        if (each.sn == hello.padCode)
+            device = &each;
+    }
+    if (device == nullptr) {
+        admission.refusal = stream::Refusal{stream::Reason::Device, "设备不存在"};
+        return admission;
+    }
+    // Only the session the play address was handed to may watch.
+    if (m_grants.count({hello.session, device->id}) == 0) {
+        admission.refusal = stream::Refusal{stream::Reason::Session, "会话无效，请在客户端重新打开设备"};
+        return admission;
+    }
+    if (!device->online) {
+        admission.refusal = stream::Refusal{stream::Reason::Offline, "设备离线或正在重启，稍后重试"};
+        return admission;
+    }
+    admission.deviceId = device->id;
+    admission.screen = ScreenOf(*user, device->id);
+    return admission;
 }
 
 ControlState::~ControlState()
 {
+    if (m_stream)
+        m_stream->Stop();
     {
         std::lock_guard lock(m_pendingMutex);
         m_stop = true;
@@ -29,6 +107,11 @@ ControlState::~ControlState()
 
 void ControlState::Seed(WorldKind)
 {
+    // Every stream of the old world ends; its screens and grants go.
+    if (m_stream)
+        m_stream->EndStreams("", stream::Reason::Shutdown, "服务已重置");
+    m_screens.clear();
+    m_grants.clear();
     m_devices.clear();
     uploads.clear();
     busyTime = std::chrono::milliseconds(3000);
@@ -43,6 +126,8 @@ void ControlState::MakeBusy(std::int64_t userId, const std::string& deviceId)
     if (device == nullptr)
         return;
     device->online = false;
+    if (m_stream)
+        m_stream->EndStreams(deviceId, stream::Reason::Offline, "设备正在重启");
     {
         std::lock_guard lock(m_pendingMutex);
         m_pending.push_back({userId, deviceId, std::chrono::steady_clock::now() + busyTime, m_generation});
@@ -97,47 +182,14 @@ ControlState& Controls(World& world)
     return world.Get<ControlState>();
 }
 
-std::string RenderDeviceScreen(const std::string& sn, const DeviceControlRecord& record, std::int64_t tick)
+std::string ScreenJpeg(const DeviceScreen& screen, int width, int height)
 {
-    constexpr int kWidth = 360;
-    constexpr int kHeight = 640;
-    unsigned hash = 2166136261u;
-    for (unsigned char c : sn)
-        hash = (hash ^ c) * 16777619u;
-    // A reset gives the device a fresh wallpaper.
-    const int hue = static_cast<int>((hash + static_cast<unsigned>(record.resets) * 97u) % 360u);
-
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient wallpaper(0, 0, 0, kHeight);
-    wallpaper.setColorAt(0, QColor::fromHsv(hue, 150, 220));
-    wallpaper.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 200, 90));
-    painter.fillRect(image.rect(), wallpaper);
-    painter.fillRect(QRect(0, 0, kWidth, 24), QColor(0, 0, 0, 90));
-    // The clock bar of the status row moves with every frame.
-    painter.fillRect(QRect(12, 9, 20 + static_cast<int>(tick % 60), 6), QColor(255, 255, 255, 200));
-    painter.setPen(Qt::NoPen);
-    for (int row = 0; row < 5; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            const int icon = row * 4 + column;
-            painter.setBrush(QColor::fromHsv((hue + icon * 23) % 360, 120 + (icon * 7) % 100, 250));
-            painter.drawRoundedRect(QRect(28 + column * 80, 70 + row * 96, 56, 56), 14, 14);
-        }
-    }
-    painter.setBrush(QColor(255, 255, 255, 70));
-    painter.drawRoundedRect(QRect(16, kHeight - 96, kWidth - 32, 80), 24, 24);
-    if (record.lastTapX >= 0) {
-        painter.setPen(QPen(QColor(255, 255, 255), 4));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QPoint(record.lastTapX, record.lastTapY), 22, 22);
-    }
-    painter.end();
-
+    ScreenPainter painter(width, height);
+    const QImage& picture = painter.Paint(screen.Take());
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 80);
+    picture.save(&buffer, "JPEG", 80);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 

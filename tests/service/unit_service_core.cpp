@@ -124,6 +124,10 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     ASSERT_TRUE(set);
     EXPECT_EQ(set->host, "0.0.0.0");
     EXPECT_EQ(set->port, 0);
+    EXPECT_EQ(set->streamPort, 0);
+    auto stream = ParseServiceOptions({"--stream-port", "28200"}, error);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->streamPort, 28200);
     EXPECT_EQ(set->world, WorldKind::Empty);
     EXPECT_FALSE(set->tls.enabled());
     auto tls = ParseServiceOptions({"--tls-cert", "/c.pem", "--tls-key=/k.pem"}, error);
@@ -132,7 +136,7 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     EXPECT_EQ(tls->tls.certificate, "/c.pem");
     EXPECT_EQ(tls->tls.key, "/k.pem");
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"--port", "70000"}, {"--port", "12x"}, {"--world", "mars"}, {"--port"}, {"--verbose"},
+             {"--port", "70000"}, {"--port", "12x"}, {"--stream-port", "-1"}, {"--world", "mars"}, {"--port"}, {"--verbose"},
              {"--tls-cert", "/c.pem"}, {"--tls-key", "/k.pem"}, {"--tls-cert="}}) {
         EXPECT_FALSE(ParseServiceOptions(bad, error));
         EXPECT_FALSE(error.empty());

@@ -1,50 +1,87 @@
 #include "LiveScreen.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMetaObject>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSocketNotifier>
-#include <QUrlQuery>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <chrono>
 
 namespace {
 
-constexpr int kFramePauseMs = 80;
-constexpr int kRetryMs = 1000;
-constexpr int kTransferLimitMs = 5000;
 constexpr int kTapDistance = 8;
+constexpr int kPathStep = 6;
 
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int)
+QString StateText(StreamClient::State state, const QString& text)
 {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t written = write(g_signalPipe[1], &byte, 1);
+    switch (state) {
+    case StreamClient::State::Connecting:
+        return QStringLiteral("正在连接设备…");
+    case StreamClient::State::Streaming:
+        return {};
+    case StreamClient::State::Reconnecting:
+        return text.isEmpty() ? QStringLiteral("连接已断开，正在重新连接…")
+                              : QStringLiteral("%1，正在重新连接…").arg(text);
+    case StreamClient::State::Refused:
+        return text;
+    }
+    return {};
 }
 
 }  // namespace
 
-LiveScreen::LiveScreen(StreamSource source, QNetworkAccessManager& network, QWidget* parent)
-    : QWidget(parent), m_source(std::move(source)), m_network(network), m_message(QStringLiteral("正在连接设备…"))
+std::uint64_t WallMicros()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::system_clock::now().time_since_epoch())
+                                          .count());
+}
+
+LiveScreen::LiveScreen(StreamTarget target, QWidget* parent)
+    : QWidget(parent), m_target(std::move(target)), m_message(QStringLiteral("正在连接设备…"))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
-    m_next.setSingleShot(true);
-    connect(&m_next, &QTimer::timeout, this, &LiveScreen::Fetch);
-    if (m_source.host.isEmpty() || m_source.port.toInt() <= 0 || m_source.port.toInt() > 65535) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(false);
+    connect(&m_overlayTimer, &QTimer::timeout, this, [this] { update(QRect(8, 8, 150, 96)); });
+    const int port = QString::fromStdString(m_target.port).toInt();
+    if (m_target.host.empty() || port <= 0 || port > 65535) {
         m_message = QStringLiteral("设备地址无效，无法显示画面");
         ReportStatus(m_message);
-    } else {
-        QTimer::singleShot(0, this, &LiveScreen::Fetch);
+        return;
     }
+    // A client built for TLS says so; the play stream has no TLS yet, and the
+    // session must not cross the network in the clear.
+    if (qgetenv("KORVANA_PLAY_SCHEME") == "https") {
+        m_message = QStringLiteral("播放流尚不支持加密连接，未连接设备");
+        ReportStatus(m_message);
+        return;
+    }
+    StreamClient::Events events;
+    events.state = [this](StreamClient::State state, const std::string& text) {
+        const QString shown = QString::fromStdString(text);
+        QMetaObject::invokeMethod(this, [this, state, shown] { OnState(state, shown); }, Qt::QueuedConnection);
+    };
+    events.welcome = [this](const stream::Welcome& welcome) {
+        const QSize device(welcome.deviceWidth, welcome.deviceHeight);
+        QMetaObject::invokeMethod(this, [this, device] {
+            m_device = device;
+            const QRect shown = FrameRect();
+            m_client->SetPictureSize(shown.width(), shown.height());
+            update();
+        }, Qt::QueuedConnection);
+    };
+    events.picture = [this](StreamPicture picture) { Deliver(std::move(picture)); };
+    m_client = std::make_unique<StreamClient>(m_target, std::move(events));
+    m_client->Start();
+}
+
+LiveScreen::~LiveScreen()
+{
+    // The worker ends before the widget it posts to.
+    if (m_client)
+        m_client->Stop();
 }
 
 QSize LiveScreen::sizeHint() const
@@ -52,35 +89,60 @@ QSize LiveScreen::sizeHint() const
     return {360, 640};
 }
 
-QUrl LiveScreen::Url(const QString& path) const
+void LiveScreen::Deliver(StreamPicture picture)
 {
-    QUrl url;
-    // A client built for TLS says so; its play address then speaks https.
-    static const bool tls = qgetenv("KORVANA_PLAY_SCHEME") == "https";
-    url.setScheme(tls ? QStringLiteral("https") : QStringLiteral("http"));
-    url.setHost(m_source.host);
-    url.setPort(m_source.port.toInt());
-    url.setPath(path);
-    return url;
+    bool post = false;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        // Only the newest picture waits; an older one that was not painted
+        // in time is dropped.
+        post = !m_pending.has_value();
+        m_pending = std::move(picture);
+    }
+    if (post)
+        QMetaObject::invokeMethod(this, &LiveScreen::TakePicture, Qt::QueuedConnection);
 }
 
-void UsePlayTransport()
+void LiveScreen::TakePicture()
 {
-    // The CA bundle the client pins, instead of the system's store; Qt
-    // verifies the peer and its host name for https as libcurl does.
-    const QString caFile = qEnvironmentVariable("KORVANA_PLAY_CA");
-    if (caFile.isEmpty())
+    std::optional<StreamPicture> picture;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        picture.swap(m_pending);
+    }
+    if (!picture)
         return;
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
-    QSslConfiguration::setDefaultConfiguration(configuration);
+    const bool first = m_frame.isNull() || !m_message.isEmpty();
+    m_frame = std::move(picture->image);
+    m_current = {picture->captureUs, 0, picture->inputSeq, picture->decodeMs, picture->unitBytes};
+    m_fresh = true;
+    if (first) {
+        m_message.clear();
+        ReportStatus(QStringLiteral("frame"));
+    }
+    update();
+    if (first)
+        emit FrameShown();
+}
+
+void LiveScreen::OnState(StreamClient::State state, const QString& text)
+{
+    if (state == StreamClient::State::Streaming)
+        return;  // the first picture clears the message
+    const QString message = StateText(state, text);
+    if (message != m_message)
+        ReportStatus(message);
+    m_message = message;
+    update();
 }
 
 void LiveScreen::ReportStatus(const QString& status)
 {
-    m_settled = true;
-    QTimer::singleShot(0, this, [this] { emit StatusChanged(); });
-    qWarning("%s: %s", qPrintable(m_source.padCode), qPrintable(status));
+    if (!m_settled && status != QStringLiteral("正在连接设备…")) {
+        m_settled = true;
+        QMetaObject::invokeMethod(this, [this] { emit StatusChanged(); }, Qt::QueuedConnection);
+    }
+    qWarning("%s: %s", m_target.padCode.c_str(), qPrintable(status));
     const QByteArray path = qgetenv("KORVANA_TOOL_STATUS");
     if (path.isEmpty())
         return;
@@ -89,105 +151,145 @@ void LiveScreen::ReportStatus(const QString& status)
         file.write((status + QLatin1Char('\n')).toUtf8());
 }
 
-void LiveScreen::Fetch()
-{
-    QUrl url = Url(QStringLiteral("/api/qtz/front_device_screen"));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("sn"), m_source.padCode);
-    query.addQueryItem(QStringLiteral("user"), m_source.user);
-    url.setQuery(query);
-    QNetworkRequest request(url);
-    request.setRawHeader("Cookie", "korvana_session=" + m_source.session.toUtf8());
-    request.setTransferTimeout(kTransferLimitMs);
-    QNetworkReply* reply = m_network.get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { OnFrame(reply); });
-}
-
-void LiveScreen::OnFrame(QNetworkReply* reply)
-{
-    reply->deleteLater();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
-    QString problem;
-    QImage frame;
-    const int error = reply->error();
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    // Network-layer errors are 1..99; a frame cut short may still decode.
-    const bool cut = (error == QNetworkReply::RemoteHostClosedError && (status != 0 || !body.isEmpty())) ||
-                     (length.isValid() && length.toLongLong() != body.size());
-    if (cut) {
-        problem = QStringLiteral("设备画面中断，正在重新连接…");
-    } else if (error > 0 && error < 100) {
-        problem = QStringLiteral("无法连接设备画面，正在重试…");
-    } else if (status == 503) {
-        problem = QStringLiteral("设备正在重启，请稍候…");
-    } else if (status == 403 || body.startsWith("{")) {
-        // The service answers a missing session with its JSON envelope.
-        problem = QStringLiteral("会话已失效，请在客户端重新登录后再打开设备");
-    } else if (status != 200 || !frame.loadFromData(body, "JPEG")) {
-        problem = status == 200 ? QStringLiteral("设备画面中断，正在重新连接…")
-                                : QStringLiteral("无法连接设备画面（%1），正在重试…").arg(status);
-    }
-    if (problem.isEmpty()) {
-        const bool first = m_frame.isNull() || !m_message.isEmpty();
-        if (first)
-            ReportStatus(QStringLiteral("frame"));
-        m_frame = frame;
-        m_message.clear();
-        update();
-        if (first)
-            emit FrameShown();
-        m_next.start(kFramePauseMs);
-        return;
-    }
-    if (problem != m_message)
-        ReportStatus(problem);
-    m_message = problem;
-    update();
-    m_next.start(kRetryMs);
-}
-
 QRect LiveScreen::FrameRect() const
 {
-    const QSize frameSize = m_frame.isNull() ? QSize(360, 640) : m_frame.size();
-    const QSize scaled = frameSize.scaled(size(), Qt::KeepAspectRatio);
+    const QSize scaled = m_device.scaled(size(), Qt::KeepAspectRatio);
     return QRect(QPoint((width() - scaled.width()) / 2, (height() - scaled.height()) / 2), scaled);
 }
 
 QPoint LiveScreen::ToDevice(QPoint point) const
 {
     const QRect shown = FrameRect();
-    const QSize frameSize = m_frame.isNull() ? QSize(360, 640) : m_frame.size();
     if (shown.width() <= 0 || shown.height() <= 0)
         return {};
-    const int x = (point.x() - shown.x()) * frameSize.width() / shown.width();
-    const int y = (point.y() - shown.y()) * frameSize.height() / shown.height();
-    return {std::clamp(x, 0, frameSize.width() - 1), std::clamp(y, 0, frameSize.height() - 1)};
+    const int x = (point.x() - shown.x()) * m_device.width() / shown.width();
+    const int y = (point.y() - shown.y()) * m_device.height() / shown.height();
+    return {std::clamp(x, 0, m_device.width() - 1), std::clamp(y, 0, m_device.height() - 1)};
+}
+
+void LiveScreen::resizeEvent(QResizeEvent*)
+{
+    if (m_client) {
+        const QRect shown = FrameRect();
+        const qreal ratio = devicePixelRatioF();
+        m_client->SetPictureSize(static_cast<int>(shown.width() * ratio), static_cast<int>(shown.height() * ratio));
+    }
 }
 
 void LiveScreen::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(18, 22, 32));
     const QRect shown = FrameRect();
-    if (!m_frame.isNull())
+    // Only the bars beside the picture need the background.
+    const QRegion bars = QRegion(rect()) - QRegion(shown);
+    for (const QRect& bar : bars)
+        painter.fillRect(bar, QColor(18, 22, 32));
+    if (m_frame.isNull())
+        painter.fillRect(shown, QColor(18, 22, 32));
+    else if (m_frame.size() == shown.size())
+        painter.drawImage(shown.topLeft(), m_frame);
+    else
         painter.drawImage(shown, m_frame);
-    if (m_message.isEmpty())
-        return;
-    painter.fillRect(shown, QColor(0, 0, 0, m_frame.isNull() ? 0 : 150));
+    if (!m_message.isEmpty()) {
+        painter.fillRect(shown, QColor(0, 0, 0, m_frame.isNull() ? 0 : 150));
+        QFont font = painter.font();
+        font.setPixelSize(std::max(12, width() / 24));
+        painter.setFont(font);
+        painter.setPen(QColor(235, 240, 250));
+        painter.drawText(shown.adjusted(16, 0, -16, 0), Qt::AlignCenter | Qt::TextWordWrap, m_message);
+    }
+    if (m_fresh) {
+        m_fresh = false;
+        m_current.paintedUs = WallMicros();
+        m_recent.push_back(m_current);
+        while (!m_recent.empty() && m_recent.back().paintedUs - m_recent.front().paintedUs > 1000000)
+            m_recent.pop_front();
+        emit Painted(m_current);
+    }
+    if (m_overlay)
+        PaintOverlay(painter);
+}
+
+void LiveScreen::PaintOverlay(QPainter& painter)
+{
+    double decode = 0, latency = 0, bytes = 0;
+    for (const Shown& s : m_recent) {
+        decode += s.decodeMs;
+        latency += (static_cast<double>(s.paintedUs) - static_cast<double>(s.captureUs)) / 1000.0;
+        bytes += static_cast<double>(s.unitBytes);
+    }
+    const double n = std::max<double>(1, static_cast<double>(m_recent.size()));
+    const double span = m_recent.size() > 1
+                            ? static_cast<double>(m_recent.back().paintedUs - m_recent.front().paintedUs) / 1e6
+                            : 1.0;
+    const double fps = m_recent.size() > 1 ? (static_cast<double>(m_recent.size()) - 1) / span : 0;
+    const QString text = QStringLiteral("%1 fps\n解码 %2 ms\n延迟 %3 ms\n%4 kbit/s\n%5×%6")
+                             .arg(fps, 0, 'f', 1)
+                             .arg(decode / n, 0, 'f', 1)
+                             .arg(latency / n, 0, 'f', 0)
+                             .arg(bytes * 8 / 1000 / std::max(span, 0.001), 0, 'f', 0)
+                             .arg(m_frame.width())
+                             .arg(m_frame.height());
     QFont font = painter.font();
-    font.setPixelSize(std::max(12, width() / 24));
+    font.setPixelSize(13);
     painter.setFont(font);
-    painter.setPen(QColor(235, 240, 250));
-    painter.drawText(shown.adjusted(16, 0, -16, 0), Qt::AlignCenter | Qt::TextWordWrap, m_message);
+    const QRect box(8, 8, 150, 96);
+    painter.fillRect(box, QColor(0, 0, 0, 170));
+    painter.setPen(QColor(140, 255, 160));
+    painter.drawText(box.adjusted(8, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+void LiveScreen::SetOverlay(bool shown)
+{
+    m_overlay = shown;
+    // Kept current while shown, even on a still screen.
+    if (shown)
+        m_overlayTimer.start(250);
+    else
+        m_overlayTimer.stop();
+    update();
+}
+
+std::uint32_t LiveScreen::Send(const stream::Input& input)
+{
+    const std::uint32_t seq = m_client ? m_client->Send(input) : 0;
+    if (seq != 0)
+        m_lastSent = seq;
+    return seq;
+}
+
+void LiveScreen::SendAndShow(const stream::Input& input)
+{
+    Send(input);
+    emit Input(input);
 }
 
 void LiveScreen::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton) {
+        stream::Input back;
+        back.kind = stream::Input::Kind::Key;
+        back.key = stream::Key::Back;
+        SendAndShow(back);
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = true;
     m_pressAt = event->position().toPoint();
+    m_pressTime.start();
+    const QPoint p = ToDevice(m_pressAt);
+    m_path.assign(1, {p.x(), p.y()});
+}
+
+void LiveScreen::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed)
+        return;
+    const QPoint p = ToDevice(event->position().toPoint());
+    const stream::Point& last = m_path.back();
+    if (std::abs(p.x() - last.x) + std::abs(p.y() - last.y) >= kPathStep && m_path.size() < stream::kMaxSwipePoints - 1)
+        m_path.push_back({p.x(), p.y()});
 }
 
 void LiveScreen::mouseReleaseEvent(QMouseEvent* event)
@@ -196,99 +298,51 @@ void LiveScreen::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_pressed = false;
     const QPoint releaseAt = event->position().toPoint();
-    ScreenInput input;
-    input.from = ToDevice(m_pressAt);
-    input.to = ToDevice(releaseAt);
-    input.swipe = (releaseAt - m_pressAt).manhattanLength() > kTapDistance;
-    Send(input);
-    emit Input(input);
-}
-
-void LiveScreen::Send(const ScreenInput& input)
-{
-    if (m_source.host.isEmpty())
-        return;
-    QUrlQuery form;
-    form.addQueryItem(QStringLiteral("sn"), m_source.padCode);
-    form.addQueryItem(QStringLiteral("user"), m_source.user);
-    form.addQueryItem(QStringLiteral("kind"), input.swipe ? QStringLiteral("swipe") : QStringLiteral("tap"));
-    form.addQueryItem(QStringLiteral("x"), QString::number(input.from.x()));
-    form.addQueryItem(QStringLiteral("y"), QString::number(input.from.y()));
-    if (input.swipe) {
-        form.addQueryItem(QStringLiteral("x2"), QString::number(input.to.x()));
-        form.addQueryItem(QStringLiteral("y2"), QString::number(input.to.y()));
+    stream::Input input;
+    if ((releaseAt - m_pressAt).manhattanLength() <= kTapDistance && m_path.size() <= 2) {
+        input.kind = stream::Input::Kind::Tap;
+        input.path = {m_path.front()};
+    } else {
+        const QPoint end = ToDevice(releaseAt);
+        input.kind = stream::Input::Kind::Swipe;
+        input.path = m_path;
+        if (input.path.back() != stream::Point{end.x(), end.y()})
+            input.path.push_back({end.x(), end.y()});
+        if (input.path.size() < 2)
+            input.path.push_back(input.path.front());
+        input.durationMs = static_cast<int>(std::min<qint64>(m_pressTime.elapsed(), 60000));
     }
-    QNetworkRequest request(Url(QStringLiteral("/api/qtz/front_device_input")));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    request.setRawHeader("Cookie", "korvana_session=" + m_source.session.toUtf8());
-    request.setTransferTimeout(kTransferLimitMs);
-    QNetworkReply* reply = m_network.post(request, form.query(QUrl::FullyEncoded).toUtf8());
-    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    SendAndShow(input);
 }
 
-void QuitOnTerminationSignals()
+void LiveScreen::keyPressEvent(QKeyEvent* event)
 {
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+    stream::Input input;
+    input.kind = stream::Input::Kind::Key;
+    switch (event->key()) {
+    case Qt::Key_F12:
+        SetOverlay(!m_overlay);
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
-    struct sigaction action {};
-    action.sa_handler = &OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-void EchoArguments(int argc, char** argv)
-{
-    const QByteArray path = qgetenv("KORVANA_TOOL_ECHO");
-    if (path.isEmpty())
-        return;
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    for (int i = 1; i < argc; ++i) {
-        file.write(argv[i]);
-        file.write("\n");
+    case Qt::Key_Escape:
+    case Qt::Key_Back:
+        input.key = stream::Key::Back;
+        break;
+    case Qt::Key_Home:
+        input.key = stream::Key::Home;
+        break;
+    case Qt::Key_End:
+    case Qt::Key_Menu:
+        input.key = stream::Key::Recents;
+        break;
+    default: {
+        const QString text = event->text();
+        if (text.isEmpty() || !text.at(0).isPrint()) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        input.kind = stream::Input::Kind::Text;
+        input.text = text.toStdString();
     }
-}
-
-void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens)
-{
-    const QString path = QString::fromLocal8Bit(qgetenv("KORVANA_TOOL_PNG"));
-    if (path.isEmpty())
-        return;
-    for (LiveScreen* screen : screens) {
-        QObject::connect(screen, &LiveScreen::StatusChanged, &window, [&window, screens, path] {
-            static bool saved = false;
-            for (LiveScreen* each : screens) {
-                if (!each->Settled())
-                    return;
-            }
-            if (saved)
-                return;
-            saved = true;
-            // One more frame so the picture shows a settled window.
-            QTimer::singleShot(300, &window, [&window, path] { window.grab().save(path); });
-        });
     }
-}
-
-void ClickWhenShown(LiveScreen& screen)
-{
-    const QList<QByteArray> numbers = qgetenv("KORVANA_TOOL_CLICK").split(',');
-    if (numbers.size() != 2 && numbers.size() != 4)
-        return;
-    const QPoint from(numbers[0].toInt(), numbers[1].toInt());
-    const QPoint to = numbers.size() == 4 ? QPoint(numbers[2].toInt(), numbers[3].toInt()) : from;
-    auto* once = new QObject(&screen);
-    QObject::connect(&screen, &LiveScreen::FrameShown, once, [&screen, once, from, to] {
-        QMouseEvent press(QEvent::MouseButtonPress, from, screen.mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, to, screen.mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(&screen, &press);
-        QCoreApplication::sendEvent(&screen, &release);
-        once->deleteLater();
-    });
+    SendAndShow(input);
 }

@@ -1,95 +1,102 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+#include "StreamClient.h"
 
-// Where one device's live screen comes from: the address and port the
-// client was given, the device's pad code, the session and the user. Every
-// request carries the session (as the service's session cookie) and the user.
-struct StreamSource {
-    QString host;
-    QString port;
-    QString padCode;
-    QString session;
-    QString user;
-};
-
-// One input on the device screen, in the device's pixels.
-struct ScreenInput {
-    bool swipe = false;
-    QPoint from;
-    QPoint to;
-};
-
-// Shows one device's live screen (JPEG frames fetched one after another)
-// and turns clicks into taps and drags into swipes. When the stream cannot
-// be reached, or a frame breaks off, it says so over the last picture and
-// tries again.
+// Shows one device's play stream, keeping the device's shape at any window
+// size, and turns the mouse and keys into the device's input: a click is a
+// tap, a drag a swipe along its path, the right button or Esc is back, Home
+// is home, End or the menu key recents, typed text is text. When the stream
+// drops it says so over the last picture and reconnects. F12 shows the
+// frame rate, decoding time and latency.
 class LiveScreen : public QWidget {
     Q_OBJECT
 public:
-    LiveScreen(StreamSource source, QNetworkAccessManager& network, QWidget* parent = nullptr);
+    explicit LiveScreen(StreamTarget target, QWidget* parent = nullptr);
+    ~LiveScreen() override;
 
     QSize sizeHint() const override;
-    // Sends an input to this device.
-    void Send(const ScreenInput& input);
+    // Sends an input (device pixels) to this device; its sequence number.
+    std::uint32_t Send(const stream::Input& input);
+    // The sequence number of the last input this screen sent.
+    std::uint32_t LastSent() const { return m_lastSent; }
     bool HasFrame() const { return !m_frame.isNull(); }
     // A frame or a problem has been shown (no longer "connecting").
     bool Settled() const { return m_settled; }
     QString Message() const { return m_message; }
-    const StreamSource& Source() const { return m_source; }
+    const StreamTarget& Target() const { return m_target; }
+    // Widget pixels to the device's, and back.
+    QPoint ToDevice(QPoint widgetPoint) const;
+    QRect FrameRect() const;
+    void SetOverlay(bool shown);
+    bool OverlayShown() const { return m_overlay; }
+
+    // What a painted frame was, for measurements.
+    struct Shown {
+        std::uint64_t captureUs = 0;
+        std::uint64_t paintedUs = 0;
+        std::uint32_t inputSeq = 0;
+        double decodeMs = 0;
+        std::size_t unitBytes = 0;
+    };
 
 signals:
     // The user's input on this screen (already sent to its device).
-    void Input(const ScreenInput& input);
+    void Input(const stream::Input& input);
     void FrameShown();
     void StatusChanged();
+    void Painted(const LiveScreen::Shown& shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void Fetch();
+    // Worker-thread side: the newest picture waits here for the UI thread.
+    void Deliver(StreamPicture picture);
+    void TakePicture();
+    void OnState(StreamClient::State state, const QString& text);
     // The screen's state changes (the first frame as "frame", each message)
     // go to standard error, and to the file KORVANA_TOOL_STATUS names.
     void ReportStatus(const QString& status);
-    void OnFrame(QNetworkReply* reply);
-    QUrl Url(const QString& path) const;
-    QRect FrameRect() const;
-    QPoint ToDevice(QPoint widgetPoint) const;
+    void SendAndShow(const stream::Input& input);
+    void PaintOverlay(QPainter& painter);
 
-    StreamSource m_source;
-    QNetworkAccessManager& m_network;
-    QTimer m_next;
+    StreamTarget m_target;
+    QSize m_device{720, 1280};
     QImage m_frame;
+    Shown m_current;
+    bool m_fresh = false;
+    std::uint32_t m_lastSent = 0;  // the current picture has not been painted yet
     QString m_message;
-    QPoint m_pressAt;
-    bool m_pressed = false;
     bool m_settled = false;
+    bool m_overlay = false;
+    QTimer m_overlayTimer;
+    bool m_pressed = false;
+    std::vector<stream::Point> m_path;
+    QPoint m_pressAt;
+    QElapsedTimer m_pressTime;
+    std::deque<Shown> m_recent;  // the last second's frames, for the overlay
+
+    std::mutex m_pendingMutex;
+    std::optional<StreamPicture> m_pending;
+    std::unique_ptr<StreamClient> m_client;
 };
 
-// The transport the client was built for, from its environment:
-// KORVANA_PLAY_SCHEME "https" makes every stream request https, and
-// KORVANA_PLAY_CA names the CA bundle to trust instead of the system's.
-void UsePlayTransport();
-
-// Turns SIGTERM and SIGINT into a normal end of the Qt loop.
-void QuitOnTerminationSignals();
-
-// Test aids of both programs: KORVANA_TOOL_ECHO names a file that receives
-// the program's arguments, one per line; KORVANA_TOOL_PNG a file that
-// receives a picture of the window once every screen shows a frame or a
-// problem.
-void EchoArguments(int argc, char** argv);
-void SavePictureWhenShown(QWidget& window, const QList<LiveScreen*>& screens);
-// KORVANA_TOOL_CLICK "x,y" (or "x,y,x2,y2" for a drag), in the screen's own
-// pixels: given to the screen as a person's mouse once it shows a frame.
-void ClickWhenShown(LiveScreen& screen);
+// Microseconds since the Unix epoch, the clock of the capture times.
+std::uint64_t WallMicros();

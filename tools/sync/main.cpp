@@ -1,9 +1,8 @@
 // DizuZivo: synchronised control. The client writes the devices to control
 // into the user's shared-memory section "/moreplay<uid>" (mode 0600, a JSON
-// array in code page 936, then zero bytes) and starts this program without
-// arguments. It shows every
-// device's live screen side by side and repeats an input on one screen on
-// all of them. It ends when its window is closed, on a close request and on
+// array in code page 936, then zero bytes) and starts this program without arguments. It shows every
+// device's play stream side by side, each at a reduced size, and repeats an
+// input on one screen on all of them. It ends when its window is closed, on a close request and on
 // SIGTERM.
 #include <QApplication>
 #include <QGridLayout>
@@ -11,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QNetworkAccessManager>
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
@@ -21,11 +19,15 @@
 #include <vector>
 
 #include "LiveScreen.h"
+#include "ToolAids.h"
 #include "platform/SharedSection.h"
 
 namespace {
 
 constexpr int kColumns = 4;
+// The pictures the service sends for one cell: a third of the device's.
+constexpr int kStreamWidth = 240;
+constexpr int kStreamHeight = 426;
 
 // Code page 936 to UTF-8; what is not valid there is dropped.
 QByteArray Cp936ToUtf8(const std::string& text)
@@ -66,10 +68,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     EchoArguments(argc, argv);
     QuitOnTerminationSignals();
-    UsePlayTransport();
 
     const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSyncSection()));
-    QNetworkAccessManager network;
     QWidget window;
     auto* grid = new QGridLayout(&window);
     grid->setContentsMargins(8, 8, 8, 8);
@@ -77,27 +77,29 @@ int main(int argc, char** argv)
     QList<LiveScreen*> screens;
     for (const QJsonValue& item : list.array()) {
         const QJsonObject device = item.toObject();
-        StreamSource source;
-        source.session = Text(device, "SessionID");
-        source.user = Text(device, "UserID");
-        source.padCode = Text(device, "PadCode");
-        source.host = Text(device, "Ip");
-        source.port = Text(device, "Port");
+        StreamTarget target;
+        target.session = Text(device, "SessionID").toStdString();
+        target.user = Text(device, "UserID").toStdString();
+        target.padCode = Text(device, "PadCode").toStdString();
+        target.host = Text(device, "Ip").toStdString();
+        target.port = Text(device, "Port").toStdString();
+        target.maxWidth = kStreamWidth;
+        target.maxHeight = kStreamHeight;
         auto* cell = new QWidget(&window);
         auto* column = new QVBoxLayout(cell);
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(4);
         auto* caption = new QLabel(Text(device, "PadName"), cell);
         caption->setAlignment(Qt::AlignCenter);
-        auto* screen = new LiveScreen(source, network, cell);
-        screen->setMinimumSize(180, 320);
+        auto* screen = new LiveScreen(target, cell);
+        screen->setMinimumSize(135, 240);
         column->addWidget(caption);
         column->addWidget(screen, 1);
         grid->addWidget(cell, static_cast<int>(screens.size()) / kColumns, static_cast<int>(screens.size()) % kColumns);
         screens.push_back(screen);
     }
     for (LiveScreen* screen : screens) {
-        QObject::connect(screen, &LiveScreen::Input, screen, [screen, screens](const ScreenInput& input) {
+        QObject::connect(screen, &LiveScreen::Input, screen, [screen, screens](const stream::Input& input) {
             for (LiveScreen* other : screens) {
                 if (other != screen)
                     other->Send(input);
@@ -110,9 +112,7 @@ int main(int argc, char** argv)
     const int columns = std::max(1, std::min<int>(kColumns, static_cast<int>(screens.size())));
     const int rows = std::max<int>(1, (static_cast<int>(screens.size()) + kColumns - 1) / kColumns);
     window.resize(columns * 248 + 8, rows * 460 + 8);
-    SavePictureWhenShown(window, screens);
-    if (!screens.isEmpty())
-        ClickWhenShown(*screens.front());
+    RunToolScript(window, screens);
     window.show();
     return app.exec();
 }
