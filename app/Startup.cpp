@@ -8,6 +8,7 @@
 #include "platform/AutoStart.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
+#include "platform/InstanceActivation.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
 
@@ -51,6 +52,8 @@ void ShowStartupNotice(const std::wstring& text)
 bool TakeSingleInstanceLock()
 {
     if (AcquireInstanceLock(kInstanceLockName) == InstanceLockResult::AlreadyRunning) {
+        // The running window comes to the front; this copy still says why it ends.
+        RequestActivation(kInstanceLockName);
         ShowStartupNotice(L"已经有一个程序实例在运行！");
         return false;
     }

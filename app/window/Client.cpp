@@ -6,6 +6,8 @@
 #include "app/Startup.h"
 #include "app/window/CMainWnd.h"
 #include "net/ClusterCurl.h"
+#include "platform/DebugLog.h"
+#include "platform/InstanceActivation.h"
 #include "platform/SecretStore.h"
 #include "platform/SharedSection.h"
 #include "skin/SkinPackage.h"
@@ -42,8 +44,16 @@ int RunMainWindow(const std::function<void(CMainWnd&)>& created)
         return 1;
     if (created)
         created(*window);
+    // A second copy started meanwhile brings this window to the front (also
+    // out of the tray).
+    CMainWnd* shown = window.get();
+    auto activation = std::make_unique<ActivationListener>(kInstanceLockName, [shown] {
+        DebugLogA("a second copy was started: the window comes to the front\n");
+        shown->ShowWindow(true);
+    });
     window->CenterWindow();
     window->ShowModal();
+    activation.reset();
     window->ReleaseClient();
     window.reset();
     return 0;

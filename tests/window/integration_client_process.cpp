@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "tests/support/ClientProcess.h"
 #include "tests/support/TempDir.h"
@@ -54,6 +55,8 @@ TEST_F(ClientProgramTest, ASecondCopyIsToldAndEndsWhileTheFirstRunsOn)
     EXPECT_EQ(second->WaitForExit(20s), 0);
     EXPECT_NE(second->Log().find("已经有一个程序实例在运行！"), std::string::npos) << second->Log();
     EXPECT_EQ(second->Log().find(":windowinit"), std::string::npos);
+    // The running window was asked to the front.
+    EXPECT_TRUE(first->WaitForLog("a second copy was started: the window comes to the front", 20s)) << first->Log();
     EXPECT_TRUE(fs::exists(Folder() / "cookies.txt"));
     EXPECT_TRUE(first->Running());
     first->Terminate();
@@ -63,6 +66,18 @@ TEST_F(ClientProgramTest, ASecondCopyIsToldAndEndsWhileTheFirstRunsOn)
     auto third = Start("third.log");
     EXPECT_TRUE(third->WaitForLog(":windowinit", 20s)) << third->Log();
     third->Terminate();
+}
+
+TEST_F(ClientProgramTest, TheDiagnosticLinesGoToStandardErrorAndStandardOutputStaysQuiet)
+{
+    auto client = Start("quiet.log");
+    ASSERT_TRUE(client->started());
+    // The router's line of every notification, the focus among them.
+    ASSERT_TRUE(client->WaitForLog(":windowinit", 20s)) << client->Log();
+    ASSERT_TRUE(client->WaitForLog("EditOfLoginName:setfocus", 20s)) << client->Log();
+    client->Terminate();
+    client->WaitForExit(10s);
+    EXPECT_EQ(client->Output(), "");
 }
 
 TEST_F(ClientProgramTest, AFirstRunPreparesTheFolderAndDropsOldCookies)
