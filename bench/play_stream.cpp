@@ -9,6 +9,7 @@
 //   bench_play_stream [seconds per phase, default 5]
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -48,17 +49,23 @@ bool Pump(Condition condition, int limitMs)
 {
     QElapsedTimer timer;
     timer.start();
+    // A tick bounds the wait; otherwise the loop sleeps until events come,
+    // so the measured CPU is the player's, not a spinning loop's.
+    QTimer tick;
+    tick.start(20);
     while (!condition()) {
         if (timer.elapsed() > limitMs)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
 
 void PumpFor(int ms)
 {
-    Pump([] { return false; }, ms);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 struct Recorder {

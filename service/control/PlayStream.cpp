@@ -22,7 +22,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kHelloTimeoutMs = 10000;
 constexpr auto kStillInterval = std::chrono::milliseconds(500);
-constexpr auto kFrameInterval = std::chrono::milliseconds(1000 / PlayStreamServer::kFps);
+constexpr auto kFrameInterval = std::chrono::duration<double, std::milli>(1000.0 / PlayStreamServer::kFps);
 constexpr auto kShortestInterval = std::chrono::milliseconds(8);
 
 bool SendAll(int fd, const char* data, std::size_t size)
@@ -361,6 +361,7 @@ void PlayStreamServer::Send(Connection& c)
     }
     ScreenPainter painter(c.welcome.streamWidth, c.welcome.streamHeight);
     const auto start = Clock::now();
+    auto due = start;  // when the next moving picture is due, on a fixed beat
     bool first = true;
     std::string unit;
     while (!c.stop) {
@@ -395,7 +396,12 @@ void PlayStreamServer::Send(Connection& c)
             if (!SendAll(c.fd, message.data(), message.size()) || !SendAll(c.fd, unit.data(), unit.size()))
                 break;
         }
-        c.screen->WaitForChange(seen, frameStart + (snapshot.animated ? kFrameInterval : kStillInterval));
+        // Moving pictures keep a steady beat whatever painting and encoding
+        // took; a beat missed by far is not made up with a burst.
+        due += std::chrono::duration_cast<Clock::duration>(kFrameInterval);
+        if (due < frameStart)
+            due = frameStart;
+        c.screen->WaitForChange(seen, snapshot.animated ? due : frameStart + kStillInterval);
         // A burst of input does not push the rate past the stream's.
         const auto soonest = frameStart + kShortestInterval;
         if (Clock::now() < soonest)
