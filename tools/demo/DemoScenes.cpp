@@ -1,6 +1,8 @@
 #include "tools/demo/DemoScenes.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "app/window/CMainWnd.h"
 #include "app/ClientManager.h"
@@ -126,17 +128,33 @@ DuiLib::CCheckBoxUI* FirstPlayBox(DemoContext& demo)
     return nullptr;
 }
 
+// The player saves pictures of its own window: the home screen of the
+// stream, then the first app opened by a tap on its icon (the icon at
+// device pixels 90,420 is at 45,210 in the 360 x 640 screen).
 bool PlayerRunning(DemoContext& demo)
 {
     if (!demo.ui.Click(L"OptOfDevice") || !demo.WaitIdle())
         return false;
     demo.ui.ProcessEvents(200);
     DuiLib::CCheckBoxUI* box = FirstPlayBox(demo);
-    if (!box || !demo.ui.Click(box) || !demo.WaitIdle(15000))
+    const std::filesystem::path home = std::filesystem::absolute(demo.outDir) / "player_window_home.png";
+    const std::filesystem::path app = std::filesystem::absolute(demo.outDir) / "player_window_app.png";
+    std::filesystem::remove(home);
+    std::filesystem::remove(app);
+    setenv("KORVANA_TOOL_PNG", home.c_str(), 1);
+    setenv("KORVANA_TOOL_PNG2", app.c_str(), 1);
+    setenv("KORVANA_TOOL_CLICK", "45,210", 1);
+    const bool clicked = box && demo.ui.Click(box) && demo.WaitIdle(15000);
+    unsetenv("KORVANA_TOOL_PNG");
+    unsetenv("KORVANA_TOOL_PNG2");
+    unsetenv("KORVANA_TOOL_CLICK");
+    if (!clicked)
         return false;
     const auto& devices = demo.window.Client().devices.devices;
     const std::size_t d = box->GetTag();
-    return demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000) && box->GetCheck();
+    const bool open = demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000) && box->GetCheck();
+    demo.WaitFor([&] { return std::filesystem::exists(app); }, 20000);
+    return open;
 }
 
 bool PlayersClosed(DemoContext& demo)

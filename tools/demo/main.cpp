@@ -132,7 +132,7 @@ int Run(const Options& options)
     {
         DuiLib::CUiDriver ui(*window);
         ui.Show();
-        DemoContext demo{*window, ui, Utf8ToWide(options.user), Utf8ToWide(options.password)};
+        DemoContext demo{*window, ui, Utf8ToWide(options.user), Utf8ToWide(options.password), options.out};
         for (const DemoScene& scene : DemoScenes()) {
             if (!Wanted(options, scene.name))
                 continue;
