@@ -20,6 +20,7 @@ namespace service {
 namespace {
 
 constexpr const char* kControlPrefix = "/__test/";
+constexpr std::size_t kWorkerThreads = 64;
 // httplib reads a body as a form (with a small size limit) or splits it as
 // multipart by its Content-Type; hiding the header before it looks keeps the
 // raw bytes for the request log and our own decoding.
@@ -121,6 +122,9 @@ public:
     {
         httplib::Server& server = *m_serverPtr;
         server.set_payload_max_length(std::size_t{256} << 20);
+        // A latency or a delay fault holds a worker for the whole wait: enough
+        // of them that a client's overlapping requests are not queued here.
+        server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
         server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
             // The request object is ours until the handler returns.
             auto& request = const_cast<httplib::Request&>(req);
@@ -148,6 +152,8 @@ private:
             return;
         }
         m_owner.m_log.Add(request);
+        if (const int latency = m_owner.latencyMs(); latency > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(latency));
         std::optional<Fault> fault = m_owner.m_faults.Take(request.path);
         if (fault && fault->delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));

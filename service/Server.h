@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -90,6 +91,17 @@ public:
     World& world() { return m_world; }
     RequestLog& requestLog() { return m_log; }
     FaultTable& faults() { return m_faults; }
+    // Every service path answers this many milliseconds late (test
+    // controls do not); 0 is off. Safe from any thread.
+    void setLatencyMs(int ms) { m_latencyMs.store(ms < 0 ? 0 : ms); }
+    int latencyMs() const { return m_latencyMs.load(); }
+    // The latency of the command line, which a reset returns to.
+    void setStartLatencyMs(int ms)
+    {
+        m_startLatencyMs = ms < 0 ? 0 : ms;
+        setLatencyMs(ms);
+    }
+    int startLatencyMs() const { return m_startLatencyMs; }
     WorldKind startKind() const { return m_startKind; }
 
     // Answers one request as the HTTP side does, minus logging and faults
@@ -119,6 +131,8 @@ private:
     World m_world;
     RequestLog m_log;
     FaultTable m_faults;
+    std::atomic<int> m_latencyMs {0};
+    int m_startLatencyMs = 0;
     std::map<std::string, Route> m_routes;
     std::map<std::string, ControlHandler> m_controls;
     std::vector<SideListener*> m_sideListeners;

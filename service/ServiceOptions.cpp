@@ -14,7 +14,7 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
             value = name.substr(eq + 1);
             name.resize(eq);
         } else if (name == "--host" || name == "--port" || name == "--stream-port" || name == "--world" || name == "--tls-cert" ||
-                   name == "--tls-key") {
+                   name == "--tls-key" || name == "--latency-ms") {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
                 return std::nullopt;
@@ -48,6 +48,14 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             (name == "--tls-cert" ? options.tls.certificate : options.tls.key) = value;
+        } else if (name == "--latency-ms") {
+            int ms = -1;
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
+            if (ec != std::errc() || end != value.data() + value.size() || ms < 0 || ms > 600000) {
+                error = "--latency-ms needs a number from 0 to 600000";
+                return std::nullopt;
+            }
+            options.latencyMs = ms;
         } else {
             error = "unknown option " + args[i];
             return std::nullopt;

@@ -94,6 +94,7 @@ void RegisterTestControls(Server& server)
         }
         c.server.world().Reset(kind);
         c.server.faults().Clear();
+        c.server.setLatencyMs(c.server.startLatencyMs());
         c.server.requestLog().Clear();
         c.Json({{"world", WorldKindName(kind)}});
     });
@@ -112,6 +113,19 @@ void RegisterTestControls(Server& server)
     server.AddControl("faults/clear", [](Control& c) {
         c.server.faults().Clear();
         c.Json({{"ok", true}});
+    });
+
+    // ?ms=N: every service path answers N ms late from now on (0: off);
+    // without ms it only reports the value.
+    server.AddControl("latency", [](Control& c) {
+        if (std::string ms = c.Query("ms"); !ms.empty()) {
+            std::size_t used = 0;
+            const int value = std::stoi(ms, &used);
+            if (used != ms.size() || value < 0 || value > 600000)
+                throw std::invalid_argument("ms is a number from 0 to 600000");
+            c.server.setLatencyMs(value);
+        }
+        c.Json({{"latency_ms", c.server.latencyMs()}});
     });
 
     server.AddControl("log", [](Control& c) {

@@ -1,5 +1,5 @@
 // korvana-service [--host 127.0.0.1] [--port 18080] [--stream-port 0] [--world demo|empty]
-//                 [--tls-cert FILE --tls-key FILE]
+//                 [--tls-cert FILE --tls-key FILE] [--latency-ms N]
 // Prints "korvana-service listening on <host>:<port>" once it accepts
 // connections (TLS only, when given a certificate and its key); SIGINT or
 // SIGTERM stop it.
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         service::ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--stream-port P] [--world demo|empty] "
-                     "[--tls-cert FILE --tls-key FILE]\n",
+                     "[--tls-cert FILE --tls-key FILE] [--latency-ms N]\n",
                      error.c_str());
         return 2;
     }
@@ -38,6 +38,7 @@ int main(int argc, char** argv)
     QGuiApplication qt(argc, argv);
 
     service::Server server(options->world);
+    server.setStartLatencyMs(options->latencyMs);
     int port = server.Bind(options->host, options->port, options->tls, options->streamPort);
     if (port < 0) {
         std::fprintf(stderr, "korvana-service: cannot listen on %s:%d%s\n", options->host.c_str(), options->port,

@@ -112,7 +112,7 @@ TEST(ServiceEnvelope, TheClientReadsWhatTheServiceWrites)
     EXPECT_EQ(PayloadText({{"t", "\\u0001x"}}), R"({"t":"\\u0001x"})");
 }
 
-TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
+TEST(ServiceOptionsParsing, AcceptsItsOptionsOnly)
 {
     std::string error;
     auto defaults = ParseServiceOptions({}, error);
@@ -120,7 +120,8 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     EXPECT_EQ(defaults->host, "127.0.0.1");
     EXPECT_EQ(defaults->port, 18080);
     EXPECT_EQ(defaults->world, WorldKind::Demo);
-    auto set = ParseServiceOptions({"--host", "0.0.0.0", "--port=0", "--world", "empty"}, error);
+    EXPECT_EQ(defaults->latencyMs, 0);
+    auto set = ParseServiceOptions({"--host", "0.0.0.0", "--port=0", "--world", "empty", "--latency-ms", "30"}, error);
     ASSERT_TRUE(set);
     EXPECT_EQ(set->host, "0.0.0.0");
     EXPECT_EQ(set->port, 0);
@@ -130,6 +131,8 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     EXPECT_EQ(stream->streamPort, 28200);
     EXPECT_EQ(set->world, WorldKind::Empty);
     EXPECT_FALSE(set->tls.enabled());
+    EXPECT_EQ(set->latencyMs, 30);
+    EXPECT_EQ(ParseServiceOptions({"--latency-ms=0"}, error)->latencyMs, 0);
     auto tls = ParseServiceOptions({"--tls-cert", "/c.pem", "--tls-key=/k.pem"}, error);
     ASSERT_TRUE(tls);
     EXPECT_TRUE(tls->tls.enabled());
@@ -137,7 +140,8 @@ TEST(ServiceOptionsParsing, AcceptsTheThreeOptionsOnly)
     EXPECT_EQ(tls->tls.key, "/k.pem");
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
              {"--port", "70000"}, {"--port", "12x"}, {"--stream-port", "-1"}, {"--world", "mars"}, {"--port"}, {"--verbose"},
-             {"--tls-cert", "/c.pem"}, {"--tls-key", "/k.pem"}, {"--tls-cert="}}) {
+             {"--tls-cert", "/c.pem"}, {"--tls-key", "/k.pem"}, {"--tls-cert="},
+             {"--latency-ms", "-5"}, {"--latency-ms", "3.5"}, {"--latency-ms"}}) {
         EXPECT_FALSE(ParseServiceOptions(bad, error));
         EXPECT_FALSE(error.empty());
     }

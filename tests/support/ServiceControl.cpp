@@ -134,6 +134,11 @@ void ServiceControl::ClearFaults()
     Control("faults/clear", "", true);
 }
 
+void ServiceControl::SetLatency(int ms)
+{
+    Control("latency?ms=" + std::to_string(ms), "", true);
+}
+
 std::vector<LoggedRequest> ServiceControl::RequestLog()
 {
     std::vector<LoggedRequest> out;

@@ -43,6 +43,8 @@ public:
     // The fault as /__test/fault takes it, e.g. {{"path", "/api/..."}, {"status", 404}}.
     void InjectFault(const nlohmann::json& setup);
     void ClearFaults();
+    // Every service path answers `ms` late from now on (0: at once).
+    void SetLatency(int ms);
     std::vector<LoggedRequest> RequestLog();
     // The logged requests to one path.
     std::vector<LoggedRequest> RequestsTo(const std::string& path);
