@@ -65,6 +65,7 @@ void TaskEnded()
 void RunTask(std::unique_ptr<TaskRecord> record, std::shared_ptr<TaskHandle::State> state)
 {
     if (record->owner && record->routine) {
+        ScopedTaskToken token(record->cancel);
         record->routine(*record->owner, record->argument);
         DebugLogA("thread ENDED!\n");
     }
@@ -158,6 +159,7 @@ bool WaitForAllTasks(std::chrono::milliseconds limit)
 
 void EndProcessAfterTasks(int exitCode, std::chrono::milliseconds limit)
 {
+    CancelSessionTransfers();
     if (!WaitForAllTasks(limit))
         DebugLogA("%d task(s) still running at exit\n", RunningTaskCount());
     std::fflush(nullptr);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "net/CancelToken.h"
+
 class ClientManager;
 
 // A task's one argument: an integer (a list index, a page number, a kind
@@ -22,10 +24,15 @@ struct TaskRecord {
     TaskArg argument = 0;
     TaskRoutine routine = nullptr;
     std::shared_ptr<void> ownedArgument;  // what StartTaskOwning handed over
+    // The session's token when the task started: a sign-out (or the end of
+    // the process) aborts the task's transfers and keeps it from starting
+    // new ones.
+    CancelToken cancel = SessionCancelToken();
 };
 
 // The handle of a started task. Dropping it (or letting it go) does not stop
-// or wait for the task; tasks are never cancelled.
+// or wait for the task. A task is not stopped as such, but its transfers are
+// aborted when the session it started in ends (CancelSessionTransfers).
 class TaskHandle {
 public:
     struct State;
@@ -77,7 +84,8 @@ int RunningTaskCount();
 bool WaitForAllTasks(std::chrono::milliseconds limit);
 
 // The end of the process once the window is gone and has let go of the
-// ClientManager: gives running tasks up to limit to end, then ends the
+// ClientManager: aborts every transfer, gives running tasks up to limit to
+// end, then ends the
 // process with exitCode without running static destructors, so a task still
 // stuck in a long network wait cannot touch torn-down globals.
 [[noreturn]] void EndProcessAfterTasks(int exitCode, std::chrono::milliseconds limit);

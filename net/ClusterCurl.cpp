@@ -169,6 +169,57 @@ int ClusterCurl::dealResponseCode(int curlResult)
     return status != 0 ? static_cast<int>(status) : curlResult;
 }
 
+int ClusterCurl::perform()
+{
+    if (cancel.IsCancelled())
+        return CURLE_ABORTED_BY_CALLBACK;
+    // The easy handle runs in a multi handle of its own, which gives the loop
+    // below a chance to look at the token every kCancelPollMs even while the
+    // service sends nothing (curl_easy_perform would call the progress
+    // callback only about once a second then).
+    CURLM* multi = curl_multi_init();
+    if (multi == nullptr)
+        return CURLE_OUT_OF_MEMORY;
+    if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
+        curl_multi_cleanup(multi);
+        return CURLE_FAILED_INIT;
+    }
+    CURLcode result = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        bool done = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == handle) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done)
+            break;
+        if (running == 0) {
+            result = CURLE_RECV_ERROR;  // ended without a result: never seen
+            break;
+        }
+        if (cancel.IsCancelled()) {
+            DebugLogA("transfer cancelled: %s\n", m_url.c_str());
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(kCancelPollMs), nullptr) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, handle);
+    curl_multi_cleanup(multi);
+    return result;
+}
+
 std::size_t ClusterCurl::httpDataWriter(void* data, std::size_t size, std::size_t count, void* destination)
 {
     if (destination == nullptr) {
@@ -380,7 +431,7 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
 
-        CURLcode res = curl_easy_perform(handle);
+        CURLcode res = static_cast<CURLcode>(perform());
         if (res == CURLE_OK)
             readCookieList();
         if (!jar.empty())
@@ -410,7 +461,7 @@ int ClusterCurl::getMsg(std::string& destination)
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        return dealResponseCode(curl_easy_perform(handle));
+        return dealResponseCode(perform());
     } catch (...) {
         DebugLogA("getMsg api exception(%d)\n", errno);
         return -1;
@@ -444,7 +495,7 @@ int ClusterCurl::downloadFile(const std::string& fileName)
         m_cookiesBefore.clear();
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
 
-        CURLcode res = curl_easy_perform(handle);
+        CURLcode res = static_cast<CURLcode>(perform());
         if (!cookieFile.empty())
             storeCookieFile(cookieFile);
         int result = dealResponseCode(res);
@@ -505,7 +556,7 @@ int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, con
         loadCookieFile(jar);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
 
-        CURLcode res = curl_easy_perform(handle);
+        CURLcode res = static_cast<CURLcode>(perform());
         if (!jar.empty())
             storeCookieFile(jar);
         // The handle must not point at the freed form or header list.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "net/CancelToken.h"
 #include "net/ServiceAddress.h"
 
 // Same declaration as in <curl/curl.h>; callers that set options on `handle`
@@ -90,6 +91,15 @@ public:
     // postMsg sends the body as it is: its values are already encoded
     // (net/FormFields.h).
     bool bodyEncoded = false;
+    // Aborts the transfer (result CURLE_ABORTED_BY_CALLBACK, 42) within
+    // kCancelPollMs of being cancelled; a transfer whose token is cancelled
+    // before it starts sends nothing. By default the token of the task that
+    // makes the object (the session's, so a sign-out ends it).
+    CancelToken cancel = CurrentTaskToken();
+    static constexpr long kCancelPollMs = 50;
+
+    // curl_easy_perform that also watches `cancel`.
+    int perform();
 
 private:
     // With TLS: https only (also after a redirect, so nothing falls back to

@@ -64,12 +64,15 @@ ServiceReply CallService(const ServiceRequest& request)
         if (!cookieFile.empty())
             ClusterCurl::setCookieJarPath(cookieFile);
     }
+    if (request.cancel)
+        curl->cancel = *request.cancel;
     if (request.prepare)
         request.prepare(*curl);
 
     reply.result = Perform(*curl, request, reply.body);
     reply.lastCookieValue = curl->lastCookieValue();
     if (reply.result != 0) {
+        reply.cancelled = curl->cancel.IsCancelled();
         if (request.standardLog)
             DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
         reply.stage = ServiceStage::TransferFailed;

@@ -3,6 +3,9 @@
 #include <functional>
 #include <string>
 
+#include <optional>
+
+#include "net/CancelToken.h"
 #include "net/ResponseEnvelope.h"
 
 class ClusterCurl;
@@ -56,6 +59,9 @@ struct ServiceRequest {
     // options on `handle` (progress callbacks) or the time-outs.
     std::function<void(ClusterCurl&)> prepare;
     bool standardLog = true;
+    // Aborts the transfer when cancelled; none: the running task's token
+    // (ClusterCurl::cancel).
+    std::optional<CancelToken> cancel;
 };
 
 enum class ServiceStage {
@@ -74,6 +80,10 @@ struct ServiceReply {
     // The standard result text: the two failure texts below, else the
     // envelope's messageText (empty for a body that is not JSON).
     std::wstring text;
+    // The transfer was aborted (or never started) because its token was
+    // cancelled: a sign-out, a reload or the end of a load. `stage` is
+    // TransferFailed then.
+    bool cancelled = false;
 
     bool succeeded() const { return stage == ServiceStage::Answered && envelope.success; }
     bool sessionExpired() const { return stage == ServiceStage::Answered && text == kSessionExpiredText; }

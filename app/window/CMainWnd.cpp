@@ -1,5 +1,6 @@
 #include "app/window/CMainWnd.h"
 
+#include <chrono>
 #include <new>
 
 #include "account/Login.h"
@@ -21,6 +22,7 @@
 #include "app/window/BoundControls.h"
 #include "app/window/MainTabPage.h"
 #include "app/window/Pages.h"
+#include "net/CancelToken.h"
 #include "net/NumberText.h"
 #include "platform/Browser.h"
 #include "platform/DebugLog.h"
@@ -42,6 +44,8 @@ namespace {
 constexpr int kSignInPage = 0;
 constexpr int kMainPage = 1;
 constexpr int kDownloadPage = 2;
+// How long the sign-out gives the logout call before aborting it.
+constexpr std::chrono::milliseconds kLogoutWaitLimit {700};
 
 // The rich edits whose pages want "textchanged".
 constexpr const wchar_t* kEditsReportingChanges[] = {L"EditOfPhoneNum", L"EditOfSmsCaptcha", L"EditOfSearch",
@@ -404,11 +408,20 @@ void CMainWnd::SignOut()
         control->CloseAllPlayers();
     if (CControlUI* root = m_pm.GetRoot())
         root->KillTimer(msg::kTimerMessagePoll);
+    // Every transfer of the session ends now (loads, screenshots, the
+    // catalogue), so nothing of it waits on a slow service or writes the
+    // cookie file back once it is deleted.
+    CancelSessionTransfers();
     if (m_client->user.loginState != kLoginStateLoggedOut) {
         BeginWait();
         TaskHandle logout = Start(RequestLogout);
         // Messages keep being handled meanwhile, the logout's own among them.
-        logout.Wait();
+        // A service that does not answer in time does not hold the sign-out:
+        // the logout is aborted and reports its failure as usual.
+        if (!logout.Wait(kLogoutWaitLimit)) {
+            CancelSessionTransfers();
+            logout.Wait();
+        }
         logout.Drop();
         EndWait();
     }
