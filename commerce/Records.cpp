@@ -9,6 +9,7 @@
 #include "app/Messages.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
+#include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 
@@ -43,11 +44,18 @@ void LoadRecordPages(ClientManager& owner, const char* path, ReadRecord read)
 {
     std::vector<RecordEntry>& records = owner.commerce.records;
     records.clear();
-    for (int page = 1;; ++page) {
+    PagedLoad load;
+    load.maxPages = kMaxRecordPages;
+    load.fetch = [path](int page, const CancelToken& cancel) {
         ServiceRequest request;
         request.path = path;
         request.params = L"&type=14&page_size=10&page_index=" + IntToWide(page);
-        const ServiceReply reply = CallService(request);
+        request.cancel = cancel;
+        return CallService(request);
+    };
+    // A page the service refuses (or that does not come) counts as 0 pages:
+    // the load ends there with what it has.
+    load.accept = [&](int, ServiceReply& reply) -> std::optional<std::int64_t> {
         int pages = 0;
         if (reply.succeeded()) {
             const cJSON* payload = reply.envelope.payload.get();
@@ -59,9 +67,9 @@ void LoadRecordPages(ClientManager& owner, const char* path, ReadRecord read)
                     records.push_back(read(item));
             }
         }
-        if (page >= pages || page >= kMaxRecordPages)
-            break;
-    }
+        return pages;
+    };
+    RunPagedLoad(load);
     owner.Send(msg::UM_RECORDS, msg::kRecordsRead, 0);
 }
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
+#include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "platform/DebugLog.h"
 
@@ -71,33 +73,43 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
 {
     std::vector<DeviceRecord>& loaded = owner.devices.loaded;
     loaded.clear();
-    for (int page = 1;; ++page) {
-        if (owner.devices.stopLoad) {
-            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring());
-            return;
-        }
+    std::wstring failure;
+    bool failed = false;
+    std::wstring lastText;
+    int percentPosted = 0;
+
+    PagedLoad load;
+    load.maxPages = kMaxDevicePages;
+    load.fetch = [](int page, const CancelToken& cancel) {
         ServiceRequest request;
         request.path = "/api/qtz/front_device_list";
         request.params = DevicePageParams(page);
         request.standardLog = false;
-        const ServiceReply reply = CallService(request);
+        request.cancel = cancel;
+        return CallService(request);
+    };
+    load.accept = [&](int page, ServiceReply& reply) -> std::optional<std::int64_t> {
+        auto fail = [&](std::wstring text) -> std::optional<std::int64_t> {
+            failed = true;
+            failure = std::move(text);
+            return std::nullopt;
+        };
+        if (owner.devices.stopLoad)
+            return fail(std::wstring());
         if (reply.stage == ServiceStage::NotCreated || reply.stage == ServiceStage::InitFailed) {
             DebugLogA("curl init failure!!!!!\n");
-            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring(kLoadInitFailedText));
-            return;
+            return fail(kLoadInitFailedText);
         }
         if (reply.stage == ServiceStage::TransferFailed) {
             DebugLogA("%d\n", reply.result);
-            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring(kLoadTransferFailedText));
-            return;
+            return fail(kLoadTransferFailedText);
         }
         DebugLogA("%s\n", reply.body.c_str());
         if (!reply.envelope.success) {
             // An answer that is no envelope at all carries no text: say what
             // happened instead of an empty box.
             const std::wstring& text = reply.envelope.messageText;
-            owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, text.empty() ? std::wstring(kRequestFailedText) : text);
-            return;
+            return fail(text.empty() ? std::wstring(kRequestFailedText) : text);
         }
         const cJSON* payload = reply.envelope.payload.get();
         std::int64_t pages = 0;
@@ -110,13 +122,29 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
             loaded.reserve(static_cast<std::size_t>(std::min(total, kMostReserved)));
         }
         ParseDevicePage(payload, loaded);
-        if (pages > 0)
-            owner.Post(msg::UM_DEVICES, msg::kDevicesProgress, static_cast<LPARAM>(page * 100 / pages));
-        if (page >= pages) {
-            owner.Send(msg::UM_DEVICES, msg::kDevicesRead, reply.envelope.messageText);
-            return;
+        if (pages > 0) {
+            // Against the pages that will really be read, and only when the
+            // whole percent has risen.
+            const std::int64_t read = std::min<std::int64_t>(pages, kMaxDevicePages);
+            const int percent = static_cast<int>(std::min<std::int64_t>(page, read) * 100 / read);
+            if (percent > percentPosted) {
+                percentPosted = percent;
+                owner.Post(msg::UM_DEVICES, msg::kDevicesProgress, static_cast<LPARAM>(percent));
+            }
         }
+        lastText = reply.envelope.messageText;
+        return pages;
+    };
+    const PagedLoadResult result = RunPagedLoad(load);
+    if (result.end == PagedLoadEnd::Cancelled) {
+        // A sign-out, or the end of the window: nothing to tell.
+        owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, std::wstring());
+        return;
     }
+    if (failed)
+        owner.Send(msg::UM_DEVICES, msg::kDevicesFailed, failure);
+    else
+        owner.Send(msg::UM_DEVICES, msg::kDevicesRead, lastText);
 }
 
 std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members)

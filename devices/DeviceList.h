@@ -13,6 +13,9 @@ struct cJSON;
 // rules and texts every view of a device uses.
 
 inline constexpr int kDevicePageSize = 10;
+// A "pages" above this is taken as this (10 000 devices): a service that
+// reports a million pages must not keep the load requesting for hours.
+inline constexpr int kMaxDevicePages = 1000;
 inline constexpr const wchar_t* kMyDevicesText = L"我的设备";
 inline constexpr const wchar_t* kLoadInitFailedText = L"curl 错误：initCurlResource(...)";
 inline constexpr const wchar_t* kLoadTransferFailedText = L"curl 错误：Perform(...)";
@@ -38,10 +41,13 @@ inline bool IsUsable(const DeviceRecord& d) { return d.online && d.time_left > 0
 std::wstring UnusableCaption(const DeviceRecord& d);
 
 // The task: reads every page of "/api/qtz/front_device_list" into
-// owner.devices.loaded, posting UM_DEVICES 1135 with the percent after each
-// page, and ends with 1136 (all read, the message text) or 1137 (the failure
-// text) sent. Records read before a failure stay in `loaded`. With
-// `stopLoad` set it ends before the next page with 1137 and no text.
+// owner.devices.loaded (RunPagedLoad: page 1, then the others overlapped,
+// taken in page order), posting UM_DEVICES 1135 each time the whole percent
+// rises, and ends with 1136 (all read, the message text of the last page) or
+// 1137 (the failure text of the first page, in page order, that failed)
+// sent. Records read before a failure stay in `loaded`; those of later pages
+// never reach it. With `stopLoad` set, or the task's token cancelled (a
+// sign-out), it ends before the next page with 1137 and no text.
 void LoadDeviceList(ClientManager& owner, TaskArg argument);
 
 // Window thread, on 1136/1137: the loaded records become the device list

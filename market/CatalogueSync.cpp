@@ -3,8 +3,11 @@
 #include <cjson/cJSON.h>
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/ClientManager.h"
@@ -14,6 +17,7 @@
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
 #include "net/ServiceAddress.h"
+#include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 #include "platform/DebugLog.h"
@@ -128,7 +132,8 @@ bool SignedIn()
 // A session POST of the synchronisation. The sign-out deletes the cookie
 // file while a synchronisation may still be running: from then on no
 // request is made, and a request in flight does not write the file back.
-ServiceReply SessionPost(const std::string& path, const std::wstring& params)
+ServiceReply SessionPost(const std::string& path, const std::wstring& params,
+                         const CancelToken& cancel = CurrentTaskToken())
 {
     ServiceReply reply;
     if (!SignedIn()) {
@@ -145,6 +150,7 @@ ServiceReply SessionPost(const std::string& path, const std::wstring& params)
         return reply;
     }
     curl.path = path;
+    curl.cancel = cancel;
     if (!ClusterCurl::localCookieFilePath().empty())
         ClusterCurl::setCookieJarPath(ClusterCurl::localCookieFilePath());
     reply.result = curl.postMsg(EncodeParams(params, false), reply.body);
@@ -152,6 +158,7 @@ ServiceReply SessionPost(const std::string& path, const std::wstring& params)
         curl_easy_setopt(curl.handle, CURLOPT_COOKIEJAR, nullptr);
     if (reply.result != 0) {
         DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
+        reply.cancelled = cancel.IsCancelled();
         reply.stage = ServiceStage::TransferFailed;
         reply.text = kRequestFailedText;
         return reply;
@@ -238,31 +245,36 @@ bool SyncAppList(ClientManager& owner)
     const SQLiteDatabase& database = owner.catalogue.database;
     const std::int32_t generation = GenerationOf(owner.RefreshStamp);
     std::int64_t sort = 0;
-    std::int64_t page = 1;
-    bool complete = false;
     bool written = true;
-    for (;;) {
-        const ServiceReply reply =
-            SessionPost("/api/qtz/front_app_list", L"&sort=update&type=3&page_size=20&page_index=" + Int64ToWide(page));
+    std::int64_t reportedPages = 0;
+
+    PagedLoad load;
+    load.maxPages = kMaxAppListPages;
+    load.fetch = [](int page, const CancelToken& cancel) {
+        return SessionPost("/api/qtz/front_app_list",
+                           L"&sort=update&type=3&page_size=20&page_index=" + IntToWide(page), cancel);
+    };
+    load.accept = [&](int page, ServiceReply& reply) -> std::optional<std::int64_t> {
         DebugLogA("%d\n", reply.result);
         if (!reply.succeeded())
-            break;
+            return std::nullopt;
         const cJSON* payload = reply.envelope.payload.get();
         const cJSON* data = json::Member(payload, "data");
         if (!json::IsObject(payload) || !(json::IsArray(data) || json::IsNull(data) || !data)) {
             // Not a listing at all: what was stored stays.
-            DebugLogA("app list page %lld unreadable\n", static_cast<long long>(page));
-            break;
+            DebugLogA("app list page %d unreadable\n", page);
+            return std::nullopt;
         }
         const cJSON* pagesItem = json::Member(payload, "pages");
         if (pagesItem && !json::IsNull(pagesItem) && !json::IsNumber(pagesItem)) {
             // A page count of the wrong type would end the listing early and
             // delete every app it did not reach.
-            DebugLogA("app list page %lld: no page count\n", static_cast<long long>(page));
-            break;
+            DebugLogA("app list page %d: no page count\n", page);
+            return std::nullopt;
         }
         std::int64_t pages = 0;
         json::ReadInt64(payload, "pages", pages);
+        reportedPages = pages;
         std::vector<AppRow> rows;
         for (const cJSON* item : json::Elements(data)) {
             const std::int64_t position = sort++;
@@ -283,15 +295,15 @@ bool SyncAppList(ClientManager& owner)
             rows.push_back(std::move(row));
         }
         if (rows.empty())
-            DebugLogA("app list page %lld holds no apps\n", static_cast<long long>(page));
+            DebugLogA("app list page %d holds no apps\n", page);
         else if (!WriteApps(database, rows, generation))
             written = false;
-        ++page;
-        if (page > pages) {
-            complete = true;
-            break;
-        }
-    }
+        return pages;
+    };
+    const PagedLoadResult result = RunPagedLoad(load);
+    // A listing cut at the page cap is not complete either: the apps past it
+    // must not be deleted.
+    const bool complete = result.end == PagedLoadEnd::Complete && reportedPages <= kMaxAppListPages;
     if (!complete || !written) {
         DebugLogA("app listing incomplete: earlier rows kept\n");
         return false;
@@ -304,6 +316,33 @@ bool SyncAppList(ClientManager& owner)
         DebugLogA("Error: [%s] %s\n", sql.c_str(), database.ErrorMessage().c_str());
     return true;
 }
+
+namespace {
+
+// One icon into its file: written beside it and renamed once complete and a
+// picture, so a failed or refused download leaves no file that would never
+// be fetched again.
+void FetchIcon(std::int64_t id, const CancelToken& cancel)
+{
+    const std::string file = IconFilePath(id);
+    if (PathExists(file))
+        return;
+    const std::string partial = file + ".part";
+    ServiceRequest request;
+    request.operation = ServiceOperation::Download;
+    request.path = "/app/" + std::to_string(id) + "/icon.png";
+    request.downloadFile = partial;
+    request.assignCookieJar = false;
+    request.cancel = cancel;
+    const ServiceReply reply = CallService(request);
+    if (reply.result == 0 && LooksLikePng(partial) && std::rename(partial.c_str(), file.c_str()) == 0)
+        return;
+    if (reply.result == 0)
+        DebugLogA("icon of app %lld is no PNG\n", static_cast<long long>(id));
+    DeleteOneFile(partial);
+}
+
+}  // namespace
 
 void FetchAppIcons(ClientManager& owner)
 {
@@ -318,27 +357,30 @@ void FetchAppIcons(ClientManager& owner)
                 ids.push_back(statement->ColumnInt64(0));
         }
     }
-    for (std::int64_t id : ids) {
-        if (!SignedIn())
-            return;
-        const std::string file = IconFilePath(id);
-        if (PathExists(file))
-            continue;
-        // Written beside the icon and renamed once complete, so a failed or
-        // refused download leaves no file that would never be fetched again.
-        const std::string partial = file + ".part";
-        ServiceRequest request;
-        request.operation = ServiceOperation::Download;
-        request.path = "/app/" + std::to_string(id) + "/icon.png";
-        request.downloadFile = partial;
-        request.assignCookieJar = false;
-        const ServiceReply reply = CallService(request);
-        if (reply.result == 0 && LooksLikePng(partial) && std::rename(partial.c_str(), file.c_str()) == 0)
-            continue;
-        if (reply.result == 0)
-            DebugLogA("icon of app %lld is no PNG\n", static_cast<long long>(id));
-        DeleteOneFile(partial);
+    // Up to kIconDownloads at once, each taking the next id; a sign-out
+    // (the session token, or the cookie file gone) stops them all.
+    const CancelToken cancel = CurrentTaskToken();
+    std::atomic<std::size_t> next {0};
+    auto work = [&] {
+        for (;;) {
+            const std::size_t i = next++;
+            if (i >= ids.size() || cancel.IsCancelled() || !SignedIn())
+                return;
+            FetchIcon(ids[i], cancel);
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t count = std::min<std::size_t>(kIconDownloads, ids.size());
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
     }
+    work();
+    for (std::thread& worker : workers)
+        worker.join();
 }
 
 void SyncCatalogue(ClientManager& owner, TaskArg)

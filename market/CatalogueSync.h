@@ -15,7 +15,13 @@ struct cJSON;
 // posts 1259, so the window's animation stops).
 void SyncCatalogue(ClientManager& owner, TaskArg argument);
 
-// The steps, public for tests.
+// A "pages" above this is not read (100 000 apps); such a listing counts as
+// incomplete.
+inline constexpr int kMaxAppListPages = 5000;
+// Icon downloads in flight at once.
+inline constexpr int kIconDownloads = 8;
+
+// The steps, public for tests. The app list goes through RunPagedLoad.
 void SyncCategories(ClientManager& owner);
 // True when the listing was read to its last page and every page was
 // written; only then are the rows of earlier generations deleted.

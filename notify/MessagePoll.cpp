@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
+#include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 #include "notify/MessagePage.h"
@@ -15,11 +16,18 @@ void LoadMessages(int type, MessageCategory& block)
 {
     block.list.clear();
     int pageCount = 0;
-    for (int page = 1;; ++page) {
+    PagedLoad load;
+    load.maxPages = kMaxMessagePages;
+    load.fetch = [type](int page, const CancelToken& cancel) {
         ServiceRequest request;
         request.path = "/api/qtz/front_user_message_list";
         request.params = L"&type=" + IntToWide(type) + L"&page_size=10&page_index=" + IntToWide(page);
-        const ServiceReply reply = CallService(request);
+        request.cancel = cancel;
+        return CallService(request);
+    };
+    // A failed or refused page is skipped: the load goes on only as far as
+    // an earlier page said.
+    load.accept = [&](int page, ServiceReply& reply) -> std::optional<std::int64_t> {
         DebugLogW(L"iCurrentPage:%d iTotlePage:%d sRec:%d\n", page, pageCount, reply.result);
         if (reply.succeeded() && reply.envelope.payload) {
             const cJSON* payload = reply.envelope.payload.get();
@@ -31,9 +39,9 @@ void LoadMessages(int type, MessageCategory& block)
                 block.lastReadId = WideToInt(lastRead);
             ParseMessagePage(payload, block.list, block.highestId);
         }
-        if (page >= pageCount)
-            break;
-    }
+        return pageCount;
+    };
+    RunPagedLoad(load);
     block.unread = block.lastReadId < block.highestId;
 }
 

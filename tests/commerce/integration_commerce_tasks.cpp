@@ -18,6 +18,7 @@
 #include "net/ServiceCall.h"
 #include "platform/Utf8.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/PageOrder.h"
 #include "tests/support/ServiceTest.h"
 
 namespace {
@@ -386,8 +387,9 @@ TEST_F(CommerceTaskTest, RecordsAreReadPageAfterPage)
     EXPECT_EQ(client->commerce.records.size(), 30u);
     auto log = control().RequestsTo("/api/qtz/front_device_money_change_list");
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].body, "&type=14&page_size=10&page_index=1");
-    EXPECT_EQ(log[2].body, "&type=14&page_size=10&page_index=3");
+    EXPECT_EQ(InLoadOrder({log[0].body, log[1].body, log[2].body}),
+              (std::vector<std::string> {"&type=14&page_size=10&page_index=1", "&type=14&page_size=10&page_index=2",
+                                         "&type=14&page_size=10&page_index=3"}));
     EXPECT_EQ(client->commerce.records.back().description, L"赠送");
     EXPECT_EQ(client->commerce.records.back().plan, L"注册赠送");
 

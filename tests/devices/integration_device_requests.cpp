@@ -9,6 +9,8 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
 
 #include "account/Login.h"
 #include "app/ClientManager.h"
@@ -17,6 +19,8 @@
 #include "devices/DeviceGroups.h"
 #include "devices/DeviceList.h"
 #include "devices/Screenshot.h"
+#include "net/CancelToken.h"
+#include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 #include "service/Base64.h"
@@ -65,6 +69,11 @@ protected:
         client->user.loginPassword = L"korvana123";
         RequestLogin(*client, 0);
         control().ClearLog();
+        Fresh();
+    }
+    // A new window stand-in and state; the session stays in the cookie file.
+    void Fresh()
+    {
         window = std::make_unique<RecordingTarget>(TextRule());
         client = std::make_shared<ClientManager>(window.get());
     }
@@ -114,9 +123,10 @@ TEST_F(DeviceTaskTest, TwentyFiveDevicesComeInThreePagesWithProgress)
     auto log = control().RequestsTo(kList);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].method, "POST");
+    // Page 1 alone first; the other two overlap, so either may come first.
     EXPECT_EQ(log[0].body, "&type=0&page_size=10&page_index=1");
-    EXPECT_EQ(log[1].body, "&type=0&page_size=10&page_index=2");
-    EXPECT_EQ(log[2].body, "&type=0&page_size=10&page_index=3");
+    EXPECT_EQ(std::multiset<std::string>({log[1].body, log[2].body}),
+              std::multiset<std::string>({"&type=0&page_size=10&page_index=2", "&type=0&page_size=10&page_index=3"}));
     auto& loaded = client->devices.loaded;
     ASSERT_EQ(loaded.size(), 25u);
     for (std::size_t i = 0; i < loaded.size(); ++i)
@@ -200,6 +210,120 @@ TEST_F(DeviceTaskTest, PayloadsWithoutPagesOrDataEndOrGoOn)
         EXPECT_EQ(LoadEnd().wParam, msg::kDevicesRead) << total;
         EXPECT_EQ(client->devices.loaded.size(), 1u) << total;
     }
+}
+
+// The page bodies of the logged list requests, page 1 checked to be first.
+std::multiset<std::string> PageBodies(const std::vector<LoggedRequest>& log)
+{
+    std::multiset<std::string> bodies;
+    for (const LoggedRequest& r : log)
+        bodies.insert(r.body);
+    EXPECT_TRUE(!log.empty() && log[0].body == "&type=0&page_size=10&page_index=1");
+    return bodies;
+}
+
+std::multiset<std::string> ExpectedBodies(int pages)
+{
+    std::multiset<std::string> bodies;
+    for (int page = 1; page <= pages; ++page)
+        bodies.insert("&type=0&page_size=10&page_index=" + std::to_string(page));
+    return bodies;
+}
+
+TEST_F(DeviceTaskTest, AThousandDevicesAtThirtyMillisecondsComeWholeAndInPageOrder)
+{
+    control().Post("/__test/devices/generate?user=42&count=1000", "");
+    Login();
+    control().SetLatency(30);
+    RecordedMessage end = LoadEnd();
+    EXPECT_EQ(end.wParam, msg::kDevicesRead);
+    const std::vector<DeviceRecord>& loaded = client->devices.loaded;
+    ASSERT_EQ(loaded.size(), 1000u);
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        ASSERT_EQ(loaded[i].id, std::to_wstring(i + 1)) << "at " << i;
+    // Every page once, page 1 first; the progress rises by whole percents.
+    EXPECT_EQ(PageBodies(control().RequestsTo(kList)), ExpectedBodies(100));
+    std::vector<LPARAM> expected;
+    for (LPARAM p = 1; p <= 100; ++p)
+        expected.push_back(p);
+    EXPECT_EQ(Progress(), expected);
+}
+
+TEST_F(DeviceTaskTest, AFailureOnPageSevenOfAHundredEndsTheLoadWithItsText)
+{
+    control().Post("/__test/devices/generate?user=42&count=1000", "");
+    control().Post("/__test/devices/fail_page?page=7&text=%E6%9C%8D%E5%8A%A1%E5%BF%99", "");  // 服务忙
+    Login();
+    control().SetLatency(30);
+    RecordedMessage end = LoadEnd();
+    EXPECT_EQ(end.wParam, msg::kDevicesFailed);
+    EXPECT_EQ(end.text, L"服务忙");
+    // Pages 1-6 stay; nothing of pages 8-100, even those already answered.
+    const std::vector<DeviceRecord>& loaded = client->devices.loaded;
+    ASSERT_EQ(loaded.size(), 60u);
+    EXPECT_EQ(loaded.back().id, L"60");
+    EXPECT_EQ(Progress(), (std::vector<LPARAM> {1, 2, 3, 4, 5, 6}));
+    // Pages past 7 may have been on their way, but no more than the load
+    // keeps in flight.
+    EXPECT_LE(control().RequestsTo(kList).size(), 7u + kPagedLoadConcurrency);
+}
+
+TEST_F(DeviceTaskTest, PageCountsThatAreTooLargeNegativeOrNoNumberEndCleanly)
+{
+    Login();
+    auto page = [](const std::string& pages) {
+        return std::string(R"({"status":true,"message":"{\"pages\":)") + pages +
+               R"(,\"data\":[{\"id\":\"1\"}]}"})";
+    };
+    // (A number beyond any int, e.g. 1.5e300, counts as huge too.)
+    Fault({{"path", kList}, {"body", page("100000")}});
+    RecordedMessage huge = LoadEnd();
+    EXPECT_EQ(huge.wParam, msg::kDevicesRead);
+    // At most the cap, each page once; the bar still reaches 100.
+    EXPECT_EQ(PageBodies(control().RequestsTo(kList)), ExpectedBodies(kMaxDevicePages));
+    EXPECT_EQ(client->devices.loaded.size(), static_cast<std::size_t>(kMaxDevicePages));
+    ASSERT_FALSE(Progress().empty());
+    EXPECT_EQ(Progress().back(), 100);
+    for (const char* bad : {"-5", "\\\"many\\\"", "null"}) {
+        control().ClearLog();
+        Fresh();
+        Fault({{"path", kList}, {"body", page(bad)}});
+        RecordedMessage end = LoadEnd();
+        EXPECT_EQ(end.wParam, msg::kDevicesRead) << bad;
+        EXPECT_EQ(control().RequestsTo(kList).size(), 1u) << bad;
+        EXPECT_EQ(client->devices.loaded.size(), 1u) << bad;
+    }
+}
+
+TEST_F(DeviceTaskTest, APageThatNeverAnswersEndsWithTheCancellationAndLeavesNothingInFlight)
+{
+    control().Post("/__test/devices/generate?user=42&count=1000", "");
+    Login();
+    Fault({{"path", kList}, {"drop", true}, {"times", 1}});
+    EXPECT_EQ(LoadEnd().text, L"curl 错误：Perform(...)");
+    control().ClearLog();
+    Fresh();
+
+    // Page 1 held for 30 s: a sign-out (the task's token) ends the load.
+    Fault({{"path", kList}, {"delay_ms", 30000}, {"times", 1}});
+    CancelToken session;
+    std::thread task([&] {
+        ScopedTaskToken token(session);
+        LoadDeviceList(*client, 0);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (control().RequestsTo(kList).empty() && std::chrono::steady_clock::now() < deadline) {
+    }
+    session.Cancel();
+    task.join();
+    auto messages = window->Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().wParam, msg::kDevicesFailed);
+    EXPECT_EQ(messages.back().text, L"");
+    // RunPagedLoad returned, so nothing of the load is in flight: the log
+    // holds page 1 only.
+    EXPECT_EQ(control().RequestsTo(kList).size(), 1u);
+    EXPECT_TRUE(client->devices.loaded.empty());
 }
 
 TEST_F(DeviceTaskTest, GroupsComeInTheServiceOrderAndTheLoadReportsAlways)

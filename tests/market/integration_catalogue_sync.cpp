@@ -14,6 +14,7 @@
 #include "market/Catalogue.h"
 #include "market/CatalogueSync.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/PageOrder.h"
 #include "tests/support/ServiceTest.h"
 
 namespace {
@@ -81,7 +82,7 @@ protected:
         std::vector<std::string> bodies;
         for (const LoggedRequest& request : control().RequestsTo("/api/qtz/front_app_list"))
             bodies.push_back(request.body);
-        return bodies;
+        return InLoadOrder(std::move(bodies));
     }
     void FakePage(const std::string& payload, int times = 1)
     {

@@ -10,6 +10,7 @@
 #include "app/Messages.h"
 #include "notify/MessagePoll.h"
 #include "tests/support/RecordingTarget.h"
+#include "tests/support/PageOrder.h"
 #include "tests/support/ServiceTest.h"
 
 namespace {
@@ -38,7 +39,7 @@ protected:
         std::vector<std::string> bodies;
         for (const LoggedRequest& r : control().RequestsTo(path))
             bodies.push_back(r.body);
-        return bodies;
+        return InLoadOrder(std::move(bodies));
     }
     json Marks() { return json::parse(control().Get("/__test/messages/marks?user_id=42").body).at("last_read_ids"); }
 
