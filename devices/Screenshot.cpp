@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <semaphore>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
@@ -154,6 +155,26 @@ bool StoreScreenshotImage(std::string_view imageBytes, const std::string& path)
     return true;
 }
 
+namespace {
+
+std::counting_semaphore<kScreenshotTransfers>& ScreenshotSlots()
+{
+    // Never destroyed: a task may still hold a slot while the process ends.
+    static auto* places = new std::counting_semaphore<kScreenshotTransfers>(kScreenshotTransfers);
+    return *places;
+}
+
+// One of the kScreenshotTransfers places for a capture transfer, held while
+// it lives.
+struct ScreenshotSlot {
+    ScreenshotSlot() { ScreenshotSlots().acquire(); }
+    ~ScreenshotSlot() { ScreenshotSlots().release(); }
+    ScreenshotSlot(const ScreenshotSlot&) = delete;
+    ScreenshotSlot& operator=(const ScreenshotSlot&) = delete;
+};
+
+}  // namespace
+
 bool FetchScreenshot(ClientManager& owner, int index)
 {
     DeviceMembers& members = owner.devices;
@@ -169,7 +190,13 @@ bool FetchScreenshot(ClientManager& owner, int index)
     request.params = L"&id=" + id;
     // The answer holds a whole picture: the diagnostics leave it out.
     request.standardLog = false;
-    const ServiceReply reply = CallService(request);
+    ServiceReply reply;
+    {
+        // Screenshots asked for many tiles at once queue here rather than
+        // all hit the service together.
+        ScreenshotSlot slot;
+        reply = CallService(request);
+    }
     switch (reply.stage) {
     case ServiceStage::NotCreated:
         DebugLogW(L"New Clibcurl FAILED!\n");

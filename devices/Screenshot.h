@@ -37,6 +37,8 @@ bool StoreScreenshotImage(std::string_view imageBytes, const std::string& path);
 // payload. The record is touched only if the list still holds the same
 // device at that index.
 bool FetchScreenshot(ClientManager& owner, int deviceIndex);
+// Capture transfers in flight at once, over all tiles; the others wait.
+inline constexpr int kScreenshotTransfers = 8;
 
 // The task of the screenshot button: FetchScreenshot, then posts UM_DEVICES
 // 1138 (success) or 1139 (failure) with the device index.
