@@ -42,6 +42,8 @@ void OnLoginResult(IShell& shell, const std::wstring& text)
 void OnLogoutResult(IShell& shell, const std::wstring& text)
 {
     shell.EndWait();
-    if (shell.Client().user.loginState != kLoginStateLoggedOut)
+    // A logout the sign-out had to cut short (the service did not answer in
+    // time) says nothing: the sign-out goes on either way.
+    if (shell.Client().user.loginState != kLoginStateLoggedOut && !text.empty())
         MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, shell.Owner());
 }

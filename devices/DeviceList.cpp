@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <optional>
 
 #include "app/ClientManager.h"
@@ -122,12 +123,18 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
             loaded.reserve(static_cast<std::size_t>(std::min(total, kMostReserved)));
         }
         ParseDevicePage(payload, loaded);
+        const bool firstOfSeveral = page == 1 && pages > 1;
+        if (firstOfSeveral) {
+            std::lock_guard lock(owner.devices.listMutex);
+            owner.devices.firstPage = loaded;
+            owner.devices.firstPageReady = true;
+        }
         if (pages > 0) {
             // Against the pages that will really be read, and only when the
             // whole percent has risen.
             const std::int64_t read = std::min<std::int64_t>(pages, kMaxDevicePages);
             const int percent = static_cast<int>(std::min<std::int64_t>(page, read) * 100 / read);
-            if (percent > percentPosted) {
+            if (percent > percentPosted || firstOfSeveral) {
                 percentPosted = percent;
                 owner.Post(msg::UM_DEVICES, msg::kDevicesProgress, static_cast<LPARAM>(percent));
             }
@@ -151,7 +158,31 @@ std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members)
 {
     std::vector<DeviceRecord> previous;
     std::lock_guard lock(members.listMutex);
+    const std::size_t shown = members.firstPageShown;
+    members.firstPage.clear();
+    members.firstPageReady = false;
+    members.firstPageShown = 0;
+    if (shown > 0 && members.devices.size() == shown && members.loaded.size() >= shown) {
+        members.devices.insert(members.devices.end(), std::make_move_iterator(members.loaded.begin() + static_cast<long>(shown)),
+                               std::make_move_iterator(members.loaded.end()));
+        members.loaded.clear();
+        return previous;
+    }
     previous.swap(members.devices);
     members.devices.swap(members.loaded);
+    members.loaded.clear();
     return previous;
+}
+
+bool AdoptFirstPage(DeviceMembers& members, std::vector<DeviceRecord>& previous)
+{
+    std::lock_guard lock(members.listMutex);
+    if (!members.firstPageReady || members.firstPageShown > 0)
+        return false;
+    previous.swap(members.devices);
+    members.devices.swap(members.firstPage);
+    members.firstPage.clear();
+    members.firstPageReady = false;
+    members.firstPageShown = members.devices.size();
+    return members.firstPageShown > 0;
 }

@@ -47,10 +47,19 @@ std::wstring UnusableCaption(const DeviceRecord& d);
 // 1137 (the failure text of the first page, in page order, that failed)
 // sent. Records read before a failure stay in `loaded`; those of later pages
 // never reach it. With `stopLoad` set, or the task's token cancelled (a
-// sign-out), it ends before the next page with 1137 and no text.
+// sign-out), it ends before the next page with 1137 and no text. A list of
+// more than one page also hands a copy of page 1 over (DeviceMembers::
+// firstPage) and posts 1135 right after it, even at 0 percent.
 void LoadDeviceList(ClientManager& owner, TaskArg argument);
 
 // Window thread, on 1136/1137: the loaded records become the device list
 // (under the list lock); the previous records and their flags leave it and
-// are returned, for the caller to free when it suits.
+// are returned, for the caller to free when it suits. When the first page
+// was shown already (AdoptFirstPage), its records stay as they are (with
+// what the user did to them meanwhile) and the later pages are appended.
 std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members);
+
+// Window thread, on a 1135 of a load of several pages: when the first page
+// has been handed over, it becomes the device list and true comes back; the
+// previous records are moved to `previous`.
+bool AdoptFirstPage(DeviceMembers& members, std::vector<DeviceRecord>& previous);

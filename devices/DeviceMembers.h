@@ -55,6 +55,13 @@ struct DeviceMembers {
 
     // The records of the load that is running, handed over with its result.
     std::vector<DeviceRecord> loaded;
+    // A copy of the first page of a load of several pages, handed over
+    // (under `listMutex`) with the progress message that follows it, so the
+    // window can show those tiles while the other pages come. `firstPageShown`
+    // is how many of them the window put into `devices`.
+    std::vector<DeviceRecord> firstPage;
+    bool firstPageReady = false;
+    std::size_t firstPageShown = 0;
     // Set at sign-out: a running load stops before its next page.
     std::atomic<bool> stopLoad {false};
     std::mutex listMutex;

@@ -312,6 +312,7 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
     switch (code) {
     case msg::kDevicesProgress:
         m_progress->SetValue(std::clamp(static_cast<int>(lParam), 0, 100));
+        ShowFirstPage();
         break;
     case msg::kDevicesRead:
     case msg::kDevicesFailed: {
@@ -322,15 +323,23 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
             RunOnUiThreadLater([previous] {}, 100);
         }
         m_loading = false;
+        const bool firstPageShown = m_firstPageShown;
+        m_firstPageShown = false;
         ++m_finishedLoads;
         m_refresh->SetEnabled(true);
         // A load that ran into the sign-out (its session ended under it, or
         // the user was signed out by the time it reported) says nothing: the
         // sign-out has its own page and its own wait.
+        // A load stopped without a text was cancelled: the sign-out under
+        // way aborted its transfers.
         const bool overtaken =
-            m_discardLoad || (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText &&
-                              m_shell.Client().user.loginState != kLoginStateLoggedIn);
-        if (!overtaken)
+            m_discardLoad ||
+            (code == msg::kDevicesFailed && MessageText(lParam).empty()) ||
+            (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText &&
+             m_shell.Client().user.loginState != kLoginStateLoggedIn);
+        // With the first page on screen the wait ended then; whatever waits
+        // now is another action's.
+        if (!overtaken && !firstPageShown)
             m_shell.EndWait();
         if (m_discardLoad) {
             m_discardLoad = false;
@@ -345,7 +354,11 @@ void DevicePage::OnDevicesMessage(WPARAM code, LPARAM lParam)
         }
         if (m_signedOut || overtaken)
             break;
-        if (code == msg::kDevicesRead) {
+        if (code == msg::kDevicesRead && firstPageShown) {
+            // The user may have chosen another view meanwhile: it stays,
+            // now over the whole list.
+            RefreshCurrentView();
+        } else if (code == msg::kDevicesRead) {
             m_tabOfDevice->SelectItem(kDeviceListPage);
             m_tabShown->SelectItem(kTilesPage);
             BuildGroupSelector();
@@ -408,6 +421,14 @@ void DevicePage::BeginDeviceListLoad()
     m_shell.BeginWait();
     m_refresh->SetEnabled(false);
     m_loading = true;
+    m_firstPageShown = false;
+    {
+        DeviceMembers& members = m_shell.Client().devices;
+        std::lock_guard lock(members.listMutex);
+        members.firstPage.clear();
+        members.firstPageReady = false;
+        members.firstPageShown = 0;
+    }
     m_shell.Client().devices.stopLoad = false;
     m_loadTask = m_shell.Start(LoadDeviceList);
     // The old tiles go while the first page is on its way: the load writes
@@ -418,6 +439,24 @@ void DevicePage::BeginDeviceListLoad()
         m_loading = false;
         m_refresh->SetEnabled(true);
     }
+}
+
+void DevicePage::ShowFirstPage()
+{
+    if (!m_loading || m_firstPageShown || m_signedOut || m_discardLoad || !m_shell.ClientRef())
+        return;
+    auto previous = std::make_shared<std::vector<DeviceRecord>>();
+    if (!AdoptFirstPage(m_shell.Client().devices, *previous))
+        return;
+    // The old records go once the new tiles are on screen.
+    RunOnUiThreadLater([previous] {}, 100);
+    // The window is the user's again: the other pages come meanwhile, and
+    // their records are appended when the load ends.
+    m_firstPageShown = true;
+    m_shell.EndWait();
+    m_tabOfDevice->SelectItem(kDeviceListPage);
+    m_tabShown->SelectItem(kTilesPage);
+    BuildGroupSelector();
 }
 
 void DevicePage::OnSignedOut()
@@ -513,7 +552,7 @@ void DevicePage::BuildDeviceTile(int device, int position)
 
 void DevicePage::ShowGroupDevices(int groupIndex)
 {
-    if (m_loading || !m_shell.ClientRef())
+    if (!ViewsOpen() || !m_shell.ClientRef())
         return;
     const DeviceMembers& members = m_shell.Client().devices;
     const int g = ClampGroupIndex(groupIndex, members.groups.size());
@@ -526,21 +565,21 @@ void DevicePage::ShowGroupDevices(int groupIndex)
 
 void DevicePage::ShowExpiredDevices()
 {
-    if (m_loading || !m_shell.ClientRef())
+    if (!ViewsOpen() || !m_shell.ClientRef())
         return;
     ShowTiles(::ExpiredDevices(Devices()));
 }
 
 void DevicePage::ShowOfflineDevices()
 {
-    if (m_loading || !m_shell.ClientRef())
+    if (!ViewsOpen() || !m_shell.ClientRef())
         return;
     ShowTiles(::OfflineDevices(Devices()));
 }
 
 void DevicePage::SearchDevices(const std::wstring& text)
 {
-    if (m_loading || !m_shell.ClientRef())
+    if (!ViewsOpen() || !m_shell.ClientRef())
         return;
     ShowTiles(::SearchDevices(Devices(), text));
 }

@@ -69,6 +69,8 @@ public:
 
     int CurrentGroupIndex() const { return m_currentGroupIndex; }
     bool IsLoading() const { return m_loading; }
+    // A load of several pages shows its first page's tiles while the rest comes.
+    bool IsShowingFirstPage() const { return m_loading && m_firstPageShown; }
     // Device-list loads that have reported (read or failed) since start.
     int FinishedLoads() const { return m_finishedLoads; }
     bool IsBatchMode() const;
@@ -134,6 +136,11 @@ private:
 
     int m_currentGroupIndex = 0;
     bool m_loading = false;
+    // The first page of the running load is on screen (a list of several
+    // pages): the views work on it while the rest comes.
+    bool m_firstPageShown = false;
+    bool ViewsOpen() const { return !m_loading || m_firstPageShown; }
+    void ShowFirstPage();
     // A sign-out came during the load: its records are dropped.
     bool m_discardLoad = false;
     // A load was asked for while one ran: it starts when that one ends.

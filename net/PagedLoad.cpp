@@ -1,6 +1,7 @@
 #include "net/PagedLoad.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -9,6 +10,23 @@
 #include <vector>
 
 #include "platform/DebugLog.h"
+
+namespace {
+
+std::atomic<int> g_concurrencyForTesting {0};
+
+}  // namespace
+
+int DefaultPagedLoadConcurrency()
+{
+    const int forced = g_concurrencyForTesting.load();
+    return forced > 0 ? forced : kPagedLoadConcurrency;
+}
+
+void SetPagedLoadConcurrencyForTesting(int concurrency)
+{
+    g_concurrencyForTesting.store(concurrency);
+}
 
 namespace {
 

@@ -26,6 +26,11 @@
 // Page requests of one load in flight at once.
 inline constexpr int kPagedLoadConcurrency = 6;
 
+// What a PagedLoad starts with: kPagedLoadConcurrency, unless a test asked
+// for another (1 makes every load one page after another; 0 restores).
+int DefaultPagedLoadConcurrency();
+void SetPagedLoadConcurrencyForTesting(int concurrency);
+
 struct PagedLoad {
     // Requests page n (from 1). Runs on worker threads, several at once;
     // must pass `cancel` on to its transfer (ServiceRequest::cancel).
@@ -37,7 +42,7 @@ struct PagedLoad {
     std::function<std::optional<std::int64_t>(int page, ServiceReply& reply)> accept;
     // A page count above this is taken as this.
     int maxPages = 1000;
-    int concurrency = kPagedLoadConcurrency;
+    int concurrency = DefaultPagedLoadConcurrency();
     // Stops the load before the next page is taken and aborts its transfers.
     CancelToken cancel = CurrentTaskToken();
 };

@@ -76,7 +76,9 @@ ServiceReply CallService(const ServiceRequest& request)
         if (request.standardLog)
             DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
         reply.stage = ServiceStage::TransferFailed;
-        reply.text = kRequestFailedText;
+        // A cancelled call has nothing to tell the user: the sign-out or
+        // the end of the window cancelled it.
+        reply.text = reply.cancelled ? std::wstring() : std::wstring(kRequestFailedText);
         return reply;
     }
     reply.stage = ServiceStage::Answered;

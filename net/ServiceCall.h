@@ -82,7 +82,8 @@ struct ServiceReply {
     std::wstring text;
     // The transfer was aborted (or never started) because its token was
     // cancelled: a sign-out, a reload or the end of a load. `stage` is
-    // TransferFailed then.
+    // TransferFailed then, and `text` empty (the generic failure reaction
+    // shows nothing for it).
     bool cancelled = false;
 
     bool succeeded() const { return stage == ServiceStage::Answered && envelope.success; }

@@ -186,6 +186,10 @@ TaskHandle CMainWnd::Start(TaskRoutine routine, TaskArg argument)
 
 void CMainWnd::GenericFailure(const std::wstring& text)
 {
+    // A call cancelled by the sign-out (its text is empty) has nothing to
+    // tell once the sign-out has begun.
+    if (text.empty() && (m_signingOut || !m_loggedIn))
+        return;
     if (text == kSessionExpiredText) {
         // The sign-out under way ended the session itself: tasks answered
         // meanwhile say nothing, the sign-out has its own page to go to.

@@ -3,9 +3,11 @@
 // answer does to what was stored.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "account/Login.h"
 #include "app/ClientManager.h"
@@ -13,8 +15,9 @@
 #include "app/Messages.h"
 #include "market/Catalogue.h"
 #include "market/CatalogueSync.h"
-#include "tests/support/RecordingTarget.h"
+#include "net/CancelToken.h"
 #include "tests/support/PageOrder.h"
+#include "tests/support/RecordingTarget.h"
 #include "tests/support/ServiceTest.h"
 
 namespace {
@@ -91,6 +94,7 @@ protected:
     }
 
     RecordingTarget window;
+    CancelToken session;
     std::size_t m_loginMessages = 0;
     std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
@@ -237,6 +241,57 @@ TEST_F(CatalogueSyncTest, AnIconThatFailsOrIsNoPngLeavesNoFileAndIsTriedAgain)
     EXPECT_TRUE(LooksLikePng(icons + "1.png"));
     EXPECT_TRUE(LooksLikePng(icons + "2.png"));
     EXPECT_EQ(control().RequestsTo("/app/1/icon.png").size(), 2u);
+}
+
+TEST_F(CatalogueSyncTest, AtLatencyTheOverlappedListingKeepsItsOrderAndAFailingIconLeavesNoPart)
+{
+    SeedApps(200);
+    control().InjectFault({{"path", "/app/7/icon.png"}, {"truncate", true}});
+    control().InjectFault({{"path", "/app/8/icon.png"}, {"body", "<html>not a picture</html>"}});
+    control().SetLatency(20);
+    Sync();
+    control().SetLatency(0);
+    // Ten pages, each once, page 1 first; sort follows the page order.
+    std::vector<std::string> expected;
+    for (int page = 1; page <= 10; ++page)
+        expected.push_back("&sort=update&type=3&page_size=20&page_index=" + std::to_string(page));
+    EXPECT_EQ(ListBodies(), expected);
+    EXPECT_EQ(Count(), 200);
+    for (int id : {1, 20, 21, 200})
+        EXPECT_EQ(Text("select sort from t_game where id = " + std::to_string(id)), std::to_string(id - 1)) << id;
+    // Every icon but the two bad ones, and nothing half-written.
+    std::size_t pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(GetLocalPaths().iconCache.narrow)) {
+        EXPECT_EQ(entry.path().extension(), ".png") << entry.path();
+        EXPECT_TRUE(LooksLikePng(entry.path().string())) << entry.path();
+        ++pictures;
+    }
+    EXPECT_EQ(pictures, 198u);
+    EXPECT_FALSE(std::filesystem::exists(GetLocalPaths().iconCache.narrow + "7.png"));
+    EXPECT_FALSE(std::filesystem::exists(GetLocalPaths().iconCache.narrow + "8.png"));
+    EXPECT_EQ(control().RequestsTo("/app/200/icon.png").size(), 1u);
+}
+
+TEST_F(CatalogueSyncTest, ASignOutStopsTheIconsAndLeavesNoPart)
+{
+    SeedApps(100);
+    control().SetLatency(30000);
+    std::thread sync([&] {
+        ScopedTaskToken token(session);
+        Sync();
+    });
+    // Wait for the category request to be on its way, then sign out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (control().RequestsTo("/api/qtz/front_app_category").empty() && std::chrono::steady_clock::now() < deadline) {
+    }
+    session.Cancel();
+    sync.join();
+    control().SetLatency(0);
+    // Nothing after the category request: no list page, no icon.
+    EXPECT_EQ(control().RequestLog().size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(GetLocalPaths().iconCache.narrow));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].wParam, msg::kCatalogueSynced);
 }
 
 TEST_F(CatalogueSyncTest, ASecondSynchronisationDoesNotStartWhileOneRuns)

@@ -124,7 +124,8 @@ TEST_F(CloseTest, AnExpiredSessionAnsweredDuringTheSignOutShowsNoBox)
     window().Account()->RefreshUserInfo();
     RequestClose(msg::kCloseNoQuestion);
     EXPECT_TRUE(window().IsDestroyed());
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_get_info").size(), 1u);
+    // The sign-out aborts the refresh: it may not even have gone out.
+    EXPECT_LE(control().RequestsTo("/api/qtz/front_user_get_info").size(), 1u);
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
