@@ -115,11 +115,14 @@ void AccountPage::OnSignedOut()
     m_userIcon->SetBkImage(m_defaultIcon);
     m_fileButton->SetBkImage(m_defaultFileButton);
     m_avatarFile.clear();
+    // Nothing asked for by the previous account runs for the next one.
+    m_userInfoTasks.DropQueued();
+    m_avatarTasks.DropQueued();
 }
 
 void AccountPage::RefreshUserInfo()
 {
-    m_shell.Start(::RefreshUserInfo).Drop();
+    m_userInfoTasks.Start(m_shell.ClientRef(), ::RefreshUserInfo);
 }
 
 void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
@@ -128,8 +131,12 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
     case msg::kUserInfoLoaded: {
         const UserMembers& user = m_shell.Client().user;
         // Without a picture path there is nothing to fetch.
-        if (!user.avatarPath.empty())
-            m_shell.Start(DownloadAvatar).Drop();
+        if (!user.avatarPath.empty()) {
+            // Read now, while the load that wrote them waits for this message.
+            m_avatarUserId = user.userId;
+            m_avatarTasks.StartOwning(m_shell.ClientRef(), DownloadAvatar,
+                                      std::make_shared<AvatarSource>(AvatarSource {user.avatarPath, user.userId}));
+        }
         ShowUserInfo();
         return;
     }
@@ -137,9 +144,8 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
         OnAvatarDownloaded();
         return;
     case msg::kAvatarFailed:
-        // An empty text: a picture too large to show; the previous one stays.
-        if (!text.empty())
-            m_shell.GenericFailure(text);
+        // The previous picture stays.
+        m_shell.GenericFailure(text);
         return;
     case msg::kUserInfoFailed:
         m_shell.GenericFailure(text);
@@ -151,7 +157,7 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
 
 void AccountPage::OnAvatarDownloaded()
 {
-    const std::string userId = m_shell.Client().user.userId;
+    const std::string userId = m_avatarUserId;
     const std::string download = AvatarDownloadPath(userId);
     const std::wstring file = AvatarFilePath(userId);
     const std::wstring downloadWide = file + L".download";
@@ -168,7 +174,11 @@ void AccountPage::OnAvatarDownloaded()
     }
     if (!usable) {
         DebugLogA("avatar download is no picture, not shown\n");
+        const bool downloaded = IsRegularFile(download);
         DeleteOneFile(download);
+        // Nothing there: a download of a previous sign-in went elsewhere.
+        if (downloaded)
+            m_shell.GenericFailure(kAvatarNotPictureText);
         return;
     }
     std::filesystem::rename(download, Utf8OfWide(file), error);
@@ -226,7 +236,7 @@ void AccountPage::SaveProfile()
     m_shell.Client().user.newNickname = nickname;
     // The task gets its own copy of the path: a new choice meanwhile does
     // not change what it reads.
-    StartTaskOwning(m_shell.ClientRef(), SetUserInfo, std::make_shared<std::wstring>(m_avatarFile)).Drop();
+    m_userInfoTasks.StartOwning(m_shell.ClientRef(), SetUserInfo, std::make_shared<std::wstring>(m_avatarFile));
 }
 
 void AccountPage::SubmitPasswordChange()
@@ -243,7 +253,7 @@ void AccountPage::SubmitPasswordChange()
         return;
     }
     m_shell.Client().user.newPassword = verify;
-    m_shell.Start(ChangePassword).Drop();
+    m_userInfoTasks.Start(m_shell.ClientRef(), ChangePassword);
 }
 
 void AccountPage::OnProfile(WPARAM code, const std::wstring& text)

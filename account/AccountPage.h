@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Page.h"
+#include "app/TaskKind.h"
 #include "app/actions/AccountActions.h"
 
 class IShell;
@@ -53,6 +54,14 @@ private:
     void ErrorBox(const std::wstring& text);
 
     IShell& m_shell;
+    // The user information's tasks (load, profile save, password change)
+    // all write the user's members: one at a time, a request while one runs
+    // waits and runs once after it. The same for the picture download, which
+    // writes one file.
+    TaskKind m_userInfoTasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_avatarTasks {TaskKind::Policy::RunOnceAfter};
+    // The user whose picture was last asked for.
+    std::string m_avatarUserId;
     std::wstring m_avatarFile;
     // The skin's pictures, for a user whose own picture is not (yet) here.
     std::wstring m_defaultIcon;

@@ -44,13 +44,14 @@ int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl
 
 }  // namespace
 
-void DownloadAvatar(ClientManager& owner, TaskArg)
+void DownloadAvatar(ClientManager& owner, TaskArg argument)
 {
+    const AvatarSource& source = OwnedTaskArgument<AvatarSource>(argument);
     bool oversized = false;
     ServiceRequest request;
-    request.path = WideToAnsi(owner.user.avatarPath);
+    request.path = WideToAnsi(source.path);
     request.operation = ServiceOperation::Download;
-    request.downloadFile = AvatarDownloadPath(owner.user.userId);
+    request.downloadFile = AvatarDownloadPath(source.userId);
     request.prepare = [&oversized](ClusterCurl& curl) {
         curl_easy_setopt(curl.handle, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl.handle, CURLOPT_XFERINFOFUNCTION, &StopOversized);
@@ -63,9 +64,9 @@ void DownloadAvatar(ClientManager& owner, TaskArg)
     }
     DeleteOneFile(request.downloadFile);
     if (oversized) {
-        // Not the network's fault: the previous picture stays, quietly.
+        // Not the network's fault: the previous picture stays.
         DebugLogA("avatar larger than %lld bytes, not shown\n", kLargestAvatarBytes);
-        owner.Send(msg::UM_USERINFO, msg::kAvatarFailed, std::wstring());
+        owner.Send(msg::UM_USERINFO, msg::kAvatarFailed, std::wstring(kAvatarTooLargeText));
         return;
     }
     owner.Send(msg::UM_USERINFO, msg::kAvatarFailed, reply.text);

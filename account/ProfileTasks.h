@@ -9,8 +9,15 @@
 // Posts an empty text to "/api/qtz/front_user_get_info" and reads the
 // payload with ParseUserInfo; UM_USERINFO 1145 or 1146.
 void RefreshUserInfo(ClientManager& owner, TaskArg argument);
-// Downloads the picture at avatarPath into AvatarDownloadPath(userId);
-// UM_USERINFO 1158, or 1159 (an empty text when the picture was too large).
+// What a picture download works on, copied when it starts: a user
+// information load running meanwhile rewrites the user's members.
+struct AvatarSource {
+    std::wstring path;   // avatarPath
+    std::string userId;
+};
+// The argument owns an AvatarSource. Downloads the picture at its path into
+// AvatarDownloadPath(userId); UM_USERINFO 1158, or 1159 with the text to
+// show (kAvatarTooLargeText for a picture past the limit).
 void DownloadAvatar(ClientManager& owner, TaskArg argument);
 // The argument owns the chosen picture path (std::wstring, possibly empty).
 // Posts nickname, the picture as Base64 lines and an empty comment, all in
@@ -26,3 +33,7 @@ std::string PictureText(const std::wstring& file);
 
 // The largest picture the client downloads.
 inline constexpr long long kLargestAvatarBytes = 8LL * 1024 * 1024;
+
+// What a picture that cannot be shown says; the previous picture stays.
+inline constexpr const wchar_t* kAvatarTooLargeText = L"头像图片超过 8 MB，无法显示！";
+inline constexpr const wchar_t* kAvatarNotPictureText = L"下载的头像不是可以显示的图片！";

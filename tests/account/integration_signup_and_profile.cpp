@@ -46,6 +46,12 @@ protected:
         RequestLogin(*client, 0);
         ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
     }
+    // The download as the page starts it: with a copy of the user's picture.
+    void DownloadAvatarOfUser()
+    {
+        AvatarSource source {client->user.avatarPath, client->user.userId};
+        DownloadAvatar(*client, reinterpret_cast<TaskArg>(&source));
+    }
     std::string SmsCodeOf(const std::string& phone)
     {
         RawResponse r = control().Get("/__test/account/sms_code?phone=" + phone);
@@ -208,7 +214,7 @@ TEST_F(AccountTaskTest, TheUserInformationAndThePictureArrive)
     EXPECT_EQ(client->user.pointsWholeText, L"100");
     EXPECT_EQ(client->user.myInviteCode, L"KV000042");
 
-    DownloadAvatar(*client, 0);
+    DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarSaved);
     std::ifstream in(AvatarDownloadPath("42"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -254,13 +260,13 @@ TEST_F(AccountTaskTest, APictureTooLargeIsNotKeptAndAFailedDownloadIsTold)
     SignIn();
     RefreshUserInfo(*client, 0);
     control().InjectFault({{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'A')}, {"times", 1}});
-    DownloadAvatar(*client, 0);
+    DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarFailed);
-    EXPECT_EQ(Last().text, L"");
+    EXPECT_EQ(Last().text, kAvatarTooLargeText);
     EXPECT_FALSE(std::filesystem::exists(AvatarDownloadPath("42")));
 
     control().InjectFault({{"path", "/api/index/avatar"}, {"status", 404}, {"times", 1}});
-    DownloadAvatar(*client, 0);
+    DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "account/AccountPage.h"
+#include "account/ProfileTasks.h"
 #include "account/UserInfo.h"
 #include "app/ClientManager.h"
 #include "app/actions/AccountActions.h"
@@ -167,20 +168,48 @@ TEST_F(AccountPageTest, AChosenPictureIsPreviewedSentAndShownAfterTheSave)
     EXPECT_EQ(page->avatarFile(), L"");
 }
 
-TEST_F(AccountPageTest, APictureThatIsNoImageOrTooLargeLeavesThePreviousOne)
+TEST_F(AccountPageTest, APictureThatIsNoImageOrTooLargeLeavesThePreviousOneAndSaysWhy)
 {
     SignInAsDemo();
     const std::wstring before = Find(L"ConOfUserICON")->GetBkImage();
-    for (const nlohmann::json& fault :
-         {nlohmann::json {{"path", "/api/index/avatar"}, {"body", "<html>not a picture</html>"}, {"times", 1}},
-          nlohmann::json {{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'x')}, {"times", 1}}}) {
+    const std::pair<nlohmann::json, const wchar_t*> cases[] = {
+        {{{"path", "/api/index/avatar"}, {"body", "<html>not a picture</html>"}, {"times", 1}}, kAvatarNotPictureText},
+        {{{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'x')}, {"times", 1}}, kAvatarTooLargeText}};
+    for (const auto& [fault, text] : cases) {
+        boxes().Clear();
         control().InjectFault(fault);
         Refresh();
         EXPECT_EQ(Find(L"ConOfUserICON")->GetBkImage(), before);
         EXPECT_EQ(window().Paint().GetImageSize(Picture()).cx, 128);
         EXPECT_TRUE(std::filesystem::exists(Utf8OfWide(Picture())));
         EXPECT_FALSE(std::filesystem::exists(AvatarDownloadPath("42")));
+        EXPECT_EQ(boxes().CountOf(text, L"错误"), 1u) << fault.dump().substr(0, 60);
+        EXPECT_EQ(boxes().Count(), 1u);
     }
+}
+
+// Two refreshes at once (the login's and a click on 我的账户) used to run
+// side by side, one parsing into the user's members while the other's
+// picture download read them. Now the second runs after the first: the
+// service never sees them overlap and the page ends with one consistent user.
+TEST_F(AccountPageTest, TwoQuickUserInformationLoadsRunOneAfterTheOther)
+{
+    SignInAsDemo();
+    control().ClearLog();
+    // Slow answers give an overlap every chance to show.
+    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"delay_ms", 300}, {"times", 2}});
+    window().Account()->RefreshUserInfo();
+    window().Account()->RefreshUserInfo();
+    window().Account()->RefreshUserInfo();
+    ASSERT_TRUE(WaitForTasks());
+    ui().ProcessEvents(20);
+    // The third request merged into the second: two loads, two pictures.
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_get_info").size(), 2u);
+    EXPECT_EQ(control().RequestsTo("/api/index/avatar").size(), 2u);
+    EXPECT_EQ(Text(L"LabOfUserNameInMainTab"), L"演示用户");
+    EXPECT_EQ(Find(L"ConOfUserICON")->GetBkImage(), Picture());
+    EXPECT_EQ(window().Paint().GetImageSize(Picture()).cx, 128);
+    EXPECT_FALSE(std::filesystem::exists(AvatarDownloadPath("42")));
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
