@@ -12,6 +12,8 @@ struct cJSON;
 // per user) and the requests that change a device's group or name.
 
 inline constexpr const wchar_t* kDeviceRequestCaption = L"提示";
+// A group name with characters the client's code page (936) cannot hold.
+inline constexpr const wchar_t* kGroupNameNotStorableText = L"分组名含有无法保存的字符，请换用其他文字";
 
 // The groups of a payload object, one per member in document order: id = the
 // member name, name = its string value (empty for other types; a null member

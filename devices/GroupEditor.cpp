@@ -112,10 +112,17 @@ void DevicePage::RenameGroup(int row)
         edit->SetText(AnsiToWide(group.name));
         return;
     }
+    const std::string name = WideToAnsi(text);
+    if (name.empty()) {
+        // Not a clash with another group: the name cannot be stored at all.
+        // Nothing is remembered, so the same name may be tried again.
+        MessageBox(kGroupNameNotStorableText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        edit->SetText(AnsiToWide(group.name));
+        return;
+    }
     group.edited_name = text;
     m_currentGroupIndex = 0;
-    const std::string name = WideToAnsi(text);
-    if (name.empty() || GroupNameTaken(groups, name)) {
+    if (GroupNameTaken(groups, name)) {
         MessageBox(L"分组名必须唯一", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
         edit->SetText(L"");
         return;

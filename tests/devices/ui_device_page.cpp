@@ -14,6 +14,7 @@
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "app/window/CMainWnd.h"
+#include "devices/DeviceGroups.h"
 #include "devices/DeviceList.h"
 #include "devices/DevicePage.h"
 #include "devices/DeviceTile.h"
@@ -332,6 +333,19 @@ TEST_F(DevicePageTest, TheGroupEditorAddsRenamesMovesAndDeletes)
     window().Paint().SetFocus(nullptr);
     EXPECT_EQ(boxes().CountOf(L"要保存么？", L"提示"), 1u);
     EXPECT_EQ(boxes().CountOf(L"分组名必须唯一", L"提示"), 1u);
+    // A name code page 936 cannot hold says so and leaves the old name; the
+    // same name may be tried again and says so again (it used to be
+    // "分组名必须唯一" once, then nothing).
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        window().Paint().SetFocus(edit);
+        edit->SetText(L"游戏\U0001F3AE");
+        window().Paint().SetFocus(nullptr);
+        EXPECT_EQ(boxes().CountOf(kGroupNameNotStorableText, L"提示"), static_cast<std::size_t>(attempt));
+        EXPECT_EQ(boxes().CountOf(L"分组名必须唯一", L"提示"), 1u);
+        EXPECT_EQ(edit->GetText(), L"家庭");
+        EXPECT_EQ(window().Client().devices.groups[0].name, "\xBC\xD2\xCD\xA5");  // 家庭
+    }
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_groups_set").size(), 1u);
     // A new name is saved.
     window().Paint().SetFocus(edit);
     edit->SetText(L"家里");
