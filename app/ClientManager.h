@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -44,8 +45,9 @@ public:
     void DetachWindow();
     bool HasWindow() const;
 
-    // Generation mark of catalogue rows: seconds since 1970.
-    std::int64_t RefreshStamp = 0;
+    // Generation mark of catalogue rows: seconds since 1970. Renewed by the
+    // window's refresh buttons while a synchronisation may be reading it.
+    std::atomic<std::int64_t> RefreshStamp {0};
 
     // One group per feature, each written by that feature's tasks only.
     UserMembers user;

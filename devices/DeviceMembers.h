@@ -77,3 +77,19 @@ struct DeviceMembers {
     std::deque<std::wstring> pendingGroupSets;
     bool groupSaverRunning = false;
 };
+
+// The window changes a device's selection under listMutex: the synchronised
+// start and the batch upload read the selection on their workers.
+inline void SetDeviceSelected(DeviceMembers& members, std::size_t index, bool selected)
+{
+    std::lock_guard lock(members.listMutex);
+    if (index < members.devices.size())
+        members.devices[index].selected = selected;
+}
+// Only the device at index stays selected.
+inline void SelectOnlyDevice(DeviceMembers& members, std::size_t index)
+{
+    std::lock_guard lock(members.listMutex);
+    for (std::size_t i = 0; i < members.devices.size(); ++i)
+        members.devices[i].selected = i == index;
+}

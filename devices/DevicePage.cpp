@@ -1,6 +1,7 @@
 #include "devices/DevicePage.h"
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -211,14 +212,12 @@ bool DevicePage::OnClick(CControlUI* sender, const std::wstring& name)
         // the box is about to show.
         const int device = TagOf(sender);
         if (auto* box = dynamic_cast<CCheckBoxUI*>(sender); box && ValidDevice(device))
-            Devices()[static_cast<std::size_t>(device)].selected = !box->IsSelected();
+            SetDeviceSelected(m_shell.Client().devices, static_cast<std::size_t>(device), !box->IsSelected());
     } else if (name == L"BtnOfDeviceTimeLeft") {
         const int device = TagOf(sender);
         if (!ValidDevice(device))
             return true;
-        for (DeviceRecord& d : Devices())
-            d.selected = false;
-        Devices()[static_cast<std::size_t>(device)].selected = true;
+        SelectOnlyDevice(m_shell.Client().devices, static_cast<std::size_t>(device));
         OpenRenewal();
     } else if (name == L"BtnOfChargeInBat") {
         ChargeSelected();
@@ -233,9 +232,7 @@ bool DevicePage::OnClick(CControlUI* sender, const std::wstring& name)
         const int device = TagOf(sender);
         if (!ValidDevice(device))
             return true;
-        for (DeviceRecord& d : Devices())
-            d.selected = false;
-        Devices()[static_cast<std::size_t>(device)].selected = true;
+        SelectOnlyDevice(m_shell.Client().devices, static_cast<std::size_t>(device));
         OpenInstall();
     } else if (name == L"BtnOfInstall") {
         OpenInstall();
@@ -403,15 +400,22 @@ void DevicePage::StartGroupLoad()
 
 void DevicePage::StartDeviceListLoad()
 {
+    // A refresh asked for while a load runs is merged into it.
     if (m_loading)
         return;
+    // The players go (their devices' tiles are rebuilt); the synchronised
+    // control program stays.
     if (IControlActions* control = m_shell.Control())
-        control->CloseAllPlayers();
+        control->ClosePlayers();
+    // The refresh starts a new generation of catalogue rows as well.
+    m_shell.Client().RefreshStamp = static_cast<std::int64_t>(std::time(nullptr));
     BeginDeviceListLoad();
 }
 
 void DevicePage::BeginDeviceListLoad()
 {
+    // Device-list loads never overlap: one asked for while one runs (a new
+    // sign-in) waits and runs once after it.
     if (m_loading) {
         m_loadAgain = true;
         return;
@@ -503,7 +507,9 @@ void DevicePage::OnSignedOut()
 
 void DevicePage::RefreshDeviceView()
 {
-    BuildGroupSelector();
+    // Other pages (the install column, the main menu's page switch) redraw
+    // the device view; only the selector's own occasions bring it forward.
+    FillGroupSelector(false);
 }
 
 void DevicePage::RemoveTiles()
@@ -541,8 +547,14 @@ void DevicePage::BuildDeviceTile(int device, int position)
         std::unique_ptr<CControlUI> element = BuildElement(L"DeviceElement.xml", m_paint);
         if (!element)
             return;
-        FillDeviceTile(*element, Devices()[static_cast<std::size_t>(device)], device,
-                       m_shell.Client().devices.groups, IsBatchMode());
+        // A copy: a play task writes the address and player_open under the
+        // list lock meanwhile.
+        DeviceRecord copy;
+        {
+            std::lock_guard lock(m_shell.Client().devices.listMutex);
+            copy = Devices()[static_cast<std::size_t>(device)];
+        }
+        FillDeviceTile(*element, copy, device, m_shell.Client().devices.groups, IsBatchMode());
         self.Add(std::move(element));
     });
     tile->SetTag(static_cast<std::uintptr_t>(device));
@@ -598,11 +610,22 @@ void DevicePage::RefreshCurrentView()
 
 void DevicePage::BuildGroupSelector()
 {
+    FillGroupSelector(true);
+}
+
+void DevicePage::FillGroupSelector(bool toFront)
+{
     if (!m_shell.ClientRef())
         return;
     const std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
-    // Only when the device page is in front: a load ending while another page
-    // shows must not pull the user away from it.
+    if (toFront) {
+        // The main menu's device entry: its "selectchanged" brings the device
+        // page to the front, also after a load that ends while another page
+        // shows.
+        m_menuDevice->Selected(true);
+        if (m_tabOfMain->GetCurSel() != kMainDevicePage)
+            m_tabOfMain->SelectItem(kMainDevicePage);
+    }
     if (m_tabOfMain->GetCurSel() == kMainDevicePage) {
         m_menuDevice->Selected(true, false);
         m_selector->SetVisible(true);
@@ -671,7 +694,7 @@ void DevicePage::SelectAllShown(bool selected)
         const int device = tile ? DeviceIndexOfTile(*tile) : -1;
         if (!ValidDevice(device))
             continue;
-        Devices()[static_cast<std::size_t>(device)].selected = selected;
+        SetDeviceSelected(m_shell.Client().devices, static_cast<std::size_t>(device), selected);
         if (!IsTileMade(*tile))
             continue;  // made from the record later
         if (auto* box = tile->FindSubControlAs<CCheckBoxUI>(L"CBoxOfDevicd"))

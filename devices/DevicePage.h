@@ -56,7 +56,10 @@ public:
     void SearchDevices(const std::wstring& text);
 
     // The group selector under "我的设备" in the main menu.
+    // After a load, on 返回 and on the main menu's device entry: the device
+    // page to the front, then the selector.
     void BuildGroupSelector();
+    void FillGroupSelector(bool toFront);
     // The group editor (page 1 of TabOfDevice) and its edits.
     void BuildGroupManagementList();
     void AddGroup();

@@ -414,7 +414,7 @@ void MarketPage::ClearDeviceSelection(int index)
     std::vector<DeviceRecord>& devices = m_shell.Client().devices.devices;
     for (std::size_t i = 0; i < devices.size(); ++i) {
         if (index < 0 || static_cast<std::size_t>(index) == i)
-            devices[i].selected = false;
+            SetDeviceSelected(m_shell.Client().devices, i, false);
     }
     BuildInstallLists();
     if (IDeviceActions* deviceView = m_shell.Devices())

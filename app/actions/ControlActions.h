@@ -7,4 +7,6 @@ public:
     virtual ~IControlActions() = default;
     // Closes every open player and the synchronised-control program.
     virtual void CloseAllPlayers() = 0;
+    // Closes every open player; the synchronised-control program stays.
+    virtual void ClosePlayers() = 0;
 };

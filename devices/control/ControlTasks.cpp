@@ -22,28 +22,61 @@ namespace {
 
 std::atomic<long long> g_pollIntervalMs{kRebootPollInterval.count()};
 
-// The record of device d, provided it is still the device the task started
-// for: a list reload may have replaced the records meanwhile.
-DeviceRecord* DeviceAt(ClientManager& owner, int d, const std::wstring& id)
+// Workers reach the device list only through these, under listMutex: a
+// finished load swaps the list (and frees the old records) on the window
+// thread at any time.
+
+// Runs work on the record of device d, provided it is still the device the
+// task started for; false when a reload has replaced it meanwhile.
+template <class Work>
+bool WithDevice(ClientManager& owner, int d, const std::wstring& id, Work&& work)
 {
+    std::lock_guard lock(owner.devices.listMutex);
     auto& devices = owner.devices.devices;
     if (d < 0 || static_cast<std::size_t>(d) >= devices.size() || devices[d].id != id)
-        return nullptr;
-    return &devices[d];
+        return false;
+    work(devices[d]);
+    return true;
+}
+
+bool StillThere(ClientManager& owner, int d, const std::wstring& id)
+{
+    return WithDevice(owner, d, id, [](DeviceRecord&) {});
 }
 
 std::wstring DeviceIdAt(ClientManager& owner, int d)
 {
+    std::lock_guard lock(owner.devices.listMutex);
     auto& devices = owner.devices.devices;
     if (d < 0 || static_cast<std::size_t>(d) >= devices.size())
         return {};
     return devices[d].id;
 }
 
+// What the player and the synchronised list take from a record, copied.
+struct DeviceForProgram {
+    int index = 0;
+    DeviceRecord record;  // id, sn, name, ip and port only
+};
+
+DeviceForProgram CopyForProgram(int d, const DeviceRecord& device)
+{
+    DeviceForProgram copy;
+    copy.index = d;
+    copy.record.id = device.id;
+    copy.record.sn = device.sn;
+    copy.record.name = device.name;
+    copy.record.ip = device.ip;
+    copy.record.port = device.port;
+    return copy;
+}
+
 struct PlayAddress {
     bool ok = false;
     std::wstring failure;  // the text of a failure ("-1000": session expired)
     std::wstring session;
+    std::wstring ip;
+    std::wstring port;
 };
 
 // The play address of device d into its record, and the session identifier.
@@ -71,10 +104,12 @@ PlayAddress ObtainPlayAddress(ClientManager& owner, int d, const std::wstring& i
         result.failure = kPlayPayloadMissingText;
         return result;
     }
-    if (DeviceRecord* device = DeviceAt(owner, d, id)) {
-        device->ip = ip;
-        device->port = port;
-    }
+    WithDevice(owner, d, id, [&](DeviceRecord& device) {
+        device.ip = ip;
+        device.port = port;
+    });
+    result.ip = ip;
+    result.port = port;
     result.ok = true;
     return result;
 }
@@ -122,7 +157,7 @@ void RunDeviceOperation(ClientManager& owner, int d, const char* path, WPARAM do
     for (;;) {
         if (!PollPause(owner, signOuts))
             return;  // signed out or the window is gone: nobody waits for the answer
-        if (DeviceAt(owner, d, id) == nullptr)
+        if (!StillThere(owner, d, id))
             return;  // the list was reloaded; its tiles show the new state
         if (FetchScreenshotForControl(owner, d))
             break;
@@ -199,6 +234,7 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
 {
     const int d = static_cast<int>(argument);
     const std::wstring id = DeviceIdAt(owner, d);
+    const std::wstring userId = Utf8ToWide(owner.user.userId);
     const PlayAddress address = id.empty() ? PlayAddress{} : ObtainPlayAddress(owner, d, id);
     if (!address.ok) {
         owner.Send(msg::UM_PLAY, address.failure == kSessionExpiredText ? msg::kPlaySessionExpired
@@ -209,8 +245,12 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
     owner.Send(msg::UM_PLAY, msg::kPlayerStarting, static_cast<LPARAM>(d));
 
     std::wstring commandLine;
-    if (const DeviceRecord* device = DeviceAt(owner, d, id))
-        commandLine = PlayerCommandLine(*device, Utf8ToWide(owner.user.userId));
+    WithDevice(owner, d, id, [&](const DeviceRecord& device) {
+        DeviceRecord copy = CopyForProgram(d, device).record;
+        copy.ip = address.ip;
+        copy.port = address.port;
+        commandLine = PlayerCommandLine(copy, userId);
+    });
     std::vector<EnvironmentVariable> environment = HelperEnvironment();
     environment.push_back({kPlaySessionVariable, WideToUtf8(address.session)});
     const ExternalProcess process =
@@ -219,16 +259,15 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
         DebugLogA("player process %d started\n", static_cast<int>(process.pid));
         const ExternalWindow window = FindProgramWindow(process, kProgramWindowLimit);
         if (window.IsValid()) {
-            std::lock_guard lock(owner.control.mutex);
-            owner.control.players[id] = window;
-            if (DeviceRecord* device = DeviceAt(owner, d, id))
-                device->player_open = true;
+            {
+                std::lock_guard lock(owner.control.mutex);
+                owner.control.players[id] = window;
+            }
+            WithDevice(owner, d, id, [](DeviceRecord& device) { device.player_open = true; });
         }
         WaitForProgram(owner, process, [&] { owner.control.players.erase(id); });
     }
-    if (DeviceRecord* device = DeviceAt(owner, d, id))
-        device->player_open = false;
-    if (DeviceAt(owner, d, id) != nullptr)
+    if (WithDevice(owner, d, id, [](DeviceRecord& device) { device.player_open = false; }))
         FetchScreenshotForControl(owner, d);
     owner.Send(msg::UM_PLAY, msg::kPlayerEnded, static_cast<LPARAM>(d));
 }
@@ -248,10 +287,14 @@ void PlayDevicesInSync(ClientManager& owner, TaskArg)
         control.syncWindow = {};
     };
 
+    const std::wstring userId = Utf8ToWide(owner.user.userId);
     std::vector<std::pair<int, std::wstring>> chosen;
-    for (std::size_t i = 0; i < owner.devices.devices.size(); ++i) {
-        if (owner.devices.devices[i].selected)
-            chosen.emplace_back(static_cast<int>(i), owner.devices.devices[i].id);
+    {
+        std::lock_guard lock(owner.devices.listMutex);
+        for (std::size_t i = 0; i < owner.devices.devices.size(); ++i) {
+            if (owner.devices.devices[i].selected)
+                chosen.emplace_back(static_cast<int>(i), owner.devices.devices[i].id);
+        }
     }
     if (chosen.size() < 2) {
         MessageBox(kTooFewForSyncText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information,
@@ -268,13 +311,15 @@ void PlayDevicesInSync(ClientManager& owner, TaskArg)
     }
     owner.Send(msg::UM_PLAY, msg::kPlayerStarting, 0);
 
+    // The list is built from copies: the records may be replaced meanwhile.
+    std::vector<DeviceForProgram> copies;
+    for (const auto& [d, id] : chosen)
+        WithDevice(owner, d, id, [&](const DeviceRecord& device) { copies.push_back(CopyForProgram(d, device)); });
     std::vector<const DeviceRecord*> devices;
-    for (const auto& [d, id] : chosen) {
-        if (const DeviceRecord* device = DeviceAt(owner, d, id))
-            devices.push_back(device);
-    }
+    for (const DeviceForProgram& copy : copies)
+        devices.push_back(&copy.record);
     // Characters the code page lacks become "?" rather than emptying the list.
-    const std::string text = WideToAnsiReplacing(SyncDeviceList(devices, session, Utf8ToWide(owner.user.userId)));
+    const std::string text = WideToAnsiReplacing(SyncDeviceList(devices, session, userId));
     if (text.size() + 1 > kSyncSectionSize) {
         MessageBox(kTooManyForSyncText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information,
                    control.owner.load());
@@ -315,10 +360,11 @@ void UploadToDevice(ClientManager& owner, TaskArg argument)
     const int d = static_cast<int>(argument);
     ServiceRequest request;
     {
-        const std::wstring id = DeviceIdAt(owner, d);
-        if (!id.empty()) {
-            request.uploadId = WideToAnsi(id);
-            request.uploadFile = WideToUtf8(owner.devices.devices[d].upload_path);
+        std::lock_guard lock(owner.devices.listMutex);
+        const auto& devices = owner.devices.devices;
+        if (d >= 0 && static_cast<std::size_t>(d) < devices.size() && !devices[d].id.empty()) {
+            request.uploadId = WideToAnsi(devices[d].id);
+            request.uploadFile = WideToUtf8(devices[d].upload_path);
         }
     }
     request.uploadIsApp = "0";
@@ -333,9 +379,12 @@ void UploadToSelectedDevices(ClientManager& owner, TaskArg argument)
     ServiceRequest request;
     request.uploadFile = OwnedTaskArgument<std::string>(argument);
     std::wstring ids;
-    for (const DeviceRecord& device : owner.devices.devices) {
-        if (device.selected)
-            ids += device.id + L",";
+    {
+        std::lock_guard lock(owner.devices.listMutex);
+        for (const DeviceRecord& device : owner.devices.devices) {
+            if (device.selected)
+                ids += device.id + L",";
+        }
     }
     request.uploadId = WideToAnsi(ids);
     request.uploadIsApp = "2";
@@ -345,6 +394,13 @@ void UploadToSelectedDevices(ClientManager& owner, TaskArg argument)
     owner.control.batchResultInFlight = true;
     owner.Send(msg::UM_UPLOAD, accepted ? msg::kUploadDone : msg::kUploadFailed, 0);
     owner.control.batchResultInFlight = false;
+}
+
+bool PlayerOpenOf(ClientManager& owner, int d)
+{
+    std::lock_guard lock(owner.devices.listMutex);
+    const auto& devices = owner.devices.devices;
+    return d >= 0 && static_cast<std::size_t>(d) < devices.size() && devices[d].player_open;
 }
 
 void ClosePlayerOf(ClientManager& owner, int d)
@@ -369,13 +425,16 @@ bool SyncProgramRuns(ClientManager& owner)
     return owner.control.syncRunning;
 }
 
+void ClosePlayersOf(ClientManager& owner)
+{
+    std::lock_guard lock(owner.control.mutex);
+    for (const auto& [id, window] : owner.control.players)
+        CloseProgramWindow(window);
+}
+
 void CloseAllPlayersOf(ClientManager& owner)
 {
-    {
-        std::lock_guard lock(owner.control.mutex);
-        for (const auto& [id, window] : owner.control.players)
-            CloseProgramWindow(window);
-    }
+    ClosePlayersOf(owner);
     CloseSyncProgramOf(owner);
 }
 

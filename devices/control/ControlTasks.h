@@ -28,6 +28,11 @@ void UploadToSelectedDevices(ClientManager& owner, TaskArg path);
 
 // Asks every open player, and the synchronised-control program, to close.
 void CloseAllPlayersOf(ClientManager& owner);
+// Only the players.
+void ClosePlayersOf(ClientManager& owner);
+// The device's player_open flag, read under the list lock (the play task
+// writes it).
+bool PlayerOpenOf(ClientManager& owner, int deviceIndex);
 // Asks the device's player to close, when it is open.
 void ClosePlayerOf(ClientManager& owner, int deviceIndex);
 // Asks the synchronised-control program to close and forgets its window.

@@ -106,7 +106,7 @@ bool DeviceControlPage::OnNotify(TNotifyUI& notification)
     if (name == L"BtnOfAllDisConnect") {
         ClientManager& client = Client();
         for (std::size_t i = 0; i < client.devices.devices.size(); ++i) {
-            if (client.devices.devices[i].player_open)
+            if (PlayerOpenOf(client, static_cast<int>(i)))
                 ClosePlayerOf(client, static_cast<int>(i));
         }
         return true;
@@ -147,15 +147,14 @@ void DeviceControlPage::OnPlayBox(int d, bool nowSelected)
     if (!IsDevice(d))
         return;
     ClientManager& client = Client();
-    const DeviceRecord& device = client.devices.devices[d];
     if (nowSelected) {
-        if (device.player_open)
+        if (PlayerOpenOf(client, d))
             return;
         m_shell.BeginWait();
         m_shell.Start(&PlayDevice, static_cast<TaskArg>(d));
         return;
     }
-    if (device.player_open)
+    if (PlayerOpenOf(client, d))
         ClosePlayerOf(client, d);
 }
 
@@ -166,7 +165,7 @@ void DeviceControlPage::OnBatchMode()
         CloseSyncProgramOf(client);
     if (m_batchMode != nullptr && m_batchMode->GetCheck()) {
         for (std::size_t i = 0; i < client.devices.devices.size(); ++i) {
-            if (client.devices.devices[i].player_open)
+            if (PlayerOpenOf(client, static_cast<int>(i)))
                 ClosePlayerOf(client, static_cast<int>(i));
         }
     }
@@ -240,6 +239,11 @@ void DeviceControlPage::UploadBatch()
 void DeviceControlPage::CloseAllPlayers()
 {
     CloseAllPlayersOf(Client());
+}
+
+void DeviceControlPage::ClosePlayers()
+{
+    ClosePlayersOf(Client());
 }
 
 void DeviceControlPage::OnSignedOut()

@@ -31,6 +31,7 @@ public:
     void OnSignedOut() override;
 
     void CloseAllPlayers() override;
+    void ClosePlayers() override;
 
     // Texts of the confirmations.
     static constexpr const wchar_t* kConfirmReboot = L"重启设备需要大概2~3分钟，确定重启？";

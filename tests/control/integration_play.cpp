@@ -96,7 +96,8 @@ TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
     EXPECT_TRUE(Eventually([&] { return ReadFile(folder() / "status.txt").find("frame") != std::string::npos; }));
     EXPECT_EQ(nlohmann::json::parse(control().Get("/__test/control/stream").body)["connections"], 1);
 
-    // Clicking the box again while it runs starts nothing; closing ends it.
+    // A second play of the device while it runs is the window's to refuse
+    // (DeviceControlUiTest); closing the player ends the task.
     ClosePlayerOf(*client, 0);
     ASSERT_TRUE(window->WaitForCount(2, 10000));
     EXPECT_EQ(Codes(msg::UM_PLAY), (std::vector<WPARAM>{msg::kPlayerStarting, msg::kPlayerEnded}));

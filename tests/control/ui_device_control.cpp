@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/ClientManager.h"
+#include "app/actions/DeviceActions.h"
 #include "app/window/CMainWnd.h"
 #include "devices/DevicePage.h"
 #include "devices/control/ControlTasks.h"
@@ -49,18 +50,9 @@ protected:
         const int before = page->FinishedLoads();
         SignInAs(L"demo", L"korvana123");
         ASSERT_TRUE(WaitFor([&] { return page->FinishedLoads() > before && !IsWaiting(); }, 15000));
-        ui().ProcessEvents(200);
-        WaitForTasks(5000);
-        if (MainWindowPage() != 1) {
-            // The first loads of a sign-in can lose the session in this
-            // build; the controls under test need a signed-in page only.
-            const int again = page->FinishedLoads();
-            SignInAs(L"demo", L"korvana123");
-            WaitFor([&] { return page->FinishedLoads() > again && !IsWaiting(); }, 3000);
-            WaitForTasks(5000);
-        }
-        if (MainWindowPage() != 1)
-            GTEST_SKIP() << "the sign-in did not hold";
+        ASSERT_TRUE(WaitForTasks(15000));
+        ASSERT_EQ(MainWindowPage(), 1) << "the sign-in did not hold";
+        EXPECT_EQ(boxes().Count(), 0u);
         boxes().Clear();
         client = CurrentClientManager();
         ASSERT_NE(client, nullptr);
@@ -124,7 +116,7 @@ protected:
         auto* tiles = FindAs<CTileLayoutUI>(L"TileOfDevice");
         return dynamic_cast<T*>(tiles->GetItemAt(tile)->FindSubControl(name));
     }
-    bool PlayerOpen(int d) { return client->devices.devices[d].player_open; }
+    bool PlayerOpen(int d) { return PlayerOpenOf(*client, d); }
 
     std::shared_ptr<ClientManager> client;
     std::atomic<int> screenshots{0};
@@ -140,6 +132,13 @@ TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
     EXPECT_FALSE(IsWaiting());
     EXPECT_TRUE(box->GetCheck());
     EXPECT_TRUE(ui().SavePng(PngPath("device_control_player_running")));
+    // The box reports "checked" again while the player runs: nothing starts.
+    // (A start would enter the wait state and count a task at once.)
+    window().Paint().SendNotify(box, DUI_MSGTYPE_SELECTCHANGED);
+    EXPECT_FALSE(IsWaiting());
+    EXPECT_EQ(RunningTaskCount(), 1);
+    ui().ProcessEvents(50);
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_play_url").size(), 1u);
 
     ASSERT_TRUE(ui().Click(box));  // cleared: the player is asked to close
     ASSERT_TRUE(WaitFor([&] { return !PlayerOpen(0) && WaitForTasks(50); }, 15000));
@@ -164,6 +163,38 @@ TEST_F(DeviceControlUiTest, APlayerClosedByHandClearsItsBoxAndRefreshesTheScreen
     ASSERT_TRUE(WaitFor([&] { return !box->GetCheck(); }, 15000));
     EXPECT_FALSE(PlayerOpen(0));
     EXPECT_EQ(screenshots.load(), 1);
+}
+
+// A refresh of the device list closes the players, whose tiles go, but
+// leaves the synchronised-control program running (it used to close it too).
+TEST_F(DeviceControlUiTest, ARefreshClosesThePlayersButNotTheSynchronisedProgram)
+{
+    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    SetDeviceSelected(client->devices, 0, true);
+    SetDeviceSelected(client->devices, 1, true);
+    ShowBatchBar();
+    ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(client->control.mutex);
+        return client->control.syncWindow.IsValid();
+    }, 15000));
+    window().Start(&PlayDevice, 0).Drop();
+    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
+    client->RefreshStamp = 1000;
+
+    window().Devices()->StartDeviceListLoad();
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(client->control.mutex);
+        return client->control.players.empty();
+    }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }, 15000));
+    EXPECT_TRUE(SyncProgramRuns(*client));
+    {
+        std::lock_guard lock(client->control.mutex);
+        EXPECT_TRUE(client->control.syncWindow.IsValid());
+    }
+    // The refresh starts a new generation of catalogue rows too.
+    EXPECT_GT(client->RefreshStamp.load(), 1000);
 }
 
 TEST_F(DeviceControlUiTest, SignOutClosesEveryPlayer)
@@ -276,14 +307,22 @@ TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
     FileChooserStub chooser(Utf8ToWide(path));
     auto* bar = FindAs<CProgressUI>(L"ProOfBatUpload");
     ShowBatchBar();
+    // Device 0's own upload is under way, its bar shown: the batch's end
+    // message carries 0, which is also that device's index, and must leave
+    // the bar and the flag alone.
+    auto* tileBar = TileControl<CProgressUI>(0, L"ProOfUpload");
+    ASSERT_NE(tileBar, nullptr);
+    tileBar->SetVisible(true);
+    tileBar->SetValue(40);
+    client->devices.devices[0].upload_busy = true;
     ASSERT_TRUE(ui().Click(L"BtnOfBatUploadFile"));
     ASSERT_TRUE(WaitFor([&] { return !control().RequestsTo("/api/qtz/front_device_file_upload").empty(); }));
     ASSERT_TRUE(WaitForTasks(10000));
     ui().ProcessEvents(50);
     EXPECT_EQ(bar->GetValue(), 0);  // done
-    // The end message carries 0, which is also the first device's index: its
-    // tile is not touched.
-    EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
+    EXPECT_TRUE(tileBar->IsVisible());
+    EXPECT_EQ(tileBar->GetValue(), 40);
+    EXPECT_TRUE(client->devices.devices[0].upload_busy);
     EXPECT_EQ(boxes().CountOf(kUploadDoneText, L"提示"), 1u);
     EXPECT_EQ(boxes().Count(), 1u);
 }

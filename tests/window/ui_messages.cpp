@@ -115,6 +115,10 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
 {
     StartWindow();
     SignInAs(L"demo", L"korvana123");
+    // The end of the first device-list load brings the device page to the
+    // front; the walk through the menu starts after it.
+    ASSERT_TRUE(WaitFor([&] { return !window().Client().devices.devices.empty(); }, 15000));
+    ASSERT_TRUE(WaitForTasks(15000));
     ASSERT_EQ(MainTabPage(), 2);
     struct Step {
         const wchar_t* option;
