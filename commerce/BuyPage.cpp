@@ -158,8 +158,8 @@ bool BuyPage::OnSelectChanged(TNotifyUI& notification)
             m_customPoints->SetMouseEnabled(false);
         m_chosenPlan = static_cast<int>(tag);
         order.rechargeKind = L"1";
-        // Preset plans are charged in whole yuan.
-        order.unitPrice = WideToInt(commerce.rechargePlans[tag].amountText);
+        // The amount the tile shows is what the service charges (9.9, not 9).
+        order.unitPrice = WideToDouble(commerce.rechargePlans[tag].amountText);
         order.pointsText = commerce.rechargePlans[tag].points;
         UpdatePaymentAmount();
     } else if (name == L"CBoxOfDefCharge") {
@@ -180,7 +180,7 @@ bool BuyPage::OnSelectChanged(TNotifyUI& notification)
     } else if (name == L"CBoxOfDeviceCharge") {
         std::vector<DeviceRecord>& devices = m_shell.Client().devices.devices;
         if (tag < devices.size())
-            devices[tag].selected = static_cast<COptionUI*>(sender)->IsSelected();
+            SetDeviceSelected(m_shell.Client().devices, tag, static_cast<COptionUI*>(sender)->IsSelected());
         BuildRenewalPage();
     } else if (name == L"CBoxOfCoupon") {
         UpdatePaymentAmount();
@@ -333,6 +333,8 @@ void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
 void BuyPage::OnSignedOut()
 {
     StopOrderPolling();
+    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks, &m_recordTasks})
+        kind->DropQueued();
     CommerceMembers& commerce = m_shell.Client().commerce;
     commerce.rechargePlans.clear();
     // The previous account's minimum must not hold the next one.
@@ -352,12 +354,13 @@ void BuyPage::OnSignedOut()
 
 void BuyPage::StartPurchasePlanLoad()
 {
-    m_shell.Start(LoadPurchasePlans).Drop();
+    m_purchasePlanTasks.Start(m_shell.ClientRef(), LoadPurchasePlans);
 }
 
 void BuyPage::StartRechargePlanLoad()
 {
-    m_shell.Start(LoadRechargePlans).Drop();
+    if (m_rechargePlanTasks.Start(m_shell.ClientRef(), LoadRechargePlans) == TaskKind::Outcome::NotStarted)
+        m_shell.EndWait();
 }
 
 void BuyPage::StartRenewal()
@@ -641,7 +644,9 @@ void BuyPage::StartPayment(int feeType)
 void BuyPage::StartRecordLoad(bool points)
 {
     m_shell.BeginWait();
-    m_shell.Start(points ? LoadPointRecords : LoadOrderRecords).Drop();
+    if (m_recordTasks.Start(m_shell.ClientRef(), points ? LoadPointRecords : LoadOrderRecords) ==
+        TaskKind::Outcome::NotStarted)
+        m_shell.EndWait();
 }
 
 void BuyPage::StartOrderQuery()

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Page.h"
+#include "app/TaskKind.h"
 #include "app/actions/CommerceActions.h"
 
 class IShell;
@@ -104,5 +105,10 @@ private:
     // False while the renewal page found no plan of the devices' type.
     bool m_renewalPlanFound = false;
     bool m_queryRunning = false;
+    // The plan lists and the record pages each have their own members; a
+    // load asked for while one of its kind runs waits and runs once after it.
+    TaskKind m_purchasePlanTasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_rechargePlanTasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_recordTasks {TaskKind::Policy::RunOnceAfter};
     int m_pollsLeft = 0;
 };

@@ -179,14 +179,17 @@ TEST_F(PurchasePageTest, TheCustomFieldKeepsOnlyWhatFitsThePattern)
     EXPECT_EQ(Find(L"EditOfDefCharge")->GetText(), L"6");
 }
 
-TEST_F(PurchasePageTest, APresetAmountIsChargedInWholeYuanAndPageOneShowsOnlyYuan)
+// A tile showing "¥ 9.9" used to ask for "9 元": the amount went through a
+// whole number.
+TEST_F(PurchasePageTest, APresetAmountIsChargedExactlyAsShownAndPageOneShowsOnlyYuan)
 {
     SignIn();
     SetRechargePlans({{"price", {"99"}}, {"discount", {"0.1"}}, {"limit", "10"}});
     OpenRecharge();
     EXPECT_NE(Find(L"CBoxOfCharge")->GetText().find(L"¥ 9.9 "), std::wstring::npos);
-    EXPECT_EQ(Order().unitPrice, 9);
-    EXPECT_EQ(Payment(), L"9 元");
+    EXPECT_DOUBLE_EQ(Order().unitPrice, 9.9);
+    EXPECT_EQ(Payment(), L"9.9 元");
+    EXPECT_EQ(Order().pointsText, L"99");
     EXPECT_FALSE(Find(L"BtnOfPay")->IsVisible());
 }
 
@@ -278,9 +281,12 @@ TEST_F(PurchasePageTest, APointsPurchaseSendsItsChoiceAndPaysAtOnce)
     EXPECT_TRUE(WaitFor([&] { return Find(L"LabOfBalanceInMainTab")->GetText() == L"可用积分 700"; }));
     EXPECT_TRUE(WaitFor([&] { return window().Client().devices.devices.size() == 28u; }));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    // As after every list load, the device page comes to the front.
+    EXPECT_EQ(MainTabPage(), 2);
 
     // Too few points: the service's text in an error box.
     control().Get("/__test/commerce/balance?user_id=42&points=1");
+    OpenDevicePurchase();
     ASSERT_TRUE(ui().Click(L"BtnOfPay"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(boxes().CountOf(L"积分不足，请先充值", L"错误"), 1u);
@@ -344,9 +350,9 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     // Paid by scanning: the next query reports it done.
     control().Post("/__test/commerce/pay?display_order_id=" + Utf8OfWide(Order().displayOrderId), "");
     ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"订单已完成！", L"提示") == 1; }, 8000));
-    // The paid order reloads the balance and the device list first.
-    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
-    ASSERT_TRUE(ui().Click(Shown(L"BtnOfBuyTab")));
+    // The paid order reloads the balance and the device list, whose end
+    // brings the device page to the front; the purchase page's tab is reset.
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting() && MainTabPage() == 2; }));
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kGoodsPage);
 }
 
