@@ -4,6 +4,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "market/Catalogue.h"
 #include "devices/DeviceMembers.h"
 #include "market/AppQueries.h"
 #include "net/ClusterCurl.h"
@@ -51,7 +52,8 @@ TaskArg AppIdArgument(std::int32_t appId)
 void SelectApp(ClientManager& owner, TaskArg argument)
 {
     const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(argument));
-    LogMarkUpdate(owner.catalogue.database.Execute("UPDATE t_game SET bproxyed = 1 WHERE id = " + std::to_string(id)));
+    if (UsableDatabase(owner))
+        LogMarkUpdate(owner.catalogue.database.Execute("UPDATE t_game SET bproxyed = 1 WHERE id = " + std::to_string(id)));
     LoadSelectedApps(owner);
 }
 
@@ -60,7 +62,8 @@ void UnselectApp(ClientManager& owner, TaskArg argument)
     const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(argument));
     const std::string sql = id == kAllApps ? std::string("UPDATE t_game SET bproxyed = 0")
                                            : "UPDATE t_game SET bproxyed = 0 WHERE id = " + std::to_string(id);
-    LogMarkUpdate(owner.catalogue.database.Execute(sql));
+    if (UsableDatabase(owner))
+        LogMarkUpdate(owner.catalogue.database.Execute(sql));
     LoadSelectedApps(owner);
 }
 
@@ -68,7 +71,9 @@ void LoadSelectedApps(ClientManager& owner, TaskArg)
 {
     CatalogueMembers& catalogue = owner.catalogue;
     std::vector<AppRecord> selected;
-    if (std::unique_ptr<SQLiteStatement> statement = catalogue.database.Prepare(kSelectedAppsQuery)) {
+    std::unique_ptr<SQLiteStatement> statement =
+        UsableDatabase(owner) ? catalogue.database.Prepare(kSelectedAppsQuery) : nullptr;
+    if (statement) {
         while (statement->NextRow()) {
             AppRecord record;
             record.category_name = Utf8ToWide(statement->ColumnText(0));
@@ -191,7 +196,7 @@ void DeleteLocalApps(ClientManager& owner, TaskArg argument)
     if (!reply.succeeded())
         return;
     const std::string sql = "delete from t_game where id in (" + list + ")";
-    if (owner.catalogue.database.Execute(sql))
+    if (UsableDatabase(owner) && owner.catalogue.database.Execute(sql))
         DebugLogA("%s OK!\n", sql.c_str());
     else
         DebugLogA("Error: [%s] %s\n", sql.c_str(), owner.catalogue.database.ErrorMessage().c_str());

@@ -2,6 +2,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "market/Catalogue.h"
 #include "net/TextConvert.h"
 
 namespace {
@@ -111,7 +112,9 @@ AppListLoad IssueRerun(CatalogueMembers& catalogue)
 void RunAppQuery(ClientManager& owner, const AppListLoad& load)
 {
     CatalogueMembers& catalogue = owner.catalogue;
-    std::vector<AppRecord> rows = ReadAppRows(catalogue.database, load.query);
+    std::vector<AppRecord> rows;
+    if (UsableDatabase(owner))
+        rows = ReadAppRows(catalogue.database, load.query);
     const bool empty = rows.empty();
     {
         std::lock_guard lock(catalogue.lock);
@@ -154,7 +157,9 @@ void LoadSubtypes(ClientManager& owner, TaskArg argument)
     const std::uint64_t number = static_cast<std::uint64_t>(argument) >> 32;
     CatalogueMembers& catalogue = owner.catalogue;
     std::vector<SubtypeRecord> subtypes;
-    if (std::unique_ptr<SQLiteStatement> statement = catalogue.database.Prepare(SubtypesQuery(mainCategory))) {
+    std::unique_ptr<SQLiteStatement> statement =
+        UsableDatabase(owner) ? catalogue.database.Prepare(SubtypesQuery(mainCategory)) : nullptr;
+    if (statement) {
         while (statement->NextRow())
             subtypes.push_back({statement->ColumnInt(0), Utf8ToWide(statement->ColumnText(1))});
     }

@@ -72,5 +72,15 @@ int OpenCatalogue(ClientManager& owner)
     // SQLite would create the file with the umask's mode; the catalogue is
     // the user's alone, and its journal takes the file's mode.
     CreatePrivateFileIfMissing(GetLocalPaths().database.narrow);
-    return OpenCatalogueFile(owner.catalogue.database, GetLocalPaths().database.narrow);
+    const int result = OpenCatalogueFile(owner.catalogue.database, GetLocalPaths().database.narrow);
+    owner.catalogue.databaseStep.End(result == 0);
+    return result;
+}
+
+bool UsableDatabase(ClientManager& owner)
+{
+    if (owner.catalogue.databaseStep.WaitOpen(kDatabaseWaitLimit))
+        return true;
+    DebugLogA("catalogue database not ready, nothing done\n");
+    return false;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "market/DatabaseStep.h"
 #include "market/SQLiteDatabase.h"
 
 // One app as the views and the install lists show it.
@@ -41,6 +42,8 @@ struct AppQuery {
 // it was started; a result older than the one already delivered is dropped.
 struct CatalogueMembers {
     SQLiteDatabase database;
+    // Ended by OpenCatalogue; see UsableDatabase (market/Catalogue.h).
+    DatabaseStep databaseStep;
 
     mutable std::mutex lock;
     std::vector<AppRecord> AppList;

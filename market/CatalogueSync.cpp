@@ -13,6 +13,7 @@
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
+#include "market/Catalogue.h"
 #include "net/ClusterCurl.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
@@ -387,9 +388,13 @@ void SyncCatalogue(ClientManager& owner, TaskArg)
 {
     bool idle = false;
     if (owner.catalogue.syncRunning.compare_exchange_strong(idle, true)) {
-        SyncCategories(owner);
-        SyncAppList(owner);
-        FetchAppIcons(owner);
+        // A remembered automatic login starts this while the start-up task
+        // may still be making the tables.
+        if (UsableDatabase(owner)) {
+            SyncCategories(owner);
+            SyncAppList(owner);
+            FetchAppIcons(owner);
+        }
         owner.catalogue.syncRunning = false;
     } else {
         DebugLogA("catalogue synchronisation already running\n");

@@ -109,6 +109,7 @@ TEST(CataloguePieces, AnOlderListLoadNeverReplacesANewerOne)
     RecordingTarget window([](UINT, WPARAM code) { return code == msg::kAppListEmpty; });
     auto client = std::make_shared<ClientManager>(&window);
     ASSERT_EQ(OpenCatalogueFile(client->catalogue.database, (dir.path() / "data.db").string()), 0);
+    client->catalogue.databaseStep.End(true);
     ASSERT_TRUE(client->catalogue.database.Execute(
         "REPLACE INTO t_subtype (id, type, name, timestamp) values(1101,11,'x',1);"
         "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, type, timestamp) values"
@@ -127,6 +128,7 @@ TEST(CataloguePieces, AnOlderListLoadNeverReplacesANewerOne)
     EXPECT_EQ(client->catalogue.AppList.size(), 1u);
     // Nothing issued yet: the empty list with its text.
     auto fresh = std::make_shared<ClientManager>(&window);
+    fresh->catalogue.databaseStep.End(true);
     RerunLastAppQuery(*fresh);
     EXPECT_EQ(window.Messages().back().wParam, msg::kAppListEmpty);
     EXPECT_EQ(window.Messages().back().text, L"没有找到该类型的应用！");

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <nlohmann/json.hpp>
 #include <thread>
+#include <vector>
 
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
@@ -16,6 +18,7 @@
 #include "app/SettingsFile.h"
 #include "app/window/CMainWnd.h"
 #include "net/PagedLoad.h"
+#include "market/SQLiteDatabase.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
@@ -280,6 +283,47 @@ TEST_F(SignInTest, RememberedLoginWithAutoLoginSignsInWithoutAClick)
     EXPECT_TRUE(FindAs<CCheckBoxUI>(L"CBoxOfRememberPwd")->GetCheck());
     EXPECT_FALSE(FindAs<CCheckBoxUI>(L"CBoxOfAutoLogin")->GetCheck());
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_login").size(), 1u);
+}
+
+// The first run from an empty folder with a remembered automatic login: the
+// login's synchronisation used to run while the start-up task was still
+// making the tables ("no such table: t_subtype") and left the categories
+// empty. It now waits for the database step.
+TEST_F(SignInTest, AFirstRunWithAutomaticLoginKeepsEveryCategoryAndApp)
+{
+    ASSERT_FALSE(std::filesystem::exists(GetLocalPaths().database.narrow));
+    const nlohmann::json catalogue = {
+        {"categories", {{{"id", 1}, {"pId", 0}, {"name", "应用"}},
+                        {{"id", 2}, {"pId", 0}, {"name", "游戏"}},
+                        {{"id", 11}, {"pId", 1}, {"name", "社交"}},
+                        {{"id", 21}, {"pId", 2}, {"name", "棋牌"}}}},
+        {"apps", {{{"id", 501}, {"name", "聊天"}, {"version", "1.0"}, {"category", 11}},
+                  {{"id", 502}, {"name", "象棋"}, {"version", "2.0"}, {"category", 21}},
+                  {{"id", 503}, {"name", "围棋"}, {"version", "3.0"}, {"category", 21}}}}};
+    ASSERT_EQ(control().Post("/__test/apps/catalogue", catalogue.dump()).status, 200);
+    // The update check before the database step is slow: the login and its
+    // synchronisation come first.
+    control().InjectFault({{"path", "/api/qtz/front_app_upgrade"}, {"delay_ms", 1500}, {"times", 1}});
+    Settings().SaveRememberedLogin(L"demo", L"korvana123");
+    Settings().SetAutoLogin(true);
+    StartWindow();
+    ASSERT_TRUE(WaitFor([&] { return MainWindowPage() == 1; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_app_list").size() >= 1u; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return !window().Client().catalogue.syncRunning.load(); }, 15000));
+    ASSERT_TRUE(WaitForTasks(15000));
+
+    SQLiteDatabase database;
+    ASSERT_TRUE(database.Open(GetLocalPaths().database.narrow));
+    const auto ids = [&](const std::string& sql) {
+        std::vector<int> out;
+        if (auto statement = database.Prepare(sql)) {
+            while (statement->NextRow())
+                out.push_back(statement->ColumnInt(0));
+        }
+        return out;
+    };
+    EXPECT_EQ(ids("select id from t_subtype order by id"), (std::vector<int> {1, 2, 11, 21}));
+    EXPECT_EQ(ids("select id from t_game order by id"), (std::vector<int> {501, 502, 503}));
 }
 
 TEST_F(SignInTest, RememberedLoginIsIgnoredWhenRememberPwdIsOff)
