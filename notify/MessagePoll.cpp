@@ -53,13 +53,9 @@ void LoadAllMessages(ClientManager& owner, TaskArg argument)
         MessageCategory& block = poll.categories[index];
         block.highestId = poll.highestIds[index];
         block.lastReadId = poll.lastReadIds[index];
+        // The unread flag is the service's: a failed read mark lets the dot
+        // come back with this poll.
         LoadMessages(type, block);
-        // A mark of this run the service has not taken (it failed, or this
-        // answer was older): send it again rather than lose it.
-        const std::int32_t marked = poll.markedReadIds[index];
-        if (marked > block.lastReadId && SendReadMark({type, marked}))
-            block.lastReadId = marked;
-        block.unread = std::max(block.lastReadId, marked) < block.highestId;
     }
     owner.Send(msg::UM_MESSAGES, msg::kMessagesReady, reinterpret_cast<LPARAM>(&poll));
 }

@@ -14,12 +14,13 @@ inline constexpr int kMaxMessagePages = 100;
 // What the window hands to one poll, and what the poll hands back in
 // UM_MESSAGES kMessagesReady (lParam points to it during the call).
 struct MessagePoll {
-    // In: the categories' highest ids so far (they only grow), the service's
-    // read marks of the last load (kept when an answer lacks one), and the read
-    // marks of this run (a mark the service has not taken yet is sent again).
+    // In: the categories' highest ids so far (they only grow) and the
+    // service's read marks of the last load (kept when an answer lacks one).
     std::array<std::int32_t, kMessageTypeCount> highestIds {};
     std::array<std::int32_t, kMessageTypeCount> lastReadIds {};
-    std::array<std::int32_t, kMessageTypeCount> markedReadIds {};
+    // In: the window's count of read marks started when the poll began; the
+    // window keeps a dot off only for a category opened after that.
+    unsigned marksBefore = 0;
     // In: the window's sign-in generation; a result of an earlier sign-in is
     // dropped.
     unsigned generation = 0;

@@ -41,8 +41,8 @@ struct NotifyMembers {
     // Indexed by type - 1.
     std::array<MessageCategory, kMessageTypeCount> categories;
     // Per type - 1: the id up to which this user marked the category read in
-    // this run, so a poll answered before the mark reached the service (or a
-    // mark that failed) does not bring the dot back.
+    // this run, so a poll answered before the mark reached the service does
+    // not bring the dot back.
     std::array<std::int32_t, kMessageTypeCount> markedReadIds {};
 
     MessageCategory& OfType(int type) { return categories[static_cast<std::size_t>(type - 1)]; }

@@ -55,7 +55,7 @@ void NotifyPage::StartMessagePoll()
         poll->highestIds[i] = members.categories[i].highestId;
         poll->lastReadIds[i] = members.categories[i].lastReadId;
     }
-    poll->markedReadIds = members.markedReadIds;
+    poll->marksBefore = m_marksStarted;
     poll->generation = m_generation;
     m_pollRunning = StartTaskOwning(m_shell.ClientRef(), LoadAllMessages, poll).IsValid();
     m_pollPending = false;
@@ -77,11 +77,13 @@ void NotifyPage::OnMessagesReady(const MessagePoll& poll)
 {
     NotifyMembers& members = m_shell.Client().notify;
     members.categories = poll.categories;
-    // A category opened while this poll ran was marked read after the poll
-    // asked the service; its dot stays off unless something newer came.
+    // A category opened while this poll ran may have been marked after the
+    // service answered; its dot stays off unless something newer came. Any
+    // other category shows what the service said (a failed mark only logs).
     for (std::size_t i = 0; i < members.categories.size(); ++i) {
         MessageCategory& block = members.categories[i];
-        block.unread = std::max(block.lastReadId, members.markedReadIds[i]) < block.highestId;
+        if (m_markStartedAt[i] > poll.marksBefore)
+            block.unread = std::max(block.lastReadId, members.markedReadIds[i]) < block.highestId;
     }
     BuildMessageList(members.OfType(MessageTypeOfCategory(m_selectedCategory)));
 }
@@ -114,6 +116,7 @@ void NotifyPage::StartMarkRead(int type)
     std::int32_t& marked = members.markedReadIds[static_cast<std::size_t>(type - 1)];
     if (id > marked)
         marked = id;
+    m_markStartedAt[static_cast<std::size_t>(type - 1)] = ++m_marksStarted;
     StartTaskOwning(m_shell.ClientRef(), MarkMessagesRead, std::make_shared<ReadMark>(ReadMark {type, id})).Drop();
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/Page.h"
 #include "app/actions/NotifyActions.h"
+#include "notify/NotifyMembers.h"
 
 class IShell;
 struct MessageCategory;
@@ -57,7 +58,13 @@ private:
 
     int m_selectedCategory = 0;
     bool m_pollRunning = false;
+    // Message polls never overlap: one asked for while one runs waits and
+    // runs once after it.
     bool m_pollPending = false;
+    // Read marks started in this sign-in, and per type - 1 the count when the
+    // category's last one started.
+    unsigned m_marksStarted = 0;
+    std::array<unsigned, kMessageTypeCount> m_markStartedAt {};
     // Raised by every sign-out, so a poll of the last sign-in is dropped.
     unsigned m_generation = 0;
 };

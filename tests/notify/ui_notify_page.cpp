@@ -135,6 +135,30 @@ TEST_F(NotifyPageTest, TheTimerRedrawsTheCategoryShownAndSetsNewDots)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_message_list").size(), 4u) << "13 system messages: 2 pages";
 }
 
+// A failed read mark is only logged: the next poll brings the dot back from
+// the service's unchanged mark (it used to stay off for the whole run), and
+// the poll sends no marks of its own.
+TEST_F(NotifyPageTest, AFailedReadMarkLetsTheNextPollShowTheDotAgain)
+{
+    SignInAndWaitForPoll();
+    control().InjectFault({{"path", "/api/qtz/front_user_message_has_read"}, {"kind", "not_json"}});
+    Select(L"OptOfNotify");
+    // The notices are the category shown first: another one, then back.
+    Select(L"OptOfSysNotify");
+    Select(L"OptOfUserNotify");
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_EQ(Fore(L"OptOfUserNotify"), L"");
+    control().ClearLog();
+    CPaintManagerUI& paint = window().GetPaintManager();
+    paint.SendNotify(paint.GetRoot(), DUI_MSGTYPE_TIMER, msg::kTimerMessagePoll);
+    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_user_message_list").size() >= 3; }));
+    ASSERT_TRUE(WaitForTasks());
+    ui().ProcessEvents(20);
+    EXPECT_EQ(Fore(L"OptOfUserNotify"), kDot);
+    EXPECT_EQ(Fore(L"OptOfNotify"), kMenuDot);
+    EXPECT_TRUE(ReadMarks().empty());
+}
+
 TEST_F(NotifyPageTest, AFailedPollEmptiesTheListsWithoutABoxAndKeepsTheDots)
 {
     SignInAndWaitForPoll();
