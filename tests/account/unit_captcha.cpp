@@ -20,18 +20,26 @@ std::uint32_t Read32(const std::vector<unsigned char>& file, std::size_t at)
     return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<std::uint32_t>(file[at + 3]) << 24;
 }
 
+// The pool as the service's captchas are drawn from, written out here rather
+// than taken from the generator, so a changed pool is caught.
+constexpr char kExpectedPool[] = "1keosRS435Vrlqt9jwUBIzAhnv2pab67imuLWPfgxK8yJGDEOHcdTCMNYSQFZ";
+
 TEST(CaptchaPicture, TheCodeTakesFourPoolCharactersInTheGeneratorsOrder)
 {
-    const CaptchaPicture picture = MakeCaptchaPicture(12345u);
-    std::srand(12345u);
-    std::wstring expected;
-    for (int i = 0; i < 4; ++i)
-        expected += static_cast<wchar_t>(kCaptchaPool[std::rand() % kCaptchaPoolSize]);
-    EXPECT_EQ(picture.code, expected);
-    EXPECT_EQ(std::strlen(kCaptchaPool), static_cast<std::size_t>(kCaptchaPoolSize));
+    ASSERT_EQ(std::string(kCaptchaPool), std::string(kExpectedPool));
+    ASSERT_EQ(kCaptchaPoolSize, 61);
+    for (unsigned seed : {12345u, 1u, 4242u}) {
+        const CaptchaPicture picture = MakeCaptchaPicture(seed);
+        // Four draws of rand() modulo 61, in order, from the seed.
+        std::srand(seed);
+        std::wstring expected;
+        for (int i = 0; i < 4; ++i)
+            expected += static_cast<wchar_t>(kExpectedPool[std::rand() % 61]);
+        EXPECT_EQ(picture.code, expected) << seed;
+    }
     // "0" and "X" never appear; "S" is in the pool twice.
-    EXPECT_EQ(std::string(kCaptchaPool).find_first_of("0X"), std::string::npos);
-    EXPECT_EQ(std::count(kCaptchaPool, kCaptchaPool + kCaptchaPoolSize, 'S'), 2);
+    EXPECT_EQ(std::string(kExpectedPool).find_first_of("0X"), std::string::npos);
+    EXPECT_EQ(std::count(kExpectedPool, kExpectedPool + 61, 'S'), 2);
 }
 
 TEST(CaptchaPicture, TheSameSeedGivesTheSamePictureAndAnotherSeedAnother)

@@ -202,13 +202,24 @@ TEST_F(TaskTest, StartupTaskStampsTheCatalogueAndReportsReady)
     EXPECT_EQ(messages[1].wParam, msg::kStartupReady);
 }
 
-TEST_F(TaskTest, ClientManagerStartsWithTheInitialValues)
+// Database work of a fresh ClientManager waits for the start-up task's
+// database step: a waiter on another thread goes on when the step ends, and
+// a failed step lets it go on with "no database" rather than waiting on.
+TEST_F(TaskTest, DatabaseWorkWaitsForTheStartupDatabaseStep)
 {
-    EXPECT_EQ(manager->user.loginState, 2);
-    EXPECT_EQ(manager->RefreshStamp, 0);
-    EXPECT_TRUE(manager->user.loginName.empty());
-    EXPECT_EQ(manager->signup.smsCountdown, 0);
-    EXPECT_TRUE(manager->HasWindow());
+    EXPECT_EQ(manager->user.loginState, kLoginStateLoggedOut);
+    EXPECT_FALSE(manager->catalogue.databaseStep.WaitOpen(10ms));
+    std::atomic<int> result {-1};
+    std::thread waiter([&] { result = manager->catalogue.databaseStep.WaitOpen(30s) ? 1 : 0; });
+    manager->catalogue.databaseStep.End(true);
+    waiter.join();
+    EXPECT_EQ(result.load(), 1);
+
+    auto failed = std::make_shared<ClientManager>(&window);
+    std::thread second([&] { result = failed->catalogue.databaseStep.WaitOpen(30s) ? 1 : 0; });
+    failed->catalogue.databaseStep.End(false);
+    second.join();
+    EXPECT_EQ(result.load(), 0);
 }
 
 // The window's side: a task reporting through the UI thread's queue.

@@ -3,6 +3,7 @@
 // the install column and its checks, and the marks across a restart.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <nlohmann/json.hpp>
 
 #include "app/ClientManager.h"
@@ -307,7 +308,9 @@ TEST_F(MarketPageTest, TheRefreshButtonSpinsWhileASynchronisationOfANewGeneratio
 {
     OpenMarket();
     CControlUI* refresh = Find(L"BtnOfAppRefresh");
-    const std::int64_t stamp = window().Client().RefreshStamp;
+    // An old generation, so the click's new one shows.
+    window().Client().RefreshStamp = 1000;
+    const auto before = static_cast<std::int64_t>(std::time(nullptr));
     control().ClearLog();
     control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"delay_ms", 400}, {"times", 1}});
     ASSERT_TRUE(ui().Click(L"BtnOfAppRefresh"));
@@ -320,7 +323,16 @@ TEST_F(MarketPageTest, TheRefreshButtonSpinsWhileASynchronisationOfANewGeneratio
     ASSERT_TRUE(WaitFor([&] { return refresh->IsEnabled(); }, 20000));
     Settle();
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_category").size(), 1u);
-    EXPECT_GE(window().Client().RefreshStamp, stamp);
+    // The click stamped a new generation, and every app row carries it.
+    const std::int64_t stamp = window().Client().RefreshStamp;
+    EXPECT_GE(stamp, before);
+    EXPECT_LE(stamp, static_cast<std::int64_t>(std::time(nullptr)));
+    std::vector<int> generations;
+    if (auto statement = window().Client().catalogue.database.Prepare("select distinct timestamp from t_game")) {
+        while (statement->NextRow())
+            generations.push_back(statement->ColumnInt(0));
+    }
+    EXPECT_EQ(generations, std::vector<int> {static_cast<int>(static_cast<std::int32_t>(stamp))});
     // The view on screen was drawn again from the refreshed rows.
     EXPECT_EQ(AppTab(), MarketPage::kIconPage);
     EXPECT_FALSE(IconNames().empty());
