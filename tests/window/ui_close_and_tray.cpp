@@ -1,6 +1,7 @@
 // The close decision, the tray icon and the tray menu of the real window.
 #include <gtest/gtest.h>
 
+#include "app/ClientManager.h"
 #include "app/Messages.h"
 #include "app/SettingsFile.h"
 #include "app/actions/AccountActions.h"
@@ -20,6 +21,10 @@ protected:
         StartWindow();
         SignInAs(L"demo", L"korvana123");
         ASSERT_EQ(MainWindowPage(), 1);
+        // The first loads hold the wait state, which keeps clicks away from
+        // the controls: the tests click after them.
+        ASSERT_TRUE(WaitFor([&] { return !window().Client().devices.devices.empty() && !IsWaiting(); }, 15000));
+        ASSERT_TRUE(WaitForTasks(15000));
     }
     // A close request as the window system or a caption button makes it.
     void RequestClose(unsigned code)
