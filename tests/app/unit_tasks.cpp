@@ -147,23 +147,27 @@ TEST_F(TaskTest, TheStateOutlivesTheWindowsReferenceWhileATaskRuns)
 
 TEST_F(TaskTest, DetachWindowWaitsForASendStillInsideTheWindow)
 {
-    // A window whose handler takes a while.
+    // A window whose handler is still running when the detach begins: it
+    // leaves only once the detach has taken the window away.
     struct SlowWindow : IMessageTarget {
         std::atomic<bool> inside {false};
         std::atomic<bool> left {false};
+        std::atomic<ClientManager*> owner {nullptr};
         LRESULT Send(UINT, WPARAM, LPARAM) override
         {
             inside = true;
-            std::this_thread::sleep_for(50ms);
+            while (owner.load()->HasWindow())
+                std::this_thread::yield();
             left = true;
             return 1;
         }
         void Post(UINT, WPARAM, LPARAM) override {}
     } slow;
     auto owner = std::make_shared<ClientManager>(&slow);
+    slow.owner = owner.get();
     TaskHandle handle = StartTask(owner, [](ClientManager& o, TaskArg) { o.Send(kTestMessage, 0, LPARAM {0}); });
     while (!slow.inside)
-        std::this_thread::sleep_for(1ms);
+        std::this_thread::yield();
     owner->DetachWindow();
     EXPECT_TRUE(slow.left.load());  // the window was not freed under the handler
     EXPECT_FALSE(owner->HasWindow());
@@ -269,7 +273,8 @@ TEST_F(WindowTaskTest, TheEndOfTheWindowReleasesATaskBlockedInSend)
         owner.Send(kTestMessage, 0, L"never handled");  // the UI thread is not pumping
         *flag = true;
     });
-    std::this_thread::sleep_for(30ms);
+    // However long the test waited here, the send could not return: the UI
+    // thread does not pump.
     EXPECT_FALSE(sendReturned.load());
 
     // The window's end, in this order.

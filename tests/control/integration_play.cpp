@@ -136,7 +136,9 @@ TEST_F(PlayTest, ADragOnOneSynchronisedScreenIsRepeatedOnEveryDevice)
     const bool mirrored = Eventually([&] { return !Inputs(control(), "7").empty() && !Inputs(control(), "9").empty(); });
     unsetenv("KORVANA_TOOL_CLICK");
     ASSERT_TRUE(mirrored);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Once the program has ended nothing more can come.
+    CloseSyncProgramOf(*client);
+    ASSERT_TRUE(Eventually([&] { return !SyncProgramRuns(*client); }));
     const auto first = Inputs(control(), "7");
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first, Inputs(control(), "9"));

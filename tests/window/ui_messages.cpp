@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "app/window/Client.h"
 #include "app/SettingsFile.h"
 #include "net/ServiceAddress.h"
+#include "platform/UiThreadCall.h"
 #include "tests/support/TempDir.h"
 #include "ui/UIManager.h"
 #include "tests/support/MainWindowTest.h"
@@ -63,10 +65,14 @@ class QuitCodeTest : public MainWindowTest, public ::testing::WithParamInterface
 TEST_P(QuitCodeTest, EndsTheModalLoop)
 {
     StartWindow();
-    std::thread task([&] {
-        std::this_thread::sleep_for(100ms);
-        window().GetMessageTarget().Send(msg::UM_STARTUP, GetParam(), reinterpret_cast<LPARAM>(L"下载完成！"));
-    });
+    // The worker starts from inside the modal loop, so its report comes
+    // while the loop runs.
+    std::thread task;
+    RunOnUiThreadLater([&] {
+        task = std::thread([&] {
+            window().GetMessageTarget().Send(msg::UM_STARTUP, GetParam(), reinterpret_cast<LPARAM>(L"下载完成！"));
+        });
+    }, 0);
     window().ShowModal();
     task.join();
     EXPECT_EQ(boxes().Count(), 0u);
@@ -80,14 +86,17 @@ TEST_F(WindowMessageTest, SendFromAWorkerBlocksUntilHandledAndPostsKeepTheirOrde
     StartWindow();
     IMessageTarget& target = window().GetMessageTarget();
     std::atomic<bool> returned {false};
+    std::atomic<bool> posted {false};
     std::thread worker([&] {
         for (int value = 1; value <= 5; ++value)
             target.Post(msg::UM_STARTUP, msg::kUpdateProgress, value * 10);
+        posted = true;
         target.Send(msg::UM_STARTUP, msg::kUpdateProgress, 99);
         returned = true;
     });
     // Nothing is handled while the UI thread does not run its loop.
-    std::this_thread::sleep_for(100ms);
+    while (!posted.load())
+        std::this_thread::yield();
     EXPECT_FALSE(returned.load());
     EXPECT_NE(Find(L"LabOfDownload")->GetText(), L"已完成更新 99% ...");
     ASSERT_TRUE(WaitFor([&] { return returned.load(); }));
@@ -150,9 +159,12 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
     EXPECT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), 0);
 }
 
+// Opened by the test once the window has gone.
+std::atomic<bool> g_lateReportMayGo {false};
+
 void ReportLate(ClientManager& owner, TaskArg)
 {
-    std::this_thread::sleep_for(200ms);
+    g_lateReportMayGo.wait(false);
     owner.Send(msg::UM_LOGOUT, 0, L"too late");
 }
 
@@ -161,9 +173,13 @@ TEST_F(WindowMessageTest, TheEndOfTheWindowReleasesATaskStillRunning)
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     std::weak_ptr<ClientManager> state = window().ClientRef();
+    g_lateReportMayGo = false;
     window().Start(ReportLate).Drop();
     // The task outlives the window: its message goes nowhere and the state
     // lives until the task lets go of it.
+    window().ReleaseClient();
+    g_lateReportMayGo = true;
+    g_lateReportMayGo.notify_all();
     EndWindow();
     EXPECT_TRUE(state.expired());
     EXPECT_EQ(boxes().CountOf(L"too late", L"错误"), 0u);

@@ -164,16 +164,14 @@ TEST_F(SignInTest, SignOutWaitsForTheLogoutWhileTheWindowHandlesMessages)
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"delay_ms", 600}});
-    std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        window().GetMessageTarget().Post(msg::UM_STARTUP, msg::kUpdateProgress, 55);
-    });
-    const auto started = std::chrono::steady_clock::now();
     // The loads that follow a login share the cookie file; let them end first.
     ASSERT_TRUE(WaitForTasks());
+    // Posted now, the message can only be handled once the sign-out's wait
+    // for its logout delivers events.
+    window().GetMessageTarget().Post(msg::UM_STARTUP, msg::kUpdateProgress, 55);
+    const auto started = std::chrono::steady_clock::now();
     window().SignOut();
     const auto waited = std::chrono::steady_clock::now() - started;
-    poster.join();
     // Handled inside the wait, not after it.
     EXPECT_EQ(Text(L"LabOfDownload"), L"已完成更新 55% ...");
     EXPECT_GE(waited, std::chrono::milliseconds(500));
