@@ -4,6 +4,25 @@
 
 namespace service {
 
+namespace {
+
+// The seed pictures are painted once, on whichever thread seeds first
+// (a thread-safe static): a reset comes on any of the server's threads, and
+// Qt's painting keeps shared state of its own.
+const std::string& DemoAvatar()
+{
+    static const std::string picture = SeedAvatar(0x2F7CF6);
+    return picture;
+}
+
+const std::string& ZhangAvatar()
+{
+    static const std::string picture = SeedAvatar(0xF5A623);
+    return picture;
+}
+
+}  // namespace
+
 void AccountState::Seed(WorldKind kind)
 {
     users.clear();
@@ -15,12 +34,12 @@ void AccountState::Seed(WorldKind kind)
     UserRecord demo {42, "demo", "korvana123", "13800000042", "演示用户"};
     demo.inviteCode = "KV000042";
     demo.money = "100.50";
-    demo.avatar = SeedAvatar(0x2F7CF6);
+    demo.avatar = DemoAvatar();
     users.push_back(std::move(demo));
     UserRecord zhang {43, "张三", "korvana123", "13800000043", "张三"};
     zhang.inviteCode = "KV000043";
     zhang.money = "0";
-    zhang.avatar = SeedAvatar(0xF5A623);
+    zhang.avatar = ZhangAvatar();
     users.push_back(std::move(zhang));
 }
 
