@@ -10,6 +10,7 @@
 #include "app/ClientManager.h"
 #include "app/window/CMainWnd.h"
 #include "commerce/BuyPage.h"
+#include "devices/DevicePage.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
@@ -47,7 +48,12 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return FindAs<CTileLayoutUI>(L"TileOfMembership")->GetCount() > 0; }));
         // So do the device list and the other pages' first loads; clicks are
         // kept from the controls while any of them holds the wait state.
-        ASSERT_TRUE(WaitFor([&] { return !window().Client().devices.devices.empty() && !IsWaiting(); }));
+        // The tiles of the first page come before the list is whole; tests
+        // that replace the list must wait for the load's end.
+        ASSERT_TRUE(WaitFor([&] {
+            const auto* devices = dynamic_cast<const DevicePage*>(window().Devices());
+            return devices && devices->FinishedLoads() > 0 && !IsWaiting();
+        }));
     }
 
     void SetRechargePlans(const nlohmann::json& recharge)
