@@ -20,6 +20,7 @@
 //
 // BM_ScreenshotToTileFile: one 1080 x 1920 JPEG into the 160 x 240 tile file
 // (target <= 10 ms).
+#include "bench/support/ResidentMemory.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -81,21 +82,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// VmRSS of this process in MB.
-double ResidentMegabytes()
-{
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    char line[256];
-    double kb = -1;
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::sscanf(line, "VmRSS: %lf kB", &kb) == 1)
-            break;
-    }
-    std::fclose(status);
-    return kb / 1024;
-}
 
 std::size_t Discard(char*, std::size_t size, std::size_t count, void*)
 {

@@ -10,6 +10,7 @@
 // - the hot-view query over the synchronised catalogue and the building of
 //   its 100 icons from "GameIconElement.xml" (target at most 50 ms), with the
 //   resident memory afterwards.
+#include "bench/support/ResidentMemory.h"
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -45,21 +46,6 @@ namespace {
 
 constexpr int kApps = 10000;
 
-// VmRSS of this process in MB.
-double ResidentMegabytes()
-{
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    char line[256];
-    double kb = -1;
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::sscanf(line, "VmRSS: %lf kB", &kb) == 1)
-            break;
-    }
-    std::fclose(status);
-    return kb / 1024;
-}
 
 struct Stress {
     Stress() : service("demo"), control(service.url(""))

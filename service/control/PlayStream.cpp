@@ -14,30 +14,19 @@
 #include <unistd.h>
 
 #include "service/control/ScreenPainter.h"
+#include "stream/SocketSend.h"
 #include "stream/VideoEncoder.h"
 
 namespace service {
 namespace {
+
+using stream::SendAll;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kHelloTimeoutMs = 10000;
 constexpr auto kStillInterval = std::chrono::milliseconds(500);
 constexpr auto kFrameInterval = std::chrono::duration<double, std::milli>(1000.0 / PlayStreamServer::kFps);
 constexpr auto kShortestInterval = std::chrono::milliseconds(8);
-
-bool SendAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
 
 int Multiple(double value, int of)
 {

@@ -13,31 +13,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "stream/SocketSend.h"
 #include "stream/VideoDecoder.h"
 
 namespace {
+
+using stream::SendAll;
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kFirstPause = std::chrono::milliseconds(250);
 constexpr auto kLongestPause = std::chrono::milliseconds(4000);
 constexpr int kConnectLimitMs = 3000;
 constexpr int kPollSliceMs = 100;
-
-bool SendAll(int fd, const std::string& bytes)
-{
-    const char* data = bytes.data();
-    std::size_t size = bytes.size();
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
 
 // libswscale writes whole blocks of pixels, past the end of a row whose
 // width is not a multiple of its block: rows get room for that, and one
