@@ -15,6 +15,7 @@
 #include "platform/ExternalProgram.h"
 #include "platform/FileSystem.h"
 #include "tests/support/DesktopHooks.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/ServiceTest.h"
 
@@ -84,17 +85,5 @@ protected:
     std::atomic<int> screenshots{0};
     std::atomic<bool> screenshotAnswers{true};
 };
-
-// Waits up to limitMs for the condition.
-template <class Condition>
-bool Eventually(Condition condition, int limitMs = 10000)
-{
-    for (int waited = 0; waited < limitMs; waited += 20) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
 
 }  // namespace korvana::test

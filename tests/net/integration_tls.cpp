@@ -25,6 +25,7 @@
 #include "net/ClusterCurl.h"
 #include "net/ServiceAddress.h"
 #include "net/ServiceCall.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/ServiceControl.h"
 #include "tests/support/ScopedEnv.h"
@@ -45,16 +46,6 @@ std::string ReadFile(const fs::path& path)
     return text.str();
 }
 
-template <class Condition>
-bool Eventually(Condition condition, int limitMs = 20000)
-{
-    for (int waited = 0; waited < limitMs; waited += 20) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
 
 bool Shell(const std::string& command)
 {
