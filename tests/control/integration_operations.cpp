@@ -196,7 +196,9 @@ TEST_F(OperationTest, ABatchUploadNamesEverySelectedDeviceAndSaysItIsTheBatch)
     AddDevice(L"8", L"VM0008", L"b");
     AddDevice(L"9", L"VM0009", L"c").selected = true;
     const auto path = WriteFile("any name is fine here.bin", 200000);
-    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(new std::string(path.string())));
+    // The task record owns the argument; called directly, the test does.
+    std::string argument = path.string();
+    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(&argument));
 
     auto parts = UploadParts();
     ASSERT_EQ(parts.size(), 4u);
@@ -240,7 +242,8 @@ TEST_F(OperationTest, UploadFailuresShowTheirTextAndEndTheUpload)
     EXPECT_EQ(boxes.Boxes()[1].text, L"请求错误，请检查网络连接或尝试重启软件。:52");
 
     // The service refuses a batch without devices; the request still goes out.
-    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(new std::string(WideToUtf8(device.upload_path))));
+    std::string argument = WideToUtf8(device.upload_path);
+    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(&argument));
     ASSERT_EQ(boxes.Count(), 3u);
     EXPECT_EQ(boxes.CountOf(L"请选择设备", L"错误"), 1u);
     auto log = control().RequestsTo("/api/qtz/front_device_file_upload");

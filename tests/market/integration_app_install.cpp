@@ -106,7 +106,9 @@ TEST_F(AppInstallTest, TheInstallBodyForTwoDevicesAndAppsSevenAndNine)
     std::vector<AppRecord> apps(2);
     apps[0].id = 7;
     apps[1].id = 9;
-    InstallSelectedApps(*client, reinterpret_cast<TaskArg>(new InstallRequest {InstallBody(client->devices.devices, apps)}));
+    // The task record owns the argument; called directly, the test does.
+    InstallRequest argument{InstallBody(client->devices.devices, apps)};
+    InstallSelectedApps(*client, reinterpret_cast<TaskArg>(&argument));
     auto log = control().RequestsTo("/api/qtz/front_app_install");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].method, "POST");
