@@ -1,12 +1,5 @@
 #include "devices/Screenshot.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QString>
-
 #include <cstdint>
 #include <semaphore>
 #include <cstdio>
@@ -16,10 +9,12 @@
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
+#include "net/Base64.h"
 #include "net/JsonRead.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
 #include "platform/DebugLog.h"
+#include "platform/ImageCodec.h"
 
 namespace {
 
@@ -38,21 +33,6 @@ bool IsPlainName(std::wstring_view id)
             return false;
     }
     return true;
-}
-
-int Base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
 }
 
 }  // namespace
@@ -91,57 +71,19 @@ std::string ScreenshotFilePathNarrow(std::wstring_view deviceId)
     return GetLocalPaths().imageCache.narrow + WideToUtf8(ScreenshotFileName(deviceId));
 }
 
-std::string DecodeBase64Prefix(std::string_view text)
-{
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    std::uint32_t group = 0;
-    int bits = 0;
-    for (char c : text) {
-        const int value = Base64Value(c);
-        if (value < 0)
-            break;
-        group = (group << 6) | static_cast<std::uint32_t>(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes += static_cast<char>((group >> bits) & 0xFF);
-        }
-    }
-    return bytes;
-}
-
 bool StoreScreenshotImage(std::string_view imageBytes, const std::string& path)
 {
     if (imageBytes.empty() || path.empty())
         return false;
-    QByteArray data = QByteArray::fromRawData(imageBytes.data(), static_cast<qsizetype>(imageBytes.size()));
-    QBuffer buffer(&data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return false;
-    QImageReader reader(&buffer);
-    // Readers that can decode at a smaller size (JPEG) skip most of the work.
-    reader.setScaledSize(QSize(kScreenshotWidth, kScreenshotHeight));
-    QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    if (image.width() != kScreenshotWidth || image.height() != kScreenshotHeight)
-        image = image.scaled(kScreenshotWidth, kScreenshotHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    image = image.convertToFormat(QImage::Format_RGB888);
-
-    QByteArray jpeg;
-    QBuffer out(&jpeg);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&out, "jpeg");
-    if (!writer.write(image))
+    const std::string jpeg = StretchedJpeg(imageBytes, kScreenshotWidth, kScreenshotHeight);
+    if (jpeg.empty())
         return false;
     // A picture cache needs no flush to disk, only that a reader never sees
     // half a file: the bytes go beside it and are renamed over it.
     const std::string temp = path + ".part";
     {
         std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file.write(jpeg.constData(), jpeg.size());
+        file.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));
         if (!file.good()) {
             file.close();
             std::remove(temp.c_str());
@@ -226,7 +168,7 @@ bool FetchScreenshot(ClientManager& owner, int index)
         return false;
     std::string base64;
     if (json::ReadText(payload, "base64", base64))
-        StoreScreenshotImage(DecodeBase64Prefix(base64), ScreenshotFilePathNarrow(id));
+        StoreScreenshotImage(Base64DecodePrefix(base64), ScreenshotFilePathNarrow(id));
     markOnline(true);
     return true;
 }

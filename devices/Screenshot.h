@@ -20,11 +20,7 @@ std::wstring ScreenshotFileName(std::wstring_view deviceId);
 std::wstring ScreenshotFilePath(std::wstring_view deviceId);
 std::string ScreenshotFilePathNarrow(std::wstring_view deviceId);
 
-// Standard Base64 up to the first "=" or the first character outside the
-// alphabet; a trailing partial group is dropped.
-std::string DecodeBase64Prefix(std::string_view text);
-
-// Decodes an image of any format Qt reads, draws it stretched into
+// Decodes an image of any format the platform reads, draws it stretched into
 // 160 × 240 RGB pixels and writes it as JPEG to `path`, replacing the file
 // only once the new one is complete. False (and the old file kept) when the
 // bytes are not an image or the file cannot be written.

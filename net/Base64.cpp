@@ -33,3 +33,42 @@ std::string Base64Lines(std::string_view bytes)
         out += "\r\n";
     return out;
 }
+
+namespace {
+
+int Base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+}  // namespace
+
+std::string Base64DecodePrefix(std::string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() / 4 * 3);
+    std::uint32_t group = 0;
+    int bits = 0;
+    for (char c : text) {
+        const int value = Base64Value(c);
+        if (value < 0)
+            break;
+        group = (group << 6) | static_cast<std::uint32_t>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes += static_cast<char>((group >> bits) & 0xFF);
+        }
+    }
+    return bytes;
+}

@@ -193,11 +193,7 @@ std::wstring Utf8ToWide(std::string_view text)
 
 std::string WideToUtf8(std::wstring_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t c : text)
-        AppendUtf8(static_cast<std::uint32_t>(c), out);
-    return out;
+    return Utf8OfWide(text);
 }
 
 std::string AnsiToUtf8(std::string_view text)

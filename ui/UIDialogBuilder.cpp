@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/DebugLog.h"
+#include "platform/Utf8.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIEdit.h"
@@ -84,11 +85,11 @@ std::shared_ptr<const ParsedFile> Parsed(const std::wstring& file)
     auto parsed = std::make_shared<ParsedFile>();
     std::string bytes;
     if (!resources::Read(file, bytes)) {
-        parsed->error = "cannot read " + attr::ToUtf8(file);
+        parsed->error = "cannot read " + Utf8OfWide(file);
     } else {
         xml::ParseResult r = xml::Parse(bytes);
         parsed->ok = r.ok;
-        parsed->error = r.ok ? std::string() : attr::ToUtf8(file) + ": " + r.error;
+        parsed->error = r.ok ? std::string() : Utf8OfWide(file) + ": " + r.error;
         parsed->root = std::move(r.root);
     }
     // Missing files are not cached: they may appear (a folder source).
@@ -191,7 +192,7 @@ private:
             return;
         }
         if (depth >= kMaxIncludeDepth) {
-            DebugLogA("DuiLib: Include of %s nested too deeply, skipped\n", attr::ToUtf8(*source).c_str());
+            DebugLogA("DuiLib: Include of %s nested too deeply, skipped\n", Utf8OfWide(*source).c_str());
             return;
         }
         auto parsed = Parsed(*source);
@@ -223,7 +224,7 @@ private:
             m_pm ? m_pm->GetDefaultAttributeList(cls) : CPaintManagerUI::GetSharedDefaultAttributeList(cls);
         Pairs pairs;
         if (!list.empty() && !attr::ParseAttributeList(list, pairs))
-            DebugLogA("DuiLib: Default of %s is malformed; what could be read is used\n", attr::ToUtf8(cls).c_str());
+            DebugLogA("DuiLib: Default of %s is malformed; what could be read is used\n", Utf8OfWide(cls).c_str());
         return &cache.emplace(std::move(key), std::move(pairs)).first->second;
     }
 
@@ -251,7 +252,7 @@ private:
         if (!control)
             control = CreateControlOfClass(n.name);
         if (!control) {
-            DebugLogA("DuiLib: unknown element <%s> (line %d) skipped\n", attr::ToUtf8(n.name).c_str(), n.line);
+            DebugLogA("DuiLib: unknown element <%s> (line %d) skipped\n", Utf8OfWide(n.name).c_str(), n.line);
             return;
         }
         if (!n.children.empty()) {
@@ -263,10 +264,10 @@ private:
                 for (auto& c : children)
                     if (!box->Add(std::move(c)))
                         DebugLogA("DuiLib: <%s> (line %d) does not take that child; skipped\n",
-                                  attr::ToUtf8(n.name).c_str(), n.line);
+                                  Utf8OfWide(n.name).c_str(), n.line);
             } else if (!children.empty()) {
                 DebugLogA("DuiLib: <%s> (line %d) is no container; its children are skipped\n",
-                          attr::ToUtf8(n.name).c_str(), n.line);
+                          Utf8OfWide(n.name).c_str(), n.line);
             }
         }
         if (const auto* defaults = DefaultsOf(n.name))

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "platform/DebugLog.h"
+#include "platform/Utf8.h"
 #include "ui/UIAccessible.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
@@ -193,9 +194,9 @@ const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMas
         if (entry.ok && hasMask)
             entry.image = ApplyMask(entry.image, mask);
         if (!entry.ok)
-            DebugLogA("DuiLib: image %s cannot be decoded, not drawn\n", attr::ToUtf8(file).c_str());
+            DebugLogA("DuiLib: image %s cannot be decoded, not drawn\n", Utf8OfWide(file).c_str());
     } else {
-        DebugLogA("DuiLib: image %s not found, not drawn\n", attr::ToUtf8(file).c_str());
+        DebugLogA("DuiLib: image %s not found, not drawn\n", Utf8OfWide(file).c_str());
     }
     auto [pos, inserted] = images.emplace(key, std::move(entry));
     return pos->second.ok ? &pos->second.image : nullptr;
@@ -725,7 +726,7 @@ bool CPaintManagerUI::AddImage(const std::wstring& name, const unsigned char* da
         return false;
     QImage img = Decode(std::string(reinterpret_cast<const char*>(data), size));
     if (img.isNull()) {
-        DebugLogA("DuiLib: shared image %s: data cannot be decoded\n", attr::ToUtf8(name).c_str());
+        DebugLogA("DuiLib: shared image %s: data cannot be decoded\n", Utf8OfWide(name).c_str());
         return false;
     }
     d->shared[name] = std::move(img);

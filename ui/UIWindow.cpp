@@ -22,6 +22,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/UiMessageQueue.h"
+#include "platform/Utf8.h"
 #include "ui/UIAccessible.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -439,15 +440,15 @@ bool WindowImplBase::Create(WindowImplBase* parent, const std::wstring& title, s
             DebugLogA("DuiLib: no skin package registered as resource %d\n", GetResourceID());
         break;
     case UILIB_ZIP: {
-        std::filesystem::path zip(attr::ToUtf8(CPaintManagerUI::GetResourcePath()));
-        CPaintManagerUI::SetResourceZipFile(attr::FromUtf8((zip / attr::ToUtf8(GetZIPFileName())).string()));
+        std::filesystem::path zip(Utf8OfWide(CPaintManagerUI::GetResourcePath()));
+        CPaintManagerUI::SetResourceZipFile(attr::FromUtf8((zip / Utf8OfWide(GetZIPFileName())).string()));
         break;
     }
     case UILIB_FILE: {
         std::wstring folder = GetSkinFolder();
         if (!folder.empty()) {
-            std::filesystem::path base(attr::ToUtf8(CPaintManagerUI::GetResourcePath()));
-            CPaintManagerUI::SetResourcePath(attr::FromUtf8((base / attr::ToUtf8(folder)).string()));
+            std::filesystem::path base(Utf8OfWide(CPaintManagerUI::GetResourcePath()));
+            CPaintManagerUI::SetResourcePath(attr::FromUtf8((base / Utf8OfWide(folder)).string()));
         }
         break;
     }

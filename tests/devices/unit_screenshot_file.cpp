@@ -1,5 +1,5 @@
-// Screenshot files: names that stay inside the cache folder, the Base64
-// reading and the conversion into the tile picture.
+// Screenshot files: names that stay inside the cache folder and the
+// conversion into the tile picture.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -50,16 +50,6 @@ TEST(ScreenshotFileName, PlainIdsKeepTheirNameOthersStayInTheFolder)
     EXPECT_NE(longName, ScreenshotFileName(std::wstring(5001, L'/')));
     EXPECT_EQ(ScreenshotFileName(std::wstring(64, L'a')), std::wstring(64, L'a') + L".jpeg");
     EXPECT_EQ(ScreenshotFileName(std::wstring(65, L'a')).front(), L'@');
-}
-
-TEST(DecodeBase64Prefix, StopsAtPaddingOrTheFirstStrangeCharacter)
-{
-    EXPECT_EQ(DecodeBase64Prefix("aGVsbG8="), "hello");
-    EXPECT_EQ(DecodeBase64Prefix("aGVsbG8=aGVsbG8="), "hello");
-    EXPECT_EQ(DecodeBase64Prefix("aGVs\r\nbG8="), "hel");
-    EXPECT_EQ(DecodeBase64Prefix("+/+/"), "\xFB\xFF\xBF");
-    EXPECT_EQ(DecodeBase64Prefix(""), "");
-    EXPECT_EQ(DecodeBase64Prefix("a"), "");
 }
 
 TEST(StoreScreenshotImage, ScalesAnyPictureTo160By240)

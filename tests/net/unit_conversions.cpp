@@ -172,4 +172,19 @@ TEST(Base64Lines, BreaksLinesAt64WithCrLf)
     EXPECT_EQ(text, std::string(64, 'A') + "\r\n" + "AA==\r\n");
 }
 
+TEST(Base64DecodePrefix, StopsAtPaddingOrTheFirstStrangeCharacter)
+{
+    EXPECT_EQ(Base64DecodePrefix("aGVsbG8="), "hello");
+    EXPECT_EQ(Base64DecodePrefix("aGVsbG8=aGVsbG8="), "hello");
+    EXPECT_EQ(Base64DecodePrefix("aGVs\r\nbG8="), "hel");
+    EXPECT_EQ(Base64DecodePrefix("+/+/"), "\xFB\xFF\xBF");
+    EXPECT_EQ(Base64DecodePrefix(""), "");
+    EXPECT_EQ(Base64DecodePrefix("a"), "");
+    // What the encoder writes in one line reads back whole, every length of
+    // the last group included.
+    const std::string bytes("\0\xFF\x10 any bytes", 15);
+    for (std::size_t n = 0; n <= bytes.size(); ++n)
+        EXPECT_EQ(Base64DecodePrefix(Base64Lines(bytes.substr(0, n))), bytes.substr(0, n)) << n;
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "skin/SkinPackage.h"
+#include "platform/Utf8.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/internal/Attr.h"
 
@@ -93,8 +94,8 @@ TEST(RealSkin, MainWindowLoadsWithEveryBoundControlOfItsClass)
     for (const auto& [cls, names] : BoundControls()) {
         for (const wchar_t* name : names) {
             CControlUI* c = pm.FindControl(name);
-            ASSERT_NE(c, nullptr) << attr::ToUtf8(name);
-            EXPECT_EQ(c->GetClass(), cls) << attr::ToUtf8(name);
+            ASSERT_NE(c, nullptr) << Utf8OfWide(name);
+            EXPECT_EQ(c->GetClass(), cls) << Utf8OfWide(name);
         }
     }
     EXPECT_NE(pm.FindControlAs<CContainerUI>(L"ConOfUserICON"), nullptr);
@@ -224,11 +225,11 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
     };
     for (const auto& t : templates) {
         auto element = BuildElement(t.file);
-        ASSERT_NE(element, nullptr) << attr::ToUtf8(t.file);
+        ASSERT_NE(element, nullptr) << Utf8OfWide(t.file);
         if (t.rootClass)
-            EXPECT_EQ(element->GetClass(), t.rootClass) << attr::ToUtf8(t.file);
+            EXPECT_EQ(element->GetClass(), t.rootClass) << Utf8OfWide(t.file);
         for (const wchar_t* part : t.parts)
-            EXPECT_NE(element->FindSubControl(part), nullptr) << attr::ToUtf8(t.file) << " " << attr::ToUtf8(part);
+            EXPECT_NE(element->FindSubControl(part), nullptr) << Utf8OfWide(t.file) << " " << Utf8OfWide(part);
     }
     auto tile = BuildElement(L"DeviceElement.xml");
     EXPECT_EQ(tile->GetFixedWidth(), 160);

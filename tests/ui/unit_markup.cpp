@@ -26,6 +26,16 @@ TEST(SkinXml, ReadsElementsAttributesAndEntities)
     EXPECT_EQ(r.root.children[1].children[0].line, 5);
 }
 
+TEST(SkinXml, ACharacterReferenceToNulOrNoScalarReadsAsTheReplacement)
+{
+    auto r = xml::Parse("<A t=\"[&#0;][&#xD800;][&#x110000;][&#x10FFFF;]\"/>");
+    ASSERT_TRUE(r.ok) << r.error;
+    std::wstring expected = L"[\uFFFD][\uFFFD][\uFFFD][";
+    expected += static_cast<wchar_t>(0x10FFFF);
+    expected += L"]";
+    EXPECT_EQ(*r.root.Attribute(L"t"), expected);
+}
+
 TEST(SkinXml, ReportsBrokenStructureWithItsLine)
 {
     struct Case {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Utf8.h"
 #include "ui/UIlib.h"
 #include "ui/internal/Attr.h"
 #include "ui/internal/Render.h"
@@ -107,7 +108,7 @@ std::string EntryName(const std::string& file, const std::string& skin)
 
 std::string Utf8(const std::wstring& s)
 {
-    return attr::ToUtf8(s);
+    return Utf8OfWide(s);
 }
 
 // Single-line texts wider than their box are reported.

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "platform/DebugLog.h"
+#include "platform/Utf8.h"
 
 namespace DuiLib::attr {
 
@@ -214,41 +215,6 @@ bool ParseAttributeList(const std::wstring& text, std::vector<std::pair<std::wst
     }
 }
 
-void AppendUtf8(std::string& out, std::uint32_t c)
-{
-    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = 0xFFFD;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string ToUtf8(const std::wstring& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t wc : text) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c == 0)
-            out += '\0';
-        else
-            AppendUtf8(out, c);
-    }
-    return out;
-}
-
 std::wstring FromUtf8(const std::string& text)
 {
     std::wstring out;
@@ -297,14 +263,14 @@ std::wstring FromUtf8(const std::string& text)
 
 void LogUnknown(const std::wstring& cls, const std::wstring& name, const std::wstring& value)
 {
-    DebugLogA("DuiLib: %s: unknown attribute %s=\"%s\" skipped\n", ToUtf8(cls).c_str(), ToUtf8(name).c_str(),
-              ToUtf8(value).c_str());
+    DebugLogA("DuiLib: %s: unknown attribute %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(), Utf8OfWide(name).c_str(),
+              Utf8OfWide(value).c_str());
 }
 
 void LogBadValue(const std::wstring& cls, const std::wstring& name, const std::wstring& value)
 {
-    DebugLogA("DuiLib: %s: malformed value %s=\"%s\" skipped\n", ToUtf8(cls).c_str(), ToUtf8(name).c_str(),
-              ToUtf8(value).c_str());
+    DebugLogA("DuiLib: %s: malformed value %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(), Utf8OfWide(name).c_str(),
+              Utf8OfWide(value).c_str());
 }
 
 }  // namespace DuiLib::attr

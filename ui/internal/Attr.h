@@ -23,9 +23,8 @@ bool ParseAlign(const std::wstring& text, unsigned& style);
 bool ParseAttributeList(const std::wstring& text, std::vector<std::pair<std::wstring, std::wstring>>& out);
 
 std::wstring Trim(const std::wstring& text);
-// Appends one code point as UTF-8 (invalid ones as U+FFFD).
-void AppendUtf8(std::string& out, std::uint32_t codePoint);
-std::string ToUtf8(const std::wstring& text);
+// The UTF-8 encoder is platform/Utf8's; this is the lenient reading back
+// (a malformed byte becomes U+FFFD).
 std::wstring FromUtf8(const std::string& text);
 
 // "unknown attribute" / "bad value" lines for the diagnostic log.

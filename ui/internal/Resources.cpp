@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DebugLog.h"
+#include "platform/Utf8.h"
 #include "ui/internal/Attr.h"
 
 namespace DuiLib::resources {
@@ -43,7 +44,7 @@ State& S()
 
 std::string Normalised(const std::wstring& name)
 {
-    std::string n = attr::ToUtf8(name);
+    std::string n = Utf8OfWide(name);
     for (auto& c : n)
         if (c == '\\')
             c = '/';
@@ -131,8 +132,8 @@ bool SetZip(const void* data, std::size_t size)
 bool SetZipFile(const std::wstring& path)
 {
     std::string bytes;
-    if (!ReadDiskFile(std::filesystem::path(attr::ToUtf8(path)), bytes)) {
-        DebugLogA("DuiLib: cannot read the skin package %s\n", attr::ToUtf8(path).c_str());
+    if (!ReadDiskFile(std::filesystem::path(Utf8OfWide(path)), bytes)) {
+        DebugLogA("DuiLib: cannot read the skin package %s\n", Utf8OfWide(path).c_str());
         return false;
     }
     return SetZip(bytes.data(), bytes.size());
@@ -162,7 +163,7 @@ bool Read(const std::wstring& name, std::string& bytes)
     if (S().zip)
         return ReadZipEntry(*S().zip, n, bytes);
     std::filesystem::path base = S().folder.empty() ? std::filesystem::current_path()
-                                                    : std::filesystem::path(attr::ToUtf8(S().folder));
+                                                    : std::filesystem::path(Utf8OfWide(S().folder));
     return ReadDiskFile(base / n, bytes);
 }
 

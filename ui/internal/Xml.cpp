@@ -1,5 +1,6 @@
 #include "ui/internal/Xml.h"
 
+#include "platform/Utf8.h"
 #include "ui/internal/Attr.h"
 
 namespace DuiLib::xml {
@@ -155,7 +156,8 @@ private:
                 ++j;
             }
             if (digits > 0 && j < raw.size() && raw[j] == ';') {
-                attr::AppendUtf8(out, static_cast<std::uint32_t>(v));
+                // A reference to U+0000 names no XML character.
+                AppendUtf8(v == 0 ? 0xFFFD : static_cast<std::uint32_t>(v), out);
                 return j + 1 - i;
             }
         }
