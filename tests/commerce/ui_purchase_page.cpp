@@ -18,6 +18,7 @@
 #include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/internal/Render.h"
 
 namespace {
 
@@ -254,6 +255,50 @@ TEST_F(PurchasePageTest, DevicePricesTimesTheQuantityAndItsField)
     EXPECT_EQ(Order().planType, L"Max");
     EXPECT_EQ(FindAs<CTileLayoutUI>(L"TileOfPrice")->GetCount(), 3);
     EXPECT_EQ(Payment(), L"80 元（或消耗80积分）");
+}
+
+// Long plans and dear prices: every word of a price tile stays inside it,
+// clear of the tick of the chosen tile.
+TEST_F(PurchasePageTest, ALargePriceFitsItsTile)
+{
+    control().Post("/__test/commerce/plans",
+                   R"([{"type": "Lite", "desc": "入门挂机", "price": {"1": "5", "365": "49995", "999": "99999"}}])");
+    SignIn();
+    OpenDevicePurchase();
+    auto* tiles = FindAs<CTileLayoutUI>(L"TileOfPrice");
+    ASSERT_EQ(tiles->GetCount(), 3);
+    ASSERT_TRUE(ui().Click(Tile(L"TileOfPrice", 365)));
+    ui().ProcessEvents(20);
+    EXPECT_TRUE(ui().SavePng(PngPath("purchase_large_price")));
+    constexpr int kTick = 15;  // the tick in the chosen tile's lower right corner
+    for (std::uintptr_t days : {1u, 365u, 999u}) {
+        auto* tile = dynamic_cast<CButtonUI*>(Tile(L"TileOfPrice", days));
+        ASSERT_NE(tile, nullptr);
+        const RECT pos = tile->GetPos();
+        RECT rc = pos;
+        rc.top += 10;  // PriceElement.xml's textpadding
+        const auto layout = render::LayoutMarkup(&window().Paint(), rc, tile->GetText(), tile->GetFont(), 0xFF000000,
+                                                 tile->GetTextStyle());
+        ASSERT_EQ(layout.lines.size(), 2u) << days;
+        for (const auto& run : layout.runs) {
+            EXPECT_GE(run.rc.left, pos.left) << days;
+            EXPECT_LE(run.rc.right, pos.right - 4) << days << ": " << Utf8OfWide(run.text);
+            EXPECT_LE(run.rc.bottom, pos.bottom) << days;
+            // The tick is the triangle below the diagonal through its two ends.
+            EXPECT_LE((run.rc.right - pos.right) + (run.rc.bottom - pos.bottom), -kTick)
+                << days << " under the tick: " << Utf8OfWide(run.text);
+        }
+    }
+    // So does the amount of ten such devices beside the payment buttons.
+    Retype(L"EditOfBuyCount", L"10");
+    CControlUI* payment = Find(L"LabOfPayment");
+    EXPECT_EQ(payment->GetText(), L"499950 元（或消耗499950积分）");
+    const RECT pos = payment->GetPos();
+    const auto layout = render::LayoutMarkup(&window().Paint(), pos, payment->GetText(), payment->GetFont(), 0xFF000000,
+                                             payment->GetTextStyle());
+    ASSERT_EQ(layout.runs.size(), 1u);
+    EXPECT_LE(layout.runs[0].rc.right, pos.right);
+    EXPECT_TRUE(ui().SavePng(PngPath("purchase_large_amount")));
 }
 
 TEST_F(PurchasePageTest, APointsPurchaseSendsItsChoiceAndPaysAtOnce)

@@ -704,7 +704,7 @@ void DrawDevice()
 void DrawBuy()
 {
     // Choice cards (stretched with corners 8; the badge of the selected card
-    // sits in its unscaled lower-right corner of 22 px).
+    // sits in its unscaled lower-right corner of 22 px, in its last 15).
     for (int s = 0; s < 4; ++s) {
         Canvas c(48, 48);
         QPainter& p = c.painter();
@@ -714,15 +714,17 @@ void DrawBuy()
                   selected ? pal::kAccent : (hot ? pal::kBorderHot : pal::kBorder), selected ? 1.6 : 1.2);
         if (selected) {
             QPainterPath tri;
-            tri.moveTo(48, 26);
+            // Small enough to stay clear of a price of five digits in a
+            // 120-px tile.
+            tri.moveTo(48, 33);
             tri.lineTo(48, 42);
             tri.quadTo(48, 48, 42, 48);
-            tri.lineTo(26, 48);
+            tri.lineTo(33, 48);
             tri.closeSubpath();
             p.setPen(Qt::NoPen);
             p.setBrush(pal::kAccent);
             p.drawPath(tri);
-            DrawGlyph(p, Glyph::Check, QRectF(36, 36, 11, 11), pal::kWhite, 3.2);
+            DrawGlyph(p, Glyph::Check, QRectF(39.5, 39.5, 7.5, 7.5), pal::kWhite, 2.4);
         }
         static const char* states[] = {"normal", "hot", "selected", "selected_hot"};
         Save(c, QString("buy/card_%1.png").arg(states[s]));
