@@ -1,5 +1,6 @@
 #include "ui/UIWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -43,7 +44,7 @@ WindowImplBase::SkinFailureHandler& FailureHandler()
     static WindowImplBase::SkinFailureHandler handler = [] {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Duilib"), QStringLiteral("加载资源文件失败"),
                         QMessageBox::Ok);
-        box.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
         box.exec();
         std::exit(1);
     };

@@ -31,13 +31,11 @@ void AccountState::Seed(WorldKind kind)
     if (kind != WorldKind::Demo)
         return;
     // 42 is the id the client's examples use for the signed-in user.
-    UserRecord demo {42, "demo", "korvana123", "13800000042", "演示用户"};
-    demo.inviteCode = "KV000042";
+    UserRecord demo {42, "demo", "korvana123", "13800000042", "演示用户", "KV000042", "", "0", ""};
     demo.money = "100.50";
     demo.avatar = DemoAvatar();
     users.push_back(std::move(demo));
-    UserRecord zhang {43, "张三", "korvana123", "13800000043", "张三"};
-    zhang.inviteCode = "KV000043";
+    UserRecord zhang {43, "张三", "korvana123", "13800000043", "张三", "KV000043", "", "0", ""};
     zhang.money = "0";
     zhang.avatar = ZhangAvatar();
     users.push_back(std::move(zhang));

@@ -90,7 +90,7 @@ TEST(QrBitmap, IsATopDownBmpOfEightPixelsAModuleWithoutQuietZone)
 TEST(QrBitmap, AReaderDecodesThePictureBackToThePaymentText)
 {
     TempDir dir;
-    for (const std::string text : {std::string("KORVANA-PAY:KV00000007:54"),
+    for (const std::string& text : {std::string("KORVANA-PAY:KV00000007:54"),
                                    std::string("weixin://wxpay/bizpayurl?pr=AbC123xyz"),
                                    std::string("12345678901234567890"), std::string(300, 'q')}) {
         const auto path = dir.path() / "code.bmp";

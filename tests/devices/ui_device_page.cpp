@@ -194,8 +194,9 @@ TEST_F(DevicePageTest, ExpiredAndFaultyViewsAndTheSearch)
     EXPECT_TRUE(FindAs<COptionUI>(L"OptOfAllDevice")->IsSelected());
     EXPECT_EQ(Tiles()->GetCount(), 21);
     for (const DeviceRecord& d : Devices())
-        if (d.time_left <= 0 || !d.online)
+        if (d.time_left <= 0 || !d.online) {
             EXPECT_EQ(d.tile_index, -1) << Utf8OfWide(d.name);
+        }
     EXPECT_EQ(window().Paint().GetFocus(), Find(L"EditOfSearch"));
 
     ASSERT_TRUE(ui().Click(L"OptOfAllDevice"));

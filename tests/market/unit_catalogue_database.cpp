@@ -105,8 +105,9 @@ TEST_F(CatalogueDatabaseTest, ASecondRunOnlyChecksAndAFileWithoutTTypeGetsOnlyTh
     EXPECT_EQ(log.CountOf("Couldn't find table t_type,Now Create it...\n"), 1u);
     EXPECT_EQ(log.CountOf("Create table t_type OK! \n"), 1u);
     for (const char* table : kTables) {
-        if (std::string(table) != "t_type")
+        if (std::string(table) != "t_type") {
             EXPECT_EQ(log.CountOf("Check table " + std::string(table) + " OK! \n"), 1u) << table;
+        }
     }
     EXPECT_EQ(log.Text().find("Create table t_game"), std::string::npos);
 

@@ -160,8 +160,9 @@ protected:
         EXPECT_EQ(Login(), kRequestFailedText);
         EXPECT_NE(m_client->user.loginState, kLoginStateLoggedIn);
         EXPECT_TRUE(m_control->RequestLog().empty());
-        if (reasonInLog != nullptr)
+        if (reasonInLog != nullptr) {
             EXPECT_NE(log.Text().find(reasonInLog), std::string::npos) << log.Text();
+        }
     }
 
     ServiceControl& control() { return *m_control; }

@@ -58,7 +58,7 @@ TEST(MessagePageTest, IdsBeyondThirtyTwoBitsSaturate)
 
 TEST(MessagePageTest, APageAppendsInOrderAndOnlyRaisesTheHighestId)
 {
-    std::vector<MessageRecord> list {MessageRecord {.id = 1}};
+    std::vector<MessageRecord> list {MessageRecord {1, {}, {}, {}, {}}};
     std::int32_t highest = 60;
     auto page = Parse(R"({"data":[{"id":"57"},{"id":"59"},{"id":"58"}]})");
     ParseMessagePage(page.get(), list, highest);

@@ -264,9 +264,10 @@ TEST(SkinPackage, EveryIncludeAndEveryPictureNamedByTheMarkupExists)
         ParseResult r = ParseXml(SkinZip().Get(file));
         ASSERT_TRUE(r.root) << file;
         Walk(*r.root, [&](const Node& n) {
-            if (n.tag == QLatin1String("Include"))
+            if (n.tag == QLatin1String("Include")) {
                 EXPECT_TRUE(SkinZip().Has(n.Attr("source").toStdString()))
                     << file << " includes the missing " << n.Attr("source").toStdString();
+            }
             for (auto it = n.attrs.cbegin(); it != n.attrs.cend(); ++it) {
                 if (!IsImageAttribute(it.key()) || it.value().isEmpty())
                     continue;
@@ -502,8 +503,9 @@ void CheckExpected(const Node& root, const std::vector<Expected>& expected)
             const QString shown = n.tag == QLatin1String("RichEdit") && n.Has("tipvalue") ? n.Attr("tipvalue") : n.Attr("text");
             EXPECT_EQ(shown, QString::fromUtf8(s.text)) << s.name;
         }
-        if (*s.tooltip)
+        if (*s.tooltip) {
             EXPECT_EQ(n.Attr("tooltip"), QString::fromUtf8(s.tooltip)) << s.name;
+        }
         if (s.userdata)
             EXPECT_EQ(n.Attr("userdata"), QString::fromLatin1(s.userdata)) << s.name;
         else
@@ -774,9 +776,10 @@ TEST(SkinPages, EveryUserdataNamesAPageHandler)
         ParseResult r = ParseXml(SkinZip().Get(file));
         ASSERT_TRUE(r.root);
         Walk(*r.root, [&](const Node& n) {
-            if (n.Has("userdata"))
+            if (n.Has("userdata")) {
                 EXPECT_TRUE(handlers.count(n.Attr("userdata")))
                     << file << ": " << n.Attr("name").toStdString() << " userdata " << n.Attr("userdata").toStdString();
+            }
         });
     }
 }
@@ -829,14 +832,18 @@ TEST(SkinTemplates, RootContainerWrapsTheElementWithItsParts)
         EXPECT_EQ(r.root->tag, QLatin1String("Container")) << t.file;
         ASSERT_FALSE(r.root->children.empty()) << t.file << " has no element";
         const Node& e = *r.root->children.front();
-        if (*t.element)
+        if (*t.element) {
             EXPECT_EQ(e.Attr("name"), QString::fromLatin1(t.element)) << t.file;
-        if (*t.cls)
+        }
+        if (*t.cls) {
             EXPECT_EQ(e.tag, QString::fromLatin1(t.cls)) << t.file;
-        if (*t.width)
+        }
+        if (*t.width) {
             EXPECT_EQ(e.Attr("width"), QString::fromLatin1(t.width)) << t.file;
-        if (*t.height)
+        }
+        if (*t.height) {
             EXPECT_EQ(e.Attr("height"), QString::fromLatin1(t.height)) << t.file;
+        }
         for (const char* part : t.parts)
             EXPECT_TRUE(Find(e, part)) << t.file << " lacks " << part;
     }

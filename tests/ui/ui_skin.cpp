@@ -116,8 +116,9 @@ TEST(RealSkin, PagesRenderAndTheirButtonsAnswerClicks)
     ui.Show();
     const char* dir = std::getenv("KORVANA_SCREENSHOT_DIR");
     auto shot = [&](const std::string& name) {
-        if (dir)
+        if (dir) {
             EXPECT_TRUE(ui.SavePng(std::string(dir) + "/" + name + ".png"));
+        }
     };
     shot("signin");
     ASSERT_TRUE(ui.Click(L"BtnOfLogin"));
@@ -170,8 +171,9 @@ TEST(RealSkin, DevicePageLaysTilesOutInRowsThatScroll)
             EXPECT_FALSE(a.Intersects(added[j]->GetPos())) << i << " overlaps " << j;
     }
     EXPECT_GT(tiles->GetScrollRange().cy, 0) << "12 tiles do not fit one page";
-    if (const char* dir = std::getenv("KORVANA_SCREENSHOT_DIR"))
+    if (const char* dir = std::getenv("KORVANA_SCREENSHOT_DIR")) {
         EXPECT_TRUE(ui.SavePng(std::string(dir) + "/devices.png"));
+    }
 
     // A click on a tile's screenshot button reaches the window with its tag.
     ASSERT_TRUE(ui.Click(added[1]->FindSubControl(L"BtnOfScreenshot")));
@@ -226,8 +228,9 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
     for (const auto& t : templates) {
         auto element = BuildElement(t.file);
         ASSERT_NE(element, nullptr) << Utf8OfWide(t.file);
-        if (t.rootClass)
+        if (t.rootClass) {
             EXPECT_EQ(element->GetClass(), t.rootClass) << Utf8OfWide(t.file);
+        }
         for (const wchar_t* part : t.parts)
             EXPECT_NE(element->FindSubControl(part), nullptr) << Utf8OfWide(t.file) << " " << Utf8OfWide(part);
     }
