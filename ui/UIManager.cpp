@@ -1,9 +1,7 @@
 #include "ui/UIManager.h"
 
-#include <QBuffer>
 #include <QCursor>
 #include <QFontDatabase>
-#include <QImageReader>
 #include <QPainter>
 
 #include <algorithm>
@@ -43,43 +41,6 @@ void InstallFontSubstitutes()
         QFont::insertSubstitutions(QString::fromUtf8(face), cjk);
 }
 
-QImage Decode(const std::string& bytes)
-{
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    QImage img = reader.read();
-    if (img.isNull())
-        return img;
-    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-QImage ApplyMask(const QImage& src, std::uint32_t mask)
-{
-    QImage img = src.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = mask & 0x00FFFFFFu;
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            if ((line[x] & 0x00FFFFFFu) == key)
-                line[x] = 0;
-    }
-    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-// Hands one input event to a control.
-void Deliver(CControlUI* target, int type, POINT pt, int wheelDelta = 0)
-{
-    TEventUI e;
-    e.Type = type;
-    e.pSender = target;
-    e.ptMouse = pt;
-    e.wheelDelta = wheelDelta;
-    target->DoEvent(e);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- Impl
@@ -94,112 +55,21 @@ unsigned DefaultsVersion()
     return g_defaultsVersion;
 }
 
-namespace {
-
-constexpr int kFrameMs = 16;
-
-}  // namespace
-
-CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner) : self(owner), id(g_nextManagerId++)
+CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner)
+    : self(owner), id(g_nextManagerId++), timers([this](CControlUI* control, unsigned timerId) { Tick(control, timerId); })
 {
-    QObject::connect(&retireTimer, &QTimer::timeout, [this] {
-        if (dispatchDepth > 0)
-            return;
-        constexpr std::size_t kRetiredPerFrame = 64;
-        // Destroying a control may retire others: take the portion out first.
-        const std::size_t n = std::min(kRetiredPerFrame, retired.size());
-        std::vector<std::unique_ptr<CControlUI>> portion(std::make_move_iterator(retired.end() - n),
-                                                         std::make_move_iterator(retired.end()));
-        retired.resize(retired.size() - n);
-        portion.clear();
-        if (retired.empty())
-            retireTimer.stop();
-    });
-    frameTimer.setSingleShot(true);
-    // A coarse timer may fire early, and what came then would wait for a
-    // frame of its own right after this one.
-    frameTimer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&frameTimer, &QTimer::timeout, [this] {
-        if (host && !deferred.isEmpty()) {
-            host->update(deferred);
-            partialUpdatePending = true;
-        }
-        deferred = QRect();
-    });
 }
 
-namespace {
-
-// "img/a/b.png" -> "img/a/b@2x.png"; empty where the name has no extension.
-std::wstring DoubleScaleName(const std::wstring& file)
+void CPaintManagerUI::Impl::Tick(CControlUI* control, unsigned timerId)
 {
-    const std::size_t dot = file.rfind(L'.');
-    const std::size_t slash = file.find_last_of(L"/\\");
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
-        return {};
-    return file.substr(0, dot) + L"@2x" + file.substr(dot);
-}
-
-}  // namespace
-
-const QImage* CPaintManagerUI::Impl::Image(const std::wstring& name, bool hasMask, std::uint32_t mask, int scale,
-                                           int* gotScale)
-{
-    if (gotScale)
-        *gotScale = 1;
-    if (name.empty())
-        return nullptr;
-    if (!hasMask) {
-        auto s = shared.find(name);
-        if (s != shared.end())
-            return &s->second;
-    }
-    std::wstring file = name;
-    if (auto a = aliases.find(name); a != aliases.end())
-        file = a->second;
-    if (scale > 1) {
-        // A picture without a 2x version is looked for once, then the 1x
-        // one stands in (scaled up by the painter).
-        const std::wstring doubled = DoubleScaleName(file);
-        if (!doubled.empty()) {
-            const std::wstring key = hasMask ? doubled + L"|" + std::to_wstring(mask) : doubled;
-            auto it = images.find(key);
-            if (it == images.end()) {
-                CachedImage entry;
-                std::string bytes;
-                if (resources::Read(doubled, bytes)) {
-                    entry.image = Decode(bytes);
-                    entry.ok = !entry.image.isNull();
-                    if (entry.ok && hasMask)
-                        entry.image = ApplyMask(entry.image, mask);
-                }
-                it = images.emplace(key, std::move(entry)).first;
-            }
-            if (it->second.ok) {
-                if (gotScale)
-                    *gotScale = 2;
-                return &it->second.image;
-            }
-        }
-    }
-    std::wstring key = hasMask ? file + L"|" + std::to_wstring(mask) : file;
-    auto it = images.find(key);
-    if (it != images.end())
-        return it->second.ok ? &it->second.image : nullptr;
-    CachedImage entry;
-    std::string bytes;
-    if (resources::Read(file, bytes)) {
-        entry.image = Decode(bytes);
-        entry.ok = !entry.image.isNull();
-        if (entry.ok && hasMask)
-            entry.image = ApplyMask(entry.image, mask);
-        if (!entry.ok)
-            DebugLogA("DuiLib: image %s cannot be decoded, not drawn\n", Utf8OfWide(file).c_str());
-    } else {
-        DebugLogA("DuiLib: image %s not found, not drawn\n", Utf8OfWide(file).c_str());
-    }
-    auto [pos, inserted] = images.emplace(key, std::move(entry));
-    return pos->second.ok ? &pos->second.image : nullptr;
+    CDispatchScope scope(self);
+    TEventUI e;
+    e.Type = UIEVENT_TIMER;
+    e.pSender = control;
+    e.wParam = timerId;
+    control->DoEvent(e);
+    if (timers.Has(control, timerId))
+        self->SendNotify(control, DUI_MSGTYPE_TIMER, timerId, 0);
 }
 
 QFont CPaintManagerUI::Impl::Font(int id)
@@ -257,175 +127,12 @@ const ScrollBarStyle& CPaintManagerUI::Impl::ScrollStyle()
 void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
 {
     CDispatchScope scope(self);
-    // Updates asked from here on need a paint of their own.
-    wholeUpdatePending = false;
-    partialUpdatePending = false;
-    sinceLastPaint.start();
+    frames.Painting();
     self->UpdateLayout();
     if (!root)
         return;
     CRenderContext ctx(p, self);
     root->DoPaint(ctx, dirty);
-}
-
-void CPaintManagerUI::Impl::UpdateCursor()
-{
-    if (!host)
-        return;
-    if (waitCursor) {
-        host->setCursor(Qt::WaitCursor);
-        return;
-    }
-    if (hover && hover->IsEnabled()) {
-        std::wstring cls = hover->GetClass();
-        if (cls == L"EditUI" || cls == L"RichEditUI") {
-            host->setCursor(Qt::IBeamCursor);
-            return;
-        }
-    }
-    host->unsetCursor();
-}
-
-void CPaintManagerUI::Impl::MouseMove(POINT pt)
-{
-    if (waitCursor)
-        return;
-    CDispatchScope scope(self);
-    if (capture) {
-        Deliver(capture, UIEVENT_MOUSEMOVE, pt);
-        return;
-    }
-    CControlUI* now = root ? root->FindControlAt(pt) : nullptr;
-    if (now != hover) {
-        CControlUI* old = hover;
-        hover = now;
-        if (old) {
-            Deliver(old, UIEVENT_MOUSELEAVE, pt);
-            self->SendNotify(old, DUI_MSGTYPE_MOUSELEAVE);
-        }
-        if (CControlUI* entered = hover) {
-            Deliver(entered, UIEVENT_MOUSEENTER, pt);
-            self->SendNotify(entered, DUI_MSGTYPE_MOUSEENTER);
-        }
-        UpdateCursor();
-    }
-    if (hover)
-        Deliver(hover, UIEVENT_MOUSEMOVE, pt);
-}
-
-void CPaintManagerUI::Impl::MousePress(POINT pt, bool right, bool doubleClick)
-{
-    if (waitCursor)
-        return;
-    CDispatchScope scope(self);
-    MouseMove(pt);
-    CControlUI* target = root ? root->FindControlAt(pt) : nullptr;
-    if (!target)
-        return;
-    if (right) {
-        Deliver(target, UIEVENT_RBUTTONDOWN, pt);
-        return;
-    }
-    if (target->IsEnabled())
-        self->SetFocus(target);
-    // The focus change may have removed the control.
-    target = root ? root->FindControlAt(pt) : nullptr;
-    if (!target)
-        return;
-    capture = target;
-    Deliver(target, doubleClick ? UIEVENT_DBLCLICK : UIEVENT_BUTTONDOWN, pt);
-}
-
-void CPaintManagerUI::Impl::MouseRelease(POINT pt, bool right)
-{
-    if (right || waitCursor) {
-        capture = nullptr;
-        return;
-    }
-    CDispatchScope scope(self);
-    CControlUI* target = capture;
-    capture = nullptr;
-    if (!target)
-        return;
-    Deliver(target, UIEVENT_BUTTONUP, pt);
-    // Moves went to the captured control only: bring the hover up to date,
-    // so a button released elsewhere no longer looks hot.
-    MouseMove(pt);
-}
-
-void CPaintManagerUI::Impl::MouseLeave()
-{
-    CDispatchScope scope(self);
-    if (hover && !capture) {
-        CControlUI* old = hover;
-        hover = nullptr;
-        Deliver(old, UIEVENT_MOUSELEAVE, POINT{-1, -1});
-        self->SendNotify(old, DUI_MSGTYPE_MOUSELEAVE);
-    }
-}
-
-void CPaintManagerUI::Impl::Wheel(POINT pt, int delta)
-{
-    if (waitCursor || !root)
-        return;
-    CDispatchScope scope(self);
-    CControlUI* target = root->FindControlAt(pt);
-    if (!target)
-        target = root.get();
-    Deliver(target, UIEVENT_SCROLLWHEEL, pt, delta);
-}
-
-bool CPaintManagerUI::Impl::Key(int key, bool shift, bool ctrl)
-{
-    CDispatchScope scope(self);
-    if (key == UIKEY_TAB) {
-        self->SetNextTabControl(!shift);
-        return true;
-    }
-    if (focus && focus->IsVisibleInTree() && focus->IsEnabled()) {
-        TEventUI e;
-        e.Type = UIEVENT_KEYDOWN;
-        e.pSender = focus;
-        e.key = key;
-        e.shift = shift;
-        e.ctrl = ctrl;
-        if (key == UIKEY_RETURN && dynamic_cast<CButtonUI*>(focus)) {
-            focus->DoEvent(e);
-            return true;
-        }
-        focus->DoEvent(e);
-    }
-    if (key == UIKEY_RETURN)
-        return ActivateDefaultButton();
-    return false;
-}
-
-bool CPaintManagerUI::Impl::ActivateDefaultButton()
-{
-    if (!root)
-        return false;
-    CButtonUI* found = nullptr;
-    root->ForEach([&](CControlUI* c) {
-        if (found)
-            return;
-        auto* b = dynamic_cast<CButtonUI*>(c);
-        if (b && b->IsDefaultButton() && b->IsEnabled() && b->IsVisibleInTree())
-            found = b;
-    });
-    if (!found)
-        return false;
-    found->Activate();
-    return true;
-}
-
-void CPaintManagerUI::Impl::EndDispatch()
-{
-    // Destroying a control may remove others (timers, nested trees): loop.
-    while (!graveyard.empty()) {
-        auto dead = std::move(graveyard);
-        graveyard.clear();
-        dead.clear();
-    }
 }
 
 // ---------------------------------------------------------------- scope
@@ -442,7 +149,7 @@ CDispatchScope::~CDispatchScope()
         return;
     auto& d = m_manager->GetImpl();
     if (--d.dispatchDepth == 0)
-        d.EndDispatch();
+        d.retirement.DispatchEnded();
 }
 
 // ---------------------------------------------------------------- manager
@@ -454,12 +161,9 @@ CPaintManagerUI::CPaintManagerUI() : d(std::make_unique<Impl>(this))
 
 CPaintManagerUI::~CPaintManagerUI()
 {
-    for (auto& [key, timer] : d->timers)
-        delete timer;
-    d->timers.clear();
+    d->timers.Clear();
     d->root.reset();
-    d->graveyard.clear();
-    d->retired.clear();
+    d->retirement.DestroyAll();
 }
 
 void CPaintManagerUI::SetResourcePath(const std::wstring& folder)
@@ -724,65 +428,37 @@ bool CPaintManagerUI::AddImage(const std::wstring& name, const unsigned char* da
 {
     if (name.empty() || !data || size == 0)
         return false;
-    QImage img = Decode(std::string(reinterpret_cast<const char*>(data), size));
-    if (img.isNull()) {
-        DebugLogA("DuiLib: shared image %s: data cannot be decoded\n", Utf8OfWide(name).c_str());
+    if (!d->images.AddShared(name, std::string(reinterpret_cast<const char*>(data), size)))
         return false;
-    }
-    d->shared[name] = std::move(img);
     Invalidate();
     return true;
 }
 
 void CPaintManagerUI::AddImageAlias(const std::wstring& name, const std::wstring& file)
 {
-    std::wstring f = file;
-    for (auto& c : f)
-        if (c == L'\\')
-            c = L'/';
-    d->aliases[name] = f;
+    d->images.AddAlias(name, file);
 }
 
 void CPaintManagerUI::RemoveImage(const std::wstring& name)
 {
-    std::wstring file = name;
-    for (auto& c : file)
-        if (c == L'\\')
-            c = L'/';
-    d->shared.erase(name);
-    // Every cached variant (masked ones too).
-    for (auto it = d->images.begin(); it != d->images.end();) {
-        const std::wstring& key = it->first;
-        if (key == file || key == name || key.rfind(file + L"|", 0) == 0)
-            it = d->images.erase(it);
-        else
-            ++it;
-    }
+    d->images.Remove(name);
     Invalidate();
 }
 
 void CPaintManagerUI::RemoveAllImages()
 {
-    d->images.clear();
-    d->shared.clear();
+    d->images.Clear();
     Invalidate();
 }
 
 bool CPaintManagerUI::IsImageCached(const std::wstring& name) const
 {
-    std::wstring file = name;
-    for (auto& c : file)
-        if (c == L'\\')
-            c = L'/';
-    if (d->shared.count(name))
-        return true;
-    auto it = d->images.find(file);
-    return it != d->images.end() && it->second.ok;
+    return d->images.IsCached(name);
 }
 
 SIZE CPaintManagerUI::GetImageSize(const std::wstring& name)
 {
-    const QImage* img = d->Image(name, false, 0);
+    const QImage* img = d->images.Find(name, false, 0);
     if (!img)
         return {};
     return {img->width(), img->height()};
@@ -792,55 +468,23 @@ bool CPaintManagerUI::SetTimer(CControlUI* control, unsigned id, unsigned elapse
 {
     if (!control)
         return false;
-    auto key = std::make_pair(control, id);
-    auto it = d->timers.find(key);
-    QTimer* timer;
-    if (it != d->timers.end()) {
-        timer = it->second;
-    } else {
-        timer = new QTimer(&d->timerOwner);
-        d->timers.emplace(key, timer);
-        QObject::connect(timer, &QTimer::timeout, &d->timerOwner, [this, control, id] {
-            if (!d->timers.count({control, id}))
-                return;
-            CDispatchScope scope(this);
-            TEventUI e;
-            e.Type = UIEVENT_TIMER;
-            e.pSender = control;
-            e.wParam = id;
-            control->DoEvent(e);
-            if (d->timers.count({control, id}))
-                SendNotify(control, DUI_MSGTYPE_TIMER, id, 0);
-        });
-    }
-    timer->start(static_cast<int>(std::max(1u, elapseMs)));
+    d->timers.Set(control, id, elapseMs);
     return true;
 }
 
 bool CPaintManagerUI::KillTimer(CControlUI* control, unsigned id)
 {
-    auto it = d->timers.find({control, id});
-    if (it == d->timers.end())
-        return false;
-    it->second->stop();
-    it->second->deleteLater();  // it may be emitting right now
-    d->timers.erase(it);
-    return true;
+    return d->timers.Kill(control, id);
 }
 
 void CPaintManagerUI::KillTimer(CControlUI* control)
 {
-    auto it = d->timers.lower_bound({control, 0u});
-    while (it != d->timers.end() && it->first.first == control) {
-        it->second->stop();
-        it->second->deleteLater();
-        it = d->timers.erase(it);
-    }
+    d->timers.KillAll(control);
 }
 
 bool CPaintManagerUI::HasTimer(CControlUI* control, unsigned id) const
 {
-    return d->timers.count({control, id}) != 0;
+    return d->timers.Has(control, id);
 }
 
 void CPaintManagerUI::AddNotifier(INotifyUI* notifier)
@@ -901,53 +545,12 @@ CControlUI* CPaintManagerUI::GetFocus() const
 
 void CPaintManagerUI::SetFocus(CControlUI* control)
 {
-    if (control == d->focus)
-        return;
-    CDispatchScope scope(this);
-    if (CControlUI* old = d->focus) {
-        d->focus = nullptr;
-        TEventUI e;
-        e.Type = UIEVENT_KILLFOCUS;
-        e.pSender = old;
-        old->DoEvent(e);
-        SendNotify(old, DUI_MSGTYPE_KILLFOCUS);
-    }
-    if (control && control->GetManager() == this && control->IsVisibleInTree() && control->IsEnabled()) {
-        d->focus = control;
-        TEventUI e;
-        e.Type = UIEVENT_SETFOCUS;
-        e.pSender = control;
-        control->DoEvent(e);
-        if (d->focus == control) {
-            AnnounceFocus(control);
-            SendNotify(control, DUI_MSGTYPE_SETFOCUS);
-        }
-    }
+    d->MoveFocus(control);
 }
 
 bool CPaintManagerUI::SetNextTabControl(bool forward)
 {
-    if (!d->root)
-        return false;
-    std::vector<CControlUI*> order;
-    d->root->ForEach([&](CControlUI* c) {
-        if (c->IsFocusable() && c->IsEnabled() && c->IsKeyboardEnabled() && c->IsVisibleInTree())
-            order.push_back(c);
-    });
-    if (order.empty())
-        return false;
-    auto it = std::find(order.begin(), order.end(), d->focus);
-    CControlUI* next;
-    if (it == order.end()) {
-        next = forward ? order.front() : order.back();
-    } else if (forward) {
-        ++it;
-        next = it == order.end() ? order.front() : *it;
-    } else {
-        next = it == order.begin() ? order.back() : *(it - 1);
-    }
-    SetFocus(next);
-    return true;
+    return d->MoveFocusInTabOrder(forward);
 }
 
 CControlUI* CPaintManagerUI::GetHover() const
@@ -1062,32 +665,13 @@ void CPaintManagerUI::UpdateLayout()
 
 void CPaintManagerUI::Invalidate()
 {
-    if (d->host && !d->wholeUpdatePending) {
-        d->wholeUpdatePending = true;
-        d->deferred = QRect();
-        d->frameTimer.stop();
-        d->host->update();
-    }
+    d->frames.UpdateAll();
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc)
 {
-    if (!d->host || rc.IsEmpty() || d->wholeUpdatePending)
-        return;
-    const QRect area = render::ToQRect(rc);
-    const qint64 since = d->sinceLastPaint.isValid() ? d->sinceLastPaint.elapsed() : kFrameMs;
-    if (since >= kFrameMs || d->partialUpdatePending) {
-        // What waited for this frame goes with it, not in a paint of its own
-        // when the timer comes.
-        d->host->update(area | d->deferred);
-        d->deferred = QRect();
-        d->frameTimer.stop();
-        d->partialUpdatePending = true;
-        return;
-    }
-    d->deferred |= area;
-    if (!d->frameTimer.isActive())
-        d->frameTimer.start(static_cast<int>(kFrameMs - since));
+    if (!rc.IsEmpty())
+        d->frames.Update(render::ToQRect(rc));
 }
 
 bool CPaintManagerUI::SaveImage(const std::string& pngPath)
@@ -1133,21 +717,12 @@ void CPaintManagerUI::InitControl(CControlUI* control)
 
 void CPaintManagerUI::DestroyGradually(std::vector<std::unique_ptr<CControlUI>> controls)
 {
-    for (auto& control : controls) {
-        if (control)
-            d->retired.push_back(std::move(control));
-    }
-    if (!d->retired.empty() && !d->retireTimer.isActive())
-        d->retireTimer.start(kFrameMs);
+    d->retirement.Gradually(std::move(controls));
 }
 
 void CPaintManagerUI::DestroyLater(std::unique_ptr<CControlUI> control)
 {
-    if (!control)
-        return;
-    if (d->dispatchDepth > 0)
-        d->graveyard.push_back(std::move(control));
-    // otherwise it is destroyed here, as control goes out of scope
+    d->retirement.Later(std::move(control));
 }
 
 }  // namespace DuiLib

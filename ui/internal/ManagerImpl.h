@@ -2,12 +2,9 @@
 
 // The manager's state (Qt inside; for the engine's own files).
 
-#include <QElapsedTimer>
 #include <QFont>
-#include <QImage>
 #include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
@@ -19,6 +16,10 @@
 
 #include "ui/UIControl.h"
 #include "ui/UIManager.h"
+#include "ui/internal/ControlTimers.h"
+#include "ui/internal/FramePacing.h"
+#include "ui/internal/ImageCache.h"
+#include "ui/internal/Retirement.h"
 
 namespace DuiLib {
 
@@ -76,16 +77,10 @@ struct CPaintManagerUI::Impl {
     ScrollBarStyle scrollStyle;
     const ScrollBarStyle& ScrollStyle();
 
-    struct CachedImage {
-        QImage image;
-        bool ok = false;
-    };
-    std::unordered_map<std::wstring, CachedImage> images;  // key: file name (+ "|mask")
-    std::unordered_map<std::wstring, QImage> shared;       // AddImage
-    std::unordered_map<std::wstring, std::wstring> aliases;
+    ImageCache images;
 
-    QObject timerOwner;
-    std::map<std::pair<CControlUI*, unsigned>, QTimer*> timers;
+    ControlTimers timers;
+    void Tick(CControlUI* control, unsigned timerId);
 
     std::vector<INotifyUI*> notifiers;
     std::vector<std::pair<int, NotifyObserver>> observers;
@@ -101,39 +96,15 @@ struct CPaintManagerUI::Impl {
     mutable std::unordered_map<std::wstring, CControlUI*> names;
 
     bool layoutNeeded = true;
-    // A whole-window update has been asked of the host and not yet painted:
-    // asking again only costs Qt a scan of its posted events.
-    bool wholeUpdatePending = false;
-    // Small updates reach the host at most once a frame: what is asked
-    // sooner after a paint waits in `deferred` for frameTimer (a progress bar
-    // moved a hundred times in 30 ms is painted twice, not a hundred times).
-    // Whole-window updates never wait; nor does one asked while a small update
-    // is already on its way to the host (`partialUpdatePending`): it joins
-    // that paint instead of starting a frame of its own.
-    bool partialUpdatePending = false;
-    QElapsedTimer sinceLastPaint;
-    QRect deferred;
-    QTimer frameTimer;
+    FramePacer frames{host};
     int dispatchDepth = 0;
-    std::vector<std::unique_ptr<CControlUI>> graveyard;
-    // Out of the tree, destroyed by retireTimer a portion a frame, never
-    // while a dispatch runs.
-    std::vector<std::unique_ptr<CControlUI>> retired;
-    QTimer retireTimer;
+    ControlRetirement retirement{dispatchDepth};
 
-    // Set by the window: is pt a place that drags the window?
-    std::function<void()> onRepaintRequest;
-
-    // Images: the decoded picture for a file name, or nullptr. With scale 2
-    // the file's "@2x" version where the skin has one; `gotScale` (when
-    // given) tells which of the two came back.
-    const QImage* Image(const std::wstring& file, bool hasMask, std::uint32_t mask, int scale = 1,
-                        int* gotScale = nullptr);
     QFont Font(int id);
     void Paint(QPainter& p, const RECT& dirty);
-    void UpdateCursor();
 
-    // Input from the host widget (window coordinates).
+    // Input from the host widget (window coordinates); InputDispatch.cpp.
+    void UpdateCursor();
     void MouseMove(POINT pt);
     void MousePress(POINT pt, bool right, bool doubleClick);
     void MouseRelease(POINT pt, bool right);
@@ -143,7 +114,8 @@ struct CPaintManagerUI::Impl {
     bool Key(int key, bool shift, bool ctrl);
     // Enter outside a button: the default button, if any, is activated.
     bool ActivateDefaultButton();
-    void EndDispatch();
+    void MoveFocus(CControlUI* control);
+    bool MoveFocusInTabOrder(bool forward);
 };
 
 }  // namespace DuiLib

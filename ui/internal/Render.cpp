@@ -147,7 +147,7 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
     const QPaintDevice* device = p.device();
     const int wanted = device && device->devicePixelRatioF() > 1.0 ? 2 : 1;
     int k = 1;
-    const QImage* img = pm->GetImpl().Image(attrs->file, attrs->hasMask, attrs->mask, wanted, &k);
+    const QImage* img = pm->GetImpl().images.Find(attrs->file, attrs->hasMask, attrs->mask, wanted, &k);
     if (!img)
         return false;
     RECT dest = rc;
