@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <curl/curl.h>
-#include <fstream>
 #include <mutex>
 
+#include "net/CookieFile.h"
 #include "net/ServiceAddress.h"
 #include "net/TextConvert.h"
 #include "platform/DebugLog.h"
@@ -301,111 +301,18 @@ void ClusterCurl::readCookieList()
     curl_slist_free_all(cookies);
 }
 
-namespace {
-
-std::mutex& CookieFileMutex()
+int ClusterCurl::transfer(std::size_t (*writer)(void*, std::size_t, std::size_t, void*), void* sink,
+                          const std::string& storeCookiesTo, bool readCookies)
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::vector<std::string> HandleCookies(CURL* handle)
-{
-    std::vector<std::string> lines;
-    struct curl_slist* cookies = nullptr;
-    if (curl_easy_getinfo(handle, CURLINFO_COOKIELIST, &cookies) != CURLE_OK)
-        return lines;
-    for (struct curl_slist* item = cookies; item != nullptr; item = item->next)
-        lines.emplace_back(item->data);
-    curl_slist_free_all(cookies);
-    return lines;
-}
-
-// Domain, path and name of a cookie line (tab-separated Netscape format).
-std::string CookieKey(const std::string& line)
-{
-    std::string key;
-    std::size_t field = 0;
-    std::size_t begin = 0;
-    while (begin <= line.size() && field < 6) {
-        std::size_t end = line.find('\t', begin);
-        if (end == std::string::npos)
-            end = line.size();
-        if (field == 0 || field == 2 || field == 5) {
-            std::string part = line.substr(begin, end - begin);
-            if (field == 0 && part.rfind("#HttpOnly_", 0) == 0)
-                part.erase(0, 10);
-            key += part;
-            key += '\t';
-        }
-        ++field;
-        begin = end + 1;
-    }
-    return key;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line)
-{
-    for (const std::string& l : lines) {
-        if (l == line)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-void ClusterCurl::loadCookieFile(const std::string& cookieFile)
-{
-    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
-    {
-        std::lock_guard lock(CookieFileMutex());
-        std::ifstream file(cookieFile);
-        for (std::string line; std::getline(file, line);) {
-            if (!line.empty())
-                curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
-        }
-    }
-    m_cookiesBefore = HandleCookies(handle);
-}
-
-void ClusterCurl::storeCookieFile(const std::string& cookieFile)
-{
-    const std::vector<std::string> after = HandleCookies(handle);
-    std::vector<std::string> changed;
-    std::vector<std::string> removedKeys;
-    for (const std::string& line : after) {
-        if (!Contains(m_cookiesBefore, line))
-            changed.push_back(line);
-    }
-    for (const std::string& line : m_cookiesBefore) {
-        const std::string key = CookieKey(line);
-        bool kept = false;
-        for (const std::string& now : after)
-            kept = kept || CookieKey(now) == key;
-        if (!kept)
-            removedKeys.push_back(key);
-    }
-    if (changed.empty() && removedKeys.empty())
-        return;
-    std::lock_guard lock(CookieFileMutex());
-    curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
-    std::ifstream file(cookieFile);
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && !Contains(removedKeys, CookieKey(line)))
-            curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
-    }
-    file.close();
-    for (const std::string& line : changed)
-        curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
-    // libcurl writes the jar with the umask's mode (keeping that of a file
-    // already there); the session cookie in it is the user's alone.
-    CreatePrivateFileIfMissing(cookieFile);
-    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, cookieFile.c_str());
-    curl_easy_setopt(handle, CURLOPT_COOKIELIST, "FLUSH");
-    RestrictMode(cookieFile, 0600);
-    // Written now; the end of the handle must not write it a second time.
-    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, nullptr);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writer);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    const int res = perform();
+    if (res == CURLE_OK && readCookies)
+        readCookieList();
+    if (!storeCookiesTo.empty())
+        m_cookies.Store(handle, storeCookiesTo);
+    return res;
 }
 
 int ClusterCurl::postMsg(const std::string& body, std::string& destination)
@@ -417,7 +324,7 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
         }
         const std::string jar = cookieJarPath();
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
-        loadCookieFile(jar);
+        m_cookies.Load(handle, jar);
 
         m_postFields = bodyEncoded ? body : encodeFormValues(body);
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, m_postFields.c_str());
@@ -427,16 +334,7 @@ int ClusterCurl::postMsg(const std::string& body, std::string& destination)
             DebugLogA("postMsg call messagePublicMethod error(%d) \n", errno);
             return -1;
         }
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-
-        CURLcode res = static_cast<CURLcode>(perform());
-        if (res == CURLE_OK)
-            readCookieList();
-        if (!jar.empty())
-            storeCookieFile(jar);
-        return dealResponseCode(res);
+        return dealResponseCode(transfer(&ClusterCurl::httpDataWriter, &destination, jar, true));
     } catch (...) {
         DebugLogA("postMsg api exception(%d)\n", errno);
         return -1;
@@ -450,18 +348,15 @@ int ClusterCurl::getMsg(std::string& destination)
             DebugLogA("getMsg curl ptr is null\n");
             return -1;
         }
-        const std::string jar = cookieJarPath();
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-        loadCookieFile(jar);
+        // The cookies go out; what the answer sets is not kept.
+        m_cookies.Load(handle, cookieJarPath());
 
         if (messagePublicMethod() != 0) {
             DebugLogA("getMsg call messagePublicMethod error(%d) \n", errno);
             return -1;
         }
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        return dealResponseCode(perform());
+        return dealResponseCode(transfer(&ClusterCurl::httpDataWriter, &destination, std::string(), false));
     } catch (...) {
         DebugLogA("getMsg api exception(%d)\n", errno);
         return -1;
@@ -487,18 +382,9 @@ int ClusterCurl::downloadFile(const std::string& fileName)
             DebugLogA("downloadFile call messagePublicMethod error(%d) \n", errno);
             return -1;
         }
-        const std::string cookieFile = localCookieFilePath();
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &FileWriter);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
         // A download sends no cookies; what its answer sets is added to the file.
-        curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
-        m_cookiesBefore.clear();
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-
-        CURLcode res = static_cast<CURLcode>(perform());
-        if (!cookieFile.empty())
-            storeCookieFile(cookieFile);
-        int result = dealResponseCode(res);
+        m_cookies.StartEmpty(handle);
+        int result = dealResponseCode(transfer(&FileWriter, file, localCookieFilePath(), false));
         std::fclose(file);
         return result;
     } catch (...) {
@@ -551,14 +437,8 @@ int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, con
 
         destination.clear();
         const std::string jar = cookieJarPath();
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &destination);
-        loadCookieFile(jar);
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-
-        CURLcode res = static_cast<CURLcode>(perform());
-        if (!jar.empty())
-            storeCookieFile(jar);
+        m_cookies.Load(handle, jar);
+        const int res = transfer(&ClusterCurl::httpDataWriter, &destination, jar, false);
         // The handle must not point at the freed form or header list.
         curl_easy_setopt(handle, CURLOPT_HTTPPOST, nullptr);
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/CancelToken.h"
+#include "net/CookieFile.h"
 #include "net/ServiceAddress.h"
 
 // Same declaration as in <curl/curl.h>; callers that set options on `handle`
@@ -107,13 +108,14 @@ private:
     // pinned CA bundle when there is one.
     void setTls();
     void readCookieList();
-    // The cookie file is shared by every request running at the same time:
-    // it is read into the handle and written back from it under one lock,
-    // and only with what this exchange changed, so that concurrent requests
-    // never see a half-written file or put back a cookie they read earlier.
-    void loadCookieFile(const std::string& cookieFile);
-    void storeCookieFile(const std::string& cookieFile);
-    std::vector<std::string> m_cookiesBefore;
+    // The step the four operations share once their request is set up: the
+    // answer goes to `writer(sink)`, the transfer runs (watching `cancel`),
+    // `cookieLines` is read after a success when asked, and what the answer
+    // changed is merged into the cookie file `storeCookiesTo` (none: empty).
+    // The libcurl result.
+    int transfer(std::size_t (*writer)(void*, std::size_t, std::size_t, void*), void* sink,
+                 const std::string& storeCookiesTo, bool readCookies);
+    CookieFile m_cookies;
 
     std::string m_url;
     std::string m_postFields;

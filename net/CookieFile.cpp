@@ -1,0 +1,117 @@
+#include "net/CookieFile.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <mutex>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+std::mutex& CookieFileMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+std::vector<std::string> CookieFile::HandleCookies(CURL* handle)
+{
+    std::vector<std::string> lines;
+    struct curl_slist* cookies = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_COOKIELIST, &cookies) != CURLE_OK)
+        return lines;
+    for (struct curl_slist* item = cookies; item != nullptr; item = item->next)
+        lines.emplace_back(item->data);
+    curl_slist_free_all(cookies);
+    return lines;
+}
+
+std::string CookieFile::Key(const std::string& line)
+{
+    std::string key;
+    std::size_t field = 0;
+    std::size_t begin = 0;
+    while (begin <= line.size() && field < 6) {
+        std::size_t end = line.find('\t', begin);
+        if (end == std::string::npos)
+            end = line.size();
+        if (field == 0 || field == 2 || field == 5) {
+            std::string part = line.substr(begin, end - begin);
+            if (field == 0 && part.rfind("#HttpOnly_", 0) == 0)
+                part.erase(0, 10);
+            key += part;
+            key += '\t';
+        }
+        ++field;
+        begin = end + 1;
+    }
+    return key;
+}
+
+void CookieFile::Load(CURL* handle, const std::string& path)
+{
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    {
+        std::lock_guard lock(CookieFileMutex());
+        std::ifstream file(path);
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty())
+                curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+        }
+    }
+    before_ = HandleCookies(handle);
+}
+
+void CookieFile::StartEmpty(CURL* handle)
+{
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    before_.clear();
+}
+
+void CookieFile::Store(CURL* handle, const std::string& path)
+{
+    const std::vector<std::string> after = HandleCookies(handle);
+    std::vector<std::string> changed;
+    std::vector<std::string> removedKeys;
+    for (const std::string& line : after) {
+        if (!Contains(before_, line))
+            changed.push_back(line);
+    }
+    for (const std::string& line : before_) {
+        const std::string key = Key(line);
+        bool kept = false;
+        for (const std::string& now : after)
+            kept = kept || Key(now) == key;
+        if (!kept)
+            removedKeys.push_back(key);
+    }
+    if (changed.empty() && removedKeys.empty())
+        return;
+    std::lock_guard lock(CookieFileMutex());
+    curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && !Contains(removedKeys, Key(line)))
+            curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+    }
+    file.close();
+    for (const std::string& line : changed)
+        curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
+    // libcurl writes the jar with the umask's mode (keeping that of a file
+    // already there); the session cookie in it is the user's alone.
+    CreatePrivateFileIfMissing(path);
+    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, path.c_str());
+    curl_easy_setopt(handle, CURLOPT_COOKIELIST, "FLUSH");
+    RestrictMode(path, 0600);
+    // Written now; the end of the handle must not write it a second time.
+    curl_easy_setopt(handle, CURLOPT_COOKIEJAR, nullptr);
+}
