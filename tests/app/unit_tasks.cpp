@@ -6,10 +6,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "app/ClientManager.h"
+#include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "app/StartupTask.h"
 #include "app/Task.h"
@@ -18,6 +20,7 @@
 #include "tests/support/QtApp.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/StderrCapture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -191,6 +194,11 @@ TEST_F(TaskTest, PostCarriesIntegersAndTheCurrentManagerIsNeverDangling)
 
 TEST_F(TaskTest, StartupTaskStampsTheCatalogueAndReportsReady)
 {
+    // Its own per-user folder: the process-wide paths may still name the
+    // removed folder of an earlier test of this binary.
+    TempDir dir;
+    const LocalPaths& paths = InitLocalPaths(dir.path().string());
+    std::filesystem::create_directories(paths.folder.narrow);
     const auto before = static_cast<std::int64_t>(std::time(nullptr));
     manager->user.loginState = kLoginStateLoggedIn;  // an automatic login may have finished first
     StartTask(manager, RunStartupTask).Wait(5s);
@@ -204,6 +212,8 @@ TEST_F(TaskTest, StartupTaskStampsTheCatalogueAndReportsReady)
     EXPECT_EQ(messages[0].wParam, msg::kUpdateNone);
     EXPECT_EQ(messages[1].msg, msg::UM_STARTUP);
     EXPECT_EQ(messages[1].wParam, msg::kStartupReady);
+    EXPECT_TRUE(std::filesystem::is_regular_file(paths.database.narrow));  // the catalogue is the user's file
+    EXPECT_TRUE(manager->catalogue.databaseStep.WaitOpen(0ms));
 }
 
 // Database work of a fresh ClientManager waits for the start-up task's
