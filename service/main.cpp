@@ -50,9 +50,13 @@ int main(int argc, char** argv)
         sigwait(&stopSignals, &signal);
         server.Stop();
     });
-    stopper.detach();
 
     std::printf("korvana-service listening on %s:%d\n", options->host.c_str(), port);
     std::fflush(stdout);
-    return server.Run() ? 0 : 1;
+    const bool ran = server.Run();
+    // The stopper must be done with the server before it is destroyed; when
+    // the server ended otherwise, it still waits for its signal.
+    pthread_kill(stopper.native_handle(), SIGTERM);
+    stopper.join();
+    return ran ? 0 : 1;
 }
