@@ -12,6 +12,7 @@
 #include "commerce/Order.h"
 #include "commerce/PlanLoad.h"
 #include "commerce/Records.h"
+#include "devices/DeviceList.h"
 #include "net/NumberText.h"
 #include "platform/Browser.h"
 #include "platform/Clipboard.h"
@@ -477,7 +478,8 @@ void BuyPage::BuildPriceTiles(int plan)
 void BuyPage::BuildRenewalPage()
 {
     ClientManager& client = m_shell.Client();
-    const std::vector<DeviceRecord>& devices = client.devices.devices;
+    // A copy: the tool tips show the play address a play task may be writing.
+    const std::vector<DeviceRecord> devices = CopyOfDevices(client.devices);
     const std::vector<PurchasePlan>& plans = client.commerce.purchasePlans;
     OrderState& order = client.commerce.order;
     m_tileOfDeviceCharge->RemoveAll();

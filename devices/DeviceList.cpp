@@ -186,3 +186,9 @@ bool AdoptFirstPage(DeviceMembers& members, std::vector<DeviceRecord>& previous)
     members.firstPageShown = members.devices.size();
     return members.firstPageShown > 0;
 }
+
+std::vector<DeviceRecord> CopyOfDevices(DeviceMembers& members)
+{
+    std::lock_guard lock(members.listMutex);
+    return members.devices;
+}

@@ -59,6 +59,10 @@ void LoadDeviceList(ClientManager& owner, TaskArg argument);
 // what the user did to them meanwhile) and the later pages are appended.
 std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members);
 
+// A copy of the list, taken under the list lock, for views built from the
+// fields a play task writes (the play address, player_open): tool tips.
+std::vector<DeviceRecord> CopyOfDevices(DeviceMembers& members);
+
 // Window thread, on a 1135 of a load of several pages: when the first page
 // has been handed over, it becomes the device list and true comes back; the
 // previous records are moved to `previous`.

@@ -7,6 +7,7 @@
 #include "app/Messages.h"
 #include "app/Shell.h"
 #include "app/actions/DeviceActions.h"
+#include "devices/DeviceList.h"
 #include "market/AppInstall.h"
 #include "market/AppQueries.h"
 #include "market/AppViews.h"
@@ -402,8 +403,11 @@ void MarketPage::ToggleAppSelection(int appId, bool selected)
 void MarketPage::BuildInstallLists()
 {
     ClientManager& client = m_shell.Client();
+    // A copy of the devices: the tool tips show the play address a play
+    // task may be writing.
+    const std::vector<DeviceRecord> devices = CopyOfDevices(client.devices);
     std::lock_guard lock(client.catalogue.lock);
-    ::BuildInstallLists(*m_selectedDevices, *m_selectedApps, client.devices.devices, client.catalogue.SelectedApps);
+    ::BuildInstallLists(*m_selectedDevices, *m_selectedApps, devices, client.catalogue.SelectedApps);
     // The way to the device choice is pointed out while none is chosen.
     if (CControlUI* hint = m_shell.Paint().FindControl(L"LabOfChooseDevicesHint"))
         hint->SetVisible(m_selectedDevices->GetCount() == 0);
