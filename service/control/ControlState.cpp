@@ -147,8 +147,11 @@ void ControlState::Restore()
         }
         auto next = std::min_element(m_pending.begin(), m_pending.end(),
                                      [](const Pending& a, const Pending& b) { return a.until < b.until; });
-        if (std::chrono::steady_clock::now() < next->until) {
-            m_wake.wait_until(lock, next->until);
+        // A copy: wait_until reads the deadline again after waking, when a
+        // new busy device may have moved the list's storage.
+        const auto until = next->until;
+        if (std::chrono::steady_clock::now() < until) {
+            m_wake.wait_until(lock, until);
             continue;
         }
         const Pending due = *next;
