@@ -1,5 +1,7 @@
 #include "LiveScreen.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -11,6 +13,8 @@ namespace {
 
 constexpr int kTapDistance = 8;
 constexpr int kPathStep = 6;
+// Wakes the UI thread for what the stream's worker handed over.
+const QEvent::Type kHandOverEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 
 QString StateText(StreamClient::State state, const QString& text)
 {
@@ -61,16 +65,16 @@ LiveScreen::LiveScreen(StreamTarget target, QWidget* parent)
     StreamClient::Events events;
     events.state = [this](StreamClient::State state, const std::string& text) {
         const QString shown = QString::fromStdString(text);
-        QMetaObject::invokeMethod(this, [this, state, shown] { OnState(state, shown); }, Qt::QueuedConnection);
+        HandOver([this, state, shown] { OnState(state, shown); });
     };
     events.welcome = [this](const stream::Welcome& welcome) {
         const QSize device(welcome.deviceWidth, welcome.deviceHeight);
-        QMetaObject::invokeMethod(this, [this, device] {
+        HandOver([this, device] {
             m_device = device;
             const QRect shown = FrameRect();
             m_client->SetPictureSize(shown.width(), shown.height());
             update();
-        }, Qt::QueuedConnection);
+        });
     };
     events.picture = [this](StreamPicture picture) { Deliver(std::move(picture)); };
     m_client = std::make_unique<StreamClient>(m_target, std::move(events));
@@ -89,6 +93,38 @@ QSize LiveScreen::sizeHint() const
     return {360, 640};
 }
 
+void LiveScreen::HandOver(std::function<void()> call)
+{
+    QEvent* wake = nullptr;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        if (m_calls.empty())
+            m_wakeEvent = wake = new QEvent(kHandOverEvent);
+        m_calls.push_back(std::move(call));
+    }
+    if (wake != nullptr)
+        QCoreApplication::postEvent(this, wake);
+}
+
+bool LiveScreen::event(QEvent* event)
+{
+    // The wake-up is known by its address, taken under the lock: what Qt
+    // wrote into it is not read on this side before the lock is held.
+    std::vector<std::function<void()>> calls;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        if (event == m_wakeEvent) {
+            m_wakeEvent = nullptr;
+            calls.swap(m_calls);
+        }
+    }
+    if (calls.empty())
+        return QWidget::event(event);
+    for (const std::function<void()>& call : calls)
+        call();
+    return true;
+}
+
 void LiveScreen::Deliver(StreamPicture picture)
 {
     bool post = false;
@@ -100,7 +136,7 @@ void LiveScreen::Deliver(StreamPicture picture)
         m_pending = std::move(picture);
     }
     if (post)
-        QMetaObject::invokeMethod(this, &LiveScreen::TakePicture, Qt::QueuedConnection);
+        HandOver([this] { TakePicture(); });
 }
 
 void LiveScreen::TakePicture()

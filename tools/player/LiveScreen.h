@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -65,9 +66,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
-    // Worker-thread side: the newest picture waits here for the UI thread.
+    // Worker-thread side. What the worker hands over waits under the lock
+    // and the UI thread runs it in order; the wake-up is a plain event, so
+    // nothing of ours travels through Qt's queue. The newest picture waits
+    // in its own slot.
+    void HandOver(std::function<void()> call);
     void Deliver(StreamPicture picture);
     void TakePicture();
     void OnState(StreamClient::State state, const QString& text);
@@ -95,6 +101,8 @@ private:
 
     std::mutex m_pendingMutex;
     std::optional<StreamPicture> m_pending;
+    std::vector<std::function<void()>> m_calls;
+    const QEvent* m_wakeEvent = nullptr;  // posted, not yet handled
     std::unique_ptr<StreamClient> m_client;
 };
 
