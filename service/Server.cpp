@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -61,8 +62,17 @@ unsigned short PortOf(const sockaddr_storage& addr)
 // Shuts the socket of the request's connection, found among the process's
 // descriptors by its two ports, so the client sees the connection end
 // without any answer.
+// A scan of the descriptors and the server's stop (which closes the
+// listening socket) never overlap.
+std::mutex& DescriptorScanLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 void DropConnection(const httplib::Request& req)
 {
+    std::lock_guard scan(DescriptorScanLock());
     DIR* dir = opendir("/proc/self/fd");
     if (dir == nullptr)
         return;
@@ -336,8 +346,11 @@ bool Server::Run()
 
 void Server::Stop()
 {
-    for (SideListener* listener : m_sideListeners)
-        listener->Stop();
+    // Only the HTTP side: Run returns once its handlers have ended, and the
+    // side listeners stop in the destructor after that. A handler still
+    // running (a dropped connection looks through every descriptor) must not
+    // meet their sockets being closed.
+    std::lock_guard scan(DescriptorScanLock());
     if (m_http)
         m_http->server().stop();
 }
