@@ -60,7 +60,7 @@ TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
 {
     AddDevice(L"7", L"VM0007", L"My pad");
     StartTask(client, &PlayDevice, 0);
-    ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }));
+    ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }));
 
     auto log = control().RequestsTo("/api/qtz/front_device_play_url");
     ASSERT_EQ(log.size(), 1u);

@@ -98,7 +98,7 @@ TEST_F(ProgramWindowTest, ThePlayerWindowIsFoundByItsProcessAndClosedLikeAnyWind
     setenv("KORVANA_TOOL_PNG", png.c_str(), 1);
     AddDevice(L"7", L"VM0007", L"My pad");
     StartTask(client, &PlayDevice, 0);
-    ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }, 15000));
+    ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }, 15000));
     ExternalWindow found;
     {
         std::lock_guard lock(client->control.mutex);
@@ -118,7 +118,7 @@ TEST_F(ProgramWindowTest, APlayerThatShowsNoWindowIsStillClosedThroughItsProcess
     setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a display, but no window on it
     AddDevice(L"7", L"VM0007", L"My pad");
     StartTask(client, &PlayDevice, 0);
-    ASSERT_TRUE(Eventually([&] { return client->devices.devices[0].player_open; }, 15000));
+    ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }, 15000));
     {
         std::lock_guard lock(client->control.mutex);
         EXPECT_EQ(client->control.players[L"7"].xWindow, 0u);
