@@ -1,7 +1,6 @@
 #include "ui/UIManager.h"
 
 #include <QCursor>
-#include <QFontDatabase>
 #include <QPainter>
 
 #include <algorithm>
@@ -26,19 +25,6 @@ std::unordered_map<std::wstring, std::wstring>& SharedDefaults()
 {
     static std::unordered_map<std::wstring, std::wstring> map;
     return map;
-}
-
-// The skin names Windows faces; map them onto installed CJK faces once.
-void InstallFontSubstitutes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    const QStringList cjk = {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                             QStringLiteral("Noto Sans SC"), QStringLiteral("Droid Sans Fallback")};
-    for (const char* face : {"微软雅黑", "Microsoft YaHei", "宋体", "SimSun", "黑体", "SimHei", "Tahoma", "Arial"})
-        QFont::insertSubstitutions(QString::fromUtf8(face), cjk);
 }
 
 }  // namespace
@@ -72,68 +58,6 @@ void CPaintManagerUI::Impl::Tick(CControlUI* control, unsigned timerId)
         self->SendNotify(control, DUI_MSGTYPE_TIMER, timerId, 0);
 }
 
-QFont CPaintManagerUI::Impl::Font(int id)
-{
-    auto it = fonts.find(id);
-    if (it == fonts.end() && defaultFont >= 0)
-        it = fonts.find(defaultFont);
-    if (it == fonts.end()) {
-        InstallFontSubstitutes();
-        QFont f(QStringLiteral("微软雅黑"));
-        f.setPixelSize(12);
-        return f;
-    }
-    return it->second.font;
-}
-
-const ScrollBarStyle& CPaintManagerUI::Impl::ScrollStyle()
-{
-    if (scrollStyleVersion == defaultsVersion)
-        return scrollStyle;
-    scrollStyleVersion = defaultsVersion;
-    scrollStyle = ScrollBarStyle{};
-    std::wstring list = self->GetDefaultAttributeList(L"VScrollBar");
-    if (list.empty())
-        list = self->GetDefaultAttributeList(L"ScrollBar");
-    std::vector<std::pair<std::wstring, std::wstring>> pairs;
-    attr::ParseAttributeList(list, pairs);
-    for (const auto& [k, v] : pairs) {
-        int i = 0;
-        std::uint32_t c = 0;
-        if (k == L"width" && attr::ParseInt(v, i) && i >= 0 && i < 100)
-            scrollStyle.width = i;
-        else if (k == L"bkcolor" && attr::ParseColor(v, c))
-            scrollStyle.bk = c;
-        else if ((k == L"thumbcolor" || k == L"thumbnormalcolor") && attr::ParseColor(v, c))
-            scrollStyle.thumb = c;
-        else if (k == L"thumbhotcolor" && attr::ParseColor(v, c))
-            scrollStyle.thumbHot = c;
-        else if (k == L"thumbround" && attr::ParseInt(v, i))
-            scrollStyle.round = i;
-        else if (k == L"bknormalimage" || k == L"railnormalimage")
-            scrollStyle.railImage = v;
-        else if (k == L"thumbnormalimage")
-            scrollStyle.thumbImage = v;
-        else if (k == L"thumbhotimage")
-            scrollStyle.thumbHotImage = v;
-        else if (k == L"thumbpushedimage")
-            scrollStyle.thumbPushedImage = v;
-    }
-    if (!scrollStyle.railImage.empty())
-        scrollStyle.bk = 0;
-    return scrollStyle;
-}
-
-void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
-{
-    CDispatchScope scope(self);
-    frames.Painting();
-    self->UpdateLayout();
-    if (!root)
-        return;
-    CRenderContext ctx(p, self);
-    root->DoPaint(ctx, dirty);
-}
 
 // ---------------------------------------------------------------- scope
 
@@ -327,41 +251,7 @@ std::uint32_t CPaintManagerUI::GetDefaultSelectedBkColor() const
 
 bool CPaintManagerUI::SetWindowAttribute(const std::wstring& name, const std::wstring& value)
 {
-    bool ok = true;
-    if (name == L"size") {
-        SIZE s;
-        ok = attr::ParseSize(value, s) && s.cx >= 0 && s.cy >= 0;
-        if (ok)
-            SetInitSize(s.cx, s.cy);
-    } else if (name == L"caption") {
-        ok = attr::ParseRect(value, d->caption);
-    } else if (name == L"mininfo") {
-        ok = attr::ParseSize(value, d->minInfo);
-    } else if (name == L"maxinfo") {
-        ok = attr::ParseSize(value, d->maxInfo);
-    } else if (name == L"roundcorner") {
-        ok = attr::ParseSize(value, d->roundCorner);
-    } else if (name == L"sizebox") {
-        ok = attr::ParseRect(value, d->sizeBox);
-    } else if (name == L"defaulttextcolor" || name == L"defaultfontcolor") {
-        ok = attr::ParseColor(value, d->defaultFontColor);
-    } else if (name == L"disabledfontcolor" || name == L"disabledtextcolor") {
-        ok = attr::ParseColor(value, d->disabledFontColor);
-    } else if (name == L"linkfontcolor") {
-        ok = attr::ParseColor(value, d->linkFontColor);
-    } else if (name == L"linkhoverfontcolor") {
-        ok = attr::ParseColor(value, d->linkHoverFontColor);
-    } else if (name == L"selectedcolor") {
-        ok = attr::ParseColor(value, d->selectedBkColor);
-    } else if (name == L"showdirty" || name == L"alpha" || name == L"bktrans" || name == L"shadow") {
-        // Accepted for compatibility; nothing to do on this backend.
-    } else {
-        attr::LogUnknown(L"Window", name, value);
-        return false;
-    }
-    if (!ok)
-        attr::LogBadValue(L"Window", name, value);
-    return ok;
+    return d->WindowAttribute(name, value);
 }
 
 void CPaintManagerUI::AddFont(int id, const std::wstring& face, int size, bool bold, bool underline, bool italic,
@@ -629,26 +519,6 @@ void CPaintManagerUI::NeedUpdate()
     Invalidate();
 }
 
-namespace {
-
-void RelayoutMarked(CControlUI* c)
-{
-    if (!c->IsVisible())
-        return;
-    if (c->IsUpdateNeeded()) {
-        c->SetPos(c->GetPos());
-        return;
-    }
-    if (!c->IsSubtreeUpdateNeeded())
-        return;
-    c->ClearSubtreeUpdate();
-    if (auto* box = dynamic_cast<CContainerUI*>(c)) {
-        for (int i = 0; i < box->GetCountRaw(); ++i)
-            RelayoutMarked(box->GetRawItemAt(i));
-    }
-}
-
-}  // namespace
 
 void CPaintManagerUI::UpdateLayout()
 {
@@ -659,7 +529,7 @@ void CPaintManagerUI::UpdateLayout()
         d->layoutNeeded = false;
         d->root->SetPos(RECT{0, 0, d->clientSize.cx, d->clientSize.cy});
     } else {
-        RelayoutMarked(d->root.get());
+        RelayoutMarkedControls(d->root.get());
     }
 }
 
@@ -676,19 +546,7 @@ void CPaintManagerUI::Invalidate(const RECT& rc)
 
 bool CPaintManagerUI::SaveImage(const std::string& pngPath)
 {
-    SIZE size = d->clientSize;
-    if (size.cx <= 0 || size.cy <= 0)
-        return false;
-    // At the window's device pixel ratio, as its screen shows it.
-    const qreal ratio = d->host ? d->host->devicePixelRatioF() : 1.0;
-    QImage image(qRound(size.cx * ratio), qRound(size.cy * ratio), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::white);
-    {
-        QPainter p(&image);
-        d->Paint(p, RECT{0, 0, size.cx, size.cy});
-    }
-    return image.save(QString::fromStdString(pngPath), "PNG");
+    return d->SavePng(pngPath);
 }
 
 void CPaintManagerUI::ReapObjects(CControlUI* control)

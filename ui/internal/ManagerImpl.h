@@ -48,6 +48,13 @@ struct ScrollBarStyle {
 // Changes whenever any manager's Default entries change.
 unsigned DefaultsVersion();
 
+// The skin names Windows faces; maps them onto installed CJK faces, once
+// (ManagerLook.cpp, with Impl::Font and Impl::ScrollStyle).
+void InstallFontSubstitutes();
+
+// Lays out again the controls marked for it below `c` (ManagerPaint.cpp).
+void RelayoutMarkedControls(CControlUI* c);
+
 struct CPaintManagerUI::Impl {
     explicit Impl(CPaintManagerUI* owner);
 
@@ -100,8 +107,12 @@ struct CPaintManagerUI::Impl {
     int dispatchDepth = 0;
     ControlRetirement retirement{dispatchDepth};
 
+    // ManagerLook.cpp
     QFont Font(int id);
+    bool WindowAttribute(const std::wstring& name, const std::wstring& value);
+    // ManagerPaint.cpp
     void Paint(QPainter& p, const RECT& dirty);
+    bool SavePng(const std::string& pngPath);
 
     // Input from the host widget (window coordinates); InputDispatch.cpp.
     void UpdateCursor();

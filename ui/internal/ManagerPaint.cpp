@@ -1,0 +1,57 @@
+// The manager's painting: a frame of the tree, the relayout of the marked
+// controls before it, and the window as a PNG file.
+#include <QImage>
+#include <QPainter>
+
+#include "ui/UIContainer.h"
+#include "ui/internal/ManagerImpl.h"
+#include "ui/internal/Render.h"
+
+namespace DuiLib {
+
+void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
+{
+    CDispatchScope scope(self);
+    frames.Painting();
+    self->UpdateLayout();
+    if (!root)
+        return;
+    CRenderContext ctx(p, self);
+    root->DoPaint(ctx, dirty);
+}
+
+void RelayoutMarkedControls(CControlUI* c)
+{
+    if (!c->IsVisible())
+        return;
+    if (c->IsUpdateNeeded()) {
+        c->SetPos(c->GetPos());
+        return;
+    }
+    if (!c->IsSubtreeUpdateNeeded())
+        return;
+    c->ClearSubtreeUpdate();
+    if (auto* box = dynamic_cast<CContainerUI*>(c)) {
+        for (int i = 0; i < box->GetCountRaw(); ++i)
+            RelayoutMarkedControls(box->GetRawItemAt(i));
+    }
+}
+
+bool CPaintManagerUI::Impl::SavePng(const std::string& pngPath)
+{
+    SIZE size = clientSize;
+    if (size.cx <= 0 || size.cy <= 0)
+        return false;
+    // At the window's device pixel ratio, as its screen shows it.
+    const qreal ratio = host ? host->devicePixelRatioF() : 1.0;
+    QImage image(qRound(size.cx * ratio), qRound(size.cy * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        Paint(p, RECT{0, 0, size.cx, size.cy});
+    }
+    return image.save(QString::fromStdString(pngPath), "PNG");
+}
+
+}  // namespace DuiLib
