@@ -8,6 +8,7 @@
 #include "app/ClientManager.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "app/actions/CommerceActions.h"
 #include "platform/Clipboard.h"
@@ -134,8 +135,7 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
         if (!user.avatarPath.empty()) {
             // Read now, while the load that wrote them waits for this message.
             m_avatarUserId = user.userId;
-            m_avatarTasks.StartOwning(m_shell.ClientRef(), DownloadAvatar,
-                                      std::make_shared<AvatarSource>(AvatarSource {user.avatarPath, user.userId}));
+            m_avatarTasks.StartWith(m_shell.ClientRef(), DownloadAvatar, AvatarSource {user.avatarPath, user.userId});
         }
         ShowUserInfo();
         return;
@@ -151,7 +151,7 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
         m_shell.GenericFailure(text);
         return;
     default:
-        ErrorBox(text);
+        ShowError(m_shell, text);
     }
 }
 
@@ -230,13 +230,13 @@ void AccountPage::SaveProfile()
 {
     const std::wstring nickname = m_nickname->GetText();
     if (nickname.empty()) {
-        ErrorBox(L"昵称不能为空！");
+        ShowError(m_shell, L"昵称不能为空！");
         return;
     }
     m_shell.Client().user.newNickname = nickname;
     // The task gets its own copy of the path: a new choice meanwhile does
     // not change what it reads.
-    m_userInfoTasks.StartOwning(m_shell.ClientRef(), SetUserInfo, std::make_shared<std::wstring>(m_avatarFile));
+    m_userInfoTasks.StartWith(m_shell.ClientRef(), SetUserInfo, std::wstring(m_avatarFile));
 }
 
 void AccountPage::SubmitPasswordChange()
@@ -245,11 +245,11 @@ void AccountPage::SubmitPasswordChange()
     const std::wstring newPassword = m_newPassword->GetText();
     const std::wstring verify = m_verifyPassword->GetText();
     if (oldPassword.empty() || newPassword.empty() || verify.empty()) {
-        ErrorBox(L"密码不能为空！");
+        ShowError(m_shell, L"密码不能为空！");
         return;
     }
     if (newPassword != verify) {
-        ErrorBox(L"密码输入不一致");
+        ShowError(m_shell, L"密码输入不一致");
         return;
     }
     m_shell.Client().user.newPassword = verify;
@@ -276,7 +276,7 @@ void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
     case kProfileNothing:
         return;
     default:
-        ErrorBox(text);
+        ShowError(m_shell, text);
     }
 }
 
@@ -293,9 +293,4 @@ void AccountPage::CopyInvitationCode()
 {
     m_invitationCode->SetSelAll();
     SetClipboardText(m_invitationCode->GetText());
-}
-
-void AccountPage::ErrorBox(const std::wstring& text)
-{
-    MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
 }

@@ -51,7 +51,6 @@ private:
     void OnProfile(WPARAM code, const std::wstring& text);
     void OnAvatarDownloaded();
     void ShowPicture(const std::wstring& file);
-    void ErrorBox(const std::wstring& text);
 
     IShell& m_shell;
     // The user information's tasks (load, profile save, password change)

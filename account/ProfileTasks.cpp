@@ -44,9 +44,8 @@ int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl
 
 }  // namespace
 
-void DownloadAvatar(ClientManager& owner, TaskArg argument)
+void DownloadAvatar(ClientManager& owner, AvatarSource& source)
 {
-    const AvatarSource& source = OwnedTaskArgument<AvatarSource>(argument);
     bool oversized = false;
     ServiceRequest request;
     request.path = WideToAnsi(source.path);
@@ -85,9 +84,8 @@ std::string PictureText(const std::wstring& file)
     return Base64Lines(bytes);
 }
 
-void SetUserInfo(ClientManager& owner, TaskArg argument)
+void SetUserInfo(ClientManager& owner, std::wstring& avatarFile)
 {
-    const std::wstring& avatarFile = OwnedTaskArgument<std::wstring>(argument);
     const std::string picture = PictureText(avatarFile);
     if (owner.user.newNickname == owner.user.nickname && picture.empty())
         return;

@@ -15,15 +15,14 @@ struct AvatarSource {
     std::wstring path;   // avatarPath
     std::string userId;
 };
-// The argument owns an AvatarSource. Downloads the picture at its path into
+// Downloads the picture at its path into
 // AvatarDownloadPath(userId); UM_USERINFO 1158, or 1159 with the text to
 // show (kAvatarTooLargeText for a picture past the limit).
-void DownloadAvatar(ClientManager& owner, TaskArg argument);
-// The argument owns the chosen picture path (std::wstring, possibly empty).
-// Posts nickname, the picture as Base64 lines and an empty comment, all in
+void DownloadAvatar(ClientManager& owner, AvatarSource& source);
+// avatarFile is the chosen picture path (possibly empty). Posts nickname, the picture as Base64 lines and an empty comment, all in
 // UTF-8; nothing at all when the nickname is unchanged and no picture could
 // be read. UM_PROFILE 1165 or 1166.
-void SetUserInfo(ClientManager& owner, TaskArg argument);
+void SetUserInfo(ClientManager& owner, std::wstring& avatarFile);
 // Proves the change with loginPassword; UM_PROFILE 1168, 0 refused, 1166.
 void ChangePassword(ClientManager& owner, TaskArg argument);
 

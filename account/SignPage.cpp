@@ -6,6 +6,7 @@
 #include "app/ClientManager.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/SettingsFile.h"
 #include "app/Shell.h"
 #include "platform/FileSystem.h"
@@ -215,5 +216,5 @@ void SignPage::OnCaptchaMessage(WPARAM code, LPARAM lParam)
         m_captchaButton->SetBkImage(file);
         return;
     }
-    MessageBox(MessageText(lParam), L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+    ShowError(m_shell, MessageText(lParam));
 }

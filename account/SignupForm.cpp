@@ -6,6 +6,7 @@
 #include "app/ClientManager.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "net/NumberText.h"
 #include "platform/DebugLog.h"
@@ -430,7 +431,7 @@ void SignupForm::OnSignupResult(WPARAM code, const std::wstring& text)
         m_shell.SignIn();
         return;
     }
-    MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+    ShowError(m_shell, text);
 }
 
 void SignupForm::Notice(const std::wstring& text)

@@ -30,5 +30,5 @@ public:
     virtual void OnSignedOut() {}
 };
 
-// The form of this build, or null while registration is not built.
+// The registration form of this build.
 std::unique_ptr<ISignupForm> CreateSignupForm(IShell& shell);

@@ -55,22 +55,3 @@ bool ClientManager::HasWindow() const
     std::lock_guard lock(m_windowMutex);
     return m_window != nullptr;
 }
-
-namespace {
-
-std::mutex g_currentMutex;
-std::weak_ptr<ClientManager> g_current;
-
-}  // namespace
-
-void SetCurrentClientManager(const std::shared_ptr<ClientManager>& manager)
-{
-    std::lock_guard lock(g_currentMutex);
-    g_current = manager;
-}
-
-std::shared_ptr<ClientManager> CurrentClientManager()
-{
-    std::lock_guard lock(g_currentMutex);
-    return g_current.lock();
-}

@@ -69,10 +69,3 @@ private:
     IMessageTarget* m_window = nullptr;
     int m_sendsInFlight = 0;
 };
-
-// The process-wide way to the ClientManager for code that gets no owner,
-// such as a C library's progress callback. It only ever hands out a live
-// reference or none. A transfer's progress callback should rather take its
-// owner (and item index) through the library's user-data pointer.
-void SetCurrentClientManager(const std::shared_ptr<ClientManager>& manager);
-std::shared_ptr<ClientManager> CurrentClientManager();

@@ -30,8 +30,16 @@ public:
     virtual ClientManager& Client() = 0;
     virtual const std::shared_ptr<ClientManager>& ClientRef() = 0;
 
-    // Starts a task on the shared ClientManager (see app/Task.h).
-    virtual TaskHandle Start(TaskRoutine routine, TaskArg argument = 0) = 0;
+    // Starts a task on the shared ClientManager (see app/Task.h). When no
+    // thread can be started the wait state ends, as no result will end it.
+    TaskHandle Start(TaskRoutine routine, TaskArg argument = 0) { return StartBody(MakeTaskBody(routine, argument)); }
+    // The same with the task's own copy of a typed value.
+    template <class T>
+    TaskHandle StartWith(void (*routine)(ClientManager&, T&), T value)
+    {
+        return StartBody(MakeTaskBody(routine, std::move(value)));
+    }
+    virtual TaskHandle StartBody(std::unique_ptr<TaskBody> body) = 0;
 
     // The wait state: wait cursor, and the mouse kept away from the controls.
     virtual void BeginWait() = 0;

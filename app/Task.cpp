@@ -64,9 +64,9 @@ void TaskEnded()
 
 void RunTask(std::unique_ptr<TaskRecord> record, std::shared_ptr<TaskHandle::State> state)
 {
-    if (record->owner && record->routine) {
+    if (record->owner && record->body) {
         ScopedTaskToken token(record->cancel);
-        record->routine(*record->owner, record->argument);
+        record->body->Run(*record->owner);
         DebugLogA("thread ENDED!\n");
     }
     // The state goes before anyone learns the task has ended.
@@ -97,7 +97,26 @@ TaskHandle Start(std::unique_ptr<TaskRecord> record)
     return TaskHandle(std::move(state));
 }
 
+class IntegerTaskBody final : public TaskBody {
+public:
+    IntegerTaskBody(TaskRoutine routine, TaskArg argument) : m_routine(routine), m_argument(argument) {}
+    void Run(ClientManager& owner) override
+    {
+        if (m_routine)
+            m_routine(owner, m_argument);
+    }
+
+private:
+    TaskRoutine m_routine;
+    TaskArg m_argument;
+};
+
 }  // namespace
+
+std::unique_ptr<TaskBody> MakeTaskBody(TaskRoutine routine, TaskArg argument)
+{
+    return std::make_unique<IntegerTaskBody>(routine, argument);
+}
 
 TaskHandle::TaskHandle(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 
@@ -126,21 +145,14 @@ bool TaskHandle::Wait(std::optional<std::chrono::milliseconds> limit) const
 
 TaskHandle StartTask(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine, TaskArg argument)
 {
-    auto record = std::make_unique<TaskRecord>();
-    record->owner = owner;
-    record->routine = routine;
-    record->argument = argument;
-    return Start(std::move(record));
+    return StartTaskBody(owner, MakeTaskBody(routine, argument));
 }
 
-TaskHandle StartTaskOwning(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                           std::shared_ptr<void> object)
+TaskHandle StartTaskBody(const std::shared_ptr<ClientManager>& owner, std::unique_ptr<TaskBody> body)
 {
     auto record = std::make_unique<TaskRecord>();
     record->owner = owner;
-    record->routine = routine;
-    record->argument = reinterpret_cast<TaskArg>(object.get());
-    record->ownedArgument = std::move(object);
+    record->body = std::move(body);
     return Start(std::move(record));
 }
 

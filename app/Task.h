@@ -4,26 +4,52 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "net/CancelToken.h"
 
 class ClientManager;
 
-// A task's one argument: an integer (a list index, a page number, a kind
-// code) or a pointer. A pointer is borrowed unless the task was started with
-// StartTaskOwning, which hands the object to the task.
+// A task's one integer argument (a list index, a page number, a kind code).
+// Anything else goes to the task as a typed value (StartTaskWith).
 using TaskArg = std::uintptr_t;
 
 // A task routine: a free function of its feature folder that works on the
 // ClientManager, reports with Send and returns.
 using TaskRoutine = void (*)(ClientManager& owner, TaskArg argument);
 
+// A routine bound to its argument: what a task runs.
+class TaskBody {
+public:
+    virtual ~TaskBody() = default;
+    virtual void Run(ClientManager& owner) = 0;
+};
+
+// A routine taking an integer argument.
+std::unique_ptr<TaskBody> MakeTaskBody(TaskRoutine routine, TaskArg argument);
+
+// A routine taking its own copy of a value, which lives as long as the task.
+template <class T>
+class TypedTaskBody final : public TaskBody {
+public:
+    TypedTaskBody(void (*routine)(ClientManager&, T&), T value) : m_routine(routine), m_value(std::move(value)) {}
+    void Run(ClientManager& owner) override { m_routine(owner, m_value); }
+
+private:
+    void (*m_routine)(ClientManager&, T&);
+    T m_value;
+};
+
+template <class T>
+std::unique_ptr<TaskBody> MakeTaskBody(void (*routine)(ClientManager&, T&), T value)
+{
+    return std::make_unique<TypedTaskBody<T>>(routine, std::move(value));
+}
+
 // What the new thread owns while it runs; freed when the routine returns.
 struct TaskRecord {
     std::shared_ptr<ClientManager> owner;  // keeps the state alive for the task
-    TaskArg argument = 0;
-    TaskRoutine routine = nullptr;
-    std::shared_ptr<void> ownedArgument;  // what StartTaskOwning handed over
+    std::unique_ptr<TaskBody> body;
     // The session's token when the task started: a sign-out (or the end of
     // the process) aborts the task's transfers and keeps it from starting
     // new ones.
@@ -64,16 +90,15 @@ private:
 // returned, "thread ENDED!\n" goes to the log and the record is freed.
 TaskHandle StartTask(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine, TaskArg argument = 0);
 
-// The same, handing an object to the task: the routine gets its address as
-// the argument, and it is freed with the record, also when the thread could
-// not be started.
-TaskHandle StartTaskOwning(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                           std::shared_ptr<void> object);
+// The same for a bound routine; the body (and the value it holds) is freed
+// with the record, also when the thread could not be started.
+TaskHandle StartTaskBody(const std::shared_ptr<ClientManager>& owner, std::unique_ptr<TaskBody> body);
 
+// Starts routine(*owner, value) with the task's own copy of value.
 template <class T>
-T& OwnedTaskArgument(TaskArg argument)
+TaskHandle StartTaskWith(const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
 {
-    return *reinterpret_cast<T*>(argument);
+    return StartTaskBody(owner, MakeTaskBody(routine, std::move(value)));
 }
 
 // Tasks started and not yet ended, in the whole process.

@@ -10,9 +10,8 @@
 namespace {
 
 struct Job {
-    TaskRoutine routine = nullptr;
-    TaskArg argument = 0;
-    std::shared_ptr<void> object;  // what StartOwning handed over
+    TaskKind::RoutineKey key = nullptr;
+    std::unique_ptr<TaskBody> body;
 };
 
 }  // namespace
@@ -33,13 +32,12 @@ struct Run {
 
 // Runs the job, then whatever of its kind was asked for meanwhile, on the
 // same thread, so no two ever overlap.
-void RunKind(ClientManager& owner, TaskArg argument)
+void RunKind(ClientManager& owner, Run& run)
 {
-    Run& run = OwnedTaskArgument<Run>(argument);
     TaskKind::State& state = *run.state;
     Job job = std::move(run.job);
     for (;;) {
-        job.routine(owner, job.object ? reinterpret_cast<TaskArg>(job.object.get()) : job.argument);
+        job.body->Run(owner);
         std::lock_guard lock(state.mutex);
         if (state.queued.empty()) {
             state.running = false;
@@ -57,29 +55,17 @@ TaskKind::TaskKind(Policy policy) : m_policy(policy), m_state(std::make_shared<S
 
 TaskKind::~TaskKind() = default;
 
-TaskKind::Outcome TaskKind::Start(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                                  TaskArg argument)
+TaskKind::Outcome TaskKind::Request(const std::shared_ptr<ClientManager>& owner, RoutineKey key,
+                                    std::unique_ptr<TaskBody> body)
 {
-    return Request(owner, routine, argument, nullptr);
-}
-
-TaskKind::Outcome TaskKind::StartOwning(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                                        std::shared_ptr<void> object)
-{
-    return Request(owner, routine, 0, std::move(object));
-}
-
-TaskKind::Outcome TaskKind::Request(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                                    TaskArg argument, std::shared_ptr<void> object)
-{
-    Job job {routine, argument, std::move(object)};
+    Job job {key, std::move(body)};
     {
         std::lock_guard lock(m_state->mutex);
         if (m_state->running) {
             if (m_policy == Policy::Merge)
                 return Outcome::Merged;
             for (Job& queued : m_state->queued) {
-                if (queued.routine == routine) {
+                if (queued.key == key) {
                     queued = std::move(job);
                     return Outcome::Queued;
                 }
@@ -89,8 +75,7 @@ TaskKind::Outcome TaskKind::Request(const std::shared_ptr<ClientManager>& owner,
         }
         m_state->running = true;
     }
-    auto run = std::make_shared<Run>(Run {m_state, std::move(job)});
-    if (StartTaskOwning(owner, &RunKind, std::move(run)))
+    if (StartTaskWith(owner, &RunKind, Run {m_state, std::move(job)}))
         return Outcome::Started;
     std::lock_guard lock(m_state->mutex);
     m_state->running = false;

@@ -30,10 +30,16 @@ public:
     TaskKind(const TaskKind&) = delete;
     TaskKind& operator=(const TaskKind&) = delete;
 
-    Outcome Start(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine, TaskArg argument = 0);
-    // The same, handing an object to the task (see StartTaskOwning).
-    Outcome StartOwning(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine,
-                        std::shared_ptr<void> object);
+    Outcome Start(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine, TaskArg argument = 0)
+    {
+        return Request(owner, KeyOf(routine), MakeTaskBody(routine, argument));
+    }
+    // The same with a typed value (see StartTaskWith).
+    template <class T>
+    Outcome StartWith(const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
+    {
+        return Request(owner, KeyOf(routine), MakeTaskBody(routine, std::move(value)));
+    }
 
     // True while a task of this kind runs (or is about to run again).
     bool IsRunning() const;
@@ -45,9 +51,16 @@ public:
 
     struct State;
 
+    // Which routine a request is for (a later one for the same replaces it).
+    using RoutineKey = void (*)();
+
 private:
-    Outcome Request(const std::shared_ptr<ClientManager>& owner, TaskRoutine routine, TaskArg argument,
-                    std::shared_ptr<void> object);
+    template <class R>
+    static RoutineKey KeyOf(R routine)
+    {
+        return reinterpret_cast<RoutineKey>(routine);
+    }
+    Outcome Request(const std::shared_ptr<ClientManager>& owner, RoutineKey key, std::unique_ptr<TaskBody> body);
 
     Policy m_policy;
     std::shared_ptr<State> m_state;

@@ -5,6 +5,7 @@
 #include "app/ClientManager.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "app/actions/AccountActions.h"
 #include "app/actions/DeviceActions.h"
@@ -283,7 +284,7 @@ void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
         m_shell.EndWait();
     switch (code) {
     case msg::kOrderPointsDone:
-        MessageBox(L"购买成功", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
+        ShowNotice(m_shell, L"购买成功", MessageBoxIcon::Information);
         // The order thread of old refreshed these itself; here their own
         // pages do, each with its own messages.
         if (IAccountActions* account = m_shell.Account())
@@ -311,7 +312,7 @@ void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
     case msg::kOrderCompleted:
         m_queryRunning = false;
         StopOrderPolling();
-        MessageBox(text, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        ShowNotice(m_shell, text);
         if (IAccountActions* account = m_shell.Account())
             account->RefreshUserInfo();
         if (client.commerce.order.category != kCategoryPoints) {
@@ -372,8 +373,7 @@ void BuyPage::StartRenewal()
         if (!device.selected)
             continue;
         if (type && *type != device.bind_plan_type) {
-            MessageBox(L"批量续费的必须为同类型设备！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                       m_shell.Owner());
+            ShowError(m_shell, L"批量续费的必须为同类型设备！");
             return;
         }
         type = &device.bind_plan_type;
@@ -603,8 +603,7 @@ void BuyPage::OnCustomPointsLeft()
     if (text.empty()) {
         SetCustomPoints(IntToWide(minimum));
     } else if (WideToInt64(text) < minimum) {
-        MessageBox(L"自定义积分最低为" + IntToWide(minimum), L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        ShowNotice(m_shell, L"自定义积分最低为" + IntToWide(minimum));
         SetCustomPoints(IntToWide(minimum));
     }
 }
@@ -623,24 +622,21 @@ void BuyPage::StartPayment(int feeType)
     order.category = m_tabOfGoods->GetCurSel();
     order.feeType = feeType;
     if (order.category == kCategoryRenewal && (!m_renewalPlanFound || order.count == 0 || order.days == 0)) {
-        MessageBox(L"没有可续费的设备或适用的套餐！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                   m_shell.Owner());
+        ShowNotice(m_shell, L"没有可续费的设备或适用的套餐！");
         return;
     }
     if (order.category == kCategoryDevices && (client.commerce.purchasePlans.empty() || order.days == 0)) {
-        MessageBox(L"请选择设备类型和套餐！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        ShowNotice(m_shell, L"请选择设备类型和套餐！");
         return;
     }
     // Points are spent at once: the user says yes to the amount first.
     if (feeType == kFeePoints &&
-        MessageBox(L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？", L"提示",
-                   MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, m_shell.Owner()) != MessageBoxAnswer::Ok)
+        !AskOkCancel(m_shell, L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？"))
         return;
     StopOrderPolling();
-    auto request = std::make_shared<OrderRequest>(BuildOrderRequest(order, client.devices.devices));
+    OrderRequest request = BuildOrderRequest(order, client.devices.devices);
     m_shell.BeginWait();
-    if (!StartTaskOwning(m_shell.ClientRef(), CreateOrder, request))
-        m_shell.EndWait();
+    m_shell.StartWith(CreateOrder, std::move(request)).Drop();
 }
 
 void BuyPage::StartRecordLoad(bool points)
@@ -655,8 +651,8 @@ void BuyPage::StartOrderQuery()
 {
     // The query gets its own copy of the id: a new order may be made while
     // it runs.
-    auto id = std::make_shared<std::wstring>(m_shell.Client().commerce.order.displayOrderId);
-    m_queryRunning = static_cast<bool>(StartTaskOwning(m_shell.ClientRef(), QueryOrder, id));
+    std::wstring id = m_shell.Client().commerce.order.displayOrderId;
+    m_queryRunning = m_shell.StartWith(QueryOrder, std::move(id)).IsValid();
 }
 
 void BuyPage::StopOrderPolling()

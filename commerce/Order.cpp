@@ -56,9 +56,8 @@ OrderRequest BuildOrderRequest(const OrderState& order, const std::vector<Device
     return request;
 }
 
-void CreateOrder(ClientManager& owner, TaskArg argument)
+void CreateOrder(ClientManager& owner, OrderRequest& order)
 {
-    const OrderRequest& order = OwnedTaskArgument<OrderRequest>(argument);
     OrderState& state = owner.commerce.order;
     ServiceRequest request;
     request.path = order.path;
@@ -112,11 +111,11 @@ std::wstring OrderQueryStatusText(int status)
     }
 }
 
-void QueryOrder(ClientManager& owner, TaskArg argument)
+void QueryOrder(ClientManager& owner, std::wstring& displayOrderId)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_device_query_order";
-    request.params = L"display_order_id=" + OwnedTaskArgument<std::wstring>(argument);
+    request.params = L"display_order_id=" + displayOrderId;
     const ServiceReply reply = CallService(request);
     if (!reply.succeeded() || !reply.envelope.payload) {
         owner.Send(msg::UM_ORDER, msg::kOrderQueryFailed, FailureText(reply));

@@ -19,15 +19,14 @@ struct OrderRequest {
 // a comma.
 OrderRequest BuildOrderRequest(const OrderState& order, const std::vector<DeviceRecord>& devices);
 
-// Task routine; argument: an OrderRequest handed over with StartTaskOwning.
-// Reports UM_ORDER 1235 (points order settled), 1236 (QR order created),
+// Task routine. Reports UM_ORDER 1235 (points order settled), 1236 (QR order created),
 // 1237 (web order created) or 1238 (failure, with its text).
-void CreateOrder(ClientManager& owner, TaskArg argument);
+void CreateOrder(ClientManager& owner, OrderRequest& order);
 
-// Task routine; argument: the display order id (a std::wstring handed over
-// with StartTaskOwning). Asks once for the state of that order. Reports UM_ORDER 1239 (completed), 0 (any other state, with
-// its text) or 1240 (failure).
-void QueryOrder(ClientManager& owner, TaskArg argument);
+// Task routine: asks once for the state of the order with that display id.
+// Reports UM_ORDER 1239 (completed), 0 (any other state, with its text) or
+// 1240 (failure).
+void QueryOrder(ClientManager& owner, std::wstring& displayOrderId);
 
 // The text of an order state of the query ("订单待支付" for 12); empty for an
 // unknown state.

@@ -32,11 +32,12 @@ std::wstring JsonEscaped(const std::string& ansi)
 }
 
 // The three device requests share their shape and differ in their texts.
-void SaveDeviceSetting(ClientManager& owner, TaskArg argument, const wchar_t* successText, const wchar_t* failureText)
+void SaveDeviceSetting(ClientManager& owner, const std::wstring& params, const wchar_t* successText,
+                       const wchar_t* failureText)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_device_set";
-    request.params = OwnedTaskArgument<std::wstring>(argument);
+    request.params = params;
     request.paramsToUtf8 = true;
     const ServiceReply reply = CallService(request);
     if (reply.stage != ServiceStage::Answered)
@@ -177,17 +178,17 @@ void SaveGroups(ClientManager& owner, TaskArg)
     }
 }
 
-void SaveDeviceGroup(ClientManager& owner, TaskArg params)
+void SaveDeviceGroup(ClientManager& owner, std::wstring& params)
 {
     SaveDeviceSetting(owner, params, L"保存设备分组成功！", nullptr);
 }
 
-void SaveSelectedDevicesGroup(ClientManager& owner, TaskArg params)
+void SaveSelectedDevicesGroup(ClientManager& owner, std::wstring& params)
 {
     SaveDeviceSetting(owner, params, L"保存设备名称成功！", L"保存设备名称失败！请刷新重试。");
 }
 
-void SaveDeviceName(ClientManager& owner, TaskArg params)
+void SaveDeviceName(ClientManager& owner, std::wstring& params)
 {
     SaveDeviceSetting(owner, params, L"保存设备名称成功！", L"保存设备名称失败！请刷新重试。");
 }

@@ -51,9 +51,9 @@ void LoadGroups(ClientManager& owner, TaskArg argument);
 bool QueueGroupSave(const std::shared_ptr<ClientManager>& owner, std::wstring params);
 void SaveGroups(ClientManager& owner, TaskArg argument);
 
-// The device requests; each takes its parameter text as an owned
-// std::wstring (made on the window thread) and shows its box from the
+// The device requests; each takes its parameter text (made on the window
+// thread) and shows its box from the
 // worker once the service answered: success or failure text, caption "提示".
-void SaveDeviceGroup(ClientManager& owner, TaskArg params);
-void SaveSelectedDevicesGroup(ClientManager& owner, TaskArg params);
-void SaveDeviceName(ClientManager& owner, TaskArg params);
+void SaveDeviceGroup(ClientManager& owner, std::wstring& params);
+void SaveSelectedDevicesGroup(ClientManager& owner, std::wstring& params);
+void SaveDeviceName(ClientManager& owner, std::wstring& params);

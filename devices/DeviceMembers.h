@@ -28,7 +28,6 @@ struct DeviceRecord {
     bool operation_busy = false;
     bool player_open = false;
     bool selected = false;
-    WindowHandle player_window = nullptr;
 };
 
 // One device group; the 8-bit texts are in the client's code page (936).
@@ -39,8 +38,7 @@ struct DeviceGroupRecord {
 };
 
 // The device feature's part of the ClientManager: the group list, the device
-// list (each record with its player window and flags) and the window of the
-// synchronised-operation program.
+// list (each record with its flags).
 //
 // Only the window thread changes the shape of `devices` (a load collects its
 // records in `loaded` and the window swaps them in when the load reports), and
@@ -50,8 +48,6 @@ struct DeviceGroupRecord {
 struct DeviceMembers {
     std::vector<DeviceGroupRecord> groups;
     std::vector<DeviceRecord> devices;
-    // The synchronised-control program's top-level window, null when closed.
-    WindowHandle syncWindow = nullptr;
 
     // The records of the load that is running, handed over with its result.
     std::vector<DeviceRecord> loaded;

@@ -9,6 +9,7 @@
 #include "app/LocalPaths.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "app/actions/CommerceActions.h"
 #include "app/actions/ControlActions.h"
@@ -739,7 +740,7 @@ void DevicePage::OnScreenshotResult(int device, bool ok)
         }
     }
     if (!ok)
-        MessageBox(L"更新截屏失败，请稍后重试！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        ShowNotice(m_shell, L"更新截屏失败，请稍后重试！");
 }
 
 void DevicePage::ReloadTileImage(int device)
@@ -769,8 +770,7 @@ void DevicePage::ChargeSelected()
         if (plan.empty()) {
             plan = d.bind_plan_type;
         } else if (d.bind_plan_type != plan) {
-            MessageBox(L"批量续费的必须为同类型设备！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None,
-                       m_shell.Owner());
+            ShowError(m_shell, L"批量续费的必须为同类型设备！");
             return;
         }
     }
@@ -783,8 +783,8 @@ void DevicePage::OpenInstall()
         apps->Selected(true);
 }
 
-void DevicePage::StartOwned(TaskRoutine routine, std::wstring params)
+void DevicePage::StartOwned(void (*routine)(ClientManager&, std::wstring&), std::wstring params)
 {
     m_shell.Client().devices.boxOwner = m_shell.Owner();
-    StartTaskOwning(m_shell.ClientRef(), routine, std::make_shared<std::wstring>(std::move(params))).Drop();
+    m_shell.StartWith(routine, std::move(params)).Drop();
 }

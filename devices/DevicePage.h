@@ -108,7 +108,7 @@ private:
     void OnDeviceNameEdited(int device, DuiLib::CEditUI* edit);
     void OnGroupMenuCommand(int group);
     void SaveGroupSet();
-    void StartOwned(TaskRoutine routine, std::wstring params);
+    void StartOwned(void (*routine)(ClientManager&, std::wstring&), std::wstring params);
     void OpenRenewal();
     void OpenInstall();
     void ChargeSelected();

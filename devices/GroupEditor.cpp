@@ -4,6 +4,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "devices/DeviceFilters.h"
 #include "devices/DeviceGroups.h"
@@ -101,8 +102,7 @@ void DevicePage::RenameGroup(int row)
         edit->SetText(AnsiToWide(group.name));
         return;
     }
-    if (MessageBox(L"要保存么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, m_shell.Owner()) !=
-        MessageBoxAnswer::Ok) {
+    if (!AskOkCancel(m_shell, L"要保存么？")) {
         edit->SetText(AnsiToWide(group.name));
         return;
     }
@@ -116,14 +116,14 @@ void DevicePage::RenameGroup(int row)
     if (name.empty()) {
         // Not a clash with another group: the name cannot be stored at all.
         // Nothing is remembered, so the same name may be tried again.
-        MessageBox(kGroupNameNotStorableText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        ShowNotice(m_shell, kGroupNameNotStorableText);
         edit->SetText(AnsiToWide(group.name));
         return;
     }
     group.edited_name = text;
     m_currentGroupIndex = 0;
     if (GroupNameTaken(groups, name)) {
-        MessageBox(L"分组名必须唯一", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
+        ShowNotice(m_shell, L"分组名必须唯一");
         edit->SetText(L"");
         return;
     }
@@ -244,8 +244,7 @@ void DevicePage::OnDeviceNameEdited(int device, CEditUI* edit)
     const std::wstring text = edit->GetText();
     if (text.empty()) {
         edit->SetText(record.name);
-    } else if (MessageBox(L"要保存么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning,
-                          m_shell.Owner()) != MessageBoxAnswer::Ok) {
+    } else if (!AskOkCancel(m_shell, L"要保存么？")) {
         edit->SetText(record.name);
     } else if (text != record.name) {
         if (RefuseAmpersand(text, m_shell.Owner())) {

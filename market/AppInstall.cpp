@@ -115,11 +115,11 @@ std::wstring InstallBody(const std::vector<DeviceRecord>& devices, const std::ve
     return body;
 }
 
-void InstallSelectedApps(ClientManager& owner, TaskArg argument)
+void InstallSelectedApps(ClientManager& owner, InstallRequest& install)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_app_install";
-    request.params = OwnedTaskArgument<InstallRequest>(argument).body;
+    request.params = install.body;
     const ServiceReply reply = CallService(request);
     owner.Send(msg::UM_APP_INSTALL, reply.succeeded() ? msg::kInstallStarted : msg::kInstallFailed, reply.text);
 }
@@ -142,9 +142,8 @@ int ReportUploadProgress(void* owner, std::int64_t, std::int64_t, std::int64_t u
     return 0;
 }
 
-void UploadLocalApp(ClientManager& owner, TaskArg argument)
+void UploadLocalApp(ClientManager& owner, AppUpload& upload)
 {
-    const AppUpload upload = OwnedTaskArgument<AppUpload>(argument);
     UploadProgress progress;
     progress.owner = &owner;
     ServiceRequest request;
@@ -178,9 +177,9 @@ void UploadLocalApp(ClientManager& owner, TaskArg argument)
     owner.Send(msg::UM_APP_UPLOAD, msg::kAppUploadDone, LPARAM {0});
 }
 
-void DeleteLocalApps(ClientManager& owner, TaskArg argument)
+void DeleteLocalApps(ClientManager& owner, AppDeletion& deletion)
 {
-    const std::vector<std::int32_t>& ids = OwnedTaskArgument<AppDeletion>(argument).ids;
+    const std::vector<std::int32_t>& ids = deletion.ids;
     if (ids.empty())
         return;
     std::wstring body = L"id=";

@@ -30,23 +30,22 @@ std::wstring SelectedDeviceIds(const std::vector<DeviceRecord>& devices);
 // by ",".
 std::wstring InstallBody(const std::vector<DeviceRecord>& devices, const std::vector<AppRecord>& apps);
 
-// Task: the install request; the argument is an InstallRequest (owned).
+// Task: the install request.
 // Sends UM_APP_INSTALL 1265 with the service's message, or 1266 with the
 // failure text.
 struct InstallRequest {
     std::wstring body;
 };
-void InstallSelectedApps(ClientManager& owner, TaskArg argument);
+void InstallSelectedApps(ClientManager& owner, InstallRequest& request);
 
-// Task: the upload of one app package; the argument is an AppUpload
-// (owned). Progress goes as UM_APP_UPLOAD 1275 with whole percentages;
+// Task: the upload of one app package. Progress goes as UM_APP_UPLOAD 1275 with whole percentages;
 // 1276 when the service accepted it; 1277 with the text to show first (empty
 // when there is none) when it failed.
 struct AppUpload {
     std::string path;       // UTF-8 full name
     std::wstring deviceIds;
 };
-void UploadLocalApp(ClientManager& owner, TaskArg argument);
+void UploadLocalApp(ClientManager& owner, AppUpload& upload);
 
 // The progress callback of the upload transfer (libcurl's transfer-info
 // form; `owner` is the ClientManager). Always 0: go on.
@@ -57,8 +56,7 @@ int UploadPercentage(std::int64_t total, std::int64_t sent);
 
 // Task: deletes the user's ticked uploaded apps on the service and, once it
 // agreed, in the catalogue; then reloads the user's apps and the selection.
-// The argument is an AppDeletion (owned) with the ids.
 struct AppDeletion {
     std::vector<std::int32_t> ids;
 };
-void DeleteLocalApps(ClientManager& owner, TaskArg argument);
+void DeleteLocalApps(ClientManager& owner, AppDeletion& deletion);

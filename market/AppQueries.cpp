@@ -129,9 +129,9 @@ void RunAppQuery(ClientManager& owner, const AppListLoad& load)
         owner.Send(msg::UM_APPS, msg::kAppListReady, LPARAM {0});
 }
 
-void RunAppQueryTask(ClientManager& owner, TaskArg argument)
+void RunAppQueryTask(ClientManager& owner, AppListLoad& load)
 {
-    RunAppQuery(owner, OwnedTaskArgument<AppListLoad>(argument));
+    RunAppQuery(owner, load);
 }
 
 void RerunLastAppQuery(ClientManager& owner, TaskArg)
@@ -144,17 +144,16 @@ void LoadMyApps(ClientManager& owner)
     RunAppQuery(owner, IssueAppQuery(owner.catalogue, MyAppsQuery(owner.user.userId)));
 }
 
-TaskArg SubtypeLoadArgument(CatalogueMembers& catalogue, int mainCategory)
+SubtypeLoad IssueSubtypeLoad(CatalogueMembers& catalogue, int mainCategory)
 {
     std::lock_guard lock(catalogue.lock);
-    const std::uint64_t number = ++catalogue.issuedSubtypeLoads;
-    return static_cast<TaskArg>((number << 32) | static_cast<std::uint32_t>(mainCategory));
+    return SubtypeLoad {mainCategory, ++catalogue.issuedSubtypeLoads};
 }
 
-void LoadSubtypes(ClientManager& owner, TaskArg argument)
+void LoadSubtypes(ClientManager& owner, SubtypeLoad& load)
 {
-    const int mainCategory = static_cast<int>(static_cast<std::uint32_t>(argument & 0xFFFFFFFFu));
-    const std::uint64_t number = static_cast<std::uint64_t>(argument) >> 32;
+    const int mainCategory = load.mainCategory;
+    const std::uint64_t number = load.number;
     CatalogueMembers& catalogue = owner.catalogue;
     std::vector<SubtypeRecord> subtypes;
     std::unique_ptr<SQLiteStatement> statement =

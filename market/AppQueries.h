@@ -51,15 +51,21 @@ AppListLoad IssueRerun(CatalogueMembers& catalogue);
 
 // Runs a load into AppList and sends UM_APPS 1256 (rows) or 1258 (none,
 // lParam kNoAppsText). A load older than one already delivered is dropped
-// without a message. The task form takes an AppListLoad (StartTaskOwning).
+// without a message.
 void RunAppQuery(ClientManager& owner, const AppListLoad& load);
-void RunAppQueryTask(ClientManager& owner, TaskArg argument);
+void RunAppQueryTask(ClientManager& owner, AppListLoad& load);
 // Task: the last query again (after a synchronisation or a selection).
 void RerunLastAppQuery(ClientManager& owner, TaskArg argument = 0);
 // The user's apps (after a delete), as the "我的应用" view loads them.
 void LoadMyApps(ClientManager& owner);
 
 // Task: the sub-categories of a main category into Subtypes; sends 1257 with
-// the main category or 1258 with 0. Argument: SubtypeLoadArgument.
-void LoadSubtypes(ClientManager& owner, TaskArg argument);
-TaskArg SubtypeLoadArgument(CatalogueMembers& catalogue, int mainCategory);
+// the main category or 1258 with 0. A load older than one already delivered
+// is dropped without a message.
+struct SubtypeLoad {
+    int mainCategory = 0;
+    std::uint64_t number = 0;
+};
+void LoadSubtypes(ClientManager& owner, SubtypeLoad& load);
+// The load of a main category's sub-categories with the next number.
+SubtypeLoad IssueSubtypeLoad(CatalogueMembers& catalogue, int mainCategory);

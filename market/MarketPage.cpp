@@ -5,6 +5,7 @@
 #include "app/ClientManager.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "app/actions/DeviceActions.h"
 #include "devices/DeviceList.h"
@@ -60,11 +61,6 @@ std::int32_t TagOf(const CControlUI* control)
 }  // namespace
 
 MarketPage::MarketPage(IShell& shell) : m_shell(shell) {}
-
-void MarketPage::Tell(const std::wstring& text, const wchar_t* caption)
-{
-    MessageBox(text, caption, MessageBoxButtons::Ok, MessageBoxIcon::None, m_shell.Owner());
-}
 
 std::vector<UINT> MarketPage::Messages() const
 {
@@ -289,7 +285,7 @@ void MarketPage::OnInstallMessage(WPARAM code, LPARAM lParam)
 {
     m_shell.EndWait();
     if (code == msg::kInstallStarted) {
-        Tell(L"正在安装应用，请耐心等候安装完成！", L"提示");
+        ShowNotice(m_shell, L"正在安装应用，请耐心等候安装完成！");
         return;
     }
     m_shell.GenericFailure(MessageText(lParam));
@@ -301,12 +297,12 @@ void MarketPage::OnUploadMessage(WPARAM code, LPARAM lParam)
         m_uploadProgress->SetValue(static_cast<int>(lParam));
     } else if (code == msg::kAppUploadDone) {
         m_uploadProgress->SetValue(0);
-        Tell(L"上传成功，请稍后刷新应用列表！", L"提示");
+        ShowNotice(m_shell, L"上传成功，请稍后刷新应用列表！");
     } else if (code == msg::kAppUploadFailed) {
         const std::wstring reason = MessageText(lParam);
         if (!reason.empty())
-            Tell(reason, L"错误");
-        Tell(L"上传失败，请稍侯重试！", L"错误");
+            ShowError(m_shell, reason);
+        ShowError(m_shell, L"上传失败，请稍侯重试！");
     }
 }
 
@@ -366,7 +362,7 @@ void MarketPage::ReloadSelectedApps()
 
 void MarketPage::StartSubtypeLoad(int mainCategory)
 {
-    m_shell.Start(LoadSubtypes, SubtypeLoadArgument(m_shell.Client().catalogue, mainCategory)).Drop();
+    m_shell.StartWith(LoadSubtypes, IssueSubtypeLoad(m_shell.Client().catalogue, mainCategory)).Drop();
 }
 
 void MarketPage::StartAppListLoad(int category)
@@ -390,8 +386,7 @@ void MarketPage::StartAppListLoad(int category)
     default:
         return;
     }
-    auto load = std::make_shared<AppListLoad>(IssueAppQuery(client.catalogue, std::move(query)));
-    StartTaskOwning(m_shell.ClientRef(), RunAppQueryTask, load).Drop();
+    m_shell.StartWith(RunAppQueryTask, IssueAppQuery(client.catalogue, std::move(query))).Drop();
 }
 
 void MarketPage::ToggleAppSelection(int appId, bool selected)
@@ -428,24 +423,23 @@ void MarketPage::ClearDeviceSelection(int index)
 void MarketPage::ConfirmInstall()
 {
     if (m_selectedDevices->GetCount() == 0) {
-        Tell(L"请至少选择一个设备进行安装！", L"提示");
+        ShowNotice(m_shell, L"请至少选择一个设备进行安装！");
         return;
     }
     if (m_selectedApps->GetCount() == 0) {
-        Tell(L"请至少选择一个应用进行安装！", L"提示");
+        ShowNotice(m_shell, L"请至少选择一个应用进行安装！");
         return;
     }
     ClientManager& client = m_shell.Client();
     // Built here from the selections in memory, so the task reads nothing
     // the window may change meanwhile.
-    auto request = std::make_shared<InstallRequest>();
+    InstallRequest request;
     {
         std::lock_guard lock(client.catalogue.lock);
-        request->body = InstallBody(client.devices.devices, client.catalogue.SelectedApps);
+        request.body = InstallBody(client.devices.devices, client.catalogue.SelectedApps);
     }
     m_shell.BeginWait();
-    if (!StartTaskOwning(m_shell.ClientRef(), InstallSelectedApps, request))
-        m_shell.EndWait();
+    m_shell.StartWith(InstallSelectedApps, std::move(request)).Drop();
 }
 
 void MarketPage::StartLocalAppUpload()
@@ -457,35 +451,35 @@ void MarketPage::StartLocalAppUpload()
         listed = client.catalogue.AppList.size();
     }
     if (listed >= static_cast<std::size_t>(kMaxOwnApps)) {
-        Tell(L"应用市场最多上传30个应用！", L"提示");
+        ShowNotice(m_shell, L"应用市场最多上传30个应用！");
         return;
     }
     if (m_selectedDevices->GetCount() == 0) {
-        Tell(L"请至少选择一个设备进行上传！", L"提示");
+        ShowNotice(m_shell, L"请至少选择一个设备进行上传！");
         return;
     }
     const std::wstring path = ChooseFile(m_shell.Owner(), L"请选择上传文件");
     if (path.empty())
         return;
-    auto upload = std::make_shared<AppUpload>();
-    upload->path = Utf8OfWide(path);
-    upload->deviceIds = SelectedDeviceIds(client.devices.devices);
-    StartTaskOwning(m_shell.ClientRef(), UploadLocalApp, upload).Drop();
+    AppUpload upload;
+    upload.path = Utf8OfWide(path);
+    upload.deviceIds = SelectedDeviceIds(client.devices.devices);
+    m_shell.StartWith(UploadLocalApp, std::move(upload)).Drop();
 }
 
 void MarketPage::DeleteTickedApps()
 {
     CatalogueMembers& catalogue = m_shell.Client().catalogue;
-    auto deletion = std::make_shared<AppDeletion>();
+    AppDeletion deletion;
     {
         std::lock_guard lock(catalogue.lock);
         for (const AppRecord& app : catalogue.AppList) {
             if (app.selected)
-                deletion->ids.push_back(app.id);
+                deletion.ids.push_back(app.id);
         }
     }
     // Nothing ticked: nothing to ask the service.
-    if (deletion->ids.empty())
+    if (deletion.ids.empty())
         return;
-    StartTaskOwning(m_shell.ClientRef(), DeleteLocalApps, deletion).Drop();
+    m_shell.StartWith(DeleteLocalApps, std::move(deletion)).Drop();
 }

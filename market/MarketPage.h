@@ -57,8 +57,6 @@ private:
     void OnInstallMessage(WPARAM code, LPARAM lParam);
     void OnUploadMessage(WPARAM code, LPARAM lParam);
     void AdvanceSpinner();
-    // A box with an OK button owned by the main window.
-    void Tell(const std::wstring& text, const wchar_t* caption);
 
     void ShowView(int mode, int tabPage, bool deleteButton);
     void StartSubtypeLoad(int mainCategory);

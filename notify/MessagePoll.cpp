@@ -45,9 +45,8 @@ void LoadMessages(int type, MessageCategory& block)
     block.unread = block.lastReadId < block.highestId;
 }
 
-void LoadAllMessages(ClientManager& owner, TaskArg argument)
+void LoadAllMessages(ClientManager& owner, MessagePoll& poll)
 {
-    MessagePoll& poll = OwnedTaskArgument<MessagePoll>(argument);
     for (int type = 1; type <= kMessageTypeCount; ++type) {
         const std::size_t index = static_cast<std::size_t>(type - 1);
         MessageCategory& block = poll.categories[index];
@@ -73,7 +72,7 @@ bool SendReadMark(const ReadMark& mark)
     return true;
 }
 
-void MarkMessagesRead(ClientManager&, TaskArg argument)
+void MarkMessagesRead(ClientManager&, ReadMark& mark)
 {
-    SendReadMark(OwnedTaskArgument<ReadMark>(argument));
+    SendReadMark(mark);
 }

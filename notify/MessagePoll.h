@@ -32,11 +32,11 @@ struct MessagePoll {
 // then page 1, 2, ... as long as an answered page reported more pages.
 void LoadMessages(int type, MessageCategory& block);
 
-// The poll task (started with StartTaskOwning and a MessagePoll): loads the
-// three categories and sends UM_MESSAGES kMessagesReady with the poll.
-void LoadAllMessages(ClientManager& owner, TaskArg argument);
+// The poll task: loads the three categories and sends UM_MESSAGES
+// kMessagesReady with the poll.
+void LoadAllMessages(ClientManager& owner, MessagePoll& poll);
 
-// The read mark to send (started with StartTaskOwning).
+// The read mark to send.
 struct ReadMark {
     int type = 0;
     std::int32_t id = 0;
@@ -46,4 +46,4 @@ struct ReadMark {
 // logged. True when the service took it.
 bool SendReadMark(const ReadMark& mark);
 // The task form of SendReadMark; reports nothing to the window.
-void MarkMessagesRead(ClientManager& owner, TaskArg argument);
+void MarkMessagesRead(ClientManager& owner, ReadMark& mark);

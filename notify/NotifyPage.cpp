@@ -50,14 +50,14 @@ void NotifyPage::StartMessagePoll()
         return;
     }
     const NotifyMembers& members = m_shell.Client().notify;
-    auto poll = std::make_shared<MessagePoll>();
+    MessagePoll poll;
     for (std::size_t i = 0; i < members.categories.size(); ++i) {
-        poll->highestIds[i] = members.categories[i].highestId;
-        poll->lastReadIds[i] = members.categories[i].lastReadId;
+        poll.highestIds[i] = members.categories[i].highestId;
+        poll.lastReadIds[i] = members.categories[i].lastReadId;
     }
-    poll->marksBefore = m_marksStarted;
-    poll->generation = m_generation;
-    m_pollRunning = StartTaskOwning(m_shell.ClientRef(), LoadAllMessages, poll).IsValid();
+    poll.marksBefore = m_marksStarted;
+    poll.generation = m_generation;
+    m_pollRunning = m_shell.StartWith(LoadAllMessages, std::move(poll)).IsValid();
     m_pollPending = false;
 }
 
@@ -117,7 +117,7 @@ void NotifyPage::StartMarkRead(int type)
     if (id > marked)
         marked = id;
     m_markStartedAt[static_cast<std::size_t>(type - 1)] = ++m_marksStarted;
-    StartTaskOwning(m_shell.ClientRef(), MarkMessagesRead, std::make_shared<ReadMark>(ReadMark {type, id})).Drop();
+    m_shell.StartWith(MarkMessagesRead, ReadMark {type, id}).Drop();
 }
 
 void NotifyPage::ShowDots()

@@ -154,7 +154,6 @@ void CMainWnd::OnWindowInit()
         PostQuitMessage(0);
         return;
     }
-    SetCurrentClientManager(m_client);
     BeginWait();
     Start(RunStartupTask).Drop();
     m_signPage->ApplyRememberedLogin();
@@ -169,15 +168,14 @@ void CMainWnd::ReleaseClient()
     // the window any more and the state may go (running tasks keep it).
     DestroyWindow();
     m_client->DetachWindow();
-    SetCurrentClientManager(nullptr);
     m_client.reset();
 }
 
 // ---------------------------------------------------------------- tasks
 
-TaskHandle CMainWnd::Start(TaskRoutine routine, TaskArg argument)
+TaskHandle CMainWnd::StartBody(std::unique_ptr<TaskBody> body)
 {
-    TaskHandle handle = StartTask(m_client, routine, argument);
+    TaskHandle handle = StartTaskBody(m_client, std::move(body));
     // No result message will come to end the wait the caller entered.
     if (!handle)
         EndWait();

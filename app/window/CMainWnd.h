@@ -52,7 +52,7 @@ public:
     WindowHandle Owner() override;
     ClientManager& Client() override { return *m_client; }
     const std::shared_ptr<ClientManager>& ClientRef() override { return m_client; }
-    TaskHandle Start(TaskRoutine routine, TaskArg argument = 0) override;
+    TaskHandle StartBody(std::unique_ptr<TaskBody> body) override;
     void BeginWait() override { BeginWaitCursor(); }
     void EndWait() override { EndWaitCursor(); }
     void GenericFailure(const std::wstring& text) override;

@@ -374,10 +374,10 @@ void UploadToDevice(ClientManager& owner, TaskArg argument)
     owner.Send(msg::UM_UPLOAD, accepted ? msg::kUploadDone : msg::kUploadFailed, static_cast<LPARAM>(d));
 }
 
-void UploadToSelectedDevices(ClientManager& owner, TaskArg argument)
+void UploadToSelectedDevices(ClientManager& owner, std::string& path)
 {
     ServiceRequest request;
-    request.uploadFile = OwnedTaskArgument<std::string>(argument);
+    request.uploadFile = path;
     std::wstring ids;
     {
         std::lock_guard lock(owner.devices.listMutex);

@@ -22,9 +22,8 @@ void RebootDevice(ClientManager& owner, TaskArg deviceIndex);
 void ResetDevice(ClientManager& owner, TaskArg deviceIndex);
 // Sends the device's upload_path to it, with progress to its tile.
 void UploadToDevice(ClientManager& owner, TaskArg deviceIndex);
-// Sends the file to every selected device; the argument is an owned
-// std::string (the 8-bit path, see StartTaskOwning).
-void UploadToSelectedDevices(ClientManager& owner, TaskArg path);
+// Sends the file at the 8-bit path to every selected device.
+void UploadToSelectedDevices(ClientManager& owner, std::string& path);
 
 // Asks every open player, and the synchronised-control program, to close.
 void CloseAllPlayersOf(ClientManager& owner);

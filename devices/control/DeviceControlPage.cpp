@@ -4,6 +4,7 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "app/PageBox.h"
 #include "app/Shell.h"
 #include "devices/DeviceTile.h"
 #include "devices/control/ControlTasks.h"
@@ -183,8 +184,7 @@ void DeviceControlPage::Confirm(const wchar_t* question, bool reset, bool batch,
 {
     if (!batch && !IsDevice(d))
         return;
-    if (MessageBox(question, L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Information, m_shell.Owner()) !=
-        MessageBoxAnswer::Ok)
+    if (!AskOkCancel(m_shell, question, MessageBoxIcon::Information))
         return;
     if (!batch) {
         StartOperation(d, reset);
@@ -213,8 +213,7 @@ void DeviceControlPage::UploadOne(int d)
     if (path.empty())
         return;
     if (!IsAcceptedUploadName(UploadFileName(path))) {
-        MessageBox(kUploadNameRefusedText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information,
-                   m_shell.Owner());
+        ShowNotice(m_shell, kUploadNameRefusedText, MessageBoxIcon::Information);
         return;
     }
     DeviceRecord& device = Client().devices.devices[d];
@@ -233,7 +232,7 @@ void DeviceControlPage::UploadBatch()
     const std::wstring path = ChooseUploadFile(m_shell.Owner());
     if (path.empty())
         return;
-    StartTaskOwning(m_shell.ClientRef(), &UploadToSelectedDevices, std::make_shared<std::string>(WideToUtf8(path)));
+    m_shell.StartWith(&UploadToSelectedDevices, WideToUtf8(path)).Drop();
 }
 
 void DeviceControlPage::CloseAllPlayers()
@@ -284,8 +283,7 @@ void DeviceControlPage::OnPlayMessage(WPARAM code, int d)
         return;
     }
     m_shell.EndWait();
-    MessageBox(code == msg::kPlaySessionExpired ? L"请重新登陆！" : L"未知错误！", L"错误", MessageBoxButtons::Ok,
-               MessageBoxIcon::Error, m_shell.Owner());
+    ShowError(m_shell, code == msg::kPlaySessionExpired ? L"请重新登陆！" : L"未知错误！", MessageBoxIcon::Error);
 }
 
 void DeviceControlPage::OnDeviceOpMessage(WPARAM code, int d)
@@ -297,8 +295,7 @@ void DeviceControlPage::OnDeviceOpMessage(WPARAM code, int d)
         ReloadTileImage(d);
     }
     if (code == msg::kRebootFailed || code == msg::kResetFailed)
-        MessageBox(code == msg::kRebootFailed ? L"重启失败！" : L"重置失败！", L"错误", MessageBoxButtons::Ok,
-                   MessageBoxIcon::Error, m_shell.Owner());
+        ShowError(m_shell, code == msg::kRebootFailed ? L"重启失败！" : L"重置失败！", MessageBoxIcon::Error);
 }
 
 void DeviceControlPage::OnUploadMessage(WPARAM code, LPARAM value)
@@ -312,7 +309,7 @@ void DeviceControlPage::OnUploadMessage(WPARAM code, LPARAM value)
             m_batchProgress->SetValue(0);
         // A finished upload says so; a failed one has said why already.
         if (code == msg::kUploadDone)
-            MessageBox(kUploadDoneText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
+            ShowNotice(m_shell, kUploadDoneText, MessageBoxIcon::Information);
         return;
     }
     const int d = static_cast<int>(value);
@@ -321,7 +318,7 @@ void DeviceControlPage::OnUploadMessage(WPARAM code, LPARAM value)
     if (CControlUI* progress = TileControl(d, L"ProOfUpload"))
         progress->SetVisible(false);
     if (code == msg::kUploadDone)
-        MessageBox(kUploadDoneText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information, m_shell.Owner());
+        ShowNotice(m_shell, kUploadDoneText, MessageBoxIcon::Information);
 }
 
 void DeviceControlPage::OnUploadProgress(int d, int percent)

@@ -15,5 +15,3 @@ inline constexpr const wchar_t* kUploadNameRefusedText =
 inline constexpr const wchar_t* kChooseUploadTitle = L"请选择上传文件";
 // Shown when the service has accepted an upload.
 inline constexpr const wchar_t* kUploadDoneText = L"文件上传成功！";
-// Longest path the file dialog of the design could hand over.
-inline constexpr std::size_t kUploadPathLimit = 259;

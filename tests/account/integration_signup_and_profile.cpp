@@ -50,7 +50,7 @@ protected:
     void DownloadAvatarOfUser()
     {
         AvatarSource source {client->user.avatarPath, client->user.userId};
-        DownloadAvatar(*client, reinterpret_cast<TaskArg>(&source));
+        DownloadAvatar(*client, source);
     }
     std::string SmsCodeOf(const std::string& phone)
     {
@@ -281,17 +281,17 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
     // The same nickname and no picture: nothing is sent, nothing reported.
     client->user.newNickname = client->user.nickname;
     std::wstring noPicture;
-    SetUserInfo(*client, reinterpret_cast<TaskArg>(&noPicture));
+    SetUserInfo(*client, noPicture);
     EXPECT_EQ(window.Messages().size(), before);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
     // A picture that cannot be read counts as none.
     std::wstring missing = (folder() / "missing.png").wstring();
-    SetUserInfo(*client, reinterpret_cast<TaskArg>(&missing));
+    SetUserInfo(*client, missing);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
 
     std::wstring picture = (folder() / "three.png").wstring();
     std::ofstream(folder() / "three.png", std::ios::binary) << "ABC";
-    SetUserInfo(*client, reinterpret_cast<TaskArg>(&picture));
+    SetUserInfo(*client, picture);
     // The nickname in UTF-8; the service keeps the 3 bytes it got.
     EXPECT_EQ(Body("/api/qtz/front_user_set_info"),
               "&nickname=%E6%BC%94%E7%A4%BA%E7%94%A8%E6%88%B7&avatar=QUJD%0D%0A&comment=");
@@ -301,7 +301,7 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
     EXPECT_EQ(served.body, "ABC");
 
     client->user.newNickname = L"新 昵称&1";
-    SetUserInfo(*client, reinterpret_cast<TaskArg>(&noPicture));
+    SetUserInfo(*client, noPicture);
     EXPECT_EQ(Body("/api/qtz/front_user_set_info"),
               "&nickname=%E6%96%B0%20%E6%98%B5%E7%A7%B0%261&avatar=&comment=");
     RefreshUserInfo(*client, 0);
@@ -309,7 +309,7 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
 
     control().InjectFault({{"path", "/api/qtz/front_user_set_info"}, {"body", R"({"status":false,"message":"-1000"})"}});
     client->user.newNickname = L"other";
-    SetUserInfo(*client, reinterpret_cast<TaskArg>(&noPicture));
+    SetUserInfo(*client, noPicture);
     EXPECT_EQ(Last().wParam, msg::kProfileFailed);
     EXPECT_EQ(Last().text, kSessionExpiredText);
 }

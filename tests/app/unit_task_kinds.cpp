@@ -63,9 +63,9 @@ void Load(ClientManager&, TaskArg argument)
     g_runs->Run(static_cast<int>(argument));
 }
 
-void Save(ClientManager&, TaskArg argument)
+void Save(ClientManager&, int& value)
 {
-    g_runs->Run(100 + *reinterpret_cast<int*>(argument));
+    g_runs->Run(100 + value);
 }
 
 bool NoText(UINT, WPARAM)
@@ -95,7 +95,7 @@ TEST_F(TaskKindTest, ARequestWhileOneRunsRunsOnceAfterItWithTheLatestArgument)
     ASSERT_TRUE(runs.WaitStarted(1));
     EXPECT_TRUE(kind.IsRunning());
     EXPECT_EQ(kind.Start(manager, Load, 2), TaskKind::Outcome::Queued);
-    EXPECT_EQ(kind.StartOwning(manager, Save, std::make_shared<int>(7)), TaskKind::Outcome::Queued);
+    EXPECT_EQ(kind.StartWith(manager, Save, 7), TaskKind::Outcome::Queued);
     // The same routine again: it replaces the one waiting, keeping its turn.
     EXPECT_EQ(kind.Start(manager, Load, 3), TaskKind::Outcome::Queued);
     runs.Open();

@@ -76,15 +76,15 @@ protected:
     {
         client->commerce.order.category = category;
         client->commerce.order.feeType = feeType;
-        auto request = std::make_shared<OrderRequest>(BuildOrderRequest(client->commerce.order, client->devices.devices));
-        CreateOrder(*client, reinterpret_cast<TaskArg>(request.get()));
+        OrderRequest request = BuildOrderRequest(client->commerce.order, client->devices.devices);
+        CreateOrder(*client, request);
         return Last();
     }
 
     void Query()
     {
         std::wstring id = client->commerce.order.displayOrderId;
-        QueryOrder(*client, reinterpret_cast<TaskArg>(&id));
+        QueryOrder(*client, id);
     }
 
     double Balance()

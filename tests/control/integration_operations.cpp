@@ -198,7 +198,7 @@ TEST_F(OperationTest, ABatchUploadNamesEverySelectedDeviceAndSaysItIsTheBatch)
     const auto path = WriteFile("any name is fine here.bin", 200000);
     // The task record owns the argument; called directly, the test does.
     std::string argument = path.string();
-    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(&argument));
+    UploadToSelectedDevices(*client, argument);
 
     auto parts = UploadParts();
     ASSERT_EQ(parts.size(), 4u);
@@ -243,7 +243,7 @@ TEST_F(OperationTest, UploadFailuresShowTheirTextAndEndTheUpload)
 
     // The service refuses a batch without devices; the request still goes out.
     std::string argument = WideToUtf8(device.upload_path);
-    UploadToSelectedDevices(*client, reinterpret_cast<TaskArg>(&argument));
+    UploadToSelectedDevices(*client, argument);
     ASSERT_EQ(boxes.Count(), 3u);
     EXPECT_EQ(boxes.CountOf(L"请选择设备", L"错误"), 1u);
     auto log = control().RequestsTo("/api/qtz/front_device_file_upload");

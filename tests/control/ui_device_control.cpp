@@ -54,7 +54,7 @@ protected:
         ASSERT_EQ(MainWindowPage(), 1) << "the sign-in did not hold";
         EXPECT_EQ(boxes().Count(), 0u);
         boxes().Clear();
-        client = CurrentClientManager();
+        client = window().ClientRef();
         ASSERT_NE(client, nullptr);
         client->user.userId = "42";
     }

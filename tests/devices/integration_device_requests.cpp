@@ -101,10 +101,9 @@ protected:
         return values;
     }
     DeviceRecord& Adopted(std::size_t i) { return client->devices.devices.at(i); }
-    void RunOwned(TaskRoutine routine, std::wstring params)
+    void RunOwned(void (*routine)(ClientManager&, std::wstring&), std::wstring params)
     {
-        auto owned = std::make_shared<std::wstring>(std::move(params));
-        routine(*client, reinterpret_cast<TaskArg>(owned.get()));
+        routine(*client, params);
     }
     void Fault(nlohmann::json setup) { control().InjectFault(setup); }
 

@@ -108,7 +108,7 @@ TEST_F(AppInstallTest, TheInstallBodyForTwoDevicesAndAppsSevenAndNine)
     apps[1].id = 9;
     // The task record owns the argument; called directly, the test does.
     InstallRequest argument{InstallBody(client->devices.devices, apps)};
-    InstallSelectedApps(*client, reinterpret_cast<TaskArg>(&argument));
+    InstallSelectedApps(*client, argument);
     auto log = control().RequestsTo("/api/qtz/front_app_install");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].method, "POST");
@@ -129,7 +129,7 @@ TEST_F(AppInstallTest, AnInstallFailureCarriesTheServiceTextOrTheTransportText)
     apps[0].id = 7;
     auto run = [&] {
         auto* request = new InstallRequest {InstallBody(client->devices.devices, apps)};
-        InstallSelectedApps(*client, reinterpret_cast<TaskArg>(request));
+        InstallSelectedApps(*client, *request);
         delete request;
         return Messages().back();
     };
@@ -149,7 +149,7 @@ TEST_F(AppInstallTest, AnUploadedAppAppearsAmongTheUsersAppsAndProgressIsReporte
     const std::string file = (folder() / "游戏.apk").string();
     std::ofstream(file, std::ios::binary) << std::string(300000, 'a');
     auto* upload = new AppUpload {file, SelectedDeviceIds(client->devices.devices)};
-    UploadLocalApp(*client, reinterpret_cast<TaskArg>(upload));
+    UploadLocalApp(*client, *upload);
     delete upload;
     auto messages = Messages();
     ASSERT_FALSE(messages.empty());
@@ -183,11 +183,11 @@ TEST_F(AppInstallTest, ARefusedUploadCarriesTheServiceText)
     const std::string file = (folder() / "a.apk").string();
     std::ofstream(file) << "x";
     auto* upload = new AppUpload {file, SelectedDeviceIds(client->devices.devices)};
-    UploadLocalApp(*client, reinterpret_cast<TaskArg>(upload));
+    UploadLocalApp(*client, *upload);
     EXPECT_EQ(Messages().back().wParam, msg::kAppUploadFailed);
     EXPECT_EQ(Messages().back().text, L"设备不存在");
     control().InjectFault({{"path", "/api/qtz/front_device_file_upload"}, {"status", 500}});
-    UploadLocalApp(*client, reinterpret_cast<TaskArg>(upload));
+    UploadLocalApp(*client, *upload);
     EXPECT_EQ(Messages().back().text, L"请求错误，请检查网络连接或尝试重启软件。:500");
     delete upload;
 }
@@ -197,7 +197,7 @@ TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
     LoadMyApps(*client);
     ASSERT_EQ(client->catalogue.AppList.size(), 2u);
     auto* deletion = new AppDeletion {{20001, 20002}};
-    DeleteLocalApps(*client, reinterpret_cast<TaskArg>(deletion));
+    DeleteLocalApps(*client, *deletion);
     auto log = control().RequestsTo("/api/qtz/front_app_del");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].body, "id=20001%2C20002%2C");
@@ -207,13 +207,13 @@ TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
         "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, type, timestamp) values"
         "(20001,0,2,42,'back','1',1301,1)"));
     const std::size_t before = Messages().size();
-    DeleteLocalApps(*client, reinterpret_cast<TaskArg>(deletion));
+    DeleteLocalApps(*client, *deletion);
     EXPECT_EQ(Messages().size(), before);
     LoadMyApps(*client);
     EXPECT_EQ(client->catalogue.AppList.size(), 1u);
     // Nothing ticked: no request at all.
     auto* none = new AppDeletion {};
-    DeleteLocalApps(*client, reinterpret_cast<TaskArg>(none));
+    DeleteLocalApps(*client, *none);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_del").size(), 2u);
     delete none;
     delete deletion;

@@ -92,28 +92,28 @@ TEST_F(MessagePollTest, TheReadMarkSendsTypeAndIdAndTheServiceKeepsIt)
 
 TEST_F(MessagePollTest, ThePollLoadsTheThreeTypesAndHandsItsResultOver)
 {
-    auto poll = std::make_shared<MessagePoll>();
-    poll->generation = 7;
+    MessagePoll poll;
+    poll.generation = 7;
     MessagePoll* seen = nullptr;
     RecordingTarget target;
     auto owner = std::make_shared<ClientManager>(&target);
-    StartTaskOwning(owner, LoadAllMessages, poll).Wait();
+    LoadAllMessages(*owner, poll);
     ASSERT_TRUE(target.WaitForCount(1));
     const RecordedMessage m = target.Messages()[0];
     EXPECT_EQ(m.msg, msg::UM_MESSAGES);
     EXPECT_EQ(m.wParam, msg::kMessagesReady);
     EXPECT_TRUE(m.sent);
     seen = reinterpret_cast<MessagePoll*>(m.lParam);
-    EXPECT_EQ(seen, poll.get());
+    EXPECT_EQ(seen, &poll);
     EXPECT_EQ(Bodies(kList), (std::vector<std::string> {"&type=1&page_size=10&page_index=1",
                                                          "&type=2&page_size=10&page_index=1",
                                                          "&type=3&page_size=10&page_index=1"}));
     // The demo world: system all read, notices 57 over 55, activity 31 over 30.
-    EXPECT_FALSE(poll->categories[0].unread);
-    EXPECT_TRUE(poll->categories[1].unread);
-    EXPECT_TRUE(poll->categories[2].unread);
-    EXPECT_EQ(poll->categories[1].list.size(), 4u);
-    EXPECT_EQ(poll->categories[1].list[2].description, L"您已成功购买2台设备，\n已加入默认分组。");
+    EXPECT_FALSE(poll.categories[0].unread);
+    EXPECT_TRUE(poll.categories[1].unread);
+    EXPECT_TRUE(poll.categories[2].unread);
+    EXPECT_EQ(poll.categories[1].list.size(), 4u);
+    EXPECT_EQ(poll.categories[1].list[2].description, L"您已成功购买2台设备，\n已加入默认分组。");
     EXPECT_TRUE(Bodies(kRead).empty());
 }
 
@@ -121,14 +121,14 @@ TEST_F(MessagePollTest, ThePollLoadsTheThreeTypesAndHandsItsResultOver)
 // whatever the service said. A poll sends no marks: the dot is the service's.
 TEST_F(MessagePollTest, APollSendsNoReadMarksAndTakesTheUnreadFlagFromTheService)
 {
-    auto poll = std::make_shared<MessagePoll>();
-    poll->highestIds = {0, 57, 0};
-    poll->lastReadIds = {0, 57, 0};
-    LoadAllMessages(*client, reinterpret_cast<TaskArg>(poll.get()));
+    MessagePoll poll;
+    poll.highestIds = {0, 57, 0};
+    poll.lastReadIds = {0, 57, 0};
+    LoadAllMessages(*client, poll);
     EXPECT_TRUE(Bodies(kRead).empty());
     // The service still says 55: the mark of 57 never reached it.
-    EXPECT_EQ(poll->categories[1].lastReadId, 55);
-    EXPECT_TRUE(poll->categories[1].unread);
+    EXPECT_EQ(poll.categories[1].lastReadId, 55);
+    EXPECT_TRUE(poll.categories[1].unread);
 }
 
 TEST_F(MessagePollTest, BadAnswersGiveEmptyListsAndNoCrash)
