@@ -101,7 +101,7 @@ TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllR
         StartTask(client, &RebootDevice, static_cast<TaskArg>(d + 2)).Drop();
         ++reboots;
         StartTask(client, &UploadToDevice, static_cast<TaskArg>(d + 1)).Drop();
-        StartTaskOwning(client, &UploadToSelectedDevices, std::make_shared<std::string>(file.string())).Drop();
+        StartTaskWith(client, &UploadToSelectedDevices, file.string()).Drop();
         uploads += 2;
         if (round % 2 == 0)
             StartTask(client, &PlayDevicesInSync, 0).Drop();
