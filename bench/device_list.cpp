@@ -17,6 +17,8 @@
 // the sequential floor is 100 x 30 ms), "first_tiles_ms" to the first page's
 // painted tiles (target <= 2 x 30 + 100).
 // BM_RebuildTiles: the tile part alone (the group view of 1000 devices).
+// BM_ResidentWithDevicesAndCatalogue: resident memory with the 1000 devices
+// listed and 1000 apps of the catalogue synchronised and shown with icons.
 //
 // BM_ScreenshotToTileFile: one 1080 x 1920 JPEG into the 160 x 240 tile file
 // (target <= 10 ms).
@@ -131,14 +133,19 @@ private:
 
 // The client signed in as demo, with 1000 devices on the service.
 struct SignedInClient {
-    SignedInClient()
+    // catalogueApps > 0: the service's catalogue replaced by that many apps
+    // with icons before the sign-in (its synchronisation runs at sign-in).
+    explicit SignedInClient(int catalogueApps = 0)
     {
         App();
         setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
         SetServiceAddress(service.host(), service.port());
         control.Post("/__test/devices/generate?user=42&count=1000", "");
+        if (catalogueApps > 0)
+            control.Post("/__test/apps/stress?count=" + std::to_string(catalogueApps), "");
         const LocalPaths& paths = InitLocalPaths((home.path() / "data").string());
+        iconFolder = paths.iconCache.narrow;
         CreateDataFolders(paths);
         WriteFirstRunSettings(SettingsFile(paths.settingsFile.narrow));
         UseCookieFile(paths);
@@ -165,6 +172,7 @@ struct SignedInClient {
         window.reset();
     }
     DevicePage* Page() { return dynamic_cast<DevicePage*>(window->Devices()); }
+    std::string iconFolder;
 
     // The client's load, from its start to the end of the first paint that
     // shows its tiles. Events are handled as they come, as the client's own
@@ -282,6 +290,38 @@ void BM_DeviceListToPaintedTiles(benchmark::State& state)
     state.counters["rss_mb"] = ResidentMegabytes();
 }
 BENCHMARK(BM_DeviceListToPaintedTiles)->UseManualTime()->Iterations(25)->Unit(benchmark::kMillisecond);
+
+// Resident memory of one client with 1000 devices listed and a catalogue of
+// 1000 apps synchronised, their icons on disk and the market's view of them
+// painted (target <= 120 MB).
+void BM_ResidentWithDevicesAndCatalogue(benchmark::State& state)
+{
+    SignedInClient client(1000);
+    if (!client.ok) {
+        state.SkipWithError("the client did not sign in and load");
+        return;
+    }
+    int shown = 0;
+    for (auto _ : state) {
+        client.ui->Click(L"OptOfAppTab");
+        auto* games = client.window->Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfGame");
+        client.ui->WaitUntil([&] { return games && games->GetCount() > 0 && RunningTaskCount() == 0; }, 60000);
+        if (auto* widget = static_cast<QWidget*>(client.window->GetNativeWindow()))
+            widget->repaint();
+        client.ui->ProcessEvents(200);
+        shown = games ? games->GetCount() : 0;
+    }
+    std::error_code error;
+    int icons = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(client.iconFolder, error))
+        icons += entry.is_regular_file() ? 1 : 0;
+    auto* tiles = client.window->Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfDevice");
+    state.counters["device_tiles"] = tiles ? tiles->GetCount() : 0;
+    state.counters["app_tiles_shown"] = shown;
+    state.counters["icon_files"] = icons;
+    state.counters["rss_mb"] = ResidentMegabytes();
+}
+BENCHMARK(BM_ResidentWithDevicesAndCatalogue)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_DeviceListAt30ms(benchmark::State& state)
 {
