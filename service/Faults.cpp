@@ -8,11 +8,11 @@ void FaultTable::Set(const std::string& path, const Fault& fault)
     m_faults[path] = fault;
 }
 
-std::optional<Fault> FaultTable::Take(const std::string& path)
+std::optional<Fault> FaultTable::Take(const std::string& path, const std::string& body)
 {
     std::lock_guard lock(m_mutex);
     auto it = m_faults.find(path);
-    if (it == m_faults.end())
+    if (it == m_faults.end() || (it->second.forBody && *it->second.forBody != body))
         return std::nullopt;
     Fault fault = it->second;
     if (it->second.times > 0 && --it->second.times == 0)

@@ -21,6 +21,7 @@ struct Fault {
     std::string location;             // a Location header (redirects)
     HeaderList headers;               // further headers of the answer (Set-Cookie, ...)
     int times = -1;                   // how many requests; -1 until cleared
+    std::optional<std::string> forBody;  // only requests with exactly this body (one page of a list)
 
     // True when the fault answers in place of the call (a delay or a
     // truncation alone keeps the call's own answer).
@@ -30,8 +31,9 @@ struct Fault {
 class FaultTable {
 public:
     void Set(const std::string& path, const Fault& fault);
-    // The fault for a request to `path`, counting it against `times`.
-    std::optional<Fault> Take(const std::string& path);
+    // The fault for a request to `path` with `body`, counting it against
+    // `times`.
+    std::optional<Fault> Take(const std::string& path, const std::string& body);
     void Clear();
 
 private:

@@ -164,7 +164,7 @@ private:
         m_owner.m_log.Add(request);
         if (const int latency = m_owner.latencyMs(); latency > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(latency));
-        std::optional<Fault> fault = m_owner.m_faults.Take(request.path);
+        std::optional<Fault> fault = m_owner.m_faults.Take(request.path, request.body);
         if (fault && fault->delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
         if (fault && fault->drop) {

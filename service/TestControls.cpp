@@ -52,6 +52,8 @@ Fault ParseFault(const json& setup)
                 fault.headers.emplace_back(header.at(0).get<std::string>(), header.at(1).get<std::string>());
         }
     }
+    if (setup.contains("for_body"))
+        fault.forBody = setup.at("for_body").get<std::string>();
     fault.times = setup.value("times", -1);
     if (fault.times == 0)
         fault.times = -1;

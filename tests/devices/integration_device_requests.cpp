@@ -10,6 +10,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <chrono>
 #include <thread>
 
 #include "account/Login.h"
@@ -323,6 +324,41 @@ TEST_F(DeviceTaskTest, APageThatNeverAnswersEndsWithTheCancellationAndLeavesNoth
     // holds page 1 only.
     EXPECT_EQ(control().RequestsTo(kList).size(), 1u);
     EXPECT_TRUE(client->devices.loaded.empty());
+}
+
+// Page 7 of 100 held for 30 s: the other pages are still asked for and
+// answered (at most the load's concurrency in flight, so a held page costs
+// one slot), the bar stops at 6, and the sign-out's token ends the load at
+// once with no device of page 7 or later and nothing left in flight.
+TEST_F(DeviceTaskTest, AStalledMiddlePageEndsAtTheSignOutWithNothingInFlight)
+{
+    control().Post("/__test/devices/generate?user=42&count=1000", "");
+    Login();
+    control().SetLatency(30);
+    Fault({{"path", kList}, {"delay_ms", 30000}, {"for_body", "&type=0&page_size=10&page_index=7"}});
+    CancelToken session;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread task([&] {
+        ScopedTaskToken token(session);
+        LoadDeviceList(*client, 0);
+    });
+    const auto deadline = start + std::chrono::seconds(20);
+    while (control().RequestsTo(kList).size() < 100 && std::chrono::steady_clock::now() < deadline) {
+    }
+    EXPECT_EQ(PageBodies(control().RequestsTo(kList)), ExpectedBodies(100)) << "every page once, page 7 held";
+    session.Cancel();
+    task.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "the held page was waited for";
+    auto messages = window->Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().wParam, msg::kDevicesFailed);
+    for (const DeviceRecord& device : client->devices.loaded)
+        EXPECT_LE(std::stoi(device.id), 60) << "a device of page 7 or later";
+    ASSERT_FALSE(Progress().empty());
+    EXPECT_EQ(Progress().back(), 6);
+    // The load has returned: the held page was aborted, nothing more is
+    // asked for.
+    EXPECT_EQ(control().RequestsTo(kList).size(), 100u);
 }
 
 TEST_F(DeviceTaskTest, GroupsComeInTheServiceOrderAndTheLoadReportsAlways)
