@@ -18,6 +18,7 @@
 #include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/internal/Render.h"
 
 namespace {
 
@@ -171,7 +172,17 @@ TEST_F(MarketPageTest, AnEmptyDeviceChoicePointsTheWayToTheDeviceBatchMode)
 {
     OpenMarket();
     EXPECT_EQ(FindAs<CListUI>(L"ListOfSelectedDevice")->GetCount(), 0);
-    EXPECT_TRUE(Find(L"LabOfChooseDevicesHint")->IsVisibleInTree());
+    CControlUI* hint = Find(L"LabOfChooseDevicesHint");
+    EXPECT_TRUE(hint->IsVisibleInTree());
+    // The hint is read whole, in as many lines as its column needs.
+    const RECT box = hint->GetPos();
+    const auto layout =
+        render::LayoutMarkup(&window().Paint(), box, hint->GetText(), hint->GetFont(), 0xFF000000, hint->GetTextStyle());
+    for (const auto& run : layout.runs) {
+        EXPECT_LE(run.rc.right, box.right);
+        EXPECT_LE(run.rc.bottom, box.bottom);
+    }
+    EXPECT_TRUE(ui().SavePng(PngPath("market_device_hint")));
     ASSERT_TRUE(ui().Click(L"BtnOfChooseDevices"));
     EXPECT_EQ(MainTabPage(), 2);
     EXPECT_TRUE(FindAs<CCheckBoxUI>(L"CBoxOfBatOpt")->IsSelected());
