@@ -265,9 +265,13 @@ TEST_F(PurchasePageTest, ALargePriceFitsItsTile)
                    R"([{"type": "Lite", "desc": "入门挂机", "price": {"1": "5", "365": "49995", "999": "99999"}}])");
     SignIn();
     OpenDevicePurchase();
+    // The page's click loads the plans again; once that has rebuilt the
+    // tiles, the choice below stays.
+    ASSERT_TRUE(WaitForTasks(15000));
     auto* tiles = FindAs<CTileLayoutUI>(L"TileOfPrice");
     ASSERT_EQ(tiles->GetCount(), 3);
     ASSERT_TRUE(ui().Click(Tile(L"TileOfPrice", 365)));
+    ASSERT_EQ(Order().days, 365);
     ui().ProcessEvents(20);
     EXPECT_TRUE(ui().SavePng(PngPath("purchase_large_price")));
     constexpr int kTick = 15;  // the tick in the chosen tile's lower right corner
