@@ -10,7 +10,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <chrono>
 #include <csignal>
+#include <poll.h>
 #include <cstdlib>
 #include <memory>
 #include <spawn.h>
@@ -81,6 +83,7 @@ protected:
         ASSERT_TRUE(m_x);
         int event = 0, error = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(m_x.get(), &event, &error, &major, &minor));
+        XSelectInput(m_x.get(), DefaultRootWindow(m_x.get()), PropertyChangeMask);
         char program[] = KORVANA_OPENBOX;
         char noSession[] = "--sm-disable";
         char* argv[] = {program, noSession, nullptr};
@@ -112,16 +115,27 @@ protected:
         return rc == Success && type != None;
     }
 
-    // Polls without a window (before it exists); the X connection is ours.
+    // Waits for the condition on the X connection's own events (the root
+    // window's property changes: the manager announcing itself), before
+    // any window of ours exists.
     bool Until(const std::function<bool()>& cond, int timeoutMs)
     {
-        for (int waited = 0; waited < timeoutMs; waited += 20) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
             XSync(m_x.get(), False);
+            while (XPending(m_x.get()) > 0) {
+                XEvent event;
+                XNextEvent(m_x.get(), &event);
+            }
             if (cond())
                 return true;
-            usleep(20 * 1000);
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd fd{ConnectionNumber(m_x.get()), POLLIN, 0};
+            poll(&fd, 1, static_cast<int>(left.count()));
         }
-        return cond();
     }
 
     QWidget& Host() { return *static_cast<QWidget*>(window().GetNativeWindow()); }
