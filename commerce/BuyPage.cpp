@@ -246,6 +246,7 @@ bool BuyPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
         return true;
     case msg::UM_RECORDS:
         m_shell.EndWait();
+        AdoptRecords(m_shell.Client().commerce);
         if (wParam == msg::kRecordsRead) {
             auto* buy = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfBuy");
             if (buy && !buy->IsSelected())
@@ -261,14 +262,18 @@ bool BuyPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
 
 void BuyPage::OnPlanMessage(UINT id, WPARAM code, const std::wstring& text)
 {
+    CommerceMembers& commerce = m_shell.Client().commerce;
     if (id == msg::UM_RECHARGE_ARGS) {
         m_shell.EndWait();
+        AdoptRechargePlans(commerce);
         if (code == msg::kRechargeArgsLoaded)
             BuildRechargeTiles();
         else
             m_shell.GenericFailure(text);
         return;
     }
+    ++m_finishedPlanLoads;
+    AdoptPurchasePlans(commerce);
     if (code == msg::kBuyListLoaded)
         BuildPlanTiles();
     else

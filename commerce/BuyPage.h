@@ -41,6 +41,8 @@ public:
 
     int GoodsMode() const { return m_goodsMode; }
     int ChosenPlan() const { return m_chosenPlan; }
+    // Purchase plan loads that have reported (either way), for tests.
+    int FinishedPlanLoads() const { return m_finishedPlanLoads; }
 
     // The pages of TabOfBuy and TabOfGoods.
     static constexpr int kGoodsPage = 0;
@@ -111,4 +113,5 @@ private:
     TaskKind m_rechargePlanTasks {TaskKind::Policy::RunOnceAfter};
     TaskKind m_recordTasks {TaskKind::Policy::RunOnceAfter};
     int m_pollsLeft = 0;
+    int m_finishedPlanLoads = 0;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,19 @@ struct RecordEntry {
     std::wstring id;
 };
 
+// What one recharge plan load read.
+struct RechargeOffer {
+    std::vector<RechargePlan> plans;
+    // Absent when the answer named none: the minimum in force stays.
+    std::optional<int> minimum;
+};
+
 // The commerce feature's part of the ClientManager.
+//
+// The plan lists and the records are the window thread's: a load builds its
+// own list and leaves it in its slot below (under `loadMutex`) before it
+// reports, and the window swaps it in when it handles that report. So a
+// click never meets a list that is being refilled.
 struct CommerceMembers {
     std::vector<RechargePlan> rechargePlans;
     int rechargeMinimum = 0;
@@ -66,4 +80,10 @@ struct CommerceMembers {
 
     OrderState order;
     std::vector<RecordEntry> records;
+
+    // The results of the loads, handed over with their messages.
+    std::mutex loadMutex;
+    RechargeOffer loadedRecharge;
+    std::vector<PurchasePlan> loadedPurchasePlans;
+    std::vector<RecordEntry> loadedRecords;
 };

@@ -31,30 +31,31 @@ std::wstring FailureText(const ServiceReply& reply, const wchar_t* fallback)
 
 }  // namespace
 
-void ReadRechargePlans(const cJSON* payload, CommerceMembers& members)
+void ReadRechargePlans(const cJSON* payload, RechargeOffer& offer)
 {
+    std::vector<RechargePlan>& plans = offer.plans;
     for (const cJSON* price : json::Elements(json::Member(payload, "price"))) {
         RechargePlan plan;
         plan.points = Utf8ToWide(DecimalText(price));
-        members.rechargePlans.push_back(std::move(plan));
+        plans.push_back(std::move(plan));
     }
     std::size_t index = 0;
     for (const cJSON* discount : json::Elements(json::Member(payload, "discount"))) {
-        if (index >= members.rechargePlans.size())
+        if (index >= plans.size())
             break;
-        RechargePlan& plan = members.rechargePlans[index++];
+        RechargePlan& plan = plans[index++];
         plan.discount = Utf8ToWide(DecimalText(discount));
         plan.amountText = DoubleToWide(WideToDouble(plan.points) * WideToDouble(plan.discount));
     }
     // Plans without a discount still show an amount.
-    for (; index < members.rechargePlans.size(); ++index)
-        members.rechargePlans[index].amountText = L"0";
+    for (; index < plans.size(); ++index)
+        plans[index].amountText = L"0";
     const cJSON* limit = json::Member(payload, "limit");
     if (limit && !json::IsNull(limit))
-        members.rechargeMinimum = AnsiToInt(DecimalText(limit));
+        offer.minimum = AnsiToInt(DecimalText(limit));
 }
 
-void ReadPurchasePlans(const cJSON* payload, CommerceMembers& members)
+void ReadPurchasePlans(const cJSON* payload, std::vector<PurchasePlan>& plans)
 {
     for (const cJSON* item : json::Elements(payload)) {
         if (!json::IsObject(item))
@@ -72,36 +73,60 @@ void ReadPurchasePlans(const cJSON* payload, CommerceMembers& members)
                 plan.prices.emplace(days, AnsiToInt(DecimalText(price)));
             }
         }
-        members.purchasePlans.push_back(std::move(plan));
+        plans.push_back(std::move(plan));
     }
 }
 
 void LoadRechargePlans(ClientManager& owner, TaskArg)
 {
-    CommerceMembers& members = owner.commerce;
-    members.rechargePlans.clear();
     ServiceRequest request;
     request.path = "/api/qtz/front_device_recharge_args";
     const ServiceReply reply = CallService(request);
-    if (reply.succeeded() && reply.envelope.payload) {
-        ReadRechargePlans(reply.envelope.payload.get(), members);
-        owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsLoaded, std::wstring());
-        return;
+    const bool read = reply.succeeded() && reply.envelope.payload;
+    RechargeOffer offer;
+    if (read)
+        ReadRechargePlans(reply.envelope.payload.get(), offer);
+    {
+        std::lock_guard lock(owner.commerce.loadMutex);
+        owner.commerce.loadedRecharge = std::move(offer);
     }
-    owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsFailed, FailureText(reply, L"获取充值套餐失败！"));
+    if (read)
+        owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsLoaded, std::wstring());
+    else
+        owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsFailed, FailureText(reply, L"获取充值套餐失败！"));
 }
 
 void LoadPurchasePlans(ClientManager& owner, TaskArg)
 {
-    CommerceMembers& members = owner.commerce;
-    members.purchasePlans.clear();
     ServiceRequest request;
     request.path = "/api/qtz/front_device_buy_list";
     const ServiceReply reply = CallService(request);
-    if (reply.succeeded() && reply.envelope.payload) {
-        ReadPurchasePlans(reply.envelope.payload.get(), members);
-        owner.Send(msg::UM_BUY_LIST, msg::kBuyListLoaded, std::wstring());
-        return;
+    const bool read = reply.succeeded() && reply.envelope.payload;
+    std::vector<PurchasePlan> plans;
+    if (read)
+        ReadPurchasePlans(reply.envelope.payload.get(), plans);
+    {
+        std::lock_guard lock(owner.commerce.loadMutex);
+        owner.commerce.loadedPurchasePlans = std::move(plans);
     }
-    owner.Send(msg::UM_BUY_LIST, msg::kBuyListFailed, FailureText(reply, L"获取设备套餐失败！"));
+    if (read)
+        owner.Send(msg::UM_BUY_LIST, msg::kBuyListLoaded, std::wstring());
+    else
+        owner.Send(msg::UM_BUY_LIST, msg::kBuyListFailed, FailureText(reply, L"获取设备套餐失败！"));
+}
+
+void AdoptRechargePlans(CommerceMembers& members)
+{
+    std::lock_guard lock(members.loadMutex);
+    members.rechargePlans = std::move(members.loadedRecharge.plans);
+    if (members.loadedRecharge.minimum)
+        members.rechargeMinimum = *members.loadedRecharge.minimum;
+    members.loadedRecharge = RechargeOffer {};
+}
+
+void AdoptPurchasePlans(CommerceMembers& members)
+{
+    std::lock_guard lock(members.loadMutex);
+    members.purchasePlans = std::move(members.loadedPurchasePlans);
+    members.loadedPurchasePlans.clear();
 }

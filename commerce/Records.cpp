@@ -42,8 +42,7 @@ using ReadRecord = RecordEntry (*)(const cJSON*);
 
 void LoadRecordPages(ClientManager& owner, const char* path, ReadRecord read)
 {
-    std::vector<RecordEntry>& records = owner.commerce.records;
-    records.clear();
+    std::vector<RecordEntry> records;
     PagedLoad load;
     load.maxPages = kMaxRecordPages;
     load.fetch = [path](int page, const CancelToken& cancel) {
@@ -70,6 +69,10 @@ void LoadRecordPages(ClientManager& owner, const char* path, ReadRecord read)
         return pages;
     };
     RunPagedLoad(load);
+    {
+        std::lock_guard lock(owner.commerce.loadMutex);
+        owner.commerce.loadedRecords = std::move(records);
+    }
     owner.Send(msg::UM_RECORDS, msg::kRecordsRead, 0);
 }
 
@@ -149,6 +152,13 @@ RecordEntry ReadOrderRecord(const cJSON* item)
     entry.description = PaymentKindText(IntOf(item, "type"));
     entry.id = AnsiOrNumber(item, "display_order_id");
     return entry;
+}
+
+void AdoptRecords(CommerceMembers& members)
+{
+    std::lock_guard lock(members.loadMutex);
+    members.records = std::move(members.loadedRecords);
+    members.loadedRecords.clear();
 }
 
 void LoadPointRecords(ClientManager& owner, TaskArg)

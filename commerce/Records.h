@@ -9,10 +9,14 @@
 struct cJSON;
 
 // Task routines (argument unused): read every page of the point movements or
-// of the orders into `records` (emptied first) and report UM_RECORDS 1225
-// with lParam 0. A page the service refuses ends the load there.
+// of the orders into a list of their own, leave it in `loadedRecords` and
+// report UM_RECORDS 1225 with lParam 0. A page the service refuses ends the
+// load there.
 void LoadPointRecords(ClientManager& owner, TaskArg argument);
 void LoadOrderRecords(ClientManager& owner, TaskArg argument);
+
+// Window thread, on UM_RECORDS: the loaded records become `records`.
+void AdoptRecords(CommerceMembers& members);
 
 // One record object of each list, for tests.
 RecordEntry ReadPointRecord(const cJSON* item);

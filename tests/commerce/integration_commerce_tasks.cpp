@@ -101,6 +101,7 @@ TEST_F(CommerceTaskTest, TheRechargePlansAreReadFromAnEmptyRequest)
 {
     SignIn();
     LoadRechargePlans(*client, 0);
+    AdoptRechargePlans(client->commerce);
     RecordedMessage m = Last();
     EXPECT_EQ(m.msg, msg::UM_RECHARGE_ARGS);
     EXPECT_EQ(m.wParam, msg::kRechargeArgsLoaded);
@@ -121,6 +122,7 @@ TEST_F(CommerceTaskTest, ThePurchasePlansComeInServiceOrder)
 {
     SignIn();
     LoadPurchasePlans(*client, 0);
+    AdoptPurchasePlans(client->commerce);
     EXPECT_EQ(Last().wParam, msg::kBuyListLoaded);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_buy_list").at(0).body, "");
     const auto& plans = client->commerce.purchasePlans;
@@ -135,6 +137,7 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
 {
     SignIn();
     LoadPurchasePlans(*client, 0);
+    AdoptPurchasePlans(client->commerce);
     ASSERT_FALSE(client->commerce.purchasePlans.empty());
     struct Case {
         nlohmann::json fault;
@@ -152,6 +155,7 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
         fault["path"] = "/api/qtz/front_device_buy_list";
         control().InjectFault(fault);
         LoadPurchasePlans(*client, 0);
+        AdoptPurchasePlans(client->commerce);
         RecordedMessage m = Last();
         EXPECT_EQ(m.wParam, msg::kBuyListFailed) << fault.dump();
         EXPECT_EQ(m.text, c.text) << fault.dump();
@@ -160,6 +164,7 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
     }
     control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"kind", "not_json"}});
     LoadRechargePlans(*client, 0);
+    AdoptRechargePlans(client->commerce);
     EXPECT_EQ(Last().wParam, msg::kRechargeArgsFailed);
     EXPECT_EQ(Last().text, L"获取充值套餐失败！");
 }
@@ -167,6 +172,7 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
 TEST_F(CommerceTaskTest, WithoutASessionThePlanLoadReportsTheExpiry)
 {
     LoadRechargePlans(*client, 0);
+    AdoptRechargePlans(client->commerce);
     EXPECT_EQ(Last().wParam, msg::kRechargeArgsFailed);
     EXPECT_EQ(Last().text, L"-1000");
 }
@@ -380,6 +386,7 @@ TEST_F(CommerceTaskTest, RecordsAreReadPageAfterPage)
     // The demo user has 5 point movements; 25 more make three pages.
     control().Post("/__test/commerce/records?user_id=42&count=25", "");
     LoadPointRecords(*client, 0);
+    AdoptRecords(client->commerce);
     RecordedMessage m = Last();
     EXPECT_EQ(m.msg, msg::UM_RECORDS);
     EXPECT_EQ(m.wParam, msg::kRecordsRead);
@@ -394,6 +401,8 @@ TEST_F(CommerceTaskTest, RecordsAreReadPageAfterPage)
     EXPECT_EQ(client->commerce.records.back().plan, L"注册赠送");
 
     LoadOrderRecords(*client, 0);
+
+    AdoptRecords(client->commerce);
     EXPECT_EQ(client->commerce.records.size(), 28u);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_order_list").size(), 3u);
     EXPECT_EQ(client->commerce.records.back().plan, L"钱包充值");
@@ -405,9 +414,11 @@ TEST_F(CommerceTaskTest, AFailedFirstPageEndsWithAnEmptyListAndAHugePageCountIsB
 {
     SignIn();
     LoadPointRecords(*client, 0);
+    AdoptRecords(client->commerce);
     ASSERT_FALSE(client->commerce.records.empty());
     control().InjectFault({{"path", "/api/qtz/front_device_money_change_list"}, {"kind", "not_json"}});
     LoadPointRecords(*client, 0);
+    AdoptRecords(client->commerce);
     EXPECT_TRUE(client->commerce.records.empty());
     EXPECT_EQ(Last().wParam, msg::kRecordsRead);
     control().ClearFaults();
@@ -416,6 +427,7 @@ TEST_F(CommerceTaskTest, AFailedFirstPageEndsWithAnEmptyListAndAHugePageCountIsB
     control().InjectFault({{"path", "/api/qtz/front_device_order_list"},
                            {"body", Envelope({{"page_index", 1}, {"pages", 1000000000}, {"data", {{{"status", 14}}}}})}});
     LoadOrderRecords(*client, 0);
+    AdoptRecords(client->commerce);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_order_list").size(), static_cast<std::size_t>(kMaxRecordPages));
     EXPECT_EQ(client->commerce.records.size(), static_cast<std::size_t>(kMaxRecordPages));
 }

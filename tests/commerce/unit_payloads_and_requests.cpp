@@ -13,57 +13,68 @@
 
 namespace {
 
-CommerceMembers RechargeOf(const std::string& payload)
+RechargeOffer RechargeOf(const std::string& payload)
 {
-    CommerceMembers members;
-    members.rechargeMinimum = 7;
+    RechargeOffer offer;
     json::Document doc = json::Parse(payload);
-    ReadRechargePlans(doc.get(), members);
-    return members;
+    ReadRechargePlans(doc.get(), offer);
+    return offer;
 }
 
-CommerceMembers PlansOf(const std::string& payload)
+std::vector<PurchasePlan> PlansOf(const std::string& payload)
 {
-    CommerceMembers members;
+    std::vector<PurchasePlan> plans;
     json::Document doc = json::Parse(payload);
-    ReadPurchasePlans(doc.get(), members);
-    return members;
+    ReadPurchasePlans(doc.get(), plans);
+    return plans;
 }
 
 TEST(RechargePayload, PlansGetTheirAmountAndTheMinimum)
 {
-    const CommerceMembers m = RechargeOf(R"({"price":["100","500"],"discount":["0.1","0.09","0.5"],"limit":"50"})");
-    ASSERT_EQ(m.rechargePlans.size(), 2u);
-    EXPECT_EQ(m.rechargePlans[0].points, L"100");
-    EXPECT_EQ(m.rechargePlans[0].amountText, L"10");
-    EXPECT_EQ(m.rechargePlans[1].discount, L"0.09");
-    EXPECT_EQ(m.rechargePlans[1].amountText, L"45");
-    EXPECT_EQ(m.rechargeMinimum, 50);
+    const RechargeOffer m = RechargeOf(R"({"price":["100","500"],"discount":["0.1","0.09","0.5"],"limit":"50"})");
+    ASSERT_EQ(m.plans.size(), 2u);
+    EXPECT_EQ(m.plans[0].points, L"100");
+    EXPECT_EQ(m.plans[0].amountText, L"10");
+    EXPECT_EQ(m.plans[1].discount, L"0.09");
+    EXPECT_EQ(m.plans[1].amountText, L"45");
+    EXPECT_EQ(m.minimum, 50);
 }
 
 TEST(RechargePayload, BadValuesReadAsZeroAndAMissingLimitKeepsTheOldOne)
 {
-    CommerceMembers m = RechargeOf(R"({"price":["abc",{"x":1},120],"discount":["0.1"],"limit":null})");
-    ASSERT_EQ(m.rechargePlans.size(), 3u);
-    EXPECT_EQ(m.rechargePlans[0].amountText, L"0");
-    EXPECT_EQ(m.rechargePlans[1].points, L"");
-    EXPECT_EQ(m.rechargePlans[2].points, L"120");
+    RechargeOffer m = RechargeOf(R"({"price":["abc",{"x":1},120],"discount":["0.1"],"limit":null})");
+    ASSERT_EQ(m.plans.size(), 3u);
+    EXPECT_EQ(m.plans[0].amountText, L"0");
+    EXPECT_EQ(m.plans[1].points, L"");
+    EXPECT_EQ(m.plans[2].points, L"120");
     // No discount for it: no amount rather than an empty tile text.
-    EXPECT_EQ(m.rechargePlans[2].amountText, L"0");
-    EXPECT_EQ(m.rechargeMinimum, 7);
+    EXPECT_EQ(m.plans[2].amountText, L"0");
+    EXPECT_FALSE(m.minimum.has_value());
     m = RechargeOf(R"({"price":"100","discount":5})");
-    EXPECT_TRUE(m.rechargePlans.empty());
-    EXPECT_EQ(m.rechargeMinimum, 7);
+    EXPECT_TRUE(m.plans.empty());
+    EXPECT_FALSE(m.minimum.has_value());
     m = RechargeOf("[1,2,3]");
-    EXPECT_TRUE(m.rechargePlans.empty());
+    EXPECT_TRUE(m.plans.empty());
+
+    // Handed over, an offer without a minimum leaves the one in force.
+    CommerceMembers members;
+    members.rechargeMinimum = 7;
+    members.loadedRecharge = RechargeOf(R"({"price":["100"],"discount":["0.1"]})");
+    AdoptRechargePlans(members);
+    EXPECT_EQ(members.rechargePlans.size(), 1u);
+    EXPECT_EQ(members.rechargeMinimum, 7);
+    members.loadedRecharge = RechargeOf(R"({"price":[],"limit":"30"})");
+    AdoptRechargePlans(members);
+    EXPECT_TRUE(members.rechargePlans.empty());
+    EXPECT_EQ(members.rechargeMinimum, 30);
 }
 
 TEST(PurchasePayload, PricesAreOrderedByDaysAndARepeatedDayKeepsItsFirstPrice)
 {
-    const CommerceMembers m = PlansOf(
+    const std::vector<PurchasePlan> m = PlansOf(
         R"([{"type":"Pro","pix":"1080x1920","memory":"4G","core":"8","desc":"d","price":{"90":"270","30":"100","30":"999","7":"x"}}])");
-    ASSERT_EQ(m.purchasePlans.size(), 1u);
-    const PurchasePlan& plan = m.purchasePlans[0];
+    ASSERT_EQ(m.size(), 1u);
+    const PurchasePlan& plan = m[0];
     EXPECT_EQ(plan.type, L"Pro");
     EXPECT_EQ(plan.pix, L"1080x1920");
     EXPECT_EQ(plan.core, L"8");
@@ -79,19 +90,19 @@ TEST(PurchasePayload, PricesAreOrderedByDaysAndARepeatedDayKeepsItsFirstPrice)
 
 TEST(PurchasePayload, WrongTypesAndAHugePriceObjectAreSurvived)
 {
-    EXPECT_TRUE(PlansOf(R"({"type":"A"})").purchasePlans.empty());
-    CommerceMembers m = PlansOf(R"([1,"x",{"type":5,"price":[1,2]},null])");
-    ASSERT_EQ(m.purchasePlans.size(), 1u);
-    EXPECT_EQ(m.purchasePlans[0].type, L"");
-    EXPECT_TRUE(m.purchasePlans[0].prices.empty());
+    EXPECT_TRUE(PlansOf(R"({"type":"A"})").empty());
+    std::vector<PurchasePlan> m = PlansOf(R"([1,"x",{"type":5,"price":[1,2]},null])");
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].type, L"");
+    EXPECT_TRUE(m[0].prices.empty());
 
     std::string prices;
     for (int i = 1; i <= 10000; ++i)
         prices += (i > 1 ? "," : "") + std::string("\"") + std::to_string(i) + "\":\"" + std::to_string(i * 3) + "\"";
     m = PlansOf(R"([{"type":"Max","price":{)" + prices + "}}]");
-    ASSERT_EQ(m.purchasePlans.size(), 1u);
-    EXPECT_EQ(m.purchasePlans[0].prices.size(), 10000u);
-    EXPECT_EQ(m.purchasePlans[0].prices.at(9999), 29997);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].prices.size(), 10000u);
+    EXPECT_EQ(m[0].prices.at(9999), 29997);
 }
 
 class LocalTime : public ::testing::Test {
