@@ -10,31 +10,21 @@
 #include "app/actions/AccountActions.h"
 #include "app/actions/DeviceActions.h"
 #include "commerce/Amounts.h"
-#include "commerce/Order.h"
+#include "commerce/BuyTiles.h"
 #include "commerce/PlanLoad.h"
-#include "commerce/Records.h"
 #include "devices/DeviceList.h"
 #include "net/NumberText.h"
-#include "platform/Browser.h"
 #include "platform/Clipboard.h"
-#include "platform/MessageBox.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
 #include "ui/UILayout.h"
-#include "ui/UIList.h"
 #include "ui/UIManager.h"
 
 using namespace DuiLib;
 
 namespace {
-
-std::wstring PriceTileText(int days, int points)
-{
-    return L"<x 35><f 15>" + IntToWide(days) + L"天 / 台</f><f 12></f></x><p 5><x 15>所需积分<f 13> " +
-           IntToWide(points) + L"</f></x></p>";
-}
 
 // Selects the first element of a tile layout (its "selectchanged" runs the
 // branch of that tile).
@@ -54,7 +44,7 @@ void SetTextIfChanged(CControlUI* control, const std::wstring& text)
 
 }  // namespace
 
-BuyPage::BuyPage(IShell& shell) : m_shell(shell) {}
+BuyPage::BuyPage(IShell& shell) : m_shell(shell), m_orders(shell), m_records(shell) {}
 
 std::vector<UINT> BuyPage::Messages() const
 {
@@ -73,16 +63,9 @@ bool BuyPage::Bind(CPaintManagerUI& paint)
     m_buyCount = paint.FindControlAs<CEditUI>(L"EditOfBuyCount");
     m_invitationCode = paint.FindControlAs<CEditUI>(L"EditOfInvitationCode");
     m_payment = paint.FindControlAs<CLabelUI>(L"LabOfPayment");
-    m_qrCode = paint.FindControl(L"CtrlOfQRCode");
-    // The QR page's back button: it carries the page's userdata, so its
-    // timer reaches this page.
-    m_pollOwner = paint.FindControl(L"BtnOfBuyTab");
-    m_tabOfRecord = paint.FindControlAs<CTabLayoutUI>(L"TabOfRcord");
-    m_listOfOrder = paint.FindControlAs<CListUI>(L"ListOfOrder");
-    m_pointRecords = paint.FindControlAs<COptionUI>(L"OptOfPointRecord");
     const bool bound = m_tabOfBuy && m_tabOfGoods && m_tileOfCharge && m_tileOfMembership && m_tileOfPrice &&
                        m_tileOfDeviceCharge && m_tileOfDevicePrice && m_buyCount && m_invitationCode && m_payment &&
-                       m_qrCode && m_pollOwner && m_tabOfRecord && m_listOfOrder && m_pointRecords;
+                       m_orders.Bind(paint) && m_records.Bind(paint);
     if (bound)
         m_buyCount->SetEventMask(ENM_CHANGE);
     return bound;
@@ -117,17 +100,7 @@ bool BuyPage::OnNotify(TNotifyUI& notification)
         }
         return true;
     }
-    if (type == DUI_MSGTYPE_TIMER && notification.pSender == m_pollOwner &&
-        notification.wParam == kOrderPollTimer) {
-        if (m_pollsLeft <= 0) {
-            StopOrderPolling();
-        } else if (!m_queryRunning) {
-            --m_pollsLeft;
-            StartOrderQuery();
-        }
-        return true;
-    }
-    return false;
+    return m_orders.OnTimer(notification);
 }
 
 bool BuyPage::OnSelectChanged(TNotifyUI& notification)
@@ -187,9 +160,9 @@ bool BuyPage::OnSelectChanged(TNotifyUI& notification)
     } else if (name == L"CBoxOfCoupon") {
         UpdatePaymentAmount();
     } else if (name == L"OptOfPointRecord") {
-        StartRecordLoad(true);
+        m_records.Load(true);
     } else if (name == L"OptOfChargeRecord") {
-        StartRecordLoad(false);
+        m_records.Load(false);
     } else {
         return false;
     }
@@ -217,17 +190,15 @@ bool BuyPage::OnClick(const std::wstring& name)
         if (auto* devices = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfDevice"))
             devices->Selected(true);
     } else if (name == L"BtnOfPay") {
-        StartPayment(kFeePoints);
+        Pay(kFeePoints);
     } else if (name == L"BtnOfAliPay") {
-        StartPayment(kFeeWeb);
+        Pay(kFeeWeb);
     } else if (name == L"BtnOfWeChatPay") {
-        StartPayment(kFeeQr);
+        Pay(kFeeQr);
     } else if (name == L"BtnOfBuyTab") {
         m_tabOfBuy->SelectItem(kGoodsPage);
     } else if (name == L"BtnOfOrderList") {
-        // The list that comes shows point records: so does the option.
-        m_pointRecords->Selected(true, false);
-        StartRecordLoad(true);
+        m_records.ShowPointRecords();
     } else {
         return false;
     }
@@ -242,18 +213,10 @@ bool BuyPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
         OnPlanMessage(id, wParam, MessageText(lParam));
         return true;
     case msg::UM_ORDER:
-        OnOrderMessage(wParam, MessageText(lParam));
+        m_orders.OnOrderMessage(wParam, MessageText(lParam));
         return true;
     case msg::UM_RECORDS:
-        m_shell.EndWait();
-        AdoptRecords(m_shell.Client().commerce);
-        if (wParam == msg::kRecordsRead) {
-            auto* buy = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfBuy");
-            if (buy && !buy->IsSelected())
-                buy->Selected(true);
-            m_tabOfBuy->SelectItem(kRecordPage);
-            FillRecordList();
-        }
+        m_records.OnRecords(wParam);
         return true;
     default:
         return false;
@@ -280,74 +243,17 @@ void BuyPage::OnPlanMessage(UINT id, WPARAM code, const std::wstring& text)
         m_shell.GenericFailure(text);
 }
 
-void BuyPage::OnOrderMessage(WPARAM code, const std::wstring& text)
-{
-    ClientManager& client = m_shell.Client();
-    // Only the creation waits; the queries run beside whatever the user does.
-    if (code == msg::kOrderPointsDone || code == msg::kOrderWeChatCreated || code == msg::kOrderAlipayCreated ||
-        code == msg::kOrderFailed)
-        m_shell.EndWait();
-    switch (code) {
-    case msg::kOrderPointsDone:
-        ShowNotice(m_shell, L"购买成功", MessageBoxIcon::Information);
-        // The order thread of old refreshed these itself; here their own
-        // pages do, each with its own messages.
-        if (IAccountActions* account = m_shell.Account())
-            account->RefreshUserInfo();
-        if (IDeviceActions* devices = m_shell.Devices())
-            devices->StartDeviceListLoad();
-        break;
-    case msg::kOrderWeChatCreated:
-        m_tabOfBuy->SelectItem(kQrPage);
-        ShowQrPicture();
-        m_pollsLeft = kOrderPollCount;
-        StartOrderQuery();
-        m_pollOwner->SetTimer(kOrderPollTimer, kOrderPollPeriodMs);
-        break;
-    case msg::kOrderAlipayCreated:
-        if (IsWebPaymentAddress(client.commerce.order.payUrl))
-            OpenUrlOrShowAddress(client.commerce.order.payUrl, m_shell.Owner());
-        m_pollsLeft = kOrderPollCount;
-        StartOrderQuery();
-        m_pollOwner->SetTimer(kOrderPollTimer, kOrderPollPeriodMs);
-        break;
-    case msg::kOrderFailed:
-        m_shell.GenericFailure(text);
-        break;
-    case msg::kOrderCompleted:
-        m_queryRunning = false;
-        StopOrderPolling();
-        ShowNotice(m_shell, text);
-        if (IAccountActions* account = m_shell.Account())
-            account->RefreshUserInfo();
-        if (client.commerce.order.category != kCategoryPoints) {
-            if (IDeviceActions* devices = m_shell.Devices())
-                devices->StartDeviceListLoad();
-        }
-        break;
-    case msg::kOrderQueryFailed:
-        m_queryRunning = false;
-        StopOrderPolling();
-        m_shell.GenericFailure(text);
-        break;
-    default:
-        // Not paid yet: the next tick asks again.
-        m_queryRunning = false;
-        break;
-    }
-}
-
 void BuyPage::OnSignedOut()
 {
-    StopOrderPolling();
-    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks, &m_recordTasks})
+    m_orders.StopPolling();
+    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks})
         kind->DropQueued();
+    m_records.Clear();
     CommerceMembers& commerce = m_shell.Client().commerce;
     commerce.rechargePlans.clear();
     // The previous account's minimum must not hold the next one.
     commerce.rechargeMinimum = 0;
     commerce.purchasePlans.clear();
-    commerce.records.clear();
     m_tileOfCharge->RemoveAll();
     m_customPoints = nullptr;
     m_customTile = nullptr;
@@ -355,7 +261,6 @@ void BuyPage::OnSignedOut()
     m_tileOfPrice->RemoveAll();
     m_tileOfDeviceCharge->RemoveAll();
     m_tileOfDevicePrice->RemoveAll();
-    m_listOfOrder->RemoveAll();
     m_tabOfBuy->SelectItem(kGoodsPage);
 }
 
@@ -405,19 +310,9 @@ void BuyPage::ResetChosenPlan()
 void BuyPage::BuildRechargeTiles()
 {
     CommerceMembers& commerce = m_shell.Client().commerce;
-    m_tileOfCharge->RemoveAll();
     m_customPoints = nullptr;
     m_customTile = nullptr;
-    for (std::size_t i = 0; i < commerce.rechargePlans.size(); ++i) {
-        std::unique_ptr<CControlUI> element = BuildElement(L"ChargeElement.xml");
-        if (!element)
-            continue;
-        const RechargePlan& plan = commerce.rechargePlans[i];
-        CControlUI* tile = m_tileOfCharge->Add(std::move(element));
-        tile->SetText(L"<x 30><y 10><f 19>" + plan.points + L"</f></y></x><x 5>积分<f 12></f></x><p 5><x 5>优惠价：<f 15>¥ " +
-                      plan.amountText + L" </f>元</x></p>");
-        tile->SetTag(i);
-    }
+    FillTiles(m_tileOfCharge, L"ChargeElement.xml", RechargeTiles(commerce.rechargePlans));
     if (std::unique_ptr<CControlUI> custom = BuildElement(L"ChargeElementDefine.xml")) {
         CControlUI* tile = m_tileOfCharge->Add(std::move(custom));
         m_customPoints = tile->FindSubControlAs<CEditUI>(L"EditOfDefCharge");
@@ -427,6 +322,7 @@ void BuyPage::BuildRechargeTiles()
         m_customPoints->SetEventMask(ENM_CHANGE);
         m_customPoints->SetText(IntToWide(commerce.rechargeMinimum));
     }
+    // The custom tile is one more.
     SizeTileToContent(m_tileOfCharge, m_tileOfCharge->GetCount());
     const std::wstring& invite = m_shell.Client().user.myInviteCode;
     if (!invite.empty())
@@ -440,20 +336,7 @@ void BuyPage::BuildRechargeTiles()
 
 void BuyPage::BuildPlanTiles()
 {
-    const CommerceMembers& commerce = m_shell.Client().commerce;
-    m_tileOfMembership->RemoveAll();
-    for (std::size_t i = 0; i < commerce.purchasePlans.size(); ++i) {
-        std::unique_ptr<CControlUI> element = BuildElement(L"MemberElement.xml");
-        if (!element)
-            continue;
-        const PurchasePlan& plan = commerce.purchasePlans[i];
-        CControlUI* tile = m_tileOfMembership->Add(std::move(element));
-        tile->SetText(L"<x 35><f 14>" + plan.type + L"</f>设备</x><p 5><x 30><f 12>  " + plan.desc + L"</f></x></p>");
-        // A long description does not fit the tile: the whole of it on hover.
-        tile->SetToolTip(plan.desc);
-        tile->SetTag(i);
-    }
-    SizeTileToContent(m_tileOfMembership, m_tileOfMembership->GetCount());
+    FillTiles(m_tileOfMembership, L"MemberElement.xml", PlanTiles(m_shell.Client().commerce.purchasePlans));
     if (m_tileOfMembership->GetCount() == 0) {
         // Nothing on sale: no price may stay from an earlier list.
         m_tileOfPrice->RemoveAll();
@@ -465,18 +348,11 @@ void BuyPage::BuildPlanTiles()
 void BuyPage::BuildPriceTiles(int plan)
 {
     const CommerceMembers& commerce = m_shell.Client().commerce;
-    m_tileOfPrice->RemoveAll();
-    if (plan < 0 || static_cast<std::size_t>(plan) >= commerce.purchasePlans.size())
+    if (plan < 0 || static_cast<std::size_t>(plan) >= commerce.purchasePlans.size()) {
+        m_tileOfPrice->RemoveAll();
         return;
-    for (const auto& [days, points] : commerce.purchasePlans[plan].prices) {
-        std::unique_ptr<CControlUI> element = BuildElement(L"PriceElement.xml");
-        if (!element)
-            continue;
-        CControlUI* tile = m_tileOfPrice->Add(std::move(element));
-        tile->SetText(PriceTileText(days, points));
-        tile->SetTag(static_cast<std::uintptr_t>(days));
     }
-    SizeTileToContent(m_tileOfPrice, m_tileOfPrice->GetCount());
+    FillTiles(m_tileOfPrice, L"PriceElement.xml", PriceTiles(commerce.purchasePlans[plan]));
     SelectFirst(m_tileOfPrice);
 }
 
@@ -487,26 +363,16 @@ void BuyPage::BuildRenewalPage()
     const std::vector<DeviceRecord> devices = CopyOfDevices(client.devices);
     const std::vector<PurchasePlan>& plans = client.commerce.purchasePlans;
     OrderState& order = client.commerce.order;
-    m_tileOfDeviceCharge->RemoveAll();
     std::wstring renewalType;
     int count = 0;
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        const DeviceRecord& device = devices[i];
-        if (!device.selected)
-            continue;
-        renewalType = device.bind_plan_type;
-        ++count;
-        std::unique_ptr<CControlUI> element = BuildElement(L"ChargeDeviceElement.xml");
-        if (!element)
-            continue;
-        CControlUI* tile = m_tileOfDeviceCharge->Add(std::move(element));
-        tile->SetText(L"<x 35><f 15>" + device.name + L"</f></x><p 5><x 10><f 12>" + device.bind_plan_type +
-                      L" </f><f 14>" + device.expiry_text + L"</f></x></p>");
-        tile->SetToolTip(device.bind_plan_type + L"_" + device.id + L"_" + device.ip + L"_" + device.sn);
-        tile->SetTag(i);
+    for (const DeviceRecord& device : devices) {
+        if (device.selected) {
+            renewalType = device.bind_plan_type;
+            ++count;
+        }
     }
+    FillTiles(m_tileOfDeviceCharge, L"ChargeDeviceElement.xml", RenewalTiles(devices));
     order.count = count;
-    SizeTileToContent(m_tileOfDeviceCharge, count);
 
     // The last plan of the devices' type; without one nothing is offered,
     // rather than the prices of whatever plan was chosen before.
@@ -525,15 +391,7 @@ void BuyPage::BuildRenewalPage()
         return;
     }
     order.planType = plans[m_chosenPlan].type;
-    for (const auto& [days, points] : plans[m_chosenPlan].prices) {
-        std::unique_ptr<CControlUI> element = BuildElement(L"PriceOfDeviceElement.xml");
-        if (!element)
-            continue;
-        CControlUI* tile = m_tileOfDevicePrice->Add(std::move(element));
-        tile->SetText(PriceTileText(days, points));
-        tile->SetTag(static_cast<std::uintptr_t>(days));
-    }
-    SizeTileToContent(m_tileOfDevicePrice, m_tileOfDevicePrice->GetCount());
+    FillTiles(m_tileOfDevicePrice, L"PriceOfDeviceElement.xml", PriceTiles(plans[m_chosenPlan]));
     UpdatePaymentAmount();
     SelectFirst(m_tileOfDevicePrice);
 }
@@ -620,76 +478,7 @@ void BuyPage::SetCustomPoints(const std::wstring& text)
     OnCustomPointsText();
 }
 
-void BuyPage::StartPayment(int feeType)
+void BuyPage::Pay(int feeType)
 {
-    ClientManager& client = m_shell.Client();
-    OrderState& order = client.commerce.order;
-    order.category = m_tabOfGoods->GetCurSel();
-    order.feeType = feeType;
-    if (order.category == kCategoryRenewal && (!m_renewalPlanFound || order.count == 0 || order.days == 0)) {
-        ShowNotice(m_shell, L"没有可续费的设备或适用的套餐！");
-        return;
-    }
-    if (order.category == kCategoryDevices && (client.commerce.purchasePlans.empty() || order.days == 0)) {
-        ShowNotice(m_shell, L"请选择设备类型和套餐！");
-        return;
-    }
-    // Points are spent at once: the user says yes to the amount first.
-    if (feeType == kFeePoints &&
-        !AskOkCancel(m_shell, L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？"))
-        return;
-    StopOrderPolling();
-    OrderRequest request = BuildOrderRequest(order, client.devices.devices);
-    m_shell.BeginWait();
-    m_shell.StartWith(CreateOrder, std::move(request)).Drop();
-}
-
-void BuyPage::StartRecordLoad(bool points)
-{
-    m_shell.BeginWait();
-    if (m_recordTasks.Start(m_shell.ClientRef(), points ? LoadPointRecords : LoadOrderRecords) ==
-        TaskKind::Outcome::NotStarted)
-        m_shell.EndWait();
-}
-
-void BuyPage::StartOrderQuery()
-{
-    // The query gets its own copy of the id: a new order may be made while
-    // it runs.
-    std::wstring id = m_shell.Client().commerce.order.displayOrderId;
-    m_queryRunning = m_shell.StartWith(QueryOrder, std::move(id)).IsValid();
-}
-
-void BuyPage::StopOrderPolling()
-{
-    m_pollsLeft = 0;
-    m_pollOwner->KillTimer(kOrderPollTimer);
-}
-
-void BuyPage::ShowQrPicture()
-{
-    const OrderState& order = m_shell.Client().commerce.order;
-    // The same order id gives the same file: read it again.
-    if (!order.qrImagePath.empty())
-        m_shell.Paint().RemoveImage(order.qrImagePath);
-    m_qrCode->SetBkImage(order.qrImagePath);
-    m_qrCode->SetText(order.qrRefused ? L"二维码生成失败，请选择其他支付方式" : L"");
-}
-
-void BuyPage::FillRecordList()
-{
-    const std::vector<RecordEntry>& records = m_shell.Client().commerce.records;
-    m_listOfOrder->RemoveAll();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        auto* row = static_cast<CListTextElementUI*>(m_listOfOrder->Add(std::make_unique<CListTextElementUI>()));
-        row->SetTag(i);
-        row->SetName(L"ListElementOfOrder");
-        const RecordEntry& record = records[i];
-        row->SetText(0, record.date);
-        row->SetText(1, record.plan);
-        row->SetText(2, record.amount);
-        row->SetText(3, record.status);
-        row->SetText(4, record.description);
-    }
-    m_tabOfRecord->SelectItem(records.empty() ? 1 : 0);
+    m_orders.Pay(m_tabOfGoods->GetCurSel(), feeType, m_renewalPlanFound);
 }

@@ -5,23 +5,24 @@
 #include "app/Page.h"
 #include "app/TaskKind.h"
 #include "app/actions/CommerceActions.h"
+#include "commerce/BuyLayout.h"
+#include "commerce/OrderFlow.h"
+#include "commerce/RecordList.h"
 
 class IShell;
 
 namespace DuiLib {
 class CCheckBoxUI;
-class CControlUI;
 class CEditUI;
 class CLabelUI;
-class CListUI;
-class COptionUI;
 class CTabLayoutUI;
 class CTileLayoutUI;
 }  // namespace DuiLib
 
 // The purchase page ("BuyTab", page 3 of TabOfMain): new devices, points and
-// renewals on the pages of TabOfGoods, the amount to pay, the three payment
-// buttons, the QR page and the record page.
+// renewals on the pages of TabOfGoods and the amount to pay; the three
+// payment buttons and the QR page are its OrderFlow's, the record page its
+// RecordList's.
 class BuyPage final : public IPage, public ICommerceActions {
 public:
     explicit BuyPage(IShell& shell);
@@ -45,44 +46,33 @@ public:
     int FinishedPlanLoads() const { return m_finishedPlanLoads; }
 
     // The pages of TabOfBuy and TabOfGoods.
-    static constexpr int kGoodsPage = 0;
-    static constexpr int kQrPage = 1;
-    static constexpr int kRecordPage = 2;
-    static constexpr int kDevicesGoods = 0;
-    static constexpr int kPointsGoods = 1;
-    static constexpr int kRenewalGoods = 2;
-
-    // The timer that asks again for the state of an order paid outside the
-    // client, and how often it asks.
-    static constexpr unsigned kOrderPollTimer = 1241;
-    static constexpr unsigned kOrderPollPeriodMs = 3000;
-    static constexpr int kOrderPollCount = 100;
+    static constexpr int kGoodsPage = kBuyGoodsPage;
+    static constexpr int kQrPage = kBuyQrPage;
+    static constexpr int kRecordPage = kBuyRecordPage;
+    static constexpr int kDevicesGoods = kDevicesGoodsPage;
+    static constexpr int kPointsGoods = kPointsGoodsPage;
+    static constexpr int kRenewalGoods = kRenewalGoodsPage;
 
 private:
     bool OnSelectChanged(DuiLib::TNotifyUI& notification);
     bool OnClick(const std::wstring& name);
     void OnPlanMessage(UINT msg, WPARAM code, const std::wstring& text);
-    void OnOrderMessage(WPARAM code, const std::wstring& text);
 
     void BuildRechargeTiles();
     void BuildPlanTiles();
     void BuildPriceTiles(int plan);
     void BuildRenewalPage();
     void UpdatePaymentAmount(bool writeCount = true);
-    void FillRecordList();
 
     void OnCustomPointsText();
     void OnCustomPointsLeft();
     void OnQuantityText();
     void SetCustomPoints(const std::wstring& text);
-
-    void StartPayment(int feeType);
-    void StartRecordLoad(bool points);
-    void StartOrderQuery();
-    void StopOrderPolling();
-    void ShowQrPicture();
+    void Pay(int feeType);
 
     IShell& m_shell;
+    OrderFlow m_orders;
+    RecordList m_records;
     DuiLib::CTabLayoutUI* m_tabOfBuy = nullptr;
     DuiLib::CTabLayoutUI* m_tabOfGoods = nullptr;
     DuiLib::CTileLayoutUI* m_tileOfCharge = nullptr;
@@ -93,11 +83,6 @@ private:
     DuiLib::CEditUI* m_buyCount = nullptr;
     DuiLib::CEditUI* m_invitationCode = nullptr;
     DuiLib::CLabelUI* m_payment = nullptr;
-    DuiLib::CControlUI* m_qrCode = nullptr;
-    DuiLib::CControlUI* m_pollOwner = nullptr;
-    DuiLib::CTabLayoutUI* m_tabOfRecord = nullptr;
-    DuiLib::CListUI* m_listOfOrder = nullptr;
-    DuiLib::COptionUI* m_pointRecords = nullptr;
     // Exist once the recharge tiles are built.
     DuiLib::CEditUI* m_customPoints = nullptr;
     DuiLib::CCheckBoxUI* m_customTile = nullptr;
@@ -106,12 +91,9 @@ private:
     int m_chosenPlan = 0;
     // False while the renewal page found no plan of the devices' type.
     bool m_renewalPlanFound = false;
-    bool m_queryRunning = false;
-    // The plan lists and the record pages each have their own members; a
-    // load asked for while one of its kind runs waits and runs once after it.
+    // Each plan list has its own members; a load asked for while one of its
+    // kind runs waits and runs once after it.
     TaskKind m_purchasePlanTasks {TaskKind::Policy::RunOnceAfter};
     TaskKind m_rechargePlanTasks {TaskKind::Policy::RunOnceAfter};
-    TaskKind m_recordTasks {TaskKind::Policy::RunOnceAfter};
-    int m_pollsLeft = 0;
     int m_finishedPlanLoads = 0;
 };
