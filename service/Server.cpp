@@ -333,7 +333,7 @@ int Server::Bind(const std::string& host, int port, const TlsFiles& tls, int sid
     if (bound < 0)
         return -1;
     for (SideListener* listener : m_sideListeners) {
-        if (listener->Listen(host, sidePort) < 0)
+        if (listener->Listen(host, sidePort, tls) < 0)
             return -1;
     }
     return bound;

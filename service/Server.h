@@ -62,12 +62,13 @@ struct Control {
 using ControlHandler = std::function<void(Control&)>;
 
 // A listener of a domain beside the HTTP one (device control's play
-// stream): bound to the same host when the server binds, stopped with it.
+// stream): bound to the same host when the server binds, stopped with it,
+// and speaking TLS with the same certificate when the server does.
 class SideListener {
 public:
     virtual ~SideListener() = default;
     // The bound port (a free one for 0), or -1.
-    virtual int Listen(const std::string& host, int port) = 0;
+    virtual int Listen(const std::string& host, int port, const TlsFiles& tls) = 0;
     virtual void Stop() = 0;
 };
 

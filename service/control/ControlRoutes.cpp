@@ -225,10 +225,11 @@ void RegisterControlRoutes(Server& server)
                       {"typed", s.typed},
                       {"apps", s.apps->size()}});
     });
-    // The play stream: its port and how many players are connected.
+    // The play stream: its port, how many players are connected and how
+    // many hellos it has read.
     server.AddControl("control/stream", [](Control& control) {
         PlayStreamServer& stream = Controls(control.server.world()).Stream();
-        control.Json({{"port", stream.port()}, {"connections", stream.Connections()}});
+        control.Json({{"port", stream.port()}, {"connections", stream.Connections()}, {"hellos", stream.Hellos()}});
     });
     // Cuts the streams of a device as a broken network would: ?id=...
     server.AddControl("control/drop_streams", [](Control& control) {

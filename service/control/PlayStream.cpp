@@ -24,6 +24,8 @@ using stream::SendAll;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kHelloTimeoutMs = 10000;
+// A player that stops reading cannot hold a sender for ever.
+constexpr int kSendLimitSeconds = 5;
 constexpr auto kStillInterval = std::chrono::milliseconds(500);
 constexpr auto kFrameInterval = std::chrono::duration<double, std::milli>(1000.0 / PlayStreamServer::kFps);
 constexpr auto kShortestInterval = std::chrono::milliseconds(8);
@@ -62,6 +64,7 @@ bool InsideScreen(const stream::Point& p)
 
 struct PlayStreamServer::Connection {
     int fd = -1;
+    std::unique_ptr<stream::TlsChannel> tls;  // TLS mode: set by the reader before the sender starts
     std::thread reader;
     std::thread sender;
     std::atomic<bool> finished{false};
@@ -74,6 +77,13 @@ struct PlayStreamServer::Connection {
     std::mutex sendMutex;  // one writer at a time on fd
     std::mutex byeMutex;
     std::optional<stream::Refusal> bye;  // set by EndStreams; the sender says it and ends
+
+    // Under sendMutex.
+    bool Write(const char* data, std::size_t size)
+    {
+        return tls ? tls->WriteAll(data, size, kSendLimitSeconds * 1000) : SendAll(fd, data, size);
+    }
+    bool Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
 };
 
 PlayStreamServer::PlayStreamServer(AdmitFunction admit) : m_admit(std::move(admit)) {}
@@ -83,8 +93,16 @@ PlayStreamServer::~PlayStreamServer()
     Stop();
 }
 
-int PlayStreamServer::Listen(const std::string& host, int port)
+int PlayStreamServer::Listen(const std::string& host, int port, const TlsFiles& tls)
 {
+    if (tls.enabled()) {
+        std::string error;
+        m_tls = stream::TlsContext::ForService(tls.certificate, tls.key, error);
+        if (!m_tls) {
+            std::fprintf(stderr, "korvana-service: play stream: %s\n", error.c_str());
+            return -1;
+        }
+    }
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -139,8 +157,7 @@ void PlayStreamServer::Accept()
             continue;
         const int on = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        // A player that stops reading cannot hold a sender for ever.
-        timeval limit {5, 0};
+        timeval limit {kSendLimitSeconds, 0};
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
@@ -171,6 +188,7 @@ void PlayStreamServer::Reap(bool all)
     for (auto& c : done) {
         if (c->reader.joinable())
             c->reader.join();
+        c->tls.reset();
         ::close(c->fd);
     }
 }
@@ -242,22 +260,47 @@ void PlayStreamServer::Serve(Connection& c)
     auto refuse = [&](const stream::Refusal& refusal) {
         const std::string message = stream::EncodeRefusal(stream::Type::Refused, refusal);
         std::lock_guard lock(c.sendMutex);
-        SendAll(c.fd, message.data(), message.size());
+        c.Write(message);
     };
+    if (m_tls) {
+        // On this connection's own thread, within the time a hello has: a
+        // slow or silent peer holds up no other.
+        stream::TlsChannel::Handshake handshake = stream::TlsChannel::Accept(*m_tls, c.fd, kHelloTimeoutMs);
+        if (!handshake.channel) {
+            if (!c.stop)
+                std::fprintf(stderr, "korvana-service: play stream ended: %s\n", handshake.error.c_str());
+            c.stop = true;
+            ::shutdown(c.fd, SHUT_RDWR);
+            return;
+        }
+        c.tls = std::move(handshake.channel);
+    }
     for (bool open = true; open && !c.stop;) {
-        if (!admitted) {
-            pollfd pfd {c.fd, POLLIN, 0};
-            if (::poll(&pfd, 1, kHelloTimeoutMs) <= 0) {
+        ssize_t got = 0;
+        std::string failure;
+        if (c.tls) {
+            got = c.tls->Read(buffer, sizeof buffer, admitted ? -1 : kHelloTimeoutMs, failure);
+            if (got == stream::TlsChannel::kTimedOut) {
                 ending = "no hello in time";
                 break;
             }
+        } else {
+            if (!admitted) {
+                pollfd pfd {c.fd, POLLIN, 0};
+                if (::poll(&pfd, 1, kHelloTimeoutMs) <= 0) {
+                    ending = "no hello in time";
+                    break;
+                }
+            }
+            got = ::recv(c.fd, buffer, sizeof buffer, 0);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                failure = std::strerror(errno);
         }
-        const ssize_t got = ::recv(c.fd, buffer, sizeof buffer, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
         if (got <= 0) {
             if (got < 0 || reader.Buffered() > 0)
-                ending = got < 0 ? std::string("read failed: ") + std::strerror(errno) : "connection cut mid-message";
+                ending = got < 0 ? "read failed: " + failure : "connection cut mid-message";
             break;
         }
         reader.Feed(buffer, static_cast<std::size_t>(got));
@@ -278,6 +321,8 @@ void PlayStreamServer::Serve(Connection& c)
                     error = "the first message is not a hello";
                 else
                     hello = stream::ReadHello(message.body, error);
+                if (hello)
+                    ++m_hellos;
                 if (!hello) {
                     ending = error;
                     refuse({stream::Reason::Protocol, error});
@@ -303,7 +348,7 @@ void PlayStreamServer::Serve(Connection& c)
                 const std::string welcome = stream::EncodeWelcome(c.welcome);
                 {
                     std::lock_guard lock(c.sendMutex);
-                    SendAll(c.fd, welcome.data(), welcome.size());
+                    c.Write(welcome);
                 }
                 admitted = true;
                 c.sender = std::thread([this, &c] { Send(c); });
@@ -359,7 +404,7 @@ void PlayStreamServer::Send(Connection& c)
             if (c.bye) {
                 const std::string bye = stream::EncodeRefusal(stream::Type::Bye, *c.bye);
                 std::lock_guard sendLock(c.sendMutex);
-                SendAll(c.fd, bye.data(), bye.size());
+                c.Write(bye);
                 break;
             }
         }
@@ -382,7 +427,7 @@ void PlayStreamServer::Send(Connection& c)
             head.keyframe = keyframe;
             const std::string message = stream::EncodeVideoHead(head, unit.size());
             std::lock_guard lock(c.sendMutex);
-            if (!SendAll(c.fd, message.data(), message.size()) || !SendAll(c.fd, unit.data(), unit.size()))
+            if (!c.Write(message) || !c.Write(unit))
                 break;
         }
         // Moving pictures keep a steady beat whatever painting and encoding

@@ -12,6 +12,7 @@
 #include "service/Server.h"
 #include "service/control/DeviceScreen.h"
 #include "stream/StreamProtocol.h"
+#include "stream/TlsChannel.h"
 
 namespace service {
 
@@ -26,7 +27,8 @@ using AdmitFunction = std::function<Admission(const stream::Hello&)>;
 // The play stream's TCP side: one listener, and per connection a reader
 // thread (hello, then input events) and a sender thread (paint, encode,
 // send) that runs only while the player is connected. Bad input ends the
-// connection with a log line.
+// connection with a log line. With the service's certificate the listener
+// speaks TLS only; the reader makes the handshake before the hello.
 class PlayStreamServer : public SideListener {
 public:
     static constexpr int kFps = 30;
@@ -36,8 +38,9 @@ public:
     PlayStreamServer(const PlayStreamServer&) = delete;
     PlayStreamServer& operator=(const PlayStreamServer&) = delete;
 
-    // Binds and starts accepting; the port (a free one for 0), or -1.
-    int Listen(const std::string& host, int port) override;
+    // Binds and starts accepting; the port (a free one for 0), or -1 (also
+    // for TLS files that cannot be used).
+    int Listen(const std::string& host, int port, const TlsFiles& tls) override;
     int port() const { return m_port.load(); }
     // Ends every connection and the listener; waits for their threads.
     void Stop() override;
@@ -48,6 +51,9 @@ public:
     // Bye of that reason. Does not wait, so it may run under the world lock.
     void EndStreams(const std::string& deviceId, stream::Reason reason, const std::string& text);
     int Connections() const;
+    // How many hellos were read (admitted or not), for tests that check
+    // what reached the service.
+    int Hellos() const { return m_hellos.load(); }
 
 private:
     struct Connection;
@@ -59,6 +65,8 @@ private:
     AdmitFunction m_admit;
     std::mutex m_stopMutex;
     std::atomic<int> m_port{-1};
+    std::atomic<int> m_hellos{0};
+    std::unique_ptr<stream::TlsContext> m_tls;  // set before the acceptor starts
     int m_listenFd = -1;
     int m_wakeFds[2] = {-1, -1};
     std::thread m_acceptor;

@@ -3,14 +3,25 @@
 // switched to https with the CA pinned. The set: login, device list, an icon
 // download and an upload; then the certificates that must fail (another CA,
 // expired, another host name) and the two mismatches of TLS and plain HTTP.
+// The play stream the same way: the player of an https client streams over
+// TLS, and sends no session to a stream it cannot verify or that is plain.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <netinet/in.h>
+#include <nlohmann/json.hpp>
+#include <poll.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 #include "account/Login.h"
 #include "app/ClientManager.h"
@@ -25,6 +36,9 @@
 #include "net/ClusterCurl.h"
 #include "net/ServiceAddress.h"
 #include "net/ServiceCall.h"
+#include "StreamClient.h"
+#include "stream/StreamProtocol.h"
+#include "tests/support/ClientProcess.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/ServiceControl.h"
@@ -50,6 +64,53 @@ std::string ReadFile(const fs::path& path)
 bool Shell(const std::string& command)
 {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// What the player shows when the play stream's certificate does not verify.
+const char* const kUntrustedStream = "播放流的证书未通过验证，未连接设备";
+const char* const kSecretSession = "secret-play-session-4711";
+
+// The player of an https client as the client starts it (the session in
+// its environment, "-" in its place on the command line) for VM0007 at
+// 127.0.0.1:port, trusting the test CA; its log goes to a file.
+std::unique_ptr<ClientProcess> StartPlayer(const std::string& port, const std::string& caFile, const fs::path& status,
+                                           const fs::path& log)
+{
+    const std::string self = RunningProgramPath();
+    return std::make_unique<ClientProcess>(
+        self.substr(0, self.rfind('/')) + "/../app/window/ZorIzoriz",
+        std::map<std::string, std::string>{{"KORVANA_PLAY_SESSION", kSecretSession},
+                                           {"KORVANA_PLAY_SCHEME", "https"},
+                                           {"KORVANA_PLAY_CA", caFile},
+                                           {"KORVANA_TOOL_STATUS", status.string()}},
+        log.string(), std::vector<std::string>{"VM0007", "127.0.0.1", port, "-", "42", "1", "0", "not", "0", "pad"});
+}
+
+// Sends bytes to a loopback port and reads until the peer closes; false if
+// it could not connect or the peer kept the connection open.
+bool SendAndSeeItClosed(int port, const std::string& bytes)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool closed = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
+        for (;;) {
+            pollfd pfd {fd, POLLIN, 0};
+            if (::poll(&pfd, 1, 20000) <= 0)
+                break;
+            char buffer[4096];
+            if (::recv(fd, buffer, sizeof buffer, 0) <= 0) {
+                closed = true;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return closed;
 }
 
 // The certificates of one test run, below one folder.
@@ -166,6 +227,10 @@ protected:
     }
 
     ServiceControl& control() { return *m_control; }
+    nlohmann::json Control(const std::string& path) { return nlohmann::json::parse(control().Get(path).body); }
+    // The play stream: port, connections and the hellos it has read.
+    nlohmann::json StreamState() { return Control("/__test/control/stream"); }
+    nlohmann::json Inputs(const std::string& id) { return Control("/__test/control/inputs?id=" + id)["inputs"]; }
 
     static std::unique_ptr<Certificates> s_certificates;
     TempDir m_folder;
@@ -217,7 +282,7 @@ TEST_F(TlsTest, LoginDeviceListIconAndUploadGoOverVerifiedTls)
     owner->DetachWindow();
 }
 
-TEST_F(TlsTest, ThePlayerOfATlsClientSendsNoSessionOverThePlainStream)
+TEST_F(TlsTest, ThePlayerOfATlsClientStreamsOverVerifiedTls)
 {
     Start("good", true);
     Login();
@@ -225,7 +290,10 @@ TEST_F(TlsTest, ThePlayerOfATlsClientSendsNoSessionOverThePlainStream)
     const std::string self = RunningProgramPath();
     SetExternalProgramFolderForTesting(self.substr(0, self.rfind('/')) + "/../app/window");
     ScopedEnv noDisplay("DISPLAY", std::nullopt);
-    ScopedEnv status("KORVANA_TOOL_STATUS", (m_folder.path() / "status.txt").string());
+    const fs::path status = m_folder.path() / "status.txt";
+    ScopedEnv statusFile("KORVANA_TOOL_STATUS", status.string());
+    // The player shows the 720 x 1280 screen at half size.
+    ScopedEnv click("KORVANA_TOOL_CLICK", "100,200");
 
     RecordingTarget window;
     auto owner = std::make_shared<ClientManager>(&window);
@@ -237,17 +305,116 @@ TEST_F(TlsTest, ThePlayerOfATlsClientSendsNoSessionOverThePlainStream)
     device.online = true;
     owner->devices.devices.push_back(device);
     StartTask(owner, &PlayDevice, 0);
-    // The play address comes over verified TLS; the stream itself has no
-    // encryption yet, so the player refuses it rather than send the session.
-    EXPECT_TRUE(Eventually([&] {
-        return ReadFile(m_folder.path() / "status.txt").find("播放流尚不支持加密连接") != std::string::npos;
-    })) << ReadFile(m_folder.path() / "status.txt");
-    EXPECT_EQ(ReadFile(m_folder.path() / "status.txt").find("frame"), std::string::npos);
+    // The player got the https transport and the pinned CA from the client:
+    // pictures came, and its click reached the device.
+    EXPECT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({"tap 200 400"}); }, 20000))
+        << ReadFile(status);
+    EXPECT_NE(ReadFile(status).find("frame"), std::string::npos) << ReadFile(status);
+    EXPECT_EQ(StreamState()["hellos"], 1);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_play_url").size(), 1u);
     CloseAllPlayersOf(*owner);
     EXPECT_TRUE(WaitForAllTasks(std::chrono::seconds(20)));
+    EXPECT_TRUE(Eventually([&] { return StreamState()["connections"] == 0; }));
     SetExternalProgramFolderForTesting("");
     owner->DetachWindow();
+}
+
+TEST_F(TlsTest, InputsFromAnotherThreadWhileThePlayerReadsItsTlsStream)
+{
+    Start("good", true);
+    Login();
+    ASSERT_EQ(m_client->user.loginState, kLoginStateLoggedIn);
+    const nlohmann::json sessions = control().Sessions();
+    const nlohmann::json& list = sessions.is_array() ? sessions : sessions.at("sessions");
+    ASSERT_FALSE(list.empty());
+    const std::string token = list[0].at("token").get<std::string>();
+    const auto answer = nlohmann::json::parse(
+        control().Post("/api/qtz/front_device_play_url", "&id=7", "korvana_session=" + token).body);
+    const std::string port = nlohmann::json::parse(answer["message"].get<std::string>())["port"].get<std::string>();
+
+    std::atomic<int> pictures{0};
+    std::atomic<std::uint32_t> shown{0};
+    StreamClient::Events events;
+    events.picture = [&](StreamPicture picture) {
+        ++pictures;
+        shown = std::max(shown.load(), picture.inputSeq);
+    };
+    StreamClient player({"127.0.0.1", port, "VM0007", token, "42", 360, 640, true, s_certificates->File("ca.pem")},
+                        events);
+    player.Start();
+    ASSERT_TRUE(Eventually([&] { return pictures > 0; }, 20000));
+    // This thread writes on the connection while the worker reads from it.
+    std::uint32_t last = 0;
+    for (int i = 0; i < 200; ++i) {
+        stream::Input tap;
+        tap.kind = stream::Input::Kind::Tap;
+        tap.path = {{10 + 3 * i, 700}};
+        last = player.Send(tap);
+        ASSERT_NE(last, 0u) << "tap " << i;
+    }
+    EXPECT_TRUE(Eventually([&] { return shown >= last; }, 20000));
+    EXPECT_EQ(Inputs("7").size(), 200u);
+    player.Stop();
+    // Its goodbye went over TLS too: the service ends the stream.
+    EXPECT_TRUE(Eventually([&] { return StreamState()["connections"] == 0; }));
+}
+
+TEST_F(TlsTest, APlayerSendsNoSessionToAPlayStreamItCannotVerify)
+{
+    ScopedEnv noDisplay("DISPLAY", std::nullopt);
+    struct Case {
+        std::string certificate;
+        std::string reason;  // as the player's log names it
+    };
+    for (const Case& c : {Case{"foreign", "unable to get local issuer certificate"},
+                          Case{"elsewhere", "IP address mismatch"}, Case{"expired", "certificate has expired"}}) {
+        SCOPED_TRACE(c.certificate);
+        Start(c.certificate, true);
+        const fs::path status = m_folder.path() / (c.certificate + ".status");
+        auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()), s_certificates->File("ca.pem"),
+                                  status, m_folder.path() / (c.certificate + ".log"));
+        ASSERT_TRUE(player->started());
+        EXPECT_TRUE(Eventually([&] { return ReadFile(status).find(kUntrustedStream) != std::string::npos; }, 20000))
+            << ReadFile(status) << player->Log();
+        player->Terminate();
+        EXPECT_EQ(player->WaitForExit(std::chrono::seconds(10)), 0);
+        const std::string text = player->Log();
+        EXPECT_NE(text.find("certificate not trusted: " + c.reason), std::string::npos) << text;
+        EXPECT_EQ(text.find(kSecretSession), std::string::npos);
+        EXPECT_EQ(ReadFile(status).find("frame"), std::string::npos);
+        EXPECT_EQ(StreamState()["hellos"], 0);
+    }
+}
+
+TEST_F(TlsTest, TlsAndPlainOnTheWrongStreamPortCarryNoSession)
+{
+    // A plain hello to a TLS stream is no handshake: the connection ends
+    // and nothing was read as a hello.
+    Start("good", true);
+    EXPECT_TRUE(SendAndSeeItClosed(StreamState()["port"].get<int>(),
+                                   stream::EncodeHello({kSecretSession, "VM0007", "42", 0, 0})));
+    EXPECT_EQ(StreamState()["hellos"], 0);
+    EXPECT_EQ(control().Get("/__test/ping").status, 200);
+
+    // A TLS player at a plain stream: its handshake fails again and again,
+    // and the session is never sent in the clear.
+    Start("", false);
+    ScopedEnv noDisplay("DISPLAY", std::nullopt);
+    const fs::path status = m_folder.path() / "status.txt";
+    auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()), s_certificates->File("ca.pem"), status,
+                              m_folder.path() / "player.log");
+    ASSERT_TRUE(player->started());
+    EXPECT_TRUE(Eventually([&] {
+        const std::string text = player->Log();
+        const auto first = text.find("TLS handshake");
+        return first != std::string::npos && text.find("TLS handshake", first + 1) != std::string::npos;
+    }, 20000)) << player->Log();
+    EXPECT_NE(ReadFile(status).find("正在重新连接"), std::string::npos) << ReadFile(status);
+    player->Terminate();
+    EXPECT_EQ(player->WaitForExit(std::chrono::seconds(10)), 0);
+    EXPECT_EQ(player->Log().find(kSecretSession), std::string::npos);
+    EXPECT_EQ(StreamState()["hellos"], 0);
+    EXPECT_EQ(ReadFile(status).find("frame"), std::string::npos);
 }
 
 TEST_F(TlsTest, ACertificateOfAnotherCaFailsTheLoginBeforeAnythingIsSent)

@@ -55,12 +55,11 @@ LiveScreen::LiveScreen(StreamTarget target, QWidget* parent)
         ReportStatus(m_message);
         return;
     }
-    // A client built for TLS says so; the play stream has no TLS yet, and the
-    // session must not cross the network in the clear.
+    // A client built for https says so: the stream goes inside TLS too,
+    // verified against the client's CA bundle or the system's store.
     if (qgetenv("KORVANA_PLAY_SCHEME") == "https") {
-        m_message = QStringLiteral("播放流尚不支持加密连接，未连接设备");
-        ReportStatus(m_message);
-        return;
+        m_target.tls = true;
+        m_target.caFile = qgetenv("KORVANA_PLAY_CA").toStdString();
     }
     StreamClient::Events events;
     events.state = [this](StreamClient::State state, const std::string& text) {

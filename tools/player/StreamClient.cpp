@@ -25,6 +25,9 @@ constexpr auto kFirstPause = std::chrono::milliseconds(250);
 constexpr auto kLongestPause = std::chrono::milliseconds(4000);
 constexpr int kConnectLimitMs = 3000;
 constexpr int kPollSliceMs = 100;
+constexpr int kSendLimitMs = 1000;
+constexpr int kCloseLimitMs = 200;
+const char* const kUntrustedText = "播放流的证书未通过验证，未连接设备";
 
 // libswscale writes whole blocks of pixels, past the end of a row whose
 // width is not a multiple of its block: rows get room for that, and one
@@ -66,9 +69,11 @@ void StreamClient::Stop()
         if (m_fd >= 0) {
             if (m_welcomed) {
                 // A clean close: the service ends the stream at once.
-                timeval limit {0, 200000};
-                setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-                SendAll(m_fd, stream::EncodeClose());
+                if (!m_tls) {
+                    timeval limit {0, kCloseLimitMs * 1000};
+                    setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+                }
+                Write(stream::EncodeClose(), kCloseLimitMs);
             }
             ::shutdown(m_fd, SHUT_RDWR);
         }
@@ -90,11 +95,17 @@ std::uint32_t StreamClient::Send(stream::Input input)
     if (m_fd < 0 || !m_welcomed)
         return 0;
     input.seq = ++m_seq;
-    if (!SendAll(m_fd, stream::EncodeInput(input))) {
+    if (!Write(stream::EncodeInput(input), kSendLimitMs)) {
         ::shutdown(m_fd, SHUT_RDWR);  // the reader sees the end and reconnects
         return 0;
     }
     return input.seq;
+}
+
+bool StreamClient::Write(const std::string& bytes, int limitMs)
+{
+    // A plain socket has its limit as SO_SNDTIMEO.
+    return m_tls ? m_tls->WriteAll(bytes, limitMs) : SendAll(m_fd, bytes);
 }
 
 void StreamClient::Report(State state, const std::string& text)
@@ -174,10 +185,12 @@ bool StreamClient::Connect(std::string& error)
     freeaddrinfo(found);
     if (fd < 0)
         return false;
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // TLS stays non-blocking: its reads and writes wait with poll.
+    if (!m_target.tls)
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    timeval limit {1, 0};
+    timeval limit {kSendLimitMs / 1000, 0};
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     std::lock_guard lock(m_mutex);
     if (m_stop) {
@@ -189,9 +202,42 @@ bool StreamClient::Connect(std::string& error)
     return true;
 }
 
+bool StreamClient::Secure(std::string& error)
+{
+    if (!m_tlsContext) {
+        m_tlsContext = stream::TlsContext::ForPlayer(m_target.caFile, error);
+        if (!m_tlsContext) {
+            // Nothing to verify the service with is as bad as a failed check.
+            m_permanent = true;
+            Report(State::Refused, kUntrustedText);
+            return false;
+        }
+    }
+    int fd = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        fd = m_fd;
+    }
+    // Stop wakes the handshake by shutting the socket down.
+    stream::TlsChannel::Handshake handshake =
+        stream::TlsChannel::Connect(*m_tlsContext, fd, m_target.host, kConnectLimitMs);
+    if (!handshake.channel) {
+        error = handshake.error;
+        if (handshake.untrusted && !m_stop) {
+            m_permanent = true;
+            Report(State::Refused, kUntrustedText);
+        }
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    m_tls = std::move(handshake.channel);
+    return true;
+}
+
 void StreamClient::Close()
 {
     std::lock_guard lock(m_mutex);
+    m_tls.reset();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -207,6 +253,13 @@ bool StreamClient::Session()
             std::fprintf(stderr, "ZorIzoriz: %s: %s\n", m_target.padCode.c_str(), error.c_str());
         return false;
     }
+    // The session goes only to a peer whose certificate verified.
+    if (m_target.tls && !Secure(error)) {
+        if (!m_stop)
+            std::fprintf(stderr, "ZorIzoriz: %s: %s\n", m_target.padCode.c_str(), error.c_str());
+        Close();
+        return false;
+    }
     stream::Hello hello;
     hello.session = m_target.session;
     hello.padCode = m_target.padCode;
@@ -214,11 +267,14 @@ bool StreamClient::Session()
     hello.maxWidth = m_target.maxWidth;
     hello.maxHeight = m_target.maxHeight;
     int fd = -1;
+    stream::TlsChannel* tls = nullptr;  // lives until Close, which only this thread calls
     {
         std::lock_guard lock(m_mutex);
         fd = m_fd;
+        tls = m_tls.get();
     }
-    if (!SendAll(fd, stream::EncodeHello(hello))) {
+    const std::string helloBytes = stream::EncodeHello(hello);
+    if (!(tls ? tls->WriteAll(helloBytes, kSendLimitMs) : SendAll(fd, helloBytes))) {
         Close();
         return false;
     }
@@ -236,12 +292,20 @@ bool StreamClient::Session()
     std::string ending;
     char buffer[65536];
     for (bool open = true; open && !m_stop;) {
-        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
+        ssize_t got = 0;
+        std::string failure;
+        if (tls) {
+            got = tls->Read(buffer, sizeof buffer, -1, failure);
+        } else {
+            got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                failure = std::strerror(errno);
+        }
         if (got <= 0) {
             if (!m_stop)
-                ending = got < 0 ? std::string("read failed: ") + std::strerror(errno) : "the service closed the stream";
+                ending = got < 0 ? "read failed: " + failure : "the service closed the stream";
             break;
         }
         reader.Feed(buffer, static_cast<std::size_t>(got));

@@ -10,10 +10,13 @@
 #include <thread>
 
 #include "stream/StreamProtocol.h"
+#include "stream/TlsChannel.h"
 
 // Where one device's play stream is: the play address, the device's pad
-// code, the session and the user; and the largest picture wanted (0: the
-// device's own size).
+// code, the session and the user; the largest picture wanted (0: the
+// device's own size); and whether it goes inside TLS (a client built for
+// https), with the service's certificate verified against caFile or, when
+// that is empty, the system's store.
 struct StreamTarget {
     std::string host;
     std::string port;
@@ -22,6 +25,8 @@ struct StreamTarget {
     std::string user;
     int maxWidth = 0;
     int maxHeight = 0;
+    bool tls = false;
+    std::string caFile{};
 };
 
 // One decoded picture, converted to the size the screen asked for.
@@ -36,7 +41,8 @@ struct StreamPicture {
 // The player's side of the play stream, on a worker thread of its own:
 // connects, says hello, decodes the video and hands each picture over;
 // reconnects with a growing pause when the connection drops. Inputs are
-// sent from any thread.
+// sent from any thread. Over TLS, a certificate that does not verify is a
+// lasting refusal: the session never goes to that peer.
 class StreamClient {
 public:
     enum class State { Connecting, Streaming, Reconnecting, Refused };
@@ -66,6 +72,10 @@ private:
     // One connection, from connect to its end; true once it streamed.
     bool Session();
     bool Connect(std::string& error);
+    // TLS mode: the handshake on the connected socket; false with the reason.
+    bool Secure(std::string& error);
+    // Under m_mutex.
+    bool Write(const std::string& bytes, int limitMs);
     void Close();
     bool Sleep(std::chrono::milliseconds pause);
     void Report(State state, const std::string& text);
@@ -77,10 +87,12 @@ private:
     std::atomic<bool> m_permanent{false};  // refused for good: no more tries
     std::atomic<int> m_wantWidth{0};
     std::atomic<int> m_wantHeight{0};
-    std::mutex m_mutex;  // the socket and the sequence counter
+    std::unique_ptr<stream::TlsContext> m_tlsContext;  // worker only
+    std::mutex m_mutex;  // the socket, its TLS channel and the sequence counter
     std::condition_variable m_wake;
     std::string m_ending;  // why the last connection ended (worker only)
     int m_fd = -1;
+    std::unique_ptr<stream::TlsChannel> m_tls;
     bool m_welcomed = false;
     std::uint32_t m_seq = 0;
 };
