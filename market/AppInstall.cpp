@@ -199,6 +199,6 @@ void DeleteLocalApps(ClientManager& owner, AppDeletion& deletion)
         DebugLogA("%s OK!\n", sql.c_str());
     else
         DebugLogA("Error: [%s] %s\n", sql.c_str(), owner.catalogue.database.ErrorMessage().c_str());
-    LoadMyApps(owner);
+    LoadMyApps(owner, deletion.userId);
     LoadSelectedApps(owner);
 }

@@ -56,7 +56,9 @@ int UploadPercentage(std::int64_t total, std::int64_t sent);
 
 // Task: deletes the user's ticked uploaded apps on the service and, once it
 // agreed, in the catalogue; then reloads the user's apps and the selection.
+// The user id is the window's at the start, not read on the worker.
 struct AppDeletion {
     std::vector<std::int32_t> ids;
+    std::string userId;
 };
 void DeleteLocalApps(ClientManager& owner, AppDeletion& deletion);

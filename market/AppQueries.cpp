@@ -139,9 +139,9 @@ void RerunLastAppQuery(ClientManager& owner, TaskArg)
     RunAppQuery(owner, IssueRerun(owner.catalogue));
 }
 
-void LoadMyApps(ClientManager& owner)
+void LoadMyApps(ClientManager& owner, const std::string& userId)
 {
-    RunAppQuery(owner, IssueAppQuery(owner.catalogue, MyAppsQuery(owner.user.userId)));
+    RunAppQuery(owner, IssueAppQuery(owner.catalogue, MyAppsQuery(userId)));
 }
 
 SubtypeLoad IssueSubtypeLoad(CatalogueMembers& catalogue, int mainCategory)

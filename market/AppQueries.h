@@ -56,8 +56,8 @@ void RunAppQuery(ClientManager& owner, const AppListLoad& load);
 void RunAppQueryTask(ClientManager& owner, AppListLoad& load);
 // Task: the last query again (after a synchronisation or a selection).
 void RerunLastAppQuery(ClientManager& owner, TaskArg argument = 0);
-// The user's apps (after a delete), as the "我的应用" view loads them.
-void LoadMyApps(ClientManager& owner);
+// The apps of that user (after a delete), as the "我的应用" view loads them.
+void LoadMyApps(ClientManager& owner, const std::string& userId);
 
 // Task: the sub-categories of a main category into Subtypes; sends 1257 with
 // the main category or 1258 with 0. A load older than one already delivered

@@ -481,5 +481,6 @@ void MarketPage::DeleteTickedApps()
     // Nothing ticked: nothing to ask the service.
     if (deletion.ids.empty())
         return;
+    deletion.userId = m_shell.Client().user.userId;
     m_shell.StartWith(DeleteLocalApps, std::move(deletion)).Drop();
 }

@@ -230,11 +230,11 @@ void SetRebootPollIntervalForTesting(std::chrono::milliseconds interval)
     g_pollIntervalMs = interval.count();
 }
 
-void PlayDevice(ClientManager& owner, TaskArg argument)
+void PlayDevice(ClientManager& owner, PlayRequest& request)
 {
-    const int d = static_cast<int>(argument);
+    const int d = request.device;
     const std::wstring id = DeviceIdAt(owner, d);
-    const std::wstring userId = Utf8ToWide(owner.user.userId);
+    const std::wstring userId = Utf8ToWide(request.userId);
     const PlayAddress address = id.empty() ? PlayAddress{} : ObtainPlayAddress(owner, d, id);
     if (!address.ok) {
         owner.Send(msg::UM_PLAY, address.failure == kSessionExpiredText ? msg::kPlaySessionExpired
@@ -272,7 +272,7 @@ void PlayDevice(ClientManager& owner, TaskArg argument)
     owner.Send(msg::UM_PLAY, msg::kPlayerEnded, static_cast<LPARAM>(d));
 }
 
-void PlayDevicesInSync(ClientManager& owner, TaskArg)
+void PlayDevicesInSync(ClientManager& owner, std::string& userIdText)
 {
     ControlMembers& control = owner.control;
     {
@@ -287,7 +287,7 @@ void PlayDevicesInSync(ClientManager& owner, TaskArg)
         control.syncWindow = {};
     };
 
-    const std::wstring userId = Utf8ToWide(owner.user.userId);
+    const std::wstring userId = Utf8ToWide(userIdText);
     std::vector<std::pair<int, std::wstring>> chosen;
     {
         std::lock_guard lock(owner.devices.listMutex);

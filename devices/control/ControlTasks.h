@@ -11,11 +11,20 @@ class ClientManager;
 // Task routines of device control; each runs on its own worker (app/Task.h)
 // with a device index as its argument unless said otherwise.
 
+// What a play task is given by the window: the device index and the
+// signed-in user's id as the window has it at the start. A user-information
+// load may rewrite owner.user on its own worker while a play runs, so the
+// play never reads it there.
+struct PlayRequest {
+    int device = 0;
+    std::string userId;
+};
+
 // Opens one device in the player and waits for the player to end.
-void PlayDevice(ClientManager& owner, TaskArg deviceIndex);
+void PlayDevice(ClientManager& owner, PlayRequest& request);
 // Opens every selected device (at least two) in the synchronised-control
-// program and waits for it to end. Argument 0.
-void PlayDevicesInSync(ClientManager& owner, TaskArg);
+// program and waits for it to end; the user id as for PlayDevice.
+void PlayDevicesInSync(ClientManager& owner, std::string& userId);
 // Reboot and reset: the request, then a screenshot every poll interval until
 // the device answers (or the user signs out, or the window is gone).
 void RebootDevice(ClientManager& owner, TaskArg deviceIndex);

@@ -152,7 +152,7 @@ void DeviceControlPage::OnPlayBox(int d, bool nowSelected)
         if (PlayerOpenOf(client, d))
             return;
         m_shell.BeginWait();
-        m_shell.Start(&PlayDevice, static_cast<TaskArg>(d));
+        m_shell.StartWith(&PlayDevice, PlayRequest {d, client.user.userId});
         return;
     }
     if (PlayerOpenOf(client, d))
@@ -177,7 +177,7 @@ void DeviceControlPage::StartSync()
     if (SyncProgramRuns(Client()))
         return;
     m_shell.BeginWait();
-    m_shell.Start(&PlayDevicesInSync, 0);
+    m_shell.StartWith(&PlayDevicesInSync, std::string(Client().user.userId));
 }
 
 void DeviceControlPage::Confirm(const wchar_t* question, bool reset, bool batch, int d)

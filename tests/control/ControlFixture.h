@@ -69,6 +69,9 @@ protected:
         return client->devices.devices.back();
     }
 
+    // What the window gives a play task: the device and the user id it has.
+    PlayRequest PlayOf(int device) const { return {device, client->user.userId}; }
+
     // The session token the service gave this test's login.
     std::string SessionToken()
     {

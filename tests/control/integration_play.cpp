@@ -59,7 +59,7 @@ protected:
 TEST_F(PlayTest, ThePlayerGetsTheFixedCommandLineAndEndsWhenClosed)
 {
     AddDevice(L"7", L"VM0007", L"My pad");
-    StartTask(client, &PlayDevice, 0);
+    StartTaskWith(client, &PlayDevice, PlayOf(0));
     ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }));
 
     auto log = control().RequestsTo("/api/qtz/front_device_play_url");
@@ -117,7 +117,7 @@ TEST_F(PlayTest, AClickInThePlayerIsATapOnTheDeviceInItsOwnPixels)
     AddDevice(L"7", L"VM0007", L"My pad");
     // The player shows the 720 x 1280 screen at 360 x 640: half size.
     setenv("KORVANA_TOOL_CLICK", "100,200", 1);
-    StartTask(client, &PlayDevice, 0);
+    StartTaskWith(client, &PlayDevice, PlayOf(0));
     const bool tapped = Eventually([&] { return !Inputs(control(), "7").empty(); }, 20000);
     unsetenv("KORVANA_TOOL_CLICK");
     ASSERT_TRUE(tapped);
@@ -132,7 +132,7 @@ TEST_F(PlayTest, ADragOnOneSynchronisedScreenIsRepeatedOnEveryDevice)
     AddDevice(L"7", L"VM0007", L"a").selected = true;
     AddDevice(L"9", L"VM0009", L"b").selected = true;
     setenv("KORVANA_TOOL_CLICK", "10,20,100,200", 1);
-    StartTask(client, &PlayDevicesInSync, 0);
+    StartTaskWith(client, &PlayDevicesInSync, client->user.userId);
     const bool mirrored = Eventually([&] { return !Inputs(control(), "7").empty() && !Inputs(control(), "9").empty(); });
     unsetenv("KORVANA_TOOL_CLICK");
     ASSERT_TRUE(mirrored);
@@ -149,7 +149,8 @@ TEST_F(PlayTest, APlayerThatCannotStartStillEndsWithARefreshedScreenshot)
 {
     AddDevice(L"7", L"VM01", L"My pad");
     SetExternalProgramFolderForTesting(folder().string());  // no player there
-    PlayDevice(*client, 0);
+    PlayRequest play = PlayOf(0);
+    PlayDevice(*client, play);
     EXPECT_EQ(Codes(msg::UM_PLAY), (std::vector<WPARAM>{msg::kPlayerStarting, msg::kPlayerEnded}));
     EXPECT_EQ(screenshots.load(), 1);
 }
@@ -179,7 +180,8 @@ TEST_F(PlayTest, PlayAddressFailuresAreReportedAndStartNothing)
         auto probe = std::make_shared<ClientManager>(window.get());
         probe->user.userId = "42";
         probe->devices.devices = client->devices.devices;
-        PlayDevice(*probe, 0);
+        PlayRequest play = PlayOf(0);
+        PlayDevice(*probe, play);
         EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{c.code});
         EXPECT_EQ(window->Messages().back().lParam, 0);
         EXPECT_EQ(probe->devices.devices[0].port, L"");  // a half address is not kept
@@ -194,7 +196,7 @@ TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
     AddDevice(L"7", L"VM01", L"My pad").selected = true;
     AddDevice(L"8", L"VM02", L"not me");
     AddDevice(L"9", L"VM03", L"三号").selected = true;
-    StartTask(client, &PlayDevicesInSync, 0);
+    StartTaskWith(client, &PlayDevicesInSync, client->user.userId);
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard lock(client->control.mutex);
         return client->control.syncWindow.IsValid();
@@ -217,7 +219,7 @@ TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
     EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
     // A second start while it runs does nothing.
-    PlayDevicesInSync(*client, 0);
+    PlayDevicesInSync(*client, client->user.userId);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_play_url").size(), 2u);
 
     CloseSyncProgramOf(*client);
@@ -230,7 +232,7 @@ TEST_F(PlayTest, FewerThanTwoSelectedDevicesStartNothing)
     MessageBoxRecorder boxes;
     AddDevice(L"7", L"VM01", L"My pad").selected = true;
     AddDevice(L"8", L"VM02", L"other");
-    PlayDevicesInSync(*client, 0);
+    PlayDevicesInSync(*client, client->user.userId);
     EXPECT_EQ(boxes.CountOf(L"至少选中2个设备！", L"提示"), 1u);
     EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM>{msg::kPlayerStarting});
     EXPECT_EQ(window->Messages().back().lParam, 0);
@@ -244,7 +246,7 @@ TEST_F(PlayTest, ASelectionTooLargeForTheSectionIsRefusedWithAMessage)
     SetExternalProgramFolderForTesting(folder().string());  // nothing may start anyway
     for (int i = 0; i < 560; ++i)
         AddDevice(std::to_wstring(100 + i), L"VM" + std::to_wstring(i), std::wstring(1900, L'n')).selected = true;
-    PlayDevicesInSync(*client, 0);
+    PlayDevicesInSync(*client, client->user.userId);
     EXPECT_EQ(boxes.CountOf(kTooManyForSyncText, L"提示"), 1u);
     EXPECT_FALSE(SyncProgramRuns(*client));
 }

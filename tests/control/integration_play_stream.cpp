@@ -231,7 +231,7 @@ TEST_F(PlayStreamTest, BadBytesFromAPlayerEndItsConnectionAndNothingElse)
 TEST_F(PlayStreamTest, ADroppedStreamIsReconnectedAndResumes)
 {
     AddDevice(L"7", L"VM0007", L"My pad");
-    StartTask(client, &PlayDevice, 0);
+    StartTaskWith(client, &PlayDevice, PlayOf(0));
     ASSERT_TRUE(Eventually([&] { return ReadFile(status) == "frame\n"; }, 20000)) << ReadFile(status);
     ASSERT_EQ(Json("/__test/control/stream")["connections"], 1);
     control().Get("/__test/control/drop_streams?id=7");

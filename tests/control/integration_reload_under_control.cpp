@@ -96,7 +96,7 @@ TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllR
         SetUploadPath(d + 1, path);
         SetDeviceSelected(client->devices, d, true);
         SetDeviceSelected(client->devices, d + 2, true);
-        StartTask(client, &PlayDevice, static_cast<TaskArg>(d)).Drop();
+        StartTaskWith(client, &PlayDevice, PlayOf(static_cast<int>(d))).Drop();
         ++plays;
         StartTask(client, &RebootDevice, static_cast<TaskArg>(d + 2)).Drop();
         ++reboots;
@@ -104,7 +104,7 @@ TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllR
         StartTaskWith(client, &UploadToSelectedDevices, file.string()).Drop();
         uploads += 2;
         if (round % 2 == 0)
-            StartTask(client, &PlayDevicesInSync, 0).Drop();
+            StartTaskWith(client, &PlayDevicesInSync, client->user.userId).Drop();
         for (int reload = 0; reload < kReloadsPerRound; ++reload)
             Reload(reload == 1);
         ClosePlayersOf(*client);

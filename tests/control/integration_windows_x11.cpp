@@ -97,7 +97,7 @@ TEST_F(ProgramWindowTest, ThePlayerWindowIsFoundByItsProcessAndClosedLikeAnyWind
     std::filesystem::remove(png);
     setenv("KORVANA_TOOL_PNG", png.c_str(), 1);
     AddDevice(L"7", L"VM0007", L"My pad");
-    StartTask(client, &PlayDevice, 0);
+    StartTaskWith(client, &PlayDevice, PlayOf(0));
     ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }, 15000));
     ExternalWindow found;
     {
@@ -117,7 +117,7 @@ TEST_F(ProgramWindowTest, APlayerThatShowsNoWindowIsStillClosedThroughItsProcess
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a display, but no window on it
     AddDevice(L"7", L"VM0007", L"My pad");
-    StartTask(client, &PlayDevice, 0);
+    StartTaskWith(client, &PlayDevice, PlayOf(0));
     ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }, 15000));
     {
         std::lock_guard lock(client->control.mutex);
@@ -137,7 +137,7 @@ TEST_F(ProgramWindowTest, TheSynchronisedWindowShowsEverySelectedDevice)
     AddDevice(L"7", L"VM0007", L"云手机07").selected = true;
     AddDevice(L"9", L"VM0009", L"云手机09").selected = true;
     AddDevice(L"11", L"VM0011", L"云手机11").selected = true;
-    StartTask(client, &PlayDevicesInSync, 0);
+    StartTaskWith(client, &PlayDevicesInSync, client->user.userId);
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard lock(client->control.mutex);
         return client->control.syncWindow.xWindow != 0;

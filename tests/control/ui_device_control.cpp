@@ -178,7 +178,7 @@ TEST_F(DeviceControlUiTest, ARefreshClosesThePlayersButNotTheSynchronisedProgram
         std::lock_guard lock(client->control.mutex);
         return client->control.syncWindow.IsValid();
     }, 15000));
-    window().Start(&PlayDevice, 0).Drop();
+    window().StartWith(&PlayDevice, PlayRequest {0, client->user.userId}).Drop();
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
     client->RefreshStamp = 1000;
 

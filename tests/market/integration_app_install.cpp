@@ -170,7 +170,7 @@ TEST_F(AppInstallTest, AnUploadedAppAppearsAmongTheUsersAppsAndProgressIsReporte
     EXPECT_NE(log[0].body.find("name=\"filename\"\r\n\r\n游戏.apk\r\n"), std::string::npos);
 
     SyncAppList(*client);
-    LoadMyApps(*client);
+    LoadMyApps(*client, client->user.userId);
     bool found = false;
     for (const AppRecord& app : client->catalogue.AppList)
         found = found || app.name == L"游戏";
@@ -194,9 +194,9 @@ TEST_F(AppInstallTest, ARefusedUploadCarriesTheServiceText)
 
 TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
 {
-    LoadMyApps(*client);
+    LoadMyApps(*client, client->user.userId);
     ASSERT_EQ(client->catalogue.AppList.size(), 2u);
-    auto* deletion = new AppDeletion {{20001, 20002}};
+    auto* deletion = new AppDeletion {{20001, 20002}, client->user.userId};
     DeleteLocalApps(*client, *deletion);
     auto log = control().RequestsTo("/api/qtz/front_app_del");
     ASSERT_EQ(log.size(), 1u);
@@ -209,7 +209,7 @@ TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
     const std::size_t before = Messages().size();
     DeleteLocalApps(*client, *deletion);
     EXPECT_EQ(Messages().size(), before);
-    LoadMyApps(*client);
+    LoadMyApps(*client, client->user.userId);
     EXPECT_EQ(client->catalogue.AppList.size(), 1u);
     // Nothing ticked: no request at all.
     auto* none = new AppDeletion {};
@@ -217,6 +217,21 @@ TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_del").size(), 2u);
     delete none;
     delete deletion;
+}
+
+// A user-information load may rewrite owner.user while a deletion runs: the
+// reload after it lists the apps of the user the window started it for.
+TEST_F(AppInstallTest, TheReloadAfterADeleteListsTheAppsOfTheUserItWasStartedFor)
+{
+    const std::string user = client->user.userId;
+    LoadMyApps(*client, user);
+    ASSERT_EQ(client->catalogue.AppList.size(), 2u);
+    client->user.userId = "7";
+    AppDeletion deletion {{20001}, user};
+    DeleteLocalApps(*client, deletion);
+    ASSERT_EQ(control().RequestsTo("/api/qtz/front_app_del").size(), 1u);
+    ASSERT_EQ(client->catalogue.AppList.size(), 1u);
+    EXPECT_EQ(client->catalogue.AppList[0].id, 20002);
 }
 
 }  // namespace

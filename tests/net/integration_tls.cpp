@@ -304,7 +304,7 @@ TEST_F(TlsTest, ThePlayerOfATlsClientStreamsOverVerifiedTls)
     device.name = L"pad";
     device.online = true;
     owner->devices.devices.push_back(device);
-    StartTask(owner, &PlayDevice, 0);
+    StartTaskWith(owner, &PlayDevice, PlayRequest {0, owner->user.userId});
     // The player got the https transport and the pinned CA from the client:
     // pictures came, and its click reached the device.
     EXPECT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({"tap 200 400"}); }, 20000))
