@@ -38,6 +38,18 @@ TEST(DebugLog, OneLinePerCallInUtf8)
     EXPECT_EQ(CaptureStderr([] { DebugLogA("no newline"); }), "no newline\n");
 }
 
+TEST(DebugLog, LinesOfAnyLengthUpToTheBufferAreWhole)
+{
+    // Around the size a line is formatted in first, and well beyond it.
+    for (std::size_t length : {1022u, 1023u, 1024u, 1025u, 5000u, 40958u}) {
+        const std::string narrow(length, 'n');
+        EXPECT_EQ(CaptureStderr([&] { DebugLogA("%s\n", narrow.c_str()); }), narrow + "\n") << length;
+        const std::wstring wide(length, L'w');
+        EXPECT_EQ(CaptureStderr([&] { DebugLogW(L"%ls\n", wide.c_str()); }), std::string(length, 'w') + "\n")
+            << length;
+    }
+}
+
 TEST(DebugLog, OverlongOutputIsCutAtTheBuffer)
 {
     const std::string narrow(50000, 'a');
