@@ -2,8 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <mutex>
 
 #include "platform/FileSystem.h"
@@ -14,6 +17,38 @@ std::mutex& CookieFileMutex()
 {
     static std::mutex mutex;
     return mutex;
+}
+
+// The file's lines, read with plain system calls: this runs before every
+// request, and a stream with its locale costs more than the read itself.
+// A missing or unreadable file has no lines.
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return lines;
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > begin)
+            lines.emplace_back(text, begin, end - begin);
+        begin = end + 1;
+    }
+    return lines;
 }
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line)
@@ -62,11 +97,8 @@ void CookieFile::Load(CURL* handle, const std::string& path)
     curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
     {
         std::lock_guard lock(CookieFileMutex());
-        std::ifstream file(path);
-        for (std::string line; std::getline(file, line);) {
-            if (!line.empty())
-                curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
-        }
+        for (const std::string& line : ReadLines(path))
+            curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
     }
     before_ = HandleCookies(handle);
 }
@@ -98,12 +130,10 @@ void CookieFile::Store(CURL* handle, const std::string& path)
         return;
     std::lock_guard lock(CookieFileMutex());
     curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && !Contains(removedKeys, Key(line)))
+    for (const std::string& line : ReadLines(path)) {
+        if (!Contains(removedKeys, Key(line)))
             curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
     }
-    file.close();
     for (const std::string& line : changed)
         curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.c_str());
     // libcurl writes the jar with the umask's mode (keeping that of a file
