@@ -26,7 +26,6 @@ using namespace DuiLib;
 
 namespace {
 
-constexpr int kSignInPage = 0;
 // A profile answer that needs nothing of the window.
 constexpr WPARAM kProfileNothing = 1169;
 
@@ -51,8 +50,6 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
     m_oldPassword = paint.FindControlAs<CEditUI>(L"EditOfOldPwd");
     m_newPassword = paint.FindControlAs<CEditUI>(L"EditOfNewPwd");
     m_verifyPassword = paint.FindControlAs<CEditUI>(L"EditOfVerifyPwd");
-    m_tabOfMainWnd = paint.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
-    m_loginPassword = paint.FindControlAs<CEditUI>(L"EditOfLoginPwd");
     if (m_userIcon && m_fileButton) {
         m_defaultIcon = m_userIcon->GetBkImage();
         m_defaultFileButton = m_fileButton->GetBkImage();
@@ -62,8 +59,8 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
         m_defaultBalance = m_balanceInMainTab->GetText();
     }
     return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
-           m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword && m_tabOfMainWnd &&
-           m_loginPassword && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
+           m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword &&
+           paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
            paint.FindControl(L"BtnOfLogOut") && paint.FindControl(L"BtnOfQuit");
 }
 
@@ -104,6 +101,18 @@ bool AccountPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
     return false;
 }
 
+void AccountPage::OnSignedIn()
+{
+    RefreshUserInfo();
+}
+
+void AccountPage::OnSigningOut()
+{
+    // Nothing asked for by the previous account runs for the next one.
+    m_userInfoTasks.DropQueued();
+    m_avatarTasks.DropQueued();
+}
+
 void AccountPage::OnSignedOut()
 {
     for (CEditUI* edit : {m_oldPassword, m_newPassword, m_verifyPassword, m_nickname, m_invitationCode})
@@ -116,9 +125,6 @@ void AccountPage::OnSignedOut()
     m_userIcon->SetBkImage(m_defaultIcon);
     m_fileButton->SetBkImage(m_defaultFileButton);
     m_avatarFile.clear();
-    // Nothing asked for by the previous account runs for the next one.
-    m_userInfoTasks.DropQueued();
-    m_avatarTasks.DropQueued();
 }
 
 void AccountPage::RefreshUserInfo()
@@ -266,8 +272,7 @@ void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
         m_shell.GenericFailure(text);
         return;
     case msg::kPasswordChanged:
-        m_tabOfMainWnd->SelectItem(kSignInPage);
-        m_loginPassword->SetText(L"");
+        m_shell.ShowSignIn();
         // The passwords just typed are not left on the page.
         m_oldPassword->SetText(L"");
         m_newPassword->SetText(L"");
@@ -282,11 +287,7 @@ void AccountPage::OnProfile(WPARAM code, const std::wstring& text)
 
 void AccountPage::OpenRecharge()
 {
-    // The recharge goods, then the menu's 会员积分, whose selection loads the plans.
-    if (ICommerceActions* commerce = m_shell.Commerce())
-        commerce->SelectGoods(1);
-    if (auto* charge = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfCharge"))
-        charge->Selected(true);
+    m_shell.Commerce().ShowGoods(Goods::Points);
 }
 
 void AccountPage::CopyInvitationCode()

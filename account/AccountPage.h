@@ -11,7 +11,6 @@ class IShell;
 namespace DuiLib {
 class CControlUI;
 class CEditUI;
-class CTabLayoutUI;
 }  // namespace DuiLib
 
 // The account page ("AccountTab", page 0 of TabOfMain): the user's picture,
@@ -27,6 +26,8 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSignedIn() override;
+    void OnSigningOut() override;
     // Nothing of the account signed out stays on the page: passwords typed,
     // its name, balance, picture and a picture chosen but not saved.
     void OnSignedOut() override;
@@ -79,6 +80,4 @@ private:
     DuiLib::CEditUI* m_oldPassword = nullptr;
     DuiLib::CEditUI* m_newPassword = nullptr;
     DuiLib::CEditUI* m_verifyPassword = nullptr;
-    DuiLib::CTabLayoutUI* m_tabOfMainWnd = nullptr;
-    DuiLib::CEditUI* m_loginPassword = nullptr;
 };

@@ -117,6 +117,11 @@ void SignPage::OnSignedOut()
         m_signup->OnSignedOut();
 }
 
+void SignPage::ForgetPassword()
+{
+    m_password->SetText(L"");
+}
+
 void SignPage::SignIn()
 {
     const std::wstring name = m_name->GetText();

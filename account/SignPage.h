@@ -40,6 +40,8 @@ public:
     void ApplyRememberedLogin();
     // The keyboard focus at start: the first empty field of the sign-in page.
     void FocusFirstField();
+    // The password field emptied (a changed password is typed anew).
+    void ForgetPassword();
 
     // The pages of TabOfSign.
     static constexpr int kSignInPage = 0;

@@ -34,6 +34,14 @@ public:
     // WM_COMMAND ids of menus the page showed; true when handled.
     virtual bool OnCommand(UINT id) { return false; }
 
-    // Sign-out: the page empties its lists and its part of the ClientManager.
+    // The first successful login of a sign-in: the page starts its first
+    // loads. Pages are told in the order of app/window/Pages.cpp.
+    virtual void OnSignedIn() {}
+    // The sign-out, first step: the session's transfers are cancelled; the
+    // page stops what it runs and waits for the tasks it holds, so none of
+    // them writes the cookie file back once the window has deleted it.
+    virtual void OnSigningOut() {}
+    // The sign-out, last step (the cookie file is gone, the sign-in page
+    // shows): the page empties its lists and its part of the ClientManager.
     virtual void OnSignedOut() {}
 };

@@ -52,21 +52,28 @@ public:
     // The login action (as a click on the login button).
     virtual void SignIn() = 0;
     // The steps after a successful login: the main page, and on the first
-    // login of a sign-in the tray icon, the first loads and the message poll.
+    // login of a sign-in the tray icon, every page's OnSignedIn and the
+    // message poll.
     virtual void OnLoggedIn() = 0;
     // The sign-out sequence.
     virtual void SignOut() = 0;
+    // The sign-in page of the window, without a sign-out (the password was
+    // changed: the next login is the user's).
+    virtual void ShowSignIn() = 0;
+    // The update's download page.
+    virtual void ShowDownload() = 0;
     // A close request carrying its code (1, 1065, 1066).
     virtual void RequestClose(unsigned code) = 0;
     // The tray menu (开机启动, 自动登录, 隐藏到任务栏, 退出) at the mouse position.
     virtual void ShowTrayMenu() = 0;
 
-    // Cross-page operations, each offered by the page of its feature; null
-    // while that page does not exist.
-    virtual IAccountActions* Account() = 0;
-    virtual IDeviceActions* Devices() = 0;
-    virtual IControlActions* Control() = 0;
-    virtual ICommerceActions* Commerce() = 0;
-    virtual IMarketActions* Market() = 0;
-    virtual INotifyActions* Notices() = 0;
+    // Cross-page operations, each offered by the page of its feature. The
+    // pages exist from the window's initialisation on; a page calls these
+    // from its handlers, never from its constructor.
+    virtual IAccountActions& Account() = 0;
+    virtual IDeviceActions& Devices() = 0;
+    virtual IControlActions& Control() = 0;
+    virtual ICommerceActions& Commerce() = 0;
+    virtual IMarketActions& Market() = 0;
+    virtual INotifyActions& Notices() = 0;
 };

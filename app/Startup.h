@@ -21,6 +21,7 @@ bool TakeSingleInstanceLock();
 const LocalPaths& PrepareLocalPaths();
 
 // 3. A login never survives a restart: the previous run's cookie file goes.
+// The sign-out deletes the session's cookie file with it too.
 void DeleteStaleCookieFile(const LocalPaths& paths);
 
 // 4. The per-user folder, then Cache/, then Icon/, each created when missing.

@@ -24,6 +24,11 @@
 
 using namespace DuiLib;
 
+// The goods other pages ask for are the pages of TabOfGoods.
+static_assert(static_cast<int>(Goods::Devices) == kDevicesGoodsPage);
+static_assert(static_cast<int>(Goods::Points) == kPointsGoodsPage);
+static_assert(static_cast<int>(Goods::Renewal) == kRenewalGoodsPage);
+
 namespace {
 
 // Selects the first element of a tile layout (its "selectchanged" runs the
@@ -243,17 +248,26 @@ void BuyPage::OnPlanMessage(UINT id, WPARAM code, const std::wstring& text)
         m_shell.GenericFailure(text);
 }
 
-void BuyPage::OnSignedOut()
+void BuyPage::OnSignedIn()
+{
+    StartPurchasePlanLoad();
+}
+
+void BuyPage::OnSigningOut()
 {
     m_orders.StopPolling();
     for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks})
         kind->DropQueued();
-    m_records.Clear();
+}
+
+void BuyPage::OnSignedOut()
+{
     CommerceMembers& commerce = m_shell.Client().commerce;
     commerce.rechargePlans.clear();
     // The previous account's minimum must not hold the next one.
     commerce.rechargeMinimum = 0;
     commerce.purchasePlans.clear();
+    m_records.Clear();
     m_tileOfCharge->RemoveAll();
     m_customPoints = nullptr;
     m_customTile = nullptr;
@@ -295,11 +309,42 @@ void BuyPage::StartRenewal()
     BuildRenewalPage();
 }
 
-void BuyPage::SelectGoods(int goodsMode)
+void BuyPage::SelectGoods(Goods goods)
 {
-    m_goodsMode = goodsMode;
-    m_tabOfGoods->SelectItem(goodsMode);
+    m_goodsMode = static_cast<int>(goods);
+    m_tabOfGoods->SelectItem(m_goodsMode);
     m_shell.Client().commerce.order.count = 1;
+}
+
+void BuyPage::ShowGoods(Goods goods)
+{
+    // The menu entry's "selectchanged" loads the plans of the goods that
+    // TabOfGoods shows, so the goods page is chosen first.
+    auto* buy = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfBuy");
+    switch (goods) {
+    case Goods::Devices:
+        m_tabOfGoods->SelectItem(kDevicesGoods);
+        if (buy)
+            buy->Selected(true);
+        SelectGoods(Goods::Devices);
+        break;
+    case Goods::Renewal:
+        m_tabOfGoods->SelectItem(kRenewalGoods);
+        if (buy)
+            buy->Selected(true);
+        StartRenewal();
+        break;
+    case Goods::Points:
+        SelectGoods(Goods::Points);
+        if (auto* charge = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfCharge"))
+            charge->Selected(true);
+        break;
+    }
+}
+
+bool BuyPage::ShowsRenewal() const
+{
+    return m_tabOfGoods->GetCurSel() == kRenewalGoods;
 }
 
 void BuyPage::ResetChosenPlan()

@@ -32,13 +32,17 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSignedIn() override;
+    void OnSigningOut() override;
     void OnSignedOut() override;
 
     void StartPurchasePlanLoad() override;
     void StartRechargePlanLoad() override;
     void StartRenewal() override;
-    void SelectGoods(int goodsMode) override;
+    void SelectGoods(Goods goods) override;
     void ResetChosenPlan() override;
+    void ShowGoods(Goods goods) override;
+    bool ShowsRenewal() const override;
 
     int GoodsMode() const { return m_goodsMode; }
     int ChosenPlan() const { return m_chosenPlan; }

@@ -64,10 +64,8 @@ void OrderFlow::OnOrderMessage(WPARAM code, const std::wstring& text)
         ShowNotice(m_shell, L"购买成功", MessageBoxIcon::Information);
         // The order thread of old refreshed these itself; here their own
         // pages do, each with its own messages.
-        if (IAccountActions* account = m_shell.Account())
-            account->RefreshUserInfo();
-        if (IDeviceActions* devices = m_shell.Devices())
-            devices->StartDeviceListLoad();
+        m_shell.Account().RefreshUserInfo();
+        m_shell.Devices().StartDeviceListLoad();
         break;
     case msg::kOrderWeChatCreated:
         m_tabOfBuy->SelectItem(kBuyQrPage);
@@ -86,12 +84,9 @@ void OrderFlow::OnOrderMessage(WPARAM code, const std::wstring& text)
         m_queryRunning = false;
         StopPolling();
         ShowNotice(m_shell, text);
-        if (IAccountActions* account = m_shell.Account())
-            account->RefreshUserInfo();
-        if (client.commerce.order.category != kCategoryPoints) {
-            if (IDeviceActions* devices = m_shell.Devices())
-                devices->StartDeviceListLoad();
-        }
+        m_shell.Account().RefreshUserInfo();
+        if (client.commerce.order.category != kCategoryPoints)
+            m_shell.Devices().StartDeviceListLoad();
         break;
     case msg::kOrderQueryFailed:
         m_queryRunning = false;

@@ -95,8 +95,6 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
             failure = std::move(text);
             return std::nullopt;
         };
-        if (owner.devices.stopLoad)
-            return fail(std::wstring());
         if (reply.stage == ServiceStage::NotCreated || reply.stage == ServiceStage::InitFailed) {
             DebugLogA("curl init failure!!!!!\n");
             return fail(kLoadInitFailedText);

@@ -46,8 +46,8 @@ std::wstring UnusableCaption(const DeviceRecord& d);
 // rises, and ends with 1136 (all read, the message text of the last page) or
 // 1137 (the failure text of the first page, in page order, that failed)
 // sent. Records read before a failure stay in `loaded`; those of later pages
-// never reach it. With `stopLoad` set, or the task's token cancelled (a
-// sign-out), it ends before the next page with 1137 and no text. A list of
+// never reach it. With the task's token cancelled (a sign-out), it ends
+// before the next page with 1137 and no text. A list of
 // more than one page also hands a copy of page 1 over (DeviceMembers::
 // firstPage) and posts 1135 right after it, even at 0 percent.
 void LoadDeviceList(ClientManager& owner, TaskArg argument);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -58,8 +57,6 @@ struct DeviceMembers {
     std::vector<DeviceRecord> firstPage;
     bool firstPageReady = false;
     std::size_t firstPageShown = 0;
-    // Set at sign-out: a running load stops before its next page.
-    std::atomic<bool> stopLoad {false};
     std::mutex listMutex;
     // The owner of the boxes the device requests show from their workers.
     WindowHandle boxOwner = nullptr;

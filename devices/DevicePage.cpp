@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "app/ClientManager.h"
-#include "app/LocalPaths.h"
 #include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/PageBox.h"
 #include "app/Shell.h"
 #include "app/actions/CommerceActions.h"
 #include "app/actions/ControlActions.h"
+#include "app/actions/MarketActions.h"
 #include "devices/DeviceFilters.h"
 #include "devices/DeviceGroups.h"
 #include "devices/DeviceList.h"
@@ -21,7 +21,6 @@
 #include "net/NumberText.h"
 #include "net/ResponseEnvelope.h"
 #include "net/TextConvert.h"
-#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/UiThreadCall.h"
 #include "ui/UIButton.h"
@@ -41,8 +40,6 @@ constexpr int kSelectorRowHeight = 25;
 constexpr int kSelectorMaxRows = 3;
 constexpr int kScreenshotFrames = 18;
 constexpr int kMainDevicePage = 2;
-constexpr int kGoodsPurchasePage = 0;
-constexpr int kGoodsRenewalPage = 2;
 
 int TagOf(const CControlUI* control)
 {
@@ -223,12 +220,7 @@ bool DevicePage::OnClick(CControlUI* sender, const std::wstring& name)
     } else if (name == L"BtnOfChargeInBat") {
         ChargeSelected();
     } else if (name == L"BtnOfAddNew") {
-        if (auto* goods = m_paint->FindControlAs<CTabLayoutUI>(L"TabOfGoods"))
-            goods->SelectItem(kGoodsPurchasePage);
-        if (auto* buy = m_paint->FindControlAs<COptionUI>(L"OptOfBuy"))
-            buy->Selected(true);
-        if (ICommerceActions* commerce = m_shell.Commerce())
-            commerce->SelectGoods(0);
+        m_shell.Commerce().ShowGoods(Goods::Devices);
     } else if (name == L"BtnOfDeviceInstall") {
         const int device = TagOf(sender);
         if (!ValidDevice(device))
@@ -406,8 +398,7 @@ void DevicePage::StartDeviceListLoad()
         return;
     // The players go (their devices' tiles are rebuilt); the synchronised
     // control program stays.
-    if (IControlActions* control = m_shell.Control())
-        control->ClosePlayers();
+    m_shell.Control().ClosePlayers();
     // The refresh starts a new generation of catalogue rows as well.
     m_shell.Client().RefreshStamp = static_cast<std::int64_t>(std::time(nullptr));
     BeginDeviceListLoad();
@@ -434,7 +425,6 @@ void DevicePage::BeginDeviceListLoad()
         members.firstPageReady = false;
         members.firstPageShown = 0;
     }
-    m_shell.Client().devices.stopLoad = false;
     m_loadTask = m_shell.Start(LoadDeviceList);
     // The old tiles go while the first page is on its way: the load writes
     // only its own list, never the tiles or the shown records.
@@ -464,26 +454,30 @@ void DevicePage::ShowFirstPage()
     BuildGroupSelector();
 }
 
-void DevicePage::OnSignedOut()
+void DevicePage::OnSignedIn()
+{
+    StartGroupLoad();
+}
+
+void DevicePage::OnSigningOut()
 {
     m_signedOut = true;
     if (m_loading)
         m_discardLoad = true;
     m_loadAgain = false;
-    DeviceMembers& members = m_shell.Client().devices;
-    // Loads still running end before their next request (messages keep
-    // coming meanwhile), so none writes the session cookie back into the
-    // cookie file the sign-out has just deleted.
-    members.stopLoad = true;
+    // The session's token has stopped the loads; they end (messages keep
+    // coming meanwhile) before the window deletes the cookie file, so none
+    // writes the session cookie back into it.
     for (TaskHandle* task : {&m_groupTask, &m_loadTask}) {
         if (*task)
             task->Wait(std::chrono::seconds(10));
         task->Drop();
     }
-    members.stopLoad = false;
-    const std::string& cookieFile = GetLocalPaths().cookieFile.narrow;
-    if (!cookieFile.empty() && IsRegularFile(cookieFile))
-        DeleteOneFile(cookieFile);
+}
+
+void DevicePage::OnSignedOut()
+{
+    DeviceMembers& members = m_shell.Client().devices;
     RemoveTiles();
     {
         std::lock_guard lock(members.listMutex);
@@ -753,12 +747,7 @@ void DevicePage::ReloadTileImage(int device)
 
 void DevicePage::OpenRenewal()
 {
-    if (auto* goods = m_paint->FindControlAs<CTabLayoutUI>(L"TabOfGoods"))
-        goods->SelectItem(kGoodsRenewalPage);
-    if (auto* buy = m_paint->FindControlAs<COptionUI>(L"OptOfBuy"))
-        buy->Selected(true);
-    if (ICommerceActions* commerce = m_shell.Commerce())
-        commerce->StartRenewal();
+    m_shell.Commerce().ShowGoods(Goods::Renewal);
 }
 
 void DevicePage::ChargeSelected()
@@ -779,8 +768,7 @@ void DevicePage::ChargeSelected()
 
 void DevicePage::OpenInstall()
 {
-    if (auto* apps = m_paint->FindControlAs<COptionUI>(L"OptOfAppTab"))
-        apps->Selected(true);
+    m_shell.Market().ShowInstall();
 }
 
 void DevicePage::StartOwned(void (*routine)(ClientManager&, std::wstring&), std::wstring params)

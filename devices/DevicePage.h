@@ -41,6 +41,8 @@ public:
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT id) override;
+    void OnSignedIn() override;
+    void OnSigningOut() override;
     void OnSignedOut() override;
 
     // IDeviceActions

@@ -1,5 +1,6 @@
 #include "market/MarketPage.h"
 
+#include <chrono>
 #include <ctime>
 
 #include "app/ClientManager.h"
@@ -83,7 +84,8 @@ bool MarketPage::Bind(CPaintManagerUI& paint)
     m_selectedApps = paint.FindControlAs<CListUI>(L"ListOfSelectedApp");
     m_optOfHot = paint.FindControlAs<COptionUI>(L"OptOfHot");
     m_optOfSearch = paint.FindControlAs<COptionUI>(L"OptOfSearch");
-    return m_tabOfAppList && m_tileOfGame && m_tileOfLetterTag && m_tabOfSubTypeAppList && m_listOfGameTile &&
+    m_menuEntry = paint.FindControlAs<COptionUI>(L"OptOfAppTab");
+    return m_menuEntry && m_tabOfAppList && m_tileOfGame && m_tileOfLetterTag && m_tabOfSubTypeAppList && m_listOfGameTile &&
            m_search && m_refresh && m_deleteOwnApps && m_refreshProgress && m_uploadProgress && m_selectedDevices &&
            m_selectedApps && m_optOfHot && m_optOfSearch && paint.FindControl(L"OptOfApp") &&
            paint.FindControl(L"OptOfGame") && paint.FindControl(L"OptOfLocal") &&
@@ -306,6 +308,21 @@ void MarketPage::OnUploadMessage(WPARAM code, LPARAM lParam)
     }
 }
 
+void MarketPage::OnSignedIn()
+{
+    StartCatalogueSync();
+    SelectHotView();
+}
+
+void MarketPage::OnSigningOut()
+{
+    // The session's token has stopped the synchronisation; it ends before
+    // the window deletes the cookie file.
+    if (m_syncTask)
+        m_syncTask.Wait(std::chrono::seconds(10));
+    m_syncTask.Drop();
+}
+
 void MarketPage::OnSignedOut()
 {
     m_tileOfGame->RemoveAll();
@@ -338,7 +355,8 @@ void MarketPage::StartCatalogueSync()
         return;
     m_refresh->SetEnabled(false);
     m_refresh->SetTimer(msg::kTimerCatalogueSpinner, kSpinnerPeriodMs);
-    if (!m_shell.Start(SyncCatalogue)) {
+    m_syncTask = m_shell.Start(SyncCatalogue);
+    if (!m_syncTask) {
         m_refresh->KillTimer(msg::kTimerCatalogueSpinner);
         m_refresh->SetEnabled(true);
     }
@@ -353,6 +371,12 @@ void MarketPage::AdvanceSpinner()
 void MarketPage::SelectHotView()
 {
     m_optOfHot->Selected(true);
+}
+
+void MarketPage::ShowInstall()
+{
+    // The entry's "selectchanged" shows the page and reloads its selection.
+    m_menuEntry->Selected(true);
 }
 
 void MarketPage::ReloadSelectedApps()
@@ -416,8 +440,7 @@ void MarketPage::ClearDeviceSelection(int index)
             SetDeviceSelected(m_shell.Client().devices, i, false);
     }
     BuildInstallLists();
-    if (IDeviceActions* deviceView = m_shell.Devices())
-        deviceView->RefreshDeviceView();
+    m_shell.Devices().RefreshDeviceView();
 }
 
 void MarketPage::ConfirmInstall()

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Page.h"
+#include "app/Task.h"
 #include "app/actions/MarketActions.h"
 
 class IShell;
@@ -31,12 +32,15 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSignedIn() override;
+    void OnSigningOut() override;
     void OnSignedOut() override;
 
     // IMarketActions
     void StartCatalogueSync() override;
     void SelectHotView() override;
     void ReloadSelectedApps() override;
+    void ShowInstall() override;
 
     int ViewMode() const { return m_viewMode; }
 
@@ -70,6 +74,10 @@ private:
 
     IShell& m_shell;
     int m_viewMode = 0;
+    // The running catalogue synchronisation, awaited at sign-out.
+    TaskHandle m_syncTask;
+    // The main menu's entry of this page.
+    DuiLib::COptionUI* m_menuEntry = nullptr;
     DuiLib::CTabLayoutUI* m_tabOfAppList = nullptr;
     DuiLib::CTileLayoutUI* m_tileOfGame = nullptr;
     DuiLib::CTileLayoutUI* m_tileOfLetterTag = nullptr;

@@ -88,6 +88,11 @@ void NotifyPage::OnMessagesReady(const MessagePoll& poll)
     BuildMessageList(members.OfType(MessageTypeOfCategory(m_selectedCategory)));
 }
 
+void NotifyPage::OnSignedIn()
+{
+    StartMessagePoll();
+}
+
 void NotifyPage::OnSignedOut()
 {
     ++m_generation;

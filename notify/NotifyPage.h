@@ -29,6 +29,7 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override { return false; }
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSignedIn() override;
     void OnSignedOut() override;
 
     // One poll at a time: a poll asked for while one runs starts when it ends.

@@ -1,5 +1,6 @@
 #include "app/window/BoundControls.h"
 
+#include "ui/UIEdit.h"
 #include "ui/UIManager.h"
 
 const std::vector<std::wstring>& MainWindowControlNames()
@@ -48,4 +49,13 @@ std::vector<std::wstring> MissingControls(const DuiLib::CPaintManagerUI& paint)
             missing.push_back(name);
     }
     return missing;
+}
+
+void ReportTextChanges(DuiLib::CPaintManagerUI& paint)
+{
+    for (const wchar_t* name : {L"EditOfPhoneNum", L"EditOfSmsCaptcha", L"EditOfSearch", L"EditOfBuyCount",
+                                L"EditOfAppSearch"}) {
+        if (auto* edit = paint.FindControlAs<DuiLib::CEditUI>(name))
+            edit->SetEventMask(DuiLib::ENM_CHANGE);
+    }
 }

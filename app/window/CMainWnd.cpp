@@ -11,30 +11,20 @@
 #include "app/Messages.h"
 #include "app/ServiceLinks.h"
 #include "app/SettingsFile.h"
+#include "app/Startup.h"
 #include "app/StartupTask.h"
 #include "app/TrayMenu.h"
-#include "app/actions/AccountActions.h"
-#include "app/actions/CommerceActions.h"
-#include "app/actions/ControlActions.h"
-#include "app/actions/DeviceActions.h"
-#include "app/actions/MarketActions.h"
 #include "app/actions/NotifyActions.h"
 #include "app/window/BoundControls.h"
 #include "app/window/MainTabPage.h"
-#include "app/window/Pages.h"
 #include "net/CancelToken.h"
-#include "net/NumberText.h"
+#include "net/ServiceCall.h"
 #include "platform/Browser.h"
 #include "platform/DebugLog.h"
-#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
-#include "net/ServiceCall.h"
 #include "platform/PopupMenu.h"
 #include "ui/UIButton.h"
-#include "ui/UIEdit.h"
-#include "ui/UILabel.h"
 #include "ui/UILayout.h"
-#include "ui/UIProgress.h"
 
 using namespace DuiLib;
 
@@ -46,18 +36,6 @@ constexpr int kMainPage = 1;
 constexpr int kDownloadPage = 2;
 // How long the sign-out gives the logout call before aborting it.
 constexpr std::chrono::milliseconds kLogoutWaitLimit {700};
-
-// The rich edits whose pages want "textchanged".
-constexpr const wchar_t* kEditsReportingChanges[] = {L"EditOfPhoneNum", L"EditOfSmsCaptcha", L"EditOfSearch",
-                                                     L"EditOfBuyCount", L"EditOfAppSearch"};
-
-// The first page that is a T (the page itself, or the operations it offers).
-template <class T>
-void KeepFirst(T*& slot, IPage* page)
-{
-    if (!slot)
-        slot = dynamic_cast<T*>(page);
-}
 
 }  // namespace
 
@@ -86,20 +64,11 @@ WindowHandle CMainWnd::Owner()
 void CMainWnd::CreatePageSet()
 {
     m_pages = CreatePages(*this);
-    for (const std::unique_ptr<IPage>& page : m_pages) {
-        IPage* p = page.get();
-        for (const std::wstring& route : p->Routes())
-            m_routes.emplace_back(route, p);
-        for (UINT id : p->Messages())
-            m_messageRoutes[id].push_back(p);
-        KeepFirst(m_signPage, p);
-        KeepFirst(m_mainTab, p);
-        KeepFirst(m_account, p);
-        KeepFirst(m_devices, p);
-        KeepFirst(m_control, p);
-        KeepFirst(m_commerce, p);
-        KeepFirst(m_market, p);
-        KeepFirst(m_notices, p);
+    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
+        for (const std::wstring& route : page->Routes())
+            m_routes.emplace_back(route, page.get());
+        for (UINT id : page->Messages())
+            m_messageRoutes[id].push_back(page.get());
     }
 }
 
@@ -111,20 +80,14 @@ bool CMainWnd::BindControls()
         return false;
     m_tabOfMainWnd = m_pm.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
     m_btnOfSetting = m_pm.FindControlAs<CButtonUI>(L"BtnOfSetting");
-    m_btnOfLogin = m_pm.FindControlAs<CButtonUI>(L"BtnOfLogin");
-    m_proOfDownload = m_pm.FindControlAs<CProgressUI>(L"ProOfDownload");
-    m_labOfDownload = m_pm.FindControlAs<CLabelUI>(L"LabOfDownload");
-    if (!m_tabOfMainWnd || !m_btnOfSetting || !m_btnOfLogin || !m_proOfDownload || !m_labOfDownload)
+    if (!m_tabOfMainWnd || !m_btnOfSetting)
         return false;
-    for (const wchar_t* name : kEditsReportingChanges) {
-        if (auto* edit = m_pm.FindControlAs<CEditUI>(name))
-            edit->SetEventMask(ENM_CHANGE);
-    }
-    for (const std::unique_ptr<IPage>& page : m_pages) {
+    ReportTextChanges(m_pm);
+    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
         if (!page->Bind(m_pm))
             return false;
     }
-    return m_signPage != nullptr;
+    return true;
 }
 
 void CMainWnd::InitWindow()
@@ -156,8 +119,8 @@ void CMainWnd::OnWindowInit()
     }
     BeginWait();
     Start(RunStartupTask).Drop();
-    m_signPage->ApplyRememberedLogin();
-    m_signPage->FocusFirstField();
+    m_pages->sign.ApplyRememberedLogin();
+    m_pages->sign.FocusFirstField();
 }
 
 void CMainWnd::ReleaseClient()
@@ -219,10 +182,8 @@ void CMainWnd::Notify(TNotifyUI& msg)
         OpenUrlOrShowAddress(ServicePageUrl(kHelpPagePath), Owner());
         return;
     }
-    if (msg.sType == DUI_MSGTYPE_TIMER && msg.wParam == static_cast<WPARAM>(msg::kTimerMessagePoll)) {
-        if (INotifyActions* notices = Notices())
-            notices->StartMessagePoll();
-    }
+    if (msg.sType == DUI_MSGTYPE_TIMER && msg.wParam == static_cast<WPARAM>(msg::kTimerMessagePoll))
+        Notices().StartMessagePoll();
     if (msg.sType == DUI_MSGTYPE_LINK) {
         if (const auto* target = reinterpret_cast<const std::wstring*>(msg.lParam))
             OpenUrlOrShowAddress(ServicePageUrl(*target), Owner());
@@ -264,7 +225,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     bHandled = TRUE;
     switch (uMsg) {
     case msg::UM_STARTUP:
-        OnStartupMessage(wParam, lParam);
+        // The update's download page takes its own reports.
+        if (!RouteMessage(uMsg, wParam, lParam))
+            OnStartupMessage(wParam, lParam);
         return 0;
     case msg::UM_TRAYICON:
         OnTrayMessage(lParam, bHandled);
@@ -296,15 +259,6 @@ void CMainWnd::OnStartupMessage(WPARAM code, LPARAM lParam)
     case msg::kUpdateHandedOff:
         PostQuitMessage(0);
         break;
-    case msg::kUpdateDownloading:
-        ShowMainWindowPage(kDownloadPage);
-        break;
-    case msg::kUpdateProgress: {
-        const int percent = static_cast<int>(lParam);
-        m_proOfDownload->SetValue(percent);
-        m_labOfDownload->SetText(L"已完成更新 " + IntToWide(percent) + L"% ...");
-        break;
-    }
     default:
         MessageBox(MessageText(lParam), L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
         break;
@@ -332,8 +286,7 @@ void CMainWnd::OnCommand(UINT id)
     const SettingsFile settings = SettingsFile::OfLocalPaths();
     switch (HandleTrayCommand(id, settings)) {
     case TrayCommandResult::Toggled:
-        if (m_mainTab)
-            m_mainTab->ShowSettings();
+        m_pages->mainTab.ShowSettings();
         return;
     case TrayCommandResult::QuitRequested:
         Close(msg::kCloseAsk);
@@ -341,7 +294,7 @@ void CMainWnd::OnCommand(UINT id)
     case TrayCommandResult::NotATrayItem:
         break;
     }
-    for (const std::unique_ptr<IPage>& page : m_pages) {
+    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
         if (page->OnCommand(id))
             return;
     }
@@ -406,14 +359,15 @@ void CMainWnd::SignOut()
     if (m_signingOut || !m_client)
         return;
     m_signingOut = true;
-    if (IControlActions* control = Control())
-        control->CloseAllPlayers();
     if (CControlUI* root = m_pm.GetRoot())
         root->KillTimer(msg::kTimerMessagePoll);
     // Every transfer of the session ends now (loads, screenshots, the
-    // catalogue), so nothing of it waits on a slow service or writes the
-    // cookie file back once it is deleted.
+    // catalogue), so nothing of it waits on a slow service; the pages stop
+    // and wait for their tasks, so none writes the cookie file back once it
+    // is deleted.
     CancelSessionTransfers();
+    for (const std::unique_ptr<IPage>& page : m_pages->pages)
+        page->OnSigningOut();
     if (m_client->user.loginState != kLoginStateLoggedOut) {
         BeginWait();
         TaskHandle logout = Start(RequestLogout);
@@ -428,12 +382,10 @@ void CMainWnd::SignOut()
         EndWait();
     }
     m_tray.Remove();
-    const std::string& cookieFile = GetLocalPaths().cookieFile.narrow;
-    if (IsRegularFile(cookieFile))
-        DeleteOneFile(cookieFile);
+    DeleteStaleCookieFile(GetLocalPaths());
     m_loggedIn = false;
     ShowMainWindowPage(kSignInPage);
-    for (const std::unique_ptr<IPage>& page : m_pages)
+    for (const std::unique_ptr<IPage>& page : m_pages->pages)
         page->OnSignedOut();
     m_signingOut = false;
 }
@@ -442,8 +394,7 @@ void CMainWnd::SignOut()
 
 void CMainWnd::SignIn()
 {
-    if (m_signPage)
-        m_signPage->SignIn();
+    m_pages->sign.SignIn();
 }
 
 void CMainWnd::OnLoggedIn()
@@ -453,18 +404,8 @@ void CMainWnd::OnLoggedIn()
     if (m_loggedIn)
         return;
     AddTrayIcon();
-    if (IAccountActions* account = Account())
-        account->RefreshUserInfo();
-    if (IDeviceActions* devices = Devices())
-        devices->StartGroupLoad();
-    if (ICommerceActions* commerce = Commerce())
-        commerce->StartPurchasePlanLoad();
-    if (IMarketActions* market = Market()) {
-        market->StartCatalogueSync();
-        market->SelectHotView();
-    }
-    if (INotifyActions* notices = Notices())
-        notices->StartMessagePoll();
+    for (const std::unique_ptr<IPage>& page : m_pages->pages)
+        page->OnSignedIn();
     if (CControlUI* root = m_pm.GetRoot())
         root->SetTimer(msg::kTimerMessagePoll, msg::kMessagePollPeriodMs);
     m_loggedIn = true;
@@ -479,6 +420,17 @@ void CMainWnd::AddTrayIcon()
     look.balloonMs = 1000;
     CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_32.png", look.iconImage);
     m_tray.Add(look);
+}
+
+void CMainWnd::ShowSignIn()
+{
+    ShowMainWindowPage(kSignInPage);
+    m_pages->sign.ForgetPassword();
+}
+
+void CMainWnd::ShowDownload()
+{
+    ShowMainWindowPage(kDownloadPage);
 }
 
 void CMainWnd::ShowMainWindowPage(int page)

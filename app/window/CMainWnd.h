@@ -7,26 +7,21 @@
 
 #include "app/Page.h"
 #include "app/Shell.h"
+#include "app/window/Pages.h"
 #include "platform/TrayIcon.h"
 #include "ui/UIShadow.h"
 #include "ui/UIWindow.h"
 
 namespace DuiLib {
 class CButtonUI;
-class CLabelUI;
-class CProgressUI;
 class CTabLayoutUI;
 }  // namespace DuiLib
 
-class MainTabPage;
-class SignPage;
-
-// The one top-level window of the client and the controller behind it: it
-// loads MainWnd.xml from the embedded skin, owns the ClientManager and the
-// pages, routes every notification by the sender's userdata and every custom
-// message by its id to the pages, and keeps what belongs to the window
-// itself: the tray icon and menu, the close decision, the sign-out, the
-// start-up messages and the steps after a login.
+// The one top-level window of the client: it loads MainWnd.xml from the
+// embedded skin, owns the ClientManager and creates the pages, routes every
+// notification by the sender's userdata and every custom message by its id
+// to the pages, and keeps what belongs to the window itself: the tray icon
+// and menu, the close decision, and the order of the sign-in and sign-out.
 class CMainWnd final : public DuiLib::WindowImplBase, public IShell {
 public:
     // The skin package's resource id.
@@ -59,14 +54,16 @@ public:
     void SignIn() override;
     void OnLoggedIn() override;
     void SignOut() override;
+    void ShowSignIn() override;
+    void ShowDownload() override;
     void RequestClose(unsigned code) override { Close(code); }
     void ShowTrayMenu() override;
-    IAccountActions* Account() override { return m_account; }
-    IDeviceActions* Devices() override { return m_devices; }
-    IControlActions* Control() override { return m_control; }
-    ICommerceActions* Commerce() override { return m_commerce; }
-    IMarketActions* Market() override { return m_market; }
-    INotifyActions* Notices() override { return m_notices; }
+    IAccountActions& Account() override { return m_pages->account; }
+    IDeviceActions& Devices() override { return m_pages->devices; }
+    IControlActions& Control() override { return m_pages->control; }
+    ICommerceActions& Commerce() override { return m_pages->commerce; }
+    IMarketActions& Market() override { return m_pages->market; }
+    INotifyActions& Notices() override { return m_pages->notices; }
 
     // True after the first successful login of this sign-in.
     bool IsLoggedIn() const { return m_loggedIn; }
@@ -100,21 +97,10 @@ private:
     bool m_bound = false;
     bool m_signingOut = false;
 
-    std::vector<std::unique_ptr<IPage>> m_pages;
+    std::unique_ptr<PageSet> m_pages;
     std::vector<std::pair<std::wstring, IPage*>> m_routes;
     std::map<UINT, std::vector<IPage*>> m_messageRoutes;
-    SignPage* m_signPage = nullptr;
-    MainTabPage* m_mainTab = nullptr;
-    IAccountActions* m_account = nullptr;
-    IDeviceActions* m_devices = nullptr;
-    IControlActions* m_control = nullptr;
-    ICommerceActions* m_commerce = nullptr;
-    IMarketActions* m_market = nullptr;
-    INotifyActions* m_notices = nullptr;
 
     DuiLib::CTabLayoutUI* m_tabOfMainWnd = nullptr;
     DuiLib::CButtonUI* m_btnOfSetting = nullptr;
-    DuiLib::CButtonUI* m_btnOfLogin = nullptr;
-    DuiLib::CProgressUI* m_proOfDownload = nullptr;
-    DuiLib::CLabelUI* m_labOfDownload = nullptr;
 };

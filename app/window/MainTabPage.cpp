@@ -15,12 +15,6 @@
 
 using namespace DuiLib;
 
-namespace {
-
-constexpr int kGoodsRenewalPage = 2;
-
-}  // namespace
-
 MainTabPage::MainTabPage(IShell& shell) : m_shell(shell) {}
 
 bool MainTabPage::Bind(CPaintManagerUI& paint)
@@ -29,10 +23,9 @@ bool MainTabPage::Bind(CPaintManagerUI& paint)
     m_groupSelector = paint.FindControl(L"ListOfDeviceGroupSel");
     m_labOfBalanceCharge = paint.FindControlAs<CLabelUI>(L"LabOfBalanceCharge");
     m_btnOfPay = paint.FindControl(L"BtnOfPay");
-    m_tabOfGoods = paint.FindControlAs<CTabLayoutUI>(L"TabOfGoods");
     m_tabOfDevice = paint.FindControlAs<CTabLayoutUI>(L"TabOfDevice");
     m_tabOfBuy = paint.FindControlAs<CTabLayoutUI>(L"TabOfBuy");
-    return m_settings.Bind(paint) && m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay && m_tabOfGoods && m_tabOfDevice &&
+    return m_settings.Bind(paint) && m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay && m_tabOfDevice &&
            m_tabOfBuy;
 }
 
@@ -74,33 +67,27 @@ bool MainTabPage::OnSelectChanged(const std::wstring& name)
         ShowPage(kDevicePage, true);
     } else if (name == L"OptOfCharge") {
         m_labOfBalanceCharge->SetText(L"账户当前积分：" + m_shell.Client().user.pointsText);
-        if (ICommerceActions* commerce = m_shell.Commerce()) {
-            // The plan load's result message leaves the wait state.
-            m_shell.BeginWait();
-            commerce->StartRechargePlanLoad();
-        }
+        // The plan load's result message leaves the wait state.
+        m_shell.BeginWait();
+        m_shell.Commerce().StartRechargePlanLoad();
         ShowPage(kPurchasePage, false);
         m_btnOfPay->SetVisible(false);
     } else if (name == L"OptOfBuy") {
-        ICommerceActions* commerce = m_shell.Commerce();
-        if (commerce && m_tabOfGoods->GetCurSel() != kGoodsRenewalPage)
-            commerce->StartPurchasePlanLoad();
+        ICommerceActions& commerce = m_shell.Commerce();
+        if (!commerce.ShowsRenewal())
+            commerce.StartPurchasePlanLoad();
         ShowPage(kPurchasePage, false);
         m_btnOfPay->SetVisible(true);
-        if (commerce)
-            commerce->ResetChosenPlan();
+        commerce.ResetChosenPlan();
     } else if (name == L"OptOfNotify") {
         ShowPage(kNotifyPage, false);
     } else if (name == L"OptOfAppTab") {
         ShowPage(kMarketPage, false);
-        if (IMarketActions* market = m_shell.Market()) {
-            m_shell.BeginWait();
-            market->ReloadSelectedApps();
-        }
+        m_shell.BeginWait();
+        m_shell.Market().ReloadSelectedApps();
     } else if (name == L"OptOfUserNotify" || name == L"OptOfSysNotify" || name == L"OptOfActNotify") {
         const int category = name == L"OptOfUserNotify" ? 0 : name == L"OptOfSysNotify" ? 1 : 2;
-        if (INotifyActions* notices = m_shell.Notices())
-            notices->SwitchCategory(category);
+        m_shell.Notices().SwitchCategory(category);
     } else {
         return m_settings.OnSelectChanged(name);
     }
@@ -112,12 +99,10 @@ bool MainTabPage::OnClick(const std::wstring& name)
     if (name == L"BtnOfSetting") {
         m_shell.ShowTrayMenu();
     } else if (name == L"OptOfDevice") {
-        if (IDeviceActions* devices = m_shell.Devices())
-            devices->RefreshDeviceView();
+        m_shell.Devices().RefreshDeviceView();
         m_tabOfDevice->SelectItem(0);
     } else if (name == L"OptOfCharge" || name == L"OptOfBuy") {
-        if (ICommerceActions* commerce = m_shell.Commerce())
-            commerce->SelectGoods(name == L"OptOfCharge" ? 1 : 0);
+        m_shell.Commerce().SelectGoods(name == L"OptOfCharge" ? Goods::Points : Goods::Devices);
     } else {
         return false;
     }
@@ -128,11 +113,9 @@ void MainTabPage::OnMainTabSelected(int page)
 {
     m_currentMainPage = page;
     if (page == kAccountPage) {
-        if (IAccountActions* account = m_shell.Account())
-            account->RefreshUserInfo();
+        m_shell.Account().RefreshUserInfo();
     } else if (page == kDevicePage) {
-        if (IDeviceActions* devices = m_shell.Devices())
-            devices->RefreshDeviceView();
+        m_shell.Devices().RefreshDeviceView();
     }
     // Dropped files are accepted on the device page only and have no effect
     // there, so only the purchase page's own tab needs resetting.

@@ -13,8 +13,7 @@ class CTabLayoutUI;
 
 // The main page's navigation ("MainTab"): the menu column switches the pages
 // of TabOfMain and hands over to the feature of the page shown, through the
-// feature's operations on IShell; a feature that does not exist yet is
-// skipped. BtnOfSetting opens the tray menu.
+// feature's operations on IShell. BtnOfSetting opens the tray menu.
 class MainTabPage final : public IPage {
 public:
     explicit MainTabPage(IShell& shell);
@@ -50,7 +49,6 @@ private:
     DuiLib::CControlUI* m_groupSelector = nullptr;
     DuiLib::CLabelUI* m_labOfBalanceCharge = nullptr;
     DuiLib::CControlUI* m_btnOfPay = nullptr;
-    DuiLib::CTabLayoutUI* m_tabOfGoods = nullptr;
     DuiLib::CTabLayoutUI* m_tabOfDevice = nullptr;
     DuiLib::CTabLayoutUI* m_tabOfBuy = nullptr;
 };

@@ -245,6 +245,11 @@ void DeviceControlPage::ClosePlayers()
     ClosePlayersOf(Client());
 }
 
+void DeviceControlPage::OnSigningOut()
+{
+    CloseAllPlayers();
+}
+
 void DeviceControlPage::OnSignedOut()
 {
     // Workers still polling a rebooted device stop; nobody waits for them.

@@ -28,6 +28,8 @@ public:
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Every player and the synchronised-control program are asked to close.
+    void OnSigningOut() override;
     void OnSignedOut() override;
 
     void CloseAllPlayers() override;

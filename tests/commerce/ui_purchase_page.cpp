@@ -52,7 +52,7 @@ protected:
         // The tiles of the first page come before the list is whole; tests
         // that replace the list must wait for the load's end.
         ASSERT_TRUE(WaitFor([&] {
-            const auto* devices = dynamic_cast<const DevicePage*>(window().Devices());
+            const auto* devices = dynamic_cast<const DevicePage*>(&window().Devices());
             return devices && devices->FinishedLoads() > 0 && !IsWaiting();
         }));
     }
@@ -76,7 +76,7 @@ protected:
         ui().ProcessEvents(50);
     }
 
-    BuyPage& Page() { return *dynamic_cast<BuyPage*>(window().Commerce()); }
+    BuyPage& Page() { return *dynamic_cast<BuyPage*>(&window().Commerce()); }
     OrderState& Order() { return window().Client().commerce.order; }
     std::wstring Payment() { return Find(L"LabOfPayment")->GetText(); }
 
@@ -354,12 +354,12 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     std::vector<DeviceRecord>& devices = window().Client().devices.devices;
     for (DeviceRecord& device : devices)
         device.selected = true;
-    window().Commerce()->StartRenewal();
+    window().Commerce().StartRenewal();
     EXPECT_EQ(boxes().CountOf(L"批量续费的必须为同类型设备！", L"错误"), 1u);
     EXPECT_NE(MainTabPage(), 3);
 
     devices[2].selected = false;
-    window().Commerce()->StartRenewal();
+    window().Commerce().StartRenewal();
     ui().ProcessEvents(50);
     EXPECT_EQ(MainTabPage(), 3);
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfGoods")->GetCurSel(), BuyPage::kRenewalGoods);
@@ -382,7 +382,7 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     EXPECT_EQ(Order().count, 1);
     EXPECT_EQ(Payment(), L"5 元（或消耗5积分）");
     devices[0].selected = true;
-    window().Commerce()->StartRenewal();
+    window().Commerce().StartRenewal();
     ASSERT_TRUE(ui().Click(Tile(L"TileOfDevicePrice", 90)));
 
     control().ClearLog();
@@ -417,7 +417,7 @@ TEST_F(PurchasePageTest, ARenewalWithoutAPlanOfItsKindOffersNothingToPay)
     GiveDevices();
     window().Client().devices.devices[2].bind_plan_type = L"Ultra";
     window().Client().devices.devices[2].selected = true;
-    window().Commerce()->StartRenewal();
+    window().Commerce().StartRenewal();
     EXPECT_EQ(FindAs<CTileLayoutUI>(L"TileOfDevicePrice")->GetCount(), 0);
     EXPECT_EQ(Payment(), L"0 元（或消耗0积分）");
     control().ClearLog();

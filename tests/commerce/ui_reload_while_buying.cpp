@@ -42,7 +42,7 @@ protected:
         SignInAs(L"demo", L"korvana123");
         ASSERT_TRUE(WaitFor([&] { return Page().FinishedPlanLoads() > 0; }));
         ASSERT_TRUE(WaitFor([&] {
-            const auto* devices = dynamic_cast<const DevicePage*>(window().Devices());
+            const auto* devices = dynamic_cast<const DevicePage*>(&window().Devices());
             return devices && devices->FinishedLoads() > 0 && !IsWaiting();
         }));
     }
@@ -64,7 +64,7 @@ protected:
         return WaitFor([&] { return control().RequestsTo(path).size() >= count; });
     }
 
-    BuyPage& Page() { return *dynamic_cast<BuyPage*>(window().Commerce()); }
+    BuyPage& Page() { return *dynamic_cast<BuyPage*>(&window().Commerce()); }
     CommerceMembers& Commerce() { return window().Client().commerce; }
     CTileLayoutUI* Tiles(const std::wstring& name) { return FindAs<CTileLayoutUI>(name); }
     CListUI* Records() { return FindAs<CListUI>(L"ListOfOrder"); }

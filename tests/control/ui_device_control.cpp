@@ -45,7 +45,7 @@ protected:
         StartWindow();
         // The device list loads after the login; its tiles are replaced
         // below by the devices of each test once it has ended.
-        auto* page = dynamic_cast<DevicePage*>(window().Devices());
+        auto* page = dynamic_cast<DevicePage*>(&window().Devices());
         ASSERT_NE(page, nullptr);
         const int before = page->FinishedLoads();
         SignInAs(L"demo", L"korvana123");
@@ -182,7 +182,7 @@ TEST_F(DeviceControlUiTest, ARefreshClosesThePlayersButNotTheSynchronisedProgram
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
     client->RefreshStamp = 1000;
 
-    window().Devices()->StartDeviceListLoad();
+    window().Devices().StartDeviceListLoad();
     ASSERT_TRUE(WaitFor([&] {
         std::lock_guard lock(client->control.mutex);
         return client->control.players.empty();

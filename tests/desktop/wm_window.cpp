@@ -191,7 +191,7 @@ TEST_F(WindowManagerTest, MaximisedOrDraggedBiggerTheWholeWindowIsPainted)
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     ASSERT_TRUE(WaitFor([&] {
-        const auto* devices = dynamic_cast<const DevicePage*>(window().Devices());
+        const auto* devices = dynamic_cast<const DevicePage*>(&window().Devices());
         return devices && devices->FinishedLoads() > 0 && !IsWaiting();
     }));
     const int screenWidth = DisplayWidth(m_x.get(), DefaultScreen(m_x.get()));

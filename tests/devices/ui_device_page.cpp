@@ -14,6 +14,8 @@
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "app/window/CMainWnd.h"
+#include "app/window/MainTabPage.h"
+#include "commerce/BuyPage.h"
 #include "devices/DeviceGroups.h"
 #include "devices/DeviceList.h"
 #include "devices/DevicePage.h"
@@ -59,7 +61,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return Page()->FinishedLoads() > before && !IsWaiting(); }));
     }
 
-    DevicePage* Page() { return dynamic_cast<DevicePage*>(window().Devices()); }
+    DevicePage* Page() { return dynamic_cast<DevicePage*>(&window().Devices()); }
     // Backspace in the field's editor, as a user erases text.
     void EraseByHand(const std::wstring& name, int count)
     {
@@ -642,6 +644,50 @@ TEST_F(DevicePageTest, ASignOutBeforeTheGroupsArriveLoadsNoDevices)
     EXPECT_EQ(boxes().Count(), 0u);
     EXPECT_FALSE(Page()->IsLoading());
     EXPECT_FALSE(IsWaiting());
+}
+
+TEST_F(DevicePageTest, TheHandOversBringThePurchaseAndMarketPagesForward)
+{
+    StartWindow();
+    // The toolbar's button (the tiles' elements hold one of the same name).
+    CControlUI* addNew = Find(L"BtnOfAddNew");
+    ASSERT_TRUE(addNew && addNew->GetUserData() == L"DeviceTab");
+    SignInAgain(L"demo");
+    const auto* buy = dynamic_cast<const BuyPage*>(&window().Commerce());
+    ASSERT_NE(buy, nullptr);
+    auto mainPage = [&] { return FindAs<CTabLayoutUI>(L"TabOfMain")->GetCurSel(); };
+    auto goodsPage = [&] { return FindAs<CTabLayoutUI>(L"TabOfGoods")->GetCurSel(); };
+
+    control().ClearLog();
+    ASSERT_TRUE(ui().Click(addNew));
+    EXPECT_EQ(mainPage(), MainTabPage::kPurchasePage);
+    EXPECT_TRUE(FindAs<COptionUI>(L"OptOfBuy")->IsSelected());
+    EXPECT_EQ(goodsPage(), BuyPage::kDevicesGoods);
+    EXPECT_EQ(buy->GoodsMode(), BuyPage::kDevicesGoods);
+    EXPECT_EQ(window().Client().commerce.order.count, 1);
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting() && !control().RequestsTo("/api/qtz/front_device_buy_list").empty(); }));
+
+    // One device's time left: the renewal of that device alone.
+    ASSERT_TRUE(ui().Click(L"OptOfDevice"));
+    ASSERT_TRUE(WaitFor([&] { return Tiles()->GetCount() > 1 && Part(0, L"BtnOfDeviceTimeLeft"); }));
+    const int device = DeviceIndexOfTile(*Tiles()->GetItemAt(0));
+    SetDeviceSelected(window().Client().devices, static_cast<std::size_t>(device == 0 ? 1 : 0), true);
+    window().Paint().SendNotify(Part(0, L"BtnOfDeviceTimeLeft"), DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(mainPage(), MainTabPage::kPurchasePage);
+    EXPECT_EQ(goodsPage(), BuyPage::kRenewalGoods);
+    EXPECT_EQ(buy->GoodsMode(), BuyPage::kRenewalGoods);
+    for (std::size_t i = 0; i < Devices().size(); ++i)
+        EXPECT_EQ(Devices()[i].selected, static_cast<int>(i) == device) << i;
+    ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+
+    // Its install button: the market page, through its own menu entry.
+    ASSERT_TRUE(ui().Click(L"OptOfDevice"));
+    ASSERT_TRUE(WaitFor([&] { return Tiles()->GetCount() > 0 && Part(0, L"BtnOfDeviceInstall"); }));
+    window().Paint().SendNotify(Part(0, L"BtnOfDeviceInstall"), DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(mainPage(), MainTabPage::kMarketPage);
+    EXPECT_TRUE(FindAs<COptionUI>(L"OptOfAppTab")->IsSelected());
+    EXPECT_TRUE(WaitFor([&] { return !IsWaiting(); }));
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
 }
 
 }  // namespace

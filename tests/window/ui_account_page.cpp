@@ -47,7 +47,7 @@ protected:
     std::wstring Picture() const { return AvatarFilePath("42"); }
     void Refresh()
     {
-        window().Account()->RefreshUserInfo();
+        window().Account().RefreshUserInfo();
         ASSERT_TRUE(WaitForTasks());
         ui().ProcessEvents(20);
     }
@@ -163,7 +163,7 @@ TEST_F(AccountPageTest, AChosenPictureIsPreviewedSentAndShownAfterTheSave)
     // A cancelled dialog leaves nothing pending.
     chooser.SetAnswer(L"");
     ASSERT_TRUE(ui().Click(L"BtnOfFileSel"));
-    auto* page = dynamic_cast<AccountPage*>(window().Account());
+    auto* page = dynamic_cast<AccountPage*>(&window().Account());
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->avatarFile(), L"");
 }
@@ -198,9 +198,9 @@ TEST_F(AccountPageTest, TwoQuickUserInformationLoadsRunOneAfterTheOther)
     control().ClearLog();
     // Slow answers give an overlap every chance to show.
     control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"delay_ms", 300}, {"times", 2}});
-    window().Account()->RefreshUserInfo();
-    window().Account()->RefreshUserInfo();
-    window().Account()->RefreshUserInfo();
+    window().Account().RefreshUserInfo();
+    window().Account().RefreshUserInfo();
+    window().Account().RefreshUserInfo();
     ASSERT_TRUE(WaitForTasks());
     ui().ProcessEvents(20);
     // The third request merged into the second: two loads, two pictures.

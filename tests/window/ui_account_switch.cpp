@@ -26,7 +26,7 @@ protected:
         ASSERT_TRUE(WaitForTasks());
         ui().ProcessEvents(20);
     }
-    DevicePage* Page() { return dynamic_cast<DevicePage*>(window().Devices()); }
+    DevicePage* Page() { return dynamic_cast<DevicePage*>(&window().Devices()); }
     std::wstring Text(const std::wstring& name) const { return Find(name)->GetText(); }
     AppQuery LastQuery()
     {

@@ -126,7 +126,7 @@ TEST_F(CloseTest, AnExpiredSessionAnsweredDuringTheSignOutShowsNoBox)
                            {"body", R"({"status":false,"message":"-1000"})"},
                            {"delay_ms", 100},
                            {"times", 1}});
-    window().Account()->RefreshUserInfo();
+    window().Account().RefreshUserInfo();
     RequestClose(msg::kCloseNoQuestion);
     EXPECT_TRUE(window().IsDestroyed());
     // The sign-out aborts the refresh: it may not even have gone out.

@@ -95,7 +95,7 @@ TEST_F(KeyboardTest, EnterInThePasswordFieldSignsIn)
 TEST_F(KeyboardTest, EnterInADevicesNameFieldSavesTheName)
 {
     StartWindow();
-    auto* page = dynamic_cast<DevicePage*>(window().Devices());
+    auto* page = dynamic_cast<DevicePage*>(&window().Devices());
     SignInAs(L"demo", L"korvana123");
     ASSERT_TRUE(WaitFor([&] { return page->FinishedLoads() > 0 && !IsWaiting(); }));
     auto* tiles = FindAs<CTileLayoutUI>(L"TileOfDevice");

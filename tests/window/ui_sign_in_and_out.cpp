@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iterator>
 #include <filesystem>
@@ -16,7 +17,9 @@
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "app/SettingsFile.h"
+#include "app/actions/MarketActions.h"
 #include "app/window/CMainWnd.h"
+#include "devices/DevicePage.h"
 #include "net/PagedLoad.h"
 #include "market/SQLiteDatabase.h"
 #include "platform/Utf8.h"
@@ -205,6 +208,38 @@ TEST_F(SignInTest, ASignOutWhileTheServiceStallsEveryRequestAbortsTheTransfers)
     ASSERT_TRUE(WaitForTasks(20000)) << "a task still waits on the service";
     EXPECT_FALSE(CookieFileExists());
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_list").size(), 1u);
+}
+
+TEST_F(SignInTest, TheSignOutWaitsForTheStoppedLoadsAndCatalogueBeforeTheCookiesGo)
+{
+    StartWindow();
+    SignInAs(L"demo", L"korvana123");
+    ASSERT_TRUE(WaitForTasks());
+    // The login's synchronisation has reported: a new one may start.
+    ASSERT_TRUE(WaitFor([&] { return Find(L"BtnOfAppRefresh")->IsEnabled() && !IsWaiting(); }));
+    // The loads stall; the logout answers at once, so nothing but the
+    // pages' own wait keeps their tasks inside the sign-out.
+    control().InjectFault({{"path", "/api/qtz/front_device_list"}, {"delay_ms", 30000}});
+    control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"delay_ms", 30000}});
+    control().ClearLog();
+    ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
+    window().Market().StartCatalogueSync();
+    ASSERT_TRUE(WaitFor([&] {
+        return !control().RequestsTo("/api/qtz/front_device_list").empty() &&
+               !control().RequestsTo("/api/qtz/front_app_category").empty();
+    }, 60000));
+    const auto started = std::chrono::steady_clock::now();
+    window().SignOut();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // Both had ended when the cookie file went: none can write it back.
+    EXPECT_FALSE(window().Client().catalogue.syncRunning);
+    EXPECT_FALSE(dynamic_cast<DevicePage&>(window().Devices()).IsLoading());
+    EXPECT_FALSE(CookieFileExists());
+    ASSERT_TRUE(WaitForTasks(20000));
+    EXPECT_FALSE(CookieFileExists());
+    EXPECT_TRUE(control().RequestsTo("/api/qtz/front_app_list").empty());
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_logout").size(), 1u);
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
 }
 
 // What a login sends, as a multiset: (method, path, query, body).
