@@ -71,8 +71,15 @@ protected:
 
     void OpenDevicePurchase()
     {
+        // Selecting the entry loads the plans again; its answer rebuilds the
+        // tiles (and the amount) for the goods chosen by the click.
+        const bool reloads = !FindAs<COptionUI>(L"OptOfBuy")->IsSelected();
+        const int before = Page().FinishedPlanLoads();
         ASSERT_TRUE(ui().Click(L"OptOfBuy"));
-        ASSERT_TRUE(WaitFor([&] { return FindAs<CTileLayoutUI>(L"TileOfPrice")->GetCount() > 0; }));
+        ASSERT_TRUE(WaitFor([&] {
+            return (!reloads || Page().FinishedPlanLoads() > before) &&
+                   FindAs<CTileLayoutUI>(L"TileOfPrice")->GetCount() > 0;
+        }));
         ui().ProcessEvents(50);
     }
 
