@@ -1,7 +1,6 @@
 #include "market/CatalogueSync.h"
 
 #include <cjson/cJSON.h>
-#include <curl/curl.h>
 
 #include <atomic>
 #include <cstdio>
@@ -14,10 +13,8 @@
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "market/Catalogue.h"
-#include "net/ClusterCurl.h"
 #include "net/JsonRead.h"
 #include "net/NumberText.h"
-#include "net/ServiceAddress.h"
 #include "net/PagedLoad.h"
 #include "net/ServiceCall.h"
 #include "net/TextConvert.h"
@@ -124,51 +121,15 @@ bool WriteApps(const SQLiteDatabase& database, const std::vector<AppRow>& rows, 
     return written;
 }
 
-bool SignedIn()
+// A POST of the synchronisation. The sign-out cancels the session's token:
+// from then on no request is made, and one in flight is aborted.
+ServiceReply SyncPost(const std::string& path, const std::wstring& params, const CancelToken& cancel)
 {
-    const std::string cookies = ClusterCurl::localCookieFilePath();
-    return cookies.empty() || IsRegularFile(cookies);
-}
-
-// A session POST of the synchronisation. The sign-out deletes the cookie
-// file while a synchronisation may still be running: from then on no
-// request is made, and a request in flight does not write the file back.
-ServiceReply SessionPost(const std::string& path, const std::wstring& params,
-                         const CancelToken& cancel = CurrentTaskToken())
-{
-    ServiceReply reply;
-    if (!SignedIn()) {
-        DebugLogA("signed out: %s not requested\n", path.c_str());
-        reply.text = kRequestFailedText;
-        return reply;
-    }
-    ClusterCurl curl(ServiceHost(), "", "");
-    if (!curl.initCurlResource()) {
-        DebugLogA("curl easy init failure \n");
-        DebugLogW(L"Curl init FAILED,Error:%d\n", -1);
-        reply.stage = ServiceStage::InitFailed;
-        reply.text = kRequestInitFailedText;
-        return reply;
-    }
-    curl.path = path;
-    curl.cancel = cancel;
-    if (!ClusterCurl::localCookieFilePath().empty())
-        ClusterCurl::setCookieJarPath(ClusterCurl::localCookieFilePath());
-    reply.result = curl.postMsg(EncodeParams(params, false), reply.body);
-    if (!SignedIn())
-        curl_easy_setopt(curl.handle, CURLOPT_COOKIEJAR, nullptr);
-    if (reply.result != 0) {
-        DebugLogW(L"Curl Perform FAILED,Error:%d\n", reply.result);
-        reply.cancelled = cancel.IsCancelled();
-        reply.stage = ServiceStage::TransferFailed;
-        reply.text = kRequestFailedText;
-        return reply;
-    }
-    reply.stage = ServiceStage::Answered;
-    DebugLogW(L"%ls\n", AnsiToWide(reply.body).c_str());
-    reply.envelope = ParseEnvelope(reply.body);
-    reply.text = reply.envelope.messageText;
-    return reply;
+    ServiceRequest request;
+    request.path = path;
+    request.params = params;
+    request.cancel = cancel;
+    return CallService(request);
 }
 
 // Payload texts arrive in the code page; the database holds UTF-8.
@@ -227,7 +188,7 @@ bool LooksLikePng(const std::string& path)
 void SyncCategories(ClientManager& owner)
 {
     const std::int32_t mark = GenerationOf(static_cast<std::int64_t>(std::time(nullptr)));
-    const ServiceReply reply = SessionPost("/api/qtz/front_app_category", L"type=1");
+    const ServiceReply reply = SyncPost("/api/qtz/front_app_category", L"type=1", CurrentTaskToken());
     if (!reply.succeeded() || !reply.envelope.payload)
         return;
     std::vector<CategoryRow> rows;
@@ -252,8 +213,8 @@ bool SyncAppList(ClientManager& owner)
     PagedLoad load;
     load.maxPages = kMaxAppListPages;
     load.fetch = [](int page, const CancelToken& cancel) {
-        return SessionPost("/api/qtz/front_app_list",
-                           L"&sort=update&type=3&page_size=20&page_index=" + IntToWide(page), cancel);
+        return SyncPost("/api/qtz/front_app_list", L"&sort=update&type=3&page_size=20&page_index=" + IntToWide(page),
+                        cancel);
     };
     load.accept = [&](int page, ServiceReply& reply) -> std::optional<std::int64_t> {
         DebugLogA("%d\n", reply.result);
@@ -359,13 +320,13 @@ void FetchAppIcons(ClientManager& owner)
         }
     }
     // Up to kIconDownloads at once, each taking the next id; a sign-out
-    // (the session token, or the cookie file gone) stops them all.
+    // (the session's token) stops them all.
     const CancelToken cancel = CurrentTaskToken();
     std::atomic<std::size_t> next {0};
     auto work = [&] {
         for (;;) {
             const std::size_t i = next++;
-            if (i >= ids.size() || cancel.IsCancelled() || !SignedIn())
+            if (i >= ids.size() || cancel.IsCancelled())
                 return;
             FetchIcon(ids[i], cancel);
         }

@@ -315,7 +315,7 @@ TEST_F(CatalogueSyncTest, WithoutASessionNothingIsWrittenOrDeleted)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_list").size(), 1u);
 }
 
-TEST_F(CatalogueSyncTest, AfterTheSignOutDeletedTheCookiesNothingIsAskedOrWrittenBack)
+TEST_F(CatalogueSyncTest, AfterTheSignOutNothingIsAskedOrWrittenBack)
 {
     SeedApps(3);
     Sync();
@@ -324,10 +324,17 @@ TEST_F(CatalogueSyncTest, AfterTheSignOutDeletedTheCookiesNothingIsAskedOrWritte
     std::filesystem::remove(cookieFile());
     SeedApps(1);
     client->RefreshStamp += 10;
-    Sync();
+    // A synchronisation of the session that the sign-out has ended.
+    session.Cancel();
+    {
+        ScopedTaskToken token(session);
+        Sync();
+    }
     EXPECT_TRUE(control().RequestLog().empty());
     EXPECT_EQ(Count(), 3);
     EXPECT_FALSE(std::filesystem::exists(cookieFile()));
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1].wParam, msg::kCatalogueSynced);
 }
 
 }  // namespace
