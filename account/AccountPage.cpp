@@ -108,9 +108,13 @@ void AccountPage::OnSignedIn()
 
 void AccountPage::OnSigningOut()
 {
-    // Nothing asked for by the previous account runs for the next one.
-    m_userInfoTasks.DropQueued();
-    m_avatarTasks.DropQueued();
+    // Nothing asked for by the previous account runs for the next one, and
+    // what runs (stopped by the session's token) has reported before the
+    // page is emptied.
+    for (TaskKind* kind : {&m_userInfoTasks, &m_avatarTasks}) {
+        kind->DropQueued();
+        kind->Wait(kSignOutTaskWait);
+    }
 }
 
 void AccountPage::OnSignedOut()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct TNotifyUI;
 // the page whose Routes() holds the sender's userdata, and a custom message to
 // the page whose Messages() holds its id; the page does the rest. Pages live
 // beside their feature (account/, devices/, ...); the window only routes.
+// How long a page waits at sign-out for one of its (cancelled) tasks.
+inline constexpr std::chrono::seconds kSignOutTaskWait {10};
+
 class IPage {
 public:
     virtual ~IPage() = default;
@@ -38,7 +42,8 @@ public:
     // loads. Pages are told in the order of app/window/Pages.cpp.
     virtual void OnSignedIn() {}
     // The sign-out, first step: the session's transfers are cancelled; the
-    // page stops what it runs and waits for the tasks it holds, so none of
+    // page stops what it runs and waits for the tasks it holds (at most
+    // kSignOutTaskWait each; messages keep coming meanwhile), so none of
     // them writes the cookie file back once the window has deleted it.
     virtual void OnSigningOut() {}
     // The sign-out, last step (the cookie file is gone, the sign-in page

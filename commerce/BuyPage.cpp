@@ -256,8 +256,12 @@ void BuyPage::OnSignedIn()
 void BuyPage::OnSigningOut()
 {
     m_orders.StopPolling();
-    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks})
+    // The plan loads running (stopped by the session's token) report before
+    // the lists are emptied, so none fills them again for the next account.
+    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks}) {
         kind->DropQueued();
+        kind->Wait(kSignOutTaskWait);
+    }
 }
 
 void BuyPage::OnSignedOut()

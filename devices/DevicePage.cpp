@@ -470,7 +470,7 @@ void DevicePage::OnSigningOut()
     // writes the session cookie back into it.
     for (TaskHandle* task : {&m_groupTask, &m_loadTask}) {
         if (*task)
-            task->Wait(std::chrono::seconds(10));
+            task->Wait(kSignOutTaskWait);
         task->Drop();
     }
 }

@@ -319,7 +319,7 @@ void MarketPage::OnSigningOut()
     // The session's token has stopped the synchronisation; it ends before
     // the window deletes the cookie file.
     if (m_syncTask)
-        m_syncTask.Wait(std::chrono::seconds(10));
+        m_syncTask.Wait(kSignOutTaskWait);
     m_syncTask.Drop();
 }
 
