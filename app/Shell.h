@@ -64,6 +64,9 @@ public:
     virtual void ShowDownload() = 0;
     // A close request carrying its code (1, 1065, 1066).
     virtual void RequestClose(unsigned code) = 0;
+    // Ends the client at once, without the close decision (the start-up
+    // cannot go on, or the update took over).
+    virtual void Quit() = 0;
     // The tray menu (开机启动, 自动登录, 隐藏到任务栏, 退出) at the mouse position.
     virtual void ShowTrayMenu() = 0;
 

@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/SettingsFile.h"
+#include "ui/UIManager.h"
 
 std::vector<MenuItem> TrayMenuItems(const SettingsFile& settings)
 {
@@ -12,6 +13,17 @@ std::vector<MenuItem> TrayMenuItems(const SettingsFile& settings)
     items[2] = MenuItem {msg::kMenuHideInTray, L"隐藏到任务栏", true, checks.hideInTray};
     items[3] = MenuItem {msg::kMenuQuit, L"退出"};
     return items;
+}
+
+TrayIconLook WelcomeTrayLook()
+{
+    TrayIconLook look;
+    look.tip = L"Korvana云手机";
+    look.balloonTitle = L"提示";
+    look.balloonText = L"欢迎使用！";
+    look.balloonMs = 1000;
+    DuiLib::CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_32.png", look.iconImage);
+    return look;
 }
 
 TrayCommandResult HandleTrayCommand(UINT id, const SettingsFile& settings)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/PopupMenu.h"
+#include "platform/TrayIcon.h"
 #include "platform/WindowMessage.h"
 
 class SettingsFile;
@@ -16,6 +17,10 @@ enum class TrayCommandResult {
     Toggled,        // a setting was toggled
     QuitRequested,  // 退出: the window asks to close with kCloseAsk
 };
+
+// The icon added at the first login of a sign-in: tip "Korvana云手机" and
+// the balloon "欢迎使用！" (caption "提示", 1 s).
+TrayIconLook WelcomeTrayLook();
 
 // What choosing a tray item does to the settings.
 TrayCommandResult HandleTrayCommand(UINT id, const SettingsFile& settings);

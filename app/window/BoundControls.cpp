@@ -1,5 +1,6 @@
 #include "app/window/BoundControls.h"
 
+#include "platform/DebugLog.h"
 #include "ui/UIEdit.h"
 #include "ui/UIManager.h"
 
@@ -49,6 +50,14 @@ std::vector<std::wstring> MissingControls(const DuiLib::CPaintManagerUI& paint)
             missing.push_back(name);
     }
     return missing;
+}
+
+bool AllControlsPresent(const DuiLib::CPaintManagerUI& paint)
+{
+    const std::vector<std::wstring> missing = MissingControls(paint);
+    for (const std::wstring& name : missing)
+        DebugLogW(L"control %ls is missing from the skin\n", name.c_str());
+    return missing.empty();
 }
 
 void ReportTextChanges(DuiLib::CPaintManagerUI& paint)

@@ -14,6 +14,8 @@ const std::vector<std::wstring>& MainWindowControlNames();
 
 // The names of that list that the window's tree does not hold.
 std::vector<std::wstring> MissingControls(const DuiLib::CPaintManagerUI& paint);
+// False when one is missing; each missing one goes to the log.
+bool AllControlsPresent(const DuiLib::CPaintManagerUI& paint);
 
 // The rich edits whose pages want "textchanged" are switched to report it.
 void ReportTextChanges(DuiLib::CPaintManagerUI& paint);

@@ -7,7 +7,6 @@
 #include "account/SignPage.h"
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
-#include "app/MessageText.h"
 #include "app/Messages.h"
 #include "app/ServiceLinks.h"
 #include "app/SettingsFile.h"
@@ -59,41 +58,20 @@ WindowHandle CMainWnd::Owner()
     return static_cast<WindowHandle>(GetNativeWindow());
 }
 
-// ---------------------------------------------------------------- set-up
-
-void CMainWnd::CreatePageSet()
-{
-    m_pages = CreatePages(*this);
-    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
-        for (const std::wstring& route : page->Routes())
-            m_routes.emplace_back(route, page.get());
-        for (UINT id : page->Messages())
-            m_messageRoutes[id].push_back(page.get());
-    }
-}
-
 bool CMainWnd::BindControls()
 {
-    for (const std::wstring& name : MissingControls(m_pm))
-        DebugLogW(L"control %ls is missing from the skin\n", name.c_str());
-    if (!MissingControls(m_pm).empty())
+    if (!AllControlsPresent(m_pm))
         return false;
     m_tabOfMainWnd = m_pm.FindControlAs<CTabLayoutUI>(L"TabOfMainWnd");
     m_btnOfSetting = m_pm.FindControlAs<CButtonUI>(L"BtnOfSetting");
-    if (!m_tabOfMainWnd || !m_btnOfSetting)
-        return false;
     ReportTextChanges(m_pm);
-    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
-        if (!page->Bind(m_pm))
-            return false;
-    }
-    return true;
+    return m_tabOfMainWnd && m_btnOfSetting && m_router->Bind(m_pm);
 }
 
 void CMainWnd::InitWindow()
 {
     // File dropping is off: a drop would have no effect anyway.
-    CreatePageSet();
+    m_router = std::make_unique<PageRouter>(*this);
     m_bound = BindControls();
     if (!m_bound) {
         MessageBox(L"初始化界面控件句柄失败！", L"初始化错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
@@ -119,8 +97,8 @@ void CMainWnd::OnWindowInit()
     }
     BeginWait();
     Start(RunStartupTask).Drop();
-    m_pages->sign.ApplyRememberedLogin();
-    m_pages->sign.FocusFirstField();
+    Pages().sign.ApplyRememberedLogin();
+    Pages().sign.FocusFirstField();
 }
 
 void CMainWnd::ReleaseClient()
@@ -133,8 +111,6 @@ void CMainWnd::ReleaseClient()
     m_client->DetachWindow();
     m_client.reset();
 }
-
-// ---------------------------------------------------------------- tasks
 
 TaskHandle CMainWnd::StartBody(std::unique_ptr<TaskBody> body)
 {
@@ -163,8 +139,6 @@ void CMainWnd::GenericFailure(const std::wstring& text)
     MessageBox(text, L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
 }
 
-// ---------------------------------------------------------------- notifications
-
 void CMainWnd::Notify(TNotifyUI& msg)
 {
     CControlUI* sender = msg.pSender;
@@ -175,7 +149,7 @@ void CMainWnd::Notify(TNotifyUI& msg)
         OnWindowInit();
         return;
     }
-    if (RouteNotify(msg))
+    if (m_router->RouteNotify(msg))
         return;
     const std::wstring name = sender ? sender->GetName() : std::wstring();
     if (msg.sType == DUI_MSGTYPE_CLICK && name == L"BtnOfHelp") {
@@ -192,43 +166,10 @@ void CMainWnd::Notify(TNotifyUI& msg)
     WindowImplBase::Notify(msg);
 }
 
-bool CMainWnd::RouteNotify(TNotifyUI& msg)
-{
-    if (!msg.pSender)
-        return false;
-    const std::wstring route = msg.pSender->GetUserData();
-    if (route.empty())
-        return false;
-    for (const auto& [name, page] : m_routes) {
-        if (name == route && page->OnNotify(msg))
-            return true;
-    }
-    return false;
-}
-
-bool CMainWnd::RouteMessage(UINT id, WPARAM wParam, LPARAM lParam)
-{
-    auto it = m_messageRoutes.find(id);
-    if (it == m_messageRoutes.end())
-        return false;
-    for (IPage* page : it->second) {
-        if (page->OnMessage(id, wParam, lParam))
-            return true;
-    }
-    return false;
-}
-
-// ---------------------------------------------------------------- messages
-
 LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     bHandled = TRUE;
     switch (uMsg) {
-    case msg::UM_STARTUP:
-        // The update's download page takes its own reports.
-        if (!RouteMessage(uMsg, wParam, lParam))
-            OnStartupMessage(wParam, lParam);
-        return 0;
     case msg::UM_TRAYICON:
         OnTrayMessage(lParam, bHandled);
         return 0;
@@ -240,29 +181,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     default:
         break;
     }
-    if (!m_client || !RouteMessage(uMsg, wParam, lParam))
+    if (!m_client || !m_router->RouteMessage(uMsg, wParam, lParam))
         bHandled = FALSE;
     return 0;
-}
-
-void CMainWnd::OnStartupMessage(WPARAM code, LPARAM lParam)
-{
-    // "No update" is not the start-up task's last word: the wait it began
-    // ends with its final report, so no click slips in between.
-    if (code != msg::kUpdateNone)
-        EndWait();
-    switch (code) {
-    case msg::kStartupReady:
-    case msg::kUpdateNone:
-        break;
-    case msg::kStartupDatabaseFailed:
-    case msg::kUpdateHandedOff:
-        PostQuitMessage(0);
-        break;
-    default:
-        MessageBox(MessageText(lParam), L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
-        break;
-    }
 }
 
 void CMainWnd::OnTrayMessage(LPARAM mouseMessage, BOOL& bHandled)
@@ -286,17 +207,14 @@ void CMainWnd::OnCommand(UINT id)
     const SettingsFile settings = SettingsFile::OfLocalPaths();
     switch (HandleTrayCommand(id, settings)) {
     case TrayCommandResult::Toggled:
-        m_pages->mainTab.ShowSettings();
+        Pages().mainTab.ShowSettings();
         return;
     case TrayCommandResult::QuitRequested:
         Close(msg::kCloseAsk);
         return;
     case TrayCommandResult::NotATrayItem:
-        break;
-    }
-    for (const std::unique_ptr<IPage>& page : m_pages->pages) {
-        if (page->OnCommand(id))
-            return;
+        m_router->RouteCommand(id);
+        return;
     }
 }
 
@@ -310,38 +228,32 @@ void CMainWnd::ShowTrayMenu()
         PostMessage(WM_COMMAND, id, 0);
 }
 
-// ---------------------------------------------------------------- closing
-
 LRESULT CMainWnd::OnClose(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    // Handled means refused: the window stays.
+    bHandled = MayClose(wParam) ? FALSE : TRUE;
+    return 0;
+}
+
+bool CMainWnd::MayClose(WPARAM code)
 {
     // A close request that comes while the sign-out waits for its logout is
     // refused; the first one is still being carried out.
-    if (m_signingOut) {
-        bHandled = TRUE;
-        return 0;
-    }
-    if (m_tabOfMainWnd && m_tabOfMainWnd->GetCurSel() == kSignInPage && !m_loggedIn) {
-        bHandled = FALSE;
-        return 0;
-    }
-    if (wParam == msg::kCloseNoQuestion) {
-        SignOut();
-        bHandled = FALSE;
-        return 0;
-    }
-    if (wParam != msg::kCloseAsk && SettingsFile::OfLocalPaths().HideInTrayOnClose()) {
-        HideToTray();
-        bHandled = TRUE;
-        return 0;
-    }
-    if (MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, Owner()) !=
-        MessageBoxAnswer::Ok) {
-        bHandled = TRUE;
-        return 0;
+    if (m_signingOut)
+        return false;
+    if (m_tabOfMainWnd && m_tabOfMainWnd->GetCurSel() == kSignInPage && !m_loggedIn)
+        return true;
+    if (code != msg::kCloseNoQuestion) {
+        if (code != msg::kCloseAsk && SettingsFile::OfLocalPaths().HideInTrayOnClose()) {
+            HideToTray();
+            return false;
+        }
+        if (MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, Owner()) !=
+            MessageBoxAnswer::Ok)
+            return false;
     }
     SignOut();
-    bHandled = FALSE;
-    return 0;
+    return true;
 }
 
 void CMainWnd::HideToTray()
@@ -366,8 +278,7 @@ void CMainWnd::SignOut()
     // and wait for their tasks, so none writes the cookie file back once it
     // is deleted.
     CancelSessionTransfers();
-    for (const std::unique_ptr<IPage>& page : m_pages->pages)
-        page->OnSigningOut();
+    m_router->SigningOut();
     if (m_client->user.loginState != kLoginStateLoggedOut) {
         BeginWait();
         TaskHandle logout = Start(RequestLogout);
@@ -385,16 +296,13 @@ void CMainWnd::SignOut()
     DeleteStaleCookieFile(GetLocalPaths());
     m_loggedIn = false;
     ShowMainWindowPage(kSignInPage);
-    for (const std::unique_ptr<IPage>& page : m_pages->pages)
-        page->OnSignedOut();
+    m_router->SignedOut();
     m_signingOut = false;
 }
 
-// ---------------------------------------------------------------- login
-
 void CMainWnd::SignIn()
 {
-    m_pages->sign.SignIn();
+    Pages().sign.SignIn();
 }
 
 void CMainWnd::OnLoggedIn()
@@ -403,29 +311,17 @@ void CMainWnd::OnLoggedIn()
     ShowMainWindowPage(kMainPage);
     if (m_loggedIn)
         return;
-    AddTrayIcon();
-    for (const std::unique_ptr<IPage>& page : m_pages->pages)
-        page->OnSignedIn();
+    m_tray.Add(WelcomeTrayLook());
+    m_router->SignedIn();
     if (CControlUI* root = m_pm.GetRoot())
         root->SetTimer(msg::kTimerMessagePoll, msg::kMessagePollPeriodMs);
     m_loggedIn = true;
 }
 
-void CMainWnd::AddTrayIcon()
-{
-    TrayIconLook look;
-    look.tip = L"Korvana云手机";
-    look.balloonTitle = L"提示";
-    look.balloonText = L"欢迎使用！";
-    look.balloonMs = 1000;
-    CPaintManagerUI::ReadResourceFile(L"img/icon/korvana_32.png", look.iconImage);
-    m_tray.Add(look);
-}
-
 void CMainWnd::ShowSignIn()
 {
     ShowMainWindowPage(kSignInPage);
-    m_pages->sign.ForgetPassword();
+    Pages().sign.ForgetPassword();
 }
 
 void CMainWnd::ShowDownload()

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "app/Page.h"
 #include "app/Shell.h"
-#include "app/window/Pages.h"
+#include "app/window/PageRouter.h"
 #include "platform/TrayIcon.h"
 #include "ui/UIShadow.h"
 #include "ui/UIWindow.h"
@@ -57,13 +54,14 @@ public:
     void ShowSignIn() override;
     void ShowDownload() override;
     void RequestClose(unsigned code) override { Close(code); }
+    void Quit() override { PostQuitMessage(0); }
     void ShowTrayMenu() override;
-    IAccountActions& Account() override { return m_pages->account; }
-    IDeviceActions& Devices() override { return m_pages->devices; }
-    IControlActions& Control() override { return m_pages->control; }
-    ICommerceActions& Commerce() override { return m_pages->commerce; }
-    IMarketActions& Market() override { return m_pages->market; }
-    INotifyActions& Notices() override { return m_pages->notices; }
+    IAccountActions& Account() override { return Pages().account; }
+    IDeviceActions& Devices() override { return Pages().devices; }
+    IControlActions& Control() override { return Pages().control; }
+    ICommerceActions& Commerce() override { return Pages().commerce; }
+    IMarketActions& Market() override { return Pages().market; }
+    INotifyActions& Notices() override { return Pages().notices; }
 
     // True after the first successful login of this sign-in.
     bool IsLoggedIn() const { return m_loggedIn; }
@@ -78,16 +76,14 @@ public:
     void ReleaseClient();
 
 private:
-    void CreatePageSet();
+    PageSet& Pages() { return m_router->Pages(); }
     bool BindControls();
     void OnWindowInit();
-    void OnStartupMessage(WPARAM code, LPARAM lParam);
     void OnTrayMessage(LPARAM mouseMessage, BOOL& bHandled);
     void OnCommand(UINT id);
-    bool RouteNotify(DuiLib::TNotifyUI& msg);
-    bool RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The close decision; false when the window stays (hidden, or refused).
+    bool MayClose(WPARAM code);
     void HideToTray();
-    void AddTrayIcon();
     void ShowMainWindowPage(int page);
 
     std::shared_ptr<ClientManager> m_client;
@@ -97,9 +93,7 @@ private:
     bool m_bound = false;
     bool m_signingOut = false;
 
-    std::unique_ptr<PageSet> m_pages;
-    std::vector<std::pair<std::wstring, IPage*>> m_routes;
-    std::map<UINT, std::vector<IPage*>> m_messageRoutes;
+    std::unique_ptr<PageRouter> m_router;
 
     DuiLib::CTabLayoutUI* m_tabOfMainWnd = nullptr;
     DuiLib::CButtonUI* m_btnOfSetting = nullptr;

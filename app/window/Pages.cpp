@@ -3,6 +3,7 @@
 #include "account/AccountPage.h"
 #include "account/SignPage.h"
 #include "app/window/MainTabPage.h"
+#include "app/window/StartupPage.h"
 #include "commerce/BuyPage.h"
 #include "devices/DevicePage.h"
 #include "devices/control/DeviceControlPage.h"
@@ -42,6 +43,7 @@ std::unique_ptr<PageSet> CreatePages(IShell& shell)
     NotifyPage& notices = Add<NotifyPage>(pages, shell);
     DeviceControlPage& control = Add<DeviceControlPage>(pages, shell);
     Add<DownloadPage>(pages, shell);
+    Add<StartupPage>(pages, shell);
     return std::make_unique<PageSet>(
         PageSet {std::move(pages), sign, mainTab, account, devices, control, commerce, market, notices});
 }
