@@ -1,5 +1,5 @@
-// The group side of the device page: the group editor, the "move to group"
-// menu and renaming a device.
+#include "devices/GroupEditor.h"
+
 #include <algorithm>
 
 #include "app/ClientManager.h"
@@ -8,16 +8,16 @@
 #include "app/Shell.h"
 #include "devices/DeviceFilters.h"
 #include "devices/DeviceGroups.h"
-#include "devices/DevicePage.h"
+#include "devices/DeviceTileView.h"
 #include "net/NumberText.h"
 #include "net/TextConvert.h"
 #include "platform/MessageBox.h"
-#include "platform/PopupMenu.h"
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
 #include "ui/UIList.h"
+#include "ui/UIManager.h"
 
 using namespace DuiLib;
 
@@ -26,8 +26,8 @@ namespace {
 constexpr int kGroupRowPage = 0;
 constexpr int kAddGroupRowPage = 1;
 
-// The form encoding of the requests splits values at "&", so a name holding
-// one would reach the service cut short.
+}  // namespace
+
 bool RefuseAmpersand(const std::wstring& text, WindowHandle owner)
 {
     if (text.find(L'&') == std::wstring::npos)
@@ -36,9 +36,28 @@ bool RefuseAmpersand(const std::wstring& text, WindowHandle owner)
     return true;
 }
 
-}  // namespace
+GroupEditor::GroupEditor(IShell& shell, DeviceTileView& view) : m_shell(shell), m_view(view) {}
 
-void DevicePage::BuildGroupManagementList()
+bool GroupEditor::Bind(CPaintManagerUI& paint)
+{
+    m_paint = &paint;
+    m_groupList = paint.FindControlAs<CListUI>(L"ListOfDeviceGroup");
+    m_addGroup = paint.FindControl(L"BtnOfAddGroup");
+    return m_groupList && m_addGroup;
+}
+
+void GroupEditor::OnSaved()
+{
+    m_addGroup->SetEnabled(true);
+}
+
+void GroupEditor::Clear()
+{
+    m_groupList->RemoveAll();
+}
+
+
+void GroupEditor::Build()
 {
     const std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
     m_groupList->RemoveAll();
@@ -68,25 +87,25 @@ void DevicePage::BuildGroupManagementList()
     }
 }
 
-void DevicePage::SaveGroupSet()
+void GroupEditor::Save()
 {
     QueueGroupSave(m_shell.ClientRef(), GroupSetParams(m_shell.Client().devices.groups));
 }
 
-void DevicePage::AddGroup()
+void GroupEditor::Add()
 {
     std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
-    m_currentGroupIndex = 0;
+    m_view.ResetGroupIndex();
     DeviceGroupRecord group;
     group.id = NextGroupId(groups);
     group.name = NewGroupName(group.id);
     groups.push_back(std::move(group));
     m_addGroup->SetEnabled(false);
-    SaveGroupSet();
-    BuildGroupManagementList();
+    Save();
+    Build();
 }
 
-void DevicePage::RenameGroup(int row)
+void GroupEditor::Rename(int row)
 {
     std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
     if (row < 0 || static_cast<std::size_t>(row) >= groups.size())
@@ -121,141 +140,46 @@ void DevicePage::RenameGroup(int row)
         return;
     }
     group.edited_name = text;
-    m_currentGroupIndex = 0;
+    m_view.ResetGroupIndex();
     if (GroupNameTaken(groups, name)) {
         ShowNotice(m_shell, L"分组名必须唯一");
         edit->SetText(L"");
         return;
     }
     group.name = name;
-    SaveGroupSet();
+    Save();
 }
 
-void DevicePage::DeleteGroup(int row)
+void GroupEditor::Delete(int row)
 {
     std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
     if (row < 0 || static_cast<std::size_t>(row) >= groups.size())
         return;
-    m_currentGroupIndex = 0;
+    m_view.ResetGroupIndex();
     groups.erase(groups.begin() + row);
     m_addGroup->SetEnabled(false);
-    SaveGroupSet();
-    BuildGroupManagementList();
+    Save();
+    Build();
 }
 
-void DevicePage::MoveGroupUp(int row)
+void GroupEditor::MoveUp(int row)
 {
     std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
     if (row < 0 || static_cast<std::size_t>(row) >= groups.size())
         return;
     if (row > 0)
         std::swap(groups[static_cast<std::size_t>(row) - 1], groups[static_cast<std::size_t>(row)]);
-    BuildGroupManagementList();
-    SaveGroupSet();
+    Build();
+    Save();
 }
 
-void DevicePage::MoveGroupDown(int row)
+void GroupEditor::MoveDown(int row)
 {
     std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
     if (row < 0 || static_cast<std::size_t>(row) >= groups.size())
         return;
     if (static_cast<std::size_t>(row) + 1 < groups.size())
         std::swap(groups[static_cast<std::size_t>(row)], groups[static_cast<std::size_t>(row) + 1]);
-    BuildGroupManagementList();
-    SaveGroupSet();
-}
-
-void DevicePage::ShowGroupMenu(int device)
-{
-    const DeviceMembers& members = m_shell.Client().devices;
-    if (device >= 0 && !ValidDevice(device))
-        return;
-    std::vector<MenuItem> items;
-    for (std::size_t g = 0; g < members.groups.size(); ++g) {
-        MenuItem item;
-        item.id = msg::kGroupMenuFirstId + static_cast<UINT>(g);
-        item.text = L"移动到 " + AnsiToWide(members.groups[g].name);
-        item.enabled = device < 0 ||
-                       GroupIdText(members.groups[g]) != members.devices[static_cast<std::size_t>(device)].group_id;
-        items.push_back(std::move(item));
-    }
-    if (items.empty())
-        return;
-    m_menuDeviceIndex = device;
-    if (const UINT id = ShowPopupMenu(m_shell.Owner(), items))
-        OnCommand(id);
-}
-
-bool DevicePage::OnCommand(UINT id)
-{
-    if (!m_shell.ClientRef())
-        return false;
-    const std::size_t groups = m_shell.Client().devices.groups.size();
-    if (id < msg::kGroupMenuFirstId || id - msg::kGroupMenuFirstId >= groups)
-        return false;
-    OnGroupMenuCommand(static_cast<int>(id - msg::kGroupMenuFirstId));
-    return true;
-}
-
-void DevicePage::OnGroupMenuCommand(int g)
-{
-    DeviceMembers& members = m_shell.Client().devices;
-    const std::wstring groupId = GroupIdText(members.groups[static_cast<std::size_t>(g)]);
-    if (IsBatchMode()) {
-        // Every selected device goes to the chosen group, those outside the
-        // current view too: that is what the request asks of the service.
-        for (DeviceRecord& d : members.devices) {
-            if (d.selected)
-                d.group_id = groupId;
-        }
-        StartOwned(SaveSelectedDevicesGroup, SelectedDevicesGroupParams(members.devices));
-    } else {
-        if (!ValidDevice(m_menuDeviceIndex))
-            return;
-        DeviceRecord& device = members.devices[static_cast<std::size_t>(m_menuDeviceIndex)];
-        device.group_id = groupId;
-        StartOwned(SaveDeviceGroup, DeviceGroupParams(device));
-    }
-    RefreshCurrentView();
-}
-
-void DevicePage::OnRenameDeviceClick(int device, CControlUI* box)
-{
-    auto* check = dynamic_cast<CCheckBoxUI*>(box);
-    // "click" comes before the toggle: only the click that checks the box
-    // opens the field.
-    if (!check || check->IsSelected() || !ValidDevice(device))
-        return;
-    CControlUI* tile = TileOf(device);
-    CControlUI* edit = tile ? tile->FindSubControl(L"EditOfDeviceName") : nullptr;
-    if (!edit)
-        return;
-    edit->SetEnabled(true);
-    edit->SetText(L"");
-    edit->SetFocus();
-}
-
-void DevicePage::OnDeviceNameEdited(int device, CEditUI* edit)
-{
-    if (!edit || !ValidDevice(device))
-        return;
-    DeviceRecord& record = Devices()[static_cast<std::size_t>(device)];
-    edit->SetEnabled(false);
-    const std::wstring text = edit->GetText();
-    if (text.empty()) {
-        edit->SetText(record.name);
-    } else if (!AskOkCancel(m_shell, L"要保存么？")) {
-        edit->SetText(record.name);
-    } else if (text != record.name) {
-        if (RefuseAmpersand(text, m_shell.Owner())) {
-            edit->SetText(record.name);
-        } else {
-            record.name = text;
-            StartOwned(SaveDeviceName, DeviceNameParams(record));
-        }
-    }
-    if (CControlUI* tile = TileOf(device)) {
-        if (auto* box = tile->FindSubControlAs<CCheckBoxUI>(L"CBoxOfModifyDeviceName"))
-            box->SetCheck(false, false);
-    }
+    Build();
+    Save();
 }
