@@ -171,7 +171,7 @@ struct SignedInClient {
         WaitForAllTasks(std::chrono::seconds(10));
         window.reset();
     }
-    DevicePage* Page() { return dynamic_cast<DevicePage*>(window->Devices()); }
+    DevicePage* Page() { return dynamic_cast<DevicePage*>(&window->Devices()); }
     std::string iconFolder;
 
     // The client's load, from its start to the end of the first paint that
