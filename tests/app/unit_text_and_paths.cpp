@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/LocalPaths.h"
+#include "app/ServiceLinks.h"
+#include "net/ServiceAddress.h"
 #include "net/TextConvert.h"
 #include "tests/support/ScopedEnv.h"
 
@@ -25,6 +27,29 @@ TEST(SettingsText, WhatTheCodePageCannotHoldBecomesAQuestionMark)
     // byte that starts nothing.
     EXPECT_EQ(AnsiToWide("ab\xD5"), L"ab\uFFFD");
     EXPECT_EQ(AnsiToWide("a\xFF" "b"), L"a\uFFFD" L"b");
+}
+
+TEST(ServiceLinks, ThePagesOfATlsBuildAreOpenedOverTls)
+{
+    const std::string host = ServiceHost();
+    const long port = ServicePort();
+    const ServiceTransport transport = CurrentServiceTransport();
+
+    SetServiceTransportForTesting({});
+    SetServiceAddress("svc.example", 80);
+    EXPECT_EQ(ServicePageUrl(L"help"), L"http://svc.example/help");
+    SetServiceAddress("svc.example", 443);
+    EXPECT_EQ(ServicePageUrl(L"/help"), L"http://svc.example:443/help");
+
+    SetServiceTransportForTesting({.tls = true, .caFile = {}});
+    EXPECT_EQ(ServicePageUrl(L"help"), L"https://svc.example/help");
+    SetServiceAddress("svc.example", 18443);
+    EXPECT_EQ(ServicePageUrl(L"help"), L"https://svc.example:18443/help");
+    // A whole address the service gave stays as it is.
+    EXPECT_EQ(ServicePageUrl(L"http://other/x"), L"http://other/x");
+
+    SetServiceTransportForTesting(transport);
+    SetServiceAddress(host, port);
 }
 
 TEST(LocalPaths, AllBelowTheLocalDataFolderInBothEncodings)
