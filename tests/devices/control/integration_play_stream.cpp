@@ -19,7 +19,7 @@
 #include "service/control/DeviceScreen.h"
 #include "stream/StreamProtocol.h"
 #include "stream/VideoDecoder.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 #include "tests/support/StderrCapture.h"
 
 extern char** environ;

@@ -9,7 +9,7 @@
 #include "app/Messages.h"
 #include "net/TextConvert.h"
 #include "platform/SharedSection.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 #include "tests/support/ScopedEnv.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "account/ProfileTasks.h"
 #include "app/Messages.h"
 #include "platform/SharedSection.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "app/Messages.h"
 #include "platform/SharedSection.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 
 extern char** environ;
 

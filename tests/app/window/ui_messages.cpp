@@ -196,7 +196,7 @@ class WindowStartTest : public MainWindowTest {};
 
 TEST_F(WindowStartTest, ASkinWithoutABoundControlIsReportedAndTheWindowQuits)
 {
-    // The skin folder of the sources (this file is tests/window/ in them).
+    // The skin folder of the sources (this file is tests/app/window/ in them).
     const fs::path source = KORVANA_TEST_SOURCE_DIR;
     if (!fs::exists(source / "skin" / "MainWnd.xml"))
         GTEST_SKIP() << "the skin sources are not at " << source;

@@ -10,7 +10,7 @@
 #include "app/Messages.h"
 #include "devices/DeviceList.h"
 #include "net/TextConvert.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 
 namespace {
 

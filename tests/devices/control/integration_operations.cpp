@@ -8,7 +8,7 @@
 #include "app/Messages.h"
 #include "net/TextConvert.h"
 #include "service/Form.h"
-#include "tests/control/ControlFixture.h"
+#include "tests/devices/control/ControlFixture.h"
 
 namespace {
 
