@@ -11,7 +11,7 @@
 #include "app/ServiceLinks.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
-#include "app/StartupTask.h"
+#include "app/window/StartupTask.h"
 #include "app/TrayMenu.h"
 #include "app/actions/NotifyActions.h"
 #include "app/window/BoundControls.h"

@@ -5,22 +5,17 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <ctime>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "app/ClientManager.h"
-#include "app/LocalPaths.h"
 #include "app/Messages.h"
-#include "app/StartupTask.h"
 #include "app/Task.h"
 #include "platform/UiMessageQueue.h"
 #include "tests/support/HelperProcess.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/StderrCapture.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -185,30 +180,6 @@ TEST_F(TaskTest, PostCarriesIntegers)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(messages[0].sent);
     EXPECT_EQ(messages[0].lParam, 33);
-}
-
-TEST_F(TaskTest, StartupTaskStampsTheCatalogueAndReportsReady)
-{
-    // Its own per-user folder: the process-wide paths may still name the
-    // removed folder of an earlier test of this binary.
-    TempDir dir;
-    const LocalPaths& paths = InitLocalPaths(dir.path().string());
-    std::filesystem::create_directories(paths.folder.narrow);
-    const auto before = static_cast<std::int64_t>(std::time(nullptr));
-    manager->user.loginState = kLoginStateLoggedIn;  // an automatic login may have finished first
-    StartTask(manager, RunStartupTask).Wait(5s);
-    EXPECT_GE(manager->RefreshStamp, before);
-    EXPECT_LE(manager->RefreshStamp, before + 5);
-    EXPECT_EQ(manager->user.loginState, kLoginStateLoggedIn);  // the session is not the start-up's
-    const auto messages = window.Messages();
-    // The update check comes first (no service answers here: no update).
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].msg, msg::UM_STARTUP);
-    EXPECT_EQ(messages[0].wParam, msg::kUpdateNone);
-    EXPECT_EQ(messages[1].msg, msg::UM_STARTUP);
-    EXPECT_EQ(messages[1].wParam, msg::kStartupReady);
-    EXPECT_TRUE(std::filesystem::is_regular_file(paths.database.narrow));  // the catalogue is the user's file
-    EXPECT_TRUE(manager->catalogue.databaseStep.WaitOpen(0ms));
 }
 
 // Database work of a fresh ClientManager waits for the start-up task's

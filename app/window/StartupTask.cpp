@@ -1,4 +1,4 @@
-#include "app/StartupTask.h"
+#include "app/window/StartupTask.h"
 
 #include <ctime>
 
