@@ -18,33 +18,21 @@
 #include "app/Messages.h"
 #include "net/ServiceCall.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
 using namespace korvana::test;
 
-class AccountTaskTest : public ServiceTest {
+class AccountTaskTest : public SignedInTest {
 protected:
-    void SetUp() override
-    {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().folder.narrow);
-    }
+    AccountTaskTest() : SignedInTest([](UINT, WPARAM) { return true; }, SignInAt::Test) {}
 
     RecordedMessage Last()
     {
-        auto messages = window.Messages();
+        auto messages = window->Messages();
         EXPECT_FALSE(messages.empty());
         return messages.empty() ? RecordedMessage {} : messages.back();
-    }
-    void SignIn(const std::wstring& name = L"demo", const std::wstring& password = L"korvana123")
-    {
-        client->user.loginName = name;
-        client->user.loginPassword = password;
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
     }
     // The download as the page starts it: with a copy of the user's picture.
     void DownloadAvatarOfUser()
@@ -68,8 +56,6 @@ protected:
         return log.empty() ? std::string("<none>") : log.back().body;
     }
 
-    RecordingTarget window {[](UINT, WPARAM) { return true; }};
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
 TEST_F(AccountTaskTest, TheNameCheckSendsTheNameSoTheServiceReadsItBack)
@@ -275,14 +261,14 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
 {
     SignIn();
     RefreshUserInfo(*client, 0);
-    window.Messages();
-    const std::size_t before = window.Messages().size();
+    window->Messages();
+    const std::size_t before = window->Messages().size();
 
     // The same nickname and no picture: nothing is sent, nothing reported.
     client->user.newNickname = client->user.nickname;
     std::wstring noPicture;
     SetUserInfo(*client, noPicture);
-    EXPECT_EQ(window.Messages().size(), before);
+    EXPECT_EQ(window->Messages().size(), before);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
     // A picture that cannot be read counts as none.
     std::wstring missing = (folder() / "missing.png").wstring();

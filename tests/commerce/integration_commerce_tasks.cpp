@@ -17,9 +17,10 @@
 #include "commerce/Records.h"
 #include "net/ServiceCall.h"
 #include "platform/Utf8.h"
+#include "tests/support/QrDecode.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/PageOrder.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
@@ -33,41 +34,20 @@ std::string Envelope(const nlohmann::json& payload)
     return nlohmann::json{{"status", true}, {"message", payload.dump()}}.dump();
 }
 
-std::string Decode(const std::string& picture)
-{
-    std::FILE* pipe = popen(("zbarimg --quiet --raw '" + picture + "' 2>/dev/null").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    pclose(pipe);
-    while (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
-
-class CommerceTaskTest : public ServiceTest {
+class CommerceTaskTest : public SignedInTest {
 protected:
-    void SetUp() override
-    {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().imageCache.narrow);
-    }
+    CommerceTaskTest() : SignedInTest([](UINT msg, WPARAM) { return msg != msg::UM_RECORDS; }, SignInAt::Test) {}
 
     void SignIn()
     {
-        client->user.loginName = L"demo";
-        client->user.loginPassword = L"korvana123";
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
+        SignedInTest::SignIn();
         control().Get("/__test/commerce/balance?user_id=42&points=1000");
         control().ClearLog();
     }
 
     RecordedMessage Last()
     {
-        auto messages = window.Messages();
+        auto messages = window->Messages();
         EXPECT_FALSE(messages.empty());
         return messages.empty() ? RecordedMessage{} : messages.back();
     }
@@ -93,8 +73,6 @@ protected:
         return nlohmann::json::parse(answer.body)["points"].get<double>();
     }
 
-    RecordingTarget window{[](UINT msg, WPARAM) { return msg != msg::UM_RECORDS; }};
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
 TEST_F(CommerceTaskTest, TheRechargePlansAreReadFromAnEmptyRequest)
@@ -300,7 +278,7 @@ TEST_F(CommerceTaskTest, AQrOrderDrawsThePaymentTextIntoTheCacheFolder)
     const std::string path = Utf8OfWide(order.qrImagePath);
     EXPECT_EQ(path, GetLocalPaths().imageCache.narrow + Utf8OfWide(order.displayOrderId) + ".bmp");
     ASSERT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(Decode(path), "KORVANA-PAY:" + Utf8OfWide(order.displayOrderId) + ":45");
+    EXPECT_EQ(DecodeQr(path), "KORVANA-PAY:" + Utf8OfWide(order.displayOrderId) + ":45");
 
     control().Post("/__test/commerce/pay?display_order_id=" + Utf8OfWide(order.displayOrderId), "");
     Query();
@@ -332,7 +310,7 @@ TEST_F(CommerceTaskTest, QrAnswersWithoutPictureTooLongOrWithAnUnsafeIdStayInsid
     EXPECT_EQ(Order(kCategoryPoints, kFeeQr).wParam, msg::kOrderWeChatCreated);
     const std::filesystem::path written(Utf8OfWide(order.qrImagePath));
     EXPECT_EQ(written.parent_path().string() + "/", GetLocalPaths().imageCache.narrow);
-    EXPECT_EQ(Decode(written.string()), "pay me");
+    EXPECT_EQ(DecodeQr(written.string()), "pay me");
     EXPECT_FALSE(std::filesystem::exists(folder().parent_path() / "escape.bmp"));
 }
 

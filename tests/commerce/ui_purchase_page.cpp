@@ -13,6 +13,7 @@
 #include "devices/DevicePage.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
+#include "tests/support/QrDecode.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILayout.h"
@@ -24,19 +25,6 @@ namespace {
 
 using namespace korvana::test;
 using namespace DuiLib;
-
-std::string Decode(const std::string& picture)
-{
-    std::FILE* pipe = popen(("zbarimg --quiet --raw '" + picture + "' 2>/dev/null").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    pclose(pipe);
-    while (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
 
 class PurchasePageTest : public MainWindowTest {
 protected:
@@ -402,7 +390,7 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     ASSERT_FALSE(picture.empty());
     EXPECT_EQ(Find(L"CtrlOfQRCode")->GetBkImage(), picture);
     EXPECT_GT(window().Paint().GetImageSize(picture).cx, 0);
-    EXPECT_EQ(Decode(Utf8OfWide(picture)), "KORVANA-PAY:" + Utf8OfWide(Order().displayOrderId) + ":540");
+    EXPECT_EQ(DecodeQr(Utf8OfWide(picture)), "KORVANA-PAY:" + Utf8OfWide(Order().displayOrderId) + ":540");
     ui().ProcessEvents(100);
     EXPECT_TRUE(ui().SavePng(PngPath("purchase_qr")));
     // The first query finds it unpaid and shows nothing.

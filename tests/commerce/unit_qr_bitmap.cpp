@@ -11,11 +11,13 @@
 #include <string>
 
 #include "commerce/QrBitmap.h"
+#include "tests/support/QrDecode.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using korvana::test::TempDir;
+using korvana::test::DecodeQr;
 
 std::string ReadFile(const std::filesystem::path& path)
 {
@@ -29,23 +31,6 @@ std::uint32_t Le32(const std::string& bytes, std::size_t at)
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
     return value;
-}
-
-// What zbarimg reads in the picture (empty when it finds no code).
-std::string Decode(const std::filesystem::path& picture)
-{
-    const std::string command = "zbarimg --quiet --raw '" + picture.string() + "' 2>/dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return std::string();
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    pclose(pipe);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
 }
 
 TEST(QrBitmap, IsATopDownBmpOfEightPixelsAModuleWithoutQuietZone)
@@ -95,7 +80,7 @@ TEST(QrBitmap, AReaderDecodesThePictureBackToThePaymentText)
                                    std::string("12345678901234567890"), std::string(300, 'q')}) {
         const auto path = dir.path() / "code.bmp";
         ASSERT_TRUE(WriteQrBitmap(text, path.string()));
-        EXPECT_EQ(Decode(path), text);
+        EXPECT_EQ(DecodeQr(path), text);
     }
 }
 
@@ -107,7 +92,7 @@ TEST(QrBitmap, AnExistingFileIsReplaced)
     const auto bigger = std::filesystem::file_size(path);
     ASSERT_TRUE(WriteQrBitmap("short", path.string()));
     EXPECT_LT(std::filesystem::file_size(path), bigger);
-    EXPECT_EQ(Decode(path), "short");
+    EXPECT_EQ(DecodeQr(path), "short");
 }
 
 TEST(QrBitmap, TheEncodersRefusalWritesNothing)

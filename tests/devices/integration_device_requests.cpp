@@ -27,7 +27,7 @@
 #include "service/Base64.h"
 #include "tests/support/DesktopHooks.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
@@ -55,28 +55,15 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class DeviceTaskTest : public ServiceTest {
+class DeviceTaskTest : public SignedInTest {
 protected:
-    void SetUp() override
-    {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().imageCache.narrow);
-    }
+    DeviceTaskTest() : SignedInTest(TextRule(), SignInAt::Test) {}
 
     void Login(const std::wstring& name = L"demo")
     {
-        client->user.loginName = name;
-        client->user.loginPassword = L"korvana123";
-        RequestLogin(*client, 0);
+        SignIn(name);
         control().ClearLog();
         Fresh();
-    }
-    // A new window stand-in and state; the session stays in the cookie file.
-    void Fresh()
-    {
-        window = std::make_unique<RecordingTarget>(TextRule());
-        client = std::make_shared<ClientManager>(window.get());
     }
     static RecordingTarget::TextRule TextRule()
     {
@@ -109,8 +96,6 @@ protected:
     void Fault(nlohmann::json setup) { control().InjectFault(setup); }
 
     MessageBoxRecorder boxes;
-    std::unique_ptr<RecordingTarget> window = std::make_unique<RecordingTarget>(TextRule());
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(window.get());
 };
 
 TEST_F(DeviceTaskTest, TwentyFiveDevicesComeInThreePagesWithProgress)

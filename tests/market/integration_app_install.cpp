@@ -15,7 +15,7 @@
 #include "market/Catalogue.h"
 #include "market/CatalogueSync.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
@@ -28,28 +28,24 @@ bool CarriesText(UINT msg, WPARAM code)
            (msg == msg::UM_APPS && code == msg::kAppListEmpty);
 }
 
-class AppInstallTest : public ServiceTest {
+class AppInstallTest : public SignedInTest {
 protected:
+    AppInstallTest() : SignedInTest(CarriesText, SignInAt::Test) {}
     void SetUp() override
     {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().iconCache.narrow);
+        ASSERT_NO_FATAL_FAILURE(SignedInTest::SetUp());
         ASSERT_EQ(OpenCatalogue(*client), 0);
         client->RefreshStamp = 1700000000;
-        client->user.loginName = L"demo";
-        client->user.loginPassword = L"korvana123";
         client->user.userId = "42";
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
+        ASSERT_NO_FATAL_FAILURE(SignIn());
         SyncAppList(*client);
         SyncCategories(*client);
         control().ClearLog();
-        m_skip = window.Messages().size();
+        m_skip = window->Messages().size();
     }
     std::vector<RecordedMessage> Messages() const
     {
-        auto all = window.Messages();
+        auto all = window->Messages();
         return {all.begin() + static_cast<std::ptrdiff_t>(m_skip), all.end()};
     }
     std::int64_t Marked()
@@ -67,9 +63,7 @@ protected:
         }
     }
 
-    RecordingTarget window {CarriesText};
     std::size_t m_skip = 0;
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
 TEST_F(AppInstallTest, TickingMarksTheRowReloadsTheSelectionAndRedrawsTheView)
@@ -77,7 +71,7 @@ TEST_F(AppInstallTest, TickingMarksTheRowReloadsTheSelectionAndRedrawsTheView)
     RunAppQuery(*client, IssueAppQuery(client->catalogue, HotAppsQuery()));
     ASSERT_FALSE(client->catalogue.AppList.empty());
     const std::int32_t id = client->catalogue.AppList[0].id;
-    m_skip = window.Messages().size();
+    m_skip = window->Messages().size();
     SelectApp(*client, AppIdArgument(id));
     EXPECT_EQ(Marked(), 1);
     ASSERT_EQ(client->catalogue.SelectedApps.size(), 1u);

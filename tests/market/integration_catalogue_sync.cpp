@@ -18,33 +18,29 @@
 #include "net/CancelToken.h"
 #include "tests/support/PageOrder.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
 using namespace korvana::test;
 using nlohmann::json;
 
-class CatalogueSyncTest : public ServiceTest {
+class CatalogueSyncTest : public SignedInTest {
 protected:
+    CatalogueSyncTest() : SignedInTest(nullptr, SignInAt::Test) {}
     void SetUp() override
     {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().iconCache.narrow);
+        ASSERT_NO_FATAL_FAILURE(SignedInTest::SetUp());
         ASSERT_EQ(OpenCatalogue(*client), 0);
         client->RefreshStamp = 1700000000;
-        client->user.loginName = L"demo";
-        client->user.loginPassword = L"korvana123";
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
+        ASSERT_NO_FATAL_FAILURE(SignIn());
         control().ClearLog();
         m_loginMessages = Messages().size();
     }
     // The messages after the login's.
     std::vector<RecordedMessage> Messages() const
     {
-        auto all = window.Messages();
+        auto all = window->Messages();
         return {all.begin() + static_cast<std::ptrdiff_t>(m_loginMessages), all.end()};
     }
 
@@ -93,10 +89,8 @@ protected:
         control().InjectFault({{"path", "/api/qtz/front_app_list"}, {"body", envelope.dump()}, {"times", times}});
     }
 
-    RecordingTarget window;
     CancelToken session;
     std::size_t m_loginMessages = 0;
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
 TEST_F(CatalogueSyncTest, FortyFiveAppsOverThreePagesWithTheExactRequests)

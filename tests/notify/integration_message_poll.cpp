@@ -11,7 +11,7 @@
 #include "notify/MessagePoll.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/PageOrder.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace {
 
@@ -21,18 +21,8 @@ using nlohmann::json;
 constexpr const char* kList = "/api/qtz/front_user_message_list";
 constexpr const char* kRead = "/api/qtz/front_user_message_has_read";
 
-class MessagePollTest : public ServiceTest {
+class MessagePollTest : public SignedInTest {
 protected:
-    void SetUp() override
-    {
-        ServiceTest::SetUp();
-        client->user.loginName = L"demo";
-        client->user.loginPassword = L"korvana123";
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
-        control().ClearLog();
-    }
-
     void SetMessages(const json& setup) { EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200); }
     std::vector<std::string> Bodies(const char* path)
     {
@@ -42,9 +32,6 @@ protected:
         return InLoadOrder(std::move(bodies));
     }
     json Marks() { return json::parse(control().Get("/__test/messages/marks?user_id=42").body).at("last_read_ids"); }
-
-    RecordingTarget window;
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
 TEST_F(MessagePollTest, TwentyThreeNoticesComeFromThreePagesInPageOrder)

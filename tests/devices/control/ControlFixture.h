@@ -17,20 +17,18 @@
 #include "tests/support/DesktopHooks.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceTest.h"
+#include "tests/support/SignedInTest.h"
 
 namespace korvana::test {
 
 // Device-control tasks against korvana-service, signed in as demo (user 42),
 // with the two external programs taken from the build's client folder and
 // the screenshot fetch counted instead of made.
-class ControlTaskTest : public ServiceTest {
+class ControlTaskTest : public SignedInTest {
 protected:
     void SetUp() override
     {
-        ServiceTest::SetUp();
-        InitLocalPaths(folder().string());
-        std::filesystem::create_directories(GetLocalPaths().imageCache.narrow);
+        ASSERT_NO_FATAL_FAILURE(SignedInTest::SetUp());
         const std::string self = RunningProgramPath();
         SetExternalProgramFolderForTesting(self.substr(0, self.rfind('/')) + "/../app/window");
         SetScreenshotFetcherForTesting([this](ClientManager&, int) {
@@ -38,13 +36,8 @@ protected:
             return screenshotAnswers.load();
         });
         SetRebootPollIntervalForTesting(std::chrono::milliseconds(20));
-        client->user.loginName = L"demo";
-        client->user.loginPassword = L"korvana123";
-        RequestLogin(*client, 0);
-        ASSERT_EQ(client->user.loginState, kLoginStateLoggedIn);
-        client->user.userId = "42";
-        window = std::make_unique<RecordingTarget>();
-        client = std::make_shared<ClientManager>(window.get());
+        // The tests' own window and state; the session stays in the cookie file.
+        Fresh();
         client->user.userId = "42";
         control().ClearLog();
     }
@@ -82,9 +75,6 @@ protected:
 
     std::string ServicePort() const { return std::to_string(service().port()); }
 
-    RecordingTarget loginWindow;
-    std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&loginWindow);
-    std::unique_ptr<RecordingTarget> window;
     std::atomic<int> screenshots{0};
     std::atomic<bool> screenshotAnswers{true};
 };
