@@ -48,7 +48,7 @@ protected:
         SetScreenshotFetcherForTesting(nullptr);
         SetExternalProgramFolderForTesting("");
         SetRebootPollIntervalForTesting(kRebootPollInterval);
-        ServiceTest::TearDown();
+        SignedInTest::TearDown();
     }
 
     DeviceRecord& AddDevice(std::wstring id, std::wstring sn, std::wstring name)
