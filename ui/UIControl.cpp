@@ -321,7 +321,9 @@ void CControlUI::KillTimers()
 
 void CControlUI::Invalidate()
 {
-    if (m_pManager && m_bVisible)
+    // A control on a hidden page (a tab not shown) keeps its last rectangle,
+    // which what is shown now covers: repainting it would redraw that instead.
+    if (m_pManager && IsVisibleInTree())
         m_pManager->Invalidate(m_rcItem);
 }
 
