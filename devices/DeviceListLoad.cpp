@@ -32,6 +32,7 @@ void DeviceListLoad::StartGroupLoad()
 {
     m_signedOut = false;
     m_shell.Client().devices.boxOwner = m_shell.Owner();
+    m_groupSession = SessionCancelToken();
     m_groupTask = m_shell.Start(LoadGroups);
 }
 
@@ -82,7 +83,7 @@ void DeviceListLoad::OnMessage(WPARAM code, LPARAM lParam)
         OnLoadEnded(code, lParam);
         break;
     case msg::kGroupsLoaded:
-        if (m_signedOut) {
+        if (m_signedOut || m_groupSession.IsCancelled()) {
             // The user signed out while the groups came: nothing to load.
             members.loadedGroups.clear();
             break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Task.h"
+#include "net/CancelToken.h"
 #include "platform/WindowMessage.h"
 
 class DeviceTileView;
@@ -57,4 +58,8 @@ private:
     // The running group and device loads, awaited at sign-out.
     TaskHandle m_groupTask;
     TaskHandle m_loadTask;
+    // The session the group load ran in: once a sign-out has cancelled it,
+    // the groups' arrival starts no device load, even before this page's
+    // own turn in the sign-out.
+    CancelToken m_groupSession;
 };
