@@ -19,7 +19,6 @@
 #include "platform/Utf8.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
 
 using namespace DuiLib;

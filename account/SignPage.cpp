@@ -12,10 +12,10 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Utf8.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -11,7 +11,7 @@
 #include "net/NumberText.h"
 #include "platform/DebugLog.h"
 #include "platform/MessageBox.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
 #include "ui/UIManager.h"

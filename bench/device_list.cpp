@@ -58,8 +58,8 @@
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/TempDir.h"
 #include "ui/UIAutomation.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 

@@ -15,12 +15,14 @@
 #include "devices/DeviceList.h"
 #include "net/NumberText.h"
 #include "platform/Clipboard.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

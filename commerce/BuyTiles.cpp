@@ -5,7 +5,7 @@
 #include "devices/DeviceMembers.h"
 #include "net/NumberText.h"
 #include "ui/UIDialogBuilder.h"
-#include "ui/UILayout.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

@@ -11,8 +11,8 @@
 #include "commerce/Order.h"
 #include "platform/Browser.h"
 #include "platform/MessageBox.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -7,10 +7,10 @@
 #include "app/Shell.h"
 #include "commerce/BuyLayout.h"
 #include "commerce/Records.h"
-#include "ui/UIButton.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

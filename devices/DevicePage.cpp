@@ -16,7 +16,7 @@
 #include "devices/GroupEditor.h"
 #include "net/TextConvert.h"
 #include "platform/PopupMenu.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
 #include "ui/UIManager.h"
 

@@ -4,13 +4,13 @@
 #include "devices/DeviceList.h"
 #include "devices/Screenshot.h"
 #include "platform/FileSystem.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIContainer.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UILazyContainer.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -13,13 +13,15 @@
 #include "devices/Screenshot.h"
 #include "net/NumberText.h"
 #include "net/TextConvert.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UILazyContainer.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

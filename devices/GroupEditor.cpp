@@ -15,9 +15,9 @@
 #include "ui/UIButton.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -4,11 +4,11 @@
 #include "market/CatalogueSync.h"
 #include "platform/FileSystem.h"
 #include "platform/Utf8.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

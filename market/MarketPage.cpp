@@ -17,12 +17,14 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Utf8.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

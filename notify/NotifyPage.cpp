@@ -12,9 +12,9 @@
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -9,10 +9,10 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "ui/UIButton.h"
 #include "ui/UIControl.h"
 #include "ui/UIEdit.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
 #include "ui/UIWindow.h"
 
 namespace DuiLib {

@@ -19,6 +19,13 @@ const ScrollBarStyle& StyleOf(CPaintManagerUI* pm)
     return pm ? pm->GetImpl().ScrollStyle() : plain;
 }
 
+int Clamp(int v, int lo, int hi)
+{
+    if (hi < lo)
+        hi = lo;
+    return std::clamp(v, lo, hi);
+}
+
 }  // namespace
 
 CContainerUI::CContainerUI() = default;
@@ -343,6 +350,92 @@ void CContainerUI::SetPos(const RECT& rc)
         RECT r = content;
         r.Offset(-m_scrollX, -m_scrollY);
         item->SetPos(r);
+    }
+}
+
+void CContainerUI::StackChildren(bool vertical, unsigned crossAlign)
+{
+    // One axis is the one children follow each other on ("main"), the other
+    // the one they fill or are aligned on ("cross").
+    auto mainOf = [vertical](SIZE s) { return vertical ? s.cy : s.cx; };
+    auto crossOf = [vertical](SIZE s) { return vertical ? s.cx : s.cy; };
+    auto minMain = [vertical](CControlUI* c) { return vertical ? c->GetMinHeight() : c->GetMinWidth(); };
+    auto maxMain = [vertical](CControlUI* c) { return vertical ? c->GetMaxHeight() : c->GetMaxWidth(); };
+    auto minCross = [vertical](CControlUI* c) { return vertical ? c->GetMinWidth() : c->GetMinHeight(); };
+    auto maxCross = [vertical](CControlUI* c) { return vertical ? c->GetMaxWidth() : c->GetMaxHeight(); };
+    auto padMain = [vertical](const RECT& p) { return vertical ? p.top + p.bottom : p.left + p.right; };
+    auto padMainBefore = [vertical](const RECT& p) { return vertical ? p.top : p.left; };
+    auto padCross = [vertical](const RECT& p) { return vertical ? p.left + p.right : p.top + p.bottom; };
+    auto padCrossBefore = [vertical](const RECT& p) { return vertical ? p.left : p.top; };
+    const bool centre = vertical ? (crossAlign & DT_CENTER) : (crossAlign & DT_VCENTER);
+    const bool atEnd = vertical ? (crossAlign & DT_RIGHT) : (crossAlign & DT_BOTTOM);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT content = ContentRect();
+        SIZE available{content.Width(), content.Height()};
+        int adjustable = 0;
+        int fixedTotal = 0;
+        int visibleCount = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible() || item->IsFloat())
+                continue;
+            ++visibleCount;
+            int m = mainOf(item->EstimateSize(available));
+            if (m == 0) {
+                ++adjustable;
+                fixedTotal += minMain(item.get());
+            } else {
+                fixedTotal += Clamp(m, minMain(item.get()), maxMain(item.get()));
+            }
+            fixedTotal += padMain(item->GetPadding());
+        }
+        if (visibleCount > 1)
+            fixedTotal += (visibleCount - 1) * m_iChildPadding;
+        const int space = std::max(0, mainOf(available) - fixedTotal);
+        int usedAdjustable = 0;
+        int seenAdjustable = 0;
+        int pos = vertical ? content.top - m_scrollY : content.left - m_scrollX;
+        const int crossStart = vertical ? content.left - m_scrollX : content.top - m_scrollY;
+        int required = 0;
+        for (auto& item : m_items) {
+            if (!item->IsVisible())
+                continue;
+            if (item->IsFloat()) {
+                SetFloatPos(item.get());
+                continue;
+            }
+            SIZE sz = item->EstimateSize(available);
+            const RECT& pad = item->GetPadding();
+            int m;
+            if (mainOf(sz) == 0) {
+                // What is left is shared by the adjustable ones still to come,
+                // so a child held by its maximum leaves its share to them.
+                int share = (space - usedAdjustable) / (adjustable - seenAdjustable);
+                ++seenAdjustable;
+                m = Clamp(minMain(item.get()) + share, minMain(item.get()), maxMain(item.get()));
+                usedAdjustable += m - minMain(item.get());
+            } else {
+                m = Clamp(mainOf(sz), minMain(item.get()), maxMain(item.get()));
+            }
+            int full = crossOf(available) - padCross(pad);
+            int c = crossOf(sz) == 0 ? full : crossOf(sz);
+            c = Clamp(c, minCross(item.get()), maxCross(item.get()));
+            int at = crossStart + padCrossBefore(pad);
+            if (crossOf(sz) != 0 && c < full) {
+                if (centre)
+                    at += (full - c) / 2;
+                else if (atEnd)
+                    at += full - c;
+            }
+            int start = pos + padMainBefore(pad);
+            item->SetPos(vertical ? RECT{at, start, at + c, start + m} : RECT{start, at, start + m, at + c});
+            pos += m + padMain(pad) + m_iChildPadding;
+            required += m + padMain(pad) + m_iChildPadding;
+        }
+        if (required > 0)
+            required -= m_iChildPadding;
+        if (!ProcessScrollBar(content, vertical ? 0 : required, vertical ? required : 0))
+            break;
     }
 }
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/UILayout.h"
 #include "ui/UIListHeader.h"
 #include "ui/UIListInfo.h"
+#include "ui/UIVerticalLayout.h"
 // The header items and the row types, for the callers that build lists.
 #include "ui/UIListContainerElement.h"
 #include "ui/UIListHeaderItem.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/UILayout.h"
+#include "ui/UIHorizontalLayout.h"
 #include "ui/UIListItem.h"
 
 namespace DuiLib {

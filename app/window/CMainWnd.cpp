@@ -23,7 +23,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PopupMenu.h"
 #include "ui/UIButton.h"
-#include "ui/UILayout.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -10,8 +10,8 @@
 #include "app/actions/NotifyActions.h"
 #include "platform/Browser.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 using namespace DuiLib;
 

@@ -1,7 +1,7 @@
 #include "app/window/SettingsBoxes.h"
 
 #include "app/SettingsFile.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIManager.h"
 
 using namespace DuiLib;

@@ -11,10 +11,11 @@
 #include "devices/control/UploadRules.h"
 #include "net/TextConvert.h"
 #include "platform/MessageBox.h"
-#include "ui/UIButton.h"
-#include "ui/UILayout.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 using namespace DuiLib;
 

@@ -16,9 +16,11 @@
 #include "tests/support/QrDecode.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 #include "ui/internal/Render.h"
 
 namespace {

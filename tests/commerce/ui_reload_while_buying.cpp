@@ -12,9 +12,9 @@
 #include "devices/DevicePage.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 

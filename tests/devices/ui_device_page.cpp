@@ -26,12 +26,14 @@
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "tests/support/PageOrder.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 

@@ -14,10 +14,12 @@
 #include "market/CatalogueSync.h"
 #include "market/MarketPage.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
-#include "ui/UILayout.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 #include "ui/internal/Render.h"
 
 namespace {

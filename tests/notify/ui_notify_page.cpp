@@ -11,9 +11,9 @@
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 namespace {
 

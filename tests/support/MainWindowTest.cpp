@@ -11,7 +11,7 @@
 #include "app/window/CMainWnd.h"
 #include "app/window/Client.h"
 #include "tests/support/QtApp.h"
-#include "ui/UILayout.h"
+#include "ui/UITabLayout.h"
 
 namespace korvana::test {
 

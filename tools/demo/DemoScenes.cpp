@@ -7,10 +7,11 @@
 #include "app/window/CMainWnd.h"
 #include "app/ClientManager.h"
 #include "ui/UIAutomation.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIControl.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 bool DemoContext::WaitFor(const std::function<bool()>& cond, int timeoutMs)
 {

@@ -17,10 +17,10 @@
 #include "platform/Clipboard.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITabLayout.h"
 
 namespace {
 

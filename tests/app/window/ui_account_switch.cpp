@@ -6,10 +6,10 @@
 #include "app/window/CMainWnd.h"
 #include "devices/DevicePage.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
-#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
+#include "ui/UIOption.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 

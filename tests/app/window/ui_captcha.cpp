@@ -10,7 +10,6 @@
 #include "app/window/CMainWnd.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
 
 namespace {

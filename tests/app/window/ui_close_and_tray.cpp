@@ -8,7 +8,7 @@
 #include "app/window/CMainWnd.h"
 #include "platform/AutoStart.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 

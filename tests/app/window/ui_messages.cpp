@@ -24,8 +24,8 @@
 #include "tests/support/TempDir.h"
 #include "ui/UIManager.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UILayout.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
 
 namespace {
 

@@ -24,11 +24,11 @@
 #include "market/SQLiteDatabase.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 namespace {
 

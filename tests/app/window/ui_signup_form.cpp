@@ -10,10 +10,10 @@
 #include "app/window/CMainWnd.h"
 #include "net/NumberText.h"
 #include "tests/support/MainWindowTest.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
+#include "ui/UITabLayout.h"
 
 namespace {
 

@@ -18,11 +18,12 @@
 #include "tests/support/MainWindowTest.h"
 #include "tests/support/StderrCapture.h"
 #include "platform/SharedSection.h"
-#include "ui/UIButton.h"
+#include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
-#include "ui/UILayout.h"
 #include "ui/UIManager.h"
 #include "ui/UIProgress.h"
+#include "ui/UITabLayout.h"
+#include "ui/UITileLayout.h"
 
 namespace {
 
