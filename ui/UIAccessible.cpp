@@ -10,6 +10,7 @@
 
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
+#include "ui/UIDispatchScope.h"
 #include "ui/UIEdit.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"

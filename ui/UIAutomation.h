@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/UIDefs.h"
+#include "platform/WindowMessage.h"
+#include "ui/UIPoint.h"
 
 namespace DuiLib {
 
@@ -32,7 +33,8 @@ class CControlUI;
 class CPaintManagerUI;
 class WindowImplBase;
 
-// A notification as it was sent (the sender may be gone since).
+// A notification as it was sent (the sender may be gone since). Only the
+// driver hands these out, so the type stays with it.
 struct NotifyRecord {
     std::wstring type;
     std::wstring sender;    // the sender's name

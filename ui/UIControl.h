@@ -6,10 +6,15 @@
 #include <string>
 
 #include "ui/UIDefs.h"
+#include "ui/UIEvent.h"
+#include "ui/UIPoint.h"
+#include "ui/UIRect.h"
+#include "ui/UISize.h"
 
 namespace DuiLib {
 
 class CContainerUI;
+class CPaintManagerUI;
 class CRenderContext;  // the painter handed to DoPaint (internal to the engine)
 
 // The base of every control: a rectangle in the window with a name, texts,

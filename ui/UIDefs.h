@@ -1,12 +1,9 @@
 #pragma once
 
-// Basic types of the UI engine: rectangles, notifications, events, flags.
+// Flags and names of the UI engine: notification types, alignment, events, keys.
 // Qt-free: feature code includes the engine's headers.
 
 #include <cstdint>
-#include <string>
-
-#include "platform/WindowMessage.h"
 
 // The handled flag of the message handlers, as the window vocabulary has it.
 using BOOL = int;
@@ -16,61 +13,6 @@ inline constexpr BOOL FALSE = 0;
 #endif
 
 namespace DuiLib {
-
-struct POINT {
-    int x = 0;
-    int y = 0;
-};
-
-struct SIZE {
-    int cx = 0;
-    int cy = 0;
-};
-
-struct RECT {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(POINT pt) const { return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom; }
-    bool Intersects(const RECT& o) const
-    {
-        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
-    }
-    RECT Intersected(const RECT& o) const;
-    void Offset(int dx, int dy)
-    {
-        left += dx;
-        right += dx;
-        top += dy;
-        bottom += dy;
-    }
-    bool operator==(const RECT&) const = default;
-};
-
-class CControlUI;
-class CPaintManagerUI;
-
-// One notification: what happened (sType), to which control, and a number.
-struct TNotifyUI {
-    std::wstring sType;
-    std::wstring sVirtualWnd;
-    CControlUI* pSender = nullptr;
-    std::uint32_t dwTimestamp = 0;
-    POINT ptMouse;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
-class INotifyUI {
-public:
-    virtual ~INotifyUI() = default;
-    virtual void Notify(TNotifyUI& msg) = 0;
-};
 
 // Notification types.
 inline constexpr const wchar_t* DUI_MSGTYPE_WINDOWINIT = L"windowinit";
@@ -138,17 +80,6 @@ enum UIKEY {
     UIKEY_UP,
     UIKEY_DOWN,
     UIKEY_OTHER,
-};
-
-struct TEventUI {
-    int Type = 0;
-    CControlUI* pSender = nullptr;
-    POINT ptMouse;
-    int key = UIKEY_NONE;
-    bool shift = false;
-    bool ctrl = false;
-    int wheelDelta = 0;  // in 1/120 notches, positive = away from the user
-    WPARAM wParam = 0;
 };
 
 }  // namespace DuiLib

@@ -9,14 +9,7 @@ namespace DuiLib {
 
 class CPaintManagerUI;
 class CTileLayoutUI;
-
-// Lets a window make controls of its own classes while a file is built.
-class IDialogBuilderCallback {
-public:
-    virtual ~IDialogBuilderCallback() = default;
-    // nullptr: the engine makes the class itself.
-    virtual std::unique_ptr<CControlUI> CreateControl(const std::wstring& className) = 0;
-};
+class IDialogBuilderCallback;
 
 // Builds a control tree from a skin file of the package.
 //

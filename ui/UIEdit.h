@@ -72,13 +72,4 @@ protected:
     std::uint32_t m_uEventMask = ENM_CHANGE;
 };
 
-// The rich edit of the skin: the same field; "textchanged" only after
-// SetEventMask(ENM_CHANGE).
-class CRichEditUI : public CEditUI {
-public:
-    CRichEditUI();
-    std::wstring GetClass() const override;
-    void SetAttribute(const std::wstring& name, const std::wstring& value) override;
-};
-
 }  // namespace DuiLib

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/UIDefs.h"
+#include "ui/UIRect.h"
 
 namespace DuiLib {
 

@@ -12,6 +12,7 @@
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControl.h"
+#include "ui/UIDispatchScope.h"
 #include "ui/internal/Attr.h"
 #include "ui/internal/ManagerImpl.h"
 #include "ui/internal/Render.h"
@@ -56,24 +57,6 @@ void CPaintManagerUI::Impl::Tick(CControlUI* control, unsigned timerId)
     control->DoEvent(e);
     if (timers.Has(control, timerId))
         self->SendNotify(control, DUI_MSGTYPE_TIMER, timerId, 0);
-}
-
-
-// ---------------------------------------------------------------- scope
-
-CDispatchScope::CDispatchScope(CPaintManagerUI* manager) : m_manager(manager)
-{
-    if (m_manager)
-        ++m_manager->GetImpl().dispatchDepth;
-}
-
-CDispatchScope::~CDispatchScope()
-{
-    if (!m_manager)
-        return;
-    auto& d = m_manager->GetImpl();
-    if (--d.dispatchDepth == 0)
-        d.retirement.DispatchEnded();
 }
 
 // ---------------------------------------------------------------- manager
@@ -518,7 +501,6 @@ void CPaintManagerUI::NeedUpdate()
 {
     Invalidate();
 }
-
 
 void CPaintManagerUI::UpdateLayout()
 {

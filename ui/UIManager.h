@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "ui/UIDefs.h"
+#include "platform/WindowMessage.h"
+#include "ui/UINotify.h"
+#include "ui/UINotifyListener.h"
+#include "ui/UIPoint.h"
+#include "ui/UIRect.h"
+#include "ui/UISize.h"
 
 namespace DuiLib {
 
@@ -162,19 +167,6 @@ public:
 
 private:
     std::unique_ptr<Impl> d;
-};
-
-// Destroys controls removed while an event or notification is being handled
-// only once that handling is over, so handlers may remove their own sender.
-class CDispatchScope {
-public:
-    explicit CDispatchScope(CPaintManagerUI* manager);
-    ~CDispatchScope();
-    CDispatchScope(const CDispatchScope&) = delete;
-    CDispatchScope& operator=(const CDispatchScope&) = delete;
-
-private:
-    CPaintManagerUI* m_manager;
 };
 
 }  // namespace DuiLib

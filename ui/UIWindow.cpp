@@ -14,6 +14,8 @@
 #include "platform/DebugLog.h"
 #include "platform/UiMessageQueue.h"
 #include "platform/Utf8.h"
+#include "ui/UIDialogBuilder.h"
+#include "ui/UIDispatchScope.h"
 #include "ui/internal/Attr.h"
 #include "ui/internal/HostWidget.h"
 #include "ui/internal/ManagerImpl.h"

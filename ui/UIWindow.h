@@ -6,8 +6,11 @@
 #include <string>
 
 #include "platform/WindowMessage.h"
-#include "ui/UIDialogBuilder.h"
+#include "ui/UIDefs.h"
+#include "ui/UIDialogBuilderCallback.h"
 #include "ui/UIManager.h"
+#include "ui/UINotifyListener.h"
+#include "ui/UIRect.h"
 
 namespace DuiLib {
 

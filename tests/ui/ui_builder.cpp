@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDialogBuilder.h"
 #include "ui/internal/Attr.h"
 
 using namespace DuiLib;

@@ -7,6 +7,9 @@
 #include <QWidget>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDialogBuilder.h"
+#include "ui/UIRichEdit.h"
+#include "ui/UITreeNode.h"
 
 using namespace DuiLib;
 using korvana::test::SkinFolder;

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDialogBuilder.h"
 #include "ui/internal/Render.h"
 
 using namespace DuiLib;

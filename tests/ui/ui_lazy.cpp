@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDispatchScope.h"
 
 using namespace DuiLib;
 using korvana::test::SkinFolder;

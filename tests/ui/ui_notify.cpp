@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIRichEdit.h"
+#include "ui/UIText.h"
 
 using namespace DuiLib;
 using korvana::test::SkinFolder;

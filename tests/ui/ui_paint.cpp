@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDefs.h"
 #include "ui/internal/Render.h"
 
 using namespace DuiLib;

@@ -9,6 +9,8 @@
 #include "skin/SkinPackage.h"
 #include "platform/Utf8.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/UIDialogBuilder.h"
+#include "ui/UIRichEdit.h"
 #include "ui/internal/Attr.h"
 
 using namespace DuiLib;

@@ -2,6 +2,7 @@
 // text markup. A fault here silently drops or misplaces parts of a page.
 #include <gtest/gtest.h>
 
+#include "ui/UIDefs.h"
 #include "ui/internal/Attr.h"
 #include "ui/internal/ImageAttr.h"
 #include "ui/internal/TextMarkup.h"

@@ -4,6 +4,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/Utf8.h"
+#include "ui/UIDefs.h"
 
 namespace DuiLib::attr {
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/UIDefs.h"
+#include "ui/UIRect.h"
+#include "ui/UISize.h"
 
 namespace DuiLib::attr {
 

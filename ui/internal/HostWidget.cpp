@@ -19,6 +19,7 @@
 #include "ui/UIEdit.h"
 #include "ui/UILabel.h"
 #include "ui/UIList.h"
+#include "ui/UIText.h"
 #include "ui/UIWindow.h"
 #include "ui/internal/ManagerImpl.h"
 

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "ui/UIDefs.h"
+#include "ui/UIPoint.h"
 
 namespace DuiLib {
 

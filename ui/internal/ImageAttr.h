@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/UIDefs.h"
+#include "ui/UIRect.h"
 
 namespace DuiLib {
 

@@ -5,6 +5,7 @@
 
 #include "ui/UIAccessible.h"
 #include "ui/UIButton.h"
+#include "ui/UIDispatchScope.h"
 #include "ui/UIManager.h"
 #include "ui/internal/ManagerImpl.h"
 

@@ -23,6 +23,7 @@
 
 namespace DuiLib {
 
+// FontInfo and ScrollBarStyle are the manager state's own value types.
 struct FontInfo {
     std::wstring face;
     int size = 12;

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ui/UIContainer.h"
+#include "ui/UIDispatchScope.h"
 #include "ui/internal/ManagerImpl.h"
 #include "ui/internal/Render.h"
 

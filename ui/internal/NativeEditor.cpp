@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "ui/UIDispatchScope.h"
 #include "ui/UIEdit.h"
 #include "ui/UIManager.h"
 #include "ui/internal/ManagerImpl.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/UIDefs.h"
+#include "ui/UIRect.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/UIDefs.h"
+#include "ui/UIRect.h"
+#include "ui/UISize.h"
 
 namespace DuiLib {
 
@@ -61,7 +62,7 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
 void DrawText(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstring& text, int font,
               std::uint32_t color, unsigned style);
 
-// A laid-out markup text.
+// A laid-out markup text (what LayoutMarkup gives and DrawMarkup takes).
 struct MarkupRun {
     RECT rc;             // the run's box: its width, the line's height
     std::wstring text;

@@ -12,6 +12,7 @@
 
 namespace DuiLib::xml {
 
+// Node and ParseResult are what Parse gives, so they stay with it.
 struct Node {
     std::wstring name;
     std::vector<std::pair<std::wstring, std::wstring>> attributes;

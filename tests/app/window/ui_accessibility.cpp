@@ -11,6 +11,7 @@
 #include "app/window/CMainWnd.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIAccessible.h"
+#include "ui/UIControl.h"
 #include "ui/UIManager.h"
 
 namespace {

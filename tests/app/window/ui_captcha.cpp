@@ -10,6 +10,7 @@
 #include "app/window/CMainWnd.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
+#include "ui/UIControl.h"
 #include "ui/UIManager.h"
 
 namespace {

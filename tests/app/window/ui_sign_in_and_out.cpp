@@ -29,6 +29,7 @@
 #include "ui/UILabel.h"
 #include "ui/UIManager.h"
 #include "ui/UITabLayout.h"
+#include "ui/UIText.h"
 
 namespace {
 
