@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+#include <optional>
 #include <string>
 
 // The identity and session of the user, as the sign-in and the profile
@@ -25,10 +27,26 @@ struct UserMembers {
     long long pointsWhole = 0;     // the balance truncated toward zero
     std::wstring pointsWholeText;
     std::wstring myInviteCode;
+};
 
-    // Inputs of the profile and password changes.
-    std::wstring newNickname;
-    std::wstring newPassword;
+// What one user information answer carried: each member only when the
+// answer had it as a JSON string.
+struct UserInfoFields {
+    std::optional<std::string> userId;
+    std::optional<std::wstring> nickname;
+    std::optional<std::wstring> avatarPath;
+    std::optional<std::wstring> myInviteCode;
+    std::optional<std::wstring> pointsText;
+    // "qtz_point" was there: the whole balance is taken anew.
+    bool wholePoints = false;
+};
+
+// The user's members are the window thread's: a load leaves what it read
+// here (under `mutex`) before it reports, and the window takes it into the
+// members when it handles that report.
+struct UserInfoHandOff {
+    std::mutex mutex;
+    std::optional<UserInfoFields> loaded;
 };
 
 inline constexpr int kLoginStateLoggedIn = 1;

@@ -1,6 +1,7 @@
 #include "account/AccountPage.h"
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "account/ProfileTasks.h"
@@ -89,15 +90,15 @@ bool AccountPage::OnNotify(TNotifyUI& notification)
 
 bool AccountPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
 {
-    if (id == msg::UM_USERINFO) {
+    if (id != msg::UM_USERINFO && id != msg::UM_PROFILE)
+        return false;
+    // Before anything reads the user's members.
+    AdoptUserInfo(m_shell.Client());
+    if (id == msg::UM_USERINFO)
         OnUserInfo(wParam, MessageText(lParam));
-        return true;
-    }
-    if (id == msg::UM_PROFILE) {
+    else
         OnProfile(wParam, MessageText(lParam));
-        return true;
-    }
-    return false;
+    return true;
 }
 
 void AccountPage::OnSignedIn()
@@ -114,6 +115,9 @@ void AccountPage::OnSigningOut()
         kind->DropQueued();
         kind->Wait(kSignOutTaskWait);
     }
+    // Nothing a load of the previous account left waits for the next one.
+    std::lock_guard lock(m_shell.Client().userInfoLoad.mutex);
+    m_shell.Client().userInfoLoad.loaded.reset();
 }
 
 void AccountPage::OnSignedOut()
@@ -142,7 +146,6 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
         const UserMembers& user = m_shell.Client().user;
         // Without a picture path there is nothing to fetch.
         if (!user.avatarPath.empty()) {
-            // Read now, while the load that wrote them waits for this message.
             m_avatarUserId = user.userId;
             m_avatarTasks.StartWith(m_shell.ClientRef(), DownloadAvatar, AvatarSource {user.avatarPath, user.userId});
         }
@@ -242,10 +245,10 @@ void AccountPage::SaveProfile()
         ShowError(m_shell, L"昵称不能为空！");
         return;
     }
-    m_shell.Client().user.newNickname = nickname;
-    // The task gets its own copy of the path: a new choice meanwhile does
+    // The task gets its own copies: a new choice or answer meanwhile does
     // not change what it reads.
-    m_userInfoTasks.StartWith(m_shell.ClientRef(), SetUserInfo, std::wstring(m_avatarFile));
+    m_userInfoTasks.StartWith(m_shell.ClientRef(), SetUserInfo,
+                              ProfileChange {m_shell.Client().user.nickname, nickname, m_avatarFile});
 }
 
 void AccountPage::SubmitPasswordChange()
@@ -261,8 +264,8 @@ void AccountPage::SubmitPasswordChange()
         ShowError(m_shell, L"密码输入不一致");
         return;
     }
-    m_shell.Client().user.newPassword = verify;
-    m_userInfoTasks.Start(m_shell.ClientRef(), ChangePassword);
+    m_userInfoTasks.StartWith(m_shell.ClientRef(), ChangePassword,
+                              PasswordChange {m_shell.Client().user.loginPassword, verify});
 }
 
 void AccountPage::OnProfile(WPARAM code, const std::wstring& text)

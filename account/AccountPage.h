@@ -55,7 +55,7 @@ private:
 
     IShell& m_shell;
     // The user information's tasks (load, profile save, password change)
-    // all write the user's members: one at a time, a request while one runs
+    // all hand over the user's members: one at a time, a request while one runs
     // waits and runs once after it. The same for the picture download, which
     // writes one file.
     TaskKind m_userInfoTasks {TaskKind::Policy::RunOnceAfter};

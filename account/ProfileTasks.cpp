@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <optional>
 
 #include "account/UserInfo.h"
 #include "app/ClientManager.h"
@@ -17,21 +19,17 @@
 #include "platform/FileSystem.h"
 #include "platform/Utf8.h"
 
-void RefreshUserInfo(ClientManager& owner, TaskArg)
-{
-    ServiceRequest request;
-    request.path = "/api/qtz/front_user_get_info";
-    const ServiceReply reply = CallService(request);
-    if (!reply.succeeded()) {
-        owner.Send(msg::UM_USERINFO, msg::kUserInfoFailed, reply.text);
-        return;
-    }
-    if (reply.envelope.payload)
-        ParseUserInfo(reply.envelope.payload.get(), owner.user);
-    owner.Send(msg::UM_USERINFO, msg::kUserInfoLoaded, reply.text);
-}
-
 namespace {
+
+// Worker side of the hand-off: the answer waits for the window's AdoptUserInfo.
+void LeaveUserInfo(ClientManager& owner, const ServiceReply& reply)
+{
+    if (!reply.envelope.payload)
+        return;
+    UserInfoFields fields = ReadUserInfo(reply.envelope.payload.get());
+    std::lock_guard lock(owner.userInfoLoad.mutex);
+    owner.userInfoLoad.loaded = std::move(fields);
+}
 
 // Stops a picture download that grows past the limit and remembers why.
 int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
@@ -43,6 +41,30 @@ int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl
 }
 
 }  // namespace
+
+void RefreshUserInfo(ClientManager& owner, TaskArg)
+{
+    ServiceRequest request;
+    request.path = "/api/qtz/front_user_get_info";
+    const ServiceReply reply = CallService(request);
+    if (!reply.succeeded()) {
+        owner.Send(msg::UM_USERINFO, msg::kUserInfoFailed, reply.text);
+        return;
+    }
+    LeaveUserInfo(owner, reply);
+    owner.Send(msg::UM_USERINFO, msg::kUserInfoLoaded, reply.text);
+}
+
+void AdoptUserInfo(ClientManager& owner)
+{
+    std::optional<UserInfoFields> loaded;
+    {
+        std::lock_guard lock(owner.userInfoLoad.mutex);
+        loaded.swap(owner.userInfoLoad.loaded);
+    }
+    if (loaded)
+        ApplyUserInfo(*loaded, owner.user);
+}
 
 void DownloadAvatar(ClientManager& owner, AvatarSource& source)
 {
@@ -84,17 +106,17 @@ std::string PictureText(const std::wstring& file)
     return Base64Lines(bytes);
 }
 
-void SetUserInfo(ClientManager& owner, std::wstring& avatarFile)
+void SetUserInfo(ClientManager& owner, ProfileChange& change)
 {
-    const std::string picture = PictureText(avatarFile);
-    if (owner.user.newNickname == owner.user.nickname && picture.empty())
+    const std::string picture = PictureText(change.avatarFile);
+    if (change.newNickname == change.nickname && picture.empty())
         return;
 
     ServiceRequest request;
     request.path = "/api/qtz/front_user_set_info";
     request.paramsToUtf8 = true;
     SetFormFields(request,
-                  {{"nickname", owner.user.newNickname},
+                  {{"nickname", change.newNickname},
                    {"avatar", std::wstring(picture.begin(), picture.end())},
                    {"comment", L""}},
                   true);
@@ -103,22 +125,21 @@ void SetUserInfo(ClientManager& owner, std::wstring& avatarFile)
         owner.Send(msg::UM_PROFILE, msg::kProfileFailed, reply.text);
         return;
     }
-    if (reply.envelope.payload)
-        ParseUserInfo(reply.envelope.payload.get(), owner.user);
+    LeaveUserInfo(owner, reply);
     owner.Send(msg::UM_PROFILE, msg::kProfileSaved, reply.text);
 }
 
-void ChangePassword(ClientManager& owner, TaskArg)
+void ChangePassword(ClientManager& owner, PasswordChange& change)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_user_reset_password";
-    SetFormFields(request, {{"password", owner.user.loginPassword}, {"new_password", owner.user.newPassword}}, true);
+    SetFormFields(request, {{"password", change.loginPassword}, {"new_password", change.newPassword}}, true);
     const ServiceReply reply = CallService(request);
     if (reply.stage != ServiceStage::Answered) {
         owner.Send(msg::UM_PROFILE, msg::kProfileFailed, reply.text);
         return;
     }
-    if (reply.envelope.success && reply.envelope.payload)
-        ParseUserInfo(reply.envelope.payload.get(), owner.user);
+    if (reply.envelope.success)
+        LeaveUserInfo(owner, reply);
     owner.Send(msg::UM_PROFILE, reply.envelope.success ? msg::kPasswordChanged : msg::kPasswordRefused, reply.text);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "account/AccountMembers.h"
 #include "app/LocalPaths.h"
@@ -26,21 +27,53 @@ long long Truncated(double value)
     return static_cast<long long>(value);
 }
 
+template <class Text>
+std::optional<Text> TextMember(const cJSON* payload, const char* name, bool (*read)(const cJSON*, const char*, Text&))
+{
+    Text text;
+    if (!read(payload, name, text))
+        return std::nullopt;
+    return text;
+}
+
 }  // namespace
 
-void ParseUserInfo(const cJSON* payload, UserMembers& user)
+UserInfoFields ReadUserInfo(const cJSON* payload)
 {
-    json::ReadText(payload, "id", user.userId);
-    json::ReadAnsiText(payload, "nickname", user.nickname);
-    json::ReadAnsiText(payload, "avatar", user.avatarPath);
-    json::ReadAnsiText(payload, "invite_code", user.myInviteCode);
-    if (json::ReadAnsiText(payload, "qtz_money", user.pointsText))
-        user.pointsValue = WideToDouble(user.pointsText);
+    UserInfoFields fields;
+    fields.userId = TextMember<std::string>(payload, "id", json::ReadText);
+    fields.nickname = TextMember<std::wstring>(payload, "nickname", json::ReadAnsiText);
+    fields.avatarPath = TextMember<std::wstring>(payload, "avatar", json::ReadAnsiText);
+    fields.myInviteCode = TextMember<std::wstring>(payload, "invite_code", json::ReadAnsiText);
+    fields.pointsText = TextMember<std::wstring>(payload, "qtz_money", json::ReadAnsiText);
     const cJSON* point = json::Member(payload, "qtz_point");
-    if (point != nullptr && !json::IsNull(point)) {
+    fields.wholePoints = point != nullptr && !json::IsNull(point);
+    return fields;
+}
+
+void ApplyUserInfo(const UserInfoFields& fields, UserMembers& user)
+{
+    if (fields.userId)
+        user.userId = *fields.userId;
+    if (fields.nickname)
+        user.nickname = *fields.nickname;
+    if (fields.avatarPath)
+        user.avatarPath = *fields.avatarPath;
+    if (fields.myInviteCode)
+        user.myInviteCode = *fields.myInviteCode;
+    if (fields.pointsText) {
+        user.pointsText = *fields.pointsText;
+        user.pointsValue = WideToDouble(user.pointsText);
+    }
+    if (fields.wholePoints) {
         user.pointsWhole = Truncated(user.pointsValue);
         user.pointsWholeText = Int64ToWide(user.pointsWhole);
     }
+}
+
+void ParseUserInfo(const cJSON* payload, UserMembers& user)
+{
+    ApplyUserInfo(ReadUserInfo(payload), user);
 }
 
 std::string AvatarBaseName(const std::string& userId)

@@ -2,13 +2,18 @@
 
 #include <string>
 
-struct cJSON;
-struct UserMembers;
+#include "account/AccountMembers.h"
 
-// Reads the user information payload into the members: "id", "nickname",
-// "avatar", "qtz_money", "invite_code", each only when it is a JSON string
-// (a missing, null or otherwise typed member leaves its member as it was);
-// the whole balance is taken from "qtz_money" only when "qtz_point" is there.
+struct cJSON;
+
+// Reads the user information payload: "id", "nickname", "avatar",
+// "qtz_money", "invite_code", each only when it is a JSON string.
+UserInfoFields ReadUserInfo(const cJSON* payload);
+// Writes what an answer carried into the members (a member it did not carry
+// stays as it was); the whole balance is taken from the balance only when
+// the answer had "qtz_point".
+void ApplyUserInfo(const UserInfoFields& fields, UserMembers& user);
+// Both at once, where the members are the caller's own.
 void ParseUserInfo(const cJSON* payload, UserMembers& user);
 
 // The base name of the user's picture file: the id the service sent, with

@@ -51,6 +51,7 @@ public:
 
     // One group per feature, each written by that feature's tasks only.
     UserMembers user;
+    UserInfoHandOff userInfoLoad;
     SignupMembers signup;
     DeviceMembers devices;
     ControlMembers control;

@@ -34,6 +34,12 @@ protected:
         EXPECT_FALSE(messages.empty());
         return messages.empty() ? RecordedMessage {} : messages.back();
     }
+    // The load as the window sees it: the answer taken on its report.
+    void Refresh()
+    {
+        RefreshUserInfo(*client, 0);
+        AdoptUserInfo(*client);
+    }
     // The download as the page starts it: with a copy of the user's picture.
     void DownloadAvatarOfUser()
     {
@@ -181,7 +187,7 @@ TEST_F(AccountTaskTest, AnInviteCodeIsSentWhenTypedAndRefusalsAndFailuresAreTold
     RegisterUser(*client, 0);
     EXPECT_EQ(Last().wParam, msg::kSignupDone) << Last().text;
     SignIn(L"invited", L"secret1");
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoLoaded);
     EXPECT_FALSE(client->user.myInviteCode.empty());
     EXPECT_NE(client->user.myInviteCode, L"KV000042");
@@ -190,7 +196,7 @@ TEST_F(AccountTaskTest, AnInviteCodeIsSentWhenTypedAndRefusalsAndFailuresAreTold
 TEST_F(AccountTaskTest, TheUserInformationAndThePictureArrive)
 {
     SignIn();
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(Body("/api/qtz/front_user_get_info"), "");
     EXPECT_EQ(Last().msg, msg::UM_USERINFO);
     ASSERT_EQ(Last().wParam, msg::kUserInfoLoaded);
@@ -212,18 +218,18 @@ TEST_F(AccountTaskTest, TheUserInformationAndThePictureArrive)
 
 TEST_F(AccountTaskTest, BadInformationAnswersAreFailuresOrLeaveTheUserAlone)
 {
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoFailed);
     EXPECT_EQ(Last().text, kSessionExpiredText);
 
     SignIn();
-    RefreshUserInfo(*client, 0);
+    Refresh();
     const UserMembers before = client->user;
     control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
                            {"body", R"({"status":true,"message":"{\"id\":7,\"nickname\":1,\"qtz_money\":2.5,)"
                                     R"(\"qtz_point\":1,\"avatar\":null}"})"},
                            {"times", 1}});
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoLoaded);
     EXPECT_EQ(client->user.userId, before.userId);
     EXPECT_EQ(client->user.nickname, before.nickname);
@@ -232,11 +238,11 @@ TEST_F(AccountTaskTest, BadInformationAnswersAreFailuresOrLeaveTheUserAlone)
 
     for (const char* kind : {"not_json", "wrong_types", "empty"}) {
         control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"kind", kind}, {"times", 1}});
-        RefreshUserInfo(*client, 0);
+        Refresh();
         EXPECT_EQ(Last().wParam, msg::kUserInfoFailed) << kind;
     }
     control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"truncate", true}, {"times", 1}});
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
 }
@@ -244,7 +250,7 @@ TEST_F(AccountTaskTest, BadInformationAnswersAreFailuresOrLeaveTheUserAlone)
 TEST_F(AccountTaskTest, APictureTooLargeIsNotKeptAndAFailedDownloadIsTold)
 {
     SignIn();
-    RefreshUserInfo(*client, 0);
+    Refresh();
     control().InjectFault({{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'A')}, {"times", 1}});
     DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarFailed);
@@ -260,22 +266,21 @@ TEST_F(AccountTaskTest, APictureTooLargeIsNotKeptAndAFailedDownloadIsTold)
 TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
 {
     SignIn();
-    RefreshUserInfo(*client, 0);
+    Refresh();
     window->Messages();
     const std::size_t before = window->Messages().size();
 
     // The same nickname and no picture: nothing is sent, nothing reported.
-    client->user.newNickname = client->user.nickname;
-    std::wstring noPicture;
-    SetUserInfo(*client, noPicture);
+    ProfileChange unchanged {client->user.nickname, client->user.nickname, L""};
+    SetUserInfo(*client, unchanged);
     EXPECT_EQ(window->Messages().size(), before);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
     // A picture that cannot be read counts as none.
-    std::wstring missing = (folder() / "missing.png").wstring();
+    ProfileChange missing {client->user.nickname, client->user.nickname, (folder() / "missing.png").wstring()};
     SetUserInfo(*client, missing);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
 
-    std::wstring picture = (folder() / "three.png").wstring();
+    ProfileChange picture {client->user.nickname, client->user.nickname, (folder() / "three.png").wstring()};
     std::ofstream(folder() / "three.png", std::ios::binary) << "ABC";
     SetUserInfo(*client, picture);
     // The nickname in UTF-8; the service keeps the 3 bytes it got.
@@ -286,16 +291,16 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
     RawResponse served = control().Get("/api/index/avatar?id=42&v=2");
     EXPECT_EQ(served.body, "ABC");
 
-    client->user.newNickname = L"新 昵称&1";
-    SetUserInfo(*client, noPicture);
+    ProfileChange renamed {client->user.nickname, L"新 昵称&1", L""};
+    SetUserInfo(*client, renamed);
     EXPECT_EQ(Body("/api/qtz/front_user_set_info"),
               "&nickname=%E6%96%B0%20%E6%98%B5%E7%A7%B0%261&avatar=&comment=");
-    RefreshUserInfo(*client, 0);
+    Refresh();
     EXPECT_EQ(client->user.nickname, L"新 昵称&1");
 
     control().InjectFault({{"path", "/api/qtz/front_user_set_info"}, {"body", R"({"status":false,"message":"-1000"})"}});
-    client->user.newNickname = L"other";
-    SetUserInfo(*client, noPicture);
+    ProfileChange refused {client->user.nickname, L"other", L""};
+    SetUserInfo(*client, refused);
     EXPECT_EQ(Last().wParam, msg::kProfileFailed);
     EXPECT_EQ(Last().text, kSessionExpiredText);
 }
@@ -303,20 +308,21 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
 TEST_F(AccountTaskTest, APasswordChangeProvesItselfWithTheLoginsPassword)
 {
     SignIn();
-    client->user.newPassword = L"new&pass 1";
-    ChangePassword(*client, 0);
+    PasswordChange change {client->user.loginPassword, L"new&pass 1"};
+    ChangePassword(*client, change);
     EXPECT_EQ(Body("/api/qtz/front_user_reset_password"), "&password=korvana123&new_password=new%26pass%201");
     EXPECT_EQ(Last().msg, msg::UM_PROFILE);
     EXPECT_EQ(Last().wParam, msg::kPasswordChanged);
 
     // The login's password is now the old one: refused, with its message.
-    ChangePassword(*client, 0);
+    ChangePassword(*client, change);
     EXPECT_EQ(Last().wParam, msg::kPasswordRefused);
     EXPECT_EQ(Last().text, L"原密码错误");
 
     SignIn(L"demo", L"new&pass 1");
     control().InjectFault({{"path", "/api/qtz/front_user_reset_password"}, {"drop", true}});
-    ChangePassword(*client, 0);
+    change.loginPassword = client->user.loginPassword;
+    ChangePassword(*client, change);
     EXPECT_EQ(Last().wParam, msg::kProfileFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
 }
