@@ -226,14 +226,18 @@ std::wstring CaptchaFilePath(const std::wstring& captchaName)
     return GetLocalPaths().folder.wide + captchaName + L".png";
 }
 
-void FetchCaptcha(ClientManager& owner, TaskArg)
+std::wstring CaptchaName()
 {
-    owner.user.captchaName = Int64ToWide(static_cast<std::int64_t>(std::time(nullptr)));
+    return Int64ToWide(static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+void FetchCaptcha(ClientManager& owner, std::wstring& captchaName)
+{
     ServiceRequest request;
     request.path = "/api/index/captcha";
     request.operation = ServiceOperation::Download;
     request.assignCookieJar = false;
-    request.downloadFile = GetLocalPaths().folder.narrow + WideToAnsi(owner.user.captchaName) + ".png";
+    request.downloadFile = GetLocalPaths().folder.narrow + WideToAnsi(captchaName) + ".png";
     const ServiceReply reply = CallService(request);
     if (reply.result == 0)
         owner.Send(msg::UM_CAPTCHA, msg::kCaptchaSaved, std::wstring());

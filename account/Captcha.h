@@ -44,10 +44,13 @@ std::vector<unsigned char> CaptchaBitmapFile(const CaptchaPicture& picture);
 bool RefreshPictureCaptcha(IShell& shell);
 
 // The service captcha of the (hidden) sign-in captcha row: downloads
-// "/api/index/captcha" into the per-user folder as captchaName + ".png",
-// captchaName being the time of the request in seconds; reports UM_CAPTCHA
-// 1085 (saved) or 1086 with the failure text.
-void FetchCaptcha(ClientManager& owner, TaskArg argument);
+// "/api/index/captcha" into the per-user folder as captchaName + ".png";
+// reports UM_CAPTCHA 1085 (saved) or 1086 with the failure text. The window
+// names the picture (CaptchaName, kept in captchaName) when it starts the
+// task, so the task never touches the user's members.
+void FetchCaptcha(ClientManager& owner, std::wstring& captchaName);
+// A new captcha picture's name: the time in seconds since 1970, in decimal.
+std::wstring CaptchaName();
 
 // Per-user folder + name + ".png" (wide).
 std::wstring CaptchaFilePath(const std::wstring& captchaName);

@@ -204,11 +204,12 @@ void SignPage::OnAutoLoginChanged()
 
 void SignPage::OnCaptchaButton()
 {
-    const std::wstring& captchaName = m_shell.Client().user.captchaName;
+    std::wstring& captchaName = m_shell.Client().user.captchaName;
     if (!captchaName.empty())
         DeleteOneFile(Utf8OfWide(CaptchaFilePath(captchaName)));
+    captchaName = CaptchaName();
     m_shell.BeginWait();
-    m_shell.Start(FetchCaptcha).Drop();
+    m_shell.StartWith(FetchCaptcha, std::wstring(captchaName)).Drop();
 }
 
 void SignPage::OnCaptchaMessage(WPARAM code, LPARAM lParam)

@@ -116,7 +116,9 @@ TEST_F(LoginTaskTest, ALogoutEndsTheSessionAndOneWithoutSessionSaysSo)
 TEST_F(LoginTaskTest, TheServiceCaptchaIsSavedUnderItsTimeAndSetsItsCookie)
 {
     Login(L"demo", L"korvana123");
-    FetchCaptcha(*client, 0);
+    client->user.captchaName = CaptchaName();
+    std::wstring name = client->user.captchaName;
+    FetchCaptcha(*client, name);
     auto messages = window.Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].msg, msg::UM_CAPTCHA);
@@ -141,7 +143,8 @@ TEST_F(LoginTaskTest, TheServiceCaptchaIsSavedUnderItsTimeAndSetsItsCookie)
 TEST_F(LoginTaskTest, ACaptchaThatCannotBeFetchedReportsTheFailureText)
 {
     control().InjectFault({{"path", "/api/index/captcha"}, {"status", 404}});
-    FetchCaptcha(*client, 0);
+    std::wstring name = CaptchaName();
+    FetchCaptcha(*client, name);
     RecordedMessage m = Only();
     EXPECT_EQ(m.wParam, msg::kCaptchaFailed);
     EXPECT_EQ(m.text, kRequestFailedText);
