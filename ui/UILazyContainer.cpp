@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ui/UIManager.h"
+
 namespace DuiLib {
 
 CLazyContainerUI::CLazyContainerUI(Builder builder) : m_builder(std::move(builder)) {}
@@ -44,8 +46,19 @@ CControlUI* CLazyContainerUI::FindControlAt(POINT pt)
 
 void CLazyContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
 {
-    if (m_bVisible && m_rcItem.Intersects(rcPaint))
+    if (!m_built && m_bVisible && m_rcItem.Intersects(rcPaint)) {
+        // This paint lays the new children out and paints them: a repaint
+        // of the whole window asked by their arrival would paint them again.
+        CPaintManagerUI* manager = m_pManager;
+        if (manager)
+            manager->HoldUpdates();
         Build();
+        if (manager) {
+            manager->ReleaseUpdates();
+            // Of a tile only partly in this paint, the rest is painted next.
+            manager->InvalidateBeyondPaint(m_rcItem);
+        }
+    }
     CContainerUI::DoPaint(ctx, rcPaint);
 }
 

@@ -517,13 +517,48 @@ void CPaintManagerUI::UpdateLayout()
 
 void CPaintManagerUI::Invalidate()
 {
-    d->frames.UpdateAll();
+    if (d->updatesHeld == 0)
+        d->frames.UpdateAll();
 }
 
 void CPaintManagerUI::Invalidate(const RECT& rc)
 {
-    if (!rc.IsEmpty())
-        d->frames.Update(render::ToQRect(rc));
+    if (rc.IsEmpty() || d->updatesHeld > 0)
+        return;
+    // A layout moves a thousand scrolled-away tiles: what lies outside the
+    // window is no repaint.
+    RECT area = rc;
+    const SIZE& client = d->clientSize;
+    if (client.cx > 0 || client.cy > 0) {
+        area = rc.Intersected(RECT{0, 0, client.cx, client.cy});
+        if (area.IsEmpty())
+            return;
+    }
+    if (d->gatheringLayout) {
+        d->layoutArea |= render::ToQRect(area);
+        return;
+    }
+    d->frames.Update(render::ToQRect(area));
+}
+
+void CPaintManagerUI::InvalidateBeyondPaint(const RECT& rc)
+{
+    const SIZE& client = d->clientSize;
+    const RECT area = rc.Intersected(RECT{0, 0, client.cx, client.cy});
+    if (area.IsEmpty() || (!d->screenPaint.isEmpty() && d->screenPaint.contains(render::ToQRect(area))))
+        return;
+    Invalidate(area);
+}
+
+void CPaintManagerUI::HoldUpdates()
+{
+    ++d->updatesHeld;
+}
+
+void CPaintManagerUI::ReleaseUpdates()
+{
+    if (d->updatesHeld > 0)
+        --d->updatesHeld;
 }
 
 bool CPaintManagerUI::SaveImage(const std::string& pngPath)

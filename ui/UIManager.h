@@ -148,6 +148,13 @@ public:
     void UpdateLayout();
     void Invalidate();
     void Invalidate(const RECT& rc);
+    // While held (nested), updates and invalidations are not asked of the
+    // window: for changes the paint under way lays out and paints itself.
+    void HoldUpdates();
+    void ReleaseUpdates();
+    // During a paint to the screen, asks only when rc reaches beyond what
+    // that paint covers; otherwise as Invalidate(rc).
+    void InvalidateBeyondPaint(const RECT& rc);
     // Paints the whole tree into a PNG of the client size (no window needed).
     bool SaveImage(const std::string& pngPath);
 

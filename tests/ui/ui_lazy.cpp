@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include <QEvent>
+#include <QWidget>
+
 #include "tests/ui/UiTestSupport.h"
 #include "ui/UIDispatchScope.h"
 
@@ -98,6 +101,60 @@ TEST_F(LazyTest, ScrollingMakesTheElementsThatComeIntoViewAndAClickReachesThem)
     ASSERT_TRUE(ui->Click(part));
     EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK), 1);
     EXPECT_LT(Made(), 200);
+}
+
+// Counts the host's paints.
+class Paints : public QObject {
+public:
+    explicit Paints(QWidget* host) : m_host(host) { host->installEventFilter(this); }
+    ~Paints() override { m_host->removeEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_host && event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+
+private:
+    QWidget* m_host;
+};
+
+// A new list is one paint: the elements it makes, and the layout it does
+// first, are painted in it and ask for no paint after it. What lies outside
+// the window asks for none at all.
+TEST_F(LazyTest, ANewListIsPaintedOnceWithTheElementsItMakes)
+{
+    OpenTiles(1000);
+    Paints paints(static_cast<QWidget*>(wnd.GetNativeWindow()));
+    tiles->RemoveAll();
+    std::vector<int> fresh(1000, 0);
+    for (int i = 0; i < 1000; ++i)
+        tiles->Add(Element(i, fresh));
+    ui->WaitUntil([&] { return paints.count > 0; }, 3000);
+    // Beyond the frame a second paint would come in.
+    ui->ProcessEvents(60);
+    EXPECT_EQ(paints.count, 1);
+    EXPECT_TRUE(At(0)->IsBuilt());
+    EXPECT_EQ(At(0)->GetItemAt(0)->GetPos(), At(0)->GetPos());
+    EXPECT_FALSE(At(999)->IsBuilt());
+
+    // Tiles of another size: every element moves, and one paint shows it.
+    paints.count = 0;
+    tiles->SetItemSize(SIZE{60, 60});
+    ui->WaitUntil([&] { return paints.count > 0; }, 3000);
+    ui->ProcessEvents(60);
+    EXPECT_EQ(paints.count, 1);
+    EXPECT_EQ(At(1)->GetPos().left - At(0)->GetPos().left, 60 + tiles->GetChildPadding());
+
+    paints.count = 0;
+    const SIZE client = wnd.GetPaintManager().GetClientSize();
+    wnd.GetPaintManager().Invalidate(RECT{0, client.cy + 10, 100, client.cy + 5000});
+    At(999)->Invalidate();
+    ui->ProcessEvents(60);
+    EXPECT_EQ(paints.count, 0);
 }
 
 // A control that counts its own end.

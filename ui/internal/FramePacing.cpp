@@ -46,8 +46,12 @@ void FramePacer::Update(const QRect& area)
         frameTimer_.start(static_cast<int>(kFrameMs - since));
 }
 
-void FramePacer::Painting()
+void FramePacer::Painting(const QRect& dirty)
 {
+    if (!deferred_.isEmpty() && dirty.contains(deferred_)) {
+        deferred_ = QRect();
+        frameTimer_.stop();
+    }
     wholeUpdatePending_ = false;
     partialUpdatePending_ = false;
     sinceLastPaint_.start();

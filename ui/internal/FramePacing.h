@@ -29,8 +29,9 @@ public:
 
     void UpdateAll();
     void Update(const QRect& area);
-    // A paint begins: updates asked from here on need a paint of their own.
-    void Painting();
+    // A paint of `dirty` begins: updates asked from here on need a paint of
+    // their own; what waited for the frame timer and lies within it is done.
+    void Painting(const QRect& dirty);
 
 private:
     const QPointer<QWidget>& host_;

@@ -74,7 +74,9 @@ void CHostWidget::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     QRect r = event->rect();
-    m_pm->GetImpl().Paint(p, RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    // The screen gets this area now: the pacer learns what it need not ask again.
+    m_pm->GetImpl().frames.Painting(r);
+    m_pm->GetImpl().Paint(p, RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, true);
 }
 
 void CHostWidget::resizeEvent(QResizeEvent*)

@@ -105,14 +105,23 @@ struct CPaintManagerUI::Impl {
 
     bool layoutNeeded = true;
     FramePacer frames{host};
+    // HoldUpdates depth: what is asked meanwhile is dropped.
+    int updatesHeld = 0;
+    // While a paint to the screen lays the tree out, the areas the layout
+    // touches are gathered here instead of asked of the window.
+    bool gatheringLayout = false;
+    QRect layoutArea;
+    // The area of the paint to the screen under way, else empty.
+    QRect screenPaint;
     int dispatchDepth = 0;
     ControlRetirement retirement{dispatchDepth};
 
     // ManagerLook.cpp
     QFont Font(int id);
     bool WindowAttribute(const std::wstring& name, const std::wstring& value);
-    // ManagerPaint.cpp
-    void Paint(QPainter& p, const RECT& dirty);
+    // ManagerPaint.cpp. A paint to the screen (not into an image) asks
+    // again only for what its own layout moved outside `dirty`.
+    void Paint(QPainter& p, const RECT& dirty, bool toScreen = false);
     bool SavePng(const std::string& pngPath);
 
     // Input from the host widget (window coordinates); InputDispatch.cpp.

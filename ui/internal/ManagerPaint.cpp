@@ -10,15 +10,24 @@
 
 namespace DuiLib {
 
-void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty)
+void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty, bool toScreen)
 {
     CDispatchScope scope(self);
-    frames.Painting();
+    gatheringLayout = toScreen;
+    layoutArea = QRect();
     self->UpdateLayout();
+    gatheringLayout = false;
+    // What the layout moved within this paint is painted now.
+    if (!layoutArea.isEmpty() && !render::ToQRect(dirty).contains(layoutArea))
+        frames.Update(layoutArea);
+    layoutArea = QRect();
     if (!root)
         return;
     CRenderContext ctx(p, self);
+    if (toScreen)
+        screenPaint = render::ToQRect(dirty);
     root->DoPaint(ctx, dirty);
+    screenPaint = QRect();
 }
 
 void RelayoutMarkedControls(CControlUI* c)
