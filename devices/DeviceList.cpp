@@ -152,10 +152,12 @@ void LoadDeviceList(ClientManager& owner, TaskArg)
         owner.Send(msg::UM_DEVICES, msg::kDevicesRead, lastText);
 }
 
-std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members)
+std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members, bool* appended)
 {
     std::vector<DeviceRecord> previous;
     std::lock_guard lock(members.listMutex);
+    if (appended)
+        *appended = false;
     const std::size_t shown = members.firstPageShown;
     members.firstPage.clear();
     members.firstPageReady = false;
@@ -164,6 +166,8 @@ std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members)
         members.devices.insert(members.devices.end(), std::make_move_iterator(members.loaded.begin() + static_cast<long>(shown)),
                                std::make_move_iterator(members.loaded.end()));
         members.loaded.clear();
+        if (appended)
+            *appended = true;
         return previous;
     }
     previous.swap(members.devices);

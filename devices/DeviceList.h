@@ -56,8 +56,9 @@ void LoadDeviceList(ClientManager& owner, TaskArg argument);
 // (under the list lock); the previous records and their flags leave it and
 // are returned, for the caller to free when it suits. When the first page
 // was shown already (AdoptFirstPage), its records stay as they are (with
-// what the user did to them meanwhile) and the later pages are appended.
-std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members);
+// what the user did to them meanwhile) and the later pages are appended;
+// `appended`, when given, tells which of the two happened.
+std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members, bool* appended = nullptr);
 
 // A copy of the list, taken under the list lock, for views built from the
 // fields a play task writes (the play address, player_open): tool tips.

@@ -118,10 +118,11 @@ void DeviceListLoad::ShowFirstPage()
 void DeviceListLoad::OnLoadEnded(WPARAM code, LPARAM lParam)
 {
     DeviceMembers& members = m_shell.Client().devices;
+    bool appended = false;
     {
         // A thousand old records are freed after the new ones are on
         // screen, not before.
-        auto previous = std::make_shared<std::vector<DeviceRecord>>(AdoptLoadedDevices(members));
+        auto previous = std::make_shared<std::vector<DeviceRecord>>(AdoptLoadedDevices(members, &appended));
         RunOnUiThreadLater([previous] {}, 100);
     }
     m_loading = false;
@@ -159,8 +160,12 @@ void DeviceListLoad::OnLoadEnded(WPARAM code, LPARAM lParam)
         return;
     if (code == msg::kDevicesRead && firstPageShown) {
         // The user may have chosen another view meanwhile: it stays,
-        // now over the whole list.
-        m_view.RefreshCurrentView();
+        // now over the whole list. The first page's records are the same
+        // ones when the rest was appended, so are their tiles.
+        if (appended)
+            m_view.ExtendCurrentView();
+        else
+            m_view.RefreshCurrentView();
     } else if (code == msg::kDevicesRead) {
         m_view.ShowList();
     } else {

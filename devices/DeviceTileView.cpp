@@ -178,15 +178,42 @@ void DeviceTileView::RemoveTiles()
 
 void DeviceTileView::ShowTiles(const std::vector<int>& shown)
 {
-    RemoveTiles();
+    const std::size_t kept = m_keepLeadingTiles ? LeadingTilesOf(shown) : 0;
+    if (kept == 0) {
+        RemoveTiles();
+    } else {
+        for (int i = m_tiles->GetCount() - 1; i >= static_cast<int>(kept); --i)
+            m_tiles->RemoveAt(i);
+        for (DeviceRecord& d : Devices())
+            d.tile_index = -1;
+        for (std::size_t i = 0; i < kept; ++i)
+            Devices()[static_cast<std::size_t>(shown[i])].tile_index = static_cast<int>(i);
+    }
     // Tiles are placeholders until they first come into view (a thousand
-    // whole tiles take longer than loading the list). One element made now
+    // whole tiles take longer than loading the list). One element made once
     // tells whether the skin has it at all: without it no device has a tile.
-    if (!shown.empty() && BuildElement(L"DeviceElement.xml", m_paint)) {
-        for (int device : shown)
-            BuildDeviceTile(device, m_tiles->GetCount());
+    if (shown.size() > kept && HasTileElement()) {
+        for (std::size_t i = kept; i < shown.size(); ++i)
+            BuildDeviceTile(shown[i], m_tiles->GetCount());
     }
     m_tabShown->SelectItem(m_tiles->GetCount() > 0 ? kTilesPage : kNoDevicesPage);
+}
+
+std::size_t DeviceTileView::LeadingTilesOf(const std::vector<int>& shown) const
+{
+    const std::size_t count = static_cast<std::size_t>(m_tiles->GetCount());
+    std::size_t kept = 0;
+    while (kept < shown.size() && kept < count &&
+           m_tiles->GetItemAt(static_cast<int>(kept))->GetTag() == static_cast<std::uintptr_t>(shown[kept]))
+        ++kept;
+    return kept;
+}
+
+bool DeviceTileView::HasTileElement()
+{
+    if (m_element == ElementKnown::NotYet)
+        m_element = BuildElement(L"DeviceElement.xml", m_paint) ? ElementKnown::Present : ElementKnown::Missing;
+    return m_element == ElementKnown::Present;
 }
 
 void DeviceTileView::BuildDeviceTile(int device, int position)
@@ -260,6 +287,13 @@ void DeviceTileView::RefreshCurrentView()
         SearchDevices(m_search->GetText());
     else
         ShowGroupDevices(m_currentGroupIndex);
+}
+
+void DeviceTileView::ExtendCurrentView()
+{
+    m_keepLeadingTiles = true;
+    RefreshCurrentView();
+    m_keepLeadingTiles = false;
 }
 
 void DeviceTileView::ShowProgress()

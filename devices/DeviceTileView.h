@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ public:
     void SearchDevices(const std::wstring& text);
     // The view that is chosen now, built again.
     void RefreshCurrentView();
+    // The same after the list grew at its end (the rest of a load whose first
+    // page is on screen): the tiles of the leading devices the view already
+    // shows stay, built as they are, and only the others are made.
+    void ExtendCurrentView();
     void SetViewsOpen(bool open) { m_viewsOpen = open; }
     void RemoveTiles();
     // The tile of a device in the current view, or null.
@@ -83,6 +88,9 @@ private:
     bool OnSelectChanged(DuiLib::CControlUI* sender);
     void OnGroupSelected(int index);
     void ShowTiles(const std::vector<int>& devices);
+    // How many of the tiles shown now are those of devices' leading entries.
+    std::size_t LeadingTilesOf(const std::vector<int>& devices) const;
+    bool HasTileElement();
     void BuildDeviceTile(int device, int position);
     void ApplyBatchMode();
     void SelectAllShown(bool selected);
@@ -109,4 +117,7 @@ private:
 
     int m_currentGroupIndex = 0;
     bool m_viewsOpen = true;
+    bool m_keepLeadingTiles = false;
+    // Whether the skin has the tile element; asked once.
+    enum class ElementKnown { NotYet, Present, Missing } m_element = ElementKnown::NotYet;
 };

@@ -28,6 +28,7 @@
 #include "tests/support/PageOrder.h"
 #include "ui/UICheckBox.h"
 #include "ui/UIEdit.h"
+#include "ui/UILazyContainer.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
 #include "ui/UIOption.h"
@@ -594,6 +595,9 @@ TEST_F(DevicePageTest, ALongLoadShowsTheFirstPageAtOnceAndKeepsTheWindowUsable)
     EXPECT_EQ(MainTabPage(), 2);
     EXPECT_EQ(Tiles()->GetCount(), 10);
     EXPECT_TRUE(Page()->IsLoading());
+    // Painted, so made.
+    ASSERT_TRUE(WaitFor([&] { return dynamic_cast<CLazyContainerUI*>(Tiles()->GetItemAt(0))->IsBuilt(); }));
+    CControlUI* firstTile = Tiles()->GetItemAt(0);
 
     ASSERT_TRUE(WaitFor([&] { return Page()->FinishedLoads() > before; }, 60000));
     control().SetLatency(0);
@@ -604,6 +608,11 @@ TEST_F(DevicePageTest, ALongLoadShowsTheFirstPageAtOnceAndKeepsTheWindowUsable)
     // Every 50th device is offline: 980 in the group view.
     EXPECT_EQ(Tiles()->GetCount(), 980);
     ExpectTileIndexesTrue();
+    // The first page's tiles stay as they are, the others follow them.
+    EXPECT_EQ(Tiles()->GetItemAt(0), firstTile);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Tiles()->GetItemAt(i)->GetTag(), static_cast<std::uintptr_t>(i));
+    EXPECT_EQ(Tiles()->GetItemAt(10)->GetTag(), 10u);
     EXPECT_TRUE(Find(L"BtnOfRefreshDeviceList")->IsEnabled());
     EXPECT_FALSE(IsWaiting());
     EXPECT_EQ(boxes().Count(), 0u);
