@@ -652,7 +652,7 @@ TEST_F(DevicePageTest, ASignOutBeforeTheGroupsArriveLoadsNoDevices)
     ASSERT_TRUE(WaitForTasks(5000));
     ui().ProcessEvents(50);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_device_list").empty());
-    EXPECT_EQ(boxes().Count(), 0u);
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
     EXPECT_FALSE(Page()->IsLoading());
     EXPECT_FALSE(IsWaiting());
 }
