@@ -22,9 +22,9 @@ struct UserMembers {
     std::string userId;
     std::wstring nickname;
     std::wstring avatarPath;
-    std::wstring pointsText;       // the balance as the service wrote it
+    std::wstring pointsText; // the balance as the service wrote it
     double pointsValue = 0;
-    long long pointsWhole = 0;     // the balance truncated toward zero
+    long long pointsWhole = 0; // the balance truncated toward zero
     std::wstring pointsWholeText;
     std::wstring myInviteCode;
 };

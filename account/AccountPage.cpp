@@ -29,13 +29,16 @@ namespace {
 // A profile answer that needs nothing of the window.
 constexpr WPARAM kProfileNothing = 1169;
 
-}  // namespace
+} // namespace
 
-AccountPage::AccountPage(IShell& shell) : m_shell(shell) {}
+AccountPage::AccountPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> AccountPage::Messages() const
 {
-    return {msg::UM_USERINFO, msg::UM_PROFILE};
+    return { msg::UM_USERINFO, msg::UM_PROFILE };
 }
 
 bool AccountPage::Bind(CPaintManagerUI& paint)
@@ -58,10 +61,10 @@ bool AccountPage::Bind(CPaintManagerUI& paint)
         m_defaultName = m_nameInMainTab->GetText();
         m_defaultBalance = m_balanceInMainTab->GetText();
     }
-    return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab &&
-           m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword &&
-           paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd") &&
-           paint.FindControl(L"BtnOfLogOut") && paint.FindControl(L"BtnOfQuit");
+    return m_userIcon && m_fileButton && m_nickname && m_nameInMainTab && m_balance && m_balanceInMainTab
+        && m_invitationCode && m_oldPassword && m_newPassword && m_verifyPassword
+        && paint.FindControl(L"BtnOfSetUserInfo") && paint.FindControl(L"BtnOfChangePwd")
+        && paint.FindControl(L"BtnOfLogOut") && paint.FindControl(L"BtnOfQuit");
 }
 
 bool AccountPage::OnNotify(TNotifyUI& notification)
@@ -111,7 +114,7 @@ void AccountPage::OnSigningOut()
     // Nothing asked for by the previous account runs for the next one, and
     // what runs (stopped by the session's token) has reported before the
     // page is emptied.
-    for (TaskKind* kind : {&m_userInfoTasks, &m_avatarTasks}) {
+    for (TaskKind* kind : { &m_userInfoTasks, &m_avatarTasks }) {
         kind->DropQueued();
         kind->Wait(kSignOutTaskWait);
     }
@@ -122,7 +125,7 @@ void AccountPage::OnSigningOut()
 
 void AccountPage::OnSignedOut()
 {
-    for (CEditUI* edit : {m_oldPassword, m_newPassword, m_verifyPassword, m_nickname, m_invitationCode})
+    for (CEditUI* edit : { m_oldPassword, m_newPassword, m_verifyPassword, m_nickname, m_invitationCode })
         edit->SetText(L"");
     m_nameInMainTab->SetText(m_defaultName);
     m_balanceInMainTab->SetText(m_defaultBalance);
@@ -147,7 +150,8 @@ void AccountPage::OnUserInfo(WPARAM code, const std::wstring& text)
         // Without a picture path there is nothing to fetch.
         if (!user.avatarPath.empty()) {
             m_avatarUserId = user.userId;
-            m_avatarTasks.StartWith(m_shell.ClientRef(), DownloadAvatar, AvatarSource {user.avatarPath, user.userId});
+            m_avatarTasks.StartWith(
+                m_shell.ClientRef(), DownloadAvatar, AvatarSource { user.avatarPath, user.userId });
         }
         ShowUserInfo();
         return;
@@ -248,7 +252,7 @@ void AccountPage::SaveProfile()
     // The task gets its own copies: a new choice or answer meanwhile does
     // not change what it reads.
     m_userInfoTasks.StartWith(m_shell.ClientRef(), SetUserInfo,
-                              ProfileChange {m_shell.Client().user.nickname, nickname, m_avatarFile});
+        ProfileChange { m_shell.Client().user.nickname, nickname, m_avatarFile });
 }
 
 void AccountPage::SubmitPasswordChange()
@@ -264,8 +268,8 @@ void AccountPage::SubmitPasswordChange()
         ShowError(m_shell, L"密码输入不一致");
         return;
     }
-    m_userInfoTasks.StartWith(m_shell.ClientRef(), ChangePassword,
-                              PasswordChange {m_shell.Client().user.loginPassword, verify});
+    m_userInfoTasks.StartWith(
+        m_shell.ClientRef(), ChangePassword, PasswordChange { m_shell.Client().user.loginPassword, verify });
 }
 
 void AccountPage::OnProfile(WPARAM code, const std::wstring& text)

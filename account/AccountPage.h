@@ -11,7 +11,7 @@ class IShell;
 namespace DuiLib {
 class CControlUI;
 class CEditUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The account page ("AccountTab", page 0 of TabOfMain): the user's picture,
 // nickname, balance and password change, log-out and quit; the user's
@@ -21,7 +21,7 @@ class AccountPage final : public IPage, public IAccountActions {
 public:
     explicit AccountPage(IShell& shell);
 
-    std::vector<std::wstring> Routes() const override { return {L"AccountTab", L"BuyTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"AccountTab", L"BuyTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
@@ -58,8 +58,8 @@ private:
     // all hand over the user's members: one at a time, a request while one runs
     // waits and runs once after it. The same for the picture download, which
     // writes one file.
-    TaskKind m_userInfoTasks {TaskKind::Policy::RunOnceAfter};
-    TaskKind m_avatarTasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_userInfoTasks { TaskKind::Policy::RunOnceAfter };
+    TaskKind m_avatarTasks { TaskKind::Policy::RunOnceAfter };
     // The user whose picture was last asked for.
     std::string m_avatarUserId;
     std::wstring m_avatarFile;

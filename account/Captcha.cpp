@@ -38,7 +38,7 @@ double Uniform()
 // the size the text needs, in 3 channels.
 CImg<unsigned char> DrawCharacter(char ch)
 {
-    const unsigned char red[3] = {255, 0, 0};
+    const unsigned char red[3] = { 255, 0, 0 };
     const int x = static_cast<int>(2 + 8 * Uniform());
     const int y = static_cast<int>(12 * Uniform());
     CImg<unsigned char> glyph;
@@ -123,7 +123,8 @@ std::vector<unsigned char> BitmapOrder(const CImg<unsigned char>& picture)
 {
     std::vector<unsigned char> pixels(kCaptchaPixelBytes, 0);
     for (int y = 0; y < kCaptchaHeight; ++y) {
-        unsigned char* row = pixels.data() + static_cast<std::size_t>(kCaptchaHeight - 1 - y) * kCaptchaRowBytes;
+        unsigned char* row
+            = pixels.data() + static_cast<std::size_t>(kCaptchaHeight - 1 - y) * kCaptchaRowBytes;
         for (int x = 0; x < kCaptchaWidth; ++x) {
             row[3 * x] = picture(x, y, 0, 2);
             row[3 * x + 1] = picture(x, y, 0, 1);
@@ -139,7 +140,7 @@ void PutLittleEndian(std::vector<unsigned char>& out, std::uint32_t value, int b
         out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-}  // namespace
+} // namespace
 
 CaptchaPicture MakeCaptchaPicture()
 {
@@ -165,7 +166,7 @@ CaptchaPicture MakeCaptchaPicture(unsigned seed)
         const CImg<unsigned char> layer = NoiseLayer();
         cimg_forXYC(picture, x, y, c) picture(x, y, 0, c) |= layer(x, y, 0, c);
         SaltAndPepper(picture);
-        cimg_for(picture, value, unsigned char) *value = static_cast<unsigned char>(255 - *value);
+        cimg_for(picture, value, unsigned char)* value = static_cast<unsigned char>(255 - *value);
 
         result.code = AnsiToWide(code);
         result.pixels = BitmapOrder(picture);
@@ -191,10 +192,10 @@ std::vector<unsigned char> CaptchaBitmapFile(const CaptchaPicture& picture)
     PutLittleEndian(file, static_cast<std::uint32_t>(kBitmapHeaderBytes), 4);
     PutLittleEndian(file, 40, 4);
     PutLittleEndian(file, kCaptchaWidth, 4);
-    PutLittleEndian(file, kCaptchaHeight, 4);  // positive: rows bottom-up
+    PutLittleEndian(file, kCaptchaHeight, 4); // positive: rows bottom-up
     PutLittleEndian(file, 1, 2);
     PutLittleEndian(file, 24, 2);
-    for (int i = 0; i < 6; ++i)  // no compression, image size, resolutions, colours
+    for (int i = 0; i < 6; ++i) // no compression, image size, resolutions, colours
         PutLittleEndian(file, 0, 4);
     file.insert(file.end(), picture.pixels.begin(), picture.pixels.end());
     return file;

@@ -12,7 +12,7 @@ class IShell;
 // pool, bent, over coloured noise, inverted.
 inline constexpr int kCaptchaWidth = 130;
 inline constexpr int kCaptchaHeight = 50;
-inline constexpr std::size_t kCaptchaRowBytes = 392;  // 130 × 3, padded to a multiple of 4
+inline constexpr std::size_t kCaptchaRowBytes = 392; // 130 × 3, padded to a multiple of 4
 inline constexpr std::size_t kCaptchaPixelBytes = kCaptchaRowBytes * kCaptchaHeight;
 inline constexpr std::size_t kBitmapHeaderBytes = 54;
 // The pool as it stands: "S" twice, no "0" and no "X".

@@ -12,7 +12,8 @@ void RequestLogin(ClientManager& owner, TaskArg)
     ServiceRequest request;
     request.path = "/api/qtz/front_user_login";
     // Each value encoded on its own: a password with "&" in it stays whole.
-    SetFormFields(request, {{"username", owner.user.loginName}, {"password", owner.user.loginPassword}}, false);
+    SetFormFields(
+        request, { { "username", owner.user.loginName }, { "password", owner.user.loginPassword } }, false);
     const ServiceReply reply = CallService(request);
     if (reply.succeeded())
         owner.user.loginState = kLoginStateLoggedIn;

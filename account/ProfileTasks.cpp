@@ -40,7 +40,7 @@ int StopOversized(void* data, curl_off_t total, curl_off_t now, curl_off_t, curl
     return oversized ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 void RefreshUserInfo(ClientManager& owner, TaskArg)
 {
@@ -116,10 +116,9 @@ void SetUserInfo(ClientManager& owner, ProfileChange& change)
     request.path = "/api/qtz/front_user_set_info";
     request.paramsToUtf8 = true;
     SetFormFields(request,
-                  {{"nickname", change.newNickname},
-                   {"avatar", std::wstring(picture.begin(), picture.end())},
-                   {"comment", L""}},
-                  true);
+        { { "nickname", change.newNickname }, { "avatar", std::wstring(picture.begin(), picture.end()) },
+            { "comment", L"" } },
+        true);
     const ServiceReply reply = CallService(request);
     if (!reply.succeeded()) {
         owner.Send(msg::UM_PROFILE, msg::kProfileFailed, reply.text);
@@ -133,7 +132,8 @@ void ChangePassword(ClientManager& owner, PasswordChange& change)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_user_reset_password";
-    SetFormFields(request, {{"password", change.loginPassword}, {"new_password", change.newPassword}}, true);
+    SetFormFields(
+        request, { { "password", change.loginPassword }, { "new_password", change.newPassword } }, true);
     const ServiceReply reply = CallService(request);
     if (reply.stage != ServiceStage::Answered) {
         owner.Send(msg::UM_PROFILE, msg::kProfileFailed, reply.text);
@@ -141,5 +141,6 @@ void ChangePassword(ClientManager& owner, PasswordChange& change)
     }
     if (reply.envelope.success)
         LeaveUserInfo(owner, reply);
-    owner.Send(msg::UM_PROFILE, reply.envelope.success ? msg::kPasswordChanged : msg::kPasswordRefused, reply.text);
+    owner.Send(
+        msg::UM_PROFILE, reply.envelope.success ? msg::kPasswordChanged : msg::kPasswordRefused, reply.text);
 }

@@ -18,7 +18,7 @@ void AdoptUserInfo(ClientManager& owner);
 // What a picture download works on, copied when it starts: a user
 // information load running meanwhile rewrites the user's members.
 struct AvatarSource {
-    std::wstring path;   // avatarPath
+    std::wstring path; // avatarPath
     std::string userId;
 };
 // Downloads the picture at its path into
@@ -27,9 +27,9 @@ struct AvatarSource {
 void DownloadAvatar(ClientManager& owner, AvatarSource& source);
 // What a profile save works on, copied by the window when it asks for it.
 struct ProfileChange {
-    std::wstring nickname;     // the user's nickname then
-    std::wstring newNickname;  // the one typed
-    std::wstring avatarFile;   // the chosen picture path (possibly empty)
+    std::wstring nickname; // the user's nickname then
+    std::wstring newNickname; // the one typed
+    std::wstring avatarFile; // the chosen picture path (possibly empty)
 };
 // Posts the new nickname, the picture as Base64 lines and an empty comment,
 // all in UTF-8; nothing at all when the nickname is unchanged and no picture
@@ -37,7 +37,7 @@ struct ProfileChange {
 void SetUserInfo(ClientManager& owner, ProfileChange& change);
 // What a password change works on, copied by the window when it asks for it.
 struct PasswordChange {
-    std::wstring loginPassword;  // proves the change
+    std::wstring loginPassword; // proves the change
     std::wstring newPassword;
 };
 // UM_PROFILE 1168, 0 refused, 1166.

@@ -19,14 +19,18 @@
 
 using namespace DuiLib;
 
-SignPage::SignPage(IShell& shell) : m_shell(shell), m_signup(CreateSignupForm(shell)) {}
+SignPage::SignPage(IShell& shell)
+    : m_shell(shell)
+    , m_signup(CreateSignupForm(shell))
+{
+}
 
 SignPage::~SignPage() = default;
 
 std::vector<UINT> SignPage::Messages() const
 {
-    return {msg::UM_LOGIN,  msg::UM_LOGOUT,      msg::UM_CAPTCHA,         msg::UM_SIGNUP,
-            msg::UM_VERIFY_NAME, msg::UM_VERIFY_PHONE, msg::UM_SMS_SENT};
+    return { msg::UM_LOGIN, msg::UM_LOGOUT, msg::UM_CAPTCHA, msg::UM_SIGNUP, msg::UM_VERIFY_NAME,
+        msg::UM_VERIFY_PHONE, msg::UM_SMS_SENT };
 }
 
 bool SignPage::Bind(CPaintManagerUI& paint)
@@ -38,8 +42,8 @@ bool SignPage::Bind(CPaintManagerUI& paint)
     m_autoLogin = paint.FindControlAs<CCheckBoxUI>(L"CBoxOfAutoLogin");
     m_captchaButton = paint.FindControl(L"BtnOfSigninCaptcha");
     m_signupButton = paint.FindControl(L"BtnOfSignup");
-    const bool bound = m_tabOfSign && m_name && m_password && m_remember && m_autoLogin && m_captchaButton &&
-                       m_signupButton && paint.FindControl(L"BtnOfLogin");
+    const bool bound = m_tabOfSign && m_name && m_password && m_remember && m_autoLogin && m_captchaButton
+        && m_signupButton && paint.FindControl(L"BtnOfLogin");
     return bound && (!m_signup || m_signup->Bind(paint));
 }
 

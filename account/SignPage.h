@@ -13,7 +13,7 @@ class CCheckBoxUI;
 class CControlUI;
 class CEditUI;
 class CTabLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The sign-in page ("SignTab", page 0 of TabOfMainWnd): the login action, the
 // tabs of TabOfSign, the remembered-login check boxes and the service captcha
@@ -24,7 +24,7 @@ public:
     explicit SignPage(IShell& shell);
     ~SignPage() override;
 
-    std::vector<std::wstring> Routes() const override { return {L"SignTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"SignTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;

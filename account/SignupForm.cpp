@@ -30,7 +30,11 @@ constexpr const wchar_t* kSmsButtonText = L"获取验证码";
 // Sets the flag for the duration of a scope.
 class Guard {
 public:
-    explicit Guard(bool& flag) : m_flag(flag) { m_flag = true; }
+    explicit Guard(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
     ~Guard() { m_flag = false; }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
@@ -39,9 +43,12 @@ private:
     bool& m_flag;
 };
 
-}  // namespace
+} // namespace
 
-SignupForm::SignupForm(IShell& shell) : m_shell(shell) {}
+SignupForm::SignupForm(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 bool SignupForm::Bind(CPaintManagerUI& paint)
 {
@@ -63,10 +70,10 @@ bool SignupForm::Bind(CPaintManagerUI& paint)
     m_agree = paint.FindControlAs<CCheckBoxUI>(L"CBoxOfAgree");
     m_loginName = paint.FindControlAs<CEditUI>(L"EditOfLoginName");
     m_loginPassword = paint.FindControlAs<CEditUI>(L"EditOfLoginPwd");
-    const bool bound = m_notice && m_name && m_nameMark && m_password && m_passwordMark && m_rePassword &&
-                       m_rePasswordMark && m_pictureCode && m_pictureCodeMark && m_phone && m_phoneMark && m_smsCode &&
-                       m_smsCodeMark && m_smsButton && m_invitation && m_agree && m_loginName && m_loginPassword &&
-                       paint.FindControl(L"BtnOfPicCaptcha") && paint.FindControl(L"BtnOfSignup");
+    const bool bound = m_notice && m_name && m_nameMark && m_password && m_passwordMark && m_rePassword
+        && m_rePasswordMark && m_pictureCode && m_pictureCodeMark && m_phone && m_phoneMark && m_smsCode
+        && m_smsCodeMark && m_smsButton && m_invitation && m_agree && m_loginName && m_loginPassword
+        && paint.FindControl(L"BtnOfPicCaptcha") && paint.FindControl(L"BtnOfSignup");
     if (!bound)
         return false;
     // The phone field is checked while it is typed: the rich edit reports
@@ -91,7 +98,8 @@ bool SignupForm::OnNotify(TNotifyUI& notification)
         OnPhoneTextChanged();
         return true;
     }
-    if (type == DUI_MSGTYPE_TIMER && sender == m_smsButton && notification.wParam == msg::kTimerSmsCountdown) {
+    if (type == DUI_MSGTYPE_TIMER && sender == m_smsButton
+        && notification.wParam == msg::kTimerSmsCountdown) {
         CountdownTick();
         return true;
     }
@@ -114,8 +122,12 @@ bool SignupForm::OnClick(const std::wstring& name)
 bool SignupForm::OnSetFocus(CControlUI* sender)
 {
     const std::pair<CControlUI*, CControlUI*> fields[] = {
-        {m_name, m_nameMark},       {m_password, m_passwordMark}, {m_rePassword, m_rePasswordMark},
-        {m_pictureCode, m_pictureCodeMark}, {m_phone, m_phoneMark},       {m_smsCode, m_smsCodeMark},
+        { m_name, m_nameMark },
+        { m_password, m_passwordMark },
+        { m_rePassword, m_rePasswordMark },
+        { m_pictureCode, m_pictureCodeMark },
+        { m_phone, m_phoneMark },
+        { m_smsCode, m_smsCodeMark },
     };
     for (const auto& [edit, mark] : fields) {
         if (sender == edit) {

@@ -10,7 +10,7 @@ class CCheckBoxUI;
 class CControlUI;
 class CEditUI;
 class CLabelUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The registration form (page 1 of TabOfSign): each field is checked when it
 // loses the focus, with one notice line and a check mark beside the field;

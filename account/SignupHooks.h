@@ -7,7 +7,7 @@
 namespace DuiLib {
 class CPaintManagerUI;
 struct TNotifyUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 class IShell;
 
@@ -27,7 +27,7 @@ public:
     virtual bool OnNotify(DuiLib::TNotifyUI& notification) = 0;
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     // Sign-out: the form forgets what it holds.
-    virtual void OnSignedOut() {}
+    virtual void OnSignedOut() { }
 };
 
 // The registration form of this build.

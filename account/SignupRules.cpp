@@ -23,7 +23,7 @@ wchar_t Upper(wchar_t c)
     return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-}  // namespace
+} // namespace
 
 bool PictureCodeMatches(const std::wstring& expected, const std::wstring& typed)
 {
@@ -52,12 +52,12 @@ std::wstring VerifyQuery(const char* rule, const std::wstring& value)
 std::vector<FormField> RegisterFields(const SignupMembers& signup)
 {
     std::vector<FormField> fields = {
-        {"password", signup.signupPassword},
-        {"phone", signup.signupPhone},
-        {"username", signup.signupName},
-        {"code", signup.smsCode},
+        { "password", signup.signupPassword },
+        { "phone", signup.signupPhone },
+        { "username", signup.signupName },
+        { "code", signup.smsCode },
     };
     if (!signup.inviteCode.empty())
-        fields.push_back({"invite_code", signup.inviteCode});
+        fields.push_back({ "invite_code", signup.inviteCode });
     return fields;
 }

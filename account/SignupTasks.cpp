@@ -27,7 +27,7 @@ void Verify(ClientManager& owner, const char* rule, std::wstring& value, bool& v
     owner.Send(message, 0, reply.text);
 }
 
-}  // namespace
+} // namespace
 
 void VerifyUserName(ClientManager& owner, TaskArg)
 {
@@ -44,7 +44,7 @@ void SendSmsCode(ClientManager& owner, TaskArg)
     ServiceRequest request;
     request.path = "/api/qtz/front_user_register_send_message";
     request.assignCookieJar = false;
-    SetFormFields(request, {{"phone", owner.signup.signupPhone}}, true);
+    SetFormFields(request, { { "phone", owner.signup.signupPhone } }, true);
     const ServiceReply reply = CallService(request);
     std::wstring text = reply.text;
     if (reply.succeeded() && reply.envelope.payload) {

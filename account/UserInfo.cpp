@@ -28,7 +28,8 @@ long long Truncated(double value)
 }
 
 template <class Text>
-std::optional<Text> TextMember(const cJSON* payload, const char* name, bool (*read)(const cJSON*, const char*, Text&))
+std::optional<Text> TextMember(
+    const cJSON* payload, const char* name, bool (*read)(const cJSON*, const char*, Text&))
 {
     Text text;
     if (!read(payload, name, text))
@@ -36,7 +37,7 @@ std::optional<Text> TextMember(const cJSON* payload, const char* name, bool (*re
     return text;
 }
 
-}  // namespace
+} // namespace
 
 UserInfoFields ReadUserInfo(const cJSON* payload)
 {

@@ -1,6 +1,9 @@
 #include "app/ClientManager.h"
 
-ClientManager::ClientManager(IMessageTarget* window) : m_window(window) {}
+ClientManager::ClientManager(IMessageTarget* window)
+    : m_window(window)
+{
+}
 
 ClientManager::~ClientManager() = default;
 

@@ -47,7 +47,7 @@ public:
 
     // Generation mark of catalogue rows: seconds since 1970. Renewed by the
     // window's refresh buttons while a synchronisation may be reading it.
-    std::atomic<std::int64_t> RefreshStamp {0};
+    std::atomic<std::int64_t> RefreshStamp { 0 };
 
     // One group per feature, each written by that feature's tasks only.
     UserMembers user;

@@ -56,7 +56,8 @@ int AnswerCommandLine(const CommandLineChoice& choice)
         std::fputs(HelpText().c_str(), stdout);
         return 0;
     case CommandLineRequest::Invalid:
-        std::fprintf(stderr, "korvana: %s\nTry 'korvana --help' for more information.\n", choice.error.c_str());
+        std::fprintf(
+            stderr, "korvana: %s\nTry 'korvana --help' for more information.\n", choice.error.c_str());
         return 2;
     case CommandLineRequest::Run:
         break;

@@ -9,7 +9,7 @@ enum class CommandLineRequest { Run, Version, Help, Invalid };
 
 struct CommandLineChoice {
     CommandLineRequest request = CommandLineRequest::Run;
-    std::string error;  // for Invalid: the one-line complaint
+    std::string error; // for Invalid: the one-line complaint
 };
 
 CommandLineChoice ParseCommandLine(int argc, const char* const* argv);

@@ -10,10 +10,10 @@ LocalPaths g_paths;
 
 PathText Both(const std::string& narrow)
 {
-    return PathText {Utf8ToWide(narrow), narrow};
+    return PathText { Utf8ToWide(narrow), narrow };
 }
 
-}  // namespace
+} // namespace
 
 LocalPaths LocalPaths::Below(const std::string& dataFolder)
 {
@@ -39,8 +39,8 @@ const LocalPaths& InitLocalPaths()
 const LocalPaths& InitLocalPaths(const std::string& dataFolder)
 {
     g_paths = LocalPaths::Below(dataFolder);
-    for (const PathText* p : {&g_paths.folder, &g_paths.settingsFile, &g_paths.database, &g_paths.cookieFile,
-                              &g_paths.imageCache, &g_paths.iconCache})
+    for (const PathText* p : { &g_paths.folder, &g_paths.settingsFile, &g_paths.database, &g_paths.cookieFile,
+             &g_paths.imageCache, &g_paths.iconCache })
         DebugLogA("%s\n", p->narrow.c_str());
     return g_paths;
 }

@@ -14,12 +14,12 @@ struct PathText {
 
 // The per-user paths, computed once at start before any window exists.
 struct LocalPaths {
-    PathText folder;        // <local data folder>/korvanClient/
-    PathText settingsFile;  // folder + "config.ini"
-    PathText database;      // folder + "data.db"
-    PathText cookieFile;    // folder + "cookies.txt"
-    PathText imageCache;    // folder + "Cache/"
-    PathText iconCache;     // folder + "Icon/"
+    PathText folder; // <local data folder>/korvanClient/
+    PathText settingsFile; // folder + "config.ini"
+    PathText database; // folder + "data.db"
+    PathText cookieFile; // folder + "cookies.txt"
+    PathText imageCache; // folder + "Cache/"
+    PathText iconCache; // folder + "Icon/"
 
     // The paths below a given local data folder (no trailing slash needed).
     static LocalPaths Below(const std::string& dataFolder);

@@ -128,4 +128,4 @@ inline constexpr int kMessagePollPeriodMs = 60000;
 inline constexpr int kTimerCatalogueSpinner = 3173;
 inline constexpr int kTimerSmsCountdown = 84652;
 
-}  // namespace msg
+} // namespace msg

@@ -9,14 +9,14 @@
 namespace DuiLib {
 class CPaintManagerUI;
 struct TNotifyUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // One page handler of the main window. The window routes a notification to
 // the page whose Routes() holds the sender's userdata, and a custom message to
 // the page whose Messages() holds its id; the page does the rest. Pages live
 // beside their feature (account/, devices/, ...); the window only routes.
 // How long a page waits at sign-out for one of its (cancelled) tasks.
-inline constexpr std::chrono::seconds kSignOutTaskWait {10};
+inline constexpr std::chrono::seconds kSignOutTaskWait { 10 };
 
 class IPage {
 public:
@@ -40,13 +40,13 @@ public:
 
     // The first successful login of a sign-in: the page starts its first
     // loads. Pages are told in the order of app/window/Pages.cpp.
-    virtual void OnSignedIn() {}
+    virtual void OnSignedIn() { }
     // The sign-out, first step: the session's transfers are cancelled; the
     // page stops what it runs and waits for the tasks it holds (at most
     // kSignOutTaskWait each; messages keep coming meanwhile), so none of
     // them writes the cookie file back once the window has deleted it.
-    virtual void OnSigningOut() {}
+    virtual void OnSigningOut() { }
     // The sign-out, last step (the cookie file is gone, the sign-in page
     // shows): the page empties its lists and its part of the ClientManager.
-    virtual void OnSignedOut() {}
+    virtual void OnSignedOut() { }
 };

@@ -14,5 +14,6 @@ void ShowNotice(IShell& shell, const std::wstring& text, MessageBoxIcon icon)
 
 bool AskOkCancel(IShell& shell, const std::wstring& text, MessageBoxIcon icon)
 {
-    return MessageBox(text, L"提示", MessageBoxButtons::OkCancel, icon, shell.Owner()) == MessageBoxAnswer::Ok;
+    return MessageBox(text, L"提示", MessageBoxButtons::OkCancel, icon, shell.Owner())
+        == MessageBoxAnswer::Ok;
 }

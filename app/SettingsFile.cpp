@@ -3,9 +3,9 @@
 #include "app/LocalPaths.h"
 #include "net/TextConvert.h"
 #include "platform/AutoStart.h"
+#include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
-#include "platform/DebugLog.h"
 #include "platform/SecretStore.h"
 
 #include <atomic>
@@ -18,12 +18,12 @@ constexpr std::size_t kTextBuffer = 260;
 // Once per run, not per save: the desktop has no Secret Service.
 void NoteFileFallback()
 {
-    static std::atomic<bool> noted{false};
+    static std::atomic<bool> noted { false };
     if (!noted.exchange(true))
         DebugLogA("no Secret Service: the remembered password is kept in config.ini\n");
 }
 
-}  // namespace
+} // namespace
 
 std::string SettingsTextOf(const std::wstring& value)
 {
@@ -35,7 +35,10 @@ std::wstring WideOfSettingsText(const std::string& value)
     return AnsiToWide(value);
 }
 
-SettingsFile::SettingsFile(std::string path) : m_path(std::move(path)) {}
+SettingsFile::SettingsFile(std::string path)
+    : m_path(std::move(path))
+{
+}
 
 SettingsFile SettingsFile::OfLocalPaths()
 {
@@ -113,8 +116,8 @@ void SettingsFile::SaveRememberedLogin(const std::wstring& name, const std::wstr
     }
     if (!previous.empty() && previous != name)
         ClearStoredPassword(WideToUtf8(previous));
-    const SecretResult stored = name.empty() ? SecretResult::Unavailable
-                                             : StorePassword(WideToUtf8(name), WideToUtf8(password));
+    const SecretResult stored
+        = name.empty() ? SecretResult::Unavailable : StorePassword(WideToUtf8(name), WideToUtf8(password));
     if (stored == SecretResult::Ok) {
         WriteText(kPwd, L"");
         return;

@@ -27,7 +27,7 @@ public:
 
     // The raw operations with the caller's default, as each call site needs.
     int ReadInt(const char* key, int defaultValue) const;
-    std::wstring ReadText(const char* key) const;  // at most 259 bytes of the stored text
+    std::wstring ReadText(const char* key) const; // at most 259 bytes of the stored text
     void WriteText(const char* key, const std::wstring& value) const;
     void WriteFlag(const char* key, bool on) const;
 
@@ -46,10 +46,10 @@ public:
         std::wstring password;
     };
     RememberedLogin ReadRememberedLogin() const;
-    void SaveRememberedLogin(const std::wstring& name, const std::wstring& password) const;  // remember_pwd=1
-    void ClearRememberedLogin() const;  // remember_pwd=0, name and pwd emptied
+    void SaveRememberedLogin(const std::wstring& name, const std::wstring& password) const; // remember_pwd=1
+    void ClearRememberedLogin() const; // remember_pwd=0, name and pwd emptied
 
-    bool AutoLogin() const;  // default 0
+    bool AutoLogin() const; // default 0
     void SetAutoLogin(bool on) const;
 
     // The close decision's reading of hide_inwin: on unless it says 0.
@@ -60,9 +60,9 @@ public:
 
     // The check marks of the tray menu.
     struct TrayChecks {
-        bool autoStart = false;   // auto_start != 0, default 0
-        bool autoLogin = false;   // auto_login != 0, default 0
-        bool hideInTray = true;   // hide_inwin != 0, default 1
+        bool autoStart = false; // auto_start != 0, default 0
+        bool autoLogin = false; // auto_login != 0, default 0
+        bool hideInTray = true; // hide_inwin != 0, default 1
     };
     TrayChecks ReadTrayChecks() const;
 

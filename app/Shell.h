@@ -8,7 +8,7 @@
 
 namespace DuiLib {
 class CPaintManagerUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 class ClientManager;
 class IAccountActions;
@@ -32,10 +32,12 @@ public:
 
     // Starts a task on the shared ClientManager (see app/Task.h). When no
     // thread can be started the wait state ends, as no result will end it.
-    TaskHandle Start(TaskRoutine routine, TaskArg argument = 0) { return StartBody(MakeTaskBody(routine, argument)); }
+    TaskHandle Start(TaskRoutine routine, TaskArg argument = 0)
+    {
+        return StartBody(MakeTaskBody(routine, argument));
+    }
     // The same with the task's own copy of a typed value.
-    template <class T>
-    TaskHandle StartWith(void (*routine)(ClientManager&, T&), T value)
+    template <class T> TaskHandle StartWith(void (*routine)(ClientManager&, T&), T value)
     {
         return StartBody(MakeTaskBody(routine, std::move(value)));
     }

@@ -42,7 +42,7 @@ void EnsureParentFolders(const std::string& folder)
     }
 }
 
-}  // namespace
+} // namespace
 
 void ShowStartupNotice(const std::wstring& text)
 {
@@ -75,18 +75,22 @@ bool CreateDataFolders(const LocalPaths& paths)
 {
     if (!IsFolder(paths.folder.narrow))
         EnsureParentFolders(paths.folder.narrow);
-    return EnsureFolder(paths.folder, L"创建数据缓存目录失败！") &&
-           EnsureFolder(paths.imageCache, L"创建图片缓存目录失败！") &&
-           EnsureFolder(paths.iconCache, L"创建图标缓存目录失败！");
+    return EnsureFolder(paths.folder, L"创建数据缓存目录失败！")
+        && EnsureFolder(paths.imageCache, L"创建图片缓存目录失败！")
+        && EnsureFolder(paths.iconCache, L"创建图标缓存目录失败！");
 }
 
 void TightenLocalModes(const LocalPaths& paths)
 {
     const std::string journal = paths.database.narrow + "-journal";
     const std::pair<const std::string*, unsigned> entries[] = {
-        {&paths.folder.narrow, 0700},       {&paths.imageCache.narrow, 0700}, {&paths.iconCache.narrow, 0700},
-        {&paths.settingsFile.narrow, 0600}, {&paths.database.narrow, 0600},   {&journal, 0600},
-        {&paths.cookieFile.narrow, 0600},
+        { &paths.folder.narrow, 0700 },
+        { &paths.imageCache.narrow, 0700 },
+        { &paths.iconCache.narrow, 0700 },
+        { &paths.settingsFile.narrow, 0600 },
+        { &paths.database.narrow, 0600 },
+        { &journal, 0600 },
+        { &paths.cookieFile.narrow, 0600 },
     };
     for (const auto& [path, mode] : entries) {
         if (PathExists(*path) && !RestrictMode(*path, mode))

@@ -46,7 +46,7 @@ TaskCounter& Counter()
     return *counter;
 }
 
-std::atomic<int> g_failStarts {0};
+std::atomic<int> g_failStarts { 0 };
 
 void TaskStarted()
 {
@@ -99,7 +99,11 @@ TaskHandle Start(std::unique_ptr<TaskRecord> record)
 
 class IntegerTaskBody final : public TaskBody {
 public:
-    IntegerTaskBody(TaskRoutine routine, TaskArg argument) : m_routine(routine), m_argument(argument) {}
+    IntegerTaskBody(TaskRoutine routine, TaskArg argument)
+        : m_routine(routine)
+        , m_argument(argument)
+    {
+    }
     void Run(ClientManager& owner) override
     {
         if (m_routine)
@@ -111,14 +115,17 @@ private:
     TaskArg m_argument;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<TaskBody> MakeTaskBody(TaskRoutine routine, TaskArg argument)
 {
     return std::make_unique<IntegerTaskBody>(routine, argument);
 }
 
-TaskHandle::TaskHandle(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+TaskHandle::TaskHandle(std::shared_ptr<State> state)
+    : m_state(std::move(state))
+{
+}
 
 bool TaskHandle::IsFinished() const
 {
@@ -129,7 +136,8 @@ bool TaskHandle::Wait(std::optional<std::chrono::milliseconds> limit) const
 {
     if (!m_state)
         return true;
-    const auto deadline = limit ? std::chrono::steady_clock::now() + *limit : std::chrono::steady_clock::time_point::max();
+    const auto deadline
+        = limit ? std::chrono::steady_clock::now() + *limit : std::chrono::steady_clock::time_point::max();
     if (UiMessageQueue::IsUiThread()) {
         auto state = m_state;
         RunNestedLoopUntil([&] { return state->Finished() || std::chrono::steady_clock::now() >= deadline; });

@@ -29,10 +29,13 @@ public:
 std::unique_ptr<TaskBody> MakeTaskBody(TaskRoutine routine, TaskArg argument);
 
 // A routine taking its own copy of a value, which lives as long as the task.
-template <class T>
-class TypedTaskBody final : public TaskBody {
+template <class T> class TypedTaskBody final : public TaskBody {
 public:
-    TypedTaskBody(void (*routine)(ClientManager&, T&), T value) : m_routine(routine), m_value(std::move(value)) {}
+    TypedTaskBody(void (*routine)(ClientManager&, T&), T value)
+        : m_routine(routine)
+        , m_value(std::move(value))
+    {
+    }
     void Run(ClientManager& owner) override { m_routine(owner, m_value); }
 
 private:
@@ -40,15 +43,14 @@ private:
     T m_value;
 };
 
-template <class T>
-std::unique_ptr<TaskBody> MakeTaskBody(void (*routine)(ClientManager&, T&), T value)
+template <class T> std::unique_ptr<TaskBody> MakeTaskBody(void (*routine)(ClientManager&, T&), T value)
 {
     return std::make_unique<TypedTaskBody<T>>(routine, std::move(value));
 }
 
 // What the new thread owns while it runs; freed when the routine returns.
 struct TaskRecord {
-    std::shared_ptr<ClientManager> owner;  // keeps the state alive for the task
+    std::shared_ptr<ClientManager> owner; // keeps the state alive for the task
     std::unique_ptr<TaskBody> body;
     // The session's token when the task started: a sign-out (or the end of
     // the process) aborts the task's transfers and keeps it from starting
@@ -96,7 +98,8 @@ TaskHandle StartTaskBody(const std::shared_ptr<ClientManager>& owner, std::uniqu
 
 // Starts routine(*owner, value) with the task's own copy of value.
 template <class T>
-TaskHandle StartTaskWith(const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
+TaskHandle StartTaskWith(
+    const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
 {
     return StartTaskBody(owner, MakeTaskBody(routine, std::move(value)));
 }

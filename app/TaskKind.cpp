@@ -14,7 +14,7 @@ struct Job {
     std::unique_ptr<TaskBody> body;
 };
 
-}  // namespace
+} // namespace
 
 struct TaskKind::State {
     std::mutex mutex;
@@ -49,16 +49,20 @@ void RunKind(ClientManager& owner, Run& run)
     }
 }
 
-}  // namespace
+} // namespace
 
-TaskKind::TaskKind(Policy policy) : m_policy(policy), m_state(std::make_shared<State>()) {}
+TaskKind::TaskKind(Policy policy)
+    : m_policy(policy)
+    , m_state(std::make_shared<State>())
+{
+}
 
 TaskKind::~TaskKind() = default;
 
-TaskKind::Outcome TaskKind::Request(const std::shared_ptr<ClientManager>& owner, RoutineKey key,
-                                    std::unique_ptr<TaskBody> body)
+TaskKind::Outcome TaskKind::Request(
+    const std::shared_ptr<ClientManager>& owner, RoutineKey key, std::unique_ptr<TaskBody> body)
 {
-    Job job {key, std::move(body)};
+    Job job { key, std::move(body) };
     {
         std::lock_guard lock(m_state->mutex);
         if (m_state->running) {
@@ -75,7 +79,7 @@ TaskKind::Outcome TaskKind::Request(const std::shared_ptr<ClientManager>& owner,
         }
         m_state->running = true;
     }
-    if (StartTaskWith(owner, &RunKind, Run {m_state, std::move(job)}))
+    if (StartTaskWith(owner, &RunKind, Run { m_state, std::move(job) }))
         return Outcome::Started;
     std::lock_guard lock(m_state->mutex);
     m_state->running = false;

@@ -19,10 +19,10 @@ class TaskKind {
 public:
     enum class Policy { RunOnceAfter, Merge };
     enum class Outcome {
-        Started,     // a new thread runs it
-        Queued,      // runs after the one that is running
-        Merged,      // the running one answers it
-        NotStarted,  // no thread could be started
+        Started, // a new thread runs it
+        Queued, // runs after the one that is running
+        Merged, // the running one answers it
+        NotStarted, // no thread could be started
     };
 
     explicit TaskKind(Policy policy);
@@ -36,7 +36,8 @@ public:
     }
     // The same with a typed value (see StartTaskWith).
     template <class T>
-    Outcome StartWith(const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
+    Outcome StartWith(
+        const std::shared_ptr<ClientManager>& owner, void (*routine)(ClientManager&, T&), T value)
     {
         return Request(owner, KeyOf(routine), MakeTaskBody(routine, std::move(value)));
     }
@@ -55,12 +56,9 @@ public:
     using RoutineKey = void (*)();
 
 private:
-    template <class R>
-    static RoutineKey KeyOf(R routine)
-    {
-        return reinterpret_cast<RoutineKey>(routine);
-    }
-    Outcome Request(const std::shared_ptr<ClientManager>& owner, RoutineKey key, std::unique_ptr<TaskBody> body);
+    template <class R> static RoutineKey KeyOf(R routine) { return reinterpret_cast<RoutineKey>(routine); }
+    Outcome Request(
+        const std::shared_ptr<ClientManager>& owner, RoutineKey key, std::unique_ptr<TaskBody> body);
 
     Policy m_policy;
     std::shared_ptr<State> m_state;

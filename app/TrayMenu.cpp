@@ -8,10 +8,10 @@ std::vector<MenuItem> TrayMenuItems(const SettingsFile& settings)
 {
     const SettingsFile::TrayChecks checks = settings.ReadTrayChecks();
     std::vector<MenuItem> items(4);
-    items[0] = MenuItem {msg::kMenuAutoStart, L"开机启动", true, checks.autoStart};
-    items[1] = MenuItem {msg::kMenuAutoLogin, L"自动登录", true, checks.autoLogin};
-    items[2] = MenuItem {msg::kMenuHideInTray, L"隐藏到任务栏", true, checks.hideInTray};
-    items[3] = MenuItem {msg::kMenuQuit, L"退出"};
+    items[0] = MenuItem { msg::kMenuAutoStart, L"开机启动", true, checks.autoStart };
+    items[1] = MenuItem { msg::kMenuAutoLogin, L"自动登录", true, checks.autoLogin };
+    items[2] = MenuItem { msg::kMenuHideInTray, L"隐藏到任务栏", true, checks.hideInTray };
+    items[3] = MenuItem { msg::kMenuQuit, L"退出" };
     return items;
 }
 

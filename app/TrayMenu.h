@@ -13,9 +13,9 @@ class SettingsFile;
 std::vector<MenuItem> TrayMenuItems(const SettingsFile& settings);
 
 enum class TrayCommandResult {
-    NotATrayItem,   // the id belongs to someone else
-    Toggled,        // a setting was toggled
-    QuitRequested,  // 退出: the window asks to close with kCloseAsk
+    NotATrayItem, // the id belongs to someone else
+    Toggled, // a setting was toggled
+    QuitRequested, // 退出: the window asks to close with kCloseAsk
 };
 
 // The icon added at the first login of a sign-in: tip "Korvana云手机" and

@@ -51,9 +51,9 @@
 #include "app/window/Client.h"
 #include "devices/DeviceList.h"
 #include "devices/DevicePage.h"
-#include "net/ServiceCall.h"
 #include "devices/Screenshot.h"
 #include "net/ServiceAddress.h"
+#include "net/ServiceCall.h"
 #include "tests/support/ServiceControl.h"
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/TempDir.h"
@@ -69,7 +69,7 @@ QApplication& App()
 {
     static int argc = 1;
     static char name[] = "bench_device_list";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication* app = new QApplication(argc, argv);
@@ -83,7 +83,6 @@ double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
-
 
 std::size_t Discard(char*, std::size_t size, std::size_t count, void*)
 {
@@ -110,7 +109,9 @@ bool WaitForEvents(const std::function<bool()>& cond, int timeoutMs)
 // from the filter, so the moment after it is seen.
 class PaintWatch : public QObject {
 public:
-    PaintWatch(QWidget* host, std::function<void()> painted) : m_host(host), m_painted(std::move(painted))
+    PaintWatch(QWidget* host, std::function<void()> painted)
+        : m_host(host)
+        , m_painted(std::move(painted))
     {
         m_host->installEventFilter(this);
     }
@@ -158,8 +159,8 @@ struct SignedInClient {
         window->Paint().FindControl(L"EditOfLoginName")->SetText(L"demo");
         window->Paint().FindControl(L"EditOfLoginPwd")->SetText(L"korvana123");
         ui->Click(L"BtnOfLogin");
-        ok = ui->WaitUntil([&] { return Page() && Page()->FinishedLoads() > 0 && !window->Paint().IsWaitCursor(); },
-                           60000);
+        ok = ui->WaitUntil(
+            [&] { return Page() && Page()->FinishedLoads() > 0 && !window->Paint().IsWaitCursor(); }, 60000);
         // The other pages' first loads (the market's catalogue and icons)
         // end before anything is timed.
         ok = ok && ui->WaitUntil([] { return RunningTaskCount() == 0; }, 60000);
@@ -211,7 +212,7 @@ struct SignedInClient {
         return std::chrono::duration<double>(end - start).count();
     }
 
-    int lastPaints = 0;  // the window's paints during the last load
+    int lastPaints = 0; // the window's paints during the last load
 
     // The same 100 requests through bare libcurl.
     double BareLoop()
@@ -247,8 +248,8 @@ struct SignedInClient {
     }
 
     korvana::test::TempDir home;
-    korvana::test::ServiceProcess service {"demo"};
-    korvana::test::ServiceControl control {service.url("")};
+    korvana::test::ServiceProcess service { "demo" };
+    korvana::test::ServiceControl control { service.url("") };
     std::unique_ptr<CMainWnd> window;
     std::unique_ptr<DuiLib::CUiDriver> ui;
     bool ok = false;
@@ -314,7 +315,8 @@ void BM_ResidentWithDevicesAndCatalogue(benchmark::State& state)
     for (auto _ : state) {
         client.ui->Click(L"OptOfAppTab");
         auto* games = client.window->Paint().FindControlAs<DuiLib::CTileLayoutUI>(L"TileOfGame");
-        client.ui->WaitUntil([&] { return games && games->GetCount() > 0 && RunningTaskCount() == 0; }, 60000);
+        client.ui->WaitUntil(
+            [&] { return games && games->GetCount() > 0 && RunningTaskCount() == 0; }, 60000);
         if (auto* widget = static_cast<QWidget*>(client.window->GetNativeWindow()))
             widget->repaint();
         client.ui->ProcessEvents(200);
@@ -398,6 +400,6 @@ void BM_ScreenshotToTileFile(benchmark::State& state)
 }
 BENCHMARK(BM_ScreenshotToTileFile)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -18,9 +18,10 @@ std::string DevicePage(int devices)
     for (int i = 0; i < devices; ++i) {
         if (i > 0)
             payload += ",";
-        payload += "{\\\"id\\\":\\\"" + std::to_string(1000 + i) +
-                   "\\\",\\\"name\\\":\\\"云手机" + std::to_string(i) +
-                   "\\\",\\\"ip\\\":\\\"10.0.0.1\\\",\\\"time_left\\\":\\\"86400\\\",\\\"online_status\\\":\\\"1\\\"}";
+        payload += "{\\\"id\\\":\\\"" + std::to_string(1000 + i) + "\\\",\\\"name\\\":\\\"云手机"
+            + std::to_string(i)
+            + "\\\",\\\"ip\\\":\\\"10.0.0.1\\\",\\\"time_left\\\":\\\"86400\\\",\\\"online_status\\\":"
+              "\\\"1\\\"}";
     }
     payload += "],\\\"page_index\\\":1,\\\"pages\\\":1}";
     return "{\"status\":true,\"message\":\"" + payload + "\"}";
@@ -57,6 +58,6 @@ void BM_LoginParameterText(benchmark::State& state)
 }
 BENCHMARK(BM_LoginParameterText);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -46,9 +46,10 @@ namespace {
 
 constexpr int kApps = 10000;
 
-
 struct Stress {
-    Stress() : service("demo"), control(service.url(""))
+    Stress()
+        : service("demo")
+        , control(service.url(""))
     {
         SetServiceAddress(service.host(), service.port());
         control.Post("/__test/apps/stress?count=" + std::to_string(kApps), "");
@@ -228,7 +229,7 @@ QApplication& App()
 {
     static int argc = 1;
     static char name[] = "bench_market_sync";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication* app = new QApplication(argc, argv);
@@ -258,6 +259,6 @@ void BM_HotViewQueryAndIcons(benchmark::State& state)
 }
 BENCHMARK(BM_HotViewQueryAndIcons)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

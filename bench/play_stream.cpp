@@ -30,8 +30,8 @@ double CpuSeconds()
 {
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double Percentile(std::vector<double> values, double p)
@@ -39,13 +39,13 @@ double Percentile(std::vector<double> values, double p)
     if (values.empty())
         return -1;
     std::sort(values.begin(), values.end());
-    const std::size_t index = std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5));
+    const std::size_t index
+        = std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5));
     return values[index];
 }
 
 // Runs the event loop until the condition holds or the limit passes.
-template <class Condition>
-bool Pump(Condition condition, int limitMs)
+template <class Condition> bool Pump(Condition condition, int limitMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -77,7 +77,7 @@ stream::Input Tap(int x, int y)
 {
     stream::Input input;
     input.kind = stream::Input::Kind::Tap;
-    input.path = {{x, y}};
+    input.path = { { x, y } };
     return input;
 }
 
@@ -89,7 +89,7 @@ stream::Input Key(stream::Key key)
     return input;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -115,17 +115,18 @@ int main(int argc, char** argv)
     const std::string port = playPort(7);
 
     // One player at the device's own size.
-    LiveScreen screen({"127.0.0.1", port, "VM0007", session, "42", 0, 0});
+    LiveScreen screen({ "127.0.0.1", port, "VM0007", session, "42", 0, 0 });
     screen.resize(720, 1280);
     screen.show();
     Recorder one;
-    QObject::connect(&screen, &LiveScreen::Painted, [&](const LiveScreen::Shown& s) { one.frames.push_back(s); });
+    QObject::connect(
+        &screen, &LiveScreen::Painted, [&](const LiveScreen::Shown& s) { one.frames.push_back(s); });
     if (!Pump([&] { return screen.HasFrame(); }, 20000)) {
         std::fprintf(stderr, "no picture\n");
         return 1;
     }
     std::uint32_t seq = 0;
-    Pump([&] { return (seq = screen.Send(Tap(90, 420))) != 0; }, 5000);  // opens the first app: it animates
+    Pump([&] { return (seq = screen.Send(Tap(90, 420))) != 0; }, 5000); // opens the first app: it animates
     Pump([&] { return !one.frames.empty() && one.frames.back().inputSeq >= seq; }, 5000);
     PumpFor(500);
 
@@ -138,12 +139,13 @@ int main(int argc, char** argv)
     std::vector<double> latency;
     for (const auto& f : one.frames)
         latency.push_back((static_cast<double>(f.paintedUs) - static_cast<double>(f.captureUs)) / 1000.0);
-    const double fps = one.frames.size() > 1 ? (one.frames.size() - 1) * 1e6 /
-                                                   static_cast<double>(one.frames.back().paintedUs - one.frames.front().paintedUs)
+    const double fps = one.frames.size() > 1 ? (one.frames.size() - 1) * 1e6
+            / static_cast<double>(one.frames.back().paintedUs - one.frames.front().paintedUs)
                                              : 0;
-    std::printf("one player 720x1280, animating, %d s: %.1f frames/s, capture-to-display latency median %.1f ms, p99 %.1f ms, "
+    std::printf("one player 720x1280, animating, %d s: %.1f frames/s, capture-to-display latency median %.1f "
+                "ms, p99 %.1f ms, "
                 "player CPU %.0f %% of one core\n",
-                seconds, fps, Percentile(latency, 0.5), Percentile(latency, 0.99), cpu * 100);
+        seconds, fps, Percentile(latency, 0.5), Percentile(latency, 0.99), cpu * 100);
 
     // A tap on the list (no navigation): time to the first frame showing it.
     std::vector<double> tapToRipple;
@@ -152,19 +154,24 @@ int main(int argc, char** argv)
         const std::uint64_t sent = WallMicros();
         const std::uint32_t tapSeq = screen.Send(Tap(200 + i * 10, 900));
         const std::size_t from = one.frames.size();
-        if (tapSeq == 0 || !Pump([&] {
-                for (std::size_t k = from; k < one.frames.size(); ++k) {
-                    if (one.frames[k].inputSeq >= tapSeq) {
-                        tapToRipple.push_back((static_cast<double>(one.frames[k].paintedUs) - static_cast<double>(sent)) / 1000.0);
-                        return true;
+        if (tapSeq == 0
+            || !Pump(
+                [&] {
+                    for (std::size_t k = from; k < one.frames.size(); ++k) {
+                        if (one.frames[k].inputSeq >= tapSeq) {
+                            tapToRipple.push_back(
+                                (static_cast<double>(one.frames[k].paintedUs) - static_cast<double>(sent))
+                                / 1000.0);
+                            return true;
+                        }
                     }
-                }
-                return false;
-            }, 5000))
+                    return false;
+                },
+                5000))
             std::fprintf(stderr, "tap %d not shown\n", i);
     }
-    std::printf("tap to first frame with its ripple (%zu taps): median %.1f ms, p99 %.1f ms\n", tapToRipple.size(),
-                Percentile(tapToRipple, 0.5), Percentile(tapToRipple, 0.99));
+    std::printf("tap to first frame with its ripple (%zu taps): median %.1f ms, p99 %.1f ms\n",
+        tapToRipple.size(), Percentile(tapToRipple, 0.5), Percentile(tapToRipple, 0.99));
 
     // The still home screen.
     screen.Send(Key(stream::Key::Home));
@@ -176,7 +183,7 @@ int main(int argc, char** argv)
     for (const auto& f : one.frames)
         bytes += static_cast<double>(f.unitBytes);
     std::printf("still home screen, %d s: %.3f Mbit/s (%zu frames)\n", seconds,
-                bytes * 8 / 1e6 / (static_cast<double>(wall.elapsed()) / 1000.0), one.frames.size());
+        bytes * 8 / 1e6 / (static_cast<double>(wall.elapsed()) / 1000.0), one.frames.size());
     screen.hide();
 
     // Synchronised control: 8 devices at reduced size, an input to all.
@@ -187,26 +194,34 @@ int main(int argc, char** argv)
         char sn[16];
         std::snprintf(sn, sizeof sn, "VM%04d", id);
         playPort(id);
-        screens.push_back(std::make_unique<LiveScreen>(StreamTarget{"127.0.0.1", port, sn, session, "42", 240, 426}));
+        screens.push_back(
+            std::make_unique<LiveScreen>(StreamTarget { "127.0.0.1", port, sn, session, "42", 240, 426 }));
         screens.back()->resize(240, 426);
         screens.back()->show();
-        QObject::connect(screens.back().get(), &LiveScreen::Painted,
-                         [&recorders, d](const LiveScreen::Shown& s) { recorders[static_cast<std::size_t>(d)].frames.push_back(s); });
+        QObject::connect(
+            screens.back().get(), &LiveScreen::Painted, [&recorders, d](const LiveScreen::Shown& s) {
+                recorders[static_cast<std::size_t>(d)].frames.push_back(s);
+            });
     }
-    if (!Pump([&] { return std::all_of(screens.begin(), screens.end(), [](const auto& s) { return s->HasFrame(); }); }, 30000)) {
+    if (!Pump(
+            [&] {
+                return std::all_of(
+                    screens.begin(), screens.end(), [](const auto& s) { return s->HasFrame(); });
+            },
+            30000)) {
         std::fprintf(stderr, "not every synchronised screen streams\n");
         return 1;
     }
     for (auto& s : screens)
-        s->Send(Tap(90, 420));  // every device opens its first app and animates
+        s->Send(Tap(90, 420)); // every device opens its first app and animates
     PumpFor(1000);
     for (auto& r : recorders)
         r.Clear();
     PumpFor(seconds * 1000);
     double slowest = 1e9;
     for (auto& r : recorders) {
-        const double rate = r.frames.size() > 1 ? (r.frames.size() - 1) * 1e6 /
-                                                      static_cast<double>(r.frames.back().paintedUs - r.frames.front().paintedUs)
+        const double rate = r.frames.size() > 1 ? (r.frames.size() - 1) * 1e6
+                / static_cast<double>(r.frames.back().paintedUs - r.frames.front().paintedUs)
                                                 : 0;
         slowest = std::min(slowest, rate);
     }
@@ -221,27 +236,33 @@ int main(int argc, char** argv)
             seqs.push_back(screens[d]->Send(Tap(300, 900 + i * 10)));
         }
         double last = 0;
-        const bool all = Pump([&] {
-            last = 0;
-            for (std::size_t d = 0; d < screens.size(); ++d) {
-                bool shown = false;
-                for (std::size_t k = from[d]; k < recorders[d].frames.size() && !shown; ++k) {
-                    if (recorders[d].frames[k].inputSeq >= seqs[d]) {
-                        shown = true;
-                        last = std::max(last, (static_cast<double>(recorders[d].frames[k].paintedUs) - static_cast<double>(sent)) / 1000.0);
+        const bool all = Pump(
+            [&] {
+                last = 0;
+                for (std::size_t d = 0; d < screens.size(); ++d) {
+                    bool shown = false;
+                    for (std::size_t k = from[d]; k < recorders[d].frames.size() && !shown; ++k) {
+                        if (recorders[d].frames[k].inputSeq >= seqs[d]) {
+                            shown = true;
+                            last = std::max(last,
+                                (static_cast<double>(recorders[d].frames[k].paintedUs)
+                                    - static_cast<double>(sent))
+                                    / 1000.0);
+                        }
                     }
+                    if (!shown)
+                        return false;
                 }
-                if (!shown)
-                    return false;
-            }
-            return true;
-        }, 5000);
+                return true;
+            },
+            5000);
         if (all)
             reachAll.push_back(last);
     }
-    std::printf("synchronised control, 8 devices at 240x426, %d s: slowest stream %.1f frames/s; a tap shown on all 8: "
+    std::printf("synchronised control, 8 devices at 240x426, %d s: slowest stream %.1f frames/s; a tap shown "
+                "on all 8: "
                 "median %.1f ms, worst %.1f ms (%zu taps)\n",
-                seconds, slowest, Percentile(reachAll, 0.5), Percentile(reachAll, 1.0), reachAll.size());
+        seconds, slowest, Percentile(reachAll, 0.5), Percentile(reachAll, 1.0), reachAll.size());
     screens.clear();
     return 0;
 }

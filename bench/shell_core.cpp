@@ -18,7 +18,7 @@ namespace {
 
 struct NullWindow : IMessageTarget {
     LRESULT Send(UINT, WPARAM, LPARAM) override { return 0; }
-    void Post(UINT, WPARAM, LPARAM) override {}
+    void Post(UINT, WPARAM, LPARAM) override { }
 };
 
 void BM_SettingsReadTrayChecks(benchmark::State& state)
@@ -48,7 +48,8 @@ void BM_TaskStartToEnd(benchmark::State& state)
     NullWindow window;
     auto manager = std::make_shared<ClientManager>(&window);
     for (auto _ : state)
-        StartTask(manager, [](ClientManager& o, TaskArg a) { o.RefreshStamp = static_cast<std::int64_t>(a); }, 1)
+        StartTask(
+            manager, [](ClientManager& o, TaskArg a) { o.RefreshStamp = static_cast<std::int64_t>(a); }, 1)
             .Wait();
 }
 BENCHMARK(BM_TaskStartToEnd)->Unit(benchmark::kMicrosecond);
@@ -57,12 +58,12 @@ void BM_SendThroughUiQueue(benchmark::State& state)
 {
     static int argc = 1;
     static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     static QCoreApplication* app = new QCoreApplication(argc, argv);
     (void)app;
     UiMessageQueue queue;
     queue.SetHandler([](UINT, WPARAM w, LPARAM) -> LRESULT { return static_cast<LRESULT>(w); });
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     for (auto _ : state) {
         done = false;
         std::thread worker([&] {
@@ -77,6 +78,6 @@ void BM_SendThroughUiQueue(benchmark::State& state)
 }
 BENCHMARK(BM_SendThroughUiQueue)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

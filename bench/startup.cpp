@@ -70,7 +70,10 @@ long ResidentKb(const std::string& statusFile)
 // Notes the end of the window's first paint, then the memory at idle.
 class PaintWatch : public QObject {
 public:
-    explicit PaintWatch(CMainWnd& window) : m_window(window) {}
+    explicit PaintWatch(CMainWnd& window)
+        : m_window(window)
+    {
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -111,12 +114,11 @@ int RunChild(int argc, char** argv)
 std::map<std::string, std::string> FreshHome(const fs::path& home)
 {
     fs::remove_all(home);
-    for (const char* sub : {"data", "config", "run"})
+    for (const char* sub : { "data", "config", "run" })
         fs::create_directories(home / sub);
     fs::permissions(home / "run", fs::perms::owner_all);
-    std::map<std::string, std::string> env = {{"XDG_DATA_HOME", (home / "data").string()},
-                                              {"XDG_CONFIG_HOME", (home / "config").string()},
-                                              {"XDG_RUNTIME_DIR", (home / "run").string()}};
+    std::map<std::string, std::string> env = { { "XDG_DATA_HOME", (home / "data").string() },
+        { "XDG_CONFIG_HOME", (home / "config").string() }, { "XDG_RUNTIME_DIR", (home / "run").string() } };
     if (!std::getenv("DISPLAY"))
         env["QT_QPA_PLATFORM"] = "offscreen";
     return env;
@@ -136,7 +138,7 @@ ChildResult RunOnce(const std::string& self, const std::map<std::string, std::st
     envp.push_back(nullptr);
     std::string program = self;
     std::string flag = "--child";
-    std::vector<char*> argv {program.data(), flag.data(), nullptr};
+    std::vector<char*> argv { program.data(), flag.data(), nullptr };
 
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
@@ -177,7 +179,7 @@ ChildResult RunOnce(const std::string& self, const std::map<std::string, std::st
 long RealClientIdleRss(const fs::path& home)
 {
     korvana::test::ClientProcess client(korvana::test::ClientProcess::ClientProgram(), FreshHome(home),
-                                        (home.parent_path() / "korvana.log").string());
+        (home.parent_path() / "korvana.log").string());
     if (!client.WaitForLog(":windowinit", std::chrono::seconds(20)))
         return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -187,7 +189,7 @@ long RealClientIdleRss(const fs::path& home)
     return rss;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -216,10 +218,11 @@ int main(int argc, char** argv)
     std::sort(rss.begin(), rss.end());
     const char* platform = std::getenv("DISPLAY") ? "X11" : "offscreen";
     std::printf("platform: %s, %d runs (first run of a fresh per-user folder each)\n", platform, runs);
-    std::printf("process start to painted sign-in page: min %.1f ms, median %.1f ms, max %.1f ms (target 150 ms)\n",
-                painted.front(), painted[painted.size() / 2], painted.back());
+    std::printf(
+        "process start to painted sign-in page: min %.1f ms, median %.1f ms, max %.1f ms (target 150 ms)\n",
+        painted.front(), painted[painted.size() / 2], painted.back());
     std::printf("resident memory at idle on the sign-in page: median %.1f MB, max %.1f MB (target 60 MB)\n",
-                rss[rss.size() / 2] / 1024.0, rss.back() / 1024.0);
+        rss[rss.size() / 2] / 1024.0, rss.back() / 1024.0);
     const long real = RealClientIdleRss(scratch.path() / "real");
     if (real > 0)
         std::printf("the korvana program itself at idle: %.1f MB\n", real / 1024.0);

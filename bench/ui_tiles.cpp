@@ -22,7 +22,7 @@ QApplication& App()
 {
     static int argc = 1;
     static char name[] = "bench_ui_tiles";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication* app = new QApplication(argc, argv);
@@ -39,7 +39,8 @@ struct DevicePage {
         CDialogBuilder builder;
         pm.AttachDialog(builder.Create(L"MainWnd.xml", &pm));
         pm.SetClientSize(900, 600);
-        for (auto [tab, page] : {std::pair{L"TabOfMainWnd", 1}, {L"TabOfMain", 2}, {L"TabOfDeviceShown", 1}})
+        for (auto [tab, page] :
+            { std::pair { L"TabOfMainWnd", 1 }, { L"TabOfMain", 2 }, { L"TabOfDeviceShown", 1 } })
             if (auto* t = dynamic_cast<CTabLayoutUI*>(pm.FindControl(tab)))
                 t->SelectItem(page, false);
         tiles = dynamic_cast<CTileLayoutUI*>(pm.FindControl(L"TileOfDevice"));
@@ -54,13 +55,13 @@ struct DevicePage {
         CControlUI* tile = tiles->Add(std::move(element));
         std::wstring id = std::to_wstring(100000 + d);
         std::wstring info = L"A_" + id + L"\r\n10.0.0." + std::to_wstring(d % 250) + L"_VM" + id;
-        for (const wchar_t* name : {L"BtnOfDeviceInfo", L"CtrlOfInfoUp", L"CtrlOfInfoDown", L"CBoxOfCtrl"})
+        for (const wchar_t* name : { L"BtnOfDeviceInfo", L"CtrlOfInfoUp", L"CtrlOfInfoDown", L"CBoxOfCtrl" })
             if (CControlUI* c = tile->FindSubControl(name))
                 c->SetToolTip(info);
-        for (const wchar_t* name : {L"BtnOfDeviceInfo", L"BtnOfScreenshot", L"CBoxOfModifyDeviceName",
-                                    L"EditOfDeviceName", L"TabOfDeviceDetail", L"CBoxOfCtrl", L"BtnOfDeviceTimeLeft",
-                                    L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile", L"BtnOfChangeGroup",
-                                    L"BtnOfDeviceInstall", L"LabOfDevivceFunc", L"CBoxOfDevicd"})
+        for (const wchar_t* name : { L"BtnOfDeviceInfo", L"BtnOfScreenshot", L"CBoxOfModifyDeviceName",
+                 L"EditOfDeviceName", L"TabOfDeviceDetail", L"CBoxOfCtrl", L"BtnOfDeviceTimeLeft",
+                 L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile", L"BtnOfChangeGroup",
+                 L"BtnOfDeviceInstall", L"LabOfDevivceFunc", L"CBoxOfDevicd" })
             if (CControlUI* c = tile->FindSubControl(name))
                 c->SetTag(static_cast<std::uintptr_t>(d));
         if (CControlUI* c = tile->FindSubControl(L"LabOfDeviceName"))
@@ -78,12 +79,12 @@ struct DevicePage {
     void Paint()
     {
         QPainter p(&image);
-        pm.GetImpl().Paint(p, RECT{0, 0, 900, 600});
+        pm.GetImpl().Paint(p, RECT { 0, 0, 900, 600 });
     }
 
     CPaintManagerUI pm;
     CTileLayoutUI* tiles = nullptr;
-    QImage image{900, 600, QImage::Format_ARGB32_Premultiplied};
+    QImage image { 900, 600, QImage::Format_ARGB32_Premultiplied };
 };
 
 void BM_Build1000TilesLayOutAndPaint(benchmark::State& state)
@@ -121,13 +122,13 @@ void BM_RepaintWhileScrolling1000Tiles(benchmark::State& state)
     for (auto _ : state) {
         SIZE range = page.tiles->GetScrollRange();
         int y = range.cy > 0 ? (step++ * 40) % range.cy : 0;
-        page.tiles->SetScrollPos(SIZE{0, y});
+        page.tiles->SetScrollPos(SIZE { 0, y });
         page.Paint();
     }
     state.counters["range"] = page.tiles->GetScrollRange().cy;
 }
 BENCHMARK(BM_RepaintWhileScrolling1000Tiles)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -47,7 +47,7 @@ bool MatchesWhole(std::wstring_view text, const std::regex& pattern)
     return std::regex_match(WideToAnsi(text), pattern);
 }
 
-}  // namespace
+} // namespace
 
 bool MatchesPointsPattern(std::wstring_view text)
 {

@@ -49,13 +49,18 @@ void SetTextIfChanged(CControlUI* control, const std::wstring& text)
         control->SetText(text);
 }
 
-}  // namespace
+} // namespace
 
-BuyPage::BuyPage(IShell& shell) : m_shell(shell), m_orders(shell), m_records(shell) {}
+BuyPage::BuyPage(IShell& shell)
+    : m_shell(shell)
+    , m_orders(shell)
+    , m_records(shell)
+{
+}
 
 std::vector<UINT> BuyPage::Messages() const
 {
-    return {msg::UM_RECHARGE_ARGS, msg::UM_BUY_LIST, msg::UM_ORDER, msg::UM_RECORDS};
+    return { msg::UM_RECHARGE_ARGS, msg::UM_BUY_LIST, msg::UM_ORDER, msg::UM_RECORDS };
 }
 
 bool BuyPage::Bind(CPaintManagerUI& paint)
@@ -70,9 +75,9 @@ bool BuyPage::Bind(CPaintManagerUI& paint)
     m_buyCount = paint.FindControlAs<CEditUI>(L"EditOfBuyCount");
     m_invitationCode = paint.FindControlAs<CEditUI>(L"EditOfInvitationCode");
     m_payment = paint.FindControlAs<CLabelUI>(L"LabOfPayment");
-    const bool bound = m_tabOfBuy && m_tabOfGoods && m_tileOfCharge && m_tileOfMembership && m_tileOfPrice &&
-                       m_tileOfDeviceCharge && m_tileOfDevicePrice && m_buyCount && m_invitationCode && m_payment &&
-                       m_orders.Bind(paint) && m_records.Bind(paint);
+    const bool bound = m_tabOfBuy && m_tabOfGoods && m_tileOfCharge && m_tileOfMembership && m_tileOfPrice
+        && m_tileOfDeviceCharge && m_tileOfDevicePrice && m_buyCount && m_invitationCode && m_payment
+        && m_orders.Bind(paint) && m_records.Bind(paint);
     if (bound)
         m_buyCount->SetEventMask(ENM_CHANGE);
     return bound;
@@ -151,8 +156,8 @@ bool BuyPage::OnSelectChanged(TNotifyUI& notification)
             // The number in the field is what is ordered, not the preset
             // plan chosen before.
             order.pointsText = text;
-            order.unitPrice =
-                text.empty() ? 0 : CustomRechargePrice(commerce.rechargePlans, WideToInt64(text));
+            order.unitPrice
+                = text.empty() ? 0 : CustomRechargePrice(commerce.rechargePlans, WideToInt64(text));
             m_customPoints->SetMouseEnabled(true);
             m_customPoints->SetFocus();
         } else {
@@ -260,7 +265,7 @@ void BuyPage::OnSigningOut()
     m_orders.StopPolling();
     // The plan loads running (stopped by the session's token) report before
     // the lists are emptied, so none fills them again for the next account.
-    for (TaskKind* kind : {&m_purchasePlanTasks, &m_rechargePlanTasks}) {
+    for (TaskKind* kind : { &m_purchasePlanTasks, &m_rechargePlanTasks }) {
         kind->DropQueued();
         kind->Wait(kSignOutTaskWait);
     }

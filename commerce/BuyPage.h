@@ -17,7 +17,7 @@ class CEditUI;
 class CLabelUI;
 class CTabLayoutUI;
 class CTileLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The purchase page ("BuyTab", page 3 of TabOfMain): new devices, points and
 // renewals on the pages of TabOfGoods and the amount to pay; the three
@@ -27,7 +27,7 @@ class BuyPage final : public IPage, public ICommerceActions {
 public:
     explicit BuyPage(IShell& shell);
 
-    std::vector<std::wstring> Routes() const override { return {L"BuyTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"BuyTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
@@ -97,7 +97,7 @@ private:
     bool m_renewalPlanFound = false;
     // Each plan list has its own members; a load asked for while one of its
     // kind runs waits and runs once after it.
-    TaskKind m_purchasePlanTasks {TaskKind::Policy::RunOnceAfter};
-    TaskKind m_rechargePlanTasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_purchasePlanTasks { TaskKind::Policy::RunOnceAfter };
+    TaskKind m_rechargePlanTasks { TaskKind::Policy::RunOnceAfter };
     int m_finishedPlanLoads = 0;
 };

@@ -10,7 +10,7 @@ struct DeviceRecord;
 
 namespace DuiLib {
 class CTileLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // What the tiles of the purchase page show, and the one way they are filled.
 
@@ -25,7 +25,8 @@ struct TileContent {
 // Empties the layout, adds one element of the skin file per entry in order
 // (one the skin cannot build is left out) and gives the layout the height
 // of what it holds.
-void FillTiles(DuiLib::CTileLayoutUI* layout, const wchar_t* elementFile, const std::vector<TileContent>& tiles);
+void FillTiles(
+    DuiLib::CTileLayoutUI* layout, const wchar_t* elementFile, const std::vector<TileContent>& tiles);
 
 // A recharge plan per tile: its points and its price; tagged by index.
 std::vector<TileContent> RechargeTiles(const std::vector<RechargePlan>& plans);

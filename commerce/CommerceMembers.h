@@ -8,19 +8,19 @@
 
 // One preset points recharge.
 struct RechargePlan {
-    std::wstring points;      // points bought, as the service sent them
-    std::wstring amountText;  // price in yuan: points x discount, as a short amount
-    std::wstring discount;    // yuan per point, as the service sent it
+    std::wstring points; // points bought, as the service sent them
+    std::wstring amountText; // price in yuan: points x discount, as a short amount
+    std::wstring discount; // yuan per point, as the service sent it
 };
 
 // One device kind on sale.
 struct PurchasePlan {
-    std::wstring type;  // also the bind_plan_type of devices bought under it
+    std::wstring type; // also the bind_plan_type of devices bought under it
     std::wstring pix;
     std::wstring memory;
     std::wstring core;
     std::wstring desc;
-    std::map<int, int> prices;  // days -> points, by days ascending; first price of a day wins
+    std::map<int, int> prices; // days -> points, by days ascending; first price of a day wins
 };
 
 // What is bought and how it is paid.
@@ -37,7 +37,7 @@ struct OrderState {
     int category = kCategoryDevices;
     double unitPrice = 0;
     std::wstring pointsText;
-    std::wstring rechargeKind = L"1";  // "1" a preset plan, "2" a custom number of points
+    std::wstring rechargeKind = L"1"; // "1" a preset plan, "2" a custom number of points
     int count = 1;
     std::wstring planType;
     int days = 0;
@@ -46,8 +46,8 @@ struct OrderState {
     int feeType = kFeePoints;
     std::wstring displayOrderId;
     std::wstring payUrl;
-    std::wstring qrImagePath;  // empty when the last QR order brought no picture
-    bool qrRefused = false;    // the payment text could not be encoded
+    std::wstring qrImagePath; // empty when the last QR order brought no picture
+    bool qrRefused = false; // the payment text could not be encoded
 };
 
 // One line of the record list.

@@ -31,7 +31,7 @@ int StatusOf(const cJSON* payload)
     return json::IsNumber(status) ? json::Int32Of(status) : 0;
 }
 
-}  // namespace
+} // namespace
 
 OrderRequest BuildOrderRequest(const OrderState& order, const std::vector<DeviceRecord>& devices)
 {
@@ -47,11 +47,12 @@ OrderRequest BuildOrderRequest(const OrderState& order, const std::vector<Device
             if (device.selected)
                 ids += device.id + L",";
         }
-        request.params = L"&buy_type=2&id=" + ids + L"&type=" + order.planType + L"&day=" + IntToWide(order.days) + fee;
+        request.params
+            = L"&buy_type=2&id=" + ids + L"&type=" + order.planType + L"&day=" + IntToWide(order.days) + fee;
     } else {
         request.path = "/api/qtz/front_device_buy";
-        request.params = L"&buy_type=1&type=" + order.planType + L"&day=" + IntToWide(order.days) +
-                         L"&quantity=" + IntToWide(order.count) + fee;
+        request.params = L"&buy_type=1&type=" + order.planType + L"&day=" + IntToWide(order.days)
+            + L"&quantity=" + IntToWide(order.count) + fee;
     }
     return request;
 }
@@ -102,12 +103,18 @@ void CreateOrder(ClientManager& owner, OrderRequest& order)
 std::wstring OrderQueryStatusText(int status)
 {
     switch (status) {
-    case 11: return L"订单第三方请求失败";
-    case 12: return L"订单待支付";
-    case 13: return L"订单待处理";
-    case 14: return L"订单已完成！";
-    case 15: return L"订单已退款";
-    default: return std::wstring();
+    case 11:
+        return L"订单第三方请求失败";
+    case 12:
+        return L"订单待支付";
+    case 13:
+        return L"订单待处理";
+    case 14:
+        return L"订单已完成！";
+    case 15:
+        return L"订单已退款";
+    default:
+        return std::wstring();
     }
 }
 

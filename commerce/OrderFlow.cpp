@@ -16,7 +16,10 @@
 
 using namespace DuiLib;
 
-OrderFlow::OrderFlow(IShell& shell) : m_shell(shell) {}
+OrderFlow::OrderFlow(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 bool OrderFlow::Bind(CPaintManagerUI& paint)
 {
@@ -43,8 +46,9 @@ void OrderFlow::Pay(int category, int feeType, bool renewalPlanFound)
         return;
     }
     // Points are spent at once: the user says yes to the amount first.
-    if (feeType == kFeePoints &&
-        !AskOkCancel(m_shell, L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？"))
+    if (feeType == kFeePoints
+        && !AskOkCancel(
+            m_shell, L"确定使用账户积分支付" + DoubleToWide(order.count * order.unitPrice) + L"积分吗？"))
         return;
     StopPolling();
     OrderRequest request = BuildOrderRequest(order, client.devices.devices);
@@ -56,8 +60,8 @@ void OrderFlow::OnOrderMessage(WPARAM code, const std::wstring& text)
 {
     ClientManager& client = m_shell.Client();
     // Only the creation waits; the queries run beside whatever the user does.
-    if (code == msg::kOrderPointsDone || code == msg::kOrderWeChatCreated || code == msg::kOrderAlipayCreated ||
-        code == msg::kOrderFailed)
+    if (code == msg::kOrderPointsDone || code == msg::kOrderWeChatCreated || code == msg::kOrderAlipayCreated
+        || code == msg::kOrderFailed)
         m_shell.EndWait();
     switch (code) {
     case msg::kOrderPointsDone:
@@ -102,8 +106,8 @@ void OrderFlow::OnOrderMessage(WPARAM code, const std::wstring& text)
 
 bool OrderFlow::OnTimer(const TNotifyUI& notification)
 {
-    if (notification.sType != DUI_MSGTYPE_TIMER || notification.pSender != m_pollOwner ||
-        notification.wParam != kPollTimer)
+    if (notification.sType != DUI_MSGTYPE_TIMER || notification.pSender != m_pollOwner
+        || notification.wParam != kPollTimer)
         return false;
     if (m_pollsLeft <= 0) {
         StopPolling();

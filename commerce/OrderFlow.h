@@ -11,7 +11,7 @@ class CControlUI;
 class CPaintManagerUI;
 class CTabLayoutUI;
 struct TNotifyUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The order side of the purchase page: the payment buttons' order, its
 // QR page, and the queries that ask for the state of an order paid outside

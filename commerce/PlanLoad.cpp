@@ -29,7 +29,7 @@ std::wstring FailureText(const ServiceReply& reply, const wchar_t* fallback)
     return reply.text.empty() ? std::wstring(fallback) : reply.text;
 }
 
-}  // namespace
+} // namespace
 
 void ReadRechargePlans(const cJSON* payload, RechargeOffer& offer)
 {
@@ -93,7 +93,8 @@ void LoadRechargePlans(ClientManager& owner, TaskArg)
     if (read)
         owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsLoaded, std::wstring());
     else
-        owner.Send(msg::UM_RECHARGE_ARGS, msg::kRechargeArgsFailed, FailureText(reply, L"获取充值套餐失败！"));
+        owner.Send(
+            msg::UM_RECHARGE_ARGS, msg::kRechargeArgsFailed, FailureText(reply, L"获取充值套餐失败！"));
 }
 
 void LoadPurchasePlans(ClientManager& owner, TaskArg)

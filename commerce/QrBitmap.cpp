@@ -22,12 +22,12 @@ struct QrDeleter {
     void operator()(QRcode* code) const { QRcode_free(code); }
 };
 
-}  // namespace
+} // namespace
 
 std::string QrBitmapBytes(const unsigned char* modules, int width)
 {
     const std::uint32_t side = static_cast<std::uint32_t>(width) * kPixelsPerModule;
-    const std::uint32_t rowBytes = side * 3;  // 24 m bytes: always a multiple of 4
+    const std::uint32_t rowBytes = side * 3; // 24 m bytes: always a multiple of 4
     const std::uint32_t pixelBytes = rowBytes * side;
     std::string out;
     out.reserve(54 + pixelBytes);
@@ -41,13 +41,13 @@ std::string QrBitmapBytes(const unsigned char* modules, int width)
     PutLe(out, 1, 2);
     PutLe(out, 24, 2);
     for (int i = 0; i < 6; ++i)
-        PutLe(out, 0, 4);  // compression, image size, resolutions, palette
+        PutLe(out, 0, 4); // compression, image size, resolutions, palette
     std::string row(rowBytes, '\0');
     for (int y = 0; y < width; ++y) {
         for (int x = 0; x < width; ++x) {
             const char value = (modules[y * width + x] & 1) ? '\0' : '\xFF';
             row.replace(static_cast<std::size_t>(x) * kPixelsPerModule * 3, kPixelsPerModule * 3,
-                        kPixelsPerModule * 3, value);
+                kPixelsPerModule * 3, value);
         }
         for (int repeat = 0; repeat < kPixelsPerModule; ++repeat)
             out += row;
@@ -57,7 +57,8 @@ std::string QrBitmapBytes(const unsigned char* modules, int width)
 
 bool WriteQrBitmap(const std::string& content, const std::string& path)
 {
-    std::unique_ptr<QRcode, QrDeleter> code(QRcode_encodeString(content.c_str(), 0, QR_ECLEVEL_H, QR_MODE_8, 1));
+    std::unique_ptr<QRcode, QrDeleter> code(
+        QRcode_encodeString(content.c_str(), 0, QR_ECLEVEL_H, QR_MODE_8, 1));
     if (!code || code->width <= 0)
         return false;
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -72,8 +73,8 @@ std::string QrFileName(std::wstring_view displayOrderId)
 {
     bool plain = !displayOrderId.empty() && displayOrderId.size() <= 64;
     for (wchar_t c : displayOrderId) {
-        const bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-                             c == L'-' || c == L'_';
+        const bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')
+            || c == L'-' || c == L'_';
         plain = plain && allowed;
     }
     if (plain)

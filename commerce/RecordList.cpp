@@ -14,7 +14,10 @@
 
 using namespace DuiLib;
 
-RecordList::RecordList(IShell& shell) : m_shell(shell) {}
+RecordList::RecordList(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 bool RecordList::Bind(CPaintManagerUI& paint)
 {
@@ -28,8 +31,8 @@ bool RecordList::Bind(CPaintManagerUI& paint)
 void RecordList::Load(bool points)
 {
     m_shell.BeginWait();
-    if (m_tasks.Start(m_shell.ClientRef(), points ? LoadPointRecords : LoadOrderRecords) ==
-        TaskKind::Outcome::NotStarted)
+    if (m_tasks.Start(m_shell.ClientRef(), points ? LoadPointRecords : LoadOrderRecords)
+        == TaskKind::Outcome::NotStarted)
         m_shell.EndWait();
 }
 
@@ -55,7 +58,8 @@ void RecordList::OnRecords(WPARAM code)
     const std::vector<RecordEntry>& records = commerce.records;
     m_listOfOrder->RemoveAll();
     for (std::size_t i = 0; i < records.size(); ++i) {
-        auto* row = static_cast<CListTextElementUI*>(m_listOfOrder->Add(std::make_unique<CListTextElementUI>()));
+        auto* row
+            = static_cast<CListTextElementUI*>(m_listOfOrder->Add(std::make_unique<CListTextElementUI>()));
         row->SetTag(i);
         row->SetName(L"ListElementOfOrder");
         const RecordEntry& record = records[i];

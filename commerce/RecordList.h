@@ -10,7 +10,7 @@ class CListUI;
 class COptionUI;
 class CPaintManagerUI;
 class CTabLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The record page of the purchase page: the point movements or the orders,
 // read page after page and shown in ListOfOrder.
@@ -37,5 +37,5 @@ private:
     DuiLib::COptionUI* m_pointRecords = nullptr;
     // Both lists fill the same members: a load asked for while one runs
     // waits and runs once after it.
-    TaskKind m_tasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind m_tasks { TaskKind::Policy::RunOnceAfter };
 };

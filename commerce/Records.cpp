@@ -76,56 +76,76 @@ void LoadRecordPages(ClientManager& owner, const char* path, ReadRecord read)
     owner.Send(msg::UM_RECORDS, msg::kRecordsRead, 0);
 }
 
-}  // namespace
+} // namespace
 
 std::wstring FormatLocalDateTime(std::int64_t secondsSince1970)
 {
     const std::time_t time = static_cast<std::time_t>(secondsSince1970);
-    std::tm local{};
+    std::tm local {};
     if (!localtime_r(&time, &local))
         return std::wstring();
     wchar_t buffer[64];
     std::swprintf(buffer, 64, L"%d-%d-%d %d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                  local.tm_hour, local.tm_min, local.tm_sec);
+        local.tm_hour, local.tm_min, local.tm_sec);
     return buffer;
 }
 
 std::wstring PointRecordTypeText(int type)
 {
     switch (type) {
-    case -1: return L"赠送";
+    case -1:
+        return L"赠送";
     case 1:
-    case 3: return L"购买商品";
-    case 2: return L"商品退款";
-    case 5: return L"退款";
-    default: return std::wstring();
+    case 3:
+        return L"购买商品";
+    case 2:
+        return L"商品退款";
+    case 5:
+        return L"退款";
+    default:
+        return std::wstring();
     }
 }
 
 std::wstring OrderStatusText(int status)
 {
     switch (status) {
-    case 11: return L"请求失败";
-    case 12: return L"等待支付";
-    case 13: return L"处理中";
-    case 14: return L"已完成";
-    case 15: return L"已退款";
-    default: return std::wstring();
+    case 11:
+        return L"请求失败";
+    case 12:
+        return L"等待支付";
+    case 13:
+        return L"处理中";
+    case 14:
+        return L"已完成";
+    case 15:
+        return L"已退款";
+    default:
+        return std::wstring();
     }
 }
 
 std::wstring PaymentKindText(int type)
 {
     switch (type) {
-    case 21: return L"支付宝WAP";
-    case 22: return L"支付宝扫码";
-    case 23: return L"支付宝APP";
-    case 25: return L"支付宝WEB";
-    case 31: return L"微信WAP";
-    case 32: return L"微信扫码";
-    case 33: return L"微信APP";
-    case 43: return L"苹果APP";
-    default: return std::wstring();
+    case 21:
+        return L"支付宝WAP";
+    case 22:
+        return L"支付宝扫码";
+    case 23:
+        return L"支付宝APP";
+    case 25:
+        return L"支付宝WEB";
+    case 31:
+        return L"微信WAP";
+    case 32:
+        return L"微信扫码";
+    case 33:
+        return L"微信APP";
+    case 43:
+        return L"苹果APP";
+    default:
+        return std::wstring();
     }
 }
 
@@ -146,7 +166,8 @@ RecordEntry ReadOrderRecord(const cJSON* item)
     RecordEntry entry;
     entry.date = FormatLocalDateTime(WideToInt64(AnsiOrNumber(item, "create_at")));
     const std::wstring product = json::Utf8Text(item, "product_name");
-    entry.plan = product.empty() ? std::wstring(L"钱包充值") : product + L" " + AnsiOrNumber(item, "operate") + L"天";
+    entry.plan = product.empty() ? std::wstring(L"钱包充值")
+                                 : product + L" " + AnsiOrNumber(item, "operate") + L"天";
     entry.amount = AnsiOrNumber(item, "amount");
     entry.status = OrderStatusText(IntOf(item, "status"));
     entry.description = PaymentKindText(IntOf(item, "type"));

@@ -3,12 +3,13 @@
 #include "devices/DeviceList.h"
 #include "net/TextConvert.h"
 
-GroupView GroupViewDevices(const std::vector<DeviceRecord>& devices, const std::vector<DeviceGroupRecord>& groups,
-                           int groupIndex)
+GroupView GroupViewDevices(
+    const std::vector<DeviceRecord>& devices, const std::vector<DeviceGroupRecord>& groups, int groupIndex)
 {
     GroupView view;
     const int g = ClampGroupIndex(groupIndex, groups.size());
-    const std::wstring groupId = g >= 1 ? GroupIdText(groups[static_cast<std::size_t>(g - 1)]) : std::wstring();
+    const std::wstring groupId
+        = g >= 1 ? GroupIdText(groups[static_cast<std::size_t>(g - 1)]) : std::wstring();
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const DeviceRecord& d = devices[i];
         if (IsOffline(d)) {

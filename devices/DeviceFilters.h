@@ -19,8 +19,8 @@ struct GroupView {
 
 // Group index g: 0 (or anything out of range) is every group; g >= 1 is the
 // g-th group of the list. Only usable devices are shown.
-GroupView GroupViewDevices(const std::vector<DeviceRecord>& devices, const std::vector<DeviceGroupRecord>& groups,
-                           int groupIndex);
+GroupView GroupViewDevices(
+    const std::vector<DeviceRecord>& devices, const std::vector<DeviceGroupRecord>& groups, int groupIndex);
 std::vector<int> ExpiredDevices(const std::vector<DeviceRecord>& devices);
 std::vector<int> OfflineDevices(const std::vector<DeviceRecord>& devices);
 // Names that contain the text, with only A-Z folded to a-z on both sides.

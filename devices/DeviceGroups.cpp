@@ -32,8 +32,8 @@ std::wstring JsonEscaped(const std::string& ansi)
 }
 
 // The three device requests share their shape and differ in their texts.
-void SaveDeviceSetting(ClientManager& owner, const std::wstring& params, const wchar_t* successText,
-                       const wchar_t* failureText)
+void SaveDeviceSetting(
+    ClientManager& owner, const std::wstring& params, const wchar_t* successText, const wchar_t* failureText)
 {
     ServiceRequest request;
     request.path = "/api/qtz/front_device_set";
@@ -42,13 +42,16 @@ void SaveDeviceSetting(ClientManager& owner, const std::wstring& params, const w
     const ServiceReply reply = CallService(request);
     if (reply.stage != ServiceStage::Answered)
         return;
-    std::wstring text = reply.envelope.success ? successText : failureText ? failureText : reply.envelope.messageText;
+    std::wstring text = reply.envelope.success ? successText
+        : failureText                          ? failureText
+                                               : reply.envelope.messageText;
     if (text.empty())
         text = kRequestFailedText;
-    MessageBox(text, kDeviceRequestCaption, MessageBoxButtons::Ok, MessageBoxIcon::None, owner.devices.boxOwner);
+    MessageBox(
+        text, kDeviceRequestCaption, MessageBoxButtons::Ok, MessageBoxIcon::None, owner.devices.boxOwner);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<DeviceGroupRecord> ParseGroups(const cJSON* payload)
 {

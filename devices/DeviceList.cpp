@@ -38,16 +38,16 @@ void ParseDevicePage(const cJSON* payload, std::vector<DeviceRecord>& devices)
             record.name = L"ID:" + record.id;
         json::ReadUtf8Text(item, "ip", record.ip);
         json::ReadUtf8Text(item, "sn", record.sn);
-        record.online = json::IsString(json::Member(item, "online_status")) &&
-                        json::Utf8Text(item, "online_status") == L"1";
+        record.online = json::IsString(json::Member(item, "online_status"))
+            && json::Utf8Text(item, "online_status") == L"1";
         std::wstring timeLeft;
         if (json::ReadUtf8Text(item, "time_left", timeLeft)) {
             record.time_left = WideToInt64(timeLeft);
             // Seconds to milliseconds, saturating rather than wrapping.
             constexpr std::int64_t kLimit = INT64_MAX / 1000;
-            const std::int64_t ms = record.time_left > kLimit    ? INT64_MAX
-                                    : record.time_left < -kLimit ? INT64_MIN
-                                                                 : record.time_left * 1000;
+            const std::int64_t ms = record.time_left > kLimit ? INT64_MAX
+                : record.time_left < -kLimit                  ? INT64_MIN
+                                                              : record.time_left * 1000;
             record.expiry_text = FormatTimeLeft(ms);
         }
         json::ReadUtf8Text(item, "bind_plan_type", record.bind_plan_type);
@@ -163,8 +163,9 @@ std::vector<DeviceRecord> AdoptLoadedDevices(DeviceMembers& members, bool* appen
     members.firstPageReady = false;
     members.firstPageShown = 0;
     if (shown > 0 && members.devices.size() == shown && members.loaded.size() >= shown) {
-        members.devices.insert(members.devices.end(), std::make_move_iterator(members.loaded.begin() + static_cast<long>(shown)),
-                               std::make_move_iterator(members.loaded.end()));
+        members.devices.insert(members.devices.end(),
+            std::make_move_iterator(members.loaded.begin() + static_cast<long>(shown)),
+            std::make_move_iterator(members.loaded.end()));
         members.loaded.clear();
         if (appended)
             *appended = true;

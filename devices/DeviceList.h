@@ -33,9 +33,18 @@ std::wstring DevicePageParams(int page);
 
 // Status rules: offline (faulty) and expired are independent; usable is
 // online and not expired.
-inline bool IsOffline(const DeviceRecord& d) { return !d.online; }
-inline bool IsExpired(const DeviceRecord& d) { return d.time_left <= 0; }
-inline bool IsUsable(const DeviceRecord& d) { return d.online && d.time_left > 0; }
+inline bool IsOffline(const DeviceRecord& d)
+{
+    return !d.online;
+}
+inline bool IsExpired(const DeviceRecord& d)
+{
+    return d.time_left <= 0;
+}
+inline bool IsUsable(const DeviceRecord& d)
+{
+    return d.online && d.time_left > 0;
+}
 
 // The caption of a tile whose device is not usable, else empty.
 std::wstring UnusableCaption(const DeviceRecord& d);

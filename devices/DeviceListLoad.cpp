@@ -19,7 +19,11 @@
 
 using namespace DuiLib;
 
-DeviceListLoad::DeviceListLoad(IShell& shell, DeviceTileView& view) : m_shell(shell), m_view(view) {}
+DeviceListLoad::DeviceListLoad(IShell& shell, DeviceTileView& view)
+    : m_shell(shell)
+    , m_view(view)
+{
+}
 
 bool DeviceListLoad::Bind(CPaintManagerUI& paint)
 {
@@ -136,11 +140,9 @@ void DeviceListLoad::OnLoadEnded(WPARAM code, LPARAM lParam)
     // sign-out has its own page and its own wait.
     // A load stopped without a text was cancelled: the sign-out under
     // way aborted its transfers.
-    const bool overtaken =
-        m_discardLoad ||
-        (code == msg::kDevicesFailed && MessageText(lParam).empty()) ||
-        (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText &&
-         m_shell.Client().user.loginState != kLoginStateLoggedIn);
+    const bool overtaken = m_discardLoad || (code == msg::kDevicesFailed && MessageText(lParam).empty())
+        || (code == msg::kDevicesFailed && MessageText(lParam) == kSessionExpiredText
+            && m_shell.Client().user.loginState != kLoginStateLoggedIn);
     // With the first page on screen the wait ended then; whatever waits
     // now is another action's.
     if (!overtaken && !firstPageShown)
@@ -184,7 +186,7 @@ void DeviceListLoad::OnSigningOut()
     // The session's token has stopped the loads; they end (messages keep
     // coming meanwhile) before the window deletes the cookie file, so none
     // writes the session cookie back into it.
-    for (TaskHandle* task : {&m_groupTask, &m_loadTask}) {
+    for (TaskHandle* task : { &m_groupTask, &m_loadTask }) {
         if (*task)
             task->Wait(kSignOutTaskWait);
         task->Drop();

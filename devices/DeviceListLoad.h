@@ -11,7 +11,7 @@ namespace DuiLib {
 class CControlUI;
 class CPaintManagerUI;
 class CProgressUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The group and device-list loads of the device page: their progress, the
 // hand-over of the first page and of the whole list to the tile view, and

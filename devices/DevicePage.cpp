@@ -29,9 +29,13 @@ int TagOf(const CControlUI* control)
     return static_cast<int>(control->GetTag());
 }
 
-}  // namespace
+} // namespace
 
-DevicePage::DevicePage(IShell& shell) : m_shell(shell), m_view(shell), m_load(shell, m_view), m_groups(shell, m_view)
+DevicePage::DevicePage(IShell& shell)
+    : m_shell(shell)
+    , m_view(shell)
+    , m_load(shell, m_view)
+    , m_groups(shell, m_view)
 {
 }
 
@@ -39,15 +43,15 @@ DevicePage::~DevicePage() = default;
 
 std::vector<UINT> DevicePage::Messages() const
 {
-    return {msg::UM_DEVICES};
+    return { msg::UM_DEVICES };
 }
 
 bool DevicePage::Bind(CPaintManagerUI& paint)
 {
     m_paint = &paint;
     const bool bound = m_view.Bind(paint);
-    return m_load.Bind(paint) && m_groups.Bind(paint) && bound && paint.FindControl(L"TreeViewOfDevice") &&
-           paint.FindControl(L"TreeRootNodeOfDevice");
+    return m_load.Bind(paint) && m_groups.Bind(paint) && bound && paint.FindControl(L"TreeViewOfDevice")
+        && paint.FindControl(L"TreeRootNodeOfDevice");
 }
 
 bool DevicePage::IsBatchMode() const
@@ -95,7 +99,8 @@ bool DevicePage::OnClick(CControlUI* sender, const std::wstring& name)
     } else if (name == L"BtnOfEditDeviceGroup") {
         m_groups.Build();
         m_view.ShowGroupEditor();
-    } else if (name == L"BtnOfDeviceTab" || name == L"BtnOfModifyAllGroup" || name == L"BtnOfCancelModifyGroup") {
+    } else if (name == L"BtnOfDeviceTab" || name == L"BtnOfModifyAllGroup"
+        || name == L"BtnOfCancelModifyGroup") {
         // Every edit is saved as it is made, so the editor's buttons only
         // lead back to the list.
         m_view.ShowList();
@@ -240,8 +245,8 @@ void DevicePage::ShowGroupMenu(int device)
         MenuItem item;
         item.id = msg::kGroupMenuFirstId + static_cast<UINT>(g);
         item.text = L"移动到 " + AnsiToWide(members.groups[g].name);
-        item.enabled = device < 0 ||
-                       GroupIdText(members.groups[g]) != members.devices[static_cast<std::size_t>(device)].group_id;
+        item.enabled = device < 0
+            || GroupIdText(members.groups[g]) != members.devices[static_cast<std::size_t>(device)].group_id;
         items.push_back(std::move(item));
     }
     if (items.empty())

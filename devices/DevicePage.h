@@ -15,7 +15,7 @@ class IShell;
 namespace DuiLib {
 class CControlUI;
 class CEditUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The device page ("DeviceTab"): its loads (DeviceListLoad), its tiles,
 // views, group selector and batch mode (DeviceTileView) and the group
@@ -30,7 +30,7 @@ public:
     explicit DevicePage(IShell& shell);
     ~DevicePage() override;
 
-    std::vector<std::wstring> Routes() const override { return {L"DeviceTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"DeviceTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;

@@ -18,9 +18,20 @@ namespace {
 
 // Every control of a tile that reacts to the user carries the device index.
 constexpr const wchar_t* kTaggedParts[] = {
-    L"BtnOfDeviceInfo", L"BtnOfScreenshot", L"CBoxOfModifyDeviceName", L"EditOfDeviceName", L"TabOfDeviceDetail",
-    L"CBoxOfCtrl",      L"BtnOfDeviceTimeLeft", L"BtnOfReboot",        L"BtnOfRecover",     L"BtnOfUploadFile",
-    L"BtnOfChangeGroup", L"BtnOfDeviceInstall", L"LabOfDevivceFunc",  L"CBoxOfDevicd",
+    L"BtnOfDeviceInfo",
+    L"BtnOfScreenshot",
+    L"CBoxOfModifyDeviceName",
+    L"EditOfDeviceName",
+    L"TabOfDeviceDetail",
+    L"CBoxOfCtrl",
+    L"BtnOfDeviceTimeLeft",
+    L"BtnOfReboot",
+    L"BtnOfRecover",
+    L"BtnOfUploadFile",
+    L"BtnOfChangeGroup",
+    L"BtnOfDeviceInstall",
+    L"LabOfDevivceFunc",
+    L"CBoxOfDevicd",
 };
 
 constexpr int kBusyPage = 2;
@@ -37,7 +48,7 @@ void SetPartToolTip(CControlUI& tile, const wchar_t* name, const std::wstring& t
         part->SetToolTip(text);
 }
 
-}  // namespace
+} // namespace
 
 std::wstring DeviceInfoText(const DeviceRecord& device)
 {
@@ -49,11 +60,11 @@ std::wstring TimeLeftMarkup(const DeviceRecord& device)
     return L"<f 11>" + device.bind_plan_type + L" </f>" + device.expiry_text;
 }
 
-void FillDeviceTile(CControlUI& tile, const DeviceRecord& device, int index, const std::vector<DeviceGroupRecord>& groups,
-                    bool batchMode)
+void FillDeviceTile(CControlUI& tile, const DeviceRecord& device, int index,
+    const std::vector<DeviceGroupRecord>& groups, bool batchMode)
 {
     const std::wstring info = DeviceInfoText(device);
-    for (const wchar_t* name : {L"BtnOfDeviceInfo", L"CtrlOfInfoUp", L"CtrlOfInfoDown", L"CBoxOfCtrl"})
+    for (const wchar_t* name : { L"BtnOfDeviceInfo", L"CtrlOfInfoUp", L"CtrlOfInfoDown", L"CBoxOfCtrl" })
         SetPartToolTip(tile, name, info);
     for (const wchar_t* name : kTaggedParts) {
         if (CControlUI* part = tile.FindSubControl(name))

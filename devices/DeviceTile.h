@@ -18,7 +18,7 @@ std::wstring TimeLeftMarkup(const DeviceRecord& device);
 // tooltips, tags, name, status, screenshot, plan and expiry, group name and
 // the parts that batch mode shows or hides.
 void FillDeviceTile(DuiLib::CControlUI& tile, const DeviceRecord& device, int index,
-                    const std::vector<DeviceGroupRecord>& groups, bool batchMode);
+    const std::vector<DeviceGroupRecord>& groups, bool batchMode);
 
 // The parts of a built tile that batch mode switches.
 void ApplyBatchModeToTile(DuiLib::CControlUI& tile, const DeviceRecord& device, bool batchMode);

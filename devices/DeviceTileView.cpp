@@ -43,9 +43,12 @@ int FrameOf(const std::wstring& image)
     return WideToInt(image.substr(underscore + 1, dot - underscore - 1));
 }
 
-}  // namespace
+} // namespace
 
-DeviceTileView::DeviceTileView(IShell& shell) : m_shell(shell) {}
+DeviceTileView::DeviceTileView(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 DeviceTileView::~DeviceTileView()
 {
@@ -72,9 +75,9 @@ bool DeviceTileView::Bind(CPaintManagerUI& paint)
     m_allDisplay = paint.FindControl(L"BtnOfAllDisplay");
     m_menuDevice = paint.FindControlAs<COptionUI>(L"OptOfDevice");
     m_tabOfMain = paint.FindControlAs<CTabLayoutUI>(L"TabOfMain");
-    return m_optAll && m_optExpired && m_optOffline && m_optSearch && m_search && m_tabOfDevice && m_tabShown &&
-           m_tiles && m_selector && m_batch && m_selectAll && m_batchBar && m_allDisplay && m_menuDevice &&
-           m_tabOfMain;
+    return m_optAll && m_optExpired && m_optOffline && m_optSearch && m_search && m_tabOfDevice && m_tabShown
+        && m_tiles && m_selector && m_batch && m_selectAll && m_batchBar && m_allDisplay && m_menuDevice
+        && m_tabOfMain;
 }
 
 bool DeviceTileView::OnNotify(TNotifyUI& notification)
@@ -203,8 +206,8 @@ std::size_t DeviceTileView::LeadingTilesOf(const std::vector<int>& shown) const
 {
     const std::size_t count = static_cast<std::size_t>(m_tiles->GetCount());
     std::size_t kept = 0;
-    while (kept < shown.size() && kept < count &&
-           m_tiles->GetItemAt(static_cast<int>(kept))->GetTag() == static_cast<std::uintptr_t>(shown[kept]))
+    while (kept < shown.size() && kept < count
+        && m_tiles->GetItemAt(static_cast<int>(kept))->GetTag() == static_cast<std::uintptr_t>(shown[kept]))
         ++kept;
     return kept;
 }
@@ -212,7 +215,8 @@ std::size_t DeviceTileView::LeadingTilesOf(const std::vector<int>& shown) const
 bool DeviceTileView::HasTileElement()
 {
     if (m_element == ElementKnown::NotYet)
-        m_element = BuildElement(L"DeviceElement.xml", m_paint) ? ElementKnown::Present : ElementKnown::Missing;
+        m_element
+            = BuildElement(L"DeviceElement.xml", m_paint) ? ElementKnown::Present : ElementKnown::Missing;
     return m_element == ElementKnown::Present;
 }
 
@@ -249,7 +253,8 @@ void DeviceTileView::ShowGroupDevices(int groupIndex)
         return;
     const DeviceMembers& members = m_shell.Client().devices;
     const int g = ClampGroupIndex(groupIndex, members.groups.size());
-    m_optAll->SetText(g < 1 ? std::wstring(kMyDevicesText) : AnsiToWide(members.groups[static_cast<std::size_t>(g - 1)].name));
+    m_optAll->SetText(g < 1 ? std::wstring(kMyDevicesText)
+                            : AnsiToWide(members.groups[static_cast<std::size_t>(g - 1)].name));
     const GroupView view = GroupViewDevices(members.devices, members.groups, g);
     ShowTiles(view.shown);
     m_optOffline->SetForeImage(view.anyOffline ? m_optOffline->GetDisabledImage() : std::wstring());
@@ -356,7 +361,7 @@ void DeviceTileView::OnGroupSelected(int index)
     if (m_optAll->IsSelected())
         ShowGroupDevices(m_currentGroupIndex);
     else
-        m_optAll->Selected(true);  // its "selectchanged" shows the group
+        m_optAll->Selected(true); // its "selectchanged" shows the group
 }
 
 void DeviceTileView::FitGroupIndex()
@@ -400,7 +405,7 @@ void DeviceTileView::SelectAllShown(bool selected)
             continue;
         SetDeviceSelected(m_shell.Client().devices, static_cast<std::size_t>(device), selected);
         if (!IsTileMade(*tile))
-            continue;  // made from the record later
+            continue; // made from the record later
         if (auto* box = tile->FindSubControlAs<CCheckBoxUI>(L"CBoxOfDevicd"))
             box->SetCheck(selected, false);
     }
@@ -423,8 +428,8 @@ void DeviceTileView::OnScreenshotClick(int device)
 void DeviceTileView::OnScreenshotTimer(CControlUI* button)
 {
     const int frame = (FrameOf(button->GetDisabledImage()) + 1) % kScreenshotFrames;
-    button->SetDisabledImage(L"file='img\\sinchronize\\sinchronize_25_white_" + IntToWide(frame) +
-                             L".png' dest='0,0,25,25'");
+    button->SetDisabledImage(
+        L"file='img\\sinchronize\\sinchronize_25_white_" + IntToWide(frame) + L".png' dest='0,0,25,25'");
 }
 
 void DeviceTileView::OnScreenshotResult(int device, bool ok)

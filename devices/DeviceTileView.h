@@ -17,7 +17,7 @@ class CPaintManagerUI;
 class CTabLayoutUI;
 class CTileLayoutUI;
 struct TNotifyUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The device list as the user sees it: the four views (group, expired,
 // faulty, search) with one tile per device, the group selector under

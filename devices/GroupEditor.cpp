@@ -26,17 +26,22 @@ namespace {
 constexpr int kGroupRowPage = 0;
 constexpr int kAddGroupRowPage = 1;
 
-}  // namespace
+} // namespace
 
 bool RefuseAmpersand(const std::wstring& text, WindowHandle owner)
 {
     if (text.find(L'&') == std::wstring::npos)
         return false;
-    MessageBox(L"名称不能包含字符“&”", kDeviceRequestCaption, MessageBoxButtons::Ok, MessageBoxIcon::None, owner);
+    MessageBox(
+        L"名称不能包含字符“&”", kDeviceRequestCaption, MessageBoxButtons::Ok, MessageBoxIcon::None, owner);
     return true;
 }
 
-GroupEditor::GroupEditor(IShell& shell, DeviceTileView& view) : m_shell(shell), m_view(view) {}
+GroupEditor::GroupEditor(IShell& shell, DeviceTileView& view)
+    : m_shell(shell)
+    , m_view(view)
+{
+}
 
 bool GroupEditor::Bind(CPaintManagerUI& paint)
 {
@@ -56,7 +61,6 @@ void GroupEditor::Clear()
     m_groupList->RemoveAll();
 }
 
-
 void GroupEditor::Build()
 {
     const std::vector<DeviceGroupRecord>& groups = m_shell.Client().devices.groups;
@@ -72,7 +76,7 @@ void GroupEditor::Build()
             edit->SetText(AnsiToWide(groups[i].name));
             edit->SetTag(tag);
         }
-        for (const wchar_t* name : {L"BtnOfDelGroup", L"BtnOfMoveUp", L"BtnOfMoveDown"}) {
+        for (const wchar_t* name : { L"BtnOfDelGroup", L"BtnOfMoveUp", L"BtnOfMoveDown" }) {
             if (CControlUI* button = row->FindSubControl(name))
                 button->SetTag(tag);
         }

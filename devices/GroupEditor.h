@@ -11,7 +11,7 @@ namespace DuiLib {
 class CControlUI;
 class CListUI;
 class CPaintManagerUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The group editor (page 1 of TabOfDevice): one row per group with its
 // name, delete and move buttons, and a last row to add one. Every edit is

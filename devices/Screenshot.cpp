@@ -1,10 +1,10 @@
 #include "devices/Screenshot.h"
 
 #include <cstdint>
-#include <semaphore>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <semaphore>
 
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
@@ -20,8 +20,8 @@ namespace {
 
 bool IsPlainNameCharacter(wchar_t c)
 {
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_' ||
-           c == L'-' || c == L'.';
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_'
+        || c == L'-' || c == L'.';
 }
 
 bool IsPlainName(std::wstring_view id)
@@ -35,7 +35,7 @@ bool IsPlainName(std::wstring_view id)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring ScreenshotFileName(std::wstring_view deviceId)
 {
@@ -115,7 +115,7 @@ struct ScreenshotSlot {
     ScreenshotSlot& operator=(const ScreenshotSlot&) = delete;
 };
 
-}  // namespace
+} // namespace
 
 bool FetchScreenshot(ClientManager& owner, int index)
 {
@@ -156,7 +156,8 @@ bool FetchScreenshot(ClientManager& owner, int index)
 
     const auto markOnline = [&](bool online) {
         std::lock_guard lock(members.listMutex);
-        if (index < static_cast<int>(members.devices.size()) && members.devices[static_cast<std::size_t>(index)].id == id)
+        if (index < static_cast<int>(members.devices.size())
+            && members.devices[static_cast<std::size_t>(index)].id == id)
             members.devices[static_cast<std::size_t>(index)].online = online;
     };
     if (!reply.envelope.success) {
@@ -177,5 +178,6 @@ void UpdateScreenshot(ClientManager& owner, TaskArg deviceIndex)
 {
     const int index = static_cast<int>(deviceIndex);
     const bool ok = FetchScreenshot(owner, index);
-    owner.Post(msg::UM_DEVICES, ok ? msg::kScreenshotUpdated : msg::kScreenshotFailed, static_cast<LPARAM>(index));
+    owner.Post(
+        msg::UM_DEVICES, ok ? msg::kScreenshotUpdated : msg::kScreenshotFailed, static_cast<LPARAM>(index));
 }

@@ -4,9 +4,9 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
-#include "market/Catalogue.h"
 #include "devices/DeviceMembers.h"
 #include "market/AppQueries.h"
+#include "market/Catalogue.h"
 #include "net/ClusterCurl.h"
 #include "net/NumberText.h"
 #include "net/ServiceCall.h"
@@ -15,9 +15,10 @@
 
 namespace {
 
-constexpr const char* kSelectedAppsQuery =
-    "select t_subtype.name,t_game.type,t_game.gamename,t_game.id,t_game.bproxyed from t_game,t_subtype where "
-    "t_game.type = t_subtype.id and t_game.bproxyed = 1";
+constexpr const char* kSelectedAppsQuery
+    = "select t_subtype.name,t_game.type,t_game.gamename,t_game.id,t_game.bproxyed from t_game,t_subtype "
+      "where "
+      "t_game.type = t_subtype.id and t_game.bproxyed = 1";
 
 void LogMarkUpdate(bool ok)
 {
@@ -29,8 +30,8 @@ struct UploadProgress {
     int lastPercentage = -1;
 };
 
-int TransferInfo(void* data, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
-                 curl_off_t uploaded)
+int TransferInfo(
+    void* data, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     auto* progress = static_cast<UploadProgress*>(data);
     const int percentage = UploadPercentage(uploadTotal, uploaded);
@@ -42,7 +43,7 @@ int TransferInfo(void* data, curl_off_t downloadTotal, curl_off_t downloaded, cu
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 TaskArg AppIdArgument(std::int32_t appId)
 {
@@ -53,15 +54,17 @@ void SelectApp(ClientManager& owner, TaskArg argument)
 {
     const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(argument));
     if (UsableDatabase(owner))
-        LogMarkUpdate(owner.catalogue.database.Execute("UPDATE t_game SET bproxyed = 1 WHERE id = " + std::to_string(id)));
+        LogMarkUpdate(owner.catalogue.database.Execute(
+            "UPDATE t_game SET bproxyed = 1 WHERE id = " + std::to_string(id)));
     LoadSelectedApps(owner);
 }
 
 void UnselectApp(ClientManager& owner, TaskArg argument)
 {
     const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(argument));
-    const std::string sql = id == kAllApps ? std::string("UPDATE t_game SET bproxyed = 0")
-                                           : "UPDATE t_game SET bproxyed = 0 WHERE id = " + std::to_string(id);
+    const std::string sql = id == kAllApps
+        ? std::string("UPDATE t_game SET bproxyed = 0")
+        : "UPDATE t_game SET bproxyed = 0 WHERE id = " + std::to_string(id);
     if (UsableDatabase(owner))
         LogMarkUpdate(owner.catalogue.database.Execute(sql));
     LoadSelectedApps(owner);
@@ -71,8 +74,8 @@ void LoadSelectedApps(ClientManager& owner, TaskArg)
 {
     CatalogueMembers& catalogue = owner.catalogue;
     std::vector<AppRecord> selected;
-    std::unique_ptr<SQLiteStatement> statement =
-        UsableDatabase(owner) ? catalogue.database.Prepare(kSelectedAppsQuery) : nullptr;
+    std::unique_ptr<SQLiteStatement> statement
+        = UsableDatabase(owner) ? catalogue.database.Prepare(kSelectedAppsQuery) : nullptr;
     if (statement) {
         while (statement->NextRow()) {
             AppRecord record;
@@ -88,7 +91,7 @@ void LoadSelectedApps(ClientManager& owner, TaskArg)
         std::lock_guard lock(catalogue.lock);
         catalogue.SelectedApps = std::move(selected);
     }
-    owner.Send(msg::UM_LOCAL_APPS, msg::kLocalAppsReloaded, LPARAM {0});
+    owner.Send(msg::UM_LOCAL_APPS, msg::kLocalAppsReloaded, LPARAM { 0 });
     RerunLastAppQuery(owner);
 }
 
@@ -121,7 +124,8 @@ void InstallSelectedApps(ClientManager& owner, InstallRequest& install)
     request.path = "/api/qtz/front_app_install";
     request.params = install.body;
     const ServiceReply reply = CallService(request);
-    owner.Send(msg::UM_APP_INSTALL, reply.succeeded() ? msg::kInstallStarted : msg::kInstallFailed, reply.text);
+    owner.Send(
+        msg::UM_APP_INSTALL, reply.succeeded() ? msg::kInstallStarted : msg::kInstallFailed, reply.text);
 }
 
 int UploadPercentage(std::int64_t total, std::int64_t sent)
@@ -131,14 +135,15 @@ int UploadPercentage(std::int64_t total, std::int64_t sent)
     return static_cast<int>(static_cast<double>(sent) * 100.0 / static_cast<double>(total));
 }
 
-int ReportUploadProgress(void* owner, std::int64_t, std::int64_t, std::int64_t uploadTotal, std::int64_t uploaded)
+int ReportUploadProgress(
+    void* owner, std::int64_t, std::int64_t, std::int64_t uploadTotal, std::int64_t uploaded)
 {
     const int percentage = UploadPercentage(uploadTotal, uploaded);
     DebugLogA("%g / %g (%g %%)\n", static_cast<double>(uploaded), static_cast<double>(uploadTotal),
-              static_cast<double>(percentage));
+        static_cast<double>(percentage));
     if (owner)
-        static_cast<ClientManager*>(owner)->Send(msg::UM_APP_UPLOAD, msg::kAppUploadProgress,
-                                                 static_cast<LPARAM>(percentage));
+        static_cast<ClientManager*>(owner)->Send(
+            msg::UM_APP_UPLOAD, msg::kAppUploadProgress, static_cast<LPARAM>(percentage));
     return 0;
 }
 
@@ -165,7 +170,7 @@ void UploadLocalApp(ClientManager& owner, AppUpload& upload)
         return;
     case ServiceStage::TransferFailed:
         owner.Send(msg::UM_APP_UPLOAD, msg::kAppUploadFailed,
-                   std::wstring(kRequestFailedText) + L":" + IntToWide(reply.result));
+            std::wstring(kRequestFailedText) + L":" + IntToWide(reply.result));
         return;
     case ServiceStage::Answered:
         break;
@@ -174,7 +179,7 @@ void UploadLocalApp(ClientManager& owner, AppUpload& upload)
         owner.Send(msg::UM_APP_UPLOAD, msg::kAppUploadFailed, reply.text);
         return;
     }
-    owner.Send(msg::UM_APP_UPLOAD, msg::kAppUploadDone, LPARAM {0});
+    owner.Send(msg::UM_APP_UPLOAD, msg::kAppUploadDone, LPARAM { 0 });
 }
 
 void DeleteLocalApps(ClientManager& owner, AppDeletion& deletion)

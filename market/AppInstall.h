@@ -42,15 +42,15 @@ void InstallSelectedApps(ClientManager& owner, InstallRequest& request);
 // 1276 when the service accepted it; 1277 with the text to show first (empty
 // when there is none) when it failed.
 struct AppUpload {
-    std::string path;       // UTF-8 full name
+    std::string path; // UTF-8 full name
     std::wstring deviceIds;
 };
 void UploadLocalApp(ClientManager& owner, AppUpload& upload);
 
 // The progress callback of the upload transfer (libcurl's transfer-info
 // form; `owner` is the ClientManager). Always 0: go on.
-int ReportUploadProgress(void* owner, std::int64_t downloadTotal, std::int64_t downloaded, std::int64_t uploadTotal,
-                         std::int64_t uploaded);
+int ReportUploadProgress(void* owner, std::int64_t downloadTotal, std::int64_t downloaded,
+    std::int64_t uploadTotal, std::int64_t uploaded);
 // The whole percentage of sent of total (0 while the total is 0).
 int UploadPercentage(std::int64_t total, std::int64_t sent);
 

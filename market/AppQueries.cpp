@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr const char* kListColumns =
-    "select t_subtype.name,t_game.type,t_game.gamename,t_game.installname,t_game.id,t_game.bproxyed ";
+constexpr const char* kListColumns
+    = "select t_subtype.name,t_game.type,t_game.gamename,t_game.installname,t_game.id,t_game.bproxyed ";
 
 // LIKE with "\" as its escape: the wildcards the user typed match themselves.
 std::string LikePattern(const std::string& text)
@@ -22,40 +22,44 @@ std::string LikePattern(const std::string& text)
     return pattern + "%";
 }
 
-}  // namespace
+} // namespace
 
 AppQuery HotAppsQuery()
 {
-    return {std::string(kListColumns) +
-                "from t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 1 order by sort "
-                "LIMIT 0,100",
-            {}};
+    return { std::string(kListColumns)
+            + "from t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 1 order by "
+              "sort "
+              "LIMIT 0,100",
+        {} };
 }
 
 AppQuery MyAppsQuery(const std::string& userId)
 {
     if (userId.empty())
         return {};
-    return {std::string(kListColumns) +
-                "from t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 2 and "
-                "t_game.source =?",
-            {userId}};
+    return { std::string(kListColumns)
+            + "from t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 2 and "
+              "t_game.source =?",
+        { userId } };
 }
 
 AppQuery TypeAppsQuery(int category)
 {
-    const std::string joins =
-        "from t_subtype _maintype join t_subtype _subtype on _maintype.id = _subtype.type join t_subtype on "
-        "_subtype.id  = t_subtype.type join t_game on t_subtype.id = t_game.type where t_game.sourcetype = 1 and ";
+    const std::string joins = "from t_subtype _maintype join t_subtype _subtype on _maintype.id = "
+                              "_subtype.type join t_subtype on "
+                              "_subtype.id  = t_subtype.type join t_game on t_subtype.id = t_game.type where "
+                              "t_game.sourcetype = 1 and ";
     if (category == kMainCategoryApps || category == kMainCategoryGames)
-        return {"select _maintype.name Type,_maintype.id TypeID,t_game.gamename,t_game.installname,t_game.id,"
-                "t_game.bproxyed " +
-                    joins + "_maintype.id=" + std::to_string(category) + " LIMIT 0, 60",
-                {}};
-    return {"select t_subtype.name Type,t_subtype.id TypeID,t_game.gamename,t_game.installname,t_game.id,"
-            "t_game.bproxyed " +
-                joins + "_subtype.id=" + std::to_string(category) + " order by t_subtype.id",
-            {}};
+        return {
+            "select _maintype.name Type,_maintype.id TypeID,t_game.gamename,t_game.installname,t_game.id,"
+            "t_game.bproxyed "
+                + joins + "_maintype.id=" + std::to_string(category) + " LIMIT 0, 60",
+            {}
+        };
+    return { "select t_subtype.name Type,t_subtype.id TypeID,t_game.gamename,t_game.installname,t_game.id,"
+             "t_game.bproxyed "
+            + joins + "_subtype.id=" + std::to_string(category) + " order by t_subtype.id",
+        {} };
 }
 
 AppQuery SearchAppsQuery(const std::wstring& text)
@@ -64,10 +68,10 @@ AppQuery SearchAppsQuery(const std::wstring& text)
     const std::string utf8 = AnsiToUtf8(WideToAnsi(text));
     if (utf8.empty())
         return {};
-    return {std::string(kListColumns) +
-                "from t_game,t_subtype where t_game.sourcetype = 1 and t_game.type = t_subtype.id and "
-                "t_game.gamename like ? escape '\\'",
-            {LikePattern(utf8)}};
+    return { std::string(kListColumns)
+            + "from t_game,t_subtype where t_game.sourcetype = 1 and t_game.type = t_subtype.id and "
+              "t_game.gamename like ? escape '\\'",
+        { LikePattern(utf8) } };
 }
 
 std::string SubtypesQuery(int mainCategory)
@@ -100,13 +104,13 @@ AppListLoad IssueAppQuery(CatalogueMembers& catalogue, AppQuery query)
 {
     std::lock_guard lock(catalogue.lock);
     catalogue.LastAppQuery = query;
-    return {std::move(query), ++catalogue.issuedListLoads};
+    return { std::move(query), ++catalogue.issuedListLoads };
 }
 
 AppListLoad IssueRerun(CatalogueMembers& catalogue)
 {
     std::lock_guard lock(catalogue.lock);
-    return {catalogue.LastAppQuery, ++catalogue.issuedListLoads};
+    return { catalogue.LastAppQuery, ++catalogue.issuedListLoads };
 }
 
 void RunAppQuery(ClientManager& owner, const AppListLoad& load)
@@ -126,7 +130,7 @@ void RunAppQuery(ClientManager& owner, const AppListLoad& load)
     if (empty)
         owner.Send(msg::UM_APPS, msg::kAppListEmpty, std::wstring(kNoAppsText));
     else
-        owner.Send(msg::UM_APPS, msg::kAppListReady, LPARAM {0});
+        owner.Send(msg::UM_APPS, msg::kAppListReady, LPARAM { 0 });
 }
 
 void RunAppQueryTask(ClientManager& owner, AppListLoad& load)
@@ -147,7 +151,7 @@ void LoadMyApps(ClientManager& owner, const std::string& userId)
 SubtypeLoad IssueSubtypeLoad(CatalogueMembers& catalogue, int mainCategory)
 {
     std::lock_guard lock(catalogue.lock);
-    return SubtypeLoad {mainCategory, ++catalogue.issuedSubtypeLoads};
+    return SubtypeLoad { mainCategory, ++catalogue.issuedSubtypeLoads };
 }
 
 void LoadSubtypes(ClientManager& owner, SubtypeLoad& load)
@@ -156,11 +160,11 @@ void LoadSubtypes(ClientManager& owner, SubtypeLoad& load)
     const std::uint64_t number = load.number;
     CatalogueMembers& catalogue = owner.catalogue;
     std::vector<SubtypeRecord> subtypes;
-    std::unique_ptr<SQLiteStatement> statement =
-        UsableDatabase(owner) ? catalogue.database.Prepare(SubtypesQuery(mainCategory)) : nullptr;
+    std::unique_ptr<SQLiteStatement> statement
+        = UsableDatabase(owner) ? catalogue.database.Prepare(SubtypesQuery(mainCategory)) : nullptr;
     if (statement) {
         while (statement->NextRow())
-            subtypes.push_back({statement->ColumnInt(0), Utf8ToWide(statement->ColumnText(1))});
+            subtypes.push_back({ statement->ColumnInt(0), Utf8ToWide(statement->ColumnText(1)) });
     }
     const bool empty = subtypes.empty();
     {
@@ -171,7 +175,7 @@ void LoadSubtypes(ClientManager& owner, SubtypeLoad& load)
         catalogue.Subtypes = std::move(subtypes);
     }
     if (empty)
-        owner.Send(msg::UM_APPS, msg::kAppListEmpty, LPARAM {0});
+        owner.Send(msg::UM_APPS, msg::kAppListEmpty, LPARAM { 0 });
     else
         owner.Send(msg::UM_APPS, msg::kSubtypesReady, static_cast<LPARAM>(mainCategory));
 }

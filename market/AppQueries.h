@@ -9,11 +9,11 @@
 
 // Which view the app page shows.
 enum AppViewMode {
-    kViewMyApps = 0,   // "我的应用"
-    kViewHot = 1,      // "热门"
-    kViewApps = 2,     // "应用"
-    kViewGames = 3,    // "游戏"
-    kViewSearch = 4,   // the name search
+    kViewMyApps = 0, // "我的应用"
+    kViewHot = 1, // "热门"
+    kViewApps = 2, // "应用"
+    kViewGames = 3, // "游戏"
+    kViewSearch = 4, // the name search
 };
 
 // The two main categories.

@@ -22,7 +22,7 @@ bool IconExists(std::int64_t id)
     return IsRegularFile(IconFilePath(id));
 }
 
-}  // namespace
+} // namespace
 
 int GroupHeight(int icons, int columns)
 {
@@ -58,7 +58,8 @@ void BuildAppIcons(CTileLayoutUI& tile, const std::vector<AppRecord>& apps)
     }
 }
 
-CControlUI* BuildSubtypeTags(CTileLayoutUI& tags, int mainCategory, const std::vector<SubtypeRecord>& subtypes)
+CControlUI* BuildSubtypeTags(
+    CTileLayoutUI& tags, int mainCategory, const std::vector<SubtypeRecord>& subtypes)
 {
     tags.RemoveAll();
     CControlUI* hot = nullptr;
@@ -118,7 +119,7 @@ void BuildTypeTiles(CListUI& list, const std::vector<AppRecord>& apps)
 }
 
 void BuildInstallLists(CListUI& devices, CListUI& apps, const std::vector<DeviceRecord>& deviceList,
-                       const std::vector<AppRecord>& selectedApps)
+    const std::vector<AppRecord>& selectedApps)
 {
     devices.RemoveAll();
     for (std::size_t i = 0; i < deviceList.size(); ++i) {

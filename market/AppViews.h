@@ -11,7 +11,7 @@ class CContainerUI;
 class CControlUI;
 class CListUI;
 class CTileLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // Filling the app page's controls from the lists; window side only.
 
@@ -27,10 +27,10 @@ std::unique_ptr<DuiLib::CControlUI> MakeAppIcon(const AppRecord& app);
 void BuildAppIcons(DuiLib::CTileLayoutUI& tile, const std::vector<AppRecord>& apps);
 // The tags of a main category: "热门" (tag = the main category) and one per
 // sub-category; the tile grows to the rows they need. Returns the "热门" tag.
-DuiLib::CControlUI* BuildSubtypeTags(DuiLib::CTileLayoutUI& tags, int mainCategory,
-                                     const std::vector<SubtypeRecord>& subtypes);
+DuiLib::CControlUI* BuildSubtypeTags(
+    DuiLib::CTileLayoutUI& tags, int mainCategory, const std::vector<SubtypeRecord>& subtypes);
 // The groups of the category views: one per run of equal category ids.
 void BuildTypeTiles(DuiLib::CListUI& list, const std::vector<AppRecord>& apps);
 // The two lists of the install column.
-void BuildInstallLists(DuiLib::CListUI& devices, DuiLib::CListUI& apps, const std::vector<DeviceRecord>& deviceList,
-                       const std::vector<AppRecord>& selectedApps);
+void BuildInstallLists(DuiLib::CListUI& devices, DuiLib::CListUI& apps,
+    const std::vector<DeviceRecord>& deviceList, const std::vector<AppRecord>& selectedApps);

@@ -20,13 +20,13 @@ struct TableSpec {
 
 bool TableExists(const SQLiteDatabase& database, const char* name)
 {
-    const std::string query =
-        std::string("select * from sqlite_master where type = 'table' and name = '") + name + "'";
+    const std::string query
+        = std::string("select * from sqlite_master where type = 'table' and name = '") + name + "'";
     std::unique_ptr<SQLiteStatement> check = database.Prepare(query);
     return check && check->NextRow();
 }
 
-}  // namespace
+} // namespace
 
 int OpenCatalogueFile(SQLiteDatabase& database, const std::string& path)
 {
@@ -40,20 +40,21 @@ int OpenCatalogueFile(SQLiteDatabase& database, const std::string& path)
     DebugLogA("%s Created or Opened!\n", path.c_str());
 
     static const TableSpec kTables[] = {
-        {"t_game", catalogue_schema::kCreateGame, false},
-        {"t_proxy", catalogue_schema::kCreateProxy, false},
-        {"t_line", catalogue_schema::kCreateLine, false},
-        {"t_linetype", catalogue_schema::kCreateLineType, true},
-        {"t_localinstall", catalogue_schema::kCreateLocalInstall, false},
-        {"t_subtype", catalogue_schema::kCreateSubtype, false},
-        {"t_type", catalogue_schema::kCreateType, false},
+        { "t_game", catalogue_schema::kCreateGame, false },
+        { "t_proxy", catalogue_schema::kCreateProxy, false },
+        { "t_line", catalogue_schema::kCreateLine, false },
+        { "t_linetype", catalogue_schema::kCreateLineType, true },
+        { "t_localinstall", catalogue_schema::kCreateLocalInstall, false },
+        { "t_subtype", catalogue_schema::kCreateSubtype, false },
+        { "t_type", catalogue_schema::kCreateType, false },
     };
     for (const TableSpec& table : kTables) {
         if (TableExists(database, table.name)) {
             DebugLogA("Check table %s OK! \n", table.name);
             continue;
         }
-        DebugLogA("Couldn't find table %s%s,Now Create it...\n", table.name, table.blankBeforeComma ? " " : "");
+        DebugLogA(
+            "Couldn't find table %s%s,Now Create it...\n", table.name, table.blankBeforeComma ? " " : "");
         if (!database.Execute(table.create)) {
             DebugLogA("Create table %s FAILED! \n", table.name);
             return -1;

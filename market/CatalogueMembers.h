@@ -56,5 +56,5 @@ struct CatalogueMembers {
     std::uint64_t deliveredSubtypeLoad = 0;
 
     // Set while a synchronisation runs; a second one does not start.
-    std::atomic<bool> syncRunning {false};
+    std::atomic<bool> syncRunning { false };
 };

@@ -15,4 +15,4 @@ extern const char* const kCreateLocalInstall;
 extern const char* const kCreateSubtype;
 extern const char* const kCreateType;
 
-}  // namespace catalogue_schema
+} // namespace catalogue_schema

@@ -71,8 +71,8 @@ bool WriteCategories(const SQLiteDatabase& database, const std::vector<CategoryR
     bool written = true;
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
         const std::size_t count = std::min(kRowsPerStatement, rows.size() - first);
-        const std::string sql =
-            "REPLACE INTO t_subtype (id, type, name, timestamp) values" + Placeholders(count, 4);
+        const std::string sql
+            = "REPLACE INTO t_subtype (id, type, name, timestamp) values" + Placeholders(count, 4);
         std::unique_ptr<SQLiteStatement> statement = database.Prepare(sql);
         bool ok = statement != nullptr;
         for (std::size_t i = 0; ok && i < count; ++i) {
@@ -96,9 +96,9 @@ bool WriteApps(const SQLiteDatabase& database, const std::vector<AppRow>& rows, 
     bool written = true;
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
         const std::size_t count = std::min(kRowsPerStatement, rows.size() - first);
-        const std::string sql =
-            "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, type, timestamp) values" +
-            Placeholders(count, 8);
+        const std::string sql = "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, "
+                                "type, timestamp) values"
+            + Placeholders(count, 8);
         std::unique_ptr<SQLiteStatement> statement = database.Prepare(sql);
         bool ok = statement != nullptr;
         for (std::size_t i = 0; ok && i < count; ++i) {
@@ -138,11 +138,12 @@ std::string StoredText(const cJSON* object, const char* key)
     return WideToUtf8(json::AnsiText(object, key));
 }
 
-}  // namespace
+} // namespace
 
 std::int32_t GenerationOf(std::int64_t stamp)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(stamp) & 0xFFFFFFFFu));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(stamp) & 0xFFFFFFFFu));
 }
 
 std::optional<std::int64_t> NumericMember(const cJSON* object, const char* key)
@@ -175,7 +176,7 @@ std::wstring IconFilePathWide(std::int64_t appId)
 
 bool LooksLikePng(const std::string& path)
 {
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    static const unsigned char kSignature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
@@ -195,8 +196,8 @@ void SyncCategories(ClientManager& owner)
     for (const cJSON* item : json::Elements(reply.envelope.payload.get())) {
         if (!json::IsObject(item))
             continue;
-        rows.push_back({json::IntegerOf(json::Member(item, "id")), json::IntegerOf(json::Member(item, "pId")),
-                        StoredText(item, "name")});
+        rows.push_back({ json::IntegerOf(json::Member(item, "id")),
+            json::IntegerOf(json::Member(item, "pId")), StoredText(item, "name") });
     }
     if (!rows.empty())
         WriteCategories(owner.catalogue.database, rows, mark);
@@ -213,8 +214,8 @@ bool SyncAppList(ClientManager& owner)
     PagedLoad load;
     load.maxPages = kMaxAppListPages;
     load.fetch = [](int page, const CancelToken& cancel) {
-        return SyncPost("/api/qtz/front_app_list", L"&sort=update&type=3&page_size=20&page_index=" + IntToWide(page),
-                        cancel);
+        return SyncPost("/api/qtz/front_app_list",
+            L"&sort=update&type=3&page_size=20&page_index=" + IntToWide(page), cancel);
     };
     load.accept = [&](int page, ServiceReply& reply) -> std::optional<std::int64_t> {
         DebugLogA("%d\n", reply.result);
@@ -270,8 +271,8 @@ bool SyncAppList(ClientManager& owner)
         DebugLogA("app listing incomplete: earlier rows kept\n");
         return false;
     }
-    const std::string sql =
-        "delete from t_game where timestamp IS NULL or timestamp!=" + std::to_string(generation);
+    const std::string sql
+        = "delete from t_game where timestamp IS NULL or timestamp!=" + std::to_string(generation);
     if (database.Execute(sql))
         DebugLogA("%s delete OK!\n", sql.c_str());
     else
@@ -304,13 +305,14 @@ void FetchIcon(std::int64_t id, const CancelToken& cancel)
     DeleteOneFile(partial);
 }
 
-}  // namespace
+} // namespace
 
 void FetchAppIcons(ClientManager& owner)
 {
     std::vector<std::int64_t> ids;
     {
-        std::unique_ptr<SQLiteStatement> statement = owner.catalogue.database.Prepare("select id from t_game");
+        std::unique_ptr<SQLiteStatement> statement
+            = owner.catalogue.database.Prepare("select id from t_game");
         if (!statement)
             return;
         while (statement->NextRow()) {
@@ -322,7 +324,7 @@ void FetchAppIcons(ClientManager& owner)
     // Up to kIconDownloads at once, each taking the next id; a sign-out
     // (the session's token) stops them all.
     const CancelToken cancel = CurrentTaskToken();
-    std::atomic<std::size_t> next {0};
+    std::atomic<std::size_t> next { 0 };
     auto work = [&] {
         for (;;) {
             const std::size_t i = next++;

@@ -25,4 +25,4 @@ private:
 
 // How long database work waits for the step: longer than the update check
 // before it can take against a slow service.
-inline constexpr std::chrono::seconds kDatabaseWaitLimit {60};
+inline constexpr std::chrono::seconds kDatabaseWaitLimit { 60 };

@@ -35,7 +35,8 @@ constexpr int kSpinnerFrames = 18;
 
 std::wstring SpinnerFrame(int frame)
 {
-    return L"file='img\\sinchronize\\sinchronize_30_white_" + std::to_wstring(frame) + L".png' dest='0,0,30,30'";
+    return L"file='img\\sinchronize\\sinchronize_30_white_" + std::to_wstring(frame)
+        + L".png' dest='0,0,30,30'";
 }
 
 // The frame number between the last "_" and the last "." of the image text.
@@ -61,13 +62,16 @@ std::int32_t TagOf(const CControlUI* control)
     return static_cast<std::int32_t>(static_cast<std::intptr_t>(control->GetTag()));
 }
 
-}  // namespace
+} // namespace
 
-MarketPage::MarketPage(IShell& shell) : m_shell(shell) {}
+MarketPage::MarketPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> MarketPage::Messages() const
 {
-    return {msg::UM_APPS, msg::UM_APP_INSTALL, msg::UM_APP_UPLOAD, msg::UM_LOCAL_APPS};
+    return { msg::UM_APPS, msg::UM_APP_INSTALL, msg::UM_APP_UPLOAD, msg::UM_LOCAL_APPS };
 }
 
 bool MarketPage::Bind(CPaintManagerUI& paint)
@@ -87,11 +91,12 @@ bool MarketPage::Bind(CPaintManagerUI& paint)
     m_optOfHot = paint.FindControlAs<COptionUI>(L"OptOfHot");
     m_optOfSearch = paint.FindControlAs<COptionUI>(L"OptOfSearch");
     m_menuEntry = paint.FindControlAs<COptionUI>(L"OptOfAppTab");
-    return m_menuEntry && m_tabOfAppList && m_tileOfGame && m_tileOfLetterTag && m_tabOfSubTypeAppList && m_listOfGameTile &&
-           m_search && m_refresh && m_deleteOwnApps && m_refreshProgress && m_uploadProgress && m_selectedDevices &&
-           m_selectedApps && m_optOfHot && m_optOfSearch && paint.FindControl(L"OptOfApp") &&
-           paint.FindControl(L"OptOfGame") && paint.FindControl(L"OptOfLocal") &&
-           paint.FindControl(L"BtnOfConfirmInstall") && paint.FindControl(L"BtnOfUploadLocalApp");
+    return m_menuEntry && m_tabOfAppList && m_tileOfGame && m_tileOfLetterTag && m_tabOfSubTypeAppList
+        && m_listOfGameTile && m_search && m_refresh && m_deleteOwnApps && m_refreshProgress
+        && m_uploadProgress && m_selectedDevices && m_selectedApps && m_optOfHot && m_optOfSearch
+        && paint.FindControl(L"OptOfApp") && paint.FindControl(L"OptOfGame")
+        && paint.FindControl(L"OptOfLocal") && paint.FindControl(L"BtnOfConfirmInstall")
+        && paint.FindControl(L"BtnOfUploadLocalApp");
 }
 
 bool MarketPage::OnNotify(TNotifyUI& notification)
@@ -111,8 +116,8 @@ bool MarketPage::OnNotify(TNotifyUI& notification)
     }
     if (type == DUI_MSGTYPE_CLICK)
         return OnClick(sender, name);
-    if (type == DUI_MSGTYPE_TIMER && sender == m_refresh &&
-        notification.wParam == static_cast<WPARAM>(msg::kTimerCatalogueSpinner)) {
+    if (type == DUI_MSGTYPE_TIMER && sender == m_refresh
+        && notification.wParam == static_cast<WPARAM>(msg::kTimerCatalogueSpinner)) {
         AdvanceSpinner();
         return true;
     }
@@ -197,7 +202,8 @@ bool MarketPage::OnClick(CControlUI* sender, const std::wstring& name)
         // 安装应用 brings them back here.
         if (auto* device = m_shell.Paint().FindControlAs<COptionUI>(L"OptOfDevice"))
             device->Selected(true);
-        if (auto* batch = m_shell.Paint().FindControlAs<CCheckBoxUI>(L"CBoxOfBatOpt"); batch && !batch->IsSelected())
+        if (auto* batch = m_shell.Paint().FindControlAs<CCheckBoxUI>(L"CBoxOfBatOpt");
+            batch && !batch->IsSelected())
             batch->Selected(true);
     } else {
         return false;
@@ -211,9 +217,10 @@ bool MarketPage::OnHover(CControlUI* sender, bool entered)
     // element itself: their hover counts as the element's.
     for (CControlUI* control = sender; control; control = control->GetParent()) {
         const std::wstring& name = control->GetName();
-        const wchar_t* button = name == L"ListElementOfInstallListElement"      ? L"BtnOfDelInstallListDeviceElement"
-                                : name == L"ListElementOfInstallListAppElement" ? L"BtnOfDelInstallListAppElement"
-                                                                                : nullptr;
+        const wchar_t* button = name == L"ListElementOfInstallListElement"
+            ? L"BtnOfDelInstallListDeviceElement"
+            : name == L"ListElementOfInstallListAppElement" ? L"BtnOfDelInstallListAppElement"
+                                                            : nullptr;
         if (!button)
             continue;
         if (CControlUI* remove = control->FindSubControl(button))

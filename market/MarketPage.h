@@ -18,7 +18,7 @@ class COptionUI;
 class CProgressUI;
 class CTabLayoutUI;
 class CTileLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The app page ("AppTab", page 5 of TabOfMain): the catalogue views, the
 // refresh with its spinner, the selection of apps and the install column,
@@ -27,7 +27,7 @@ class MarketPage final : public IPage, public IMarketActions {
 public:
     explicit MarketPage(IShell& shell);
 
-    std::vector<std::wstring> Routes() const override { return {L"AppTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"AppTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;

@@ -40,8 +40,9 @@ bool SQLiteStatement::NextRow()
 
 bool SQLiteStatement::BindText(int index, const std::string& utf8)
 {
-    return stmt_ && sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT) ==
-                        SQLITE_OK;
+    return stmt_
+        && sqlite3_bind_text(stmt_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT)
+        == SQLITE_OK;
 }
 
 bool SQLiteStatement::BindInt64(int index, std::int64_t value)

@@ -11,7 +11,10 @@ struct sqlite3_stmt;
 // with NextRow and then the column readers (or sqlite3_column_* on stmt_).
 class SQLiteStatement {
 public:
-    explicit SQLiteStatement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    explicit SQLiteStatement(sqlite3_stmt* stmt)
+        : stmt_(stmt)
+    {
+    }
     ~SQLiteStatement();
     SQLiteStatement(const SQLiteStatement&) = delete;
     SQLiteStatement& operator=(const SQLiteStatement&) = delete;

@@ -51,7 +51,7 @@ int Base64Value(char c)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::string Base64DecodePrefix(std::string_view text)
 {

@@ -5,7 +5,7 @@
 #include <optional>
 
 struct CancelToken::State {
-    std::atomic<bool> cancelled {false};
+    std::atomic<bool> cancelled { false };
     std::shared_ptr<State> parent;
 
     bool Cancelled() const
@@ -18,9 +18,15 @@ struct CancelToken::State {
     }
 };
 
-CancelToken::CancelToken() : m_state(std::make_shared<State>()) {}
+CancelToken::CancelToken()
+    : m_state(std::make_shared<State>())
+{
+}
 
-CancelToken::CancelToken(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+CancelToken::CancelToken(std::shared_ptr<State> state)
+    : m_state(std::move(state))
+{
+}
 
 void CancelToken::Cancel() const
 {
@@ -55,7 +61,7 @@ Session& CurrentSession()
 
 thread_local std::optional<CancelToken> t_taskToken;
 
-}  // namespace
+} // namespace
 
 CancelToken SessionCancelToken()
 {
@@ -77,7 +83,8 @@ CancelToken CurrentTaskToken()
     return t_taskToken ? *t_taskToken : SessionCancelToken();
 }
 
-ScopedTaskToken::ScopedTaskToken(CancelToken token) : m_previous(std::move(t_taskToken))
+ScopedTaskToken::ScopedTaskToken(CancelToken token)
+    : m_previous(std::move(t_taskToken))
 {
     t_taskToken = std::move(token);
 }

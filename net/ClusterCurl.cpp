@@ -44,11 +44,14 @@ std::string FileNameUtf8(const std::string& name)
     return IsValidUtf8(name) ? name : AnsiToUtf8(name);
 }
 
-}  // namespace
+} // namespace
 
 ClusterCurl::ClusterCurl(std::string ip, std::string user, std::string password)
-    : ip(std::move(ip)), port(ServicePort()), user(std::move(user)), password(std::move(password)),
-      m_transport(CurrentServiceTransport())
+    : ip(std::move(ip))
+    , port(ServicePort())
+    , user(std::move(user))
+    , password(std::move(password))
+    , m_transport(CurrentServiceTransport())
 {
 }
 
@@ -134,7 +137,7 @@ void ClusterCurl::setUserPwd()
 {
     if (!user.empty() && !password.empty()) {
         std::string credentials = user + ":" + password;
-        curl_easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str());  // libcurl copies it
+        curl_easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str()); // libcurl copies it
     }
 }
 
@@ -202,7 +205,7 @@ int ClusterCurl::perform()
         if (done)
             break;
         if (running == 0) {
-            result = CURLE_RECV_ERROR;  // ended without a result: never seen
+            result = CURLE_RECV_ERROR; // ended without a result: never seen
             break;
         }
         if (cancel.IsCancelled()) {
@@ -302,7 +305,7 @@ void ClusterCurl::readCookieList()
 }
 
 int ClusterCurl::transfer(std::size_t (*writer)(void*, std::size_t, std::size_t, void*), void* sink,
-                          const std::string& storeCookiesTo, bool readCookies)
+    const std::string& storeCookiesTo, bool readCookies)
 {
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writer);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
@@ -395,7 +398,7 @@ int ClusterCurl::downloadFile(const std::string& fileName)
 }
 
 int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, const std::string& fileFullName,
-                            std::string& destination)
+    std::string& destination)
 {
     if (fileFullName.empty()) {
         DebugLogA("uploadFile sFileFullname is empty\n");
@@ -413,7 +416,8 @@ int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, con
     try {
         const std::string fileName = getFileName(fileFullName);
         if (fileName.empty()) {
-            DebugLogA("uploadFileContent call getFileName failure, sFileFullname=%s \n", fileFullName.c_str());
+            DebugLogA(
+                "uploadFileContent call getFileName failure, sFileFullname=%s \n", fileFullName.c_str());
             return -1;
         }
         DebugLogA("uploadFile pFileName=%s \n", fileName.c_str());
@@ -422,14 +426,14 @@ int ClusterCurl::uploadFile(const std::string& id, const std::string& isApp, con
             return -1;
         }
         const std::string nameUtf8 = FileNameUtf8(fileName);
-        curl_formadd(&form, &last, CURLFORM_COPYNAME, "content", CURLFORM_FILE, fileFullName.c_str(),
-                     CURLFORM_END);
+        curl_formadd(
+            &form, &last, CURLFORM_COPYNAME, "content", CURLFORM_FILE, fileFullName.c_str(), CURLFORM_END);
         curl_formadd(&form, &last, CURLFORM_COPYNAME, "filename", CURLFORM_COPYCONTENTS, nameUtf8.c_str(),
-                     CURLFORM_CONTENTSLENGTH, static_cast<long>(nameUtf8.size()), CURLFORM_END);
+            CURLFORM_CONTENTSLENGTH, static_cast<long>(nameUtf8.size()), CURLFORM_END);
         curl_formadd(&form, &last, CURLFORM_COPYNAME, "id", CURLFORM_COPYCONTENTS, id.c_str(),
-                     CURLFORM_CONTENTSLENGTH, static_cast<long>(id.size()), CURLFORM_END);
+            CURLFORM_CONTENTSLENGTH, static_cast<long>(id.size()), CURLFORM_END);
         curl_formadd(&form, &last, CURLFORM_COPYNAME, "is_app", CURLFORM_COPYCONTENTS, isApp.c_str(),
-                     CURLFORM_CONTENTSLENGTH, static_cast<long>(isApp.size()), CURLFORM_END);
+            CURLFORM_CONTENTSLENGTH, static_cast<long>(isApp.size()), CURLFORM_END);
         // No "100-continue" round trip before the body.
         headers = curl_slist_append(headers, "Expect:");
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);

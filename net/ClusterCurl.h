@@ -55,7 +55,7 @@ public:
     // name in UTF-8), "id" and "is_app"; `destination` is emptied and then
     // receives the answer.
     int uploadFile(const std::string& id, const std::string& isApp, const std::string& fileFullName,
-                   std::string& destination);
+        std::string& destination);
 
     // The value (seventh white-space separated field) of the last entry of
     // `cookieLines`; empty when there is none.
@@ -86,8 +86,8 @@ public:
     std::string user;
     std::string password;
     std::string path;
-    long connectTimeout = 0;  // seconds; 0 means 60
-    long timeout = 0;         // seconds; 0 means 2000
+    long connectTimeout = 0; // seconds; 0 means 60
+    long timeout = 0; // seconds; 0 means 2000
     std::vector<std::string> cookieLines;
     // postMsg sends the body as it is: its values are already encoded
     // (net/FormFields.h).
@@ -114,11 +114,11 @@ private:
     // changed is merged into the cookie file `storeCookiesTo` (none: empty).
     // The libcurl result.
     int transfer(std::size_t (*writer)(void*, std::size_t, std::size_t, void*), void* sink,
-                 const std::string& storeCookiesTo, bool readCookies);
+        const std::string& storeCookiesTo, bool readCookies);
     CookieFile m_cookies;
 
     std::string m_url;
     std::string m_postFields;
     ServiceTransport m_transport;
-    char m_errorText[256] = {};  // libcurl's own words for a failure (CURL_ERROR_SIZE)
+    char m_errorText[256] = {}; // libcurl's own words for a failure (CURL_ERROR_SIZE)
 };

@@ -56,7 +56,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line)
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> CookieFile::HandleCookies(CURL* handle)
 {

@@ -11,8 +11,8 @@ std::string PercentEncode(std::string_view bytes)
     out.reserve(bytes.size() * 3);
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        const bool kept = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
-                          b == '.' || b == '_' || b == '~';
+        const bool kept = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9')
+            || b == '-' || b == '.' || b == '_' || b == '~';
         if (kept) {
             out += c;
         } else {

@@ -29,12 +29,30 @@ const cJSON* Member(const cJSON* object, const char* key)
     return cJSON_GetObjectItem(object, key);
 }
 
-bool IsString(const cJSON* item) { return cJSON_IsString(item) && item->valuestring != nullptr; }
-bool IsNumber(const cJSON* item) { return cJSON_IsNumber(item); }
-bool IsArray(const cJSON* item) { return cJSON_IsArray(item); }
-bool IsObject(const cJSON* item) { return cJSON_IsObject(item); }
-bool IsNull(const cJSON* item) { return cJSON_IsNull(item); }
-bool IsTrue(const cJSON* item) { return cJSON_IsTrue(item); }
+bool IsString(const cJSON* item)
+{
+    return cJSON_IsString(item) && item->valuestring != nullptr;
+}
+bool IsNumber(const cJSON* item)
+{
+    return cJSON_IsNumber(item);
+}
+bool IsArray(const cJSON* item)
+{
+    return cJSON_IsArray(item);
+}
+bool IsObject(const cJSON* item)
+{
+    return cJSON_IsObject(item);
+}
+bool IsNull(const cJSON* item)
+{
+    return cJSON_IsNull(item);
+}
+bool IsTrue(const cJSON* item)
+{
+    return cJSON_IsTrue(item);
+}
 
 std::string TextOf(const cJSON* item)
 {
@@ -152,4 +170,4 @@ std::size_t Elements::size() const
     return n;
 }
 
-}  // namespace json
+} // namespace json

@@ -77,7 +77,10 @@ bool MemberIsTrue(const cJSON* object, const char* key);
 // The elements of an array in document order; nothing for any other item.
 class ElementIterator {
 public:
-    explicit ElementIterator(const cJSON* item = nullptr) : m_item(item) {}
+    explicit ElementIterator(const cJSON* item = nullptr)
+        : m_item(item)
+    {
+    }
     const cJSON* operator*() const { return m_item; }
     ElementIterator& operator++();
     bool operator==(const ElementIterator& other) const { return m_item == other.m_item; }
@@ -98,4 +101,4 @@ private:
     const cJSON* m_first = nullptr;
 };
 
-}  // namespace json
+} // namespace json

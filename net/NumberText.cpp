@@ -7,14 +7,12 @@
 
 namespace {
 
-template <typename Char>
-bool IsSpace(Char c)
+template <typename Char> bool IsSpace(Char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-template <typename Char>
-bool IsDigit(Char c)
+template <typename Char> bool IsDigit(Char c)
 {
     return c >= '0' && c <= '9';
 }
@@ -51,15 +49,14 @@ locale_t CLocale()
     return c;
 }
 
-template <typename Int, typename Char>
-std::basic_string<Char> DecimalText(Int value)
+template <typename Int, typename Char> std::basic_string<Char> DecimalText(Int value)
 {
     char buffer[24];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::basic_string<Char>(buffer, end);
 }
 
-}  // namespace
+} // namespace
 
 std::wstring IntToWide(int value)
 {
@@ -84,7 +81,8 @@ int WideToInt(std::wstring_view text)
 
 std::int64_t WideToInt64(std::wstring_view text)
 {
-    return ParseInteger(text, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+    return ParseInteger(
+        text, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
 }
 
 int AnsiToInt(std::string_view text)

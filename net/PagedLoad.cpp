@@ -13,9 +13,9 @@
 
 namespace {
 
-std::atomic<int> g_concurrencyForTesting {0};
+std::atomic<int> g_concurrencyForTesting { 0 };
 
-}  // namespace
+} // namespace
 
 int DefaultPagedLoadConcurrency()
 {
@@ -34,7 +34,11 @@ namespace {
 // come, and the workers that fetch them.
 class PageFetchers {
 public:
-    PageFetchers(const PagedLoad& load, CancelToken cancel) : m_load(load), m_cancel(std::move(cancel)) {}
+    PageFetchers(const PagedLoad& load, CancelToken cancel)
+        : m_load(load)
+        , m_cancel(std::move(cancel))
+    {
+    }
 
     ~PageFetchers()
     {
@@ -110,7 +114,7 @@ private:
     bool m_finished = false;
 };
 
-}  // namespace
+} // namespace
 
 PagedLoadResult RunPagedLoad(const PagedLoad& load)
 {

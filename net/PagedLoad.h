@@ -48,14 +48,14 @@ struct PagedLoad {
 };
 
 enum class PagedLoadEnd {
-    Complete,   // the last page was taken
-    Ended,      // `accept` ended the load
-    Cancelled,  // the token was cancelled first
+    Complete, // the last page was taken
+    Ended, // `accept` ended the load
+    Cancelled, // the token was cancelled first
 };
 
 struct PagedLoadResult {
     PagedLoadEnd end = PagedLoadEnd::Complete;
-    int pagesTaken = 0;  // pages handed to `accept`
+    int pagesTaken = 0; // pages handed to `accept`
 };
 
 // Returns once no request of the load is in flight any more.

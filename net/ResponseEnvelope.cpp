@@ -39,7 +39,7 @@ std::string WithTrailBackslashesEscaped(const std::string& ansi)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 ResponseEnvelope ParseEnvelope(std::string_view body)
 {

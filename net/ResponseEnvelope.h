@@ -9,11 +9,11 @@
 // success "message" is itself JSON text (the payload); on failure it is the
 // text for the user ("-1000": the session is missing or expired).
 struct ResponseEnvelope {
-    json::Document root;        // the whole body; none when it is not JSON
-    bool success = false;       // "status" is the JSON literal true
-    std::string message;        // "message" in the ANSI code page ("?" for what it lacks)
-    std::wstring messageText;   // `message` back in wide text: what a call reports
-    json::Document payload;     // `message` parsed, only on success
+    json::Document root; // the whole body; none when it is not JSON
+    bool success = false; // "status" is the JSON literal true
+    std::string message; // "message" in the ANSI code page ("?" for what it lacks)
+    std::wstring messageText; // `message` back in wide text: what a call reports
+    json::Document payload; // `message` parsed, only on success
 };
 
 // Reads an answer body. Never fails: a body that is not JSON, has the wrong

@@ -12,11 +12,11 @@ namespace {
 // remains valid while another thread sets a new address.
 struct AddressStore {
     std::mutex mutex;
-    std::forward_list<std::string> hosts{std::string(korvana::build::kServiceHost)};
-    std::atomic<const std::string*> host{&hosts.front()};
-    std::atomic<long> port{korvana::build::kServicePort};
-    ServiceTransport transport{std::string(korvana::build::kServiceScheme) == "https",
-                               korvana::build::kServiceCaFile};
+    std::forward_list<std::string> hosts { std::string(korvana::build::kServiceHost) };
+    std::atomic<const std::string*> host { &hosts.front() };
+    std::atomic<long> port { korvana::build::kServicePort };
+    ServiceTransport transport { std::string(korvana::build::kServiceScheme) == "https",
+        korvana::build::kServiceCaFile };
 };
 
 AddressStore& Store()
@@ -25,7 +25,7 @@ AddressStore& Store()
     return store;
 }
 
-}  // namespace
+} // namespace
 
 const std::string& ServiceHost()
 {

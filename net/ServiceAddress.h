@@ -17,7 +17,7 @@ void SetServiceAddress(std::string host, long port);
 // setting that turns the verification off.
 struct ServiceTransport {
     bool tls = false;
-    std::string caFile;  // empty: the system's store
+    std::string caFile; // empty: the system's store
 };
 ServiceTransport CurrentServiceTransport();
 

@@ -25,7 +25,7 @@ int Perform(ClusterCurl& curl, const ServiceRequest& request, std::string& body)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::string EncodeParams(const std::wstring& params, bool toUtf8)
 {

@@ -29,15 +29,15 @@ class ClusterCurl;
 // `stage`, `result` and `body`.
 
 enum class ServiceOperation {
-    Post,      // form POST of the parameter text (ClusterCurl::postMsg)
-    Get,       // GET of path + parameter text, the whole path in code page 936
-    Upload,    // multipart POST of `uploadFile` (ClusterCurl::uploadFile)
-    Download,  // GET into `downloadFile`; no envelope is read
+    Post, // form POST of the parameter text (ClusterCurl::postMsg)
+    Get, // GET of path + parameter text, the whole path in code page 936
+    Upload, // multipart POST of `uploadFile` (ClusterCurl::uploadFile)
+    Download, // GET into `downloadFile`; no envelope is read
 };
 
 struct ServiceRequest {
-    std::string path;             // e.g. "/api/qtz/front_device_list"
-    std::wstring params;          // "key=value&..." (Post) or the query value (Get)
+    std::string path; // e.g. "/api/qtz/front_device_list"
+    std::wstring params; // "key=value&..." (Post) or the query value (Get)
     ServiceOperation operation = ServiceOperation::Post;
     // Convert the code page 936 parameter text further to UTF-8 (the calls
     // that send names the user typed for groups, devices or a nickname).
@@ -65,17 +65,17 @@ struct ServiceRequest {
 };
 
 enum class ServiceStage {
-    NotCreated,      // the request object could not be made
-    InitFailed,      // initCurlResource failed
-    TransferFailed,  // non-zero result: no answer, or a status other than 200
-    Answered,        // status 200; `envelope` holds the answer (not for Download)
+    NotCreated, // the request object could not be made
+    InitFailed, // initCurlResource failed
+    TransferFailed, // non-zero result: no answer, or a status other than 200
+    Answered, // status 200; `envelope` holds the answer (not for Download)
 };
 
 struct ServiceReply {
     ServiceStage stage = ServiceStage::NotCreated;
-    int result = -1;               // the ClusterCurl result (0 when answered)
-    std::string body;              // the raw answer body, as far as it came
-    std::string lastCookieValue;   // ClusterCurl::lastCookieValue after a Post
+    int result = -1; // the ClusterCurl result (0 when answered)
+    std::string body; // the raw answer body, as far as it came
+    std::string lastCookieValue; // ClusterCurl::lastCookieValue after a Post
     ResponseEnvelope envelope;
     // The standard result text: the two failure texts below, else the
     // envelope's messageText (empty for a body that is not JSON).

@@ -14,7 +14,10 @@ constexpr wchar_t kReplacement = 0xFFFD;
 // state and must not be shared between threads.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from)
+        : m_cd(iconv_open(to, from))
+    {
+    }
     ~Converter()
     {
         if (valid())
@@ -103,7 +106,7 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp)
     std::size_t len;
     std::uint32_t min;
     if (b0 < 0xC2 || b0 > 0xF4) {
-        cp = kReplacement;  // never the start of a well-formed sequence
+        cp = kReplacement; // never the start of a well-formed sequence
         return 1;
     }
     if ((b0 & 0xE0) == 0xC0) {
@@ -125,7 +128,7 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t& cp)
     return len;
 }
 
-}  // namespace
+} // namespace
 
 std::string WideToAnsi(std::wstring_view text)
 {
@@ -159,7 +162,8 @@ std::wstring AnsiToWide(std::string_view text)
         if (err == 0)
             break;
         // Keep what converted, mark the bad byte and go on after it.
-        std::wstring_view done(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        std::wstring_view done(
+            reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
         out.append(done);
         out += kReplacement;
         bytes.clear();

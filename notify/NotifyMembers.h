@@ -8,10 +8,10 @@
 // One service message as the notification page shows it.
 struct MessageRecord {
     std::int32_t id = 0;
-    std::wstring category;     // kept, not shown
+    std::wstring category; // kept, not shown
     std::wstring title;
     std::wstring description;
-    std::wstring date;         // "%Y-%m-%d" of the publishing time, in UTC
+    std::wstring date; // "%Y-%m-%d" of the publishing time, in UTC
 };
 
 // One message category: the messages of the last load in page order, the

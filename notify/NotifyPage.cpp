@@ -18,11 +18,14 @@
 
 using namespace DuiLib;
 
-NotifyPage::NotifyPage(IShell& shell) : m_shell(shell) {}
+NotifyPage::NotifyPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> NotifyPage::Messages() const
 {
-    return {msg::UM_MESSAGES};
+    return { msg::UM_MESSAGES };
 }
 
 bool NotifyPage::Bind(CPaintManagerUI& paint)
@@ -66,7 +69,8 @@ bool NotifyPage::OnMessage(UINT id, WPARAM wParam, LPARAM lParam)
     if (id != msg::UM_MESSAGES || wParam != msg::kMessagesReady)
         return false;
     m_pollRunning = false;
-    if (const auto* poll = reinterpret_cast<const MessagePoll*>(lParam); poll && poll->generation == m_generation)
+    if (const auto* poll = reinterpret_cast<const MessagePoll*>(lParam);
+        poll && poll->generation == m_generation)
         OnMessagesReady(*poll);
     if (m_pollPending)
         StartMessagePoll();
@@ -122,7 +126,7 @@ void NotifyPage::StartMarkRead(int type)
     if (id > marked)
         marked = id;
     m_markStartedAt[static_cast<std::size_t>(type - 1)] = ++m_marksStarted;
-    m_shell.StartWith(MarkMessagesRead, ReadMark {type, id}).Drop();
+    m_shell.StartWith(MarkMessagesRead, ReadMark { type, id }).Drop();
 }
 
 void NotifyPage::ShowDots()

@@ -14,7 +14,7 @@ namespace DuiLib {
 class CControlUI;
 class CListUI;
 class CTabLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The notification page (page 4 of TabOfMain): the message poll, the three
 // category lists with their red dots, and the dot on OptOfNotify. The main

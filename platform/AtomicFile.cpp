@@ -27,7 +27,7 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, bool* unreadable)
 {
@@ -39,7 +39,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, bool* unreadab
             *unreadable = true;
         return std::nullopt;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestFile) {
         ::close(fd);
         if (unreadable)

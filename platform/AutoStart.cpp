@@ -22,7 +22,7 @@ bool MakeFolders(const std::string& path)
     return IsFolder(path);
 }
 
-}  // namespace
+} // namespace
 
 std::string AutoStartEntryPath(const std::string& name)
 {
@@ -81,8 +81,10 @@ bool SetAutoStart(const std::string& name, bool enable)
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=Korvana\xE4\xBA\x91\xE6\x89\x8B\xE6\x9C\xBA\n"
-                       "Exec=" + DesktopExecValue(program) + "\n"
-                       "Terminal=false\n"
-                       "X-GNOME-Autostart-enabled=true\n";
+                       "Exec="
+        + DesktopExecValue(program)
+        + "\n"
+          "Terminal=false\n"
+          "X-GNOME-Autostart-enabled=true\n";
     return WriteFileAtomically(entry, text, 0644);
 }

@@ -12,7 +12,7 @@ namespace {
 
 HookSlot<bool(const std::wstring&)> g_hook;
 
-}  // namespace
+} // namespace
 
 bool OpenUrl(const std::wstring& url)
 {
@@ -21,7 +21,8 @@ bool OpenUrl(const std::wstring& url)
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return false;
     bool opened = false;
-    RunOnUiThread([&] { opened = QDesktopServices::openUrl(QUrl(QString::fromStdWString(url), QUrl::TolerantMode)); });
+    RunOnUiThread(
+        [&] { opened = QDesktopServices::openUrl(QUrl(QString::fromStdWString(url), QUrl::TolerantMode)); });
     return opened;
 }
 
@@ -30,7 +31,7 @@ void OpenUrlOrShowAddress(const std::wstring& url, WindowHandle owner)
     if (OpenUrl(url))
         return;
     MessageBox(L"没有找到可以打开网页的浏览器，请复制下面的地址，在浏览器中打开：\n" + url, L"提示",
-               MessageBoxButtons::Ok, MessageBoxIcon::Information, owner);
+        MessageBoxButtons::Ok, MessageBoxIcon::Information, owner);
 }
 
 void SetOpenUrlHook(OpenUrlHook hook)

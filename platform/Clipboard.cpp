@@ -12,7 +12,7 @@ bool HaveGuiApplication()
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void SetClipboardText(const std::wstring& text)
 {

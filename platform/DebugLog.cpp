@@ -30,7 +30,7 @@ void WriteLine(std::string_view text)
     std::fflush(stderr);
 }
 
-}  // namespace
+} // namespace
 
 void DebugLogA(const char* format, ...)
 {

@@ -77,8 +77,9 @@ bool WindowPid(::Display* display, Window window, Atom pidAtom, pid_t& pid)
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) != Success)
+    if (XGetWindowProperty(
+            display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data)
+        != Success)
         return false;
     bool found = false;
     if (data != nullptr && type == XA_CARDINAL && format == 32 && count == 1) {
@@ -113,7 +114,8 @@ Window FindWindowOfPid(::Display* display, pid_t pid)
             return;
         for (unsigned int i = 0; i < count && result == 0; ++i) {
             pid_t owner = 0;
-            if (WindowPid(display, children[i], pidAtom, owner) && owner == pid && WindowIsShown(display, children[i]))
+            if (WindowPid(display, children[i], pidAtom, owner) && owner == pid
+                && WindowIsShown(display, children[i]))
                 result = children[i];
             else if (depth < 2)
                 self(self, children[i], depth + 1);
@@ -127,14 +129,14 @@ Window FindWindowOfPid(::Display* display, pid_t pid)
 
 bool ProcessRuns(pid_t pid)
 {
-    siginfo_t info{};
+    siginfo_t info {};
     // WNOHANG without reaping: si_pid stays 0 while the child runs.
     if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return false;
     return info.si_pid == 0;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine)
 {
@@ -144,7 +146,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
     std::size_t start = 0;
     for (;;) {
         const std::size_t space = commandLine.find(' ', start);
-        words.push_back(commandLine.substr(start, space == std::string::npos ? std::string::npos : space - start));
+        words.push_back(
+            commandLine.substr(start, space == std::string::npos ? std::string::npos : space - start));
         if (space == std::string::npos)
             break;
         start = space + 1;
@@ -157,7 +160,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
 
 std::string ProgramBesideClient(const std::string& firstWord)
 {
-    if (firstWord.empty() || firstWord == "." || firstWord == ".." || firstWord.find('/') != std::string::npos)
+    if (firstWord.empty() || firstWord == "." || firstWord == ".."
+        || firstWord.find('/') != std::string::npos)
         return {};
     const std::string folder = ProgramFolder();
     if (folder.empty())
@@ -183,7 +187,8 @@ void SetExternalProgramFolderForTesting(const std::string& folder)
 namespace {
 
 // The client's environment with `extra` set; the strings live in `storage`.
-std::vector<char*> EnvironmentOf(const std::vector<EnvironmentVariable>& extra, std::vector<std::string>& storage)
+std::vector<char*> EnvironmentOf(
+    const std::vector<EnvironmentVariable>& extra, std::vector<std::string>& storage)
 {
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
         const std::string text = *entry;
@@ -202,9 +207,10 @@ std::vector<char*> EnvironmentOf(const std::vector<EnvironmentVariable>& extra, 
     return pointers;
 }
 
-}  // namespace
+} // namespace
 
-ExternalProcess StartExternalProgram(const std::string& commandLine, const std::vector<EnvironmentVariable>& extra)
+ExternalProcess StartExternalProgram(
+    const std::string& commandLine, const std::vector<EnvironmentVariable>& extra)
 {
     std::vector<std::string> words = SplitCommandLine(commandLine);
     if (words.empty())
@@ -235,23 +241,25 @@ ExternalProcess StartExternalProgram(const std::string& commandLine, const std::
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environment.data());
+    const int error
+        = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environment.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         DebugLogA("posix_spawn FAILED,Error:%d\n", error);
         return {};
     }
-    return ExternalProcess{pid};
+    return ExternalProcess { pid };
 }
 
 int WaitForExternalProgram(ExternalProcess process, const std::function<void()>& beforeReap)
 {
     if (!process)
         return -1;
-    siginfo_t info{};
+    siginfo_t info {};
     int result = 0;
     do {
         result = waitid(P_PID, static_cast<id_t>(process.pid), &info, WEXITED | WNOWAIT);
@@ -274,18 +282,18 @@ ExternalWindow FindProgramWindow(ExternalProcess process, std::chrono::milliseco
         return {};
     Display11 display;
     if (display.get() == nullptr)
-        return ProcessRuns(process.pid) ? ExternalWindow{process.pid, 0} : ExternalWindow{};
+        return ProcessRuns(process.pid) ? ExternalWindow { process.pid, 0 } : ExternalWindow {};
     const auto end = std::chrono::steady_clock::now() + limit;
     for (;;) {
         if (Window window = FindWindowOfPid(display.get(), process.pid))
-            return ExternalWindow{process.pid, window};
+            return ExternalWindow { process.pid, window };
         if (!ProcessRuns(process.pid))
             return {};
         // A program that shows no X11 window (another platform plugin, or
         // slow) is still closed through its process rather than left
         // beyond reach.
         if (std::chrono::steady_clock::now() >= end)
-            return ExternalWindow{process.pid, 0};
+            return ExternalWindow { process.pid, 0 };
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }
@@ -297,12 +305,13 @@ void CloseProgramWindow(const ExternalWindow& window)
     if (window.xWindow != 0) {
         Display11 display;
         if (display.get() != nullptr) {
-            XEvent event{};
+            XEvent event {};
             event.xclient.type = ClientMessage;
             event.xclient.window = window.xWindow;
             event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
             event.xclient.format = 32;
-            event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+            event.xclient.data.l[0]
+                = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
             event.xclient.data.l[1] = CurrentTime;
             XSendEvent(display.get(), window.xWindow, False, NoEventMask, &event);
             XFlush(display.get());

@@ -46,7 +46,8 @@ struct EnvironmentVariable {
 // Starts the program of an 8-bit (UTF-8) command line in a process group of
 // its own, with the client's environment plus `extra`; standard input is
 // /dev/null.
-ExternalProcess StartExternalProgram(const std::string& commandLine, const std::vector<EnvironmentVariable>& extra = {});
+ExternalProcess StartExternalProgram(
+    const std::string& commandLine, const std::vector<EnvironmentVariable>& extra = {});
 
 // Waits without limit until the process has ended and reaps it; its exit
 // status, or -1 when it could not be waited for. `beforeReap` runs once the

@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QStringList>
+#include <QTranslator>
 
 #include "platform/QtWindowHandle.h"
 #include "platform/TestHook.h"
@@ -15,7 +15,7 @@ namespace {
 
 HookSlot<std::wstring(WindowHandle, const std::wstring&)> g_hook;
 
-}  // namespace
+} // namespace
 
 std::wstring ChooseFile(WindowHandle owner, const std::wstring& title)
 {
@@ -54,8 +54,8 @@ bool LoadStandardDialogTexts()
     if (translator)
         return true;
     auto* loaded = new QTranslator(QCoreApplication::instance());
-    if (!loaded->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!loaded->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete loaded;
         return false;
     }

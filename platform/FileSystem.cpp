@@ -43,7 +43,7 @@ std::string XdgFolder(const char* variable, const char* fallbackBelowHome)
 std::mutex g_programPathMutex;
 std::string g_programPathOverride;
 
-}  // namespace
+} // namespace
 
 std::string LocalDataFolder()
 {
@@ -62,25 +62,25 @@ bool CreateOneFolder(const std::string& path)
 
 bool PathExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
 bool IsFolder(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool RestrictMode(const std::string& path, unsigned mode)
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode))
         return false;
     const mode_t now = st.st_mode & 07777;

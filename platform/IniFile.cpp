@@ -61,14 +61,14 @@ Parsed SplitLines(const std::string& bytes)
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string::npos) {
-            parsed.lines.push_back({bytes.substr(start)});
+            parsed.lines.push_back({ bytes.substr(start) });
             parsed.endsWithBreak = false;
             break;
         }
         std::size_t stop = end;
         if (stop > start && bytes[stop - 1] == '\r')
             --stop;
-        parsed.lines.push_back({bytes.substr(start, stop - start)});
+        parsed.lines.push_back({ bytes.substr(start, stop - start) });
         start = end + 1;
     }
     return parsed;
@@ -102,7 +102,7 @@ std::optional<KeyLine> KeyOf(std::string_view line)
     std::size_t eq = trimmed.find('=');
     if (eq == std::string_view::npos)
         return std::nullopt;
-    return KeyLine {Trim(trimmed.substr(0, eq)), Trim(trimmed.substr(eq + 1))};
+    return KeyLine { Trim(trimmed.substr(0, eq)), Trim(trimmed.substr(eq + 1)) };
 }
 
 std::string_view Unquote(std::string_view value)
@@ -114,8 +114,8 @@ std::string_view Unquote(std::string_view value)
 
 // Where a key lives in the parsed lines.
 struct Location {
-    std::optional<std::size_t> sectionLine;  // the "[section]" line
-    std::size_t sectionEnd = 0;               // one past the last line of the section
+    std::optional<std::size_t> sectionLine; // the "[section]" line
+    std::size_t sectionEnd = 0; // one past the last line of the section
     std::optional<std::size_t> keyLine;
 };
 
@@ -127,7 +127,7 @@ Location Find(const Parsed& parsed, std::string_view section, std::string_view k
         const std::string& text = parsed.lines[i].text;
         if (auto name = SectionOf(text, i == 0)) {
             if (inSection)
-                break;  // the first section of that name is the one used
+                break; // the first section of that name is the one used
             if (SameName(*name, section)) {
                 inSection = true;
                 loc.sectionLine = i;
@@ -174,8 +174,8 @@ std::string Encoded(std::string_view value)
     for (char& c : flat)
         if (c == '\n' || c == '\r')
             c = ' ';
-    bool needsQuotes = !flat.empty() &&
-        (IsBlank(flat.front()) || IsBlank(flat.back()) || flat.front() == '"' || flat.front() == '\'');
+    bool needsQuotes = !flat.empty()
+        && (IsBlank(flat.front()) || IsBlank(flat.back()) || flat.front() == '"' || flat.front() == '\'');
     if (needsQuotes)
         return '"' + flat + '"';
     return flat;
@@ -187,7 +187,7 @@ std::mutex& WriteMutex()
     return m;
 }
 
-}  // namespace
+} // namespace
 
 int IniReadInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path)
 {
@@ -210,7 +210,7 @@ int IniReadInt(std::string_view section, std::string_view key, int defaultValue,
             s.remove_prefix(2);
         }
     }
-    std::uint32_t result = 0;  // wraps like the 32-bit original
+    std::uint32_t result = 0; // wraps like the 32-bit original
     for (char c : s) {
         unsigned digit;
         char l = Lower(c);
@@ -230,13 +230,14 @@ int IniReadInt(std::string_view section, std::string_view key, int defaultValue,
 }
 
 std::string IniReadString(std::string_view section, std::string_view key, std::string_view defaultValue,
-                          const std::string& path, std::size_t bufferSize)
+    const std::string& path, std::size_t bufferSize)
 {
     auto value = LookUp(section, key, path);
     return Bounded(value ? std::string_view(*value) : defaultValue, bufferSize);
 }
 
-bool IniWriteString(std::string_view section, std::string_view key, std::string_view value, const std::string& path)
+bool IniWriteString(
+    std::string_view section, std::string_view key, std::string_view value, const std::string& path)
 {
     std::lock_guard lock(WriteMutex());
     bool unreadable = false;
@@ -253,10 +254,11 @@ bool IniWriteString(std::string_view section, std::string_view key, std::string_
     } else {
         entry = std::string(key) + "=" + Encoded(value);
         if (loc.sectionLine) {
-            parsed.lines.insert(parsed.lines.begin() + static_cast<std::ptrdiff_t>(loc.sectionEnd), Line {entry});
+            parsed.lines.insert(
+                parsed.lines.begin() + static_cast<std::ptrdiff_t>(loc.sectionEnd), Line { entry });
         } else {
-            parsed.lines.push_back({"[" + std::string(section) + "]"});
-            parsed.lines.push_back({entry});
+            parsed.lines.push_back({ "[" + std::string(section) + "]" });
+            parsed.lines.push_back({ entry });
         }
         parsed.endsWithBreak = true;
     }

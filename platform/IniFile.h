@@ -23,7 +23,7 @@ int IniReadInt(std::string_view section, std::string_view key, int defaultValue,
 // The value, cut to bufferSize - 1 bytes as a caller's fixed buffer would
 // hold it; defaultValue (cut the same way) when the key is missing.
 std::string IniReadString(std::string_view section, std::string_view key, std::string_view defaultValue,
-                          const std::string& path, std::size_t bufferSize = 260);
+    const std::string& path, std::size_t bufferSize = 260);
 
 // Sets key = value. The file is rewritten through a temporary file renamed
 // over it and has mode 0600 (it may hold a password). Line breaks in the value
@@ -32,4 +32,5 @@ std::string IniReadString(std::string_view section, std::string_view key, std::s
 // quotes so that it reads back as it was given. False when the file could not
 // be written, or exists but cannot be read (it is then left untouched rather
 // than replaced by a file holding only this key).
-bool IniWriteString(std::string_view section, std::string_view key, std::string_view value, const std::string& path);
+bool IniWriteString(
+    std::string_view section, std::string_view key, std::string_view value, const std::string& path);

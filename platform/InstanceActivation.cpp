@@ -24,7 +24,7 @@ bool AddressOf(const std::string& path, sockaddr_un& address)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string ActivationSocketPath(const std::string& lockName)
 {
@@ -32,7 +32,8 @@ std::string ActivationSocketPath(const std::string& lockName)
 }
 
 ActivationListener::ActivationListener(const std::string& lockName, std::function<void()> onRequest)
-    : m_path(ActivationSocketPath(lockName)), m_onRequest(std::move(onRequest))
+    : m_path(ActivationSocketPath(lockName))
+    , m_onRequest(std::move(onRequest))
 {
     sockaddr_un address;
     if (!AddressOf(m_path, address)) {
@@ -73,7 +74,7 @@ void ActivationListener::OnReadable()
         const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             break;
-        ::close(client);  // the connection itself is the request
+        ::close(client); // the connection itself is the request
         asked = true;
     }
     if (asked && m_onRequest)

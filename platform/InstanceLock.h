@@ -7,9 +7,9 @@
 // in the name since that folder is shared). Once taken the lock is kept until
 // the process ends; the descriptor is not inherited by started programs.
 enum class InstanceLockResult {
-    Acquired,        // we are the only copy
-    AlreadyRunning,  // another process holds the lock
-    Unavailable,     // the lock file could not be opened; run without a lock
+    Acquired, // we are the only copy
+    AlreadyRunning, // another process holds the lock
+    Unavailable, // the lock file could not be opened; run without a lock
 };
 
 InstanceLockResult AcquireInstanceLock(const std::string& name);

@@ -30,7 +30,7 @@ QMessageBox::Icon QtIcon(MessageBoxIcon icon)
 MessageBoxAnswer ShowOnUiThread(const MessageBoxRequest& request)
 {
     QMessageBox box(QtIcon(request.icon), QString::fromStdWString(request.caption),
-                    QString::fromStdWString(request.text), QMessageBox::NoButton, WidgetOfHandle(request.owner));
+        QString::fromStdWString(request.text), QMessageBox::NoButton, WidgetOfHandle(request.owner));
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (request.buttons == MessageBoxButtons::OkCancel)
@@ -47,12 +47,12 @@ MessageBoxAnswer ShowOnUiThread(const MessageBoxRequest& request)
     return (cancel && box.clickedButton() != ok) ? MessageBoxAnswer::Cancel : MessageBoxAnswer::Ok;
 }
 
-}  // namespace
+} // namespace
 
 MessageBoxAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MessageBoxButtons buttons,
-                            MessageBoxIcon icon, WindowHandle owner, bool topmost)
+    MessageBoxIcon icon, WindowHandle owner, bool topmost)
 {
-    MessageBoxRequest request {text, caption, buttons, icon, owner, topmost};
+    MessageBoxRequest request { text, caption, buttons, icon, owner, topmost };
     if (auto hook = g_hook.Get())
         return hook(request);
     // Every box also goes to the log, so a headless run shows what it said.

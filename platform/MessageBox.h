@@ -15,7 +15,7 @@ struct MessageBoxRequest {
     std::wstring caption;
     MessageBoxButtons buttons = MessageBoxButtons::Ok;
     MessageBoxIcon icon = MessageBoxIcon::None;
-    WindowHandle owner = nullptr;  // null: no owner, application-modal
+    WindowHandle owner = nullptr; // null: no owner, application-modal
     bool topmost = false;
 };
 
@@ -27,9 +27,8 @@ struct MessageBoxRequest {
 // headless platform, see CanShowDialogs) the answer is 确定 for an OK box and
 // 取消 otherwise, so nothing goes ahead that was meant to be confirmed.
 MessageBoxAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                            MessageBoxButtons buttons = MessageBoxButtons::Ok,
-                            MessageBoxIcon icon = MessageBoxIcon::None, WindowHandle owner = nullptr,
-                            bool topmost = false);
+    MessageBoxButtons buttons = MessageBoxButtons::Ok, MessageBoxIcon icon = MessageBoxIcon::None,
+    WindowHandle owner = nullptr, bool topmost = false);
 
 // While set, every box goes to the hook instead of the screen, on the calling
 // thread, and the hook's answer is returned. An empty function removes it.

@@ -12,10 +12,10 @@ namespace {
 
 HookSlot<UINT(const std::vector<MenuItem>&)> g_hook;
 
-}  // namespace
+} // namespace
 
-UINT ShowPopupMenu(WindowHandle owner, const std::vector<MenuItem>& items, std::optional<ScreenPoint> at,
-                   bool rightAligned)
+UINT ShowPopupMenu(
+    WindowHandle owner, const std::vector<MenuItem>& items, std::optional<ScreenPoint> at, bool rightAligned)
 {
     if (auto hook = g_hook.Get())
         return hook(items);

@@ -14,7 +14,7 @@ struct MenuItem {
     bool checkable = false;
     bool checked = false;
     bool enabled = true;
-    bool separator = false;  // a dividing line; id and text unused
+    bool separator = false; // a dividing line; id and text unused
 };
 
 struct ScreenPoint {
@@ -23,11 +23,11 @@ struct ScreenPoint {
 };
 
 // Shows a popup menu and returns the id of the item chosen, or 0 when it was
-// dismissed (or could not be shown, see CanShowDialogs). Without a point it opens at the mouse position; rightAligned puts
-// the menu's right edge at the point (as the tray menu wants). The owner, if
-// any, is brought to the front first. UI thread.
-UINT ShowPopupMenu(WindowHandle owner, const std::vector<MenuItem>& items, std::optional<ScreenPoint> at = std::nullopt,
-                   bool rightAligned = false);
+// dismissed (or could not be shown, see CanShowDialogs). Without a point it opens at the mouse position;
+// rightAligned puts the menu's right edge at the point (as the tray menu wants). The owner, if any, is
+// brought to the front first. UI thread.
+UINT ShowPopupMenu(WindowHandle owner, const std::vector<MenuItem>& items,
+    std::optional<ScreenPoint> at = std::nullopt, bool rightAligned = false);
 
 // While set, the hook gets the items (with their check marks) and returns the
 // chosen id instead of a person.

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::atomic<bool> g_enabled{false};
+std::atomic<bool> g_enabled { false };
 
 // Matched by attributes alone, so an entry made by another tool with the
 // same two attributes is the same entry.
@@ -19,11 +19,18 @@ const SecretSchema* Schema()
         "org.korvana.Password",
         SECRET_SCHEMA_DONT_MATCH_NAME,
         {
-            {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+            { "service", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { "user", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING },
         },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        0,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
     };
     return &schema;
 }
@@ -35,8 +42,9 @@ bool SessionBusThere()
     if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
         return true;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat st {};
-    return runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+    struct stat st { };
+    return runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0
+        && S_ISSOCK(st.st_mode);
 }
 
 SecretResult Failed(GError* error, const char* what)
@@ -51,7 +59,7 @@ SecretResult Failed(GError* error, const char* what)
     return SecretResult::Unavailable;
 }
 
-}  // namespace
+} // namespace
 
 void EnableSecretStore(bool on)
 {
@@ -69,8 +77,8 @@ SecretLookup LookupStoredPassword(const std::string& user)
     if (!SessionBusThere())
         return lookup;
     GError* error = nullptr;
-    gchar* password = secret_password_lookup_sync(Schema(), nullptr, &error, "service", "korvana", "user",
-                                                  user.c_str(), nullptr);
+    gchar* password = secret_password_lookup_sync(
+        Schema(), nullptr, &error, "service", "korvana", "user", user.c_str(), nullptr);
     if (error != nullptr) {
         lookup.result = Failed(error, "lookup");
         return lookup;
@@ -92,8 +100,7 @@ SecretResult StorePassword(const std::string& user, const std::string& password)
     GError* error = nullptr;
     const std::string label = "Korvana password for " + user;
     const gboolean stored = secret_password_store_sync(Schema(), SECRET_COLLECTION_DEFAULT, label.c_str(),
-                                                       password.c_str(), nullptr, &error, "service", "korvana",
-                                                       "user", user.c_str(), nullptr);
+        password.c_str(), nullptr, &error, "service", "korvana", "user", user.c_str(), nullptr);
     if (!stored || error != nullptr)
         return Failed(error, "store");
     return SecretResult::Ok;
@@ -104,8 +111,8 @@ SecretResult ClearStoredPassword(const std::string& user)
     if (!SessionBusThere())
         return SecretResult::Unavailable;
     GError* error = nullptr;
-    const gboolean removed =
-        secret_password_clear_sync(Schema(), nullptr, &error, "service", "korvana", "user", user.c_str(), nullptr);
+    const gboolean removed = secret_password_clear_sync(
+        Schema(), nullptr, &error, "service", "korvana", "user", user.c_str(), nullptr);
     if (error != nullptr)
         return Failed(error, "clear");
     return removed ? SecretResult::Ok : SecretResult::NotFound;

@@ -9,8 +9,8 @@
 
 enum class SecretResult {
     Ok,
-    NotFound,     // the service answered: no such entry
-    Unavailable,  // no session bus, no Secret Service, a locked keyring, ...
+    NotFound, // the service answered: no such entry
+    Unavailable, // no session bus, no Secret Service, a locked keyring, ...
 };
 
 struct SecretLookup {

@@ -16,7 +16,7 @@ namespace {
 struct SectionState {
     std::mutex mutex;
     std::string overrideName;
-    std::string created;  // the name of the section this process made
+    std::string created; // the name of the section this process made
 };
 
 SectionState& State()
@@ -51,7 +51,7 @@ int CreateFreshSection(const std::string& name)
     return fd;
 }
 
-}  // namespace
+} // namespace
 
 std::string SyncSectionNameFor(uid_t user)
 {
@@ -76,7 +76,7 @@ bool WriteSyncSection(const std::string& text)
     if (fd < 0)
         return false;
     void* view = mmap(nullptr, kSyncSectionSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    close(fd);  // the name keeps the section until it is unlinked
+    close(fd); // the name keeps the section until it is unlinked
     if (view == MAP_FAILED) {
         DebugLogA("mmap FAILED,Error:%d\n", errno);
         shm_unlink(name.c_str());
@@ -96,7 +96,7 @@ std::string ReadSyncSection()
         return {};
     // Someone else may have made it smaller: reading past its end would fault.
     // One that another user made is not our client's list.
-    struct stat info {};
+    struct stat info { };
     if (fstat(fd, &info) != 0 || info.st_size <= 0 || info.st_uid != ::geteuid()) {
         close(fd);
         return {};

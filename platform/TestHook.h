@@ -6,8 +6,7 @@
 // A process-wide replacement for an interactive facility (a dialog, the
 // browser, the tray), set by tests so that nothing waits for a person.
 // Set and read from any thread.
-template <class Signature>
-class HookSlot {
+template <class Signature> class HookSlot {
 public:
     void Set(std::function<Signature> hook)
     {

@@ -14,7 +14,7 @@
 namespace {
 
 HookSlot<void(const TrayIconEvent&)> g_hook;
-std::atomic<int> g_availability {-1};
+std::atomic<int> g_availability { -1 };
 
 // A plain mark for builds or tests that set no application icon, so the tray
 // never gets an empty icon.
@@ -35,7 +35,7 @@ QIcon IconOf(const TrayIconLook& look)
     if (!look.iconImage.empty()) {
         QPixmap pixmap;
         if (pixmap.loadFromData(reinterpret_cast<const uchar*>(look.iconImage.data()),
-                                static_cast<uint>(look.iconImage.size())))
+                static_cast<uint>(look.iconImage.size())))
             return QIcon(pixmap);
     }
     QIcon appIcon = QGuiApplication::windowIcon();
@@ -59,7 +59,6 @@ LPARAM MouseMessageOf(QSystemTrayIcon::ActivationReason reason)
     return WM_MOUSEMOVE;
 }
 
-
 // The menu's actions follow the items: updated in place while the ids stay
 // the same (so a D-Bus host keeps its item ids), rebuilt otherwise.
 void FillMenu(QMenu& menu, const std::vector<MenuItem>& items)
@@ -67,8 +66,8 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items)
     const QList<QAction*> actions = menu.actions();
     bool same = actions.size() == static_cast<qsizetype>(items.size());
     for (std::size_t i = 0; same && i < items.size(); ++i)
-        same = actions[static_cast<qsizetype>(i)]->isSeparator() == items[i].separator &&
-               actions[static_cast<qsizetype>(i)]->data().toUInt() == items[i].id;
+        same = actions[static_cast<qsizetype>(i)]->isSeparator() == items[i].separator
+            && actions[static_cast<qsizetype>(i)]->data().toUInt() == items[i].id;
     if (!same) {
         menu.clear();
         for (const MenuItem& item : items) {
@@ -88,7 +87,7 @@ void FillMenu(QMenu& menu, const std::vector<MenuItem>& items)
     }
 }
 
-}  // namespace
+} // namespace
 
 struct TrayIcon::Impl {
     Callback callback;
@@ -105,7 +104,10 @@ struct TrayIcon::Impl {
     }
 };
 
-TrayIcon::TrayIcon() : m_impl(std::make_unique<Impl>()) {}
+TrayIcon::TrayIcon()
+    : m_impl(std::make_unique<Impl>())
+{
+}
 
 TrayIcon::~TrayIcon()
 {
@@ -127,7 +129,7 @@ bool TrayIcon::Add(const TrayIconLook& look)
 {
     if (auto hook = g_hook.Get()) {
         m_impl->added = true;
-        hook(TrayIconEvent {TrayIconEvent::Kind::Added, look});
+        hook(TrayIconEvent { TrayIconEvent::Kind::Added, look });
         return true;
     }
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -145,11 +147,12 @@ bool TrayIcon::Add(const TrayIconLook& look)
             impl->RefreshMenu();
             m_impl->icon->setContextMenu(impl->menu.get());
         }
-        QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Context && m_impl->menu)
-                return;
-            DeliverMouseMessage(MouseMessageOf(reason));
-        });
+        QObject::connect(m_impl->icon.get(), &QSystemTrayIcon::activated,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Context && m_impl->menu)
+                    return;
+                DeliverMouseMessage(MouseMessageOf(reason));
+            });
     }
     m_impl->RefreshMenu();
     m_impl->icon->setIcon(IconOf(look));
@@ -157,8 +160,8 @@ bool TrayIcon::Add(const TrayIconLook& look)
     m_impl->icon->show();
     m_impl->added = true;
     if (!look.balloonText.empty())
-        m_impl->icon->showMessage(QString::fromStdWString(look.balloonTitle), QString::fromStdWString(look.balloonText),
-                                  QSystemTrayIcon::Information, look.balloonMs);
+        m_impl->icon->showMessage(QString::fromStdWString(look.balloonTitle),
+            QString::fromStdWString(look.balloonText), QSystemTrayIcon::Information, look.balloonMs);
     return true;
 }
 
@@ -173,7 +176,7 @@ void TrayIcon::Remove()
         m_impl->menu.reset();
     }
     if (auto hook = g_hook.Get())
-        hook(TrayIconEvent {TrayIconEvent::Kind::Removed, {}});
+        hook(TrayIconEvent { TrayIconEvent::Kind::Removed, {} });
 }
 
 bool TrayIcon::IsAdded() const
@@ -192,7 +195,8 @@ bool TrayIcon::IsTrayAvailable()
     int forced = g_availability.load();
     if (forced >= 0)
         return forced != 0;
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable();
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+        && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void SetTrayIconHook(TrayIconHook hook)

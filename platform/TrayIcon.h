@@ -11,10 +11,10 @@
 // What the icon shows when it is added.
 struct TrayIconLook {
     std::wstring tip;
-    std::wstring balloonTitle;  // the balloon is shown once, when added, if it has a text
+    std::wstring balloonTitle; // the balloon is shown once, when added, if it has a text
     std::wstring balloonText;
     int balloonMs = 1000;
-    std::string iconImage;  // image file bytes (PNG); empty: the application's icon
+    std::string iconImage; // image file bytes (PNG); empty: the application's icon
 };
 
 // The notification-area icon of the window. Clicks on it arrive at the
@@ -66,7 +66,7 @@ inline constexpr LPARAM WM_MBUTTONUP = 0x0208;
 struct TrayIconEvent {
     enum class Kind { Added, Removed };
     Kind kind;
-    TrayIconLook look;  // for Added
+    TrayIconLook look; // for Added
 };
 using TrayIconHook = std::function<void(const TrayIconEvent&)>;
 void SetTrayIconHook(TrayIconHook hook);

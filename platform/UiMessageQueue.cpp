@@ -49,7 +49,7 @@ struct QueuedMessage {
 // task itself. The first post after a quiet frame is delivered at once.
 constexpr int kPostFrameMs = 16;
 
-}  // namespace
+} // namespace
 
 struct UiMessageQueue::State {
     std::mutex mutex;
@@ -58,8 +58,8 @@ struct UiMessageQueue::State {
     std::set<std::shared_ptr<PendingSend>> pending;
     std::deque<QueuedMessage> queued;
     std::unique_ptr<QObject> receiver;
-    bool wakePosted = false;   // a wake-up event is on its way to the receiver
-    bool holdingPosts = false;  // within the frame of a posted delivery
+    bool wakePosted = false; // a wake-up event is on its way to the receiver
+    bool holdingPosts = false; // within the frame of a posted delivery
 
     // Under the mutex. One message is delivered per wake-up event (a nested
     // loop in a handler then delivers the rest), so one is posted while
@@ -96,7 +96,8 @@ struct UiMessageQueue::State {
 
 class UiMessageQueueReceiver final : public QObject {
 public:
-    explicit UiMessageQueueReceiver(std::weak_ptr<UiMessageQueue::State> state) : m_state(std::move(state))
+    explicit UiMessageQueueReceiver(std::weak_ptr<UiMessageQueue::State> state)
+        : m_state(std::move(state))
     {
         m_frame.setSingleShot(true);
         QObject::connect(&m_frame, &QTimer::timeout, this, [this] {
@@ -143,10 +144,11 @@ public:
 
 private:
     std::weak_ptr<UiMessageQueue::State> m_state;
-    QTimer m_frame {this};
+    QTimer m_frame { this };
 };
 
-UiMessageQueue::UiMessageQueue() : m_state(std::make_shared<State>())
+UiMessageQueue::UiMessageQueue()
+    : m_state(std::make_shared<State>())
 {
     m_state->receiver = std::make_unique<UiMessageQueueReceiver>(m_state);
     if (auto* app = QCoreApplication::instance())
@@ -203,7 +205,7 @@ LRESULT UiMessageQueue::Send(UINT msg, WPARAM wParam, LPARAM lParam)
         if (m_state->detached || !m_state->receiver)
             return 0;
         m_state->pending.insert(pending);
-        m_state->Enqueue(QueuedMessage {msg, wParam, lParam, pending});
+        m_state->Enqueue(QueuedMessage { msg, wParam, lParam, pending });
     }
     std::unique_lock lock(pending->mutex);
     pending->cv.wait(lock, [&] { return pending->done; });
@@ -215,7 +217,7 @@ void UiMessageQueue::Post(UINT msg, WPARAM wParam, LPARAM lParam)
     std::lock_guard lock(m_state->mutex);
     if (m_state->detached || !m_state->receiver)
         return;
-    m_state->Enqueue(QueuedMessage {msg, wParam, lParam, nullptr});
+    m_state->Enqueue(QueuedMessage { msg, wParam, lParam, nullptr });
 }
 
 void RunNestedLoopUntil(const std::function<bool()>& done)

@@ -14,7 +14,8 @@ void RunOnUiThread(const std::function<void()>& work)
         work();
         return;
     }
-    QMetaObject::invokeMethod(app, [&work] { work(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [&work] { work(); }, Qt::BlockingQueuedConnection);
 }
 
 void RunOnUiThreadLater(std::function<void()> work, int delayMs)
@@ -34,9 +35,9 @@ bool HaveWidgetApplication()
 
 namespace {
 
-std::atomic<bool> g_dialogsWithoutDisplay {false};
+std::atomic<bool> g_dialogsWithoutDisplay { false };
 
-}  // namespace
+} // namespace
 
 bool CanShowDialogs()
 {

@@ -12,4 +12,4 @@ std::string Base64Encode(std::string_view bytes);
 // for any other character outside the alphabet.
 std::optional<std::string> Base64Decode(std::string_view text);
 
-}  // namespace service
+} // namespace service

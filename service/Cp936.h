@@ -11,4 +11,4 @@ std::string Cp936ToUtf8(std::string_view bytes);
 // UTF-8 to code page 936; characters the code page lacks become "?".
 std::string Utf8ToCp936(std::string_view text);
 
-}  // namespace service
+} // namespace service

@@ -24,4 +24,4 @@ void RegisterDomains(Server& server)
     RegisterControlRoutes(server);
 }
 
-}  // namespace service
+} // namespace service

@@ -11,4 +11,4 @@ void RegisterDomains(Server& server);
 // The controls under /__test/ (TestControls.cpp).
 void RegisterTestControls(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -7,35 +7,35 @@
 namespace service {
 namespace {
 
-// UnicodeEscaped writes each UTF-16 unit of a non-ASCII character as this
-// control character and four hex digits; the dump writes the control
-// character as "\u0001", which PayloadText then folds into "\uXXXX".
-constexpr char kMarker = '\x01';
-constexpr std::string_view kDumpedMarker = "\\u0001";
+    // UnicodeEscaped writes each UTF-16 unit of a non-ASCII character as this
+    // control character and four hex digits; the dump writes the control
+    // character as "\u0001", which PayloadText then folds into "\uXXXX".
+    constexpr char kMarker = '\x01';
+    constexpr std::string_view kDumpedMarker = "\\u0001";
 
-std::string Dump(const nlohmann::ordered_json& value)
-{
-    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-}
+    std::string Dump(const nlohmann::ordered_json& value)
+    {
+        return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    }
 
-void AppendUnit(std::uint32_t unit, std::string& out)
-{
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%04x", static_cast<unsigned>(unit));
-    out += kMarker;
-    out += hex;
-}
+    void AppendUnit(std::uint32_t unit, std::string& out)
+    {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%04x", static_cast<unsigned>(unit));
+        out += kMarker;
+        out += hex;
+    }
 
-}  // namespace
+} // namespace
 
 std::string SuccessEnvelope(const std::string& payloadText)
 {
-    return Dump(nlohmann::ordered_json{{"status", true}, {"message", payloadText}});
+    return Dump(nlohmann::ordered_json { { "status", true }, { "message", payloadText } });
 }
 
 std::string FailureEnvelope(const std::string& text)
 {
-    return Dump(nlohmann::ordered_json{{"status", false}, {"message", text}});
+    return Dump(nlohmann::ordered_json { { "status", false }, { "message", text } });
 }
 
 std::string UnicodeEscaped(const std::string& utf8)
@@ -93,4 +93,4 @@ std::string PayloadText(const nlohmann::ordered_json& payload)
     return out;
 }
 
-}  // namespace service
+} // namespace service

@@ -23,4 +23,4 @@ std::string UnicodeEscaped(const std::string& utf8);
 // The failure text that means "no valid session".
 inline constexpr const char* kSessionExpired = "-1000";
 
-}  // namespace service
+} // namespace service

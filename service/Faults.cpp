@@ -26,4 +26,4 @@ void FaultTable::Clear()
     m_faults.clear();
 }
 
-}  // namespace service
+} // namespace service

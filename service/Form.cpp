@@ -5,68 +5,69 @@
 namespace service {
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string Decode(std::string_view text, Charset charset)
-{
-    std::string bytes = PercentDecode(text);
-    return charset == Charset::Cp936 ? Cp936ToUtf8(bytes) : bytes;
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = s[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b - 'A' + 'a');
-        if (a != b)
-            return false;
+    int HexValue(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
     }
-    return true;
-}
 
-// The value of `name=` in a header like `form-data; name="x"; filename="y"`.
-bool HeaderParameter(std::string_view header, std::string_view name, std::string& value)
-{
-    std::size_t pos = 0;
-    while (pos < header.size()) {
-        std::size_t semi = header.find(';', pos);
-        std::string_view piece = Trim(header.substr(pos, semi == std::string_view::npos ? semi : semi - pos));
-        pos = semi == std::string_view::npos ? header.size() : semi + 1;
-        if (!StartsWithNoCase(piece, name) || piece.size() <= name.size() || piece[name.size()] != '=')
-            continue;
-        std::string_view v = piece.substr(name.size() + 1);
-        if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
-            v = v.substr(1, v.size() - 2);
-        value.assign(v);
+    std::string Decode(std::string_view text, Charset charset)
+    {
+        std::string bytes = PercentDecode(text);
+        return charset == Charset::Cp936 ? Cp936ToUtf8(bytes) : bytes;
+    }
+
+    std::string_view Trim(std::string_view s)
+    {
+        while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+            s.remove_prefix(1);
+        while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+            s.remove_suffix(1);
+        return s;
+    }
+
+    bool StartsWithNoCase(std::string_view s, std::string_view prefix)
+    {
+        if (s.size() < prefix.size())
+            return false;
+        for (std::size_t i = 0; i < prefix.size(); ++i) {
+            char a = s[i], b = prefix[i];
+            if (a >= 'A' && a <= 'Z')
+                a = static_cast<char>(a - 'A' + 'a');
+            if (b >= 'A' && b <= 'Z')
+                b = static_cast<char>(b - 'A' + 'a');
+            if (a != b)
+                return false;
+        }
         return true;
     }
-    return false;
-}
 
-}  // namespace
+    // The value of `name=` in a header like `form-data; name="x"; filename="y"`.
+    bool HeaderParameter(std::string_view header, std::string_view name, std::string& value)
+    {
+        std::size_t pos = 0;
+        while (pos < header.size()) {
+            std::size_t semi = header.find(';', pos);
+            std::string_view piece
+                = Trim(header.substr(pos, semi == std::string_view::npos ? semi : semi - pos));
+            pos = semi == std::string_view::npos ? header.size() : semi + 1;
+            if (!StartsWithNoCase(piece, name) || piece.size() <= name.size() || piece[name.size()] != '=')
+                continue;
+            std::string_view v = piece.substr(name.size() + 1);
+            if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
+                v = v.substr(1, v.size() - 2);
+            value.assign(v);
+            return true;
+        }
+        return false;
+    }
+
+} // namespace
 
 const FormField* Form::Find(std::string_view name) const
 {
@@ -91,7 +92,8 @@ std::string PercentDecode(std::string_view text)
         char c = text[i];
         if (c == '+') {
             out += ' ';
-        } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0
+            && HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -131,7 +133,7 @@ bool AppendMultipart(std::string_view body, std::string_view contentType, Form& 
     for (;;) {
         pos += delimiter.size();
         if (body.substr(pos, 2) == "--")
-            return true;  // the closing delimiter
+            return true; // the closing delimiter
         if (body.substr(pos, 2) != "\r\n")
             return false;
         pos += 2;
@@ -166,4 +168,4 @@ bool AppendMultipart(std::string_view body, std::string_view contentType, Form& 
     }
 }
 
-}  // namespace service
+} // namespace service

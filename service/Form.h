@@ -8,16 +8,16 @@ namespace service {
 
 // How a call's form values are to be read after percent-decoding.
 enum class Charset {
-    Cp936,  // the client's usual code page 936 parameter text
-    Utf8,   // calls whose client converts the text further to UTF-8
+    Cp936, // the client's usual code page 936 parameter text
+    Utf8, // calls whose client converts the text further to UTF-8
 };
 
 struct FormField {
     std::string name;
-    std::string value;  // UTF-8 (multipart file parts: the raw file bytes)
+    std::string value; // UTF-8 (multipart file parts: the raw file bytes)
     // Multipart only.
     bool isFile = false;
-    std::string filename;     // as sent in Content-Disposition
+    std::string filename; // as sent in Content-Disposition
     std::string contentType;
 };
 
@@ -25,9 +25,9 @@ struct FormField {
 struct Form {
     std::vector<FormField> fields;
 
-    const FormField* Find(std::string_view name) const;  // first with that name
+    const FormField* Find(std::string_view name) const; // first with that name
     bool Has(std::string_view name) const { return Find(name) != nullptr; }
-    std::string Get(std::string_view name) const;  // empty when missing
+    std::string Get(std::string_view name) const; // empty when missing
 };
 
 // Percent-decoding of one key or value; "+" is a space. A "%" not followed by
@@ -42,4 +42,4 @@ void AppendUrlEncoded(std::string_view text, Charset charset, Form& form);
 // is malformed (the fields read so far stay).
 bool AppendMultipart(std::string_view body, std::string_view contentType, Form& form);
 
-}  // namespace service
+} // namespace service

@@ -30,4 +30,4 @@ std::string HttpRequest::Cookie(const std::string& name) const
     return {};
 }
 
-}  // namespace service
+} // namespace service

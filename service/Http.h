@@ -30,4 +30,4 @@ struct HttpReply {
     HeaderList headers;
 };
 
-}  // namespace service
+} // namespace service

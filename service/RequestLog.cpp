@@ -7,7 +7,7 @@ void RequestLog::Add(const HttpRequest& request)
     std::lock_guard lock(m_mutex);
     if (m_entries.size() >= kMaxEntries)
         m_entries.erase(m_entries.begin(), m_entries.begin() + static_cast<std::ptrdiff_t>(kMaxEntries / 2));
-    m_entries.push_back(Entry{m_next++, request});
+    m_entries.push_back(Entry { m_next++, request });
 }
 
 std::vector<RequestLog::Entry> RequestLog::Entries() const
@@ -22,4 +22,4 @@ void RequestLog::Clear()
     m_entries.clear();
 }
 
-}  // namespace service
+} // namespace service

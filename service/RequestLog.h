@@ -31,4 +31,4 @@ private:
     std::vector<Entry> m_entries;
 };
 
-}  // namespace service
+} // namespace service

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <dirent.h>
 #include <httplib.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -20,118 +20,120 @@
 namespace service {
 namespace {
 
-constexpr const char* kControlPrefix = "/__test/";
-constexpr std::size_t kWorkerThreads = 64;
-// httplib reads a body as a form (with a small size limit) or splits it as
-// multipart by its Content-Type; hiding the header before it looks keeps the
-// raw bytes for the request log and our own decoding.
-constexpr const char* kHiddenContentType = "X-Korvana-Hidden-Content-Type";
+    constexpr const char* kControlPrefix = "/__test/";
+    constexpr std::size_t kWorkerThreads = 64;
+    // httplib reads a body as a form (with a small size limit) or splits it as
+    // multipart by its Content-Type; hiding the header before it looks keeps the
+    // raw bytes for the request log and our own decoding.
+    constexpr const char* kHiddenContentType = "X-Korvana-Hidden-Content-Type";
 
-bool StartsWith(const std::string& s, const char* prefix)
-{
-    return s.rfind(prefix, 0) == 0;
-}
-
-HttpRequest FromHttplib(const httplib::Request& req)
-{
-    HttpRequest out;
-    out.method = req.method;
-    std::size_t question = req.target.find('?');
-    out.path = req.target.substr(0, question);
-    if (question != std::string::npos)
-        out.query = req.target.substr(question + 1);
-    for (const auto& [name, value] : req.headers) {
-        // httplib adds the connection's addresses as headers of its own.
-        if (name == "LOCAL_ADDR" || name == "LOCAL_PORT" || name == "REMOTE_ADDR" || name == "REMOTE_PORT")
-            continue;
-        out.headers.emplace_back(name == kHiddenContentType ? "Content-Type" : name, value);
+    bool StartsWith(const std::string& s, const char* prefix)
+    {
+        return s.rfind(prefix, 0) == 0;
     }
-    out.body = req.body;
-    return out;
-}
 
-unsigned short PortOf(const sockaddr_storage& addr)
-{
-    if (addr.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
-    if (addr.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
-    return 0;
-}
-
-// Shuts the socket of the request's connection, found among the process's
-// descriptors by its two ports, so the client sees the connection end
-// without any answer.
-// A scan of the descriptors and the server's stop (which closes the
-// listening socket) never overlap.
-std::mutex& DescriptorScanLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-void DropConnection(const httplib::Request& req)
-{
-    std::lock_guard scan(DescriptorScanLock());
-    DIR* dir = opendir("/proc/self/fd");
-    if (dir == nullptr)
-        return;
-    while (dirent* entry = readdir(dir)) {
-        int fd = std::atoi(entry->d_name);
-        struct stat st;
-        if (fd <= 2 || fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode))
-            continue;
-        sockaddr_storage local{}, peer{};
-        socklen_t localLen = sizeof local, peerLen = sizeof peer;
-        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0 ||
-            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0)
-            continue;
-        if (PortOf(local) == req.local_port && PortOf(peer) == req.remote_port) {
-            ::shutdown(fd, SHUT_RDWR);
-            break;
+    HttpRequest FromHttplib(const httplib::Request& req)
+    {
+        HttpRequest out;
+        out.method = req.method;
+        std::size_t question = req.target.find('?');
+        out.path = req.target.substr(0, question);
+        if (question != std::string::npos)
+            out.query = req.target.substr(question + 1);
+        for (const auto& [name, value] : req.headers) {
+            // httplib adds the connection's addresses as headers of its own.
+            if (name == "LOCAL_ADDR" || name == "LOCAL_PORT" || name == "REMOTE_ADDR"
+                || name == "REMOTE_PORT")
+                continue;
+            out.headers.emplace_back(name == kHiddenContentType ? "Content-Type" : name, value);
         }
+        out.body = req.body;
+        return out;
     }
-    closedir(dir);
-}
 
-HttpReply InjectedReply(const Fault& fault)
-{
-    HttpReply reply;
-    reply.status = fault.status.value_or(fault.location.empty() ? 200 : 302);
-    reply.body = fault.body.value_or(FailureEnvelope("injected fault"));
-    reply.contentType = fault.contentType;
-    if (!fault.location.empty())
-        reply.headers.emplace_back("Location", fault.location);
-    reply.headers.insert(reply.headers.end(), fault.headers.begin(), fault.headers.end());
-    return reply;
-}
-
-void WriteReply(const HttpReply& reply, httplib::Response& res, bool truncate)
-{
-    res.status = reply.status;
-    for (const auto& [name, value] : reply.headers)
-        res.set_header(name, value);
-    if (!truncate) {
-        res.set_content(reply.body, reply.contentType);
-        return;
+    unsigned short PortOf(const sockaddr_storage& addr)
+    {
+        if (addr.ss_family == AF_INET)
+            return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
+        if (addr.ss_family == AF_INET6)
+            return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
+        return 0;
     }
-    auto body = std::make_shared<std::string>(reply.body);
-    res.set_content_provider(body->size(), reply.contentType,
-                             [body](std::size_t, std::size_t, httplib::DataSink& sink) {
-                                 sink.write(body->data(), body->size() / 2);
-                                 return false;  // ends the connection short of the length
-                             });
-}
 
-}  // namespace
+    // Shuts the socket of the request's connection, found among the process's
+    // descriptors by its two ports, so the client sees the connection end
+    // without any answer.
+    // A scan of the descriptors and the server's stop (which closes the
+    // listening socket) never overlap.
+    std::mutex& DescriptorScanLock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+
+    void DropConnection(const httplib::Request& req)
+    {
+        std::lock_guard scan(DescriptorScanLock());
+        DIR* dir = opendir("/proc/self/fd");
+        if (dir == nullptr)
+            return;
+        while (dirent* entry = readdir(dir)) {
+            int fd = std::atoi(entry->d_name);
+            struct stat st;
+            if (fd <= 2 || fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode))
+                continue;
+            sockaddr_storage local {}, peer {};
+            socklen_t localLen = sizeof local, peerLen = sizeof peer;
+            if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0
+                || getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0)
+                continue;
+            if (PortOf(local) == req.local_port && PortOf(peer) == req.remote_port) {
+                ::shutdown(fd, SHUT_RDWR);
+                break;
+            }
+        }
+        closedir(dir);
+    }
+
+    HttpReply InjectedReply(const Fault& fault)
+    {
+        HttpReply reply;
+        reply.status = fault.status.value_or(fault.location.empty() ? 200 : 302);
+        reply.body = fault.body.value_or(FailureEnvelope("injected fault"));
+        reply.contentType = fault.contentType;
+        if (!fault.location.empty())
+            reply.headers.emplace_back("Location", fault.location);
+        reply.headers.insert(reply.headers.end(), fault.headers.begin(), fault.headers.end());
+        return reply;
+    }
+
+    void WriteReply(const HttpReply& reply, httplib::Response& res, bool truncate)
+    {
+        res.status = reply.status;
+        for (const auto& [name, value] : reply.headers)
+            res.set_header(name, value);
+        if (!truncate) {
+            res.set_content(reply.body, reply.contentType);
+            return;
+        }
+        auto body = std::make_shared<std::string>(reply.body);
+        res.set_content_provider(
+            body->size(), reply.contentType, [body](std::size_t, std::size_t, httplib::DataSink& sink) {
+                sink.write(body->data(), body->size() / 2);
+                return false; // ends the connection short of the length
+            });
+    }
+
+} // namespace
 
 class Server::Http {
 public:
     Http(Server& owner, std::unique_ptr<httplib::Server> httpServer)
-        : m_owner(owner), m_serverPtr(std::move(httpServer))
+        : m_owner(owner)
+        , m_serverPtr(std::move(httpServer))
     {
         httplib::Server& server = *m_serverPtr;
-        server.set_payload_max_length(std::size_t{256} << 20);
+        server.set_payload_max_length(std::size_t { 256 } << 20);
         // A latency or a delay fault holds a worker for the whole wait: enough
         // of them that a client's overlapping requests are not queued here.
         server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
@@ -171,7 +173,8 @@ private:
             DropConnection(req);
             return;
         }
-        HttpReply reply = fault && fault->ReplacesAnswer() ? InjectedReply(*fault) : m_owner.Dispatch(request);
+        HttpReply reply
+            = fault && fault->ReplacesAnswer() ? InjectedReply(*fault) : m_owner.Dispatch(request);
         WriteReply(reply, res, fault && fault->truncate);
     }
 
@@ -215,7 +218,9 @@ void Control::Json(const nlohmann::json& body, int status)
     reply.body = body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-Server::Server(WorldKind kind) : m_startKind(kind), m_world(kind)
+Server::Server(WorldKind kind)
+    : m_startKind(kind)
+    , m_world(kind)
 {
     RegisterDomains(*this);
     RegisterTestControls(*this);
@@ -237,7 +242,7 @@ void Server::AddSideListener(SideListener& listener)
 
 void Server::AddCall(const std::string& path, RouteOptions options, CallHandler handler)
 {
-    m_routes[path] = Route{options, std::move(handler)};
+    m_routes[path] = Route { options, std::move(handler) };
 }
 
 void Server::AddControl(const std::string& name, ControlHandler handler)
@@ -274,7 +279,7 @@ HttpReply Server::Dispatch(const HttpRequest& request)
     }
 
     std::lock_guard lock(m_world.mutex());
-    Call call{request, std::move(form), m_world, 0, {}, reply};
+    Call call { request, std::move(form), m_world, 0, {}, reply };
     if (options.session) {
         call.sessionToken = request.Cookie(Sessions::kCookieName);
         std::optional<std::int64_t> user = m_world.sessions().Find(call.sessionToken);
@@ -288,7 +293,7 @@ HttpReply Server::Dispatch(const HttpRequest& request)
         route->second.handler(call);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "korvana-service: %s failed: %s\n", request.path.c_str(), e.what());
-        reply = HttpReply{};
+        reply = HttpReply {};
         reply.status = 500;
         reply.body = FailureEnvelope("服务内部错误");
     }
@@ -305,11 +310,11 @@ HttpReply Server::RunControl(const HttpRequest& request)
         return reply;
     }
     std::lock_guard lock(m_world.mutex());
-    Control ctl{request, *this, reply};
+    Control ctl { request, *this, reply };
     try {
         control->second(ctl);
     } catch (const std::exception& e) {
-        ctl.Json({{"error", e.what()}}, 400);
+        ctl.Json({ { "error", e.what() } }, 400);
     }
     return reply;
 }
@@ -355,4 +360,4 @@ void Server::Stop()
         m_http->server().stop();
 }
 
-}  // namespace service
+} // namespace service

@@ -32,9 +32,9 @@ struct RouteOptions {
 // What a call handler gets. The world lock is held while it runs.
 struct Call {
     const HttpRequest& request;
-    Form form;               // query fields, then body fields (url-encoded or multipart)
+    Form form; // query fields, then body fields (url-encoded or multipart)
     World& world;
-    std::int64_t userId = 0;  // the signed-in user of a session call
+    std::int64_t userId = 0; // the signed-in user of a session call
     std::string sessionToken;
     HttpReply& reply;
 
@@ -132,7 +132,7 @@ private:
     World m_world;
     RequestLog m_log;
     FaultTable m_faults;
-    std::atomic<int> m_latencyMs {0};
+    std::atomic<int> m_latencyMs { 0 };
     int m_startLatencyMs = 0;
     std::map<std::string, Route> m_routes;
     std::map<std::string, ControlHandler> m_controls;
@@ -140,4 +140,4 @@ private:
     std::unique_ptr<Http> m_http;
 };
 
-}  // namespace service
+} // namespace service

@@ -13,8 +13,8 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
         if (std::size_t eq = name.find('='); eq != std::string::npos) {
             value = name.substr(eq + 1);
             name.resize(eq);
-        } else if (name == "--host" || name == "--port" || name == "--stream-port" || name == "--world" || name == "--tls-cert" ||
-                   name == "--tls-key" || name == "--latency-ms") {
+        } else if (name == "--host" || name == "--port" || name == "--stream-port" || name == "--world"
+            || name == "--tls-cert" || name == "--tls-key" || name == "--latency-ms") {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
                 return std::nullopt;
@@ -68,4 +68,4 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
     return options;
 }
 
-}  // namespace service
+} // namespace service

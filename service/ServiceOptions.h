@@ -19,10 +19,10 @@ struct TlsFiles {
 struct ServiceOptions {
     std::string host = "127.0.0.1";
     int port = 18080;
-    int streamPort = 0;  // the play stream's port; 0: a free one, named by the play address
+    int streamPort = 0; // the play stream's port; 0: a free one, named by the play address
     WorldKind world = WorldKind::Demo;
     TlsFiles tls;
-    int latencyMs = 0;  // every service path answers this much later
+    int latencyMs = 0; // every service path answers this much later
 };
 
 // "--host H --port P --stream-port P --world demo|empty [--tls-cert FILE --tls-key FILE]
@@ -30,4 +30,4 @@ struct ServiceOptions {
 // for anything else, and for one of the two TLS files without the other.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& args, std::string& error);
 
-}  // namespace service
+} // namespace service

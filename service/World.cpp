@@ -21,7 +21,7 @@ const char* WorldKindName(WorldKind kind)
 
 std::string Sessions::Open(std::int64_t userId)
 {
-    static thread_local std::mt19937_64 random{std::random_device{}()};
+    static thread_local std::mt19937_64 random { std::random_device {}() };
     static constexpr char kHex[] = "0123456789abcdef";
     std::string token;
     do {
@@ -59,7 +59,7 @@ void World::Reset(WorldKind kind)
         domain->Seed(kind);
 }
 
-}  // namespace service
+} // namespace service
 
 namespace service {
 
@@ -72,4 +72,4 @@ DomainState& World::Find(std::type_index type)
     throw std::logic_error("domain state not registered");
 }
 
-}  // namespace service
+} // namespace service

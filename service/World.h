@@ -15,8 +15,8 @@ namespace service {
 
 // Which seed the world starts from.
 enum class WorldKind {
-    Demo,   // users, devices, catalogue, plans, messages to show
-    Empty,  // nothing at all
+    Demo, // users, devices, catalogue, plans, messages to show
+    Empty, // nothing at all
 };
 std::optional<WorldKind> ParseWorldKind(std::string_view name);
 const char* WorldKindName(WorldKind kind);
@@ -36,7 +36,7 @@ class Sessions {
 public:
     static constexpr const char* kCookieName = "korvana_session";
 
-    std::string Open(std::int64_t userId);  // a new random token
+    std::string Open(std::int64_t userId); // a new random token
     std::optional<std::int64_t> Find(const std::string& token) const;
     void Close(const std::string& token);
     void Clear();
@@ -51,12 +51,14 @@ private:
 // read and write any domain without locking themselves.
 class World {
 public:
-    explicit World(WorldKind kind) : m_kind(kind) {}
+    explicit World(WorldKind kind)
+        : m_kind(kind)
+    {
+    }
 
     // Registers a domain's state; called once per type while routes are
     // registered, before the first reset.
-    template <class State>
-    State& Add()
+    template <class State> State& Add()
     {
         auto state = std::make_unique<State>();
         State& ref = *state;
@@ -65,11 +67,7 @@ public:
     }
     // The registered state of a domain (the domain's header offers a
     // shorthand, e.g. Accounts(world)).
-    template <class State>
-    State& Get()
-    {
-        return static_cast<State&>(Find(std::type_index(typeid(State))));
-    }
+    template <class State> State& Get() { return static_cast<State&>(Find(std::type_index(typeid(State)))); }
 
     // Seeds every domain anew, in registration order, and ends all sessions.
     // Caller holds the lock.
@@ -88,4 +86,4 @@ private:
     std::vector<std::pair<std::type_index, std::unique_ptr<DomainState>>> m_domains;
 };
 
-}  // namespace service
+} // namespace service

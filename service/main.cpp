@@ -15,12 +15,14 @@
 int main(int argc, char** argv)
 {
     std::string error;
-    std::optional<service::ServiceOptions> options =
-        service::ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    std::optional<service::ServiceOptions> options
+        = service::ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::fprintf(stderr, "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--stream-port P] [--world demo|empty] "
-                     "[--tls-cert FILE --tls-key FILE] [--latency-ms N]\n",
-                     error.c_str());
+        std::fprintf(stderr,
+            "korvana-service: %s\nusage: korvana-service [--host H] [--port P] [--stream-port P] [--world "
+            "demo|empty] "
+            "[--tls-cert FILE --tls-key FILE] [--latency-ms N]\n",
+            error.c_str());
         return 2;
     }
 
@@ -41,8 +43,8 @@ int main(int argc, char** argv)
     server.setStartLatencyMs(options->latencyMs);
     int port = server.Bind(options->host, options->port, options->tls, options->streamPort);
     if (port < 0) {
-        std::fprintf(stderr, "korvana-service: cannot listen on %s:%d%s\n", options->host.c_str(), options->port,
-                     options->tls.enabled() ? " (or the TLS certificate or key is unusable)" : "");
+        std::fprintf(stderr, "korvana-service: cannot listen on %s:%d%s\n", options->host.c_str(),
+            options->port, options->tls.enabled() ? " (or the TLS certificate or key is unusable)" : "");
         return 1;
     }
     std::thread stopper([&] {

@@ -7,8 +7,8 @@ namespace korvana {
 
 SkinPackage EmbeddedSkinPackage()
 {
-    return {korvana_skin_zip_begin,
-            static_cast<std::size_t>(korvana_skin_zip_end - korvana_skin_zip_begin)};
+    return { korvana_skin_zip_begin,
+        static_cast<std::size_t>(korvana_skin_zip_end - korvana_skin_zip_begin) };
 }
 
-}  // namespace korvana
+} // namespace korvana

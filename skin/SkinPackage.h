@@ -12,4 +12,4 @@ struct SkinPackage {
 
 SkinPackage EmbeddedSkinPackage();
 
-}  // namespace korvana
+} // namespace korvana

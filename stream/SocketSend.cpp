@@ -19,4 +19,4 @@ bool SendAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
-}  // namespace stream
+} // namespace stream

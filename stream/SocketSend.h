@@ -8,6 +8,9 @@ namespace stream {
 // Sends every byte (retrying after signals, never raising SIGPIPE); false
 // when the connection is gone.
 bool SendAll(int fd, const char* data, std::size_t size);
-inline bool SendAll(int fd, const std::string& bytes) { return SendAll(fd, bytes.data(), bytes.size()); }
+inline bool SendAll(int fd, const std::string& bytes)
+{
+    return SendAll(fd, bytes.data(), bytes.size());
+}
 
-}  // namespace stream
+} // namespace stream

@@ -3,150 +3,156 @@
 namespace stream {
 namespace {
 
-class Writer {
-public:
-    explicit Writer(Type type) { m_out.assign(4, '\0'); m_out += static_cast<char>(type); }
-    void U8(unsigned v) { m_out += static_cast<char>(v & 0xFF); }
-    void U16(unsigned v)
-    {
-        U8(v >> 8);
-        U8(v);
-    }
-    void U32(std::uint32_t v)
-    {
-        U16(v >> 16);
-        U16(v & 0xFFFF);
-    }
-    void U64(std::uint64_t v)
-    {
-        U32(static_cast<std::uint32_t>(v >> 32));
-        U32(static_cast<std::uint32_t>(v));
-    }
-    void Text16(std::string_view text)
-    {
-        U16(static_cast<unsigned>(text.size()));
-        m_out.append(text);
-    }
-    void Raw(std::string_view bytes) { m_out.append(bytes); }
-    // The message with its length; `trailing` bytes follow it on the wire.
-    std::string Done(std::size_t trailing = 0)
-    {
-        const std::uint64_t length = m_out.size() - 4 + trailing;
-        for (int i = 0; i < 4; ++i)
-            m_out[static_cast<std::size_t>(i)] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
-        return std::move(m_out);
-    }
-
-private:
-    std::string m_out;
-};
-
-class Reader {
-public:
-    explicit Reader(std::string_view body) : m_body(body) {}
-    bool U8(unsigned& v)
-    {
-        if (m_pos + 1 > m_body.size())
-            return false;
-        v = static_cast<unsigned char>(m_body[m_pos++]);
-        return true;
-    }
-    bool U16(unsigned& v)
-    {
-        unsigned hi = 0, lo = 0;
-        if (!U8(hi) || !U8(lo))
-            return false;
-        v = hi << 8 | lo;
-        return true;
-    }
-    bool U32(std::uint32_t& v)
-    {
-        unsigned hi = 0, lo = 0;
-        if (!U16(hi) || !U16(lo))
-            return false;
-        v = static_cast<std::uint32_t>(hi) << 16 | lo;
-        return true;
-    }
-    bool U64(std::uint64_t& v)
-    {
-        std::uint32_t hi = 0, lo = 0;
-        if (!U32(hi) || !U32(lo))
-            return false;
-        v = static_cast<std::uint64_t>(hi) << 32 | lo;
-        return true;
-    }
-    bool Text16(std::string& text, std::size_t limit)
-    {
-        unsigned size = 0;
-        if (!U16(size) || size > limit || m_pos + size > m_body.size())
-            return false;
-        text.assign(m_body.substr(m_pos, size));
-        m_pos += size;
-        return true;
-    }
-    std::string_view Rest()
-    {
-        std::string_view rest = m_body.substr(m_pos);
-        m_pos = m_body.size();
-        return rest;
-    }
-    bool AtEnd() const { return m_pos == m_body.size(); }
-
-private:
-    std::string_view m_body;
-    std::size_t m_pos = 0;
-};
-
-template <class T>
-std::optional<T> Fail(std::string& error, const char* why)
-{
-    error = why;
-    return std::nullopt;
-}
-
-// Well-formed UTF-8 without NUL (texts reach logs and screens).
-bool IsUtf8Text(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        if (c == 0)
-            return false;
-        if (c < 0x80) {
-            ++i;
-            continue;
+    class Writer {
+    public:
+        explicit Writer(Type type)
+        {
+            m_out.assign(4, '\0');
+            m_out += static_cast<char>(type);
         }
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            code = c & 0x07;
-        } else {
-            return false;
+        void U8(unsigned v) { m_out += static_cast<char>(v & 0xFF); }
+        void U16(unsigned v)
+        {
+            U8(v >> 8);
+            U8(v);
         }
-        if (i + extra >= text.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto t = static_cast<unsigned char>(text[i + k]);
-            if ((t & 0xC0) != 0x80)
+        void U32(std::uint32_t v)
+        {
+            U16(v >> 16);
+            U16(v & 0xFFFF);
+        }
+        void U64(std::uint64_t v)
+        {
+            U32(static_cast<std::uint32_t>(v >> 32));
+            U32(static_cast<std::uint32_t>(v));
+        }
+        void Text16(std::string_view text)
+        {
+            U16(static_cast<unsigned>(text.size()));
+            m_out.append(text);
+        }
+        void Raw(std::string_view bytes) { m_out.append(bytes); }
+        // The message with its length; `trailing` bytes follow it on the wire.
+        std::string Done(std::size_t trailing = 0)
+        {
+            const std::uint64_t length = m_out.size() - 4 + trailing;
+            for (int i = 0; i < 4; ++i)
+                m_out[static_cast<std::size_t>(i)] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
+            return std::move(m_out);
+        }
+
+    private:
+        std::string m_out;
+    };
+
+    class Reader {
+    public:
+        explicit Reader(std::string_view body)
+            : m_body(body)
+        {
+        }
+        bool U8(unsigned& v)
+        {
+            if (m_pos + 1 > m_body.size())
                 return false;
-            code = code << 6 | (t & 0x3F);
+            v = static_cast<unsigned char>(m_body[m_pos++]);
+            return true;
         }
-        static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (code < kMin[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
+        bool U16(unsigned& v)
+        {
+            unsigned hi = 0, lo = 0;
+            if (!U8(hi) || !U8(lo))
+                return false;
+            v = hi << 8 | lo;
+            return true;
+        }
+        bool U32(std::uint32_t& v)
+        {
+            unsigned hi = 0, lo = 0;
+            if (!U16(hi) || !U16(lo))
+                return false;
+            v = static_cast<std::uint32_t>(hi) << 16 | lo;
+            return true;
+        }
+        bool U64(std::uint64_t& v)
+        {
+            std::uint32_t hi = 0, lo = 0;
+            if (!U32(hi) || !U32(lo))
+                return false;
+            v = static_cast<std::uint64_t>(hi) << 32 | lo;
+            return true;
+        }
+        bool Text16(std::string& text, std::size_t limit)
+        {
+            unsigned size = 0;
+            if (!U16(size) || size > limit || m_pos + size > m_body.size())
+                return false;
+            text.assign(m_body.substr(m_pos, size));
+            m_pos += size;
+            return true;
+        }
+        std::string_view Rest()
+        {
+            std::string_view rest = m_body.substr(m_pos);
+            m_pos = m_body.size();
+            return rest;
+        }
+        bool AtEnd() const { return m_pos == m_body.size(); }
 
-}  // namespace
+    private:
+        std::string_view m_body;
+        std::size_t m_pos = 0;
+    };
+
+    template <class T> std::optional<T> Fail(std::string& error, const char* why)
+    {
+        error = why;
+        return std::nullopt;
+    }
+
+    // Well-formed UTF-8 without NUL (texts reach logs and screens).
+    bool IsUtf8Text(std::string_view text)
+    {
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            std::size_t extra = 0;
+            std::uint32_t code = 0;
+            if (c == 0)
+                return false;
+            if (c < 0x80) {
+                ++i;
+                continue;
+            }
+            if ((c & 0xE0) == 0xC0) {
+                extra = 1;
+                code = c & 0x1F;
+            } else if ((c & 0xF0) == 0xE0) {
+                extra = 2;
+                code = c & 0x0F;
+            } else if ((c & 0xF8) == 0xF0) {
+                extra = 3;
+                code = c & 0x07;
+            } else {
+                return false;
+            }
+            if (i + extra >= text.size())
+                return false;
+            for (std::size_t k = 1; k <= extra; ++k) {
+                const auto t = static_cast<unsigned char>(text[i + k]);
+                if ((t & 0xC0) != 0x80)
+                    return false;
+                code = code << 6 | (t & 0x3F);
+            }
+            static constexpr std::uint32_t kMin[] = { 0, 0x80, 0x800, 0x10000 };
+            if (code < kMin[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                return false;
+            i += extra + 1;
+        }
+        return true;
+    }
+
+} // namespace
 
 std::string EncodeHello(const Hello& hello)
 {
@@ -166,7 +172,7 @@ std::string EncodeInput(const Input& input)
     case Input::Kind::Tap: {
         Writer w(Type::Tap);
         w.U32(input.seq);
-        const Point p = input.path.empty() ? Point{} : input.path.front();
+        const Point p = input.path.empty() ? Point {} : input.path.front();
         w.U16(static_cast<unsigned>(p.x));
         w.U16(static_cast<unsigned>(p.y));
         return w.Done();
@@ -258,8 +264,8 @@ FrameReader::Status FrameReader::Next(Message& out, std::string& error)
     if (Buffered() < 5)
         return Status::NeedMore;
     const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data() + m_start);
-    const std::uint32_t length = static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-                                 static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+    const std::uint32_t length = static_cast<std::uint32_t>(p[0]) << 24
+        | static_cast<std::uint32_t>(p[1]) << 16 | static_cast<std::uint32_t>(p[2]) << 8 | p[3];
     if (length == 0 || length > kMaxMessage) {
         m_broken = true;
         m_error = "message length " + std::to_string(length) + " out of range";
@@ -289,8 +295,8 @@ std::optional<Hello> ReadHello(std::string_view body, std::string& error)
         return Fail<Hello>(error, "hello too short");
     if (version != kVersion)
         return Fail<Hello>(error, "unknown protocol version");
-    if (!r.U16(width) || !r.U16(height) || !r.Text16(hello.session, kMaxHelloText) ||
-        !r.Text16(hello.padCode, kMaxHelloText) || !r.Text16(hello.user, kMaxHelloText))
+    if (!r.U16(width) || !r.U16(height) || !r.Text16(hello.session, kMaxHelloText)
+        || !r.Text16(hello.padCode, kMaxHelloText) || !r.Text16(hello.user, kMaxHelloText))
         return Fail<Hello>(error, "hello cut short or a text too long");
     if (!r.AtEnd())
         return Fail<Hello>(error, "hello has trailing bytes");
@@ -313,7 +319,7 @@ std::optional<Input> ReadInput(Type type, std::string_view body, std::string& er
         if (!r.U16(x) || !r.U16(y) || !r.AtEnd())
             return Fail<Input>(error, "tap is not 8 bytes");
         input.kind = Input::Kind::Tap;
-        input.path.push_back({static_cast<int>(x), static_cast<int>(y)});
+        input.path.push_back({ static_cast<int>(x), static_cast<int>(y) });
         return input;
     }
     case Type::Swipe: {
@@ -328,7 +334,7 @@ std::optional<Input> ReadInput(Type type, std::string_view body, std::string& er
             unsigned x = 0, y = 0;
             if (!r.U16(x) || !r.U16(y))
                 return Fail<Input>(error, "swipe path cut short");
-            input.path.push_back({static_cast<int>(x), static_cast<int>(y)});
+            input.path.push_back({ static_cast<int>(x), static_cast<int>(y) });
         }
         if (!r.AtEnd())
             return Fail<Input>(error, "swipe has trailing bytes");
@@ -367,8 +373,8 @@ std::optional<Welcome> ReadWelcome(std::string_view body, std::string& error)
         return Fail<Welcome>(error, "welcome is not 10 bytes");
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || sw > 4096 || sh > 4096 || dw > 8192 || dh > 8192)
         return Fail<Welcome>(error, "welcome sizes out of range");
-    return Welcome{static_cast<int>(dw), static_cast<int>(dh), static_cast<int>(sw), static_cast<int>(sh),
-                   static_cast<int>(fps)};
+    return Welcome { static_cast<int>(dw), static_cast<int>(dh), static_cast<int>(sw), static_cast<int>(sh),
+        static_cast<int>(fps) };
 }
 
 std::optional<Refusal> ReadRefusal(std::string_view body, std::string& error)
@@ -416,4 +422,4 @@ const char* KeyName(Key key)
     return "?";
 }
 
-}  // namespace stream
+} // namespace stream

@@ -38,7 +38,7 @@ struct Hello {
     std::string session;
     std::string padCode;
     std::string user;
-    int maxWidth = 0;   // the largest picture the player wants; 0: the device's size
+    int maxWidth = 0; // the largest picture the player wants; 0: the device's size
     int maxHeight = 0;
 };
 
@@ -55,10 +55,10 @@ enum class Key : std::uint8_t { Back = 1, Home = 2, Recents = 3 };
 struct Input {
     enum class Kind { Tap, Swipe, Key, Text } kind = Kind::Tap;
     std::uint32_t seq = 0;
-    std::vector<Point> path;  // tap: one point; swipe: 2..kMaxSwipePoints
-    int durationMs = 0;       // swipe
+    std::vector<Point> path; // tap: one point; swipe: 2..kMaxSwipePoints
+    int durationMs = 0; // swipe
     Key key = Key::Back;
-    std::string text;         // UTF-8
+    std::string text; // UTF-8
 };
 
 struct Welcome {
@@ -71,23 +71,23 @@ struct Welcome {
 
 // Why the service refuses a hello or ends a stream.
 enum class Reason : std::uint8_t {
-    Session = 1,    // not the session the play address was handed out to
-    Device = 2,     // no such device for this user
-    Offline = 3,    // offline or rebooting: try again later
-    Protocol = 4,   // a message that breaks the protocol
-    Shutdown = 5,   // the service stops or its world is reset
+    Session = 1, // not the session the play address was handed out to
+    Device = 2, // no such device for this user
+    Offline = 3, // offline or rebooting: try again later
+    Protocol = 4, // a message that breaks the protocol
+    Shutdown = 5, // the service stops or its world is reset
 };
 
 struct Refusal {
     Reason reason = Reason::Protocol;
-    std::string text;  // UTF-8, for the log and the user
+    std::string text; // UTF-8, for the log and the user
 };
 
 struct VideoUnit {
-    std::uint64_t captureUs = 0;  // when the picture was taken, microseconds since the Unix epoch
-    std::uint32_t inputSeq = 0;   // the last input event the picture shows
+    std::uint64_t captureUs = 0; // when the picture was taken, microseconds since the Unix epoch
+    std::uint32_t inputSeq = 0; // the last input event the picture shows
     bool keyframe = false;
-    std::string data;             // one H.264 access unit, Annex B byte stream
+    std::string data; // one H.264 access unit, Annex B byte stream
 };
 
 // Whole messages, length prefix included.
@@ -95,7 +95,7 @@ std::string EncodeHello(const Hello& hello);
 std::string EncodeInput(const Input& input);
 std::string EncodeClose();
 std::string EncodeWelcome(const Welcome& welcome);
-std::string EncodeRefusal(Type type, const Refusal& refusal);  // Refused or Bye
+std::string EncodeRefusal(Type type, const Refusal& refusal); // Refused or Bye
 std::string EncodeVideo(const VideoUnit& unit);
 // The head of a video message whose access unit follows as `dataSize` bytes
 // (so a sender need not copy the unit).
@@ -134,4 +134,4 @@ std::optional<VideoUnit> ReadVideo(std::string_view body, std::string& error);
 
 const char* KeyName(Key key);
 
-}  // namespace stream
+} // namespace stream

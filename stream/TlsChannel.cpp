@@ -15,64 +15,65 @@
 namespace stream {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+    using Clock = std::chrono::steady_clock;
 
-std::string OpenSslError(const char* what)
-{
-    const unsigned long code = ERR_get_error();
-    ERR_clear_error();
-    if (code == 0)
-        return what;
-    char text[256];
-    ERR_error_string_n(code, text, sizeof text);
-    return std::string(what) + ": " + text;
-}
-
-SSL_CTX* NewContext(const SSL_METHOD* method)
-{
-    SSL_CTX* ctx = SSL_CTX_new(method);
-    if (ctx == nullptr)
-        return nullptr;
-    SSL_CTX_set_min_proto_version(ctx, TLS1_3_VERSION);
-    // Partial writes: a full socket is waited for outside the lock, then the
-    // rest is written.
-    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-    // The stream's own Close and Bye end it; a connection that ends without
-    // TLS's close_notify is an ordinary end, and a message cut short is
-    // still caught by the message framing.
-    SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
-    return ctx;
-}
-
-// Waits for the socket until the deadline (none when `forever`); false
-// when the time is up.
-bool WaitFor(int fd, short events, bool forever, Clock::time_point deadline)
-{
-    for (;;) {
-        int timeout = -1;
-        if (!forever) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0)
-                return false;
-            timeout = static_cast<int>(std::min<long long>(left, INT_MAX));
-        }
-        pollfd pfd {fd, events, 0};
-        const int ready = ::poll(&pfd, 1, timeout);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        return ready != 0;  // an error of poll shows in the next TLS call
+    std::string OpenSslError(const char* what)
+    {
+        const unsigned long code = ERR_get_error();
+        ERR_clear_error();
+        if (code == 0)
+            return what;
+        char text[256];
+        ERR_error_string_n(code, text, sizeof text);
+        return std::string(what) + ": " + text;
     }
-}
 
-}  // namespace
+    SSL_CTX* NewContext(const SSL_METHOD* method)
+    {
+        SSL_CTX* ctx = SSL_CTX_new(method);
+        if (ctx == nullptr)
+            return nullptr;
+        SSL_CTX_set_min_proto_version(ctx, TLS1_3_VERSION);
+        // Partial writes: a full socket is waited for outside the lock, then the
+        // rest is written.
+        SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+        // The stream's own Close and Bye end it; a connection that ends without
+        // TLS's close_notify is an ordinary end, and a message cut short is
+        // still caught by the message framing.
+        SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
+        return ctx;
+    }
+
+    // Waits for the socket until the deadline (none when `forever`); false
+    // when the time is up.
+    bool WaitFor(int fd, short events, bool forever, Clock::time_point deadline)
+    {
+        for (;;) {
+            int timeout = -1;
+            if (!forever) {
+                const auto left
+                    = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                if (left <= 0)
+                    return false;
+                timeout = static_cast<int>(std::min<long long>(left, INT_MAX));
+            }
+            pollfd pfd { fd, events, 0 };
+            const int ready = ::poll(&pfd, 1, timeout);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            return ready != 0; // an error of poll shows in the next TLS call
+        }
+    }
+
+} // namespace
 
 TlsContext::~TlsContext()
 {
     SSL_CTX_free(m_ctx);
 }
 
-std::unique_ptr<TlsContext> TlsContext::ForService(const std::string& certificateFile, const std::string& keyFile,
-                                                   std::string& error)
+std::unique_ptr<TlsContext> TlsContext::ForService(
+    const std::string& certificateFile, const std::string& keyFile, std::string& error)
 {
     SSL_CTX* ctx = NewContext(TLS_server_method());
     if (ctx == nullptr) {
@@ -86,7 +87,8 @@ std::unique_ptr<TlsContext> TlsContext::ForService(const std::string& certificat
         error = OpenSslError(("certificate " + certificateFile + " unusable").c_str());
         return nullptr;
     }
-    if (SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM) != 1 || SSL_CTX_check_private_key(ctx) != 1) {
+    if (SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM) != 1
+        || SSL_CTX_check_private_key(ctx) != 1) {
         error = OpenSslError(("key " + keyFile + " unusable").c_str());
         return nullptr;
     }
@@ -124,25 +126,28 @@ TlsChannel::Handshake TlsChannel::Accept(const TlsContext& context, int fd, int 
 {
     SSL* ssl = SSL_new(context.get());
     if (ssl == nullptr)
-        return {nullptr, OpenSslError("no TLS state"), false};
+        return { nullptr, OpenSslError("no TLS state"), false };
     SSL_set_accept_state(ssl);
     return Shake(ssl, fd, limitMs);
 }
 
-TlsChannel::Handshake TlsChannel::Connect(const TlsContext& context, int fd, const std::string& host, int limitMs)
+TlsChannel::Handshake TlsChannel::Connect(
+    const TlsContext& context, int fd, const std::string& host, int limitMs)
 {
     SSL* ssl = SSL_new(context.get());
     if (ssl == nullptr)
-        return {nullptr, OpenSslError("no TLS state"), false};
+        return { nullptr, OpenSslError("no TLS state"), false };
     in6_addr address {};
-    const bool numeric = inet_pton(AF_INET, host.c_str(), &address) == 1 || inet_pton(AF_INET6, host.c_str(), &address) == 1;
+    const bool numeric
+        = inet_pton(AF_INET, host.c_str(), &address) == 1 || inet_pton(AF_INET6, host.c_str(), &address) == 1;
     // An IP address is checked against the certificate's IP addresses, a
     // name against its names (and sent as the server name).
-    const bool named = numeric ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host.c_str()) == 1
-                               : SSL_set1_host(ssl, host.c_str()) == 1 && SSL_set_tlsext_host_name(ssl, host.c_str()) == 1;
+    const bool named = numeric
+        ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host.c_str()) == 1
+        : SSL_set1_host(ssl, host.c_str()) == 1 && SSL_set_tlsext_host_name(ssl, host.c_str()) == 1;
     if (!named) {
         SSL_free(ssl);
-        return {nullptr, OpenSslError(("the address " + host + " cannot be checked").c_str()), false};
+        return { nullptr, OpenSslError(("the address " + host + " cannot be checked").c_str()), false };
     }
     SSL_set_connect_state(ssl);
     return Shake(ssl, fd, limitMs);
@@ -153,7 +158,7 @@ TlsChannel::Handshake TlsChannel::Shake(SSL* ssl, int fd, int limitMs)
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     if (SSL_set_fd(ssl, fd) != 1) {
         SSL_free(ssl);
-        return {nullptr, OpenSslError("no TLS state"), false};
+        return { nullptr, OpenSslError("no TLS state"), false };
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
     Handshake result;
@@ -260,4 +265,4 @@ bool TlsChannel::WriteAll(const char* data, std::size_t size, int limitMs)
     return true;
 }
 
-}  // namespace stream
+} // namespace stream

@@ -17,8 +17,8 @@ namespace stream {
 // always verifies the service's certificate; nothing turns that off.
 class TlsContext {
 public:
-    static std::unique_ptr<TlsContext> ForService(const std::string& certificateFile, const std::string& keyFile,
-                                                  std::string& error);
+    static std::unique_ptr<TlsContext> ForService(
+        const std::string& certificateFile, const std::string& keyFile, std::string& error);
     // An empty caFile: the system's store.
     static std::unique_ptr<TlsContext> ForPlayer(const std::string& caFile, std::string& error);
     ~TlsContext();
@@ -28,7 +28,10 @@ public:
     SSL_CTX* get() const { return m_ctx; }
 
 private:
-    explicit TlsContext(SSL_CTX* ctx) : m_ctx(ctx) {}
+    explicit TlsContext(SSL_CTX* ctx)
+        : m_ctx(ctx)
+    {
+    }
     SSL_CTX* m_ctx;
 };
 
@@ -40,9 +43,9 @@ private:
 class TlsChannel {
 public:
     struct Handshake {
-        std::unique_ptr<TlsChannel> channel;  // null when it failed
+        std::unique_ptr<TlsChannel> channel; // null when it failed
         std::string error;
-        bool untrusted = false;  // the peer's certificate did not verify (error says why)
+        bool untrusted = false; // the peer's certificate did not verify (error says why)
     };
     // The service's side.
     static Handshake Accept(const TlsContext& context, int fd, int limitMs);
@@ -60,16 +63,23 @@ public:
     // Writes all of it, waiting up to limitMs each time the socket is full;
     // false when the connection is gone or stays full.
     bool WriteAll(const char* data, std::size_t size, int limitMs);
-    bool WriteAll(const std::string& bytes, int limitMs) { return WriteAll(bytes.data(), bytes.size(), limitMs); }
+    bool WriteAll(const std::string& bytes, int limitMs)
+    {
+        return WriteAll(bytes.data(), bytes.size(), limitMs);
+    }
 
 private:
-    TlsChannel(SSL* ssl, int fd) : m_ssl(ssl), m_fd(fd) {}
+    TlsChannel(SSL* ssl, int fd)
+        : m_ssl(ssl)
+        , m_fd(fd)
+    {
+    }
     static Handshake Shake(SSL* ssl, int fd, int limitMs);
 
-    std::mutex m_writeMutex;  // one writer at a time: a write waiting for room is repeated as it was
-    std::mutex m_mutex;       // every call on m_ssl
+    std::mutex m_writeMutex; // one writer at a time: a write waiting for room is repeated as it was
+    std::mutex m_mutex; // every call on m_ssl
     SSL* m_ssl;
     int m_fd;
 };
 
-}  // namespace stream
+} // namespace stream

@@ -10,14 +10,14 @@ extern "C" {
 namespace stream {
 namespace {
 
-std::string AvError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
+    std::string AvError(int code)
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(code, text, sizeof text);
+        return text;
+    }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<VideoDecoder> VideoDecoder::Create(std::string& error)
 {
@@ -32,7 +32,8 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Create(std::string& error)
     decoder->m_frame = av_frame_alloc();
     decoder->m_picture = av_frame_alloc();
     decoder->m_packet = av_packet_alloc();
-    if (c == nullptr || decoder->m_frame == nullptr || decoder->m_picture == nullptr || decoder->m_packet == nullptr) {
+    if (c == nullptr || decoder->m_frame == nullptr || decoder->m_picture == nullptr
+        || decoder->m_packet == nullptr) {
         error = "out of memory";
         return nullptr;
     }
@@ -80,8 +81,8 @@ VideoDecoder::Result VideoDecoder::Decode(std::string_view unit, std::string& er
         }
         // Only pictures we can convert count; the next receive empties
         // m_frame, so the picture moves aside.
-        if (m_frame->width > 0 && m_frame->height > 0 && m_frame->width <= 8192 && m_frame->height <= 8192 &&
-            av_pix_fmt_desc_get(static_cast<AVPixelFormat>(m_frame->format)) != nullptr) {
+        if (m_frame->width > 0 && m_frame->height > 0 && m_frame->width <= 8192 && m_frame->height <= 8192
+            && av_pix_fmt_desc_get(static_cast<AVPixelFormat>(m_frame->format)) != nullptr) {
             av_frame_unref(m_picture);
             av_frame_move_ref(m_picture, m_frame);
             m_hasPicture = true;
@@ -107,14 +108,14 @@ bool VideoDecoder::Convert(std::uint8_t* pixels, int stride, int width, int heig
         return false;
     const AVFrame* p = m_picture;
     const int flags = width == p->width && height == p->height ? SWS_POINT : SWS_FAST_BILINEAR;
-    m_convert = sws_getCachedContext(m_convert, p->width, p->height, static_cast<AVPixelFormat>(p->format), width,
-                                     height, AV_PIX_FMT_BGR0, flags, nullptr, nullptr, nullptr);
+    m_convert = sws_getCachedContext(m_convert, p->width, p->height, static_cast<AVPixelFormat>(p->format),
+        width, height, AV_PIX_FMT_BGR0, flags, nullptr, nullptr, nullptr);
     if (m_convert == nullptr)
         return false;
-    std::uint8_t* target[1] = {pixels};
-    const int targetStride[1] = {stride};
+    std::uint8_t* target[1] = { pixels };
+    const int targetStride[1] = { stride };
     sws_scale(m_convert, p->data, p->linesize, 0, p->height, target, targetStride);
     return true;
 }
 
-}  // namespace stream
+} // namespace stream

@@ -37,10 +37,10 @@ private:
 
     AVCodecContext* m_context = nullptr;
     AVFrame* m_frame = nullptr;
-    AVFrame* m_picture = nullptr;  // the last picture
+    AVFrame* m_picture = nullptr; // the last picture
     AVPacket* m_packet = nullptr;
     SwsContext* m_convert = nullptr;
     bool m_hasPicture = false;
 };
 
-}  // namespace stream
+} // namespace stream

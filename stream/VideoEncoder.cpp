@@ -3,8 +3,8 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/error.h>
-#include <libavutil/log.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -12,14 +12,14 @@ extern "C" {
 namespace stream {
 namespace {
 
-std::string AvError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
+    std::string AvError(int code)
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(code, text, sizeof text);
+        return text;
+    }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<VideoEncoder> VideoEncoder::Create(int width, int height, int fps, std::string& error)
 {
@@ -46,8 +46,8 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Create(int width, int height, int fp
     c->width = width;
     c->height = height;
     c->pix_fmt = AV_PIX_FMT_YUV420P;
-    c->time_base = AVRational{1, 1000};
-    c->framerate = AVRational{fps, 1};
+    c->time_base = AVRational { 1, 1000 };
+    c->framerate = AVRational { fps, 1 };
     c->gop_size = fps * 10;
     c->max_b_frames = 0;
     c->thread_count = 1;
@@ -72,7 +72,7 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Create(int width, int height, int fp
         return nullptr;
     }
     encoder->m_convert = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
-                                        SWS_POINT, nullptr, nullptr, nullptr);
+        SWS_POINT, nullptr, nullptr, nullptr);
     if (encoder->m_convert == nullptr) {
         error = "no colour conversion";
         return nullptr;
@@ -89,7 +89,7 @@ VideoEncoder::~VideoEncoder()
 }
 
 bool VideoEncoder::Encode(const std::uint8_t* pixels, int stride, std::int64_t ptsMs, bool forceKeyframe,
-                          std::string& out, bool& keyframe, std::string& error)
+    std::string& out, bool& keyframe, std::string& error)
 {
     out.clear();
     keyframe = false;
@@ -97,8 +97,8 @@ bool VideoEncoder::Encode(const std::uint8_t* pixels, int stride, std::int64_t p
         error = "frame not writable";
         return false;
     }
-    const std::uint8_t* source[1] = {pixels};
-    const int sourceStride[1] = {stride};
+    const std::uint8_t* source[1] = { pixels };
+    const int sourceStride[1] = { stride };
     sws_scale(m_convert, source, sourceStride, 0, m_height, m_frame->data, m_frame->linesize);
     // Timestamps must grow even when two pictures fall in one millisecond.
     m_lastPts = std::max(ptsMs, m_lastPts + 1);
@@ -123,4 +123,4 @@ bool VideoEncoder::Encode(const std::uint8_t* pixels, int stride, std::int64_t p
     return true;
 }
 
-}  // namespace stream
+} // namespace stream

@@ -24,8 +24,8 @@ public:
 
     // Encodes one picture of 32-bit pixels in memory order B, G, R, x (Qt's
     // RGB32) with `stride` bytes a row. `out` receives the access unit.
-    bool Encode(const std::uint8_t* pixels, int stride, std::int64_t ptsMs, bool forceKeyframe, std::string& out,
-                bool& keyframe, std::string& error);
+    bool Encode(const std::uint8_t* pixels, int stride, std::int64_t ptsMs, bool forceKeyframe,
+        std::string& out, bool& keyframe, std::string& error);
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -42,4 +42,4 @@ private:
     std::int64_t m_lastPts = -1;
 };
 
-}  // namespace stream
+} // namespace stream

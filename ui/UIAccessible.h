@@ -28,4 +28,4 @@ void ForgetAccessible(CControlUI* control);
 void AnnounceFocus(CControlUI* control);
 void AnnounceChecked(CControlUI* control);
 
-}  // namespace DuiLib
+} // namespace DuiLib

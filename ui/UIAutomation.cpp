@@ -19,14 +19,16 @@ namespace DuiLib {
 
 namespace {
 
-QWidget* HostOf(WindowImplBase& window)
-{
-    return static_cast<QWidget*>(window.GetNativeWindow());
-}
+    QWidget* HostOf(WindowImplBase& window)
+    {
+        return static_cast<QWidget*>(window.GetNativeWindow());
+    }
 
-}  // namespace
+} // namespace
 
-CUiDriver::CUiDriver(WindowImplBase& window) : m_window(window), m_pm(window.GetPaintManager())
+CUiDriver::CUiDriver(WindowImplBase& window)
+    : m_window(window)
+    , m_pm(window.GetPaintManager())
 {
     m_observer = m_pm.AddNotifyObserver([this](const TNotifyUI& msg) {
         NotifyRecord r;
@@ -67,7 +69,7 @@ CControlUI* CUiDriver::Find(const std::wstring& name) const
 POINT CUiDriver::CentreOf(const CControlUI* control) const
 {
     const RECT& rc = control->GetPos();
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    return POINT { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
 }
 
 bool CUiDriver::SendMouse(int type, POINT pt, bool right)
@@ -81,12 +83,13 @@ bool CUiDriver::SendMouse(int type, POINT pt, bool right)
     if (!target || !target->isVisible())
         target = host;
     QPoint at = target == host ? local : target->mapFrom(host, local);
-    Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : (right ? Qt::RightButton : Qt::LeftButton);
+    Qt::MouseButton button
+        = type == QEvent::MouseMove ? Qt::NoButton : (right ? Qt::RightButton : Qt::LeftButton);
     Qt::MouseButtons buttons = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
-                                   ? Qt::MouseButtons(button)
-                                   : Qt::MouseButtons(Qt::NoButton);
-    QMouseEvent event(static_cast<QEvent::Type>(type), QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
-                      Qt::NoModifier);
+        ? Qt::MouseButtons(button)
+        : Qt::MouseButtons(Qt::NoButton);
+    QMouseEvent event(static_cast<QEvent::Type>(type), QPointF(at), QPointF(target->mapToGlobal(at)), button,
+        buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
     return true;
 }
@@ -112,20 +115,20 @@ bool CUiDriver::Click(CControlUI* control)
 
 bool CUiDriver::ClickAt(POINT pt)
 {
-    return MoveTo(pt) && SendMouse(QEvent::MouseButtonPress, pt, false) &&
-           SendMouse(QEvent::MouseButtonRelease, pt, false);
+    return MoveTo(pt) && SendMouse(QEvent::MouseButtonPress, pt, false)
+        && SendMouse(QEvent::MouseButtonRelease, pt, false);
 }
 
 bool CUiDriver::RightClickAt(POINT pt)
 {
-    return MoveTo(pt) && SendMouse(QEvent::MouseButtonPress, pt, true) &&
-           SendMouse(QEvent::MouseButtonRelease, pt, true);
+    return MoveTo(pt) && SendMouse(QEvent::MouseButtonPress, pt, true)
+        && SendMouse(QEvent::MouseButtonRelease, pt, true);
 }
 
 bool CUiDriver::DoubleClickAt(POINT pt)
 {
-    return ClickAt(pt) && SendMouse(QEvent::MouseButtonDblClick, pt, false) &&
-           SendMouse(QEvent::MouseButtonRelease, pt, false);
+    return ClickAt(pt) && SendMouse(QEvent::MouseButtonDblClick, pt, false)
+        && SendMouse(QEvent::MouseButtonRelease, pt, false);
 }
 
 bool CUiDriver::MouseDown(POINT pt)
@@ -152,8 +155,8 @@ bool CUiDriver::Wheel(const std::wstring& name, int notches)
     m_pm.UpdateLayout();
     POINT pt = CentreOf(c);
     QPointF at(pt.x, pt.y);
-    QWheelEvent event(at, host->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent event(at, host->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(host, &event);
     return true;
 }
@@ -187,19 +190,28 @@ void CUiDriver::PressKey(int key, bool shift)
     int qtKey = Qt::Key_unknown;
     QString text;
     switch (key) {
-    case UIKEY_TAB: qtKey = shift ? Qt::Key_Backtab : Qt::Key_Tab; break;
+    case UIKEY_TAB:
+        qtKey = shift ? Qt::Key_Backtab : Qt::Key_Tab;
+        break;
     case UIKEY_RETURN:
         qtKey = Qt::Key_Return;
         text = QStringLiteral("\r");
         break;
-    case UIKEY_ESCAPE: qtKey = Qt::Key_Escape; break;
+    case UIKEY_ESCAPE:
+        qtKey = Qt::Key_Escape;
+        break;
     case UIKEY_SPACE:
         qtKey = Qt::Key_Space;
         text = QStringLiteral(" ");
         break;
-    case UIKEY_UP: qtKey = Qt::Key_Up; break;
-    case UIKEY_DOWN: qtKey = Qt::Key_Down; break;
-    default: break;
+    case UIKEY_UP:
+        qtKey = Qt::Key_Up;
+        break;
+    case UIKEY_DOWN:
+        qtKey = Qt::Key_Down;
+        break;
+    default:
+        break;
     }
     Qt::KeyboardModifiers mods = shift ? Qt::ShiftModifier : Qt::NoModifier;
     QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
@@ -257,4 +269,4 @@ const NotifyRecord* CUiDriver::Last(const std::wstring& type, const std::wstring
     return nullptr;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

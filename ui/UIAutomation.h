@@ -37,12 +37,12 @@ class WindowImplBase;
 // driver hands these out, so the type stays with it.
 struct NotifyRecord {
     std::wstring type;
-    std::wstring sender;    // the sender's name
-    std::wstring userData;  // the sender's userdata
+    std::wstring sender; // the sender's name
+    std::wstring userData; // the sender's userdata
     std::uintptr_t tag = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    CControlUI* control = nullptr;  // for identity checks only
+    CControlUI* control = nullptr; // for identity checks only
     // For check boxes and options: IsSelected() when it was sent.
     bool selected = false;
     // For "link": the target.
@@ -103,4 +103,4 @@ private:
     std::vector<NotifyRecord> m_records;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

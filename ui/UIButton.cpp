@@ -202,8 +202,8 @@ void CButtonUI::PaintBorder(CRenderContext& ctx)
     if (m_rcItem.Width() < 8 || m_rcItem.Height() < 8)
         return;
     // Two tones, so the ring shows on dark and on light backgrounds alike.
-    RECT outer {m_rcItem.left + 1, m_rcItem.top + 1, m_rcItem.right - 1, m_rcItem.bottom - 1};
-    RECT inner {m_rcItem.left + 2, m_rcItem.top + 2, m_rcItem.right - 2, m_rcItem.bottom - 2};
+    RECT outer { m_rcItem.left + 1, m_rcItem.top + 1, m_rcItem.right - 1, m_rcItem.bottom - 1 };
+    RECT inner { m_rcItem.left + 2, m_rcItem.top + 2, m_rcItem.right - 2, m_rcItem.bottom - 2 };
     render::DrawBorder(ctx.painter, outer, 1, 0xB0000000, m_cxyBorderRound);
     render::DrawBorder(ctx.painter, inner, 1, 0xF0FFFFFF, m_cxyBorderRound);
 }
@@ -221,4 +221,4 @@ std::uint32_t CButtonUI::CurrentTextColor() const
     return CLabelUI::CurrentTextColor();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

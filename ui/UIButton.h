@@ -51,9 +51,9 @@ protected:
     std::uint32_t m_dwHotBkColor = 0;
     std::uint32_t m_dwPushedBkColor = 0;
     bool m_bHot = false;
-    bool m_bPushed = false;   // mouse down over it and still over it
+    bool m_bPushed = false; // mouse down over it and still over it
     bool m_bPressing = false; // mouse down on it, wherever it is now
     bool m_bDefault = false;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -7,4 +7,4 @@ std::wstring CCheckBoxUI::GetClass() const
     return L"CheckBoxUI";
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -16,4 +16,4 @@ public:
     bool GetCheck() const { return IsSelected(); }
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

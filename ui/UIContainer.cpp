@@ -11,22 +11,22 @@ namespace DuiLib {
 
 namespace {
 
-constexpr int kLineStep = 40;
+    constexpr int kLineStep = 40;
 
-const ScrollBarStyle& StyleOf(CPaintManagerUI* pm)
-{
-    static const ScrollBarStyle plain;
-    return pm ? pm->GetImpl().ScrollStyle() : plain;
-}
+    const ScrollBarStyle& StyleOf(CPaintManagerUI* pm)
+    {
+        static const ScrollBarStyle plain;
+        return pm ? pm->GetImpl().ScrollStyle() : plain;
+    }
 
-int Clamp(int v, int lo, int hi)
-{
-    if (hi < lo)
-        hi = lo;
-    return std::clamp(v, lo, hi);
-}
+    int Clamp(int v, int lo, int hi)
+    {
+        if (hi < lo)
+            hi = lo;
+        return std::clamp(v, lo, hi);
+    }
 
-}  // namespace
+} // namespace
 
 CContainerUI::CContainerUI() = default;
 
@@ -200,32 +200,32 @@ void CContainerUI::SetScrollPos(SIZE pos)
 
 void CContainerUI::LineUp()
 {
-    SetScrollPos({m_scrollX, m_scrollY - kLineStep});
+    SetScrollPos({ m_scrollX, m_scrollY - kLineStep });
 }
 
 void CContainerUI::LineDown()
 {
-    SetScrollPos({m_scrollX, m_scrollY + kLineStep});
+    SetScrollPos({ m_scrollX, m_scrollY + kLineStep });
 }
 
 void CContainerUI::PageUp()
 {
-    SetScrollPos({m_scrollX, m_scrollY - std::max(kLineStep, ContentRect().Height() - kLineStep)});
+    SetScrollPos({ m_scrollX, m_scrollY - std::max(kLineStep, ContentRect().Height() - kLineStep) });
 }
 
 void CContainerUI::PageDown()
 {
-    SetScrollPos({m_scrollX, m_scrollY + std::max(kLineStep, ContentRect().Height() - kLineStep)});
+    SetScrollPos({ m_scrollX, m_scrollY + std::max(kLineStep, ContentRect().Height() - kLineStep) });
 }
 
 void CContainerUI::HomeUp()
 {
-    SetScrollPos({m_scrollX, 0});
+    SetScrollPos({ m_scrollX, 0 });
 }
 
 void CContainerUI::EndDown()
 {
-    SetScrollPos({m_scrollX, m_rangeY});
+    SetScrollPos({ m_scrollX, m_rangeY });
 }
 
 void CContainerUI::EnsureVisible(CControlUI* child)
@@ -235,9 +235,9 @@ void CContainerUI::EnsureVisible(CControlUI* child)
     RECT content = ContentRect();
     const RECT& rc = child->GetPos();
     if (rc.top < content.top)
-        SetScrollPos({m_scrollX, m_scrollY - (content.top - rc.top)});
+        SetScrollPos({ m_scrollX, m_scrollY - (content.top - rc.top) });
     else if (rc.bottom > content.bottom)
-        SetScrollPos({m_scrollX, m_scrollY + (rc.bottom - content.bottom)});
+        SetScrollPos({ m_scrollX, m_scrollY + (rc.bottom - content.bottom) });
 }
 
 void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value)
@@ -304,8 +304,8 @@ void CContainerUI::SetFloatPos(CControlUI* child)
     const RECT& pos = child->GetFloatPos();
     int w = child->GetFixedWidth() > 0 ? child->GetFixedWidth() : pos.right - pos.left;
     int h = child->GetFixedHeight() > 0 ? child->GetFixedHeight() : pos.bottom - pos.top;
-    RECT rc{(child->IsFloatRight() ? m_rcItem.right : m_rcItem.left) + pos.left,
-            (child->IsFloatBottom() ? m_rcItem.bottom : m_rcItem.top) + pos.top, 0, 0};
+    RECT rc { (child->IsFloatRight() ? m_rcItem.right : m_rcItem.left) + pos.left,
+        (child->IsFloatBottom() ? m_rcItem.bottom : m_rcItem.top) + pos.top, 0, 0 };
     rc.right = rc.left + std::max(0, w);
     rc.bottom = rc.top + std::max(0, h);
     child->SetPos(rc);
@@ -372,7 +372,7 @@ void CContainerUI::StackChildren(bool vertical, unsigned crossAlign)
 
     for (int pass = 0; pass < 2; ++pass) {
         RECT content = ContentRect();
-        SIZE available{content.Width(), content.Height()};
+        SIZE available { content.Width(), content.Height() };
         int adjustable = 0;
         int fixedTotal = 0;
         int visibleCount = 0;
@@ -428,7 +428,8 @@ void CContainerUI::StackChildren(bool vertical, unsigned crossAlign)
                     at += full - c;
             }
             int start = pos + padMainBefore(pad);
-            item->SetPos(vertical ? RECT{at, start, at + c, start + m} : RECT{start, at, start + m, at + c});
+            item->SetPos(
+                vertical ? RECT { at, start, at + c, start + m } : RECT { start, at, start + m, at + c });
             pos += m + padMain(pad) + m_iChildPadding;
             required += m + padMain(pad) + m_iChildPadding;
         }
@@ -514,7 +515,7 @@ RECT CContainerUI::VThumbRect() const
     thumb = std::min(thumb, total);
     int travel = total - thumb;
     int offset = m_rangeY > 0 ? static_cast<int>(static_cast<long long>(travel) * m_scrollY / m_rangeY) : 0;
-    return RECT{bar.left, bar.top + offset, bar.right, bar.top + offset + thumb};
+    return RECT { bar.left, bar.top + offset, bar.right, bar.top + offset + thumb };
 }
 
 void CContainerUI::DoEvent(TEventUI& event)
@@ -525,7 +526,7 @@ void CContainerUI::DoEvent(TEventUI& event)
             int steps = event.wheelDelta / 120;
             if (steps == 0)
                 steps = event.wheelDelta > 0 ? 1 : -1;
-            SetScrollPos({m_scrollX, m_scrollY - steps * kLineStep});
+            SetScrollPos({ m_scrollX, m_scrollY - steps * kLineStep });
             return;
         }
         break;
@@ -551,9 +552,10 @@ void CContainerUI::DoEvent(TEventUI& event)
             RECT thumb = VThumbRect();
             int travel = bar.Height() - thumb.Height();
             if (travel > 0)
-                SetScrollPos({m_scrollX, m_dragStartScroll + static_cast<int>(static_cast<long long>(
-                                                                   event.ptMouse.y - m_dragStartY) *
-                                                               m_rangeY / travel)});
+                SetScrollPos({ m_scrollX,
+                    m_dragStartScroll
+                        + static_cast<int>(
+                            static_cast<long long>(event.ptMouse.y - m_dragStartY) * m_rangeY / travel) });
             return;
         }
         if (m_bVScrollShown) {
@@ -591,30 +593,29 @@ void CContainerUI::PaintScrollBar(CRenderContext& ctx)
         render::DrawImage(ctx.painter, ctx.manager, bar, style.railImage);
     RECT thumb = VThumbRect();
     const std::wstring& image = m_bThumbDrag && !style.thumbPushedImage.empty() ? style.thumbPushedImage
-                                : (m_bThumbHot || m_bThumbDrag) && !style.thumbHotImage.empty()
-                                    ? style.thumbHotImage
-                                    : style.thumbImage;
+        : (m_bThumbHot || m_bThumbDrag) && !style.thumbHotImage.empty()         ? style.thumbHotImage
+                                                                                : style.thumbImage;
     if (!image.empty() && render::DrawImage(ctx.painter, ctx.manager, thumb, image))
         return;
     thumb.left += 1;
     thumb.right -= 1;
     render::FillRect(ctx.painter, thumb, (m_bThumbHot || m_bThumbDrag) ? style.thumbHot : style.thumb,
-                     SIZE{style.round, style.round});
+        SIZE { style.round, style.round });
 }
 
 namespace {
 
-// Whether a clip to `area` would cut anything from what is being painted:
-// the painter's clip already lies inside rcPaint, so an area holding all of
-// rcPaint needs no clip of its own (saving the painter's state is most of
-// the cost of a small repaint, such as a progress bar's).
-bool NeedsClip(const RECT& area, const RECT& rcPaint)
-{
-    return !(area.left <= rcPaint.left && area.top <= rcPaint.top && area.right >= rcPaint.right &&
-             area.bottom >= rcPaint.bottom);
-}
+    // Whether a clip to `area` would cut anything from what is being painted:
+    // the painter's clip already lies inside rcPaint, so an area holding all of
+    // rcPaint needs no clip of its own (saving the painter's state is most of
+    // the cost of a small repaint, such as a progress bar's).
+    bool NeedsClip(const RECT& area, const RECT& rcPaint)
+    {
+        return !(area.left <= rcPaint.left && area.top <= rcPaint.top && area.right >= rcPaint.right
+            && area.bottom >= rcPaint.bottom);
+    }
 
-}  // namespace
+} // namespace
 
 void CContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
 {
@@ -664,4 +665,4 @@ void CContainerUI::SetVisible(bool visible)
     CControlUI::SetVisible(visible);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -46,8 +46,8 @@ public:
     // Scrolling (vscrollbar / hscrollbar).
     void EnableScrollBar(bool vertical = true, bool horizontal = false);
     bool IsVScrollBarEnabled() const { return m_bVScrollEnabled; }
-    SIZE GetScrollPos() const { return {m_scrollX, m_scrollY}; }
-    SIZE GetScrollRange() const { return {m_rangeX, m_rangeY}; }
+    SIZE GetScrollPos() const { return { m_scrollX, m_scrollY }; }
+    SIZE GetScrollRange() const { return { m_rangeX, m_rangeY }; }
     virtual void SetScrollPos(SIZE pos);
     void LineUp();
     void LineDown();
@@ -104,4 +104,4 @@ protected:
     int m_dragStartScroll = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

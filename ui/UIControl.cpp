@@ -398,7 +398,7 @@ void CControlUI::PaintStatusImage(CRenderContext& ctx)
     DrawImage(ctx, m_sForeImage);
 }
 
-void CControlUI::PaintText(CRenderContext&) {}
+void CControlUI::PaintText(CRenderContext&) { }
 
 void CControlUI::PaintBorder(CRenderContext& ctx)
 {
@@ -424,4 +424,4 @@ RECT CControlUI::TextRect() const
     return rc;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

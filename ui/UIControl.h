@@ -15,7 +15,7 @@ namespace DuiLib {
 
 class CContainerUI;
 class CPaintManagerUI;
-class CRenderContext;  // the painter handed to DoPaint (internal to the engine)
+class CRenderContext; // the painter handed to DoPaint (internal to the engine)
 
 // The base of every control: a rectangle in the window with a name, texts,
 // images, colours and the state every control shares. Owned by its parent
@@ -125,8 +125,7 @@ public:
 
     // Finds a named control in this control's subtree (this one included).
     virtual CControlUI* FindSubControl(const std::wstring& name);
-    template <class T>
-    T* FindSubControlAs(const std::wstring& name)
+    template <class T> T* FindSubControlAs(const std::wstring& name)
     {
         return dynamic_cast<T*>(FindSubControl(name));
     }
@@ -195,7 +194,7 @@ protected:
     RECT m_rcTextPadding;
     SIZE m_cxyFixed;
     SIZE m_cxyMin;
-    SIZE m_cxyMax{9999, 9999};
+    SIZE m_cxyMax { 9999, 9999 };
     std::uint32_t m_dwBkColor = 0;
     std::uint32_t m_dwBkColor2 = 0;
     std::uint32_t m_dwBorderColor = 0;
@@ -211,4 +210,4 @@ protected:
     unsigned m_uTextStyle = DT_VCENTER | DT_SINGLELINE;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -48,10 +48,10 @@ enum : unsigned {
 
 // Where a window's skin comes from.
 enum UILIB_RESOURCETYPE {
-    UILIB_FILE = 1,         // a folder on disk (GetSkinFolder below the resource path)
-    UILIB_ZIP = 2,          // a ZIP file on disk (GetZIPFileName)
-    UILIB_RESOURCE = 3,     // the already registered resource source
-    UILIB_ZIPRESOURCE = 4,  // a ZIP registered under GetResourceID()
+    UILIB_FILE = 1, // a folder on disk (GetSkinFolder below the resource path)
+    UILIB_ZIP = 2, // a ZIP file on disk (GetZIPFileName)
+    UILIB_RESOURCE = 3, // the already registered resource source
+    UILIB_ZIPRESOURCE = 4, // a ZIP registered under GetResourceID()
 };
 
 // Input events the manager hands to controls.
@@ -82,4 +82,4 @@ enum UIKEY {
     UIKEY_OTHER,
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

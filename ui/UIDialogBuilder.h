@@ -23,9 +23,9 @@ class IDialogBuilderCallback;
 class CDialogBuilder {
 public:
     std::unique_ptr<CControlUI> Create(const std::wstring& file, CPaintManagerUI* manager = nullptr,
-                                       IDialogBuilderCallback* callback = nullptr);
+        IDialogBuilderCallback* callback = nullptr);
     std::unique_ptr<CControlUI> CreateFromXml(const std::string& utf8, CPaintManagerUI* manager = nullptr,
-                                              IDialogBuilderCallback* callback = nullptr);
+        IDialogBuilderCallback* callback = nullptr);
     // Why the last Create gave nothing.
     const std::string& GetLastError() const { return m_error; }
 
@@ -39,7 +39,8 @@ std::unique_ptr<CControlUI> CreateControlOfClass(const std::wstring& className);
 // The element of a template file (the first control under its wrapping
 // Container), or nullptr when the file is missing or holds none; no message.
 // The file is parsed once and the parse reused.
-std::unique_ptr<CControlUI> BuildElement(const std::wstring& templateFile, CPaintManagerUI* manager = nullptr);
+std::unique_ptr<CControlUI> BuildElement(
+    const std::wstring& templateFile, CPaintManagerUI* manager = nullptr);
 
 // Gives a tile layout the fixed height its count elements need:
 // columns = width / item width; with at least one element and one column,
@@ -48,4 +49,4 @@ std::unique_ptr<CControlUI> BuildElement(const std::wstring& templateFile, CPain
 // laid-out width, or the fixed width before the first layout.
 void SizeTileToContent(CTileLayoutUI* tile, int count);
 
-}  // namespace DuiLib
+} // namespace DuiLib

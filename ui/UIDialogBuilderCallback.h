@@ -15,4 +15,4 @@ public:
     virtual std::unique_ptr<CControlUI> CreateControl(const std::wstring& className) = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

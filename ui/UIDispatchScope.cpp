@@ -5,7 +5,8 @@
 
 namespace DuiLib {
 
-CDispatchScope::CDispatchScope(CPaintManagerUI* manager) : m_manager(manager)
+CDispatchScope::CDispatchScope(CPaintManagerUI* manager)
+    : m_manager(manager)
 {
     if (m_manager)
         ++m_manager->GetImpl().dispatchDepth;
@@ -20,4 +21,4 @@ CDispatchScope::~CDispatchScope()
         d.retirement.DispatchEnded();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

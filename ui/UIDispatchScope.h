@@ -17,4 +17,4 @@ private:
     CPaintManagerUI* m_manager;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -131,9 +131,9 @@ void CEditUI::SetAttribute(const std::wstring& name, const std::wstring& value)
             SetTipValueColor(color);
         else
             attr::LogBadValue(GetClass(), name, value);
-    } else if (name == L"nativebkcolor" || name == L"numberonly" || name == L"autovscroll" ||
-               name == L"autohscroll" || name == L"wantctrlreturn" || name == L"transparent" ||
-               name == L"vscrollbar" || name == L"hscrollbar") {
+    } else if (name == L"nativebkcolor" || name == L"numberonly" || name == L"autovscroll"
+        || name == L"autohscroll" || name == L"wantctrlreturn" || name == L"transparent"
+        || name == L"vscrollbar" || name == L"hscrollbar") {
         // Accepted; the native editor decides these itself.
     } else
         CLabelUI::SetAttribute(name, value);
@@ -170,7 +170,7 @@ void CEditUI::OpenEditor()
     m_editor = std::make_unique<CNativeEditor>(this, host, m_bMultiLine);
     std::uint32_t color = m_dwTextColor ? m_dwTextColor : m_pManager->GetDefaultFontColor();
     m_editor->Configure(m_bPassword, m_bReadOnly, m_nMaxChar, m_sTipValue, m_dwTipValueColor, color,
-                        render::FontOf(m_pManager, m_iFont), m_uTextStyle);
+        render::FontOf(m_pManager, m_iFont), m_uTextStyle);
     m_editor->SetText(m_sText);
     m_editor->SetGeometry(TextRect());
     m_editor->Focus();
@@ -226,15 +226,15 @@ void CEditUI::DoEvent(TEventUI& event)
 void CEditUI::PaintText(CRenderContext& ctx)
 {
     if (m_editor)
-        return;  // the native editor draws while editing
+        return; // the native editor draws while editing
     if (m_sText.empty()) {
         if (!m_sTipValue.empty())
             render::DrawText(ctx.painter, ctx.manager, TextRect(), m_sTipValue, m_iFont, m_dwTipValueColor,
-                             m_uTextStyle & ~DT_END_ELLIPSIS);
+                m_uTextStyle & ~DT_END_ELLIPSIS);
         return;
     }
     std::wstring shown = m_bPassword ? std::wstring(m_sText.size(), L'\u25CF') : m_sText;
     render::DrawText(ctx.painter, ctx.manager, TextRect(), shown, m_iFont, CurrentTextColor(), m_uTextStyle);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -66,10 +66,10 @@ protected:
     bool m_bMultiLine = false;
     bool m_bWantReturn = false;
     bool m_bWantTab = false;
-    int m_nMaxChar = 0;  // 0 = no limit
+    int m_nMaxChar = 0; // 0 = no limit
     std::wstring m_sTipValue;
     std::uint32_t m_dwTipValueColor = 0xFFBAC0C5;
     std::uint32_t m_uEventMask = ENM_CHANGE;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

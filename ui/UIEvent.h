@@ -15,8 +15,8 @@ struct TEventUI {
     int key = UIKEY_NONE;
     bool shift = false;
     bool ctrl = false;
-    int wheelDelta = 0;  // in 1/120 notches, positive = away from the user
+    int wheelDelta = 0; // in 1/120 notches, positive = away from the user
     WPARAM wParam = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

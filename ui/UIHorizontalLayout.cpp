@@ -23,4 +23,4 @@ void CHorizontalLayoutUI::SetPos(const RECT& rc)
     StackChildren(false, m_childVAlign);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

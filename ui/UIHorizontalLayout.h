@@ -18,4 +18,4 @@ protected:
     unsigned m_childVAlign = DT_TOP;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -64,4 +64,4 @@ void CLabelUI::PaintText(CRenderContext& ctx)
     DrawLabelText(ctx, m_sText, CurrentTextColor());
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -23,8 +23,8 @@ protected:
     void DrawLabelText(CRenderContext& ctx, const std::wstring& text, std::uint32_t color);
 
     struct LayoutCache;
-    std::unique_ptr<LayoutCache> m_layout;  // the last markup layout
+    std::unique_ptr<LayoutCache> m_layout; // the last markup layout
     int m_hoverLink = -1;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

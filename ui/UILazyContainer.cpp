@@ -6,7 +6,10 @@
 
 namespace DuiLib {
 
-CLazyContainerUI::CLazyContainerUI(Builder builder) : m_builder(std::move(builder)) {}
+CLazyContainerUI::CLazyContainerUI(Builder builder)
+    : m_builder(std::move(builder))
+{
+}
 
 std::wstring CLazyContainerUI::GetClass() const
 {
@@ -62,4 +65,4 @@ void CLazyContainerUI::DoPaint(CRenderContext& ctx, const RECT& rcPaint)
     CContainerUI::DoPaint(ctx, rcPaint);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

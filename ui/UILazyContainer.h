@@ -39,4 +39,4 @@ private:
     bool m_built = false;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -124,7 +124,8 @@ bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent)
     if (takeFocus && m_pManager)
         target->SetFocus();
     if (triggerEvent && m_pManager)
-        m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(index), static_cast<LPARAM>(old));
+        m_pManager->SendNotify(
+            this, DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(index), static_cast<LPARAM>(old));
     return true;
 }
 
@@ -161,7 +162,8 @@ void CListUI::SetAttribute(const std::wstring& name, const std::wstring& value)
             attr::LogBadValue(GetClass(), name, value);
     } else if (name == L"itemendellipsis") {
         if (attr::ParseBool(value, b))
-            m_info.uTextStyle = b ? (m_info.uTextStyle | DT_END_ELLIPSIS) : (m_info.uTextStyle & ~DT_END_ELLIPSIS);
+            m_info.uTextStyle
+                = b ? (m_info.uTextStyle | DT_END_ELLIPSIS) : (m_info.uTextStyle & ~DT_END_ELLIPSIS);
     } else if (name == L"itemtextpadding") {
         if (attr::ParseRect(value, rc))
             m_info.rcTextPadding = rc;
@@ -199,8 +201,8 @@ void CListUI::SetAttribute(const std::wstring& name, const std::wstring& value)
         m_info.sHotImage = value;
     } else if (name == L"vscrollbar" || name == L"hscrollbar") {
         m_pBody->SetAttribute(name, value);
-    } else if (name == L"itemshowrowline" || name == L"itemshowcolumnline" || name == L"multiexpanding" ||
-               name == L"itemcolumncolor") {
+    } else if (name == L"itemshowrowline" || name == L"itemshowcolumnline" || name == L"multiexpanding"
+        || name == L"itemcolumncolor") {
         // Accepted; rows draw their line when itemlinecolor is set.
     } else {
         CVerticalLayoutUI::SetAttribute(name, value);
@@ -222,4 +224,4 @@ void CListUI::DoEvent(TEventUI& event)
     CVerticalLayoutUI::DoEvent(event);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -54,4 +54,4 @@ protected:
     TListInfoUI m_info;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

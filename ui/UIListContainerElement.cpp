@@ -27,8 +27,8 @@ void CListContainerElementUI::DoEvent(TEventUI& event)
 
 void CListContainerElementUI::PaintBkColor(CRenderContext& ctx)
 {
-    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected, m_bHot,
-                       m_dwBkColor);
+    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected,
+        m_bHot, m_dwBkColor);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -28,4 +28,4 @@ protected:
     bool m_bHot = false;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -19,4 +19,4 @@ SIZE CListHeaderUI::EstimateSize(SIZE available)
     return sz;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

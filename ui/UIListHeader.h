@@ -14,4 +14,4 @@ public:
     SIZE EstimateSize(SIZE available) override;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -12,4 +12,4 @@ std::wstring CListHeaderItemUI::GetClass() const
     return L"ListHeaderItemUI";
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

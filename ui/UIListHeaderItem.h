@@ -13,4 +13,4 @@ public:
     std::wstring GetClass() const override;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -12,7 +12,7 @@ namespace DuiLib {
 struct TListInfoUI {
     int nFont = -1;
     unsigned uTextStyle = DT_VCENTER | DT_SINGLELINE | DT_LEFT;
-    RECT rcTextPadding{4, 0, 4, 0};
+    RECT rcTextPadding { 4, 0, 4, 0 };
     std::uint32_t dwTextColor = 0;
     std::uint32_t dwBkColor = 0;
     std::uint32_t dwSelectedTextColor = 0;
@@ -22,10 +22,10 @@ struct TListInfoUI {
     std::uint32_t dwDisabledTextColor = 0;
     std::uint32_t dwLineColor = 0;
     bool bShowHtml = false;
-    bool bAlternateBk = false;  // itembkcolor on every other row only
+    bool bAlternateBk = false; // itembkcolor on every other row only
     std::wstring sBkImage;
     std::wstring sSelectedImage;
     std::wstring sHotImage;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -17,4 +17,4 @@ public:
     virtual bool Select(bool select = true) = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -41,8 +41,8 @@ void CListLabelElementUI::DoEvent(TEventUI& event)
 
 void CListLabelElementUI::PaintBkColor(CRenderContext& ctx)
 {
-    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected, m_bHot,
-                       m_dwBkColor);
+    PaintRowBackground(ctx, m_rcItem, m_pOwner ? m_pOwner->GetListInfo() : nullptr, m_iIndex, m_bSelected,
+        m_bHot, m_dwBkColor);
 }
 
 std::uint32_t CListLabelElementUI::RowTextColor() const
@@ -84,4 +84,4 @@ void CListLabelElementUI::PaintText(CRenderContext& ctx)
     }
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -33,4 +33,4 @@ protected:
     bool m_bHot = false;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

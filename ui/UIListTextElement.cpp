@@ -47,9 +47,9 @@ void CListTextElementUI::PaintText(CRenderContext& ctx)
         }
         rc.left += pad.left;
         rc.right -= pad.right;
-        render::DrawText(ctx.painter, ctx.manager, rc, m_texts[static_cast<std::size_t>(col)], font, RowTextColor(),
-                         style);
+        render::DrawText(ctx.painter, ctx.manager, rc, m_texts[static_cast<std::size_t>(col)], font,
+            RowTextColor(), style);
     }
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -21,4 +21,4 @@ protected:
     std::vector<std::wstring> m_texts;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -22,20 +22,20 @@ namespace DuiLib {
 
 namespace {
 
-std::unordered_map<std::wstring, std::wstring>& SharedDefaults()
-{
-    static std::unordered_map<std::wstring, std::wstring> map;
-    return map;
-}
+    std::unordered_map<std::wstring, std::wstring>& SharedDefaults()
+    {
+        static std::unordered_map<std::wstring, std::wstring> map;
+        return map;
+    }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- Impl
 
 namespace {
-unsigned g_defaultsVersion = 1;
-unsigned g_nextManagerId = 1;
-}  // namespace
+    unsigned g_defaultsVersion = 1;
+    unsigned g_nextManagerId = 1;
+} // namespace
 
 unsigned DefaultsVersion()
 {
@@ -43,7 +43,9 @@ unsigned DefaultsVersion()
 }
 
 CPaintManagerUI::Impl::Impl(CPaintManagerUI* owner)
-    : self(owner), id(g_nextManagerId++), timers([this](CControlUI* control, unsigned timerId) { Tick(control, timerId); })
+    : self(owner)
+    , id(g_nextManagerId++)
+    , timers([this](CControlUI* control, unsigned timerId) { Tick(control, timerId); })
 {
 }
 
@@ -61,7 +63,8 @@ void CPaintManagerUI::Impl::Tick(CControlUI* control, unsigned timerId)
 
 // ---------------------------------------------------------------- manager
 
-CPaintManagerUI::CPaintManagerUI() : d(std::make_unique<Impl>(this))
+CPaintManagerUI::CPaintManagerUI()
+    : d(std::make_unique<Impl>(this))
 {
     InstallFontSubstitutes();
 }
@@ -162,7 +165,7 @@ SIZE CPaintManagerUI::GetInitSize() const
 
 void CPaintManagerUI::SetInitSize(int cx, int cy)
 {
-    d->initSize = {cx, cy};
+    d->initSize = { cx, cy };
     if (d->clientSize.cx == 0 && d->clientSize.cy == 0)
         SetClientSize(cx, cy);
 }
@@ -184,7 +187,7 @@ SIZE CPaintManagerUI::GetMinInfo() const
 
 void CPaintManagerUI::SetMinInfo(int cx, int cy)
 {
-    d->minInfo = {cx, cy};
+    d->minInfo = { cx, cy };
 }
 
 SIZE CPaintManagerUI::GetMaxInfo() const
@@ -194,7 +197,7 @@ SIZE CPaintManagerUI::GetMaxInfo() const
 
 void CPaintManagerUI::SetMaxInfo(int cx, int cy)
 {
-    d->maxInfo = {cx, cy};
+    d->maxInfo = { cx, cy };
 }
 
 SIZE CPaintManagerUI::GetRoundCorner() const
@@ -237,8 +240,8 @@ bool CPaintManagerUI::SetWindowAttribute(const std::wstring& name, const std::ws
     return d->WindowAttribute(name, value);
 }
 
-void CPaintManagerUI::AddFont(int id, const std::wstring& face, int size, bool bold, bool underline, bool italic,
-                              bool isDefault)
+void CPaintManagerUI::AddFont(
+    int id, const std::wstring& face, int size, bool bold, bool underline, bool italic, bool isDefault)
 {
     InstallFontSubstitutes();
     FontInfo info;
@@ -334,7 +337,7 @@ SIZE CPaintManagerUI::GetImageSize(const std::wstring& name)
     const QImage* img = d->images.Find(name, false, 0);
     if (!img)
         return {};
-    return {img->width(), img->height()};
+    return { img->width(), img->height() };
 }
 
 bool CPaintManagerUI::SetTimer(CControlUI* control, unsigned id, unsigned elapseMs)
@@ -386,7 +389,7 @@ void CPaintManagerUI::SendNotify(TNotifyUI& msg)
     CDispatchScope scope(this);
     if (d->host) {
         QPoint pos = d->host->mapFromGlobal(QCursor::pos());
-        msg.ptMouse = {pos.x(), pos.y()};
+        msg.ptMouse = { pos.x(), pos.y() };
     }
     // Copies: a handler may add or remove observers and notifiers.
     auto observers = d->observers;
@@ -480,7 +483,7 @@ void CPaintManagerUI::RemoveOptionGroup(const std::wstring& group, CControlUI* o
 std::vector<CControlUI*> CPaintManagerUI::GetOptionGroup(const std::wstring& group) const
 {
     auto it = d->optionGroups.find(group);
-    return it == d->optionGroups.end() ? std::vector<CControlUI*>{} : it->second;
+    return it == d->optionGroups.end() ? std::vector<CControlUI*> {} : it->second;
 }
 
 SIZE CPaintManagerUI::GetClientSize() const
@@ -492,7 +495,7 @@ void CPaintManagerUI::SetClientSize(int cx, int cy)
 {
     if (d->clientSize.cx == cx && d->clientSize.cy == cy)
         return;
-    d->clientSize = {cx, cy};
+    d->clientSize = { cx, cy };
     d->layoutNeeded = true;
     Invalidate();
 }
@@ -509,7 +512,7 @@ void CPaintManagerUI::UpdateLayout()
     CDispatchScope scope(this);
     if (d->layoutNeeded || d->root->IsUpdateNeeded()) {
         d->layoutNeeded = false;
-        d->root->SetPos(RECT{0, 0, d->clientSize.cx, d->clientSize.cy});
+        d->root->SetPos(RECT { 0, 0, d->clientSize.cx, d->clientSize.cy });
     } else {
         RelayoutMarkedControls(d->root.get());
     }
@@ -530,7 +533,7 @@ void CPaintManagerUI::Invalidate(const RECT& rc)
     RECT area = rc;
     const SIZE& client = d->clientSize;
     if (client.cx > 0 || client.cy > 0) {
-        area = rc.Intersected(RECT{0, 0, client.cx, client.cy});
+        area = rc.Intersected(RECT { 0, 0, client.cx, client.cy });
         if (area.IsEmpty())
             return;
     }
@@ -544,7 +547,7 @@ void CPaintManagerUI::Invalidate(const RECT& rc)
 void CPaintManagerUI::InvalidateBeyondPaint(const RECT& rc)
 {
     const SIZE& client = d->clientSize;
-    const RECT area = rc.Intersected(RECT{0, 0, client.cx, client.cy});
+    const RECT area = rc.Intersected(RECT { 0, 0, client.cx, client.cy });
     if (area.IsEmpty() || (!d->screenPaint.isEmpty() && d->screenPaint.contains(render::ToQRect(area))))
         return;
     Invalidate(area);
@@ -600,4 +603,4 @@ void CPaintManagerUI::DestroyLater(std::unique_ptr<CControlUI> control)
     d->retirement.Later(std::move(control));
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

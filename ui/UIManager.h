@@ -53,8 +53,7 @@ public:
     // The first control of that name in the window (nullptr if none).
     CControlUI* FindControl(const std::wstring& name) const;
     // The same, as a control class (nullptr if missing or of another class).
-    template <class T>
-    T* FindControlAs(const std::wstring& name) const
+    template <class T> T* FindControlAs(const std::wstring& name) const
     {
         return dynamic_cast<T*>(FindControl(name));
     }
@@ -84,7 +83,7 @@ public:
 
     // --- Fonts by id (0-19 in the skin); "微软雅黑" maps to an installed CJK face.
     void AddFont(int id, const std::wstring& face, int size, bool bold, bool underline, bool italic,
-                 bool isDefault = false);
+        bool isDefault = false);
     bool HasFont(int id) const;
     int GetFontSize(int id) const;
     bool IsFontBold(int id) const;
@@ -176,4 +175,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

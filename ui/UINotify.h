@@ -21,4 +21,4 @@ struct TNotifyUI {
     LPARAM lParam = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

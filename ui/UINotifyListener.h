@@ -10,4 +10,4 @@ public:
     virtual void Notify(TNotifyUI& msg) = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -64,7 +64,7 @@ void COptionUI::Selected(bool selected, bool triggerEvent)
     AnnounceChecked(this);
     if (!m_sGroupName.empty()) {
         if (!m_bSelected)
-            return;  // only the newly selected member of a group reports
+            return; // only the newly selected member of a group reports
         for (CControlUI* c : m_pManager->GetOptionGroup(m_sGroupName)) {
             auto* other = dynamic_cast<COptionUI*>(c);
             if (other && other != this)
@@ -163,4 +163,4 @@ std::uint32_t COptionUI::CurrentTextColor() const
     return CButtonUI::CurrentTextColor();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -41,4 +41,4 @@ protected:
     std::uint32_t m_dwSelectedBkColor = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

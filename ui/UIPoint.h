@@ -7,4 +7,4 @@ struct POINT {
     int y = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

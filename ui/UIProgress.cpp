@@ -111,4 +111,4 @@ void CProgressUI::PaintStatusImage(CRenderContext& ctx)
     p.restore();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -32,4 +32,4 @@ protected:
     std::uint32_t m_dwForeColor = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

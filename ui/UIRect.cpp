@@ -6,7 +6,8 @@ namespace DuiLib {
 
 RECT RECT::Intersected(const RECT& o) const
 {
-    RECT r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
+    RECT r { std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+        std::min(bottom, o.bottom) };
     if (r.right < r.left)
         r.right = r.left;
     if (r.bottom < r.top)
@@ -14,4 +15,4 @@ RECT RECT::Intersected(const RECT& o) const
     return r;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -29,4 +29,4 @@ struct RECT {
     bool operator==(const RECT&) const = default;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

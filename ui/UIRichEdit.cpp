@@ -27,4 +27,4 @@ void CRichEditUI::SetAttribute(const std::wstring& name, const std::wstring& val
     CEditUI::SetAttribute(name, value);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -15,4 +15,4 @@ public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -13,41 +13,41 @@ namespace DuiLib {
 
 namespace {
 
-class ShadowWidget : public QWidget {
-public:
-    ShadowWidget()
-    {
-        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                       Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
-        setAttribute(Qt::WA_TranslucentBackground, true);
-        setAttribute(Qt::WA_ShowWithoutActivating, true);
-    }
-
-    int size = 0;
-    int dx = 0;
-    int dy = 0;
-    unsigned darkness = 150;
-    QColor color = Qt::black;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(Qt::NoPen);
-        // Rings from the outside in, darker towards the window.
-        for (int i = 0; i < size; ++i) {
-            double t = static_cast<double>(i + 1) / size;
-            QColor c = color;
-            c.setAlpha(static_cast<int>(darkness * t * t / size * 2.0));
-            p.setBrush(c);
-            QRectF r(i, i, width() - 2.0 * i, height() - 2.0 * i);
-            p.drawRoundedRect(r, size - i, size - i);
+    class ShadowWidget : public QWidget {
+    public:
+        ShadowWidget()
+        {
+            setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
+                | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
+            setAttribute(Qt::WA_TranslucentBackground, true);
+            setAttribute(Qt::WA_ShowWithoutActivating, true);
         }
-    }
-};
 
-}  // namespace
+        int size = 0;
+        int dx = 0;
+        int dy = 0;
+        unsigned darkness = 150;
+        QColor color = Qt::black;
+
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            QPainter p(this);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(Qt::NoPen);
+            // Rings from the outside in, darker towards the window.
+            for (int i = 0; i < size; ++i) {
+                double t = static_cast<double>(i + 1) / size;
+                QColor c = color;
+                c.setAlpha(static_cast<int>(darkness * t * t / size * 2.0));
+                p.setBrush(c);
+                QRectF r(i, i, width() - 2.0 * i, height() - 2.0 * i);
+                p.drawRoundedRect(r, size - i, size - i);
+            }
+        }
+    };
+
+} // namespace
 
 struct CWndShadow::Impl : public QObject {
     QPointer<QWidget> owner;
@@ -63,8 +63,8 @@ struct CWndShadow::Impl : public QObject {
         }
         QRect g = owner->frameGeometry();
         int s = shadow->size;
-        shadow->setGeometry(g.left() - s + shadow->dx, g.top() - s + shadow->dy, g.width() + 2 * s,
-                            g.height() + 2 * s);
+        shadow->setGeometry(
+            g.left() - s + shadow->dx, g.top() - s + shadow->dy, g.width() + 2 * s, g.height() + 2 * s);
         if (!shadow->isVisible()) {
             shadow->show();
             owner->raise();
@@ -80,15 +80,19 @@ struct CWndShadow::Impl : public QObject {
             case QEvent::Resize:
             case QEvent::Show:
             case QEvent::Hide:
-            case QEvent::WindowStateChange: Follow(); break;
-            default: break;
+            case QEvent::WindowStateChange:
+                Follow();
+                break;
+            default:
+                break;
             }
         }
         return false;
     }
 };
 
-CWndShadow::CWndShadow() : d(std::make_unique<Impl>())
+CWndShadow::CWndShadow()
+    : d(std::make_unique<Impl>())
 {
 }
 
@@ -186,4 +190,4 @@ bool CWndShadow::IsShown() const
     return d->shadow && d->shadow->isVisible();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

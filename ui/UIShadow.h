@@ -38,4 +38,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

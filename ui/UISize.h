@@ -7,4 +7,4 @@ struct SIZE {
     int cy = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

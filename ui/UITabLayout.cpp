@@ -82,8 +82,8 @@ bool CTabLayoutUI::SelectItem(int index, bool triggerEvent)
         if (focus && !focus->IsVisibleInTree())
             m_pManager->SetFocus(nullptr);
         if (triggerEvent)
-            m_pManager->SendNotify(this, DUI_MSGTYPE_TABSELECT, static_cast<WPARAM>(index),
-                                   static_cast<LPARAM>(old));
+            m_pManager->SendNotify(
+                this, DUI_MSGTYPE_TABSELECT, static_cast<WPARAM>(index), static_cast<LPARAM>(old));
     }
     return true;
 }
@@ -122,10 +122,10 @@ void CTabLayoutUI::SetPos(const RECT& rc)
             continue;
         }
         const RECT& pad = item->GetPadding();
-        RECT r{content.left + pad.left, content.top + pad.top, content.right - pad.right,
-               content.bottom - pad.bottom};
+        RECT r { content.left + pad.left, content.top + pad.top, content.right - pad.right,
+            content.bottom - pad.bottom };
         item->SetPos(r);
     }
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

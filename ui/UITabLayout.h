@@ -25,7 +25,7 @@ public:
 protected:
     void ShowOnly(int index);
     int m_iCurSel = -1;
-    int m_iWanted = -1;  // selectedid given before the pages exist
+    int m_iWanted = -1; // selectedid given before the pages exist
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

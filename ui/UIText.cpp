@@ -58,8 +58,8 @@ void CTextUI::DoEvent(TEventUI& event)
             int link = LinkAt(event.ptMouse);
             if (link >= 0 && m_pManager) {
                 std::wstring target = GetLinkContent(link);
-                m_pManager->SendNotify(this, DUI_MSGTYPE_LINK, static_cast<WPARAM>(link),
-                                       reinterpret_cast<LPARAM>(&target));
+                m_pManager->SendNotify(
+                    this, DUI_MSGTYPE_LINK, static_cast<WPARAM>(link), reinterpret_cast<LPARAM>(&target));
                 return;
             }
         }
@@ -67,4 +67,4 @@ void CTextUI::DoEvent(TEventUI& event)
     CLabelUI::DoEvent(event);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -20,4 +20,4 @@ public:
     void DoEvent(TEventUI& event) override;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

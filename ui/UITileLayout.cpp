@@ -69,7 +69,8 @@ void CTileLayoutUI::SetPos(const RECT& rc)
         if (m_szItem.cx <= 0)
             cellWidth = std::max(0, (width - (columns - 1) * m_iChildPadding) / columns);
         // Cells childpadding apart where the row has room for it, else spread.
-        const bool packed = m_szItem.cx > 0 && columns * (m_szItem.cx + m_iChildPadding) - m_iChildPadding <= width;
+        const bool packed
+            = m_szItem.cx > 0 && columns * (m_szItem.cx + m_iChildPadding) - m_iChildPadding <= width;
         int y = content.top - m_scrollY;
         int column = 0;
         int rowHeight = 0;
@@ -81,7 +82,7 @@ void CTileLayoutUI::SetPos(const RECT& rc)
                 SetFloatPos(item.get());
                 continue;
             }
-            SIZE sz = item->EstimateSize(SIZE{cellWidth, content.Height()});
+            SIZE sz = item->EstimateSize(SIZE { cellWidth, content.Height() });
             int w = m_szItem.cx > 0 ? (sz.cx > 0 ? sz.cx : m_szItem.cx) : (sz.cx > 0 ? sz.cx : cellWidth);
             int h = m_szItem.cy > 0 ? m_szItem.cy : (sz.cy > 0 ? sz.cy : cellWidth);
             const RECT& pad = item->GetPadding();
@@ -94,7 +95,7 @@ void CTileLayoutUI::SetPos(const RECT& rc)
                 int cellLeft = content.left - m_scrollX + column * cellWidth;
                 x = cellLeft + std::max(0, (cellWidth - w) / 2);
             }
-            RECT r{x, y + pad.top, x + w, y + pad.top + h};
+            RECT r { x, y + pad.top, x + w, y + pad.top + h };
             item->SetPos(r);
             rowHeight = std::max(rowHeight, h + pad.top + pad.bottom);
             if (++column >= columns) {
@@ -113,4 +114,4 @@ void CTileLayoutUI::SetPos(const RECT& rc)
     }
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -29,4 +29,4 @@ protected:
     int m_nActualColumns = 1;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -61,7 +61,7 @@ SIZE CTreeNodeUI::EstimateSize(SIZE available)
         for (auto& item : m_items)
             if (item->IsVisible())
                 h += item->EstimateSize(available).cy;
-    return SIZE{m_cxyFixed.cx, h};
+    return SIZE { m_cxyFixed.cx, h };
 }
 
 RECT CTreeNodeUI::CaptionRect() const
@@ -78,8 +78,8 @@ void CTreeNodeUI::SetPos(const RECT& rc)
     for (auto& item : m_items) {
         if (!item->IsVisible())
             continue;
-        int h = item->EstimateSize(SIZE{rc.Width(), rc.Height()}).cy;
-        item->SetPos(RECT{rc.left + m_indent, y, rc.right, y + h});
+        int h = item->EstimateSize(SIZE { rc.Width(), rc.Height() }).cy;
+        item->SetPos(RECT { rc.left + m_indent, y, rc.right, y + h });
         y += h;
     }
 }
@@ -103,8 +103,8 @@ void CTreeNodeUI::SetAttribute(const std::wstring& name, const std::wstring& val
 
 void CTreeNodeUI::DoEvent(TEventUI& event)
 {
-    if ((event.Type == UIEVENT_BUTTONDOWN || event.Type == UIEVENT_DBLCLICK) && event.pSender == this &&
-        CaptionRect().Contains(event.ptMouse)) {
+    if ((event.Type == UIEVENT_BUTTONDOWN || event.Type == UIEVENT_DBLCLICK) && event.pSender == this
+        && CaptionRect().Contains(event.ptMouse)) {
         if (event.Type == UIEVENT_DBLCLICK)
             SetExpanded(!m_bExpanded);
         if (m_pOwner && m_iIndex >= 0)
@@ -131,4 +131,4 @@ void CTreeNodeUI::PaintText(CRenderContext& ctx)
     render::DrawText(ctx.painter, ctx.manager, rc, m_sText, m_iFont, color, m_uTextStyle);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -51,4 +51,4 @@ protected:
     int m_indent = 16;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

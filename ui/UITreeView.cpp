@@ -7,4 +7,4 @@ std::wstring CTreeViewUI::GetClass() const
     return L"TreeViewUI";
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

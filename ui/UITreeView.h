@@ -12,4 +12,4 @@ public:
     std::wstring GetClass() const override;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

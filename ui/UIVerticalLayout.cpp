@@ -23,4 +23,4 @@ void CVerticalLayoutUI::SetPos(const RECT& rc)
     StackChildren(true, m_childAlign);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -18,4 +18,4 @@ protected:
     unsigned m_childAlign = DT_LEFT;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

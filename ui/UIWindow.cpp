@@ -24,21 +24,21 @@ namespace DuiLib {
 
 namespace {
 
-constexpr UINT kWmDestroy = 0x0002;
+    constexpr UINT kWmDestroy = 0x0002;
 
-WindowImplBase::SkinFailureHandler& FailureHandler()
-{
-    static WindowImplBase::SkinFailureHandler handler = [] {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Duilib"), QStringLiteral("加载资源文件失败"),
-                        QMessageBox::Ok);
-        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-        box.exec();
-        std::exit(1);
-    };
-    return handler;
-}
+    WindowImplBase::SkinFailureHandler& FailureHandler()
+    {
+        static WindowImplBase::SkinFailureHandler handler = [] {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Duilib"),
+                QStringLiteral("加载资源文件失败"), QMessageBox::Ok);
+            box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+            box.exec();
+            std::exit(1);
+        };
+        return handler;
+    }
 
-}  // namespace
+} // namespace
 
 struct WindowImplBase::Impl {
     UiMessageQueue queue;
@@ -53,7 +53,8 @@ struct WindowImplBase::Impl {
 
 // ---------------------------------------------------------------- window
 
-WindowImplBase::WindowImplBase() : d(std::make_unique<Impl>())
+WindowImplBase::WindowImplBase()
+    : d(std::make_unique<Impl>())
 {
     d->queue.SetHandler([this](UINT msg, WPARAM w, LPARAM l) { return Route(msg, w, l); });
 }
@@ -91,9 +92,15 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     BOOL handled = TRUE;
     LRESULT result = 0;
     switch (uMsg) {
-    case WM_CLOSE: result = OnClose(uMsg, wParam, lParam, handled); break;
-    case kWmDestroy: result = OnDestroy(uMsg, wParam, lParam, handled); break;
-    default: handled = FALSE; break;
+    case WM_CLOSE:
+        result = OnClose(uMsg, wParam, lParam, handled);
+        break;
+    case kWmDestroy:
+        result = OnDestroy(uMsg, wParam, lParam, handled);
+        break;
+    default:
+        handled = FALSE;
+        break;
     }
     if (handled)
         return result;
@@ -155,7 +162,7 @@ std::unique_ptr<CControlUI> WindowImplBase::CreateControl(const std::wstring&)
 }
 
 bool WindowImplBase::Create(WindowImplBase* parent, const std::wstring& title, std::uint32_t, std::uint32_t,
-                            int x, int y, int cx, int cy)
+    int x, int y, int cx, int cy)
 {
     if (d->created)
         return true;
@@ -177,7 +184,8 @@ bool WindowImplBase::Create(WindowImplBase* parent, const std::wstring& title, s
         }
         break;
     }
-    case UILIB_RESOURCE: break;
+    case UILIB_RESOURCE:
+        break;
     }
 
     d->ownedHost = std::make_unique<CHostWidget>(this, &m_pm);
@@ -200,9 +208,9 @@ bool WindowImplBase::Create(WindowImplBase* parent, const std::wstring& title, s
 
     SIZE size = m_pm.GetInitSize();
     if (cx > 0 && cy > 0)
-        size = {cx, cy};
+        size = { cx, cy };
     if (size.cx <= 0 || size.cy <= 0)
-        size = {640, 480};
+        size = { 640, 480 };
     SIZE minInfo = m_pm.GetMinInfo();
     if (minInfo.cx > 0 || minInfo.cy > 0)
         d->host->setMinimumSize(minInfo.cx, minInfo.cy);
@@ -252,7 +260,8 @@ void WindowImplBase::CenterWindow()
     else
         return;
     QSize size = d->host->size();
-    d->host->move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+    d->host->move(
+        area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
 }
 
 UINT WindowImplBase::ShowModal()
@@ -359,7 +368,7 @@ RECT WindowImplBase::GetWindowRect() const
     if (!d->host)
         return {};
     QRect g = d->host->geometry();
-    return RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    return RECT { g.left(), g.top(), g.left() + g.width(), g.top() + g.height() };
 }
 
 void WindowImplBase::MoveWindow(int x, int y)
@@ -403,4 +412,4 @@ void* WindowImplBase::GetNativeWindow() const
     return d->host.data();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

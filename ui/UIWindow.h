@@ -39,9 +39,9 @@ public:
     virtual UINT GetClassStyle() const { return 0; }
     virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     // After the window is destroyed.
-    virtual void OnFinalMessage() {}
+    virtual void OnFinalMessage() { }
     // After the skin is loaded and attached; find controls here.
-    virtual void InitWindow() {}
+    virtual void InitWindow() { }
     virtual void OnClick(TNotifyUI& msg);
     // A folder below the resource path (UILIB_FILE), or empty.
     virtual std::wstring GetSkinFolder() = 0;
@@ -64,7 +64,7 @@ public:
     // Loads the skin and creates the (hidden) window. On a skin that cannot
     // be loaded the skin-failure handler runs and false is returned.
     bool Create(WindowImplBase* parent, const std::wstring& title, std::uint32_t style = 0,
-                std::uint32_t exStyle = 0, int x = -1, int y = -1, int cx = 0, int cy = 0);
+        std::uint32_t exStyle = 0, int x = -1, int y = -1, int cx = 0, int cy = 0);
     bool IsCreated() const;
     bool IsDestroyed() const;
     void CenterWindow();
@@ -122,4 +122,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -9,11 +9,14 @@
 
 using namespace DuiLib;
 
-DownloadPage::DownloadPage(IShell& shell) : m_shell(shell) {}
+DownloadPage::DownloadPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> DownloadPage::Messages() const
 {
-    return {msg::UM_STARTUP};
+    return { msg::UM_STARTUP };
 }
 
 bool DownloadPage::Bind(CPaintManagerUI& paint)

@@ -7,7 +7,7 @@ class IShell;
 namespace DuiLib {
 class CLabelUI;
 class CProgressUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The update's download page (page 2 of TabOfMainWnd): shown when the
 // download of a new version starts, then its progress bar and text. The other

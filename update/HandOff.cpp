@@ -25,12 +25,15 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-}  // namespace
+} // namespace
 
-bool WriteHandOffScripts(const std::string& folder, const std::string& programName, const std::string& installerPath)
+bool WriteHandOffScripts(
+    const std::string& folder, const std::string& programName, const std::string& installerPath)
 {
-    return WriteFileAtomically(folder + kBatchScriptFileName, BatchHandOffScript(programName, installerPath), 0600) &&
-           WriteFileAtomically(folder + kShellScriptFileName, ShellHandOffScript(programName, installerPath), 0700);
+    return WriteFileAtomically(
+               folder + kBatchScriptFileName, BatchHandOffScript(programName, installerPath), 0600)
+        && WriteFileAtomically(
+            folder + kShellScriptFileName, ShellHandOffScript(programName, installerPath), 0700);
 }
 
 void SetHandOffStarterForTesting(std::function<bool(const std::string&)> starter)
@@ -75,7 +78,7 @@ bool StartHandOffScript(const std::string& scriptPath)
         if (::chdir(folder.c_str()) != 0) {
             // The script needs no particular folder.
         }
-        const char* argv[] = {"/bin/sh", scriptPath.c_str(), nullptr};
+        const char* argv[] = { "/bin/sh", scriptPath.c_str(), nullptr };
         ::execv("/bin/sh", const_cast<char* const*>(argv));
         const int error = errno;
         [[maybe_unused]] ssize_t n = ::write(report[1], &error, sizeof error);
@@ -83,8 +86,7 @@ bool StartHandOffScript(const std::string& scriptPath)
     }
     ::close(report[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     int error = 0;
     ssize_t got;
     do {

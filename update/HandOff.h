@@ -6,7 +6,8 @@
 // Writes the hand-off scripts beside the installer: "updata.bat" (text mode:
 // CR LF line ends) and "updata.sh", which is the one this system starts.
 // False when either cannot be written whole.
-bool WriteHandOffScripts(const std::string& folder, const std::string& programName, const std::string& installerPath);
+bool WriteHandOffScripts(
+    const std::string& folder, const std::string& programName, const std::string& installerPath);
 
 // Starts "/bin/sh script" as a process of its own session, detached from the
 // client (no inherited descriptors, standard streams on /dev/null, working

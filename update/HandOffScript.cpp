@@ -16,7 +16,7 @@ std::string BatchEscaped(const std::string& text)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string BatchHandOffScript(const std::string& programName, const std::string& installerPath)
 {
@@ -25,11 +25,11 @@ std::string BatchHandOffScript(const std::string& programName, const std::string
     const char* const lines[] = {
         "@echo off",
         ":LOOP",
-        nullptr,  // tasklist
+        nullptr, // tasklist
         "set /p num= < update.tmp",
         "del /F update.tmp",
         "if \"%num%\" == \"0\" (",
-        nullptr,  // start
+        nullptr, // start
         "goto END",
         ")",
         "choice /D y /t 1",
@@ -69,26 +69,30 @@ std::string ShellHandOffScript(const std::string& programName, const std::string
     const std::string name = programName.substr(0, kProcessNameBytes);
     return "#!/bin/sh\n"
            "# Starts the installer once no process of the client runs any more.\n"
-           "name=" + ShellQuoted(name) + "\n"
-           "installer=" + ShellQuoted(installerPath) + "\n"
-           "while :; do\n"
-           "  running=0\n"
-           "  for stat in /proc/[0-9]*/stat; do\n"
-           "    line=\n"
-           "    read -r line 2>/dev/null < \"$stat\" || continue\n"
-           "    comm=${line#*\\(}\n"
-           "    comm=${comm%\\)*}\n"
-           "    state=${line##*\\) }\n"
-           "    state=${state%% *}\n"
-           "    if [ \"$comm\" = \"$name\" ] && [ \"$state\" != Z ] && [ \"$state\" != X ]; then\n"
-           "      running=1\n"
-           "      break\n"
-           "    fi\n"
-           "  done\n"
-           "  if [ \"$running\" = 0 ]; then\n"
-           "    \"$installer\" </dev/null >/dev/null 2>&1 &\n"
-           "    exit 0\n"
-           "  fi\n"
-           "  sleep 1\n"
-           "done\n";
+           "name="
+        + ShellQuoted(name)
+        + "\n"
+          "installer="
+        + ShellQuoted(installerPath)
+        + "\n"
+          "while :; do\n"
+          "  running=0\n"
+          "  for stat in /proc/[0-9]*/stat; do\n"
+          "    line=\n"
+          "    read -r line 2>/dev/null < \"$stat\" || continue\n"
+          "    comm=${line#*\\(}\n"
+          "    comm=${comm%\\)*}\n"
+          "    state=${line##*\\) }\n"
+          "    state=${state%% *}\n"
+          "    if [ \"$comm\" = \"$name\" ] && [ \"$state\" != Z ] && [ \"$state\" != X ]; then\n"
+          "      running=1\n"
+          "      break\n"
+          "    fi\n"
+          "  done\n"
+          "  if [ \"$running\" = 0 ]; then\n"
+          "    \"$installer\" </dev/null >/dev/null 2>&1 &\n"
+          "    exit 0\n"
+          "  fi\n"
+          "  sleep 1\n"
+          "done\n";
 }

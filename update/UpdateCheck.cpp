@@ -47,7 +47,7 @@ std::string ProgramFileName()
     return ClusterCurl::getFileName(RunningProgramPath());
 }
 
-}  // namespace
+} // namespace
 
 bool DownloadAndHandOff(ClientManager& owner, const std::string& url, const std::string& folder)
 {
@@ -55,7 +55,7 @@ bool DownloadAndHandOff(ClientManager& owner, const std::string& url, const std:
     const std::string installer = folder + kInstallerFileName;
     const std::string part = folder + kInstallerPartFileName;
 
-    ProgressTarget progress {&owner};
+    ProgressTarget progress { &owner };
     ServiceRequest request;
     request.operation = ServiceOperation::Download;
     request.host = url;
@@ -101,7 +101,7 @@ bool RunUpdateCheck(ClientManager& owner)
         owner.Send(msg::UM_STARTUP, msg::kUpdateFailed, kUpdateFailedText);
         return false;
     }
-    owner.Send(msg::UM_STARTUP, msg::kUpdateDownloading, LPARAM {0});
+    owner.Send(msg::UM_STARTUP, msg::kUpdateDownloading, LPARAM { 0 });
     if (!DownloadAndHandOff(owner, WideToAnsi(offer.url), GetLocalPaths().folder.narrow)) {
         owner.Send(msg::UM_STARTUP, msg::kUpdateFailed, kUpdateFailedText);
         return false;

@@ -14,7 +14,7 @@ bool ReadFlag(const cJSON* payload, const char* key)
     return json::IsNumber(item) && json::IntegerOf(item) != 0;
 }
 
-}  // namespace
+} // namespace
 
 UpdateOffer ReadUpdateOffer(const cJSON* payload)
 {

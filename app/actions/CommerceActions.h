@@ -2,9 +2,9 @@
 
 // The goods of the purchase page, each the page of TabOfGoods it shows.
 enum class Goods {
-    Devices = 0,  // 添加设备
-    Points = 1,   // 会员积分
-    Renewal = 2,  // the renewal of the selected devices
+    Devices = 0, // 添加设备
+    Points = 1, // 会员积分
+    Renewal = 2, // the renewal of the selected devices
 };
 
 // What other pages may ask of the purchase page.

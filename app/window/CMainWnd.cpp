@@ -11,11 +11,11 @@
 #include "app/ServiceLinks.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
-#include "app/window/StartupTask.h"
 #include "app/TrayMenu.h"
 #include "app/actions/NotifyActions.h"
 #include "app/window/BoundControls.h"
 #include "app/window/MainTabPage.h"
+#include "app/window/StartupTask.h"
 #include "net/CancelToken.h"
 #include "net/ServiceCall.h"
 #include "platform/Browser.h"
@@ -34,9 +34,9 @@ constexpr int kSignInPage = 0;
 constexpr int kMainPage = 1;
 constexpr int kDownloadPage = 2;
 // How long the sign-out gives the logout call before aborting it.
-constexpr std::chrono::milliseconds kLogoutWaitLimit {700};
+constexpr std::chrono::milliseconds kLogoutWaitLimit { 700 };
 
-}  // namespace
+} // namespace
 
 CMainWnd::CMainWnd()
 {
@@ -44,7 +44,7 @@ CMainWnd::CMainWnd()
     // The same menu as the context click's, for desktops that show the
     // icon's menu themselves; a choice arrives as the popup's does.
     m_tray.SetMenu([] { return TrayMenuItems(SettingsFile::OfLocalPaths()); },
-                   [this](UINT id) { PostMessage(WM_COMMAND, id, 0); });
+        [this](UINT id) { PostMessage(WM_COMMAND, id, 0); });
 }
 
 CMainWnd::~CMainWnd()
@@ -74,7 +74,8 @@ void CMainWnd::InitWindow()
     m_router = std::make_unique<PageRouter>(*this);
     m_bound = BindControls();
     if (!m_bound) {
-        MessageBox(L"初始化界面控件句柄失败！", L"初始化错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
+        MessageBox(
+            L"初始化界面控件句柄失败！", L"初始化错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
         PostQuitMessage(0);
         return;
     }
@@ -91,7 +92,8 @@ void CMainWnd::OnWindowInit()
     try {
         m_client = std::make_shared<ClientManager>(&GetMessageTarget());
     } catch (const std::bad_alloc&) {
-        MessageBox(L"创建客户端管理器失败！", L"初始化错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
+        MessageBox(
+            L"创建客户端管理器失败！", L"初始化错误", MessageBoxButtons::Ok, MessageBoxIcon::None, Owner());
         PostQuitMessage(0);
         return;
     }
@@ -143,8 +145,8 @@ void CMainWnd::Notify(TNotifyUI& msg)
 {
     CControlUI* sender = msg.pSender;
     DebugLogW(L"%ls-%lu-%ls:%ls\n", sender ? sender->GetUserData().c_str() : L"",
-              static_cast<unsigned long>(sender ? sender->GetTag() : 0), sender ? sender->GetName().c_str() : L"",
-              msg.sType.c_str());
+        static_cast<unsigned long>(sender ? sender->GetTag() : 0), sender ? sender->GetName().c_str() : L"",
+        msg.sType.c_str());
     if (msg.sType == DUI_MSGTYPE_WINDOWINIT) {
         OnWindowInit();
         return;
@@ -248,8 +250,8 @@ bool CMainWnd::MayClose(WPARAM code)
             HideToTray();
             return false;
         }
-        if (MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, Owner()) !=
-            MessageBoxAnswer::Ok)
+        if (MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, Owner())
+            != MessageBoxAnswer::Ok)
             return false;
     }
     SignOut();

@@ -12,7 +12,7 @@
 namespace DuiLib {
 class CButtonUI;
 class CTabLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The one top-level window of the client: it loads MainWnd.xml from the
 // embedded skin, owns the ClientManager and creates the pages, routes every

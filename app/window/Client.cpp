@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint32_t kMainWindowStyle = 0x10CF0000;
 constexpr std::uint32_t kMainWindowExStyle = 0x210;
 
-}  // namespace
+} // namespace
 
 void RegisterEmbeddedSkin()
 {

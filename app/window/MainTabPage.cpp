@@ -15,7 +15,10 @@
 
 using namespace DuiLib;
 
-MainTabPage::MainTabPage(IShell& shell) : m_shell(shell) {}
+MainTabPage::MainTabPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 bool MainTabPage::Bind(CPaintManagerUI& paint)
 {
@@ -25,8 +28,8 @@ bool MainTabPage::Bind(CPaintManagerUI& paint)
     m_btnOfPay = paint.FindControl(L"BtnOfPay");
     m_tabOfDevice = paint.FindControlAs<CTabLayoutUI>(L"TabOfDevice");
     m_tabOfBuy = paint.FindControlAs<CTabLayoutUI>(L"TabOfBuy");
-    return m_settings.Bind(paint) && m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay && m_tabOfDevice &&
-           m_tabOfBuy;
+    return m_settings.Bind(paint) && m_tabOfMain && m_groupSelector && m_labOfBalanceCharge && m_btnOfPay
+        && m_tabOfDevice && m_tabOfBuy;
 }
 
 bool MainTabPage::OnNotify(TNotifyUI& notification)

@@ -9,7 +9,7 @@ namespace DuiLib {
 class CControlUI;
 class CLabelUI;
 class CTabLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The main page's navigation ("MainTab"): the menu column switches the pages
 // of TabOfMain and hands over to the feature of the page shown, through the
@@ -18,7 +18,7 @@ class MainTabPage final : public IPage {
 public:
     explicit MainTabPage(IShell& shell);
 
-    std::vector<std::wstring> Routes() const override { return {L"MainTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"MainTab" }; }
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
 

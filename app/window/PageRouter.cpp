@@ -3,7 +3,8 @@
 #include "ui/UIControl.h"
 #include "ui/UIManager.h"
 
-PageRouter::PageRouter(IShell& shell) : m_pages(CreatePages(shell))
+PageRouter::PageRouter(IShell& shell)
+    : m_pages(CreatePages(shell))
 {
     for (const std::unique_ptr<IPage>& page : m_pages->pages) {
         for (const std::wstring& route : page->Routes())

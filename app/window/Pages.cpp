@@ -13,8 +13,7 @@
 
 namespace {
 
-template <class P>
-P& Add(std::vector<std::unique_ptr<IPage>>& pages, IShell& shell)
+template <class P> P& Add(std::vector<std::unique_ptr<IPage>>& pages, IShell& shell)
 {
     auto page = std::make_unique<P>(shell);
     P& made = *page;
@@ -22,7 +21,7 @@ P& Add(std::vector<std::unique_ptr<IPage>>& pages, IShell& shell)
     return made;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<PageSet> CreatePages(IShell& shell)
 {
@@ -45,5 +44,5 @@ std::unique_ptr<PageSet> CreatePages(IShell& shell)
     Add<DownloadPage>(pages, shell);
     Add<StartupPage>(pages, shell);
     return std::make_unique<PageSet>(
-        PageSet {std::move(pages), sign, mainTab, account, devices, control, commerce, market, notices});
+        PageSet { std::move(pages), sign, mainTab, account, devices, control, commerce, market, notices });
 }

@@ -24,15 +24,17 @@ void SettingsBoxes::Show()
 
 bool SettingsBoxes::OnSelectChanged(const std::wstring& name)
 {
-    CCheckBoxUI* box = name == L"CBoxOfOnStartUp"   ? m_autoStart
-                       : name == L"CBoxOfAutologin" ? m_autoLogin
-                       : name == L"CBoxOfMinToTray" ? m_hideInTray
-                                                    : nullptr;
+    CCheckBoxUI* box = name == L"CBoxOfOnStartUp" ? m_autoStart
+        : name == L"CBoxOfAutologin"              ? m_autoLogin
+        : name == L"CBoxOfMinToTray"              ? m_hideInTray
+                                                  : nullptr;
     if (!box)
         return false;
     const SettingsFile settings = SettingsFile::OfLocalPaths();
     const SettingsFile::TrayChecks checks = settings.ReadTrayChecks();
-    const bool now = box == m_autoStart ? checks.autoStart : box == m_autoLogin ? checks.autoLogin : checks.hideInTray;
+    const bool now = box == m_autoStart ? checks.autoStart
+        : box == m_autoLogin            ? checks.autoLogin
+                                        : checks.hideInTray;
     // The toggles flip what the file says; the box asks for a state.
     if (now != box->IsSelected()) {
         if (box == m_autoStart)

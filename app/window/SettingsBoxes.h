@@ -5,7 +5,7 @@
 namespace DuiLib {
 class CCheckBoxUI;
 class CPaintManagerUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The check boxes of the 软件设置 page: 开机启动, 自动登录 and
 // 关闭时最小化到托盘 show the settings file's auto_start, auto_login and

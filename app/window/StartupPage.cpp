@@ -5,11 +5,14 @@
 #include "app/PageBox.h"
 #include "app/Shell.h"
 
-StartupPage::StartupPage(IShell& shell) : m_shell(shell) {}
+StartupPage::StartupPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> StartupPage::Messages() const
 {
-    return {msg::UM_STARTUP};
+    return { msg::UM_STARTUP };
 }
 
 bool StartupPage::OnMessage(UINT id, WPARAM code, LPARAM lParam)

@@ -17,8 +17,8 @@ void RunStartupTask(ClientManager& owner, TaskArg)
         return;
     }
     if (OpenCatalogue(owner) != 0) {
-        owner.Send(msg::UM_STARTUP, msg::kStartupDatabaseFailed, LPARAM {0});
+        owner.Send(msg::UM_STARTUP, msg::kStartupDatabaseFailed, LPARAM { 0 });
         return;
     }
-    owner.Send(msg::UM_STARTUP, msg::kStartupReady, LPARAM {0});
+    owner.Send(msg::UM_STARTUP, msg::kStartupReady, LPARAM { 0 });
 }

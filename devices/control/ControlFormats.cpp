@@ -7,9 +7,8 @@
 
 std::wstring PlayerCommandLine(const DeviceRecord& device, const std::wstring& userId)
 {
-    return L"ZorIzoriz.exe " + device.sn + L" " + device.ip + L" " + device.port + L" " + kPlaySessionPlaceholder +
-           L" " + userId +
-           L" 1 0 not 0 " + device.name;
+    return L"ZorIzoriz.exe " + device.sn + L" " + device.ip + L" " + device.port + L" "
+        + kPlaySessionPlaceholder + L" " + userId + L" 1 0 not 0 " + device.name;
 }
 
 std::wstring EscapeJsonText(const std::wstring& text)
@@ -53,10 +52,10 @@ void AddString(std::wstring& out, const wchar_t* key, const std::wstring& value)
     out += L"\",";
 }
 
-}  // namespace
+} // namespace
 
-std::wstring SyncDeviceList(const std::vector<const DeviceRecord*>& devices, const std::wstring& session,
-                            const std::wstring& userId)
+std::wstring SyncDeviceList(
+    const std::vector<const DeviceRecord*>& devices, const std::wstring& session, const std::wstring& userId)
 {
     std::wstring out = L"[";
     for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -80,7 +79,7 @@ std::vector<EnvironmentVariable> HelperEnvironment()
 {
     std::vector<EnvironmentVariable> variables;
     const ServiceTransport transport = CurrentServiceTransport();
-    variables.push_back({"KORVANA_PLAY_SCHEME", transport.tls ? "https" : "http"});
-    variables.push_back({"KORVANA_PLAY_CA", transport.tls ? transport.caFile : std::string()});
+    variables.push_back({ "KORVANA_PLAY_SCHEME", transport.tls ? "https" : "http" });
+    variables.push_back({ "KORVANA_PLAY_CA", transport.tls ? transport.caFile : std::string() });
     return variables;
 }

@@ -32,8 +32,8 @@ inline constexpr const wchar_t* kSyncCommandLine = L"DizuZivo.exe";
 // Quotes, backslashes and control characters in the values are escaped, so
 // a name cannot break the array; ordinary values come out as they are. A
 // port text that is no decimal number is written as 0.
-std::wstring SyncDeviceList(const std::vector<const DeviceRecord*>& devices, const std::wstring& session,
-                            const std::wstring& userId);
+std::wstring SyncDeviceList(
+    const std::vector<const DeviceRecord*>& devices, const std::wstring& session, const std::wstring& userId);
 
 // A value as it goes between the quotes of a JSON string.
 std::wstring EscapeJsonText(const std::wstring& text);

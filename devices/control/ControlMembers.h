@@ -20,12 +20,12 @@ struct ControlMembers {
     bool syncRunning = false;
     // Raised at every sign-out; a worker polling a rebooted device stops
     // when it changes.
-    std::atomic<unsigned> signOutCount{0};
+    std::atomic<unsigned> signOutCount { 0 };
     // The main window, owner of the boxes the workers show.
-    std::atomic<WindowHandle> owner{nullptr};
+    std::atomic<WindowHandle> owner { nullptr };
     // Single and batch uploads share UM_UPLOAD 1196/1197; a batch worker
     // holds uploadSendMutex and raises batchResultInFlight while its Send
     // lasts, so the window knows where the message came from.
     std::mutex uploadSendMutex;
-    std::atomic<bool> batchResultInFlight{false};
+    std::atomic<bool> batchResultInFlight { false };
 };

@@ -20,7 +20,7 @@
 
 namespace {
 
-std::atomic<long long> g_pollIntervalMs{kRebootPollInterval.count()};
+std::atomic<long long> g_pollIntervalMs { kRebootPollInterval.count() };
 
 // Workers reach the device list only through these, under listMutex: a
 // finished load swaps the list (and frees the old records) on the window
@@ -28,8 +28,7 @@ std::atomic<long long> g_pollIntervalMs{kRebootPollInterval.count()};
 
 // Runs work on the record of device d, provided it is still the device the
 // task started for; false when a reload has replaced it meanwhile.
-template <class Work>
-bool WithDevice(ClientManager& owner, int d, const std::wstring& id, Work&& work)
+template <class Work> bool WithDevice(ClientManager& owner, int d, const std::wstring& id, Work&& work)
 {
     std::lock_guard lock(owner.devices.listMutex);
     auto& devices = owner.devices.devices;
@@ -56,7 +55,7 @@ std::wstring DeviceIdAt(ClientManager& owner, int d)
 // What the player and the synchronised list take from a record, copied.
 struct DeviceForProgram {
     int index = 0;
-    DeviceRecord record;  // id, sn, name, ip and port only
+    DeviceRecord record; // id, sn, name, ip and port only
 };
 
 DeviceForProgram CopyForProgram(int d, const DeviceRecord& device)
@@ -73,7 +72,7 @@ DeviceForProgram CopyForProgram(int d, const DeviceRecord& device)
 
 struct PlayAddress {
     bool ok = false;
-    std::wstring failure;  // the text of a failure ("-1000": session expired)
+    std::wstring failure; // the text of a failure ("-1000": session expired)
     std::wstring session;
     std::wstring ip;
     std::wstring port;
@@ -100,7 +99,8 @@ PlayAddress ObtainPlayAddress(ClientManager& owner, int d, const std::wstring& i
     std::wstring ip;
     std::wstring port;
     // Without both the player would get an address it cannot use.
-    if (payload == nullptr || !json::ReadAnsiText(payload, "ip", ip) || !json::ReadAnsiText(payload, "port", port)) {
+    if (payload == nullptr || !json::ReadAnsiText(payload, "ip", ip)
+        || !json::ReadAnsiText(payload, "port", port)) {
         result.failure = kPlayPayloadMissingText;
         return result;
     }
@@ -156,9 +156,9 @@ void RunDeviceOperation(ClientManager& owner, int d, const char* path, WPARAM do
     }
     for (;;) {
         if (!PollPause(owner, signOuts))
-            return;  // signed out or the window is gone: nobody waits for the answer
+            return; // signed out or the window is gone: nobody waits for the answer
         if (!StillThere(owner, d, id))
-            return;  // the list was reloaded; its tiles show the new state
+            return; // the list was reloaded; its tiles show the new state
         if (FetchScreenshotForControl(owner, d))
             break;
     }
@@ -175,12 +175,12 @@ struct ProgressTarget {
 };
 
 int UploadProgress(void* data, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t uploadTotal,
-                   curl_off_t uploadNow)
+    curl_off_t uploadNow)
 {
     auto* target = static_cast<ProgressTarget*>(data);
     const int percent = uploadTotal > 0 ? static_cast<int>(uploadNow * 100 / uploadTotal) : 0;
     DebugLogA("%g / %g (%g %%)\n", static_cast<double>(uploadNow), static_cast<double>(uploadTotal),
-              static_cast<double>(percent));
+        static_cast<double>(percent));
     // libcurl calls many times a second; the window only needs each new value.
     if (percent == target->lastPercent)
         return 0;
@@ -188,8 +188,8 @@ int UploadProgress(void* data, curl_off_t downloadTotal, curl_off_t downloadNow,
     if (target->batch)
         target->owner->Send(msg::UM_UPLOAD, msg::kUploadBatchProgress, static_cast<LPARAM>(percent));
     else
-        target->owner->Send(msg::UM_UPLOAD_PROGRESS, static_cast<WPARAM>(target->device),
-                            static_cast<LPARAM>(percent));
+        target->owner->Send(
+            msg::UM_UPLOAD_PROGRESS, static_cast<WPARAM>(target->device), static_cast<LPARAM>(percent));
     return 0;
 }
 
@@ -212,7 +212,7 @@ bool Upload(ClientManager& owner, ServiceRequest& request, ProgressTarget& progr
         return false;
     case ServiceStage::TransferFailed:
         MessageBox(std::wstring(kRequestFailedText) + L":" + std::to_wstring(reply.result), L"错误",
-                   MessageBoxButtons::Ok, MessageBoxIcon::Error, boxOwner);
+            MessageBoxButtons::Ok, MessageBoxIcon::Error, boxOwner);
         return false;
     case ServiceStage::Answered:
         break;
@@ -223,7 +223,7 @@ bool Upload(ClientManager& owner, ServiceRequest& request, ProgressTarget& progr
     return false;
 }
 
-}  // namespace
+} // namespace
 
 void SetRebootPollIntervalForTesting(std::chrono::milliseconds interval)
 {
@@ -235,11 +235,11 @@ void PlayDevice(ClientManager& owner, PlayRequest& request)
     const int d = request.device;
     const std::wstring id = DeviceIdAt(owner, d);
     const std::wstring userId = Utf8ToWide(request.userId);
-    const PlayAddress address = id.empty() ? PlayAddress{} : ObtainPlayAddress(owner, d, id);
+    const PlayAddress address = id.empty() ? PlayAddress {} : ObtainPlayAddress(owner, d, id);
     if (!address.ok) {
-        owner.Send(msg::UM_PLAY, address.failure == kSessionExpiredText ? msg::kPlaySessionExpired
-                                                                        : msg::kPlayAddressFailed,
-                   static_cast<LPARAM>(d));
+        owner.Send(msg::UM_PLAY,
+            address.failure == kSessionExpiredText ? msg::kPlaySessionExpired : msg::kPlayAddressFailed,
+            static_cast<LPARAM>(d));
         return;
     }
     owner.Send(msg::UM_PLAY, msg::kPlayerStarting, static_cast<LPARAM>(d));
@@ -252,9 +252,10 @@ void PlayDevice(ClientManager& owner, PlayRequest& request)
         commandLine = PlayerCommandLine(copy, userId);
     });
     std::vector<EnvironmentVariable> environment = HelperEnvironment();
-    environment.push_back({kPlaySessionVariable, WideToUtf8(address.session)});
-    const ExternalProcess process =
-        commandLine.empty() ? ExternalProcess{} : StartExternalProgram(WideToUtf8(commandLine), environment);
+    environment.push_back({ kPlaySessionVariable, WideToUtf8(address.session) });
+    const ExternalProcess process = commandLine.empty()
+        ? ExternalProcess {}
+        : StartExternalProgram(WideToUtf8(commandLine), environment);
     if (process) {
         DebugLogA("player process %d started\n", static_cast<int>(process.pid));
         const ExternalWindow window = FindProgramWindow(process, kProgramWindowLimit);
@@ -298,7 +299,7 @@ void PlayDevicesInSync(ClientManager& owner, std::string& userIdText)
     }
     if (chosen.size() < 2) {
         MessageBox(kTooFewForSyncText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information,
-                   control.owner.load());
+            control.owner.load());
         finish();
         owner.Send(msg::UM_PLAY, msg::kPlayerStarting, 0);
         return;
@@ -314,7 +315,8 @@ void PlayDevicesInSync(ClientManager& owner, std::string& userIdText)
     // The list is built from copies: the records may be replaced meanwhile.
     std::vector<DeviceForProgram> copies;
     for (const auto& [d, id] : chosen)
-        WithDevice(owner, d, id, [&](const DeviceRecord& device) { copies.push_back(CopyForProgram(d, device)); });
+        WithDevice(
+            owner, d, id, [&](const DeviceRecord& device) { copies.push_back(CopyForProgram(d, device)); });
     std::vector<const DeviceRecord*> devices;
     for (const DeviceForProgram& copy : copies)
         devices.push_back(&copy.record);
@@ -322,7 +324,7 @@ void PlayDevicesInSync(ClientManager& owner, std::string& userIdText)
     const std::string text = WideToAnsiReplacing(SyncDeviceList(devices, session, userId));
     if (text.size() + 1 > kSyncSectionSize) {
         MessageBox(kTooManyForSyncText, L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information,
-                   control.owner.load());
+            control.owner.load());
         finish();
         return;
     }
@@ -346,13 +348,13 @@ void PlayDevicesInSync(ClientManager& owner, std::string& userIdText)
 void RebootDevice(ClientManager& owner, TaskArg argument)
 {
     RunDeviceOperation(owner, static_cast<int>(argument), "/api/qtz/front_device_reboot", msg::kRebootDone,
-                       msg::kRebootFailed);
+        msg::kRebootFailed);
 }
 
 void ResetDevice(ClientManager& owner, TaskArg argument)
 {
-    RunDeviceOperation(owner, static_cast<int>(argument), "/api/qtz/front_device_reset", msg::kResetDone,
-                       msg::kResetFailed);
+    RunDeviceOperation(
+        owner, static_cast<int>(argument), "/api/qtz/front_device_reset", msg::kResetDone, msg::kResetFailed);
 }
 
 void UploadToDevice(ClientManager& owner, TaskArg argument)
@@ -368,7 +370,7 @@ void UploadToDevice(ClientManager& owner, TaskArg argument)
         }
     }
     request.uploadIsApp = "0";
-    ProgressTarget progress{&owner, d, false};
+    ProgressTarget progress { &owner, d, false };
     const bool accepted = !request.uploadFile.empty() && Upload(owner, request, progress);
     std::lock_guard lock(owner.control.uploadSendMutex);
     owner.Send(msg::UM_UPLOAD, accepted ? msg::kUploadDone : msg::kUploadFailed, static_cast<LPARAM>(d));
@@ -388,7 +390,7 @@ void UploadToSelectedDevices(ClientManager& owner, std::string& path)
     }
     request.uploadId = WideToAnsi(ids);
     request.uploadIsApp = "2";
-    ProgressTarget progress{&owner, 0, true};
+    ProgressTarget progress { &owner, 0, true };
     const bool accepted = Upload(owner, request, progress);
     std::lock_guard lock(owner.control.uploadSendMutex);
     owner.control.batchResultInFlight = true;

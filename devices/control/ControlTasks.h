@@ -50,8 +50,8 @@ bool SyncProgramRuns(ClientManager& owner);
 // The open-file dialog with the upload title; empty when cancelled.
 std::wstring ChooseUploadFile(WindowHandle owner);
 
-inline constexpr std::chrono::milliseconds kRebootPollInterval{5000};
-inline constexpr std::chrono::milliseconds kProgramWindowLimit{5000};
+inline constexpr std::chrono::milliseconds kRebootPollInterval { 5000 };
+inline constexpr std::chrono::milliseconds kProgramWindowLimit { 5000 };
 void SetRebootPollIntervalForTesting(std::chrono::milliseconds interval);
 
 // Texts the workers show.

@@ -24,13 +24,16 @@ namespace {
 constexpr int kPreviewPage = 0;
 constexpr int kBusyPage = 2;
 
-}  // namespace
+} // namespace
 
-DeviceControlPage::DeviceControlPage(IShell& shell) : m_shell(shell) {}
+DeviceControlPage::DeviceControlPage(IShell& shell)
+    : m_shell(shell)
+{
+}
 
 std::vector<UINT> DeviceControlPage::Messages() const
 {
-    return {msg::UM_PLAY, msg::UM_DEVICE_OP, msg::UM_UPLOAD, msg::UM_UPLOAD_PROGRESS};
+    return { msg::UM_PLAY, msg::UM_DEVICE_OP, msg::UM_UPLOAD, msg::UM_UPLOAD_PROGRESS };
 }
 
 bool DeviceControlPage::Bind(CPaintManagerUI& paint)
@@ -38,9 +41,9 @@ bool DeviceControlPage::Bind(CPaintManagerUI& paint)
     m_tiles = paint.FindControlAs<CTileLayoutUI>(L"TileOfDevice");
     m_batchMode = paint.FindControlAs<CCheckBoxUI>(L"CBoxOfBatOpt");
     m_batchProgress = paint.FindControlAs<CProgressUI>(L"ProOfBatUpload");
-    return m_tiles && m_batchMode && m_batchProgress && paint.FindControl(L"BtnOfAllDisConnect") &&
-           paint.FindControl(L"BtnOfAllDisplay") && paint.FindControl(L"BtnOfBatReboot") &&
-           paint.FindControl(L"BtnOfBatRecover") && paint.FindControl(L"BtnOfBatUploadFile");
+    return m_tiles && m_batchMode && m_batchProgress && paint.FindControl(L"BtnOfAllDisConnect")
+        && paint.FindControl(L"BtnOfAllDisplay") && paint.FindControl(L"BtnOfBatReboot")
+        && paint.FindControl(L"BtnOfBatRecover") && paint.FindControl(L"BtnOfBatUploadFile");
 }
 
 ClientManager& DeviceControlPage::Client()
@@ -99,7 +102,7 @@ bool DeviceControlPage::OnNotify(TNotifyUI& notification)
         }
         if (name == L"CBoxOfBatOpt") {
             OnBatchMode();
-            return false;  // the device list changes its view as well
+            return false; // the device list changes its view as well
         }
         return false;
     }
@@ -153,7 +156,7 @@ void DeviceControlPage::OnPlayBox(int d, bool nowSelected)
         if (PlayerOpenOf(client, d))
             return;
         m_shell.BeginWait();
-        m_shell.StartWith(&PlayDevice, PlayRequest {d, client.user.userId});
+        m_shell.StartWith(&PlayDevice, PlayRequest { d, client.user.userId });
         return;
     }
     if (PlayerOpenOf(client, d))
@@ -289,7 +292,8 @@ void DeviceControlPage::OnPlayMessage(WPARAM code, int d)
         return;
     }
     m_shell.EndWait();
-    ShowError(m_shell, code == msg::kPlaySessionExpired ? L"请重新登陆！" : L"未知错误！", MessageBoxIcon::Error);
+    ShowError(
+        m_shell, code == msg::kPlaySessionExpired ? L"请重新登陆！" : L"未知错误！", MessageBoxIcon::Error);
 }
 
 void DeviceControlPage::OnDeviceOpMessage(WPARAM code, int d)

@@ -13,7 +13,7 @@ class CCheckBoxUI;
 class CControlUI;
 class CProgressUI;
 class CTileLayoutUI;
-}  // namespace DuiLib
+} // namespace DuiLib
 
 // The device-control side of the device page ("DeviceTab", after the device
 // list's page): the play box of a tile, closing all players, synchronised
@@ -23,7 +23,7 @@ class DeviceControlPage final : public IPage, public IControlActions {
 public:
     explicit DeviceControlPage(IShell& shell);
 
-    std::vector<std::wstring> Routes() const override { return {L"DeviceTab"}; }
+    std::vector<std::wstring> Routes() const override { return { L"DeviceTab" }; }
     std::vector<UINT> Messages() const override;
     bool Bind(DuiLib::CPaintManagerUI& paint) override;
     bool OnNotify(DuiLib::TNotifyUI& notification) override;
@@ -37,7 +37,8 @@ public:
 
     // Texts of the confirmations.
     static constexpr const wchar_t* kConfirmReboot = L"重启设备需要大概2~3分钟，确定重启？";
-    static constexpr const wchar_t* kConfirmReset = L"重启设备需要大概5分钟重置设备将会清除所有用户数据，确定重置？";
+    static constexpr const wchar_t* kConfirmReset
+        = L"重启设备需要大概5分钟重置设备将会清除所有用户数据，确定重置？";
     static constexpr const wchar_t* kConfirmBatchReboot = L"重启设备需要大概一分钟，确定重启？";
     static constexpr const wchar_t* kConfirmBatchReset = L"重置设备将会清除所有用户数据，确定重置？";
 

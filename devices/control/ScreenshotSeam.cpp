@@ -14,7 +14,7 @@ bool DefaultFetch(ClientManager& owner, int deviceIndex)
     return FetchScreenshot(owner, deviceIndex);
 }
 
-}  // namespace
+} // namespace
 
 bool FetchScreenshotForControl(ClientManager& owner, int deviceIndex)
 {

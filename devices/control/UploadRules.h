@@ -10,8 +10,8 @@ bool IsAcceptedUploadName(const std::wstring& name);
 // The part of a path after its last separator ("/" or "\").
 std::wstring UploadFileName(const std::wstring& path);
 
-inline constexpr const wchar_t* kUploadNameRefusedText =
-    L"文件名只能包含数字、字母、中文、下划线组合，长度1~50个字符！";
+inline constexpr const wchar_t* kUploadNameRefusedText
+    = L"文件名只能包含数字、字母、中文、下划线组合，长度1~50个字符！";
 inline constexpr const wchar_t* kChooseUploadTitle = L"请选择上传文件";
 // Shown when the service has accepted an upload.
 inline constexpr const wchar_t* kUploadDoneText = L"文件上传成功！";

@@ -7,4 +7,4 @@ class Server;
 // Users, sign-in and sign-out.
 void RegisterAccountRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -6,22 +6,22 @@ namespace service {
 
 namespace {
 
-// The seed pictures are painted once, on whichever thread seeds first
-// (a thread-safe static): a reset comes on any of the server's threads, and
-// Qt's painting keeps shared state of its own.
-const std::string& DemoAvatar()
-{
-    static const std::string picture = SeedAvatar(0x2F7CF6);
-    return picture;
-}
+    // The seed pictures are painted once, on whichever thread seeds first
+    // (a thread-safe static): a reset comes on any of the server's threads, and
+    // Qt's painting keeps shared state of its own.
+    const std::string& DemoAvatar()
+    {
+        static const std::string picture = SeedAvatar(0x2F7CF6);
+        return picture;
+    }
 
-const std::string& ZhangAvatar()
-{
-    static const std::string picture = SeedAvatar(0xF5A623);
-    return picture;
-}
+    const std::string& ZhangAvatar()
+    {
+        static const std::string picture = SeedAvatar(0xF5A623);
+        return picture;
+    }
 
-}  // namespace
+} // namespace
 
 void AccountState::Seed(WorldKind kind)
 {
@@ -31,11 +31,11 @@ void AccountState::Seed(WorldKind kind)
     if (kind != WorldKind::Demo)
         return;
     // 42 is the id the client's examples use for the signed-in user.
-    UserRecord demo {42, "demo", "korvana123", "13800000042", "演示用户", "KV000042", "", "0", ""};
+    UserRecord demo { 42, "demo", "korvana123", "13800000042", "演示用户", "KV000042", "", "0", "" };
     demo.money = "100.50";
     demo.avatar = DemoAvatar();
     users.push_back(std::move(demo));
-    UserRecord zhang {43, "张三", "korvana123", "13800000043", "张三", "KV000043", "", "0", ""};
+    UserRecord zhang { 43, "张三", "korvana123", "13800000043", "张三", "KV000043", "", "0", "" };
     zhang.money = "0";
     zhang.avatar = ZhangAvatar();
     users.push_back(std::move(zhang));
@@ -114,4 +114,4 @@ AccountState& Accounts(World& world)
     return world.Get<AccountState>();
 }
 
-}  // namespace service
+} // namespace service

@@ -11,15 +11,15 @@ namespace service {
 
 struct UserRecord {
     std::int64_t id = 0;
-    std::string name;      // UTF-8
-    std::string password;  // as the client sends it (no hashing on either side)
+    std::string name; // UTF-8
+    std::string password; // as the client sends it (no hashing on either side)
     std::string phone;
-    std::string nickname;  // UTF-8
+    std::string nickname; // UTF-8
     std::string inviteCode;
-    std::string invitedBy;   // the invite code given at registration, if any
-    std::string money = "0";  // the points balance as the service writes it
-    std::string avatar;       // picture bytes (PNG as seeded, or what set_info received)
-    int avatarVersion = 1;    // part of the picture's path, so a new one is fetched anew
+    std::string invitedBy; // the invite code given at registration, if any
+    std::string money = "0"; // the points balance as the service writes it
+    std::string avatar; // picture bytes (PNG as seeded, or what set_info received)
+    int avatarVersion = 1; // part of the picture's path, so a new one is fetched anew
 };
 
 // The users of the world.
@@ -44,4 +44,4 @@ public:
 
 AccountState& Accounts(World& world);
 
-}  // namespace service
+} // namespace service

@@ -16,7 +16,7 @@ std::string SeedAvatar(std::uint32_t rgb)
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         const QColor colour(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
-                            static_cast<int>(rgb & 0xFF));
+            static_cast<int>(rgb & 0xFF));
         painter.setPen(Qt::NoPen);
         painter.setBrush(colour.lighter(170));
         painter.drawEllipse(QRectF(0, 0, 128, 128));
@@ -31,4 +31,4 @@ std::string SeedAvatar(std::uint32_t rgb)
     return std::string(png.constData(), static_cast<std::size_t>(png.size()));
 }
 
-}  // namespace service
+} // namespace service

@@ -9,4 +9,4 @@ namespace service {
 // picture the seeded users start with.
 std::string SeedAvatar(std::uint32_t rgb);
 
-}  // namespace service
+} // namespace service

@@ -10,4 +10,4 @@ void RegisterProfileRoutes(Server& server);
 // Where a user's picture is served.
 inline constexpr const char* kAvatarPath = "/api/index/avatar";
 
-}  // namespace service
+} // namespace service

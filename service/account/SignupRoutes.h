@@ -8,4 +8,4 @@ class Server;
 // through /__test/account/sms_code?phone=...) and the registration itself.
 void RegisterSignupRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -18,4 +18,4 @@ void RegisterAppRoutes(Server& server);
 // these calls here.
 void AcceptAppUpload(Call& call);
 
-}  // namespace service
+} // namespace service

@@ -11,19 +11,19 @@ namespace service {
 
 struct CategoryRecord {
     std::int64_t id = 0;
-    std::int64_t parent = 0;  // 0 for the two main categories
-    std::string name;         // UTF-8
+    std::int64_t parent = 0; // 0 for the two main categories
+    std::string name; // UTF-8
 };
 
 struct CatalogueApp {
     std::int64_t id = 0;
-    int sourceType = 1;       // 1: the market's; 2: uploaded by the user `source`
+    int sourceType = 1; // 1: the market's; 2: uploaded by the user `source`
     std::int64_t source = -1;
-    std::string name;         // UTF-8
+    std::string name; // UTF-8
     std::string version;
-    std::int64_t category = 0;  // a third-level category
-    std::int64_t updated = 0;   // the listing is ordered by this, newest first
-    std::string package;        // uploaded apps: the file's bytes
+    std::int64_t category = 0; // a third-level category
+    std::int64_t updated = 0; // the listing is ordered by this, newest first
+    std::string package; // uploaded apps: the file's bytes
 };
 
 // One accepted install request.
@@ -69,4 +69,4 @@ inline constexpr std::int64_t kMaxUploadedAppId = 21000;
 // A PNG of `size` x `size` pixels, distinct per seed.
 std::string MakeIconPng(std::int64_t seed, int size = 50);
 
-}  // namespace service
+} // namespace service

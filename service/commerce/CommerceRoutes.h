@@ -9,4 +9,4 @@ class Server;
 // "commerce/pay", "commerce/balance", "commerce/records" and "commerce/plans".
 void RegisterCommerceRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -11,11 +11,11 @@ namespace service {
 
 namespace {
 
-// 2026-11-02 09:07:04 UTC: the first of the demo's records.
-constexpr std::int64_t kDemoStart = 1793610424;
-constexpr std::int64_t kDay = 86400;
+    // 2026-11-02 09:07:04 UTC: the first of the demo's records.
+    constexpr std::int64_t kDemoStart = 1793610424;
+    constexpr std::int64_t kDay = 86400;
 
-}  // namespace
+} // namespace
 
 void CommerceState::Seed(WorldKind kind)
 {
@@ -29,13 +29,13 @@ void CommerceState::Seed(WorldKind kind)
     nextChange = 1;
     if (kind != WorldKind::Demo)
         return;
-    rechargePoints = {"100", "500", "1000", "3000"};
-    rechargeDiscounts = {"0.1", "0.09", "0.085", "0.08"};
+    rechargePoints = { "100", "500", "1000", "3000" };
+    rechargeDiscounts = { "0.1", "0.09", "0.085", "0.08" };
     rechargeLimit = "50";
     plans = {
-        {"Lite", "720x1280", "2G", "4", "入门挂机", {{1, 5}, {7, 30}, {30, 100}, {90, 270}}},
-        {"Pro", "1080x1920", "4G", "8", "流畅多开", {{1, 8}, {7, 50}, {30, 180}, {90, 500}}},
-        {"Max", "1080x2340", "8G", "8", "旗舰游戏", {{7, 80}, {30, 300}, {90, 840}}},
+        { "Lite", "720x1280", "2G", "4", "入门挂机", { { 1, 5 }, { 7, 30 }, { 30, 100 }, { 90, 270 } } },
+        { "Pro", "1080x1920", "4G", "8", "流畅多开", { { 1, 8 }, { 7, 50 }, { 30, 180 }, { 90, 500 } } },
+        { "Max", "1080x2340", "8G", "8", "旗舰游戏", { { 7, 80 }, { 30, 300 }, { 90, 840 } } },
     };
 
     // User 42's history: a gift at sign-up, a recharge, purchases and a refund.
@@ -94,8 +94,8 @@ OrderEntry& CommerceState::AddOrder(OrderEntry order)
     return orders.back();
 }
 
-void CommerceState::AddMoneyChange(std::int64_t userId, std::string name, long long diff, int type,
-                                   std::int64_t at)
+void CommerceState::AddMoneyChange(
+    std::int64_t userId, std::string name, long long diff, int type, std::int64_t at)
 {
     MoneyChange change;
     change.id = nextChange++;
@@ -153,4 +153,4 @@ double RechargeAmount(const CommerceState& state, long long points)
     return static_cast<double>(points) * rate;
 }
 
-}  // namespace service
+} // namespace service

@@ -9,9 +9,9 @@ namespace service {
 
 namespace {
 
-constexpr std::int64_t kDay = 86400;
+    constexpr std::int64_t kDay = 86400;
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> DevicePlanType(World& world, std::int64_t userId, const std::string& deviceId)
 {
@@ -29,8 +29,8 @@ void AddRentedDevices(World& world, std::int64_t userId, const std::string& plan
         device.id = devices.NextId();
         device.name = planType + "设备" + device.id;
         device.sn = "VM" + device.id;
-        device.ip = "10.9." + std::to_string(std::atoi(device.id.c_str()) / 250) + "." +
-                    std::to_string(std::atoi(device.id.c_str()) % 250 + 1);
+        device.ip = "10.9." + std::to_string(std::atoi(device.id.c_str()) / 250) + "."
+            + std::to_string(std::atoi(device.id.c_str()) % 250 + 1);
         device.online = true;
         device.time_left = days * kDay;
         device.bind_plan_type = planType;
@@ -46,4 +46,4 @@ void ExtendDevices(World& world, std::int64_t userId, const std::vector<std::str
     }
 }
 
-}  // namespace service
+} // namespace service

@@ -18,4 +18,4 @@ void AddRentedDevices(World& world, std::int64_t userId, const std::string& plan
 // More rental days for the user's devices (an expired one starts from now).
 void ExtendDevices(World& world, std::int64_t userId, const std::vector<std::string>& deviceIds, int days);
 
-}  // namespace service
+} // namespace service

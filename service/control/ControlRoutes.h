@@ -8,4 +8,4 @@ class Server;
 // player, reboot, reset and file upload; test controls under "control/".
 void RegisterControlRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

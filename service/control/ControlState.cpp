@@ -13,14 +13,15 @@
 namespace service {
 namespace {
 
-constexpr std::size_t kHomeApps = 24;
+    constexpr std::size_t kHomeApps = 24;
 
-}  // namespace
+} // namespace
 
 void ControlState::Attach(World& world)
 {
     m_world = &world;
-    m_stream = std::make_unique<PlayStreamServer>([this](const stream::Hello& hello) { return Admit(hello); });
+    m_stream
+        = std::make_unique<PlayStreamServer>([this](const stream::Hello& hello) { return Admit(hello); });
     m_restorer = std::thread([this] { Restore(); });
 }
 
@@ -49,8 +50,10 @@ std::shared_ptr<DeviceScreen> ControlState::ScreenOf(std::int64_t userId, const 
             if (apps.size() == kHomeApps)
                 break;
             const std::string png = MakeIconPng(app->id, ScreenLayout::kIcon);
-            HomeApp home{app->name, QImage::fromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG"),
-                         static_cast<int>((app->id * 47) % 360)};
+            HomeApp home { app->name,
+                QImage::fromData(
+                    reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()), "PNG"),
+                static_cast<int>((app->id * 47) % 360) };
             apps.push_back(std::move(home));
         }
         // A reset gives the device a fresh wallpaper.
@@ -66,7 +69,7 @@ Admission ControlState::Admit(const stream::Hello& hello)
     Admission admission;
     const std::optional<std::int64_t> user = m_world->sessions().Find(hello.session);
     if (!user || hello.user != std::to_string(*user)) {
-        admission.refusal = stream::Refusal{stream::Reason::Session, "会话无效，请在客户端重新打开设备"};
+        admission.refusal = stream::Refusal { stream::Reason::Session, "会话无效，请在客户端重新打开设备" };
         return admission;
     }
     const DeviceEntry* device = nullptr;
@@ -75,16 +78,16 @@ Admission ControlState::Admit(const stream::Hello& hello)
             device = &each;
     }
     if (device == nullptr) {
-        admission.refusal = stream::Refusal{stream::Reason::Device, "设备不存在"};
+        admission.refusal = stream::Refusal { stream::Reason::Device, "设备不存在" };
         return admission;
     }
     // Only the session the play address was handed to may watch.
-    if (m_grants.count({hello.session, device->id}) == 0) {
-        admission.refusal = stream::Refusal{stream::Reason::Session, "会话无效，请在客户端重新打开设备"};
+    if (m_grants.count({ hello.session, device->id }) == 0) {
+        admission.refusal = stream::Refusal { stream::Reason::Session, "会话无效，请在客户端重新打开设备" };
         return admission;
     }
     if (!device->online) {
-        admission.refusal = stream::Refusal{stream::Reason::Offline, "设备离线或正在重启，稍后重试"};
+        admission.refusal = stream::Refusal { stream::Reason::Offline, "设备离线或正在重启，稍后重试" };
         return admission;
     }
     admission.deviceId = device->id;
@@ -130,7 +133,7 @@ void ControlState::MakeBusy(std::int64_t userId, const std::string& deviceId)
         m_stream->EndStreams(deviceId, stream::Reason::Offline, "设备正在重启");
     {
         std::lock_guard lock(m_pendingMutex);
-        m_pending.push_back({userId, deviceId, std::chrono::steady_clock::now() + busyTime, m_generation});
+        m_pending.push_back({ userId, deviceId, std::chrono::steady_clock::now() + busyTime, m_generation });
     }
     m_wake.notify_all();
 }
@@ -146,7 +149,7 @@ void ControlState::Restore()
             continue;
         }
         auto next = std::min_element(m_pending.begin(), m_pending.end(),
-                                     [](const Pending& a, const Pending& b) { return a.until < b.until; });
+            [](const Pending& a, const Pending& b) { return a.until < b.until; });
         // A copy: wait_until reads the deadline again after waking, when a
         // new busy device may have moved the list's storage.
         const auto until = next->until;
@@ -162,9 +165,8 @@ void ControlState::Restore()
             // under it, so the generation read below cannot change meanwhile.
             std::lock_guard worldLock(m_world->mutex());
             std::lock_guard pendingLock(m_pendingMutex);
-            const bool stillBusy = std::any_of(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
-                return p.userId == due.userId && p.deviceId == due.deviceId;
-            });
+            const bool stillBusy = std::any_of(m_pending.begin(), m_pending.end(),
+                [&](const Pending& p) { return p.userId == due.userId && p.deviceId == due.deviceId; });
             if (due.generation == m_generation && !stillBusy) {
                 if (DeviceEntry* device = Devices(*m_world).Find(due.userId, due.deviceId))
                     device->online = true;
@@ -196,4 +198,4 @@ std::string ScreenJpeg(const DeviceScreen& screen, int width, int height)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-}  // namespace service
+} // namespace service

@@ -20,9 +20,9 @@ namespace service {
 // One file a device received through the upload call.
 struct DeviceUpload {
     std::string deviceId;
-    std::string filename;  // the "filename" part, UTF-8
-    std::string content;   // the file's bytes
-    std::string isApp;     // "0" single file, "2" batch, "1" an app package
+    std::string filename; // the "filename" part, UTF-8
+    std::string content; // the file's bytes
+    std::string isApp; // "0" single file, "2" batch, "1" an app package
 };
 
 // What device control keeps per device (by id): its reset count (a reset
@@ -66,7 +66,7 @@ public:
     void ForgetScreen(const std::string& deviceId) { m_screens.erase(deviceId); }
 
     std::vector<DeviceUpload> uploads;
-    std::chrono::milliseconds busyTime{3000};
+    std::chrono::milliseconds busyTime { 3000 };
 
 private:
     struct Pending {
@@ -81,12 +81,12 @@ private:
     World* m_world = nullptr;
     std::map<std::string, DeviceControlRecord> m_devices;
     std::map<std::string, std::shared_ptr<DeviceScreen>> m_screens;
-    std::set<std::pair<std::string, std::string>> m_grants;  // (session, device id)
+    std::set<std::pair<std::string, std::string>> m_grants; // (session, device id)
     std::unique_ptr<PlayStreamServer> m_stream;
     std::mutex m_pendingMutex;
     std::condition_variable m_wake;
     std::vector<Pending> m_pending;
-    unsigned m_generation = 0;  // raised by every reset of the world
+    unsigned m_generation = 0; // raised by every reset of the world
     bool m_stop = false;
     std::thread m_restorer;
 };
@@ -96,4 +96,4 @@ ControlState& Controls(World& world);
 // One picture of a device's living screen as JPEG, at width x height.
 std::string ScreenJpeg(const DeviceScreen& screen, int width, int height);
 
-}  // namespace service
+} // namespace service

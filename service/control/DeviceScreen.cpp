@@ -5,13 +5,13 @@
 namespace service {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using L = ScreenLayout;
+    using Clock = std::chrono::steady_clock;
+    using L = ScreenLayout;
 
-constexpr std::size_t kLogLimit = 1000;
-constexpr std::size_t kTypedLimit = 200;
+    constexpr std::size_t kLogLimit = 1000;
+    constexpr std::size_t kTypedLimit = 200;
 
-}  // namespace
+} // namespace
 
 int ScreenHue(const std::string& padCode)
 {
@@ -37,8 +37,9 @@ int HomeAppAt(int x, int y, int scroll, int appCount)
 }
 
 DeviceScreen::DeviceScreen(std::string padCode, int hue, std::vector<HomeApp> apps)
-    : m_padCode(std::move(padCode)), m_hue(hue),
-      m_apps(std::make_shared<const std::vector<HomeApp>>(std::move(apps)))
+    : m_padCode(std::move(padCode))
+    , m_hue(hue)
+    , m_apps(std::make_shared<const std::vector<HomeApp>>(std::move(apps)))
 {
 }
 
@@ -56,7 +57,7 @@ void DeviceScreen::Apply(const stream::Input& input)
         std::lock_guard lock(m_mutex);
         switch (input.kind) {
         case stream::Input::Kind::Tap: {
-            const stream::Point p = input.path.empty() ? stream::Point{} : input.path.front();
+            const stream::Point p = input.path.empty() ? stream::Point {} : input.path.front();
             line = "tap " + std::to_string(p.x) + " " + std::to_string(p.y);
             Tap(p.x, p.y, now);
             break;
@@ -64,14 +65,14 @@ void DeviceScreen::Apply(const stream::Input& input)
         case stream::Input::Kind::Swipe: {
             const stream::Point a = input.path.front();
             const stream::Point b = input.path.back();
-            line = "swipe " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x) + " " +
-                   std::to_string(b.y);
+            line = "swipe " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x)
+                + " " + std::to_string(b.y);
             const int dy = b.y - a.y;
             if (m_page == ScreenPage::Home)
                 m_homeScroll = std::clamp(m_homeScroll - dy, 0, HomeScrollLimit());
             else if (m_page == ScreenPage::App)
                 m_appScroll = std::clamp(m_appScroll - dy, 0,
-                                         L::kListRows * L::kListRow - (L::kHeight - L::kNavBar - L::kAppHeader - 200));
+                    L::kListRows * L::kListRow - (L::kHeight - L::kNavBar - L::kAppHeader - 200));
             break;
         }
         case stream::Input::Kind::Key:
@@ -94,11 +95,13 @@ void DeviceScreen::Apply(const stream::Input& input)
 
 void DeviceScreen::Tap(int x, int y, Clock::time_point now)
 {
-    m_ripples.push_back({x, y, now});
+    m_ripples.push_back({ x, y, now });
     while (!m_ripples.empty() && now - m_ripples.front().start > kRippleTime)
         m_ripples.pop_front();
     if (y >= L::kHeight - L::kNavBar) {
-        Press(x < L::kWidth / 3 ? stream::Key::Back : x < L::kWidth * 2 / 3 ? stream::Key::Home : stream::Key::Recents);
+        Press(x < L::kWidth / 3         ? stream::Key::Back
+                : x < L::kWidth * 2 / 3 ? stream::Key::Home
+                                        : stream::Key::Recents);
         return;
     }
     switch (m_page) {
@@ -108,7 +111,8 @@ void DeviceScreen::Tap(int x, int y, Clock::time_point now)
         break;
     case ScreenPage::Recents: {
         const int card = (y - L::kStatusBar - 40) / (L::kRecentCard + 24);
-        if (y >= L::kStatusBar + 40 && card < static_cast<int>(m_recents.size()) && x >= 80 && x < L::kWidth - 80)
+        if (y >= L::kStatusBar + 40 && card < static_cast<int>(m_recents.size()) && x >= 80
+            && x < L::kWidth - 80)
             Open(m_recents[static_cast<std::size_t>(card)], now);
         else
             m_page = ScreenPage::Home;
@@ -194,7 +198,7 @@ void DeviceScreen::Wake()
 std::vector<std::string> DeviceScreen::InputLog() const
 {
     std::lock_guard lock(m_mutex);
-    return {m_log.begin(), m_log.end()};
+    return { m_log.begin(), m_log.end() };
 }
 
-}  // namespace service
+} // namespace service

@@ -16,9 +16,9 @@ namespace service {
 
 // One app on a device's home screen: the catalogue's name and icon.
 struct HomeApp {
-    std::string name;  // UTF-8
+    std::string name; // UTF-8
     QImage icon;
-    int hue = 0;       // the colour of its own screen
+    int hue = 0; // the colour of its own screen
 };
 
 // Where things are on the 720 x 1280 screen, in device pixels.
@@ -27,7 +27,7 @@ struct ScreenLayout {
     static constexpr int kHeight = 1280;
     static constexpr int kStatusBar = 56;
     static constexpr int kNavBar = 112;
-    static constexpr int kClockBottom = 336;  // the clock widget above the icon grid
+    static constexpr int kClockBottom = 336; // the clock widget above the icon grid
     static constexpr int kColumns = 4;
     static constexpr int kCell = 180;
     static constexpr int kRow = 208;
@@ -53,18 +53,18 @@ struct Ripple {
 // the screen's lock.
 struct ScreenSnapshot {
     ScreenPage page = ScreenPage::Home;
-    int app = -1;                 // the open app's index in `apps`
+    int app = -1; // the open app's index in `apps`
     int homeScroll = 0;
     int appScroll = 0;
-    std::string typed;            // text typed into the open app
-    std::vector<int> recents;     // app indices, latest first
+    std::string typed; // text typed into the open app
+    std::vector<int> recents; // app indices, latest first
     std::vector<Ripple> ripples;
     std::chrono::steady_clock::time_point openedAt;
     std::chrono::steady_clock::time_point now;
     std::chrono::system_clock::time_point wallNow;
     std::shared_ptr<const std::vector<HomeApp>> apps;
-    int hue = 0;                  // the device's wallpaper
-    bool animated = false;        // something moves: the next picture is due soon
+    int hue = 0; // the device's wallpaper
+    bool animated = false; // something moves: the next picture is due soon
 };
 
 // The living screen of one synthetic device: a home screen of app icons,
@@ -118,4 +118,4 @@ int ScreenHue(const std::string& padCode);
 // Which home-screen app a point hits at this scroll, or -1.
 int HomeAppAt(int x, int y, int scroll, int appCount);
 
-}  // namespace service
+} // namespace service

@@ -20,63 +20,64 @@
 namespace service {
 namespace {
 
-using stream::SendAll;
+    using stream::SendAll;
 
-using Clock = std::chrono::steady_clock;
-constexpr int kHelloTimeoutMs = 10000;
-// A player that stops reading cannot hold a sender for ever.
-constexpr int kSendLimitSeconds = 5;
-constexpr auto kStillInterval = std::chrono::milliseconds(500);
-constexpr auto kFrameInterval = std::chrono::duration<double, std::milli>(1000.0 / PlayStreamServer::kFps);
-constexpr auto kShortestInterval = std::chrono::milliseconds(8);
+    using Clock = std::chrono::steady_clock;
+    constexpr int kHelloTimeoutMs = 10000;
+    // A player that stops reading cannot hold a sender for ever.
+    constexpr int kSendLimitSeconds = 5;
+    constexpr auto kStillInterval = std::chrono::milliseconds(500);
+    constexpr auto kFrameInterval
+        = std::chrono::duration<double, std::milli>(1000.0 / PlayStreamServer::kFps);
+    constexpr auto kShortestInterval = std::chrono::milliseconds(8);
 
-int Multiple(double value, int of)
-{
-    return std::max(of, static_cast<int>(value / of) * of);
-}
+    int Multiple(double value, int of)
+    {
+        return std::max(of, static_cast<int>(value / of) * of);
+    }
 
-// The picture size for a player that wants at most maxWidth x maxHeight:
-// the device's size, or smaller with about the same shape.
-std::pair<int, int> StreamSize(int maxWidth, int maxHeight)
-{
-    double scale = 1.0;
-    if (maxWidth > 0)
-        scale = std::min(scale, static_cast<double>(maxWidth) / ScreenLayout::kWidth);
-    if (maxHeight > 0)
-        scale = std::min(scale, static_cast<double>(maxHeight) / ScreenLayout::kHeight);
-    scale = std::max(scale, 0.125);
-    // Rows of whole 16-pixel blocks keep the colour conversion inside them.
-    return {Multiple(ScreenLayout::kWidth * scale, 16), Multiple(ScreenLayout::kHeight * scale, 2)};
-}
+    // The picture size for a player that wants at most maxWidth x maxHeight:
+    // the device's size, or smaller with about the same shape.
+    std::pair<int, int> StreamSize(int maxWidth, int maxHeight)
+    {
+        double scale = 1.0;
+        if (maxWidth > 0)
+            scale = std::min(scale, static_cast<double>(maxWidth) / ScreenLayout::kWidth);
+        if (maxHeight > 0)
+            scale = std::min(scale, static_cast<double>(maxHeight) / ScreenLayout::kHeight);
+        scale = std::max(scale, 0.125);
+        // Rows of whole 16-pixel blocks keep the colour conversion inside them.
+        return { Multiple(ScreenLayout::kWidth * scale, 16), Multiple(ScreenLayout::kHeight * scale, 2) };
+    }
 
-std::uint64_t MicrosSinceEpoch(std::chrono::system_clock::time_point at)
-{
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count());
-}
+    std::uint64_t MicrosSinceEpoch(std::chrono::system_clock::time_point at)
+    {
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count());
+    }
 
-bool InsideScreen(const stream::Point& p)
-{
-    return p.x >= 0 && p.x < ScreenLayout::kWidth && p.y >= 0 && p.y < ScreenLayout::kHeight;
-}
+    bool InsideScreen(const stream::Point& p)
+    {
+        return p.x >= 0 && p.x < ScreenLayout::kWidth && p.y >= 0 && p.y < ScreenLayout::kHeight;
+    }
 
-}  // namespace
+} // namespace
 
 struct PlayStreamServer::Connection {
     int fd = -1;
-    std::unique_ptr<stream::TlsChannel> tls;  // TLS mode: set by the reader before the sender starts
+    std::unique_ptr<stream::TlsChannel> tls; // TLS mode: set by the reader before the sender starts
     std::thread reader;
     std::thread sender;
-    std::atomic<bool> finished{false};
-    std::atomic<bool> stop{false};
-    std::atomic<std::uint32_t> appliedSeq{0};
-    std::string deviceId;  // set once admitted, before the sender starts
+    std::atomic<bool> finished { false };
+    std::atomic<bool> stop { false };
+    std::atomic<std::uint32_t> appliedSeq { 0 };
+    std::string deviceId; // set once admitted, before the sender starts
     std::string padCode;
     std::shared_ptr<DeviceScreen> screen;
     stream::Welcome welcome;
-    std::mutex sendMutex;  // one writer at a time on fd
+    std::mutex sendMutex; // one writer at a time on fd
     std::mutex byeMutex;
-    std::optional<stream::Refusal> bye;  // set by EndStreams; the sender says it and ends
+    std::optional<stream::Refusal> bye; // set by EndStreams; the sender says it and ends
 
     // Under sendMutex.
     bool Write(const char* data, std::size_t size)
@@ -86,7 +87,10 @@ struct PlayStreamServer::Connection {
     bool Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
 };
 
-PlayStreamServer::PlayStreamServer(AdmitFunction admit) : m_admit(std::move(admit)) {}
+PlayStreamServer::PlayStreamServer(AdmitFunction admit)
+    : m_admit(std::move(admit))
+{
+}
 
 PlayStreamServer::~PlayStreamServer()
 {
@@ -129,8 +133,9 @@ int PlayStreamServer::Listen(const std::string& host, int port, const TlsFiles& 
     sockaddr_storage bound {};
     socklen_t length = sizeof bound;
     getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
-    const int boundPort = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port)
-                                                      : ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    const int boundPort = bound.ss_family == AF_INET6
+        ? ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port)
+        : ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
     if (pipe2(m_wakeFds, O_CLOEXEC) != 0) {
         ::close(fd);
         return -1;
@@ -144,7 +149,7 @@ int PlayStreamServer::Listen(const std::string& host, int port, const TlsFiles& 
 void PlayStreamServer::Accept()
 {
     for (;;) {
-        pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+        pollfd fds[2] = { { m_listenFd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
         if (::poll(fds, 2, 1000) < 0 && errno != EINTR)
             return;
         if (fds[1].revents != 0)
@@ -157,7 +162,7 @@ void PlayStreamServer::Accept()
             continue;
         const int on = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        timeval limit {kSendLimitSeconds, 0};
+        timeval limit { kSendLimitSeconds, 0 };
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
@@ -209,7 +214,7 @@ void PlayStreamServer::Stop()
         }
     }
     Reap(true);
-    for (int* fd : {&m_listenFd, &m_wakeFds[0], &m_wakeFds[1]}) {
+    for (int* fd : { &m_listenFd, &m_wakeFds[0], &m_wakeFds[1] }) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
@@ -224,12 +229,12 @@ void PlayStreamServer::EndStreams(const std::string& deviceId, stream::Reason re
             continue;
         {
             std::lock_guard byeLock(c->byeMutex);
-            c->bye = stream::Refusal{reason, text};
+            c->bye = stream::Refusal { reason, text };
         }
         if (c->screen)
             c->screen->Wake();
         else
-            ::shutdown(c->fd, SHUT_RDWR);  // still in its hello
+            ::shutdown(c->fd, SHUT_RDWR); // still in its hello
     }
 }
 
@@ -256,7 +261,7 @@ void PlayStreamServer::Serve(Connection& c)
     stream::FrameReader reader;
     char buffer[16384];
     bool admitted = false;
-    std::string ending;  // why the connection ends, for the log; empty for a clean close
+    std::string ending; // why the connection ends, for the log; empty for a clean close
     auto refuse = [&](const stream::Refusal& refusal) {
         const std::string message = stream::EncodeRefusal(stream::Type::Refused, refusal);
         std::lock_guard lock(c.sendMutex);
@@ -286,7 +291,7 @@ void PlayStreamServer::Serve(Connection& c)
             }
         } else {
             if (!admitted) {
-                pollfd pfd {c.fd, POLLIN, 0};
+                pollfd pfd { c.fd, POLLIN, 0 };
                 if (::poll(&pfd, 1, kHelloTimeoutMs) <= 0) {
                     ending = "no hello in time";
                     break;
@@ -325,20 +330,20 @@ void PlayStreamServer::Serve(Connection& c)
                     ++m_hellos;
                 if (!hello) {
                     ending = error;
-                    refuse({stream::Reason::Protocol, error});
+                    refuse({ stream::Reason::Protocol, error });
                     open = false;
                     break;
                 }
                 Admission admission = m_admit(*hello);
                 if (admission.refusal) {
-                    std::fprintf(stderr, "korvana-service: play stream for %s refused: %s\n", hello->padCode.c_str(),
-                                 admission.refusal->text.c_str());
+                    std::fprintf(stderr, "korvana-service: play stream for %s refused: %s\n",
+                        hello->padCode.c_str(), admission.refusal->text.c_str());
                     refuse(*admission.refusal);
                     open = false;
                     break;
                 }
                 const auto [width, height] = StreamSize(hello->maxWidth, hello->maxHeight);
-                c.welcome = {ScreenLayout::kWidth, ScreenLayout::kHeight, width, height, kFps};
+                c.welcome = { ScreenLayout::kWidth, ScreenLayout::kHeight, width, height, kFps };
                 c.padCode = hello->padCode;
                 {
                     std::lock_guard lock(m_mutex);
@@ -374,7 +379,7 @@ void PlayStreamServer::Serve(Connection& c)
     }
     if (!ending.empty())
         std::fprintf(stderr, "korvana-service: play stream%s%s ended: %s\n", c.padCode.empty() ? "" : " of ",
-                     c.padCode.c_str(), ending.c_str());
+            c.padCode.c_str(), ending.c_str());
     c.stop = true;
     if (c.sender.joinable()) {
         c.screen->Wake();
@@ -386,8 +391,8 @@ void PlayStreamServer::Serve(Connection& c)
 void PlayStreamServer::Send(Connection& c)
 {
     std::string error;
-    std::unique_ptr<stream::VideoEncoder> encoder =
-        stream::VideoEncoder::Create(c.welcome.streamWidth, c.welcome.streamHeight, kFps, error);
+    std::unique_ptr<stream::VideoEncoder> encoder
+        = stream::VideoEncoder::Create(c.welcome.streamWidth, c.welcome.streamHeight, kFps, error);
     if (!encoder) {
         std::fprintf(stderr, "korvana-service: play stream of %s: %s\n", c.padCode.c_str(), error.c_str());
         ::shutdown(c.fd, SHUT_RDWR);
@@ -395,7 +400,7 @@ void PlayStreamServer::Send(Connection& c)
     }
     ScreenPainter painter(c.welcome.streamWidth, c.welcome.streamHeight);
     const auto start = Clock::now();
-    auto due = start;  // when the next moving picture is due, on a fixed beat
+    auto due = start; // when the next moving picture is due, on a fixed beat
     bool first = true;
     std::string unit;
     while (!c.stop) {
@@ -417,9 +422,10 @@ void PlayStreamServer::Send(Connection& c)
         const QImage& picture = painter.Paint(snapshot);
         bool keyframe = false;
         const auto pts = std::chrono::duration_cast<std::chrono::milliseconds>(frameStart - start).count();
-        if (!encoder->Encode(picture.constBits(), static_cast<int>(picture.bytesPerLine()), pts, first, unit, keyframe,
-                             error)) {
-            std::fprintf(stderr, "korvana-service: play stream of %s: %s\n", c.padCode.c_str(), error.c_str());
+        if (!encoder->Encode(picture.constBits(), static_cast<int>(picture.bytesPerLine()), pts, first, unit,
+                keyframe, error)) {
+            std::fprintf(
+                stderr, "korvana-service: play stream of %s: %s\n", c.padCode.c_str(), error.c_str());
             break;
         }
         first = false;
@@ -444,4 +450,4 @@ void PlayStreamServer::Send(Connection& c)
     ::shutdown(c.fd, SHUT_RDWR);
 }
 
-}  // namespace service
+} // namespace service

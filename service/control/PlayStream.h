@@ -64,14 +64,14 @@ private:
 
     AdmitFunction m_admit;
     std::mutex m_stopMutex;
-    std::atomic<int> m_port{-1};
-    std::atomic<int> m_hellos{0};
-    std::unique_ptr<stream::TlsContext> m_tls;  // set before the acceptor starts
+    std::atomic<int> m_port { -1 };
+    std::atomic<int> m_hellos { 0 };
+    std::unique_ptr<stream::TlsContext> m_tls; // set before the acceptor starts
     int m_listenFd = -1;
-    int m_wakeFds[2] = {-1, -1};
+    int m_wakeFds[2] = { -1, -1 };
     std::thread m_acceptor;
     mutable std::mutex m_mutex;
     std::list<std::unique_ptr<Connection>> m_connections;
 };
 
-}  // namespace service
+} // namespace service

@@ -32,4 +32,4 @@ private:
 // engine is shared by the stream threads.
 std::mutex& TextLock();
 
-}  // namespace service
+} // namespace service

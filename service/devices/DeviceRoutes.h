@@ -8,4 +8,4 @@ class Server;
 // of a device's screen; test controls "devices/...".
 void RegisterDeviceRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -18,9 +18,9 @@ struct DeviceEntry {
     std::string sn;
     std::string ip;
     bool online = true;
-    std::int64_t time_left = 0;  // seconds of rental left; <= 0 is expired
+    std::int64_t time_left = 0; // seconds of rental left; <= 0 is expired
     std::string bind_plan_type;
-    std::string group_id;  // the id of one of the user's groups, or anything else for none
+    std::string group_id; // the id of one of the user's groups, or anything else for none
     // The device's current screen as JPEG bytes; made on first capture when empty.
     std::string screenshot;
 };
@@ -33,8 +33,8 @@ struct DeviceGroup {
 
 // What one user rents.
 struct UserDevices {
-    std::vector<DeviceEntry> devices;  // in list order
-    std::vector<DeviceGroup> groups;   // in set order
+    std::vector<DeviceEntry> devices; // in list order
+    std::vector<DeviceGroup> groups; // in set order
 };
 
 // The devices and groups of every user. Other domains (control, market,
@@ -68,4 +68,4 @@ DeviceState& Devices(World& world);
 // large digits, width x height pixels.
 std::string MakeDeviceScreen(const DeviceEntry& device, int width = 270, int height = 480);
 
-}  // namespace service
+} // namespace service

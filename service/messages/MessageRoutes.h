@@ -7,4 +7,4 @@ class Server;
 // The message lists, the read marks, and the controls that fill them.
 void RegisterMessageRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

@@ -4,17 +4,17 @@ namespace service {
 
 namespace {
 
-// 2026-12-01 00:00 UTC and one day, for readable demo dates.
-constexpr std::int64_t kDemoStart = 1796083200;
-constexpr std::int64_t kDay = 86400;
+    // 2026-12-01 00:00 UTC and one day, for readable demo dates.
+    constexpr std::int64_t kDemoStart = 1796083200;
+    constexpr std::int64_t kDay = 86400;
 
-ServiceMessage Demo(int id, int daysAgo, std::string category, std::string title, std::string description)
-{
-    return {std::to_string(id), std::move(category), std::move(title), std::move(description),
-            std::to_string(kDemoStart - daysAgo * kDay)};
-}
+    ServiceMessage Demo(int id, int daysAgo, std::string category, std::string title, std::string description)
+    {
+        return { std::to_string(id), std::move(category), std::move(title), std::move(description),
+            std::to_string(kDemoStart - daysAgo * kDay) };
+    }
 
-}  // namespace
+} // namespace
 
 void MessageState::Seed(WorldKind kind)
 {
@@ -56,4 +56,4 @@ MessageState& Messages(World& world)
     return world.Get<MessageState>();
 }
 
-}  // namespace service
+} // namespace service

@@ -12,11 +12,11 @@ namespace service {
 
 // One message as the list answers it (texts UTF-8).
 struct ServiceMessage {
-    std::string id;          // decimal text, as the list sends it
+    std::string id; // decimal text, as the list sends it
     std::string category;
     std::string title;
     std::string description;
-    std::string publishAt;   // seconds since 1970, decimal text
+    std::string publishAt; // seconds since 1970, decimal text
 };
 
 // One user's messages of one type (1 system messages, 2 user notices,
@@ -43,4 +43,4 @@ public:
 
 MessageState& Messages(World& world);
 
-}  // namespace service
+} // namespace service

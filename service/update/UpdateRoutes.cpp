@@ -8,27 +8,28 @@
 namespace service {
 namespace {
 
-// The version this service's own client build carries.
-constexpr const char* kCurrentVersion = "1015";
+    // The version this service's own client build carries.
+    constexpr const char* kCurrentVersion = "1015";
 
-void Upgrade(Call& call)
-{
-    const UpdateState& state = Updates(call.world);
-    if (state.offer) {
-        call.Succeed(*state.offer);
-        return;
+    void Upgrade(Call& call)
+    {
+        const UpdateState& state = Updates(call.world);
+        if (state.offer) {
+            call.Succeed(*state.offer);
+            return;
+        }
+        call.Succeed({ { "upgrade", false }, { "force", 0 }, { "is_file", 0 }, { "url", "" },
+            { "version", kCurrentVersion } });
     }
-    call.Succeed({{"upgrade", false}, {"force", 0}, {"is_file", 0}, {"url", ""}, {"version", kCurrentVersion}});
-}
 
-void Installer(Call& call)
-{
-    call.reply.status = 200;
-    call.reply.contentType = "application/octet-stream";
-    call.reply.body = Updates(call.world).installer;
-}
+    void Installer(Call& call)
+    {
+        call.reply.status = 200;
+        call.reply.contentType = "application/octet-stream";
+        call.reply.body = Updates(call.world).installer;
+    }
 
-}  // namespace
+} // namespace
 
 void RegisterUpdateRoutes(Server& server)
 {
@@ -49,14 +50,14 @@ void RegisterUpdateRoutes(Server& server)
                 throw std::invalid_argument("the offer is a JSON object");
             state.offer = std::move(offer);
         }
-        c.Json({{"offered", state.offer.has_value()}});
+        c.Json({ { "offered", state.offer.has_value() } });
     });
     // Body: the installer's bytes (empty: the stand-in again).
     server.AddControl("update/installer", [](Control& c) {
         UpdateState& state = Updates(c.server.world());
         state.installer = c.request.body.empty() ? StandInInstaller() : c.request.body;
-        c.Json({{"size", state.installer.size()}});
+        c.Json({ { "size", state.installer.size() } });
     });
 }
 
-}  // namespace service
+} // namespace service

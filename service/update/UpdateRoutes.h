@@ -8,4 +8,4 @@ class Server;
 // update.
 void RegisterUpdateRoutes(Server& server);
 
-}  // namespace service
+} // namespace service

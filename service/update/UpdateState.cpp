@@ -20,4 +20,4 @@ UpdateState& Updates(World& world)
     return world.Get<UpdateState>();
 }
 
-}  // namespace service
+} // namespace service

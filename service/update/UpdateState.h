@@ -28,4 +28,4 @@ std::string StandInInstaller();
 // Where the installer is served.
 inline constexpr const char* kInstallerPath = "/download/updata.exe";
 
-}  // namespace service
+} // namespace service

@@ -42,7 +42,7 @@ protected:
         RequestLogin(*client, 0);
     }
 
-    RecordingTarget window {[](UINT, WPARAM) { return true; }};
+    RecordingTarget window { [](UINT, WPARAM) { return true; } };
     std::shared_ptr<ClientManager> client = std::make_shared<ClientManager>(&window);
 };
 
@@ -87,10 +87,10 @@ TEST_F(LoginTaskTest, ARefusalReportsTheServicesTextAndAnswersThatAreNoEnvelopeR
     Login(L"demo", L"wrong");
     EXPECT_EQ(window.Messages().back().text, L"用户名或密码错误");
     EXPECT_EQ(client->user.loginState, kLoginStateLoggedOut);
-    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"kind", "wrong_types"}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_login" }, { "kind", "wrong_types" } });
     Login(L"demo", L"korvana123");
     EXPECT_EQ(client->user.loginState, kLoginStateLoggedOut);
-    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"truncate", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_login" }, { "truncate", true } });
     Login(L"demo", L"korvana123");
     EXPECT_EQ(window.Messages().back().text, kRequestFailedText);
     EXPECT_EQ(client->user.loginState, kLoginStateLoggedOut);
@@ -126,8 +126,8 @@ TEST_F(LoginTaskTest, TheServiceCaptchaIsSavedUnderItsTimeAndSetsItsCookie)
     EXPECT_EQ(messages[1].text, L"");
     ASSERT_FALSE(client->user.captchaName.empty());
     EXPECT_EQ(client->user.captchaName.find_first_not_of(L"0123456789"), std::wstring::npos);
-    const std::string file = GetLocalPaths().folder.narrow + std::string(client->user.captchaName.begin(),
-                                                                        client->user.captchaName.end()) + ".png";
+    const std::string file = GetLocalPaths().folder.narrow
+        + std::string(client->user.captchaName.begin(), client->user.captchaName.end()) + ".png";
     std::ifstream in(file, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 8u);
@@ -142,7 +142,7 @@ TEST_F(LoginTaskTest, TheServiceCaptchaIsSavedUnderItsTimeAndSetsItsCookie)
 
 TEST_F(LoginTaskTest, ACaptchaThatCannotBeFetchedReportsTheFailureText)
 {
-    control().InjectFault({{"path", "/api/index/captcha"}, {"status", 404}});
+    control().InjectFault({ { "path", "/api/index/captcha" }, { "status", 404 } });
     std::wstring name = CaptchaName();
     FetchCaptcha(*client, name);
     RecordedMessage m = Only();
@@ -150,4 +150,4 @@ TEST_F(LoginTaskTest, ACaptchaThatCannotBeFetchedReportsTheFailureText)
     EXPECT_EQ(m.text, kRequestFailedText);
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,10 @@ using namespace korvana::test;
 
 class AccountTaskTest : public SignedInTest {
 protected:
-    AccountTaskTest() : SignedInTest([](UINT, WPARAM) { return true; }, SignInAt::Test) {}
+    AccountTaskTest()
+        : SignedInTest([](UINT, WPARAM) { return true; }, SignInAt::Test)
+    {
+    }
 
     RecordedMessage Last()
     {
@@ -43,7 +46,7 @@ protected:
     // The download as the page starts it: with a copy of the user's picture.
     void DownloadAvatarOfUser()
     {
-        AvatarSource source {client->user.avatarPath, client->user.userId};
+        AvatarSource source { client->user.avatarPath, client->user.userId };
         DownloadAvatar(*client, source);
     }
     std::string SmsCodeOf(const std::string& phone)
@@ -61,7 +64,6 @@ protected:
         auto log = control().RequestsTo(path);
         return log.empty() ? std::string("<none>") : log.back().body;
     }
-
 };
 
 TEST_F(AccountTaskTest, TheNameCheckSendsTheNameSoTheServiceReadsItBack)
@@ -99,12 +101,12 @@ TEST_F(AccountTaskTest, ThePhoneCheckAndAFailedRequestKeepsTheVerdict)
     VerifyPhone(*client, 0);
     EXPECT_TRUE(client->signup.signupPhoneOk);
 
-    for (const char* kind : {"drop", "not_json", "wrong_types"}) {
+    for (const char* kind : { "drop", "not_json", "wrong_types" }) {
         control().ClearFaults();
         if (std::string(kind) == "drop")
-            control().InjectFault({{"path", "/api/index/verify"}, {"drop", true}});
+            control().InjectFault({ { "path", "/api/index/verify" }, { "drop", true } });
         else
-            control().InjectFault({{"path", "/api/index/verify"}, {"kind", kind}});
+            control().InjectFault({ { "path", "/api/index/verify" }, { "kind", kind } });
         client->signup.signupPhoneOk = true;
         client->signup.signupPhone = L"13912345678";
         VerifyPhone(*client, 0);
@@ -131,9 +133,8 @@ TEST_F(AccountTaskTest, TheSmsRequestSendsThePhoneAndReadsTheMessage)
     EXPECT_EQ(SmsCodeOf("13912345678").size(), 6u);
 
     // A payload without "msg" gives the empty text; a refusal its message.
-    control().InjectFault({{"path", "/api/qtz/front_user_register_send_message"},
-                           {"body", R"({"status":true,"message":"{\"code\":0}"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_register_send_message" },
+        { "body", R"({"status":true,"message":"{\"code\":0}"})" }, { "times", 1 } });
     SendSmsCode(*client, 0);
     EXPECT_EQ(Last().text, L"");
     client->signup.signupPhone = L"13800000042";
@@ -152,11 +153,14 @@ TEST_F(AccountTaskTest, ARegistrationSendsEveryValueWholeAndNoEmptyInviteCode)
     RegisterUser(*client, 0);
     EXPECT_EQ(Last().msg, msg::UM_SIGNUP);
     EXPECT_EQ(Last().wParam, msg::kSignupDone) << Last().text;
-    EXPECT_EQ(Body("/api/qtz/front_user_register"), "&password=pa%26ss%3D1%20%23&phone=13912345678&username=" 
-                                                     "%D0%C2%D3%C3%BB%A7%20a%26b&code=" + code);
+    EXPECT_EQ(Body("/api/qtz/front_user_register"),
+        "&password=pa%26ss%3D1%20%23&phone=13912345678&username="
+        "%D0%C2%D3%C3%BB%A7%20a%26b&code="
+            + code);
     // The new user signs in with exactly that password.
     SignIn(L"新用户 a&b", L"pa&ss=1 #");
-    EXPECT_EQ(Body("/api/qtz/front_user_login"), "username=%D0%C2%D3%C3%BB%A7%20a%26b&password=pa%26ss%3D1%20%23");
+    EXPECT_EQ(
+        Body("/api/qtz/front_user_login"), "username=%D0%C2%D3%C3%BB%A7%20a%26b&password=pa%26ss%3D1%20%23");
 }
 
 TEST_F(AccountTaskTest, AnInviteCodeIsSentWhenTypedAndRefusalsAndFailuresAreTold)
@@ -172,15 +176,16 @@ TEST_F(AccountTaskTest, AnInviteCodeIsSentWhenTypedAndRefusalsAndFailuresAreTold
     EXPECT_EQ(Last().wParam, msg::kSignupRefused);
     EXPECT_EQ(Last().text, L"邀请码不存在");
     EXPECT_EQ(Body("/api/qtz/front_user_register"),
-              "&password=secret1&phone=13912345678&username=invited&code=" + code + "&invite_code=NOSUCH");
+        "&password=secret1&phone=13912345678&username=invited&code=" + code + "&invite_code=NOSUCH");
 
-    control().InjectFault({{"path", "/api/qtz/front_user_register"}, {"drop", true}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_register" }, { "drop", true }, { "times", 1 } });
     client->signup.inviteCode = L"KV000042";
     RegisterUser(*client, 0);
     EXPECT_EQ(Last().wParam, msg::kSignupRequestFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
 
-    control().InjectFault({{"path", "/api/qtz/front_user_register"}, {"kind", "not_json"}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_register" }, { "kind", "not_json" }, { "times", 1 } });
     RegisterUser(*client, 0);
     EXPECT_EQ(Last().wParam, msg::kSignupRefused);
 
@@ -225,10 +230,11 @@ TEST_F(AccountTaskTest, BadInformationAnswersAreFailuresOrLeaveTheUserAlone)
     SignIn();
     Refresh();
     const UserMembers before = client->user;
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":true,"message":"{\"id\":7,\"nickname\":1,\"qtz_money\":2.5,)"
-                                    R"(\"qtz_point\":1,\"avatar\":null}"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body",
+            R"({"status":true,"message":"{\"id\":7,\"nickname\":1,\"qtz_money\":2.5,)"
+            R"(\"qtz_point\":1,\"avatar\":null}"})" },
+        { "times", 1 } });
     Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoLoaded);
     EXPECT_EQ(client->user.userId, before.userId);
@@ -236,12 +242,14 @@ TEST_F(AccountTaskTest, BadInformationAnswersAreFailuresOrLeaveTheUserAlone)
     EXPECT_EQ(client->user.avatarPath, before.avatarPath);
     EXPECT_EQ(client->user.pointsWholeText, before.pointsWholeText);
 
-    for (const char* kind : {"not_json", "wrong_types", "empty"}) {
-        control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"kind", kind}, {"times", 1}});
+    for (const char* kind : { "not_json", "wrong_types", "empty" }) {
+        control().InjectFault(
+            { { "path", "/api/qtz/front_user_get_info" }, { "kind", kind }, { "times", 1 } });
         Refresh();
         EXPECT_EQ(Last().wParam, msg::kUserInfoFailed) << kind;
     }
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"truncate", true}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "truncate", true }, { "times", 1 } });
     Refresh();
     EXPECT_EQ(Last().wParam, msg::kUserInfoFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
@@ -251,13 +259,14 @@ TEST_F(AccountTaskTest, APictureTooLargeIsNotKeptAndAFailedDownloadIsTold)
 {
     SignIn();
     Refresh();
-    control().InjectFault({{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'A')}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/index/avatar" }, { "body", std::string(50u << 20, 'A') }, { "times", 1 } });
     DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarFailed);
     EXPECT_EQ(Last().text, kAvatarTooLargeText);
     EXPECT_FALSE(std::filesystem::exists(AvatarDownloadPath("42")));
 
-    control().InjectFault({{"path", "/api/index/avatar"}, {"status", 404}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/index/avatar" }, { "status", 404 }, { "times", 1 } });
     DownloadAvatarOfUser();
     EXPECT_EQ(Last().wParam, msg::kAvatarFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
@@ -271,35 +280,38 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
     const std::size_t before = window->Messages().size();
 
     // The same nickname and no picture: nothing is sent, nothing reported.
-    ProfileChange unchanged {client->user.nickname, client->user.nickname, L""};
+    ProfileChange unchanged { client->user.nickname, client->user.nickname, L"" };
     SetUserInfo(*client, unchanged);
     EXPECT_EQ(window->Messages().size(), before);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
     // A picture that cannot be read counts as none.
-    ProfileChange missing {client->user.nickname, client->user.nickname, (folder() / "missing.png").wstring()};
+    ProfileChange missing { client->user.nickname, client->user.nickname,
+        (folder() / "missing.png").wstring() };
     SetUserInfo(*client, missing);
     EXPECT_TRUE(control().RequestsTo("/api/qtz/front_user_set_info").empty());
 
-    ProfileChange picture {client->user.nickname, client->user.nickname, (folder() / "three.png").wstring()};
+    ProfileChange picture { client->user.nickname, client->user.nickname,
+        (folder() / "three.png").wstring() };
     std::ofstream(folder() / "three.png", std::ios::binary) << "ABC";
     SetUserInfo(*client, picture);
     // The nickname in UTF-8; the service keeps the 3 bytes it got.
     EXPECT_EQ(Body("/api/qtz/front_user_set_info"),
-              "&nickname=%E6%BC%94%E7%A4%BA%E7%94%A8%E6%88%B7&avatar=QUJD%0D%0A&comment=");
+        "&nickname=%E6%BC%94%E7%A4%BA%E7%94%A8%E6%88%B7&avatar=QUJD%0D%0A&comment=");
     EXPECT_EQ(Last().msg, msg::UM_PROFILE);
     EXPECT_EQ(Last().wParam, msg::kProfileSaved);
     RawResponse served = control().Get("/api/index/avatar?id=42&v=2");
     EXPECT_EQ(served.body, "ABC");
 
-    ProfileChange renamed {client->user.nickname, L"新 昵称&1", L""};
+    ProfileChange renamed { client->user.nickname, L"新 昵称&1", L"" };
     SetUserInfo(*client, renamed);
     EXPECT_EQ(Body("/api/qtz/front_user_set_info"),
-              "&nickname=%E6%96%B0%20%E6%98%B5%E7%A7%B0%261&avatar=&comment=");
+        "&nickname=%E6%96%B0%20%E6%98%B5%E7%A7%B0%261&avatar=&comment=");
     Refresh();
     EXPECT_EQ(client->user.nickname, L"新 昵称&1");
 
-    control().InjectFault({{"path", "/api/qtz/front_user_set_info"}, {"body", R"({"status":false,"message":"-1000"})"}});
-    ProfileChange refused {client->user.nickname, L"other", L""};
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_set_info" }, { "body", R"({"status":false,"message":"-1000"})" } });
+    ProfileChange refused { client->user.nickname, L"other", L"" };
     SetUserInfo(*client, refused);
     EXPECT_EQ(Last().wParam, msg::kProfileFailed);
     EXPECT_EQ(Last().text, kSessionExpiredText);
@@ -308,7 +320,7 @@ TEST_F(AccountTaskTest, SavingTheProfileSendsThePictureAsBase64LinesFormEncoded)
 TEST_F(AccountTaskTest, APasswordChangeProvesItselfWithTheLoginsPassword)
 {
     SignIn();
-    PasswordChange change {client->user.loginPassword, L"new&pass 1"};
+    PasswordChange change { client->user.loginPassword, L"new&pass 1" };
     ChangePassword(*client, change);
     EXPECT_EQ(Body("/api/qtz/front_user_reset_password"), "&password=korvana123&new_password=new%26pass%201");
     EXPECT_EQ(Last().msg, msg::UM_PROFILE);
@@ -320,11 +332,11 @@ TEST_F(AccountTaskTest, APasswordChangeProvesItselfWithTheLoginsPassword)
     EXPECT_EQ(Last().text, L"原密码错误");
 
     SignIn(L"demo", L"new&pass 1");
-    control().InjectFault({{"path", "/api/qtz/front_user_reset_password"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_reset_password" }, { "drop", true } });
     change.loginPassword = client->user.loginPassword;
     ChangePassword(*client, change);
     EXPECT_EQ(Last().wParam, msg::kProfileFailed);
     EXPECT_EQ(Last().text, kRequestFailedText);
 }
 
-}  // namespace
+} // namespace

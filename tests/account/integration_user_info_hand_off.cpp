@@ -33,7 +33,7 @@ public:
         m_changed.wait(lock, [&] { return m_released > index || m_closed; });
         return 0;
     }
-    void Post(UINT, WPARAM, LPARAM) override {}
+    void Post(UINT, WPARAM, LPARAM) override { }
 
     // Waits until the count-th report is held; the code it carries, or -1.
     int WaitHeld(int count)
@@ -70,9 +70,9 @@ private:
     std::vector<int> m_codes;
 };
 
-constexpr const char* kOtherAnswer =
-    R"({"status":true,"message":"{\"id\":\"77\",\"nickname\":\"second\",\"avatar\":\"/b.png\",)"
-    R"(\"qtz_money\":\"7.25\",\"qtz_point\":1,\"invite_code\":\"KV000077\"}"})";
+constexpr const char* kOtherAnswer
+    = R"({"status":true,"message":"{\"id\":\"77\",\"nickname\":\"second\",\"avatar\":\"/b.png\",)"
+      R"(\"qtz_money\":\"7.25\",\"qtz_point\":1,\"invite_code\":\"KV000077\"}"})";
 
 class UserInfoHandOffTest : public SignedInTest {
 protected:
@@ -92,14 +92,14 @@ protected:
 
     HoldingWindow holding;
     std::shared_ptr<ClientManager> held;
-    TaskKind tasks {TaskKind::Policy::RunOnceAfter};
+    TaskKind tasks { TaskKind::Policy::RunOnceAfter };
 };
 
 // All of the user's members as one text, to compare whole answers.
 std::wstring Shown(const UserMembers& user)
 {
-    return std::wstring(user.userId.begin(), user.userId.end()) + L"|" + user.nickname + L"|" + user.avatarPath +
-           L"|" + user.pointsText + L"|" + user.pointsWholeText + L"|" + user.myInviteCode;
+    return std::wstring(user.userId.begin(), user.userId.end()) + L"|" + user.nickname + L"|"
+        + user.avatarPath + L"|" + user.pointsText + L"|" + user.pointsWholeText + L"|" + user.myInviteCode;
 }
 
 TEST_F(UserInfoHandOffTest, TwoQuickRefreshesChangeTheUserOnlyWhenTheWindowTakesEachAnswer)
@@ -113,7 +113,8 @@ TEST_F(UserInfoHandOffTest, TwoQuickRefreshesChangeTheUserOnlyWhenTheWindowTakes
     AdoptUserInfo(*held);
     EXPECT_EQ(Shown(held->user), L"42|演示用户|/api/index/avatar?id=42&v=1|100.50|100|KV000042");
 
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"body", kOtherAnswer}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "body", kOtherAnswer }, { "times", 1 } });
     holding.Release();
     ASSERT_EQ(holding.WaitHeld(2), static_cast<int>(msg::kUserInfoLoaded));
     // Still all of the first answer while the second one waits.
@@ -138,12 +139,14 @@ TEST_F(UserInfoHandOffTest, AFailedRefreshLeavesTheUserAsTheLastAnswerMadeIt)
 
     // A fault is kept per path: the second one goes in while the first
     // failure waits for the window, before its load runs.
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"kind", "not_json"}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "kind", "not_json" }, { "times", 1 } });
     tasks.Start(held, RefreshUserInfo);
     ASSERT_EQ(holding.WaitHeld(2), static_cast<int>(msg::kUserInfoFailed));
     AdoptUserInfo(*held);
     EXPECT_EQ(Shown(held->user), first);
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"kind", "empty"}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "kind", "empty" }, { "times", 1 } });
     tasks.Start(held, RefreshUserInfo);
     holding.Release();
     ASSERT_EQ(holding.WaitHeld(3), static_cast<int>(msg::kUserInfoFailed));
@@ -172,11 +175,12 @@ TEST_F(UserInfoHandOffTest, TheWindowReadsTheUserWhileLoadsRun)
             break;
         }
         const std::string next = std::to_string(load + 1);
-        control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                               {"body", R"({"status":true,"message":"{\"id\":\"7)" + next + R"(\",\"nickname\":\"n)" +
-                                            next + R"(\",\"avatar\":\"/b.png\",\"qtz_money\":\"1.5\",)" +
-                                            R"(\"qtz_point\":1,\"invite_code\":\"KV\"}"})"},
-                               {"times", 1}});
+        control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+            { "body",
+                R"({"status":true,"message":"{\"id\":\"7)" + next + R"(\",\"nickname\":\"n)" + next
+                    + R"(\",\"avatar\":\"/b.png\",\"qtz_money\":\"1.5\",)"
+                    + R"(\"qtz_point\":1,\"invite_code\":\"KV\"}"})" },
+            { "times", 1 } });
         tasks.Start(held, RefreshUserInfo);
         holding.Release();
         // Until the next answer waits for the window, the members stay as taken.
@@ -187,4 +191,4 @@ TEST_F(UserInfoHandOffTest, TheWindowReadsTheUserWhileLoadsRun)
     }
 }
 
-}  // namespace
+} // namespace

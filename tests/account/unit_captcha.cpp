@@ -28,7 +28,7 @@ TEST(CaptchaPicture, TheCodeTakesFourPoolCharactersInTheGeneratorsOrder)
 {
     ASSERT_EQ(std::string(kCaptchaPool), std::string(kExpectedPool));
     ASSERT_EQ(kCaptchaPoolSize, 61);
-    for (unsigned seed : {12345u, 1u, 4242u}) {
+    for (unsigned seed : { 12345u, 1u, 4242u }) {
         const CaptchaPicture picture = MakeCaptchaPicture(seed);
         // Four draws of rand() modulo 61, in order, from the seed.
         std::srand(seed);
@@ -108,4 +108,4 @@ TEST(CaptchaPicture, AnIncompletePictureGivesNoFile)
     EXPECT_TRUE(CaptchaBitmapFile(picture).empty());
 }
 
-}  // namespace
+} // namespace

@@ -54,7 +54,7 @@ TEST(SignupRules, PhoneNumbersAreElevenDigitsWithSecondDigit3To9)
     EXPECT_FALSE(IsPhoneNumber(L"139123456789"));
     EXPECT_FALSE(IsPhoneNumber(L"23912345678"));
     EXPECT_FALSE(IsPhoneNumber(L"1391234567a"));
-    EXPECT_FALSE(IsPhoneNumber(L"１３９１２３４５６７８"));  // full-width digits
+    EXPECT_FALSE(IsPhoneNumber(L"１３９１２３４５６７８")); // full-width digits
     EXPECT_FALSE(IsPhoneNumber(L"13912345678\n"));
 }
 
@@ -62,22 +62,23 @@ TEST(FormFields, EveryValueIsEncodedOnItsOwn)
 {
     EXPECT_EQ(PercentEncode("aZ09-._~"), "aZ09-._~");
     EXPECT_EQ(PercentEncode("a b&c=d#e+f/%"), "a%20b%26c%3Dd%23e%2Bf%2F%25");
-    EXPECT_EQ(EncodeFormFields({{"password", L"p&w=1"}, {"phone", L"13912345678"}}, true, false),
-              "&password=p%26w%3D1&phone=13912345678");
-    EXPECT_EQ(EncodeFormFields({{"username", L"demo"}, {"password", L"x"}}, false, false), "username=demo&password=x");
+    EXPECT_EQ(EncodeFormFields({ { "password", L"p&w=1" }, { "phone", L"13912345678" } }, true, false),
+        "&password=p%26w%3D1&phone=13912345678");
+    EXPECT_EQ(EncodeFormFields({ { "username", L"demo" }, { "password", L"x" } }, false, false),
+        "username=demo&password=x");
     // Code page 936 bytes, or UTF-8 for the calls that convert further.
-    EXPECT_EQ(EncodeFormFields({{"n", L"张"}}, false, false), "n=%D5%C5");
-    EXPECT_EQ(EncodeFormFields({{"n", L"张"}}, false, true), "n=%E5%BC%A0");
-    EXPECT_EQ(EncodeFormFields({{"n", L""}}, false, false), "n=");
+    EXPECT_EQ(EncodeFormFields({ { "n", L"张" } }, false, false), "n=%D5%C5");
+    EXPECT_EQ(EncodeFormFields({ { "n", L"张" } }, false, true), "n=%E5%BC%A0");
+    EXPECT_EQ(EncodeFormFields({ { "n", L"" } }, false, false), "n=");
     // A character the code page lacks empties the whole text, as elsewhere.
-    EXPECT_EQ(EncodeFormFields({{"a", L"x"}, {"n", L"\U0001F600"}}, true, false), "");
+    EXPECT_EQ(EncodeFormFields({ { "a", L"x" }, { "n", L"\U0001F600" } }, true, false), "");
 }
 
 TEST(SignupRules, TheVerificationValueCannotChangeTheQuery)
 {
     EXPECT_EQ(VerifyQuery("user,name", L"demo"), L"?type=unique&rule=user,name&value=demo");
     EXPECT_EQ(VerifyQuery("user,name", L"a b&rule=x#张"),
-              L"?type=unique&rule=user,name&value=a%20b%26rule%3Dx%23%D5%C5");
+        L"?type=unique&rule=user,name&value=a%20b%26rule%3Dx%23%D5%C5");
     EXPECT_EQ(VerifyQuery("user,phone", L"13912345678"), L"?type=unique&rule=user,phone&value=13912345678");
 }
 
@@ -89,10 +90,10 @@ TEST(SignupRules, RegistrationFieldsLeaveOutAnEmptyInviteCode)
     signup.signupName = L"newuser";
     signup.smsCode = L"123456";
     EXPECT_EQ(EncodeFormFields(RegisterFields(signup), true, false),
-              "&password=secret%261&phone=13912345678&username=newuser&code=123456");
+        "&password=secret%261&phone=13912345678&username=newuser&code=123456");
     signup.inviteCode = L"KV000042";
     EXPECT_EQ(EncodeFormFields(RegisterFields(signup), true, false),
-              "&password=secret%261&phone=13912345678&username=newuser&code=123456&invite_code=KV000042");
+        "&password=secret%261&phone=13912345678&username=newuser&code=123456&invite_code=KV000042");
 }
 
 UserMembers Parsed(const std::string& payload, UserMembers user = {})
@@ -134,7 +135,7 @@ TEST(UserInfo, MembersOfOtherTypesLeaveTheUserAsHeWas)
     before.pointsWholeText = L"5";
     UserMembers user = Parsed(R"({"id":42,"nickname":7,"avatar":[1],"qtz_money":12.8,"invite_code":{},)"
                               R"("qtz_point":1})",
-                              before);
+        before);
     EXPECT_EQ(user.userId, "42");
     EXPECT_EQ(user.nickname, L"demo");
     EXPECT_EQ(user.avatarPath, L"");
@@ -152,7 +153,7 @@ TEST(UserInfo, ThePictureFileStaysInThePerUserFolder)
     EXPECT_EQ(AvatarBaseName(""), "_");
     EXPECT_EQ(AvatarBaseName("../../etc/x"), "_2E_2E_2F_2E_2E_2Fetc_2Fx");
     EXPECT_EQ(AvatarBaseName("a\\b"), "a_5Cb");
-    EXPECT_EQ(AvatarBaseName("_"), "_5F");  // never the same name as another id
+    EXPECT_EQ(AvatarBaseName("_"), "_5F"); // never the same name as another id
     EXPECT_LE(AvatarBaseName(std::string(1000, '/')).size(), 122u);
 
     TempDir dir;
@@ -160,7 +161,7 @@ TEST(UserInfo, ThePictureFileStaysInThePerUserFolder)
     std::filesystem::path folder = std::filesystem::path(GetLocalPaths().folder.narrow).lexically_normal();
     if (!folder.has_filename())
         folder = folder.parent_path();
-    for (const std::string id : {"42", "../x", "/etc/passwd", "..", "a/../../b"}) {
+    for (const std::string id : { "42", "../x", "/etc/passwd", "..", "a/../../b" }) {
         const std::filesystem::path file = std::filesystem::path(AvatarDownloadPath(id)).lexically_normal();
         EXPECT_EQ(file.parent_path(), folder) << id;
     }
@@ -184,4 +185,4 @@ TEST(UserInfo, ThePictureGoesOutAsBase64LinesOf64)
     EXPECT_EQ(PictureText(L""), "");
 }
 
-}  // namespace
+} // namespace

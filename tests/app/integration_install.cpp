@@ -58,11 +58,10 @@ protected:
     static void SetUpTestSuite()
     {
         s_stage = new TempDir;
-        for (const char* component : {"client", "service"}) {
-            const std::string command = "DESTDIR=" + Quoted(s_stage->path().string()) + " " +
-                                        Quoted(KORVANA_CMAKE_COMMAND) + " --install " +
-                                        Quoted(KORVANA_TEST_BUILD_DIR) + " --prefix /usr --component " +
-                                        component + " >/dev/null";
+        for (const char* component : { "client", "service" }) {
+            const std::string command = "DESTDIR=" + Quoted(s_stage->path().string()) + " "
+                + Quoted(KORVANA_CMAKE_COMMAND) + " --install " + Quoted(KORVANA_TEST_BUILD_DIR)
+                + " --prefix /usr --component " + component + " >/dev/null";
             s_installed = Shell(command) == 0 && s_installed;
         }
     }
@@ -78,23 +77,19 @@ protected:
     // A user of his own: nothing of the tester's, no display at all.
     std::map<std::string, std::string> UserEnvironment() const
     {
-        return {{"HOME", home.path().string()},
-                {"XDG_DATA_HOME", (home.path() / "data").string()},
-                {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                {"XDG_RUNTIME_DIR", (home.path() / "run").string()},
-                {"DISPLAY", ""},
-                {"WAYLAND_DISPLAY", ""},
-                {"QT_QPA_PLATFORM", ""}};
+        return { { "HOME", home.path().string() }, { "XDG_DATA_HOME", (home.path() / "data").string() },
+            { "XDG_CONFIG_HOME", (home.path() / "config").string() },
+            { "XDG_RUNTIME_DIR", (home.path() / "run").string() }, { "DISPLAY", "" },
+            { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "" } };
     }
-    std::unique_ptr<ClientProcess> RunStaged(std::vector<std::string> arguments,
-                                             std::map<std::string, std::string> extra = {})
+    std::unique_ptr<ClientProcess> RunStaged(
+        std::vector<std::string> arguments, std::map<std::string, std::string> extra = {})
     {
         std::map<std::string, std::string> env = UserEnvironment();
         for (auto& [k, v] : extra)
             env[k] = v;
         return std::make_unique<ClientProcess>((Usr() / "bin" / "korvana").string(), env,
-                                               (logs.path() / ("run" + std::to_string(++runs) + ".log")).string(),
-                                               std::move(arguments));
+            (logs.path() / ("run" + std::to_string(++runs) + ".log")).string(), std::move(arguments));
     }
 
     static TempDir* s_stage;
@@ -120,19 +115,19 @@ TEST_F(InstalledLayout, ProgramsDesktopFilesAndIconsAreWhereTheDesktopLooks)
         "share/man/man1/korvana.1",
         "share/icons/hicolor/scalable/apps/korvana.svg",
     };
-    const int sizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
+    const int sizes[] = { 16, 22, 24, 32, 48, 64, 128, 256, 512 };
     for (int size : sizes)
-        expected.insert("share/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) +
-                        "/apps/korvana.png");
+        expected.insert(
+            "share/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/korvana.png");
     // Exactly these: the skin stays inside the program, nothing else strays in.
     EXPECT_EQ(FilesBelow(Usr()), expected);
-    for (const char* program : {"bin/korvana", "bin/korvana-service", "libexec/korvana/ZorIzoriz",
-                                "libexec/korvana/DizuZivo"})
+    for (const char* program :
+        { "bin/korvana", "bin/korvana-service", "libexec/korvana/ZorIzoriz", "libexec/korvana/DizuZivo" })
         EXPECT_EQ(::access((Usr() / program).c_str(), X_OK), 0) << program;
     for (int size : sizes) {
-        const QImage icon(QString::fromStdString(
-            (Usr() / "share/icons/hicolor" / (std::to_string(size) + "x" + std::to_string(size)) / "apps/korvana.png")
-                .string()));
+        const QImage icon(QString::fromStdString((Usr() / "share/icons/hicolor"
+            / (std::to_string(size) + "x" + std::to_string(size)) / "apps/korvana.png")
+                                                     .string()));
         EXPECT_EQ(icon.size(), QSize(size, size)) << size;
         EXPECT_TRUE(icon.hasAlphaChannel()) << size;
     }
@@ -143,16 +138,18 @@ TEST_F(InstalledLayout, ProgramsDesktopFilesAndIconsAreWhereTheDesktopLooks)
 
 TEST_F(InstalledLayout, DesktopEntryAndMetainfoPassTheirValidators)
 {
-    EXPECT_EQ(Shell("desktop-file-validate " +
-                    Quoted((Usr() / "share/applications/com.korvana.Korvana.desktop").string())),
-              0);
-    EXPECT_EQ(Shell("appstreamcli validate --no-net " +
-                    Quoted((Usr() / "share/metainfo/com.korvana.Korvana.metainfo.xml").string()) + " >/dev/null"),
-              0);
+    EXPECT_EQ(Shell("desktop-file-validate "
+                  + Quoted((Usr() / "share/applications/com.korvana.Korvana.desktop").string())),
+        0);
+    EXPECT_EQ(
+        Shell("appstreamcli validate --no-net "
+            + Quoted((Usr() / "share/metainfo/com.korvana.Korvana.metainfo.xml").string()) + " >/dev/null"),
+        0);
     const std::string metainfo = ReadAll(Usr() / "share/metainfo/com.korvana.Korvana.metainfo.xml");
     EXPECT_NE(metainfo.find("<release version=\"1.0.1.5\""), std::string::npos);
     EXPECT_NE(metainfo.find("/screenshots/signin.png</image>"), std::string::npos);
-    EXPECT_NE(ReadAll(Usr() / "share/man/man1/korvana.1").find("/libexec/korvana/ZorIzoriz"), std::string::npos);
+    EXPECT_NE(
+        ReadAll(Usr() / "share/man/man1/korvana.1").find("/libexec/korvana/ZorIzoriz"), std::string::npos);
 }
 
 TEST_F(InstalledLayout, TheInstalledClientFindsItsPlayerProgramsRelativeToItself)
@@ -168,39 +165,40 @@ TEST_F(InstalledLayout, TheInstalledClientFindsItsPlayerProgramsRelativeToItself
 
 TEST_F(InstalledLayout, VersionHelpAndBadOptionsAnswerWithoutAWindowOrAFile)
 {
-    auto version = RunStaged({"--version"});
+    auto version = RunStaged({ "--version" });
     EXPECT_EQ(version->WaitForExit(30s), 0);
     EXPECT_EQ(version->Output(), "Korvana云手机 1.0.1.5\n");
     EXPECT_EQ(version->Log(), "");
 
-    auto help = RunStaged({"--help"});
+    auto help = RunStaged({ "--help" });
     EXPECT_EQ(help->WaitForExit(30s), 0);
     EXPECT_NE(help->Output().find("--version"), std::string::npos);
     EXPECT_NE(help->Output().find("--help"), std::string::npos);
 
-    auto unknown = RunStaged({"--frobnicate"});
+    auto unknown = RunStaged({ "--frobnicate" });
     EXPECT_EQ(unknown->WaitForExit(30s), 2);
     EXPECT_NE(unknown->Log().find("unknown option '--frobnicate'"), std::string::npos) << unknown->Log();
     EXPECT_EQ(unknown->Output(), "");
 
-    auto stray = RunStaged({"--version", "extra"});
+    auto stray = RunStaged({ "--version", "extra" });
     EXPECT_EQ(stray->WaitForExit(30s), 2);
 
     // Not even the per-user folder or the autostart entry came about.
-    EXPECT_EQ(FilesBelow(home.path()), std::set<std::string>{});
+    EXPECT_EQ(FilesBelow(home.path()), std::set<std::string> {});
 }
 
 TEST_F(InstalledLayout, AnInstalledStartRegistersTheInstalledProgramForAutostart)
 {
-    for (const char* sub : {"data", "config", "run"})
+    for (const char* sub : { "data", "config", "run" })
         fs::create_directories(home.path() / sub);
     fs::permissions(home.path() / "run", fs::perms::owner_all);
-    auto client = RunStaged({}, {{"QT_QPA_PLATFORM", "offscreen"}, {"no_proxy", "*"}});
+    auto client = RunStaged({}, { { "QT_QPA_PLATFORM", "offscreen" }, { "no_proxy", "*" } });
     ASSERT_TRUE(client->WaitForLog(":windowinit", 30s)) << client->Log();
     const std::string entry = ReadAll(home.path() / "config/autostart/korvanClient.desktop");
-    EXPECT_NE(entry.find("\nExec=\"" + (Usr() / "bin" / "korvana").string() + "\"\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=\"" + (Usr() / "bin" / "korvana").string() + "\"\n"), std::string::npos)
+        << entry;
     client->Terminate();
     client->WaitForExit(20s);
 }
 
-}  // namespace
+} // namespace

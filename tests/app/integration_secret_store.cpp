@@ -44,23 +44,25 @@ std::string ReadFile(const fs::path& path)
 // once the keyring answers, then waits; the whole group ends with the object.
 class KeyringSession {
 public:
-    explicit KeyringSession(const fs::path& home) : m_home(home)
+    explicit KeyringSession(const fs::path& home)
+        : m_home(home)
     {
         fs::create_directories(home / "data");
         const std::string ready = (home / "bus-address").string();
-        const std::string script =
-            "printf 'test-password' | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 || exit 1; "
-            "printf x | secret-tool store --label=probe korvana-probe 1 >/dev/null 2>&1 || exit 1; "
-            "secret-tool clear korvana-probe 1; "
-            "printf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" > '" + ready + ".tmp' && mv '" + ready + ".tmp' '" + ready +
-            "'; exec sleep 600";
+        const std::string script
+            = "printf 'test-password' | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 "
+              "|| exit 1; "
+              "printf x | secret-tool store --label=probe korvana-probe 1 >/dev/null 2>&1 || exit 1; "
+              "secret-tool clear korvana-probe 1; "
+              "printf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" > '"
+            + ready + ".tmp' && mv '" + ready + ".tmp' '" + ready + "'; exec sleep 600";
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
             // No display: an unlock prompt fails at once instead of waiting.
-            if (entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) != 0 && entry.rfind("HOME=", 0) != 0 &&
-                entry.rfind("XDG_DATA_HOME=", 0) != 0 && entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 &&
-                entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0)
+            if (entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) != 0 && entry.rfind("HOME=", 0) != 0
+                && entry.rfind("XDG_DATA_HOME=", 0) != 0 && entry.rfind("XDG_RUNTIME_DIR=", 0) != 0
+                && entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("WAYLAND_DISPLAY=", 0) != 0)
                 env.push_back(entry);
         }
         env.push_back("HOME=" + home.string());
@@ -70,13 +72,13 @@ public:
         for (std::string& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        const char* argv[] = {"dbus-run-session", "--", "sh", "-c", script.c_str(), nullptr};
+        const char* argv[] = { "dbus-run-session", "--", "sh", "-c", script.c_str(), nullptr };
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         posix_spawnattr_setpgroup(&attributes, 0);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-        const int error =
-            posix_spawnp(&m_pid, "dbus-run-session", nullptr, &attributes, const_cast<char**>(argv), envp.data());
+        const int error = posix_spawnp(
+            &m_pid, "dbus-run-session", nullptr, &attributes, const_cast<char**>(argv), envp.data());
         posix_spawnattr_destroy(&attributes);
         if (error != 0) {
             m_pid = -1;
@@ -121,8 +123,8 @@ public:
     std::string Tool(const std::string& arguments, const char* program = "secret-tool") const
     {
         const std::string out = (m_home / "tool-out").string();
-        const std::string command = "DISPLAY= DBUS_SESSION_BUS_ADDRESS='" + m_address + "' timeout 20 " + program +
-                                    " " + arguments + " > '" + out + "' 2>/dev/null";
+        const std::string command = "DISPLAY= DBUS_SESSION_BUS_ADDRESS='" + m_address + "' timeout 20 "
+            + program + " " + arguments + " > '" + out + "' 2>/dev/null";
         const int rc = std::system(command.c_str());
         return rc == 0 ? ReadFile(out) : "<failed>";
     }
@@ -217,7 +219,7 @@ TEST_F(SecretStoreTest, APasswordInTheFileMovesIntoTheServiceAtTheFirstStart)
     EXPECT_EQ(settings.ReadRememberedLogin().password, L"old secret");
     EXPECT_EQ(Raw("pwd"), "");
     EXPECT_EQ(m_session->Tool("lookup service korvana user demo"), "old secret");
-    EXPECT_EQ(settings.ReadRememberedLogin().password, L"old secret");  // from the service now
+    EXPECT_EQ(settings.ReadRememberedLogin().password, L"old secret"); // from the service now
 }
 
 // Last of the suite: it locks the keyring and then ends the session.
@@ -228,11 +230,12 @@ TEST_F(SecretStoreTest, AServiceThatIsLockedOrGoesAwayFallsBackToTheFile)
     ASSERT_EQ(Raw("pwd"), "");
     // Locked: the keyring cannot be unlocked without a prompt here. The
     // login stays remembered: the name, and the password in the file.
-    ASSERT_NE(m_session->Tool("--session --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets "
-                              "org.freedesktop.Secret.Service.Lock "
-                              "array:objpath:/org/freedesktop/secrets/collection/login",
-                              "dbus-send"),
-              "<failed>");
+    ASSERT_NE(
+        m_session->Tool("--session --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets "
+                        "org.freedesktop.Secret.Service.Lock "
+                        "array:objpath:/org/freedesktop/secrets/collection/login",
+            "dbus-send"),
+        "<failed>");
     settings.SaveRememberedLogin(L"demo", L"pw-locked");
     EXPECT_EQ(Raw("pwd"), "pw-locked");
     EXPECT_EQ(settings.ReadRememberedLogin().password, L"pw-locked");
@@ -265,4 +268,4 @@ TEST(SecretStoreFallback, WithoutASessionBusTheFileKeepsThePasswordAndSaysSoOnce
     EXPECT_EQ(log.Text().find("pw2"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

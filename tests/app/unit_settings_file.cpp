@@ -23,8 +23,8 @@ protected:
     void SetRaw(const char* key, const char* value) { IniWriteString("Login", key, value, settings.Path()); }
 
     TempDir dir;
-    ScopedEnv config {"XDG_CONFIG_HOME", (dir.path() / "config").string()};
-    SettingsFile settings {(dir.path() / "config.ini").string()};
+    ScopedEnv config { "XDG_CONFIG_HOME", (dir.path() / "config").string() };
+    SettingsFile settings { (dir.path() / "config.ini").string() };
 };
 
 TEST_F(SettingsFileTest, FirstRunDefaults)
@@ -43,7 +43,7 @@ TEST_F(SettingsFileTest, RememberedLoginOnlyWhenRememberPwdIsSet)
 {
     SetRaw("name", "alice");
     SetRaw("pwd", "secret");
-    EXPECT_FALSE(settings.ReadRememberedLogin().remembered);  // remember_pwd missing: 0
+    EXPECT_FALSE(settings.ReadRememberedLogin().remembered); // remember_pwd missing: 0
     SetRaw("remember_pwd", "0");
     auto login = settings.ReadRememberedLogin();
     EXPECT_FALSE(login.remembered);
@@ -55,7 +55,7 @@ TEST_F(SettingsFileTest, RememberedLoginOnlyWhenRememberPwdIsSet)
     EXPECT_TRUE(login.remembered);
     EXPECT_EQ(login.name, L"张三");
     EXPECT_EQ(login.password, L"p@ss word");
-    EXPECT_EQ(Raw("name"), "\xD5\xC5\xC8\xFD");  // stored in code page 936
+    EXPECT_EQ(Raw("name"), "\xD5\xC5\xC8\xFD"); // stored in code page 936
 
     settings.ClearRememberedLogin();
     EXPECT_EQ(Raw("remember_pwd"), "0");
@@ -81,7 +81,7 @@ TEST_F(SettingsFileTest, TrayChecksAndToggles)
     auto checks = settings.ReadTrayChecks();
     EXPECT_FALSE(checks.autoStart);
     EXPECT_FALSE(checks.autoLogin);
-    EXPECT_TRUE(checks.hideInTray);  // a missing hide_inwin shows as checked
+    EXPECT_TRUE(checks.hideInTray); // a missing hide_inwin shows as checked
     EXPECT_TRUE(settings.HideInTrayOnClose());
 
     // ... but the toggle reads the missing key as 0 and writes 1.
@@ -141,8 +141,8 @@ TEST_F(SettingsFileTest, AnUnreadableFileGivesTheDefaultsAndIsNotReplaced)
     EXPECT_FALSE(settings.ReadRememberedLogin().remembered);
     EXPECT_TRUE(settings.HideInTrayOnClose());
     EXPECT_EQ(settings.AutoStartAtStartup(), -1);
-    settings.SaveRememberedLogin(L"a", L"b");  // refused, silently
+    settings.SaveRememberedLogin(L"a", L"b"); // refused, silently
     EXPECT_TRUE(std::filesystem::is_directory(settings.Path()));
 }
 
-}  // namespace
+} // namespace

@@ -43,16 +43,16 @@ protected:
     std::string AutoStartEntry() const { return AutoStartEntryPath("korvanClient"); }
 
     TempDir home;
-    ScopedEnv data {"XDG_DATA_HOME", (home.path() / "data").string()};
-    ScopedEnv config {"XDG_CONFIG_HOME", (home.path() / "config").string()};
-    ScopedEnv runtime {"XDG_RUNTIME_DIR", home.path().string()};
+    ScopedEnv data { "XDG_DATA_HOME", (home.path() / "data").string() };
+    ScopedEnv config { "XDG_CONFIG_HOME", (home.path() / "config").string() };
+    ScopedEnv runtime { "XDG_RUNTIME_DIR", home.path().string() };
     MessageBoxRecorder boxes;
 };
 
 TEST_F(StartupTest, FirstRunMakesFoldersWritesDefaultsAndRegistersAutoStart)
 {
     OverrideRunningProgramPathForTesting("/opt/korvana/korvana");
-    ASSERT_TRUE(RunStartupSteps());  // even the local data folder is new here
+    ASSERT_TRUE(RunStartupSteps()); // even the local data folder is new here
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_TRUE(fs::is_directory(ClientFolder() / "Cache"));
     EXPECT_TRUE(fs::is_directory(ClientFolder() / "Icon"));
@@ -63,14 +63,17 @@ TEST_F(StartupTest, FirstRunMakesFoldersWritesDefaultsAndRegistersAutoStart)
 
 unsigned ModeOf(const fs::path& p)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
 }
 
 // The umask most desktops start programs with; the modes must not depend on it.
 class OpenUmask {
 public:
-    OpenUmask() : m_old(::umask(022)) {}
+    OpenUmask()
+        : m_old(::umask(022))
+    {
+    }
     ~OpenUmask() { ::umask(m_old); }
 
 private:
@@ -82,13 +85,13 @@ TEST_F(StartupTest, TheFolderAndItsFilesAreTheUsersAloneAfterAFirstRun)
     OpenUmask umask;
     ASSERT_TRUE(RunStartupSteps());
     auto owner = std::make_shared<ClientManager>(nullptr);
-    ASSERT_EQ(OpenCatalogue(*owner), 0);  // SQLite makes data.db
+    ASSERT_EQ(OpenCatalogue(*owner), 0); // SQLite makes data.db
     EXPECT_EQ(ModeOf(ClientFolder()), 0700u);
     EXPECT_EQ(ModeOf(ClientFolder() / "Cache"), 0700u);
     EXPECT_EQ(ModeOf(ClientFolder() / "Icon"), 0700u);
     EXPECT_EQ(ModeOf(ConfigIni()), 0600u);
     EXPECT_EQ(ModeOf(ClientFolder() / "data.db"), 0600u);
-    EXPECT_EQ(ModeOf(AutoStartEntry()), 0644u);  // holds no secret
+    EXPECT_EQ(ModeOf(AutoStartEntry()), 0644u); // holds no secret
 }
 
 TEST_F(StartupTest, WiderModesLeftByAnEarlierRunAreNarrowed)
@@ -99,9 +102,9 @@ TEST_F(StartupTest, WiderModesLeftByAnEarlierRunAreNarrowed)
     std::ofstream(ConfigIni()) << "[Login]\nauto_start=0\n";
     std::ofstream(ClientFolder() / "data.db") << "";
     std::ofstream(ClientFolder() / "Icon" / "1.png") << "png";
-    for (const char* folder : {"", "Cache", "Icon"})
+    for (const char* folder : { "", "Cache", "Icon" })
         fs::permissions(ClientFolder() / folder, fs::perms(0755));
-    for (const char* file : {"config.ini", "data.db"})
+    for (const char* file : { "config.ini", "data.db" })
         fs::permissions(ClientFolder() / file, fs::perms(0644));
     fs::permissions(ClientFolder() / "Icon" / "1.png", fs::perms(0644));
     // A link in a file's place is not followed to whatever it names.
@@ -117,7 +120,7 @@ TEST_F(StartupTest, WiderModesLeftByAnEarlierRunAreNarrowed)
     EXPECT_EQ(ModeOf(ConfigIni()), 0600u);
     EXPECT_EQ(ModeOf(ClientFolder() / "data.db"), 0600u);
     EXPECT_EQ(ModeOf(elsewhere), 0644u);
-    EXPECT_EQ(ReadAll(ConfigIni()), "[Login]\nauto_start=0\n");  // content kept
+    EXPECT_EQ(ReadAll(ConfigIni()), "[Login]\nauto_start=0\n"); // content kept
     // A narrower file stays as narrow as it is.
     fs::permissions(ConfigIni(), fs::perms(0400));
     TightenLocalModes(GetLocalPaths());
@@ -148,14 +151,14 @@ TEST_F(StartupTest, AutoStartOffLeavesTheEntryAsItIs)
     fs::create_directories(ClientFolder());
     std::ofstream(ConfigIni()) << "[Login]\nauto_start=0\n";
     ASSERT_TRUE(RunStartupSteps());
-    EXPECT_FALSE(fs::exists(AutoStartEntry()));  // not written
+    EXPECT_FALSE(fs::exists(AutoStartEntry())); // not written
 
     fs::create_directories(fs::path(AutoStartEntry()).parent_path());
     std::ofstream(AutoStartEntry()) << "made by hand";
-    TempDir nextRun;  // a later start: this process still holds the first lock
+    TempDir nextRun; // a later start: this process still holds the first lock
     ScopedEnv nextRuntime("XDG_RUNTIME_DIR", nextRun.path().string());
     ASSERT_TRUE(RunStartupSteps());
-    EXPECT_EQ(ReadAll(AutoStartEntry()), "made by hand");  // nor deleted
+    EXPECT_EQ(ReadAll(AutoStartEntry()), "made by hand"); // nor deleted
 }
 
 TEST_F(StartupTest, AMovedProgramRegistersItsNewPlace)
@@ -180,15 +183,15 @@ TEST_F(StartupTest, ASecondCopyIsToldAndStops)
     EXPECT_EQ(box.buttons, MessageBoxButtons::Ok);
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_TRUE(box.topmost);
-    EXPECT_FALSE(fs::exists(ClientFolder()));  // nothing else was done
+    EXPECT_FALSE(fs::exists(ClientFolder())); // nothing else was done
 }
 
 struct FolderFailure {
-    const char* blocked;  // below the per-user folder; "" for the folder itself
+    const char* blocked; // below the per-user folder; "" for the folder itself
     const wchar_t* text;
 };
 
-class StartupFolderFailureTest : public StartupTest, public ::testing::WithParamInterface<FolderFailure> {};
+class StartupFolderFailureTest : public StartupTest, public ::testing::WithParamInterface<FolderFailure> { };
 
 TEST_P(StartupFolderFailureTest, AFolderThatCannotBeMadeStopsWithItsText)
 {
@@ -202,13 +205,13 @@ TEST_P(StartupFolderFailureTest, AFolderThatCannotBeMadeStopsWithItsText)
     EXPECT_EQ(boxes.CountOf(GetParam().text, L"提示"), 1u);
     EXPECT_TRUE(boxes.Boxes().front().topmost);
     EXPECT_EQ(boxes.Boxes().front().owner, nullptr);
-    EXPECT_FALSE(fs::exists(ConfigIni()));  // stopped before the settings
+    EXPECT_FALSE(fs::exists(ConfigIni())); // stopped before the settings
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFolder, StartupFolderFailureTest,
-                         ::testing::Values(FolderFailure {"", L"创建数据缓存目录失败！"},
-                                           FolderFailure {"Cache", L"创建图片缓存目录失败！"},
-                                           FolderFailure {"Icon", L"创建图标缓存目录失败！"}));
+    ::testing::Values(FolderFailure { "", L"创建数据缓存目录失败！" },
+        FolderFailure { "Cache", L"创建图片缓存目录失败！" },
+        FolderFailure { "Icon", L"创建图标缓存目录失败！" }));
 
 TEST_F(StartupTest, AnUnwritableDataFolderStopsWithTheFirstText)
 {
@@ -219,10 +222,10 @@ TEST_F(StartupTest, AnUnwritableDataFolderStopsWithTheFirstText)
 
 TEST_F(StartupTest, AnUnusableSettingsFileDoesNotStopTheStart)
 {
-    fs::create_directories(ClientFolder() / "config.ini");  // a folder where the file should be
+    fs::create_directories(ClientFolder() / "config.ini"); // a folder where the file should be
     EXPECT_TRUE(RunStartupSteps());
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_TRUE(fs::is_directory(ClientFolder() / "config.ini"));
 }
 
-}  // namespace
+} // namespace

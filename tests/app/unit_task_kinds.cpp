@@ -84,7 +84,7 @@ protected:
     }
 
     Runs runs;
-    RecordingTarget window {NoText};
+    RecordingTarget window { NoText };
     std::shared_ptr<ClientManager> manager = std::make_shared<ClientManager>(&window);
 };
 
@@ -101,7 +101,7 @@ TEST_F(TaskKindTest, ARequestWhileOneRunsRunsOnceAfterItWithTheLatestArgument)
     runs.Open();
     ASSERT_TRUE(kind.Wait(10s));
     EXPECT_FALSE(kind.IsRunning());
-    EXPECT_EQ(runs.order, (std::vector<int> {1, 3, 107}));
+    EXPECT_EQ(runs.order, (std::vector<int> { 1, 3, 107 }));
     EXPECT_EQ(runs.mostAtOnce, 1);
     ASSERT_EQ(runs.threads.size(), 3u);
     EXPECT_EQ(runs.threads[0], runs.threads[1]);
@@ -122,7 +122,7 @@ TEST_F(TaskKindTest, AMergedRequestIsAnsweredByTheRunningOne)
     EXPECT_EQ(kind.Start(manager, Load, 3), TaskKind::Outcome::Merged);
     runs.Open();
     ASSERT_TRUE(kind.Wait(10s));
-    EXPECT_EQ(runs.order, (std::vector<int> {1}));
+    EXPECT_EQ(runs.order, (std::vector<int> { 1 }));
 }
 
 TEST_F(TaskKindTest, RequestsFromManyThreadsNeverOverlap)
@@ -152,7 +152,7 @@ TEST_F(TaskKindTest, DroppedRequestsDoNotRunAndAFailedStartLeavesTheKindIdle)
     kind.DropQueued();
     runs.Open();
     ASSERT_TRUE(kind.Wait(10s));
-    EXPECT_EQ(runs.order, (std::vector<int> {1}));
+    EXPECT_EQ(runs.order, (std::vector<int> { 1 }));
 
     FailTaskStartsForTesting(1);
     EXPECT_EQ(kind.Start(manager, Load, 5), TaskKind::Outcome::NotStarted);
@@ -162,4 +162,4 @@ TEST_F(TaskKindTest, DroppedRequestsDoNotRunAndAFailedStartLeavesTheKindIdle)
     EXPECT_EQ(runs.order.back(), 6);
 }
 
-}  // namespace
+} // namespace

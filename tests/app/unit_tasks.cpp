@@ -64,7 +64,7 @@ class TaskTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_TRUE(WaitForAllTasks(5s)); }
 
-    RecordingTarget window {TextOfTestMessage};
+    RecordingTarget window { TextOfTestMessage };
     std::shared_ptr<ClientManager> manager = std::make_shared<ClientManager>(&window);
 };
 
@@ -81,7 +81,7 @@ TEST_F(TaskTest, RoutineRunsOnItsOwnThreadWithItsArgumentAndTheHandleWaits)
     EXPECT_EQ(messages[0].wParam, 42u);
     EXPECT_TRUE(messages[0].sent);
     EXPECT_EQ(messages[0].text, L"done 42");
-    EXPECT_EQ(manager->user.loginName, L"written by the task");  // handed over by the wait
+    EXPECT_EQ(manager->user.loginName, L"written by the task"); // handed over by the wait
     EXPECT_EQ(log.CountOf("thread ENDED!\n"), 1u);
 }
 
@@ -101,8 +101,8 @@ TEST_F(TaskTest, AThreadThatCannotStartRunsNothingAndLogsIt)
     std::weak_ptr<Gate> watch = gate;
     TaskHandle handle = StartTaskWith(manager, WaitAtGate, std::move(gate));
     EXPECT_FALSE(handle.IsValid());
-    EXPECT_TRUE(handle.Wait());  // nothing to wait for
-    EXPECT_TRUE(watch.expired());  // the handed-over object is freed, not leaked
+    EXPECT_TRUE(handle.Wait()); // nothing to wait for
+    EXPECT_TRUE(watch.expired()); // the handed-over object is freed, not leaked
     EXPECT_EQ(RunningTaskCount(), 0);
     EXPECT_TRUE(window.Messages().empty());
     EXPECT_EQ(log.CountOf("_beginthread FAILED!\n"), 1u);
@@ -115,7 +115,7 @@ TEST_F(TaskTest, AHandedOverObjectLivesUntilTheRoutineHasReturned)
     Gate* raw = gate.get();
     std::weak_ptr<Gate> watch = gate;
     TaskHandle handle = StartTaskWith(manager, WaitAtGate, std::move(gate));
-    EXPECT_FALSE(handle.Wait(30ms));  // still at the gate
+    EXPECT_FALSE(handle.Wait(30ms)); // still at the gate
     EXPECT_FALSE(watch.expired());
     raw->Open();
     EXPECT_TRUE(handle.Wait(5s));
@@ -127,11 +127,14 @@ TEST_F(TaskTest, TheStateOutlivesTheWindowsReferenceWhileATaskRuns)
 {
     Gate gate;
     std::weak_ptr<ClientManager> watch = manager;
-    TaskHandle handle = StartTask(manager, [](ClientManager& owner, TaskArg arg) {
-        reinterpret_cast<Gate*>(arg)->WaitOpen();
-        owner.user.captchaName = L"still here";  // must not touch freed memory
-        owner.Send(kTestMessage, 2, L"late");
-    }, reinterpret_cast<TaskArg>(&gate));
+    TaskHandle handle = StartTask(
+        manager,
+        [](ClientManager& owner, TaskArg arg) {
+            reinterpret_cast<Gate*>(arg)->WaitOpen();
+            owner.user.captchaName = L"still here"; // must not touch freed memory
+            owner.Send(kTestMessage, 2, L"late");
+        },
+        reinterpret_cast<TaskArg>(&gate));
 
     // The window ends: nothing reaches it any more, and it lets go.
     manager->DetachWindow();
@@ -139,8 +142,8 @@ TEST_F(TaskTest, TheStateOutlivesTheWindowsReferenceWhileATaskRuns)
     EXPECT_FALSE(watch.expired());
     gate.Open();
     EXPECT_TRUE(handle.Wait(5s));
-    EXPECT_TRUE(watch.expired());         // freed by the task, after its routine
-    EXPECT_TRUE(window.Messages().empty());  // the late report went nowhere
+    EXPECT_TRUE(watch.expired()); // freed by the task, after its routine
+    EXPECT_TRUE(window.Messages().empty()); // the late report went nowhere
 }
 
 TEST_F(TaskTest, DetachWindowWaitsForASendStillInsideTheWindow)
@@ -148,9 +151,9 @@ TEST_F(TaskTest, DetachWindowWaitsForASendStillInsideTheWindow)
     // A window whose handler is still running when the detach begins: it
     // leaves only once the detach has taken the window away.
     struct SlowWindow : IMessageTarget {
-        std::atomic<bool> inside {false};
-        std::atomic<bool> left {false};
-        std::atomic<ClientManager*> owner {nullptr};
+        std::atomic<bool> inside { false };
+        std::atomic<bool> left { false };
+        std::atomic<ClientManager*> owner { nullptr };
         LRESULT Send(UINT, WPARAM, LPARAM) override
         {
             inside = true;
@@ -159,15 +162,16 @@ TEST_F(TaskTest, DetachWindowWaitsForASendStillInsideTheWindow)
             left = true;
             return 1;
         }
-        void Post(UINT, WPARAM, LPARAM) override {}
+        void Post(UINT, WPARAM, LPARAM) override { }
     } slow;
     auto owner = std::make_shared<ClientManager>(&slow);
     slow.owner = owner.get();
-    TaskHandle handle = StartTask(owner, [](ClientManager& o, TaskArg) { o.Send(kTestMessage, 0, LPARAM {0}); });
+    TaskHandle handle
+        = StartTask(owner, [](ClientManager& o, TaskArg) { o.Send(kTestMessage, 0, LPARAM { 0 }); });
     while (!slow.inside)
         std::this_thread::yield();
     owner->DetachWindow();
-    EXPECT_TRUE(slow.left.load());  // the window was not freed under the handler
+    EXPECT_TRUE(slow.left.load()); // the window was not freed under the handler
     EXPECT_FALSE(owner->HasWindow());
     EXPECT_EQ(owner->Send(kTestMessage, 0, L"x"), 0);
     handle.Wait(5s);
@@ -189,7 +193,7 @@ TEST_F(TaskTest, DatabaseWorkWaitsForTheStartupDatabaseStep)
 {
     EXPECT_EQ(manager->user.loginState, kLoginStateLoggedOut);
     EXPECT_FALSE(manager->catalogue.databaseStep.WaitOpen(10ms));
-    std::atomic<int> result {-1};
+    std::atomic<int> result { -1 };
     std::thread waiter([&] { result = manager->catalogue.databaseStep.WaitOpen(30s) ? 1 : 0; });
     manager->catalogue.databaseStep.End(true);
     waiter.join();
@@ -235,18 +239,18 @@ TEST_F(WindowTaskTest, WaitingOnTheUiThreadStillHandlesTheTasksMessages)
         owner.Send(kTestMessage, 0, L"退出成功");
     });
     EXPECT_TRUE(handle.Wait());
-    EXPECT_EQ(handled, (std::vector<UINT> {msg::UM_DEVICES, msg::UM_LOGOUT, kTestMessage}));
-    EXPECT_EQ(texts, std::vector<std::wstring> {L"退出成功"});
+    EXPECT_EQ(handled, (std::vector<UINT> { msg::UM_DEVICES, msg::UM_LOGOUT, kTestMessage }));
+    EXPECT_EQ(texts, std::vector<std::wstring> { L"退出成功" });
 }
 
 TEST_F(WindowTaskTest, TheEndOfTheWindowReleasesATaskBlockedInSend)
 {
     std::weak_ptr<ClientManager> watch = manager;
-    std::atomic<bool> sendReturned {false};
+    std::atomic<bool> sendReturned { false };
     static std::atomic<bool>* flag;
     flag = &sendReturned;
     TaskHandle handle = StartTask(manager, [](ClientManager& owner, TaskArg) {
-        owner.Send(kTestMessage, 0, L"never handled");  // the UI thread is not pumping
+        owner.Send(kTestMessage, 0, L"never handled"); // the UI thread is not pumping
         *flag = true;
     });
     // However long the test waited here, the send could not return: the UI
@@ -287,4 +291,4 @@ TEST(TaskEndOfProcess, AStuckTaskIsGivenABoundAndTheProcessEndsWithItsCode)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
 }
 
-}  // namespace
+} // namespace

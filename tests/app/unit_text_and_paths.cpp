@@ -14,7 +14,9 @@ TEST(SettingsText, AnsiIsCodePage936BothWays)
 {
     const std::wstring wide = L"张三abc";
     const std::string ansi = WideToAnsiReplacing(wide);
-    EXPECT_EQ(ansi, "\xD5\xC5\xC8\xFD" "abc");
+    EXPECT_EQ(ansi,
+        "\xD5\xC5\xC8\xFD"
+        "abc");
     EXPECT_EQ(AnsiToWide(ansi), wide);
     EXPECT_EQ(WideToAnsiReplacing(L""), "");
 }
@@ -26,7 +28,10 @@ TEST(SettingsText, WhatTheCodePageCannotHoldBecomesAQuestionMark)
     // A lead byte cut off at the end (as a 259-byte read can leave it), and a
     // byte that starts nothing.
     EXPECT_EQ(AnsiToWide("ab\xD5"), L"ab\uFFFD");
-    EXPECT_EQ(AnsiToWide("a\xFF" "b"), L"a\uFFFD" L"b");
+    EXPECT_EQ(AnsiToWide("a\xFF"
+                         "b"),
+        L"a\uFFFD"
+        L"b");
 }
 
 TEST(ServiceLinks, ThePagesOfATlsBuildAreOpenedOverTls)
@@ -41,7 +46,7 @@ TEST(ServiceLinks, ThePagesOfATlsBuildAreOpenedOverTls)
     SetServiceAddress("svc.example", 443);
     EXPECT_EQ(ServicePageUrl(L"/help"), L"http://svc.example:443/help");
 
-    SetServiceTransportForTesting({.tls = true, .caFile = {}});
+    SetServiceTransportForTesting({ .tls = true, .caFile = {} });
     EXPECT_EQ(ServicePageUrl(L"help"), L"https://svc.example/help");
     SetServiceAddress("svc.example", 18443);
     EXPECT_EQ(ServicePageUrl(L"help"), L"https://svc.example:18443/help");
@@ -72,4 +77,4 @@ TEST(LocalPaths, AllBelowTheLocalDataFolderInBothEncodings)
     EXPECT_EQ(InitLocalPaths("/t/").cookieFile.narrow, "/t/korvanClient/cookies.txt");
 }
 
-}  // namespace
+} // namespace

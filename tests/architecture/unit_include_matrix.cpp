@@ -24,8 +24,8 @@ const fs::path kRoot = KORVANA_TEST_SOURCE_DIR;
 // so the fix can land before the entry goes.
 const std::set<std::string> kAllowed = {};
 
-const std::set<std::string> kFeatures = {"account", "devices", "devices/control", "market",
-                                         "commerce", "notify", "update"};
+const std::set<std::string> kFeatures
+    = { "account", "devices", "devices/control", "market", "commerce", "notify", "update" };
 
 struct Matrix {
     // folder -> the words of its line
@@ -36,8 +36,8 @@ struct Matrix {
     {
         std::string best;
         for (const auto& [folder, words] : rules) {
-            if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                path[folder.size()] == '/' && folder.size() > best.size())
+            if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+                && path[folder.size()] == '/' && folder.size() > best.size())
                 best = folder;
         }
         return best;
@@ -110,7 +110,7 @@ std::string Judge(const Matrix& matrix, const std::string& from, const std::stri
 }
 
 struct Break {
-    std::string where;  // "file -> include"
+    std::string where; // "file -> include"
     std::string why;
 };
 
@@ -129,7 +129,7 @@ std::vector<Break> CheckTree(const Matrix& matrix)
             const std::string file = fs::relative(entry.path(), kRoot).generic_string();
             const std::string from = matrix.FolderOf(file);
             if (from != folder)
-                continue;  // checked under the sub-folder that holds it
+                continue; // checked under the sub-folder that holds it
             std::ifstream in(entry.path());
             std::string line;
             while (std::getline(in, line)) {
@@ -137,9 +137,10 @@ std::vector<Break> CheckTree(const Matrix& matrix)
                 if (std::regex_search(line, m, quoted)) {
                     const std::string why = Judge(matrix, from, m[1].str());
                     if (!why.empty())
-                        found.push_back({file + " -> " + m[1].str(), why});
+                        found.push_back({ file + " -> " + m[1].str(), why });
                 } else if (std::regex_search(line, m, angled) && !words.count("qt")) {
-                    found.push_back({file + " -> <" + m[1].str() + m[2].str() + ">", "Qt outside its folders"});
+                    found.push_back(
+                        { file + " -> <" + m[1].str() + m[2].str() + ">", "Qt outside its folders" });
                 }
             }
         }
@@ -152,7 +153,7 @@ TEST(IncludeMatrix, EveryIncludeOfTheClientFollowsTheDocumentedDirection)
     Matrix matrix;
     std::string error;
     ASSERT_TRUE(ReadMatrix(matrix, error)) << error;
-    for (const char* folder : {"platform", "net", "ui", "app", "app/window", "service"})
+    for (const char* folder : { "platform", "net", "ui", "app", "app/window", "service" })
         ASSERT_TRUE(matrix.rules.count(folder)) << folder << " missing from the matrix";
     for (const std::string& f : kFeatures)
         ASSERT_TRUE(matrix.rules.count(f)) << f << " missing from the matrix";
@@ -197,4 +198,4 @@ TEST(IncludeMatrix, TheRulesCatchTheBreaksTheyAreMeantFor)
     EXPECT_EQ(Judge(matrix, "service", "stream/StreamProtocol.h"), "");
 }
 
-}  // namespace
+} // namespace

@@ -17,9 +17,9 @@
 #include "commerce/Records.h"
 #include "net/ServiceCall.h"
 #include "platform/Utf8.h"
+#include "tests/support/PageOrder.h"
 #include "tests/support/QrDecode.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/PageOrder.h"
 #include "tests/support/SignedInTest.h"
 
 namespace {
@@ -31,12 +31,15 @@ constexpr const char* kRecharge = "/api/qtz/front_device_recharge";
 
 std::string Envelope(const nlohmann::json& payload)
 {
-    return nlohmann::json{{"status", true}, {"message", payload.dump()}}.dump();
+    return nlohmann::json { { "status", true }, { "message", payload.dump() } }.dump();
 }
 
 class CommerceTaskTest : public SignedInTest {
 protected:
-    CommerceTaskTest() : SignedInTest([](UINT msg, WPARAM) { return msg != msg::UM_RECORDS; }, SignInAt::Test) {}
+    CommerceTaskTest()
+        : SignedInTest([](UINT msg, WPARAM) { return msg != msg::UM_RECORDS; }, SignInAt::Test)
+    {
+    }
 
     void SignIn()
     {
@@ -49,7 +52,7 @@ protected:
     {
         auto messages = window->Messages();
         EXPECT_FALSE(messages.empty());
-        return messages.empty() ? RecordedMessage{} : messages.back();
+        return messages.empty() ? RecordedMessage {} : messages.back();
     }
 
     RecordedMessage Order(int category, int feeType)
@@ -72,7 +75,6 @@ protected:
         const RawResponse answer = control().Get("/__test/commerce/balance?user_id=42");
         return nlohmann::json::parse(answer.body)["points"].get<double>();
     }
-
 };
 
 TEST_F(CommerceTaskTest, TheRechargePlansAreReadFromAnEmptyRequest)
@@ -122,11 +124,11 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
         std::wstring text;
     };
     const Case cases[] = {
-        {{{"kind", "not_json"}}, L"获取设备套餐失败！"},
-        {{{"kind", "wrong_types"}}, L"获取设备套餐失败！"},
-        {{{"body", R"({"status":false,"message":"套餐维护中"})"}}, L"套餐维护中"},
-        {{{"body", R"({"status":false,"message":"-1000"})"}}, L"-1000"},
-        {{{"drop", true}}, kRequestFailedText},
+        { { { "kind", "not_json" } }, L"获取设备套餐失败！" },
+        { { { "kind", "wrong_types" } }, L"获取设备套餐失败！" },
+        { { { "body", R"({"status":false,"message":"套餐维护中"})" } }, L"套餐维护中" },
+        { { { "body", R"({"status":false,"message":"-1000"})" } }, L"-1000" },
+        { { { "drop", true } }, kRequestFailedText },
     };
     for (const Case& c : cases) {
         nlohmann::json fault = c.fault;
@@ -140,7 +142,7 @@ TEST_F(CommerceTaskTest, AFailedPlanLoadEmptiesItsListAndCarriesAText)
         EXPECT_TRUE(client->commerce.purchasePlans.empty());
         control().ClearFaults();
     }
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_recharge_args" }, { "kind", "not_json" } });
     LoadRechargePlans(*client, 0);
     AdoptRechargePlans(client->commerce);
     EXPECT_EQ(Last().wParam, msg::kRechargeArgsFailed);
@@ -216,7 +218,7 @@ TEST_F(CommerceTaskTest, RenewingWithPointsAddsTheDaysAndBuyingAddsDevices)
                 return d["time_left"].get<long long>();
         return -1LL;
     };
-    const long long before12 = timeLeft("12");  // expired: 0
+    const long long before12 = timeLeft("12"); // expired: 0
     const long long before15 = timeLeft("15");
     client->devices.devices.resize(2);
     client->devices.devices[0].id = L"12";
@@ -248,7 +250,8 @@ TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
     RecordedMessage m = Order(kCategoryPoints, kFeeWeb);
     EXPECT_EQ(m.wParam, msg::kOrderAlipayCreated);
     EXPECT_EQ(control().RequestsTo(kRecharge).at(0).body, "&type=2&price=600&fee_type=25");
-    const std::wstring prefix = L"http://127.0.0.1:" + std::to_wstring(service().port()) + L"/pay/web?display_order_id=";
+    const std::wstring prefix
+        = L"http://127.0.0.1:" + std::to_wstring(service().port()) + L"/pay/web?display_order_id=";
     ASSERT_EQ(order.payUrl.rfind(prefix, 0), 0u) << Utf8OfWide(order.payUrl);
     EXPECT_EQ(order.payUrl.substr(prefix.size()), order.displayOrderId);
 
@@ -256,7 +259,7 @@ TEST_F(CommerceTaskTest, ACustomWebRechargeGivesThePaymentPageWhichPaysIt)
     EXPECT_EQ(Last().wParam, msg::kOrderOtherState);
     EXPECT_EQ(Last().text, L"订单待支付");
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_query_order").at(0).body,
-              "display_order_id=" + Utf8OfWide(order.displayOrderId));
+        "display_order_id=" + Utf8OfWide(order.displayOrderId));
 
     const double before = Balance();
     control().Get("/pay/web?display_order_id=" + Utf8OfWide(order.displayOrderId));
@@ -291,22 +294,22 @@ TEST_F(CommerceTaskTest, QrAnswersWithoutPictureTooLongOrWithAnUnsafeIdStayInsid
     const OrderState& order = client->commerce.order;
     client->commerce.order.pointsText = L"100";
 
-    control().InjectFault({{"path", kRecharge}, {"times", 1}, {"body", Envelope({{"display_order_id", "KV9"}})}});
+    control().InjectFault(
+        { { "path", kRecharge }, { "times", 1 }, { "body", Envelope({ { "display_order_id", "KV9" } }) } });
     EXPECT_EQ(Order(kCategoryPoints, kFeeQr).wParam, msg::kOrderWeChatCreated);
     EXPECT_EQ(order.qrImagePath, L"");
     EXPECT_FALSE(order.qrRefused);
 
-    control().InjectFault({{"path", kRecharge},
-                           {"times", 1},
-                           {"body", Envelope({{"display_order_id", "KV10"}, {"config", std::string(100 * 1024, 'Q')}})}});
+    control().InjectFault({ { "path", kRecharge }, { "times", 1 },
+        { "body",
+            Envelope({ { "display_order_id", "KV10" }, { "config", std::string(100 * 1024, 'Q') } }) } });
     EXPECT_EQ(Order(kCategoryPoints, kFeeQr).wParam, msg::kOrderWeChatCreated);
     EXPECT_EQ(order.qrImagePath, L"");
     EXPECT_TRUE(order.qrRefused);
     EXPECT_FALSE(std::filesystem::exists(GetLocalPaths().imageCache.narrow + "KV10.bmp"));
 
-    control().InjectFault({{"path", kRecharge},
-                           {"times", 1},
-                           {"body", Envelope({{"display_order_id", "../../escape"}, {"config", "pay me"}})}});
+    control().InjectFault({ { "path", kRecharge }, { "times", 1 },
+        { "body", Envelope({ { "display_order_id", "../../escape" }, { "config", "pay me" } }) } });
     EXPECT_EQ(Order(kCategoryPoints, kFeeQr).wParam, msg::kOrderWeChatCreated);
     const std::filesystem::path written(Utf8OfWide(order.qrImagePath));
     EXPECT_EQ(written.parent_path().string() + "/", GetLocalPaths().imageCache.narrow);
@@ -324,13 +327,15 @@ TEST_F(CommerceTaskTest, OrderFailuresAlwaysEndTheWaitWithAText)
         std::wstring text;
     };
     const Case cases[] = {
-        {{{"kind", "not_json"}}, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。"},
-        {{{"kind", "wrong_types"}}, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。"},
-        {{{"body", R"({"status":false,"message":"-1000"})"}}, msg::kOrderFailed, L"-1000"},
-        {{{"drop", true}}, msg::kOrderFailed, kRequestFailedText},
+        { { { "kind", "not_json" } }, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。" },
+        { { { "kind", "wrong_types" } }, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。" },
+        { { { "body", R"({"status":false,"message":"-1000"})" } }, msg::kOrderFailed, L"-1000" },
+        { { { "drop", true } }, msg::kOrderFailed, kRequestFailedText },
         // A success without an order would have left the window waiting.
-        {{{"body", R"({"status":true,"message":""})"}}, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。"},
-        {{{"body", R"({"status":true,"message":"[1]"})"}}, msg::kOrderFailed, L"服务返回的数据无法识别，请稍后重试。"},
+        { { { "body", R"({"status":true,"message":""})" } }, msg::kOrderFailed,
+            L"服务返回的数据无法识别，请稍后重试。" },
+        { { { "body", R"({"status":true,"message":"[1]"})" } }, msg::kOrderFailed,
+            L"服务返回的数据无法识别，请稍后重试。" },
     };
     for (const Case& c : cases) {
         nlohmann::json fault = c.fault;
@@ -350,10 +355,12 @@ TEST_F(CommerceTaskTest, AQueryThatFailsReportsItsText)
     Query();
     EXPECT_EQ(Last().wParam, msg::kOrderQueryFailed);
     EXPECT_EQ(Last().text, L"订单不存在");
-    control().InjectFault({{"path", "/api/qtz/front_device_query_order"}, {"drop", true}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_device_query_order" }, { "drop", true }, { "times", 1 } });
     Query();
     EXPECT_EQ(Last().text, kRequestFailedText);
-    control().InjectFault({{"path", "/api/qtz/front_device_query_order"}, {"times", 1}, {"body", Envelope({{"x", 1}})}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_query_order" }, { "times", 1 },
+        { "body", Envelope({ { "x", 1 } }) } });
     Query();
     EXPECT_EQ(Last().wParam, msg::kOrderOtherState);
 }
@@ -372,9 +379,9 @@ TEST_F(CommerceTaskTest, RecordsAreReadPageAfterPage)
     EXPECT_EQ(client->commerce.records.size(), 30u);
     auto log = control().RequestsTo("/api/qtz/front_device_money_change_list");
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(InLoadOrder({log[0].body, log[1].body, log[2].body}),
-              (std::vector<std::string> {"&type=14&page_size=10&page_index=1", "&type=14&page_size=10&page_index=2",
-                                         "&type=14&page_size=10&page_index=3"}));
+    EXPECT_EQ(InLoadOrder({ log[0].body, log[1].body, log[2].body }),
+        (std::vector<std::string> { "&type=14&page_size=10&page_index=1",
+            "&type=14&page_size=10&page_index=2", "&type=14&page_size=10&page_index=3" }));
     EXPECT_EQ(client->commerce.records.back().description, L"赠送");
     EXPECT_EQ(client->commerce.records.back().plan, L"注册赠送");
 
@@ -394,7 +401,7 @@ TEST_F(CommerceTaskTest, AFailedFirstPageEndsWithAnEmptyListAndAHugePageCountIsB
     LoadPointRecords(*client, 0);
     AdoptRecords(client->commerce);
     ASSERT_FALSE(client->commerce.records.empty());
-    control().InjectFault({{"path", "/api/qtz/front_device_money_change_list"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_money_change_list" }, { "kind", "not_json" } });
     LoadPointRecords(*client, 0);
     AdoptRecords(client->commerce);
     EXPECT_TRUE(client->commerce.records.empty());
@@ -402,12 +409,15 @@ TEST_F(CommerceTaskTest, AFailedFirstPageEndsWithAnEmptyListAndAHugePageCountIsB
     control().ClearFaults();
     control().ClearLog();
     // A service that claims a billion pages is asked a bounded number of times.
-    control().InjectFault({{"path", "/api/qtz/front_device_order_list"},
-                           {"body", Envelope({{"page_index", 1}, {"pages", 1000000000}, {"data", {{{"status", 14}}}}})}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_order_list" },
+        { "body",
+            Envelope(
+                { { "page_index", 1 }, { "pages", 1000000000 }, { "data", { { { "status", 14 } } } } }) } });
     LoadOrderRecords(*client, 0);
     AdoptRecords(client->commerce);
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_order_list").size(), static_cast<std::size_t>(kMaxRecordPages));
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_order_list").size(),
+        static_cast<std::size_t>(kMaxRecordPages));
     EXPECT_EQ(client->commerce.records.size(), static_cast<std::size_t>(kMaxRecordPages));
 }
 
-}  // namespace
+} // namespace

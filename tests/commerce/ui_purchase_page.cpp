@@ -49,7 +49,7 @@ protected:
 
     void SetRechargePlans(const nlohmann::json& recharge)
     {
-        control().Post("/__test/commerce/plans", nlohmann::json{{"recharge", recharge}}.dump());
+        control().Post("/__test/commerce/plans", nlohmann::json { { "recharge", recharge } }.dump());
     }
 
     void OpenRecharge()
@@ -67,8 +67,8 @@ protected:
         const int before = Page().FinishedPlanLoads();
         ASSERT_TRUE(ui().Click(L"OptOfBuy"));
         ASSERT_TRUE(WaitFor([&] {
-            return (!reloads || Page().FinishedPlanLoads() > before) &&
-                   FindAs<CTileLayoutUI>(L"TileOfPrice")->GetCount() > 0;
+            return (!reloads || Page().FinishedPlanLoads() > before)
+                && FindAs<CTileLayoutUI>(L"TileOfPrice")->GetCount() > 0;
         }));
         ui().ProcessEvents(50);
     }
@@ -112,8 +112,8 @@ protected:
     {
         std::vector<DeviceRecord>& devices = window().Client().devices.devices;
         devices.resize(3);
-        const wchar_t* ids[] = {L"12", L"15", L"13"};
-        const wchar_t* types[] = {L"Lite", L"Lite", L"Pro"};
+        const wchar_t* ids[] = { L"12", L"15", L"13" };
+        const wchar_t* types[] = { L"Lite", L"Lite", L"Pro" };
         for (int i = 0; i < 3; ++i) {
             devices[i].id = ids[i];
             devices[i].name = std::wstring(L"云手机") + ids[i];
@@ -128,7 +128,7 @@ protected:
 TEST_F(PurchasePageTest, RechargePlansShowTheirAmountsAndCustomPointsGetTheBestDiscount)
 {
     SignIn();
-    SetRechargePlans({{"price", {"100", "500"}}, {"discount", {"0.1", "0.09"}}, {"limit", "50"}});
+    SetRechargePlans({ { "price", { "100", "500" } }, { "discount", { "0.1", "0.09" } }, { "limit", "50" } });
     OpenRecharge();
     auto* tiles = FindAs<CTileLayoutUI>(L"TileOfCharge");
     ASSERT_EQ(tiles->GetCount(), 3);
@@ -188,7 +188,7 @@ TEST_F(PurchasePageTest, TheCustomFieldKeepsOnlyWhatFitsThePattern)
 TEST_F(PurchasePageTest, APresetAmountIsChargedExactlyAsShownAndPageOneShowsOnlyYuan)
 {
     SignIn();
-    SetRechargePlans({{"price", {"99"}}, {"discount", {"0.1"}}, {"limit", "10"}});
+    SetRechargePlans({ { "price", { "99" } }, { "discount", { "0.1" } }, { "limit", "10" } });
     OpenRecharge();
     EXPECT_NE(Find(L"CBoxOfCharge")->GetText().find(L"¥ 9.9 "), std::wstring::npos);
     EXPECT_DOUBLE_EQ(Order().unitPrice, 9.9);
@@ -200,7 +200,8 @@ TEST_F(PurchasePageTest, APresetAmountIsChargedExactlyAsShownAndPageOneShowsOnly
 TEST_F(PurchasePageTest, WithoutPresetPlansTheCustomTileIsChosen)
 {
     SignIn();
-    SetRechargePlans({{"price", nlohmann::json::array()}, {"discount", nlohmann::json::array()}, {"limit", "20"}});
+    SetRechargePlans(
+        { { "price", nlohmann::json::array() }, { "discount", nlohmann::json::array() }, { "limit", "20" } });
     OpenRecharge();
     EXPECT_EQ(FindAs<CTileLayoutUI>(L"TileOfCharge")->GetCount(), 1);
     EXPECT_TRUE(FindAs<COptionUI>(L"CBoxOfDefCharge")->IsSelected());
@@ -221,7 +222,8 @@ TEST_F(PurchasePageTest, DevicePricesTimesTheQuantityAndItsField)
     EXPECT_EQ(Payment(), L"5 元（或消耗5积分）");
     CControlUI* month = Tile(L"TileOfPrice", 30);
     ASSERT_NE(month, nullptr);
-    EXPECT_EQ(month->GetText(), L"<x 35><f 15>30天 / 台</f><f 12></f></x><p 5><x 15>所需积分<f 13> 100</f></x></p>");
+    EXPECT_EQ(month->GetText(),
+        L"<x 35><f 15>30天 / 台</f><f 12></f></x><p 5><x 15>所需积分<f 13> 100</f></x></p>");
     ASSERT_TRUE(ui().Click(month));
     ASSERT_TRUE(ui().Click(L"BtnOfIncreaseCount"));
     ASSERT_TRUE(ui().Click(L"BtnOfIncreaseCount"));
@@ -259,7 +261,7 @@ TEST_F(PurchasePageTest, DevicePricesTimesTheQuantityAndItsField)
 TEST_F(PurchasePageTest, ALargePriceFitsItsTile)
 {
     control().Post("/__test/commerce/plans",
-                   R"([{"type": "Lite", "desc": "入门挂机", "price": {"1": "5", "365": "49995", "999": "99999"}}])");
+        R"([{"type": "Lite", "desc": "入门挂机", "price": {"1": "5", "365": "49995", "999": "99999"}}])");
     SignIn();
     OpenDevicePurchase();
     // The page's click loads the plans again; once that has rebuilt the
@@ -271,15 +273,15 @@ TEST_F(PurchasePageTest, ALargePriceFitsItsTile)
     ASSERT_EQ(Order().days, 365);
     ui().ProcessEvents(20);
     EXPECT_TRUE(ui().SavePng(PngPath("purchase_large_price")));
-    constexpr int kTick = 15;  // the tick in the chosen tile's lower right corner
-    for (std::uintptr_t days : {1u, 365u, 999u}) {
+    constexpr int kTick = 15; // the tick in the chosen tile's lower right corner
+    for (std::uintptr_t days : { 1u, 365u, 999u }) {
         auto* tile = dynamic_cast<CButtonUI*>(Tile(L"TileOfPrice", days));
         ASSERT_NE(tile, nullptr);
         const RECT pos = tile->GetPos();
         RECT rc = pos;
-        rc.top += 10;  // PriceElement.xml's textpadding
-        const auto layout = render::LayoutMarkup(&window().Paint(), rc, tile->GetText(), tile->GetFont(), 0xFF000000,
-                                                 tile->GetTextStyle());
+        rc.top += 10; // PriceElement.xml's textpadding
+        const auto layout = render::LayoutMarkup(
+            &window().Paint(), rc, tile->GetText(), tile->GetFont(), 0xFF000000, tile->GetTextStyle());
         ASSERT_EQ(layout.lines.size(), 2u) << days;
         for (const auto& run : layout.runs) {
             EXPECT_GE(run.rc.left, pos.left) << days;
@@ -295,8 +297,8 @@ TEST_F(PurchasePageTest, ALargePriceFitsItsTile)
     CControlUI* payment = Find(L"LabOfPayment");
     EXPECT_EQ(payment->GetText(), L"499950 元（或消耗499950积分）");
     const RECT pos = payment->GetPos();
-    const auto layout = render::LayoutMarkup(&window().Paint(), pos, payment->GetText(), payment->GetFont(), 0xFF000000,
-                                             payment->GetTextStyle());
+    const auto layout = render::LayoutMarkup(
+        &window().Paint(), pos, payment->GetText(), payment->GetFont(), 0xFF000000, payment->GetTextStyle());
     ASSERT_EQ(layout.runs.size(), 1u);
     EXPECT_LE(layout.runs[0].rc.right, pos.right);
     EXPECT_TRUE(ui().SavePng(PngPath("purchase_large_amount")));
@@ -386,7 +388,7 @@ TEST_F(PurchasePageTest, RenewalTakesTheSelectedDevicesOfOneKindAndPaysByQrCode)
     ASSERT_TRUE(ui().Click(L"BtnOfWeChatPay"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_buy").at(0).body,
-              "&buy_type=2&id=12%2C15%2C&type=Lite&day=90&fee_type=32");
+        "&buy_type=2&id=12%2C15%2C&type=Lite&day=90&fee_type=32");
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kQrPage);
     const std::wstring picture = Order().qrImagePath;
     ASSERT_FALSE(picture.empty());
@@ -433,7 +435,8 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
     control().ClearLog();
     ASSERT_TRUE(ui().Click(L"BtnOfAliPay"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_recharge").at(0).body, "&type=2&price=600&fee_type=25");
+    EXPECT_EQ(
+        control().RequestsTo("/api/qtz/front_device_recharge").at(0).body, "&type=2&price=600&fee_type=25");
     ASSERT_EQ(urls().Urls().size(), 1u);
     EXPECT_EQ(urls().Urls()[0], Order().payUrl);
     EXPECT_EQ(boxes().Count(), 0u);
@@ -448,9 +451,8 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
     boxes().Clear();
     urls().SetOpened(true);
 
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge"},
-                           {"times", 1},
-                           {"body", R"({"status":true,"message":"{\"display_order_id\":\"KV77\"}"})"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_recharge" }, { "times", 1 },
+        { "body", R"({"status":true,"message":"{\"display_order_id\":\"KV77\"}"})" } });
     ASSERT_TRUE(ui().Click(L"BtnOfWeChatPay"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kQrPage);
@@ -460,13 +462,14 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
     // A text too long for a QR code: no picture, and the page says so.
     window().Paint().SendNotify(Shown(L"BtnOfBuyTab"), L"click");
     EXPECT_EQ(FindAs<CTabLayoutUI>(L"TabOfBuy")->GetCurSel(), BuyPage::kGoodsPage);
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge"},
-                           {"times", 1},
-                           {"body", nlohmann::json{{"status", true},
-                                                   {"message", nlohmann::json{{"display_order_id", "KV78"},
-                                                                              {"config", std::string(100 * 1024, 'Q')}}
-                                                                   .dump()}}
-                                        .dump()}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_recharge" }, { "times", 1 },
+        { "body",
+            nlohmann::json { { "status", true },
+                { "message",
+                    nlohmann::json {
+                        { "display_order_id", "KV78" }, { "config", std::string(100 * 1024, 'Q') } }
+                        .dump() } }
+                .dump() } });
     ASSERT_TRUE(ui().Click(L"BtnOfWeChatPay"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(Find(L"CtrlOfQRCode")->GetBkImage(), L"");
@@ -476,17 +479,18 @@ TEST_F(PurchasePageTest, AQrAnswerWithoutPictureAndAWebRechargeOpeningItsPage)
 TEST_F(PurchasePageTest, FailedLoadsShowTheServicesTextAndAnExpiredSessionSignsOut)
 {
     SignIn();
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"},
-                           {"times", 1},
-                           {"body", R"({"status":false,"message":"充值暂停"})"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_recharge_args" }, { "times", 1 },
+        { "body", R"({"status":false,"message":"充值暂停"})" } });
     OpenRecharge();
     EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"充值暂停", L"错误") == 1; }));
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"times", 1}, {"kind", "not_json"}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_device_recharge_args" }, { "times", 1 }, { "kind", "not_json" } });
     ASSERT_TRUE(ui().Click(L"OptOfBuy"));
     ui().ProcessEvents(50);
     OpenRecharge();
     EXPECT_TRUE(WaitFor([&] { return boxes().CountOf(L"获取充值套餐失败！", L"错误") == 1; }));
-    control().InjectFault({{"path", "/api/qtz/front_device_recharge_args"}, {"times", 1}, {"body", R"({"status":false,"message":"-1000"})"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_recharge_args" }, { "times", 1 },
+        { "body", R"({"status":false,"message":"-1000"})" } });
     ASSERT_TRUE(ui().Click(L"OptOfBuy"));
     ui().ProcessEvents(50);
     OpenRecharge();
@@ -527,7 +531,7 @@ TEST_F(PurchasePageTest, RecordsFillTheListPageAfterPage)
     ui().ProcessEvents(50);
     EXPECT_TRUE(ui().SavePng(PngPath("purchase_order_records")));
 
-    control().InjectFault({{"path", "/api/qtz/front_device_order_list"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_order_list" }, { "drop", true } });
     window().Paint().SendNotify(Find(L"OptOfChargeRecord"), L"selectchanged");
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(list->GetCount(), 0);
@@ -535,4 +539,4 @@ TEST_F(PurchasePageTest, RecordsFillTheListPageAfterPage)
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -28,8 +28,8 @@ constexpr const char* kPointList = "/api/qtz/front_device_money_change_list";
 
 // The demo world: three device kinds, four recharge plans (minimum 50),
 // five point movements and three orders.
-const std::wstring kPlanTypes[] = {L"Lite", L"Pro", L"Max"};
-constexpr std::size_t kPriceCounts[] = {4, 4, 3};
+const std::wstring kPlanTypes[] = { L"Lite", L"Pro", L"Max" };
+constexpr std::size_t kPriceCounts[] = { 4, 4, 3 };
 constexpr int kPointRecords = 5;
 constexpr int kOrderRecords = 3;
 
@@ -58,7 +58,10 @@ protected:
 
     // The next answer of path comes after ms; true once the request is in
     // (the load that asked has begun).
-    void StallNext(const char* path, int ms) { control().InjectFault({{"path", path}, {"times", 1}, {"delay_ms", ms}}); }
+    void StallNext(const char* path, int ms)
+    {
+        control().InjectFault({ { "path", path }, { "times", 1 }, { "delay_ms", ms } });
+    }
     bool Asked(const char* path, std::size_t count)
     {
         return WaitFor([&] { return control().RequestsTo(path).size() >= count; });
@@ -192,8 +195,9 @@ TEST_F(ReloadWhileBuyingTest, ClicksDuringRepeatedReloadsAlwaysChooseWhatTheirTi
             ui().ProcessEvents(10);
         }
         EXPECT_EQ(Records()->GetCount(), points ? kPointRecords : kOrderRecords);
-        EXPECT_EQ(Commerce().records.size(), static_cast<std::size_t>(points ? kPointRecords : kOrderRecords));
+        EXPECT_EQ(
+            Commerce().records.size(), static_cast<std::size_t>(points ? kPointRecords : kOrderRecords));
     }
 }
 
-}  // namespace
+} // namespace

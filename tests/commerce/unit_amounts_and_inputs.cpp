@@ -10,7 +10,7 @@ namespace {
 
 std::vector<RechargePlan> Plans()
 {
-    return {{L"100", L"10", L"0.1"}, {L"500", L"45", L"0.09"}};
+    return { { L"100", L"10", L"0.1" }, { L"500", L"45", L"0.09" } };
 }
 
 TEST(AmountText, IsAShortMoneyAmount)
@@ -44,22 +44,22 @@ TEST(CustomRecharge, TakesTheBestDiscountAmongThePlansItReaches)
     EXPECT_EQ(CustomRechargePrice(Plans(), 50), 50.0);
     EXPECT_EQ(CustomRechargePrice({}, 70), 70.0);
     // A discount above 1 never raises the price.
-    EXPECT_EQ(CustomRechargePrice({{L"10", L"20", L"2"}}, 70), 70.0);
+    EXPECT_EQ(CustomRechargePrice({ { L"10", L"20", L"2" } }, 70), 70.0);
 }
 
 TEST(InputPatterns, PointsAreANumberWithoutLeadingZeroOrOneZero)
 {
-    for (const wchar_t* good : {L"0", L"5", L"600", L"1000000"})
+    for (const wchar_t* good : { L"0", L"5", L"600", L"1000000" })
         EXPECT_TRUE(MatchesPointsPattern(good)) << good;
-    for (const wchar_t* bad : {L"", L"05", L"00", L"6a", L"a", L" 6", L"6.5", L"-6", L"６"})
+    for (const wchar_t* bad : { L"", L"05", L"00", L"6a", L"a", L" 6", L"6.5", L"-6", L"６" })
         EXPECT_FALSE(MatchesPointsPattern(bad)) << bad;
 }
 
 TEST(InputPatterns, AQuantityIsAtLeastOne)
 {
-    for (const wchar_t* good : {L"1", L"3", L"99999"})
+    for (const wchar_t* good : { L"1", L"3", L"99999" })
         EXPECT_TRUE(MatchesQuantityPattern(good)) << good;
-    for (const wchar_t* bad : {L"", L"0", L"01", L"3x", L"x"})
+    for (const wchar_t* bad : { L"", L"0", L"01", L"3x", L"x" })
         EXPECT_FALSE(MatchesQuantityPattern(bad)) << bad;
 }
 
@@ -74,4 +74,4 @@ TEST(InputPatterns, TrimmingRemovesFromTheEndUntilTheTextFits)
     EXPECT_EQ(TrimToPattern(L"1a2", MatchesQuantityPattern), L"1");
 }
 
-}  // namespace
+} // namespace

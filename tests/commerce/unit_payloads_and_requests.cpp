@@ -31,7 +31,8 @@ std::vector<PurchasePlan> PlansOf(const std::string& payload)
 
 TEST(RechargePayload, PlansGetTheirAmountAndTheMinimum)
 {
-    const RechargeOffer m = RechargeOf(R"({"price":["100","500"],"discount":["0.1","0.09","0.5"],"limit":"50"})");
+    const RechargeOffer m
+        = RechargeOf(R"({"price":["100","500"],"discount":["0.1","0.09","0.5"],"limit":"50"})");
     ASSERT_EQ(m.plans.size(), 2u);
     EXPECT_EQ(m.plans[0].points, L"100");
     EXPECT_EQ(m.plans[0].amountText, L"10");
@@ -98,7 +99,8 @@ TEST(PurchasePayload, WrongTypesAndAHugePriceObjectAreSurvived)
 
     std::string prices;
     for (int i = 1; i <= 10000; ++i)
-        prices += (i > 1 ? "," : "") + std::string("\"") + std::to_string(i) + "\":\"" + std::to_string(i * 3) + "\"";
+        prices += (i > 1 ? "," : "") + std::string("\"") + std::to_string(i) + "\":\"" + std::to_string(i * 3)
+            + "\"";
     m = PlansOf(R"([{"type":"Max","price":{)" + prices + "}}]");
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].prices.size(), 10000u);
@@ -142,8 +144,8 @@ TEST_F(LocalTime, DatesHaveNoLeadingZerosButInMinutesAndSeconds)
 TEST_F(LocalTime, PointRecordsAreAlwaysDoneAndDescribedByType)
 {
     // Payload texts arrive in the code page, as the envelope leaves them.
-    json::Document doc = json::Parse(R"({"id":"9","create_at":"1551776824","name":")" + WideToAnsi(L"注册赠送") +
-                                     R"(","diff":"+200","type":-1})");
+    json::Document doc = json::Parse(R"({"id":"9","create_at":"1551776824","name":")"
+        + WideToAnsi(L"注册赠送") + R"(","diff":"+200","type":-1})");
     RecordEntry entry = ReadPointRecord(doc.get());
     EXPECT_EQ(entry.date, L"2019-3-5 9:07:04");
     EXPECT_EQ(entry.plan, L"注册赠送");
@@ -158,7 +160,8 @@ TEST_F(LocalTime, PointRecordsAreAlwaysDoneAndDescribedByType)
     EXPECT_EQ(entry.amount, L"-12.5");
     EXPECT_EQ(entry.description, L"购买商品");
     EXPECT_EQ(entry.date, L"2019-3-5 9:07:04");
-    const std::pair<int, const wchar_t*> table[] = {{1, L"购买商品"}, {2, L"商品退款"}, {5, L"退款"}, {4, L""}, {0, L""}};
+    const std::pair<int, const wchar_t*> table[]
+        = { { 1, L"购买商品" }, { 2, L"商品退款" }, { 5, L"退款" }, { 4, L"" }, { 0, L"" } };
     for (const auto& [type, text] : table)
         EXPECT_EQ(PointRecordTypeText(type), text);
 }
@@ -224,8 +227,9 @@ TEST(OrderParameters, OnlyWebAddressesGoToTheBrowser)
 {
     EXPECT_TRUE(IsWebPaymentAddress(L"http://127.0.0.1:8080/pay/web?display_order_id=KV1"));
     EXPECT_TRUE(IsWebPaymentAddress(L"https://pay.example/x"));
-    for (const wchar_t* bad : {L"", L"file:///etc/passwd", L"javascript:alert(1)", L"/pay/web", L" http://x"})
+    for (const wchar_t* bad :
+        { L"", L"file:///etc/passwd", L"javascript:alert(1)", L"/pay/web", L" http://x" })
         EXPECT_FALSE(IsWebPaymentAddress(bad)) << bad;
 }
 
-}  // namespace
+} // namespace

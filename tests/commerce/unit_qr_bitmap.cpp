@@ -16,8 +16,8 @@
 
 namespace {
 
-using korvana::test::TempDir;
 using korvana::test::DecodeQr;
+using korvana::test::TempDir;
 
 std::string ReadFile(const std::filesystem::path& path)
 {
@@ -75,9 +75,9 @@ TEST(QrBitmap, IsATopDownBmpOfEightPixelsAModuleWithoutQuietZone)
 TEST(QrBitmap, AReaderDecodesThePictureBackToThePaymentText)
 {
     TempDir dir;
-    for (const std::string& text : {std::string("KORVANA-PAY:KV00000007:54"),
-                                   std::string("weixin://wxpay/bizpayurl?pr=AbC123xyz"),
-                                   std::string("12345678901234567890"), std::string(300, 'q')}) {
+    for (const std::string& text :
+        { std::string("KORVANA-PAY:KV00000007:54"), std::string("weixin://wxpay/bizpayurl?pr=AbC123xyz"),
+            std::string("12345678901234567890"), std::string(300, 'q') }) {
         const auto path = dir.path() / "code.bmp";
         ASSERT_TRUE(WriteQrBitmap(text, path.string()));
         EXPECT_EQ(DecodeQr(path), text);
@@ -109,7 +109,8 @@ TEST(QrFileName, KeepsPlainIdsAndNeverLeavesTheFolder)
 {
     EXPECT_EQ(QrFileName(L"KV00000007"), "KV00000007.bmp");
     EXPECT_EQ(QrFileName(L"a-b_C9"), "a-b_C9.bmp");
-    for (const wchar_t* bad : {L"../../etc/passwd", L"a/b", L"..", L"", L"订单1", L"a b", L"a\\b", L"x.bmp"}) {
+    for (const wchar_t* bad :
+        { L"../../etc/passwd", L"a/b", L"..", L"", L"订单1", L"a b", L"a\\b", L"x.bmp" }) {
         const std::string name = QrFileName(bad);
         EXPECT_EQ(name.find('/'), std::string::npos) << name;
         EXPECT_EQ(name.find('\\'), std::string::npos) << name;
@@ -122,4 +123,4 @@ TEST(QrFileName, KeepsPlainIdsAndNeverLeavesTheFolder)
     EXPECT_EQ(QrFileName(std::wstring(65, L'k')).rfind("order_", 0), 0u);
 }
 
-}  // namespace
+} // namespace

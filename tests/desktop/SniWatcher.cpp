@@ -44,12 +44,13 @@ SniWatcher::SniWatcher()
     QMetaObject::invokeMethod(
         m_object,
         [this] {
-            QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("sni-watcher"));
-            m_ok = bus.isConnected() && bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), m_object,
-                                                           QDBusConnection::ExportAllSlots |
-                                                               QDBusConnection::ExportAllProperties |
-                                                               QDBusConnection::ExportAllSignals) &&
-                   bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+            QDBusConnection bus
+                = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("sni-watcher"));
+            m_ok = bus.isConnected()
+                && bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), m_object,
+                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties
+                        | QDBusConnection::ExportAllSignals)
+                && bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
         },
         Qt::BlockingQueuedConnection);
 }
@@ -70,4 +71,4 @@ SniWatcher::~SniWatcher()
     m_thread.wait();
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -30,14 +30,14 @@ public:
     // "service" or "service/path" names the item; the bus name of the caller
     // is kept beside it, where the item answers.
     struct Item {
-        QString service;  // the bus name to call
-        QString path;     // the object path of the item
+        QString service; // the bus name to call
+        QString path; // the object path of the item
     };
     std::vector<Item> Items() const;
 
 public slots:
     void RegisterStatusNotifierItem(const QString& service);
-    void RegisterStatusNotifierHost(const QString&) {}
+    void RegisterStatusNotifierHost(const QString&) { }
 
 signals:
     void StatusNotifierItemRegistered(const QString& service);
@@ -50,15 +50,15 @@ private:
 
 class SniWatcher {
 public:
-    SniWatcher();  // registered on the session bus when it returns (see ok())
+    SniWatcher(); // registered on the session bus when it returns (see ok())
     ~SniWatcher();
     bool ok() const { return m_ok; }
     std::vector<SniWatcherObject::Item> Items() const { return m_object->Items(); }
 
 private:
     QThread m_thread;
-    SniWatcherObject* m_object = nullptr;  // lives in m_thread, deleted there
+    SniWatcherObject* m_object = nullptr; // lives in m_thread, deleted there
     bool m_ok = false;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -26,8 +26,8 @@ using namespace korvana::test;
 struct MenuEntry {
     int id = 0;
     QString label;
-    QString type;        // "separator" or empty
-    QString toggleType;  // "checkmark" for a check item
+    QString type; // "separator" or empty
+    QString toggleType; // "checkmark" for a check item
     int toggleState = -1;
 };
 
@@ -38,9 +38,9 @@ void ReadLayout(const QDBusArgument& arg, std::vector<MenuEntry>& out, bool top)
     arg.beginStructure();
     arg >> id >> props;
     if (!top)
-        out.push_back({id, props.value("label").toString(), props.value("type").toString(),
-                       props.value("toggle-type").toString(),
-                       props.contains("toggle-state") ? props.value("toggle-state").toInt() : -1});
+        out.push_back({ id, props.value("label").toString(), props.value("type").toString(),
+            props.value("toggle-type").toString(),
+            props.contains("toggle-state") ? props.value("toggle-state").toInt() : -1 });
     arg.beginArray();
     while (!arg.atEnd()) {
         QDBusVariant child;
@@ -70,8 +70,8 @@ HostView ReadMenu(const SniWatcherObject::Item& item)
     HostView view;
     QDBusConnection bus = HostBus();
     auto property = [&](const char* name) {
-        QDBusMessage get = QDBusMessage::createMethodCall(item.service, item.path,
-                                                          "org.freedesktop.DBus.Properties", "Get");
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            item.service, item.path, "org.freedesktop.DBus.Properties", "Get");
         get << QStringLiteral("org.kde.StatusNotifierItem") << QString::fromLatin1(name);
         QDBusMessage reply = bus.call(get, QDBus::Block, 20000);
         if (reply.type() != QDBusMessage::ReplyMessage)
@@ -82,12 +82,12 @@ HostView ReadMenu(const SniWatcherObject::Item& item)
     view.menuPath = property("Menu").value<QDBusObjectPath>().path();
     if (view.menuPath.isEmpty())
         return view;
-    QDBusMessage about = QDBusMessage::createMethodCall(item.service, view.menuPath, "com.canonical.dbusmenu",
-                                                        "AboutToShow");
+    QDBusMessage about = QDBusMessage::createMethodCall(
+        item.service, view.menuPath, "com.canonical.dbusmenu", "AboutToShow");
     about << 0;
     bus.call(about, QDBus::Block, 20000);
-    QDBusMessage layout = QDBusMessage::createMethodCall(item.service, view.menuPath, "com.canonical.dbusmenu",
-                                                         "GetLayout");
+    QDBusMessage layout
+        = QDBusMessage::createMethodCall(item.service, view.menuPath, "com.canonical.dbusmenu", "GetLayout");
     layout << 0 << -1 << QStringList();
     QDBusMessage reply = bus.call(layout, QDBus::Block, 20000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
@@ -100,7 +100,8 @@ HostView ReadMenu(const SniWatcherObject::Item& item)
 
 QString Click(const SniWatcherObject::Item& item, const QString& menuPath, int id)
 {
-    QDBusMessage event = QDBusMessage::createMethodCall(item.service, menuPath, "com.canonical.dbusmenu", "Event");
+    QDBusMessage event
+        = QDBusMessage::createMethodCall(item.service, menuPath, "com.canonical.dbusmenu", "Event");
     event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(QVariant(0))) << 0u;
     QDBusMessage reply = HostBus().call(event, QDBus::Block, 20000);
     return reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorMessage();
@@ -116,12 +117,11 @@ protected:
         SetTrayAvailabilityForTesting(-1);
     }
     // Runs a host call aside: the item answers on this (the UI) thread.
-    template <class F>
-    auto Aside(F f)
+    template <class F> auto Aside(F f)
     {
         auto result = std::async(std::launch::async, f);
-        EXPECT_TRUE(WaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                            60000));
+        EXPECT_TRUE(WaitFor(
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000));
         return result.get();
     }
 };
@@ -136,7 +136,8 @@ TEST_F(StatusNotifierTrayTest, TheIconRegistersAndItsMenuHoldsTheTrayItemsAndQui
     StartWindow();
     SignInAs(L"demo", L"korvana123");
     ASSERT_TRUE(window().IsLoggedIn());
-    ASSERT_TRUE(WaitFor([&] { return !watcher.Items().empty(); }, 30000)) << "no item registered with the watcher";
+    ASSERT_TRUE(WaitFor([&] { return !watcher.Items().empty(); }, 30000))
+        << "no item registered with the watcher";
     ASSERT_TRUE(TrayIcon::IsTrayAvailable());
     const SniWatcherObject::Item item = watcher.Items().front();
 
@@ -173,4 +174,4 @@ TEST_F(StatusNotifierTrayTest, TheIconRegistersAndItsMenuHoldsTheTrayItemsAndQui
     EXPECT_TRUE(window().IsLoggedIn()) << "answered no: the client stays";
 }
 
-}  // namespace
+} // namespace

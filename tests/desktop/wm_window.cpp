@@ -12,9 +12,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <poll.h>
 #include <cstdlib>
 #include <memory>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,7 +43,7 @@ struct DisplayCloser {
 // What X holds of a window, as a picture.
 QImage Grab(Display* dpy, Window w)
 {
-    XWindowAttributes attrs{};
+    XWindowAttributes attrs {};
     if (!XGetWindowAttributes(dpy, w, &attrs) || attrs.map_state != IsViewable)
         return {};
     XImage* image = XGetImage(dpy, w, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
@@ -86,7 +86,7 @@ protected:
         XSelectInput(m_x.get(), DefaultRootWindow(m_x.get()), PropertyChangeMask);
         char program[] = KORVANA_OPENBOX;
         char noSession[] = "--sm-disable";
-        char* argv[] = {program, noSession, nullptr};
+        char* argv[] = { program, noSession, nullptr };
         ASSERT_EQ(posix_spawn(&m_wm, program, nullptr, nullptr, argv, environ), 0);
         const Atom check = XInternAtom(m_x.get(), "_NET_SUPPORTING_WM_CHECK", False);
         ASSERT_TRUE(Until([&] { return HasProperty(DefaultRootWindow(m_x.get()), check); }, 20000))
@@ -108,8 +108,8 @@ protected:
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        const int rc = XGetWindowProperty(m_x.get(), w, property, 0, 1, False, AnyPropertyType, &type, &format,
-                                          &count, &after, &data);
+        const int rc = XGetWindowProperty(
+            m_x.get(), w, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
         if (data)
             XFree(data);
         return rc == Success && type != None;
@@ -133,7 +133,7 @@ protected:
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0)
                 return false;
-            pollfd fd{ConnectionNumber(m_x.get()), POLLIN, 0};
+            pollfd fd { ConnectionNumber(m_x.get()), POLLIN, 0 };
             poll(&fd, 1, static_cast<int>(left.count()));
         }
     }
@@ -144,7 +144,7 @@ protected:
     XWindowAttributes Attributes()
     {
         XSync(m_x.get(), False);
-        XWindowAttributes attrs{};
+        XWindowAttributes attrs {};
         XGetWindowAttributes(m_x.get(), Xid(), &attrs);
         return attrs;
     }
@@ -154,7 +154,7 @@ protected:
         int x = 0, y = 0;
         Window child = 0;
         XTranslateCoordinates(m_x.get(), Xid(), DefaultRootWindow(m_x.get()), 0, 0, &x, &y, &child);
-        return {x, y};
+        return { x, y };
     }
 
     // Waits until X holds a window of at least the size, painted outside
@@ -203,8 +203,8 @@ TEST_F(WindowManagerTest, MaximisedOrDraggedBiggerTheWholeWindowIsPainted)
     ASSERT_TRUE(ui().Click(L"maxbtn"));
     QImage shot;
     ASSERT_TRUE(PaintedAtLeast(screenWidth, screenHeight - 40, shot))
-        << "X holds " << Attributes().width << " × " << Attributes().height << ", black outside 900 × 600: "
-        << BlackOutsideTheFirstSize(Grab(m_x.get(), Xid()));
+        << "X holds " << Attributes().width << " × " << Attributes().height
+        << ", black outside 900 × 600: " << BlackOutsideTheFirstSize(Grab(m_x.get(), Xid()));
     EXPECT_TRUE(shot.save(QString::fromStdString(PngPath("wm_maximised"))));
     // The right column follows the edge: 批量操作 sits near it.
     ASSERT_NE(Find(L"CBoxOfBatOpt"), nullptr);
@@ -219,7 +219,8 @@ TEST_F(WindowManagerTest, MaximisedOrDraggedBiggerTheWholeWindowIsPainted)
     // window back near the lower right of the screen.
     const QPoint at = RootPosition();
     const bool lowerRight = at.x() + 900 + 200 < screenWidth && at.y() + 600 + 120 < screenHeight;
-    ASSERT_TRUE(lowerRight || (at.x() >= 200 && at.y() >= 120)) << "no room to drag at " << at.x() << "," << at.y();
+    ASSERT_TRUE(lowerRight || (at.x() >= 200 && at.y() >= 120))
+        << "no room to drag at " << at.x() << "," << at.y();
     const QPoint corner = lowerRight ? at + QPoint(900 - 2, 600 - 2) : at + QPoint(1, 1);
     const QPoint step = lowerRight ? QPoint(20, 12) : QPoint(-20, -12);
     Pointer(corner);
@@ -236,4 +237,4 @@ TEST_F(WindowManagerTest, MaximisedOrDraggedBiggerTheWholeWindowIsPainted)
     EXPECT_EQ(Host().width(), Attributes().width);
 }
 
-}  // namespace
+} // namespace

@@ -5,12 +5,12 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <chrono>
 #include <thread>
 
 #include "account/Login.h"
@@ -57,7 +57,10 @@ std::string ReadFile(const std::string& path)
 
 class DeviceTaskTest : public SignedInTest {
 protected:
-    DeviceTaskTest() : SignedInTest(TextRule(), SignInAt::Test) {}
+    DeviceTaskTest()
+        : SignedInTest(TextRule(), SignInAt::Test)
+    {
+    }
 
     void Login(const std::wstring& name = L"demo")
     {
@@ -68,8 +71,8 @@ protected:
     static RecordingTarget::TextRule TextRule()
     {
         return [](UINT msg, WPARAM w) {
-            return msg == msg::UM_DEVICES && w != msg::kDevicesProgress && w != msg::kScreenshotUpdated &&
-                   w != msg::kScreenshotFailed;
+            return msg == msg::UM_DEVICES && w != msg::kDevicesProgress && w != msg::kScreenshotUpdated
+                && w != msg::kScreenshotFailed;
         };
     }
     // The load's messages: progress values, then the end code and its text.
@@ -104,19 +107,20 @@ TEST_F(DeviceTaskTest, TwentyFiveDevicesComeInThreePagesWithProgress)
     RecordedMessage end = LoadEnd();
     EXPECT_EQ(end.wParam, msg::kDevicesRead);
     EXPECT_TRUE(end.sent);
-    EXPECT_EQ(Progress(), (std::vector<LPARAM> {33, 66, 100}));
+    EXPECT_EQ(Progress(), (std::vector<LPARAM> { 33, 66, 100 }));
     auto log = control().RequestsTo(kList);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].method, "POST");
     // Page 1 alone first; the other two overlap, so either may come first.
     EXPECT_EQ(log[0].body, "&type=0&page_size=10&page_index=1");
-    EXPECT_EQ(std::multiset<std::string>({log[1].body, log[2].body}),
-              std::multiset<std::string>({"&type=0&page_size=10&page_index=2", "&type=0&page_size=10&page_index=3"}));
+    EXPECT_EQ(std::multiset<std::string>({ log[1].body, log[2].body }),
+        std::multiset<std::string>(
+            { "&type=0&page_size=10&page_index=2", "&type=0&page_size=10&page_index=3" }));
     auto& loaded = client->devices.loaded;
     ASSERT_EQ(loaded.size(), 25u);
     for (std::size_t i = 0; i < loaded.size(); ++i)
         EXPECT_EQ(loaded[i].id, std::to_wstring(i + 1));
-    EXPECT_EQ(loaded[1].name, L"云手机02");  // read in the code page
+    EXPECT_EQ(loaded[1].name, L"云手机02"); // read in the code page
     EXPECT_EQ(loaded[20].name, L"ID:21");
     EXPECT_FALSE(loaded[16].online);
     EXPECT_EQ(loaded[4].expiry_text, L"已过期");
@@ -147,18 +151,18 @@ TEST_F(DeviceTaskTest, FailuresEndTheLoadWithTheirTexts)
     EXPECT_EQ(expired.text, L"-1000");
 
     Login();
-    Fault({{"path", kList}, {"drop", true}, {"times", 1}});
+    Fault({ { "path", kList }, { "drop", true }, { "times", 1 } });
     EXPECT_EQ(LoadEnd().text, L"curl 错误：Perform(...)");
-    Fault({{"path", kList}, {"status", 500}, {"times", 1}});
+    Fault({ { "path", kList }, { "status", 500 }, { "times", 1 } });
     EXPECT_EQ(LoadEnd().text, L"curl 错误：Perform(...)");
     // Answers that say nothing get a text rather than an empty box.
-    Fault({{"path", kList}, {"kind", "not_json"}, {"times", 1}});
+    Fault({ { "path", kList }, { "kind", "not_json" }, { "times", 1 } });
     RecordedMessage notJson = LoadEnd();
     EXPECT_EQ(notJson.wParam, msg::kDevicesFailed);
     EXPECT_EQ(notJson.text, kRequestFailedText);
-    Fault({{"path", kList}, {"kind", "wrong_types"}, {"times", 1}});
+    Fault({ { "path", kList }, { "kind", "wrong_types" }, { "times", 1 } });
     EXPECT_EQ(LoadEnd().text, kRequestFailedText);
-    Fault({{"path", kList}, {"truncate", true}, {"times", 1}});
+    Fault({ { "path", kList }, { "truncate", true }, { "times", 1 } });
     EXPECT_EQ(LoadEnd().wParam, msg::kDevicesFailed);
     EXPECT_TRUE(client->devices.loaded.empty());
 }
@@ -170,28 +174,30 @@ TEST_F(DeviceTaskTest, AFailureOnPageTwoKeepsPageOne)
     RecordedMessage end = LoadEnd();
     EXPECT_EQ(end.wParam, msg::kDevicesFailed);
     EXPECT_EQ(end.text, L"busy");
-    EXPECT_EQ(Progress(), (std::vector<LPARAM> {33}));
+    EXPECT_EQ(Progress(), (std::vector<LPARAM> { 33 }));
     EXPECT_EQ(client->devices.loaded.size(), 10u);
 }
 
 TEST_F(DeviceTaskTest, PayloadsWithoutPagesOrDataEndOrGoOn)
 {
     Login();
-    Fault({{"path", kList}, {"body", R"({"status":true,"message":"{\"data\":[{\"id\":\"1\"}]}"})"}});
+    Fault({ { "path", kList }, { "body", R"({"status":true,"message":"{\"data\":[{\"id\":\"1\"}]}"})" } });
     RecordedMessage end = LoadEnd();
     EXPECT_EQ(end.wParam, msg::kDevicesRead);
     EXPECT_EQ(control().RequestsTo(kList).size(), 1u);
     EXPECT_EQ(client->devices.loaded.size(), 1u);
     control().ClearLog();
-    Fault({{"path", kList}, {"body", R"({"status":true,"message":"{\"pages\":2,\"data\":\"none\"}"})"}});
+    Fault(
+        { { "path", kList }, { "body", R"({"status":true,"message":"{\"pages\":2,\"data\":\"none\"}"})" } });
     EXPECT_EQ(LoadEnd().wParam, msg::kDevicesRead);
     EXPECT_EQ(control().RequestsTo(kList).size(), 2u);
     EXPECT_TRUE(client->devices.loaded.empty());
     // A total no list can have, or of the wrong sign, is only a count.
-    for (const char* total : {"9223372036854775807", "-3", "\\\"many\\\""}) {
-        Fault({{"path", kList},
-               {"body", std::string(R"({"status":true,"message":"{\"pages\":1,\"total\":)") + total +
-                            R"(,\"data\":[{\"id\":\"1\"}]}"})"}});
+    for (const char* total : { "9223372036854775807", "-3", "\\\"many\\\"" }) {
+        Fault({ { "path", kList },
+            { "body",
+                std::string(R"({"status":true,"message":"{\"pages\":1,\"total\":)") + total
+                    + R"(,\"data\":[{\"id\":\"1\"}]}"})" } });
         EXPECT_EQ(LoadEnd().wParam, msg::kDevicesRead) << total;
         EXPECT_EQ(client->devices.loaded.size(), 1u) << total;
     }
@@ -237,7 +243,7 @@ TEST_F(DeviceTaskTest, AThousandDevicesAtThirtyMillisecondsComeWholeAndInPageOrd
 TEST_F(DeviceTaskTest, AFailureOnPageSevenOfAHundredEndsTheLoadWithItsText)
 {
     control().Post("/__test/devices/generate?user=42&count=1000", "");
-    control().Post("/__test/devices/fail_page?page=7&text=%E6%9C%8D%E5%8A%A1%E5%BF%99", "");  // 服务忙
+    control().Post("/__test/devices/fail_page?page=7&text=%E6%9C%8D%E5%8A%A1%E5%BF%99", ""); // 服务忙
     Login();
     control().SetLatency(30);
     RecordedMessage end = LoadEnd();
@@ -247,7 +253,7 @@ TEST_F(DeviceTaskTest, AFailureOnPageSevenOfAHundredEndsTheLoadWithItsText)
     const std::vector<DeviceRecord>& loaded = client->devices.loaded;
     ASSERT_EQ(loaded.size(), 60u);
     EXPECT_EQ(loaded.back().id, L"60");
-    EXPECT_EQ(Progress(), (std::vector<LPARAM> {1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Progress(), (std::vector<LPARAM> { 1, 2, 3, 4, 5, 6 }));
     // Pages past 7 may have been on their way, but no more than the load
     // keeps in flight.
     EXPECT_LE(control().RequestsTo(kList).size(), 7u + kPagedLoadConcurrency);
@@ -257,11 +263,11 @@ TEST_F(DeviceTaskTest, PageCountsThatAreTooLargeNegativeOrNoNumberEndCleanly)
 {
     Login();
     auto page = [](const std::string& pages) {
-        return std::string(R"({"status":true,"message":"{\"pages\":)") + pages +
-               R"(,\"data\":[{\"id\":\"1\"}]}"})";
+        return std::string(R"({"status":true,"message":"{\"pages\":)") + pages
+            + R"(,\"data\":[{\"id\":\"1\"}]}"})";
     };
     // (A number beyond any int, e.g. 1.5e300, counts as huge too.)
-    Fault({{"path", kList}, {"body", page("100000")}});
+    Fault({ { "path", kList }, { "body", page("100000") } });
     RecordedMessage huge = LoadEnd();
     EXPECT_EQ(huge.wParam, msg::kDevicesRead);
     // At most the cap, each page once; the bar still reaches 100.
@@ -269,10 +275,10 @@ TEST_F(DeviceTaskTest, PageCountsThatAreTooLargeNegativeOrNoNumberEndCleanly)
     EXPECT_EQ(client->devices.loaded.size(), static_cast<std::size_t>(kMaxDevicePages));
     ASSERT_FALSE(Progress().empty());
     EXPECT_EQ(Progress().back(), 100);
-    for (const char* bad : {"-5", "\\\"many\\\"", "null"}) {
+    for (const char* bad : { "-5", "\\\"many\\\"", "null" }) {
         control().ClearLog();
         Fresh();
-        Fault({{"path", kList}, {"body", page(bad)}});
+        Fault({ { "path", kList }, { "body", page(bad) } });
         RecordedMessage end = LoadEnd();
         EXPECT_EQ(end.wParam, msg::kDevicesRead) << bad;
         EXPECT_EQ(control().RequestsTo(kList).size(), 1u) << bad;
@@ -284,21 +290,20 @@ TEST_F(DeviceTaskTest, APageThatNeverAnswersEndsWithTheCancellationAndLeavesNoth
 {
     control().Post("/__test/devices/generate?user=42&count=1000", "");
     Login();
-    Fault({{"path", kList}, {"drop", true}, {"times", 1}});
+    Fault({ { "path", kList }, { "drop", true }, { "times", 1 } });
     EXPECT_EQ(LoadEnd().text, L"curl 错误：Perform(...)");
     control().ClearLog();
     Fresh();
 
     // Page 1 held for 30 s: a sign-out (the task's token) ends the load.
-    Fault({{"path", kList}, {"delay_ms", 30000}, {"times", 1}});
+    Fault({ { "path", kList }, { "delay_ms", 30000 }, { "times", 1 } });
     CancelToken session;
     std::thread task([&] {
         ScopedTaskToken token(session);
         LoadDeviceList(*client, 0);
     });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (control().RequestsTo(kList).empty() && std::chrono::steady_clock::now() < deadline) {
-    }
+    while (control().RequestsTo(kList).empty() && std::chrono::steady_clock::now() < deadline) { }
     session.Cancel();
     task.join();
     auto messages = window->Messages();
@@ -320,7 +325,7 @@ TEST_F(DeviceTaskTest, AStalledMiddlePageEndsAtTheSignOutWithNothingInFlight)
     control().Post("/__test/devices/generate?user=42&count=1000", "");
     Login();
     control().SetLatency(30);
-    Fault({{"path", kList}, {"delay_ms", 30000}, {"for_body", "&type=0&page_size=10&page_index=7"}});
+    Fault({ { "path", kList }, { "delay_ms", 30000 }, { "for_body", "&type=0&page_size=10&page_index=7" } });
     CancelToken session;
     const auto start = std::chrono::steady_clock::now();
     std::thread task([&] {
@@ -328,12 +333,12 @@ TEST_F(DeviceTaskTest, AStalledMiddlePageEndsAtTheSignOutWithNothingInFlight)
         LoadDeviceList(*client, 0);
     });
     const auto deadline = start + std::chrono::seconds(20);
-    while (control().RequestsTo(kList).size() < 100 && std::chrono::steady_clock::now() < deadline) {
-    }
+    while (control().RequestsTo(kList).size() < 100 && std::chrono::steady_clock::now() < deadline) { }
     EXPECT_EQ(PageBodies(control().RequestsTo(kList)), ExpectedBodies(100)) << "every page once, page 7 held";
     session.Cancel();
     task.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "the held page was waited for";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20))
+        << "the held page was waited for";
     auto messages = window->Messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().wParam, msg::kDevicesFailed);
@@ -359,7 +364,7 @@ TEST_F(DeviceTaskTest, GroupsComeInTheServiceOrderAndTheLoadReportsAlways)
     EXPECT_EQ(AnsiToWide(groups[2].name), L"游戏");
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_groups_get")[0].body, "");
 
-    Fault({{"path", "/api/qtz/front_device_groups_get"}, {"kind", "not_json"}});
+    Fault({ { "path", "/api/qtz/front_device_groups_get" }, { "kind", "not_json" } });
     LoadGroups(*client, 0);
     EXPECT_EQ(window->Messages().back().wParam, msg::kGroupsLoaded);
     EXPECT_TRUE(groups.empty());
@@ -368,11 +373,12 @@ TEST_F(DeviceTaskTest, GroupsComeInTheServiceOrderAndTheLoadReportsAlways)
 TEST_F(DeviceTaskTest, GroupSavesReachTheServiceInTheOrderTheyWereMade)
 {
     Login();
-    std::vector<DeviceGroupRecord> groups = {{"3", WideToAnsi(L"工作"), L""}, {"1", WideToAnsi(L"家庭"), L""}};
+    std::vector<DeviceGroupRecord> groups
+        = { { "3", WideToAnsi(L"工作"), L"" }, { "1", WideToAnsi(L"家庭"), L"" } };
     // A slow first save: the later ones must still come after it.
-    Fault({{"path", kGroupsSet}, {"delay_ms", 300}, {"times", 1}});
+    Fault({ { "path", kGroupsSet }, { "delay_ms", 300 }, { "times", 1 } });
     ASSERT_TRUE(QueueGroupSave(client, GroupSetParams(groups)));
-    groups.push_back({NextGroupId(groups), NewGroupName(NextGroupId(groups)), L""});
+    groups.push_back({ NextGroupId(groups), NewGroupName(NextGroupId(groups)), L"" });
     ASSERT_TRUE(QueueGroupSave(client, GroupSetParams(groups)));
     groups.erase(groups.begin());
     ASSERT_TRUE(QueueGroupSave(client, GroupSetParams(groups)));
@@ -382,8 +388,10 @@ TEST_F(DeviceTaskTest, GroupSavesReachTheServiceInTheOrderTheyWereMade)
     auto log = control().RequestsTo(kGroupsSet);
     ASSERT_EQ(log.size(), 3u);
     // {"3":"工作","1":"家庭"} in UTF-8, form-encoded.
-    EXPECT_EQ(log[0].body, "&groups=%7B%223%22%3A%22%E5%B7%A5%E4%BD%9C%22%2C%221%22%3A%22%E5%AE%B6%E5%BA%AD%22%7D");
-    EXPECT_NE(log[1].body.find("%222%22%3A%22%E6%96%B0%E5%88%86%E7%BB%842%22"), std::string::npos);  // "2":"新分组2"
+    EXPECT_EQ(
+        log[0].body, "&groups=%7B%223%22%3A%22%E5%B7%A5%E4%BD%9C%22%2C%221%22%3A%22%E5%AE%B6%E5%BA%AD%22%7D");
+    EXPECT_NE(
+        log[1].body.find("%222%22%3A%22%E6%96%B0%E5%88%86%E7%BB%842%22"), std::string::npos); // "2":"新分组2"
     auto state = nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body);
     ASSERT_EQ(state["groups"].size(), 2u);
     EXPECT_EQ(state["groups"][0]["id"], "1");
@@ -393,7 +401,7 @@ TEST_F(DeviceTaskTest, GroupSavesReachTheServiceInTheOrderTheyWereMade)
 TEST_F(DeviceTaskTest, AQuoteInAGroupNameStillSavesTheWholeSet)
 {
     Login();
-    std::vector<DeviceGroupRecord> groups = {{"1", "say \"hi\"", L""}, {"2", "b\\", L""}};
+    std::vector<DeviceGroupRecord> groups = { { "1", "say \"hi\"", L"" }, { "2", "b\\", L"" } };
     ASSERT_TRUE(QueueGroupSave(client, GroupSetParams(groups)));
     ASSERT_TRUE(window->WaitForCount(1));
     EXPECT_EQ(window->Messages()[0].wParam, msg::kGroupsSaved);
@@ -426,7 +434,8 @@ TEST_F(DeviceTaskTest, DeviceMovesAndRenamesSendTheirTextsAndShowTheirBoxes)
     EXPECT_EQ(log[1].body, "&id=8&name=&group_id=1");
     EXPECT_EQ(log[2].body, "&id=7&name=My%20pad&groups=My%20pad");
     // Typed names go as UTF-8.
-    EXPECT_EQ(log[3].body, "&id=9&name=%E6%88%91%E7%9A%84%20%E6%89%8B%E6%9C%BA&groups=%E6%88%91%E7%9A%84%20%E6%89%8B%E6%9C%BA");
+    EXPECT_EQ(log[3].body,
+        "&id=9&name=%E6%88%91%E7%9A%84%20%E6%89%8B%E6%9C%BA&groups=%E6%88%91%E7%9A%84%20%E6%89%8B%E6%9C%BA");
     auto boxList = boxes.Boxes();
     ASSERT_EQ(boxList.size(), 4u);
     EXPECT_EQ(boxList[0].text, L"保存设备名称成功！");
@@ -449,7 +458,7 @@ TEST_F(DeviceTaskTest, DeviceRequestFailuresShowTheirTextsAndTransferFailuresNot
     // Nothing selected: still sent, and refused.
     RunOwned(SaveSelectedDevicesGroup, SelectedDevicesGroupParams({}));
     EXPECT_EQ(control().RequestsTo(kSet).back().body, "&id=&name=&group_id=");
-    Fault({{"path", kSet}, {"drop", true}});
+    Fault({ { "path", kSet }, { "drop", true } });
     RunOwned(SaveDeviceName, DeviceNameParams(unknown));
     auto boxList = boxes.Boxes();
     ASSERT_EQ(boxList.size(), 3u);
@@ -479,7 +488,7 @@ TEST_F(DeviceTaskTest, AScreenshotIsStoredAndMarksTheDeviceOnline)
     EXPECT_FALSE(std::filesystem::exists(ScreenshotFilePathNarrow(L"17")));
 
     // A transfer failure leaves the record alone; an index past the list is refused.
-    Fault({{"path", kCapture}, {"drop", true}, {"times", 1}});
+    Fault({ { "path", kCapture }, { "drop", true }, { "times", 1 } });
     EXPECT_FALSE(FetchScreenshot(*client, 6));
     EXPECT_TRUE(client->devices.devices[6].online);
     EXPECT_FALSE(FetchScreenshot(*client, 25));
@@ -503,20 +512,21 @@ TEST_F(DeviceTaskTest, ScreenshotAnswersWithoutAPictureKeepTheOldOne)
     const std::string file = ScreenshotFilePathNarrow(L"7");
     const std::string before = ReadFile(file);
 
-    Fault({{"path", kCapture}, {"body", R"({"status":true,"message":"{}"})"}, {"times", 1}});
+    Fault({ { "path", kCapture }, { "body", R"({"status":true,"message":"{}"})" }, { "times", 1 } });
     client->devices.devices[6].online = false;
     EXPECT_TRUE(FetchScreenshot(*client, 6));
     EXPECT_TRUE(client->devices.devices[6].online);
-    Fault({{"path", kCapture}, {"body", R"({"status":true,"message":"{\"base64\":\"bm90IGFuIGltYWdl\"}"})"}, {"times", 1}});
+    Fault({ { "path", kCapture },
+        { "body", R"({"status":true,"message":"{\"base64\":\"bm90IGFuIGltYWdl\"}"})" }, { "times", 1 } });
     EXPECT_TRUE(FetchScreenshot(*client, 6));
     // 30 MB of Base64 that is no picture.
-    const std::string huge = "{\"status\":true,\"message\":\"{\\\"base64\\\":\\\"" + std::string(30 * 1024 * 1024, 'Q') +
-                             "\\\"}\"}";
-    Fault({{"path", kCapture}, {"body", huge}, {"times", 1}});
+    const std::string huge = "{\"status\":true,\"message\":\"{\\\"base64\\\":\\\""
+        + std::string(30 * 1024 * 1024, 'Q') + "\\\"}\"}";
+    Fault({ { "path", kCapture }, { "body", huge }, { "times", 1 } });
     EXPECT_TRUE(FetchScreenshot(*client, 6));
     EXPECT_EQ(ReadFile(file), before);
     // Success without any payload counts as a failure.
-    Fault({{"path", kCapture}, {"body", R"({"status":true,"message":"not json"})"}, {"times", 1}});
+    Fault({ { "path", kCapture }, { "body", R"({"status":true,"message":"not json"})" }, { "times", 1 } });
     EXPECT_FALSE(FetchScreenshot(*client, 6));
 }
 
@@ -524,11 +534,13 @@ TEST_F(DeviceTaskTest, AnIdThatIsNoFileNameNeverLeavesTheCacheFolder)
 {
     Login();
     const std::string jpeg = Jpeg(1080, 1920);
-    Fault({{"path", kCapture},
-           {"body", "{\"status\":true,\"message\":\"{\\\"base64\\\":\\\"" + service::Base64Encode(jpeg) + "\\\"}\"}"}});
+    Fault({ { "path", kCapture },
+        { "body",
+            "{\"status\":true,\"message\":\"{\\\"base64\\\":\\\"" + service::Base64Encode(jpeg)
+                + "\\\"}\"}" } });
     DeviceRecord evil;
     evil.id = L"../../escaped";
-    client->devices.devices = {evil};
+    client->devices.devices = { evil };
     EXPECT_TRUE(FetchScreenshot(*client, 0));
     EXPECT_EQ(control().RequestsTo(kCapture)[0].body, "&id=..%2F..%2Fescaped");
     const std::filesystem::path cache = GetLocalPaths().imageCache.narrow;
@@ -541,4 +553,4 @@ TEST_F(DeviceTaskTest, AnIdThatIsNoFileNameNeverLeavesTheCacheFolder)
     EXPECT_EQ(files[0].string().front(), '@');
 }
 
-}  // namespace
+} // namespace

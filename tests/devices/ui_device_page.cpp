@@ -114,9 +114,9 @@ TEST_F(DevicePageTest, SignInLoadsGroupsThenAllPagesAndShowsTheUsableDevices)
     auto pages = control().RequestsTo("/api/qtz/front_device_list");
     ASSERT_EQ(pages.size(), 3u);
     // Page 1 first; pages 2 and 3 overlap.
-    EXPECT_EQ(InLoadOrder({pages[0].body, pages[1].body, pages[2].body}),
-              (std::vector<std::string> {"&type=0&page_size=10&page_index=1", "&type=0&page_size=10&page_index=2",
-                                         "&type=0&page_size=10&page_index=3"}));
+    EXPECT_EQ(InLoadOrder({ pages[0].body, pages[1].body, pages[2].body }),
+        (std::vector<std::string> { "&type=0&page_size=10&page_index=1", "&type=0&page_size=10&page_index=2",
+            "&type=0&page_size=10&page_index=3" }));
     ASSERT_EQ(Devices().size(), 25u);
     EXPECT_EQ(Devices()[0].id, L"1");
     EXPECT_EQ(Devices()[20].name, L"ID:21");
@@ -171,7 +171,7 @@ TEST_F(DevicePageTest, ExpiredAndFaultyViewsAndTheSearch)
     ASSERT_TRUE(ui().Click(L"OptOfExtDevice"));
     EXPECT_EQ(Tiles()->GetCount(), 3);
     EXPECT_FALSE(Find(L"ListOfDeviceGroupSel")->IsVisible());
-    const int expired = Devices()[4].tile_index;  // device 5
+    const int expired = Devices()[4].tile_index; // device 5
     ASSERT_GE(expired, 0);
     EXPECT_FALSE(Part(expired, L"CBoxOfCtrl")->IsEnabled());
     EXPECT_EQ(Part(expired, L"LabOfCtrl")->GetText(), L"设备5到期，请充值");
@@ -213,7 +213,7 @@ TEST_F(DevicePageTest, TheGroupSelectorFiltersAndKeepsItsIndexWithinTheList)
 {
     SignInAndLoad();
     auto* selector = FindAs<CListUI>(L"ListOfDeviceGroupSel");
-    ASSERT_TRUE(selector->SelectItem(2));  // 工作 (id 2)
+    ASSERT_TRUE(selector->SelectItem(2)); // 工作 (id 2)
     EXPECT_EQ(Page()->CurrentGroupIndex(), 2);
     EXPECT_EQ(Find(L"OptOfAllDevice")->GetText(), L"工作");
     for (int t = 0; t < Tiles()->GetCount(); ++t)
@@ -237,7 +237,7 @@ TEST_F(DevicePageTest, TheGroupSelectorFiltersAndKeepsItsIndexWithinTheList)
 
 TEST_F(DevicePageTest, ALoadFailingOnPageTwoKeepsPageOneAndShowsTheBox)
 {
-    control().Post("/__test/devices/fail_page?page=2&text=%E7%BB%B4%E6%8A%A4%E4%B8%AD", "");  // 维护中
+    control().Post("/__test/devices/fail_page?page=2&text=%E7%BB%B4%E6%8A%A4%E4%B8%AD", ""); // 维护中
     SignInAndLoad();
     // Page 3 may have been on its way already; what it brought is dropped.
     EXPECT_GE(control().RequestsTo("/api/qtz/front_device_list").size(), 2u);
@@ -279,7 +279,7 @@ TEST_F(DevicePageTest, TheScreenshotButtonStoresThePictureAndTheTileShowsIt)
     EXPECT_EQ(boxes().Count(), 0u);
 
     // A failure shows the box and leaves the button usable again.
-    control().InjectFault({{"path", "/api/qtz/front_device_capture"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_capture" }, { "kind", "not_json" } });
     ASSERT_TRUE(ui().Click(button));
     ASSERT_TRUE(WaitFor([&] { return boxes().Count() == 1; }));
     EXPECT_EQ(boxes().CountOf(L"更新截屏失败，请稍后重试！", L"提示"), 1u);
@@ -290,7 +290,7 @@ TEST_F(DevicePageTest, TheScreenshotButtonStoresThePictureAndTheTileShowsIt)
 TEST_F(DevicePageTest, TheSpinnerCyclesThroughEighteenFrames)
 {
     SignInAndLoad();
-    control().InjectFault({{"path", "/api/qtz/front_device_capture"}, {"delay_ms", 800}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_capture" }, { "delay_ms", 800 } });
     CControlUI* button = Part(0, L"BtnOfScreenshot");
     ASSERT_TRUE(ui().Click(button));
     ASSERT_TRUE(ui().WaitUntil([&] { return ui().CountOf(L"timer", L"BtnOfScreenshot") >= 19; }, 3000));
@@ -301,7 +301,8 @@ TEST_F(DevicePageTest, TheSpinnerCyclesThroughEighteenFrames)
     ui().ProcessEvents(100);
     EXPECT_EQ(ui().CountOf(L"timer", L"BtnOfScreenshot"), ticks) << "the timer stops with the result";
     const int frame = ticks % 18;
-    EXPECT_NE(button->GetDisabledImage().find(L"_white_" + std::to_wstring(frame) + L".png"), std::wstring::npos)
+    EXPECT_NE(
+        button->GetDisabledImage().find(L"_white_" + std::to_wstring(frame) + L".png"), std::wstring::npos)
         << WideToUtf8(button->GetDisabledImage());
 }
 
@@ -327,8 +328,8 @@ TEST_F(DevicePageTest, TheGroupEditorAddsRenamesMovesAndDeletes)
     ASSERT_EQ(saves.size(), 1u);
     // {"1":"家庭","2":"工作","3":"游戏","4":"新分组4"}, UTF-8 then form-encoded.
     EXPECT_EQ(saves[0].body,
-              "&groups=%7B%221%22%3A%22%E5%AE%B6%E5%BA%AD%22%2C%222%22%3A%22%E5%B7%A5%E4%BD%9C%22%2C%223%22%3A%22"
-              "%E6%B8%B8%E6%88%8F%22%2C%224%22%3A%22%E6%96%B0%E5%88%86%E7%BB%844%22%7D");
+        "&groups=%7B%221%22%3A%22%E5%AE%B6%E5%BA%AD%22%2C%222%22%3A%22%E5%B7%A5%E4%BD%9C%22%2C%223%22%3A%22"
+        "%E6%B8%B8%E6%88%8F%22%2C%224%22%3A%22%E6%96%B0%E5%88%86%E7%BB%844%22%7D");
     ASSERT_EQ(list->GetCount(), 5);
 
     // Renaming a group to its own name is refused.
@@ -349,15 +350,16 @@ TEST_F(DevicePageTest, TheGroupEditorAddsRenamesMovesAndDeletes)
         EXPECT_EQ(boxes().CountOf(kGroupNameNotStorableText, L"提示"), static_cast<std::size_t>(attempt));
         EXPECT_EQ(boxes().CountOf(L"分组名必须唯一", L"提示"), 1u);
         EXPECT_EQ(edit->GetText(), L"家庭");
-        EXPECT_EQ(window().Client().devices.groups[0].name, "\xBC\xD2\xCD\xA5");  // 家庭
+        EXPECT_EQ(window().Client().devices.groups[0].name, "\xBC\xD2\xCD\xA5"); // 家庭
     }
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_groups_set").size(), 1u);
     // A new name is saved.
     window().Paint().SetFocus(edit);
     edit->SetText(L"家里");
     window().Paint().SetFocus(nullptr);
-    EXPECT_EQ(window().Client().devices.groups[0].name, "\xBC\xD2\xC0\xEF");  // 家里 in code page 936
-    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_groups_set").size() == 2; }));
+    EXPECT_EQ(window().Client().devices.groups[0].name, "\xBC\xD2\xC0\xEF"); // 家里 in code page 936
+    ASSERT_TRUE(
+        WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_groups_set").size() == 2; }));
 
     // Down, then delete the first row: 工作 leads.
     ASSERT_TRUE(ui().Click(list->GetItemAt(0)->FindSubControl(L"BtnOfMoveDown")));
@@ -365,7 +367,8 @@ TEST_F(DevicePageTest, TheGroupEditorAddsRenamesMovesAndDeletes)
     ASSERT_TRUE(ui().Click(list->GetItemAt(0)->FindSubControl(L"BtnOfDelGroup")));
     ASSERT_EQ(window().Client().devices.groups.size(), 3u);
     EXPECT_EQ(window().Client().devices.groups[0].id, "1");
-    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_groups_set").size() == 4; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_groups_set").size() == 4; }));
     nlohmann::json state = nlohmann::json::parse(control().Get("/__test/devices/state?user=42").body);
     ASSERT_EQ(state["groups"].size(), 3u);
     EXPECT_EQ(state["groups"][0]["name"], "家里");
@@ -382,7 +385,7 @@ TEST_F(DevicePageTest, TheGroupEditorAddsRenamesMovesAndDeletes)
 TEST_F(DevicePageTest, TheGroupMenuMovesOneDevice)
 {
     SignInAndLoad();
-    const int device = IndexOf(L"7");  // in group 2 (工作)
+    const int device = IndexOf(L"7"); // in group 2 (工作)
     menus().SetAnswer(msg::kGroupMenuFirstId + 2);
     ASSERT_TRUE(ui().Click(Part(Devices()[device].tile_index, L"BtnOfChangeGroup")));
     auto menus_ = menus().Menus();
@@ -540,7 +543,7 @@ TEST_F(DevicePageTest, TilesWithScreenshotsAndTheRefreshRebuildsThem)
 TEST_F(DevicePageTest, ViewsWaitWhileALoadRunsAndASignOutDropsItsRecords)
 {
     SignInAndLoad();
-    control().InjectFault({{"path", "/api/qtz/front_device_list"}, {"delay_ms", 300}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_list" }, { "delay_ms", 300 } });
     const int before = Page()->FinishedLoads();
     ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
     EXPECT_TRUE(Page()->IsLoading());
@@ -625,7 +628,8 @@ TEST_F(DevicePageTest, ASignOutInTheMiddleOfALongLoadSendsNothingMore)
     control().SetLatency(100);
     control().ClearLog();
     ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
-    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_list").size() >= 10; }, 60000));
+    ASSERT_TRUE(
+        WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_list").size() >= 10; }, 60000));
     window().SignOut();
     const std::size_t atSignOut = control().RequestsTo("/api/qtz/front_device_list").size();
     ASSERT_TRUE(WaitForTasks(20000));
@@ -646,7 +650,7 @@ TEST_F(DevicePageTest, ASignOutInTheMiddleOfALongLoadSendsNothingMore)
 TEST_F(DevicePageTest, ASignOutBeforeTheGroupsArriveLoadsNoDevices)
 {
     StartWindow();
-    control().InjectFault({{"path", "/api/qtz/front_device_groups_get"}, {"delay_ms", 300}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_groups_get" }, { "delay_ms", 300 } });
     SignInAs(L"demo", L"korvana123");
     window().SignOut();
     ASSERT_TRUE(WaitForTasks(5000));
@@ -676,7 +680,8 @@ TEST_F(DevicePageTest, TheHandOversBringThePurchaseAndMarketPagesForward)
     EXPECT_EQ(goodsPage(), BuyPage::kDevicesGoods);
     EXPECT_EQ(buy->GoodsMode(), BuyPage::kDevicesGoods);
     EXPECT_EQ(window().Client().commerce.order.count, 1);
-    ASSERT_TRUE(WaitFor([&] { return !IsWaiting() && !control().RequestsTo("/api/qtz/front_device_buy_list").empty(); }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return !IsWaiting() && !control().RequestsTo("/api/qtz/front_device_buy_list").empty(); }));
 
     // One device's time left: the renewal of that device alone.
     ASSERT_TRUE(ui().Click(L"OptOfDevice"));
@@ -701,4 +706,4 @@ TEST_F(DevicePageTest, TheHandOversBringThePurchaseAndMarketPagesForward)
     EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
 }
 
-}  // namespace
+} // namespace

@@ -20,8 +20,8 @@ std::vector<DeviceRecord> Parse(const std::string& payload)
     return devices;
 }
 
-DeviceRecord Device(std::wstring id, bool online, std::int64_t timeLeft, std::wstring group = L"",
-                    std::wstring name = L"")
+DeviceRecord Device(
+    std::wstring id, bool online, std::int64_t timeLeft, std::wstring group = L"", std::wstring name = L"")
 {
     DeviceRecord d;
     d.id = std::move(id);
@@ -103,7 +103,8 @@ TEST(ParseDevicePage, AHundredThousandEntries)
 {
     std::string payload = R"({"pages":1,"data":[)";
     for (int i = 0; i < 100000; ++i)
-        payload += (i ? "," : "") + std::string(R"({"id":")") + std::to_string(i) + R"(","online_status":"1"})";
+        payload
+            += (i ? "," : "") + std::string(R"({"id":")") + std::to_string(i) + R"(","online_status":"1"})";
     payload += "]}";
     auto devices = Parse(payload);
     ASSERT_EQ(devices.size(), 100000u);
@@ -118,25 +119,25 @@ TEST(DevicePageParams, TypeSizeAndIndex)
 
 TEST(Views, OfflineAndExpiredShowUnderBothAndNeverInTheGroupView)
 {
-    const std::vector<DeviceGroupRecord> groups = {{"1", "a", L""}, {"2", "b", L""}};
+    const std::vector<DeviceGroupRecord> groups = { { "1", "a", L"" }, { "2", "b", L"" } };
     const std::vector<DeviceRecord> devices = {
-        Device(L"1", false, 0, L"1"),   // offline and expired
-        Device(L"2", true, 100, L"1"),  // usable
-        Device(L"3", true, 100, L"2"),  // usable, other group
+        Device(L"1", false, 0, L"1"), // offline and expired
+        Device(L"2", true, 100, L"1"), // usable
+        Device(L"3", true, 100, L"2"), // usable, other group
     };
     const GroupView all = GroupViewDevices(devices, groups, 0);
-    EXPECT_EQ(all.shown, (std::vector<int> {1, 2}));
+    EXPECT_EQ(all.shown, (std::vector<int> { 1, 2 }));
     // Only the offline dot: an offline device is counted as faulty first.
     EXPECT_TRUE(all.anyOffline);
     EXPECT_FALSE(all.anyExpired);
-    EXPECT_EQ(GroupViewDevices(devices, groups, 1).shown, (std::vector<int> {1}));
-    EXPECT_EQ(GroupViewDevices(devices, groups, 2).shown, (std::vector<int> {2}));
+    EXPECT_EQ(GroupViewDevices(devices, groups, 1).shown, (std::vector<int> { 1 }));
+    EXPECT_EQ(GroupViewDevices(devices, groups, 2).shown, (std::vector<int> { 2 }));
     // An index past the list shows every group.
-    EXPECT_EQ(GroupViewDevices(devices, groups, 9).shown, (std::vector<int> {1, 2}));
-    EXPECT_EQ(ExpiredDevices(devices), (std::vector<int> {0}));
-    EXPECT_EQ(OfflineDevices(devices), (std::vector<int> {0}));
+    EXPECT_EQ(GroupViewDevices(devices, groups, 9).shown, (std::vector<int> { 1, 2 }));
+    EXPECT_EQ(ExpiredDevices(devices), (std::vector<int> { 0 }));
+    EXPECT_EQ(OfflineDevices(devices), (std::vector<int> { 0 }));
 
-    const std::vector<DeviceRecord> expiredOnline = {Device(L"4", true, -1)};
+    const std::vector<DeviceRecord> expiredOnline = { Device(L"4", true, -1) };
     const GroupView dots = GroupViewDevices(expiredOnline, groups, 0);
     EXPECT_TRUE(dots.shown.empty());
     EXPECT_FALSE(dots.anyOffline);
@@ -146,12 +147,12 @@ TEST(Views, OfflineAndExpiredShowUnderBothAndNeverInTheGroupView)
 TEST(Views, SearchFoldsOnlyAsciiLetters)
 {
     const std::vector<DeviceRecord> devices = {
-        Device(L"1", true, 1, L"", L"xaby"), Device(L"2", true, 1, L"", L"XAB"), Device(L"3", true, 1, L"", L"ab"),
-        Device(L"4", true, 1, L"", L"\xFF41"),  // full-width small a
+        Device(L"1", true, 1, L"", L"xaby"), Device(L"2", true, 1, L"", L"XAB"),
+        Device(L"3", true, 1, L"", L"ab"), Device(L"4", true, 1, L"", L"\xFF41"), // full-width small a
     };
-    EXPECT_EQ(SearchDevices(devices, L"AB"), (std::vector<int> {0, 1, 2}));
-    EXPECT_EQ(SearchDevices(devices, L"xA"), (std::vector<int> {0, 1}));
-    EXPECT_TRUE(SearchDevices(devices, L"\xFF21").empty());  // full-width capital A
+    EXPECT_EQ(SearchDevices(devices, L"AB"), (std::vector<int> { 0, 1, 2 }));
+    EXPECT_EQ(SearchDevices(devices, L"xA"), (std::vector<int> { 0, 1 }));
+    EXPECT_TRUE(SearchDevices(devices, L"\xFF21").empty()); // full-width capital A
     EXPECT_EQ(SearchDevices(devices, L"").size(), 4u);
     EXPECT_EQ(AsciiLower(L"ÄBC"), L"Äbc");
 }
@@ -161,15 +162,16 @@ TEST(Groups, IndexesNamesAndIds)
     EXPECT_EQ(ClampGroupIndex(3, 3), 3);
     EXPECT_EQ(ClampGroupIndex(4, 3), 0);
     EXPECT_EQ(ClampGroupIndex(-1, 3), 0);
-    const std::vector<DeviceGroupRecord> groups = {{"1", "a", L""}, {"2", "b", L""}, {"1", "c", L""}};
-    EXPECT_EQ(GroupNameOf(groups, L"1"), L"c");  // the last of repeated ids
+    const std::vector<DeviceGroupRecord> groups = { { "1", "a", L"" }, { "2", "b", L"" }, { "1", "c", L"" } };
+    EXPECT_EQ(GroupNameOf(groups, L"1"), L"c"); // the last of repeated ids
     EXPECT_EQ(GroupNameOf(groups, L"9"), L"未分组设备");
     EXPECT_EQ(GroupNameOf({}, L""), L"未分组设备");
 }
 
 TEST(Groups, ThePayloadOrderIsTheListOrder)
 {
-    json::Document doc = json::Parse("{\"3\":\"\xB9\xA4\xD7\xF7\",\"1\":\"\xBC\xD2\xCD\xA5\"}");  // 工作, 家庭 (936)
+    json::Document doc
+        = json::Parse("{\"3\":\"\xB9\xA4\xD7\xF7\",\"1\":\"\xBC\xD2\xCD\xA5\"}"); // 工作, 家庭 (936)
     auto groups = ParseGroups(doc.get());
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].id, "3");
@@ -192,7 +194,7 @@ TEST(Groups, NewIdsStayUniquePastAHundred)
 {
     std::vector<DeviceGroupRecord> groups;
     for (int i = 1; i <= 100; ++i)
-        groups.push_back({std::to_string(i), "g", L""});
+        groups.push_back({ std::to_string(i), "g", L"" });
     EXPECT_EQ(NextGroupId(groups), "101");
     groups.erase(groups.begin() + 41);
     EXPECT_EQ(NextGroupId(groups), "42");
@@ -200,19 +202,20 @@ TEST(Groups, NewIdsStayUniquePastAHundred)
 
 TEST(Groups, TheSetTextIsAJsonObjectInListOrder)
 {
-    const std::vector<DeviceGroupRecord> groups = {{"1", WideToAnsi(L"家庭"), L""}, {"2", WideToAnsi(L"工作"), L""}};
+    const std::vector<DeviceGroupRecord> groups
+        = { { "1", WideToAnsi(L"家庭"), L"" }, { "2", WideToAnsi(L"工作"), L"" } };
     EXPECT_EQ(GroupSetParams(groups), L"&groups={\"1\":\"家庭\",\"2\":\"工作\"}");
     EXPECT_EQ(GroupSetParams({}), L"&groups={}");
     // Quotes and backslashes in a name keep the object whole.
-    EXPECT_EQ(GroupSetParams({{"3", "a\"b\\c", L""}}), L"&groups={\"3\":\"a\\\"b\\\\c\"}");
+    EXPECT_EQ(GroupSetParams({ { "3", "a\"b\\c", L"" } }), L"&groups={\"3\":\"a\\\"b\\\\c\"}");
     EXPECT_EQ(GroupNameTaken(groups, WideToAnsi(L"家庭")), true);
     EXPECT_EQ(GroupNameTaken(groups, "x"), false);
 }
 
 TEST(DeviceRequests, ParameterTexts)
 {
-    std::vector<DeviceRecord> devices = {Device(L"7", true, 1, L"2"), Device(L"8", true, 1, L"1"),
-                                         Device(L"9", true, 1, L"2")};
+    std::vector<DeviceRecord> devices
+        = { Device(L"7", true, 1, L"2"), Device(L"8", true, 1, L"1"), Device(L"9", true, 1, L"2") };
     devices[0].selected = devices[2].selected = true;
     EXPECT_EQ(SelectedDevicesGroupParams(devices), L"&id=7,9,&name=&group_id=2");
     devices[0].selected = devices[2].selected = false;
@@ -230,4 +233,4 @@ TEST(DeviceStatus, CaptionsOfUnusableTiles)
     EXPECT_EQ(UnusableCaption(Device(L"7", true, 50)), L"");
 }
 
-}  // namespace
+} // namespace

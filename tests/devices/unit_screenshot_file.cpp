@@ -34,7 +34,8 @@ TEST(ScreenshotFileName, PlainIdsKeepTheirNameOthersStayInTheFolder)
 {
     EXPECT_EQ(ScreenshotFileName(L"7"), L"7.jpeg");
     EXPECT_EQ(ScreenshotFileName(L"VM-07_a.b"), L"VM-07_a.b.jpeg");
-    for (const wchar_t* id : {L"../../etc/passwd", L"a/b", L"..", L".", L"", L"a\\b", L"设备", L"a b", L"x\ny"}) {
+    for (const wchar_t* id :
+        { L"../../etc/passwd", L"a/b", L"..", L".", L"", L"a\\b", L"设备", L"a b", L"x\ny" }) {
         const std::wstring name = ScreenshotFileName(id);
         EXPECT_EQ(name.find(L'/'), std::wstring::npos);
         EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
@@ -85,4 +86,4 @@ TEST(StoreScreenshotImage, BytesThatAreNoPictureKeepTheOldFile)
     EXPECT_FALSE(StoreScreenshotImage(Jpeg(10, 10), (dir.path() / "none" / "x.jpeg").string()));
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,8 @@ void Check(bool condition)
 // Reads every member the way payload parsers do, one level down as well.
 void ReadAll(const cJSON* item, int depth)
 {
-    static const char* const kKeys[] = {"data", "id", "name", "page_index", "pages", "code", "msg", "time_left"};
+    static const char* const kKeys[]
+        = { "data", "id", "name", "page_index", "pages", "code", "msg", "time_left" };
     for (const char* key : kKeys) {
         std::int64_t i64 = 0;
         std::int32_t i32 = 0;
@@ -40,7 +41,7 @@ void ReadAll(const cJSON* item, int depth)
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -13,7 +13,7 @@ void Check(bool condition)
         __builtin_trap();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(EncodeHello(*hello).substr(5) == message.body);
         }
         if (auto input = ReadInput(message.type, message.body, error)) {
-            Check(!input->path.empty() || input->kind == Input::Kind::Key || input->kind == Input::Kind::Text);
+            Check(
+                !input->path.empty() || input->kind == Input::Kind::Key || input->kind == Input::Kind::Text);
             Check(input->path.size() <= kMaxSwipePoints);
             Check(input->text.size() <= kMaxTextInput);
             Check(EncodeInput(*input).substr(5) == message.body);

@@ -24,13 +24,17 @@ using nlohmann::json;
 
 bool CarriesText(UINT msg, WPARAM code)
 {
-    return msg == msg::UM_APP_INSTALL || msg == msg::UM_LOGIN || (msg == msg::UM_APP_UPLOAD && code == msg::kAppUploadFailed) ||
-           (msg == msg::UM_APPS && code == msg::kAppListEmpty);
+    return msg == msg::UM_APP_INSTALL || msg == msg::UM_LOGIN
+        || (msg == msg::UM_APP_UPLOAD && code == msg::kAppUploadFailed)
+        || (msg == msg::UM_APPS && code == msg::kAppListEmpty);
 }
 
 class AppInstallTest : public SignedInTest {
 protected:
-    AppInstallTest() : SignedInTest(CarriesText, SignInAt::Test) {}
+    AppInstallTest()
+        : SignedInTest(CarriesText, SignInAt::Test)
+    {
+    }
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(SignedInTest::SetUp());
@@ -46,7 +50,7 @@ protected:
     std::vector<RecordedMessage> Messages() const
     {
         auto all = window->Messages();
-        return {all.begin() + static_cast<std::ptrdiff_t>(m_skip), all.end()};
+        return { all.begin() + static_cast<std::ptrdiff_t>(m_skip), all.end() };
     }
     std::int64_t Marked()
     {
@@ -96,12 +100,12 @@ TEST_F(AppInstallTest, TickingMarksTheRowReloadsTheSelectionAndRedrawsTheView)
 
 TEST_F(AppInstallTest, TheInstallBodyForTwoDevicesAndAppsSevenAndNine)
 {
-    SelectDevices({L"3", L"11"});
+    SelectDevices({ L"3", L"11" });
     std::vector<AppRecord> apps(2);
     apps[0].id = 7;
     apps[1].id = 9;
     // The task record owns the argument; called directly, the test does.
-    InstallRequest argument{InstallBody(client->devices.devices, apps)};
+    InstallRequest argument { InstallBody(client->devices.devices, apps) };
     InstallSelectedApps(*client, argument);
     auto log = control().RequestsTo("/api/qtz/front_app_install");
     ASSERT_EQ(log.size(), 1u);
@@ -113,16 +117,16 @@ TEST_F(AppInstallTest, TheInstallBodyForTwoDevicesAndAppsSevenAndNine)
     EXPECT_EQ(messages[0].wParam, msg::kInstallStarted);
     json installs = json::parse(control().Get("/__test/apps/installs").body);
     ASSERT_EQ(installs["installs"].size(), 1u);
-    EXPECT_EQ(installs["installs"][0]["devices"], json({"3", "11"}));
+    EXPECT_EQ(installs["installs"][0]["devices"], json({ "3", "11" }));
 }
 
 TEST_F(AppInstallTest, AnInstallFailureCarriesTheServiceTextOrTheTransportText)
 {
-    SelectDevices({L"999"});
+    SelectDevices({ L"999" });
     std::vector<AppRecord> apps(1);
     apps[0].id = 7;
     auto run = [&] {
-        auto* request = new InstallRequest {InstallBody(client->devices.devices, apps)};
+        auto* request = new InstallRequest { InstallBody(client->devices.devices, apps) };
         InstallSelectedApps(*client, *request);
         delete request;
         return Messages().back();
@@ -130,7 +134,7 @@ TEST_F(AppInstallTest, AnInstallFailureCarriesTheServiceTextOrTheTransportText)
     RecordedMessage refused = run();
     EXPECT_EQ(refused.wParam, msg::kInstallFailed);
     EXPECT_EQ(refused.text, L"设备不存在");
-    control().InjectFault({{"path", "/api/qtz/front_app_install"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_app_install" }, { "drop", true } });
     EXPECT_EQ(run().text, L"请求错误，请检查网络连接或尝试重启软件。");
     control().ClearFaults();
     control().Reset();
@@ -139,10 +143,10 @@ TEST_F(AppInstallTest, AnInstallFailureCarriesTheServiceTextOrTheTransportText)
 
 TEST_F(AppInstallTest, AnUploadedAppAppearsAmongTheUsersAppsAndProgressIsReported)
 {
-    SelectDevices({L"2"});
+    SelectDevices({ L"2" });
     const std::string file = (folder() / "游戏.apk").string();
     std::ofstream(file, std::ios::binary) << std::string(300000, 'a');
-    auto* upload = new AppUpload {file, SelectedDeviceIds(client->devices.devices)};
+    auto* upload = new AppUpload { file, SelectedDeviceIds(client->devices.devices) };
     UploadLocalApp(*client, *upload);
     delete upload;
     auto messages = Messages();
@@ -173,14 +177,14 @@ TEST_F(AppInstallTest, AnUploadedAppAppearsAmongTheUsersAppsAndProgressIsReporte
 
 TEST_F(AppInstallTest, ARefusedUploadCarriesTheServiceText)
 {
-    SelectDevices({L"404"});
+    SelectDevices({ L"404" });
     const std::string file = (folder() / "a.apk").string();
     std::ofstream(file) << "x";
-    auto* upload = new AppUpload {file, SelectedDeviceIds(client->devices.devices)};
+    auto* upload = new AppUpload { file, SelectedDeviceIds(client->devices.devices) };
     UploadLocalApp(*client, *upload);
     EXPECT_EQ(Messages().back().wParam, msg::kAppUploadFailed);
     EXPECT_EQ(Messages().back().text, L"设备不存在");
-    control().InjectFault({{"path", "/api/qtz/front_device_file_upload"}, {"status", 500}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_file_upload" }, { "status", 500 } });
     UploadLocalApp(*client, *upload);
     EXPECT_EQ(Messages().back().text, L"请求错误，请检查网络连接或尝试重启软件。:500");
     delete upload;
@@ -190,7 +194,7 @@ TEST_F(AppInstallTest, DeletingOwnAppsAsksTheServiceThenDropsTheRows)
 {
     LoadMyApps(*client, client->user.userId);
     ASSERT_EQ(client->catalogue.AppList.size(), 2u);
-    auto* deletion = new AppDeletion {{20001, 20002}, client->user.userId};
+    auto* deletion = new AppDeletion { { 20001, 20002 }, client->user.userId };
     DeleteLocalApps(*client, *deletion);
     auto log = control().RequestsTo("/api/qtz/front_app_del");
     ASSERT_EQ(log.size(), 1u);
@@ -221,11 +225,11 @@ TEST_F(AppInstallTest, TheReloadAfterADeleteListsTheAppsOfTheUserItWasStartedFor
     LoadMyApps(*client, user);
     ASSERT_EQ(client->catalogue.AppList.size(), 2u);
     client->user.userId = "7";
-    AppDeletion deletion {{20001}, user};
+    AppDeletion deletion { { 20001 }, user };
     DeleteLocalApps(*client, deletion);
     ASSERT_EQ(control().RequestsTo("/api/qtz/front_app_del").size(), 1u);
     ASSERT_EQ(client->catalogue.AppList.size(), 1u);
     EXPECT_EQ(client->catalogue.AppList[0].id, 20002);
 }
 
-}  // namespace
+} // namespace

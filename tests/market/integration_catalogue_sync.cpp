@@ -27,7 +27,10 @@ using nlohmann::json;
 
 class CatalogueSyncTest : public SignedInTest {
 protected:
-    CatalogueSyncTest() : SignedInTest(nullptr, SignInAt::Test) {}
+    CatalogueSyncTest()
+        : SignedInTest(nullptr, SignInAt::Test)
+    {
+    }
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(SignedInTest::SetUp());
@@ -41,7 +44,7 @@ protected:
     std::vector<RecordedMessage> Messages() const
     {
         auto all = window->Messages();
-        return {all.begin() + static_cast<std::ptrdiff_t>(m_loginMessages), all.end()};
+        return { all.begin() + static_cast<std::ptrdiff_t>(m_loginMessages), all.end() };
     }
 
     // A catalogue of `count` market apps under category 1101.
@@ -49,16 +52,17 @@ protected:
     {
         json apps = json::array();
         for (int i = 1; i <= count; ++i) {
-            json app = {{"id", i}, {"name", "应用" + std::to_string(i)}, {"version", "1." + std::to_string(i)},
-                        {"category", 1101}};
+            json app = { { "id", i }, { "name", "应用" + std::to_string(i) },
+                { "version", "1." + std::to_string(i) }, { "category", 1101 } };
             if (edit)
                 edit(app, i);
             apps.push_back(app);
         }
-        json setup = {{"categories", json::array({{{"id", 1}, {"pId", 0}, {"name", "应用"}},
-                                                 {{"id", 11}, {"pId", 1}, {"name", "社交"}},
-                                                 {{"id", 1101}, {"pId", 11}, {"name", "聊天"}}})},
-                     {"apps", apps}};
+        json setup = { { "categories",
+                           json::array({ { { "id", 1 }, { "pId", 0 }, { "name", "应用" } },
+                               { { "id", 11 }, { "pId", 1 }, { "name", "社交" } },
+                               { { "id", 1101 }, { "pId", 11 }, { "name", "聊天" } } }) },
+            { "apps", apps } };
         RawResponse answer = control().Post("/__test/apps/catalogue", setup.dump());
         ASSERT_EQ(answer.status, 200) << answer.body;
     }
@@ -72,10 +76,7 @@ protected:
         auto statement = client->catalogue.database.Prepare(sql);
         return statement && statement->NextRow() ? statement->ColumnText(0) : std::string("<none>");
     }
-    void Sync()
-    {
-        SyncCatalogue(*client, 0);
-    }
+    void Sync() { SyncCatalogue(*client, 0); }
     std::vector<std::string> ListBodies()
     {
         std::vector<std::string> bodies;
@@ -85,8 +86,9 @@ protected:
     }
     void FakePage(const std::string& payload, int times = 1)
     {
-        json envelope = {{"status", true}, {"message", payload}};
-        control().InjectFault({{"path", "/api/qtz/front_app_list"}, {"body", envelope.dump()}, {"times", times}});
+        json envelope = { { "status", true }, { "message", payload } };
+        control().InjectFault(
+            { { "path", "/api/qtz/front_app_list" }, { "body", envelope.dump() }, { "times", times } });
     }
 
     CancelToken session;
@@ -101,11 +103,13 @@ TEST_F(CatalogueSyncTest, FortyFiveAppsOverThreePagesWithTheExactRequests)
     ASSERT_EQ(categories.size(), 1u);
     EXPECT_EQ(categories[0].method, "POST");
     EXPECT_EQ(categories[0].body, "type=1");
-    EXPECT_EQ(ListBodies(), (std::vector<std::string> {"&sort=update&type=3&page_size=20&page_index=1",
-                                                        "&sort=update&type=3&page_size=20&page_index=2",
-                                                        "&sort=update&type=3&page_size=20&page_index=3"}));
+    EXPECT_EQ(ListBodies(),
+        (std::vector<std::string> { "&sort=update&type=3&page_size=20&page_index=1",
+            "&sort=update&type=3&page_size=20&page_index=2",
+            "&sort=update&type=3&page_size=20&page_index=3" }));
     EXPECT_EQ(Count(), 45);
-    EXPECT_EQ(Text("select min(sort) || '-' || max(sort) || '/' || count(distinct sort) from t_game"), "0-44/45");
+    EXPECT_EQ(
+        Text("select min(sort) || '-' || max(sort) || '/' || count(distinct sort) from t_game"), "0-44/45");
     EXPECT_EQ(Text("select count(distinct timestamp) || ':' || min(timestamp) from t_game"), "1:1700000000");
     // Listed in the order received: id 1 first.
     EXPECT_EQ(Text("select sort from t_game where id = 1"), "0");
@@ -128,9 +132,10 @@ TEST_F(CatalogueSyncTest, FortyFiveAppsOverThreePagesWithTheExactRequests)
 TEST_F(CatalogueSyncTest, StaleAndUnstampedRowsGoAfterACompleteListingAndMarksAreCleared)
 {
     SeedApps(3);
-    ASSERT_TRUE(client->catalogue.database.Execute(
-        "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, type, timestamp, bproxyed) values"
-        "(500,0,1,-1,'old','1',1101,99,1),(501,0,1,-1,'unstamped','1',1101,NULL,0),(2,9,1,-1,'x','1',1101,99,1)"));
+    ASSERT_TRUE(client->catalogue.database.Execute("REPLACE INTO t_game (id, sort, sourcetype, source, "
+                                                   "gamename, installname, type, timestamp, bproxyed) values"
+                                                   "(500,0,1,-1,'old','1',1101,99,1),(501,0,1,-1,'unstamped',"
+                                                   "'1',1101,NULL,0),(2,9,1,-1,'x','1',1101,99,1)"));
     std::ofstream(GetLocalPaths().iconCache.narrow + "3.png") << "kept";
     Sync();
     EXPECT_EQ(Count(), 3);
@@ -144,9 +149,10 @@ TEST_F(CatalogueSyncTest, StaleAndUnstampedRowsGoAfterACompleteListingAndMarksAr
 
 TEST_F(CatalogueSyncTest, PagesZeroAsksOnePageAndAMissingSourceStoresMinusOne)
 {
-    FakePage(R"({"page_index":1,"pages":0,"data":[{"id":"7","source_type":"1","name":"A","version":"1","category":"1101"},)"
-             R"({"id":"8","source_type":"2","source":"","name":"B","version":"1","category":"1101"},)"
-             R"({"id":"9","source_type":"2","source":"42","name":"C","version":null,"category":"1101"}]})");
+    FakePage(
+        R"({"page_index":1,"pages":0,"data":[{"id":"7","source_type":"1","name":"A","version":"1","category":"1101"},)"
+        R"({"id":"8","source_type":"2","source":"","name":"B","version":"1","category":"1101"},)"
+        R"({"id":"9","source_type":"2","source":"42","name":"C","version":null,"category":"1101"}]})");
     Sync();
     EXPECT_EQ(ListBodies().size(), 1u);
     EXPECT_EQ(Count(), 3);
@@ -175,20 +181,20 @@ TEST_F(CatalogueSyncTest, AnUnreachableOrRefusingServiceLeavesTheCatalogueAsItWa
     Sync();
     ASSERT_EQ(Count(), 25);
     const std::vector<json> faults = {
-        {{"drop", true}},
-        {{"kind", "not_json"}},
-        {{"kind", "wrong_types"}},
-        {{"status", 500}},
-        {{"body", R"({"status":false,"message":"-1000"})"}},
-        {{"body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":\"many\"}"})"}},
-        {{"body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":[{\"id\":\"1\"}]}"})"}},
-        {{"body", R"({"status":true,"message":"[1,2,3]"})"}},
+        { { "drop", true } },
+        { { "kind", "not_json" } },
+        { { "kind", "wrong_types" } },
+        { { "status", 500 } },
+        { { "body", R"({"status":false,"message":"-1000"})" } },
+        { { "body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":\"many\"}"})" } },
+        { { "body", R"({"status":true,"message":"{\"pages\":\"3\",\"data\":[{\"id\":\"1\"}]}"})" } },
+        { { "body", R"({"status":true,"message":"[1,2,3]"})" } },
     };
     for (const json& fault : faults) {
         json setup = fault;
         setup["path"] = "/api/qtz/front_app_list";
         control().InjectFault(setup);
-        control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"kind", "not_json"}});
+        control().InjectFault({ { "path", "/api/qtz/front_app_category" }, { "kind", "not_json" } });
         client->RefreshStamp += 10;
         Sync();
         EXPECT_EQ(Count(), 25) << fault.dump();
@@ -196,7 +202,7 @@ TEST_F(CatalogueSyncTest, AnUnreachableOrRefusingServiceLeavesTheCatalogueAsItWa
         control().ClearFaults();
     }
     // The second page fails: the first page's rows are new, none is deleted.
-    control().InjectFault({{"path", "/api/qtz/front_app_list"}, {"drop", true}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_app_list" }, { "drop", true }, { "times", 1 } });
     client->RefreshStamp += 10;
     Sync();
     EXPECT_EQ(Count(), 25);
@@ -207,8 +213,10 @@ TEST_F(CatalogueSyncTest, BadAppsAreSkippedAndHugeTextsStoredWithoutHarm)
 {
     const std::string huge(1 << 20, 'n');
     FakePage(R"({"pages":1,"data":[{"id":"abc","name":"bad"},{"id":"1) or (1","name":"bad"},7,null,)"
-             R"({"id":"12","source_type":"x","name":")" + huge + R"(","version":"v","category":"1101"},)"
-             R"({"id":13,"source_type":1,"name":"num","version":"1","category":1101}]})");
+             R"({"id":"12","source_type":"x","name":")"
+        + huge
+        + R"(","version":"v","category":"1101"},)"
+          R"({"id":13,"source_type":1,"name":"num","version":"1","category":1101}]})");
     Sync();
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Text("select length(gamename) from t_game where id = 12"), std::to_string(huge.size()));
@@ -223,8 +231,8 @@ TEST_F(CatalogueSyncTest, BadAppsAreSkippedAndHugeTextsStoredWithoutHarm)
 TEST_F(CatalogueSyncTest, AnIconThatFailsOrIsNoPngLeavesNoFileAndIsTriedAgain)
 {
     SeedApps(2);
-    control().InjectFault({{"path", "/app/1/icon.png"}, {"body", "<html>not a picture</html>"}});
-    control().InjectFault({{"path", "/app/2/icon.png"}, {"drop", true}});
+    control().InjectFault({ { "path", "/app/1/icon.png" }, { "body", "<html>not a picture</html>" } });
+    control().InjectFault({ { "path", "/app/2/icon.png" }, { "drop", true } });
     Sync();
     const std::string icons = GetLocalPaths().iconCache.narrow;
     EXPECT_FALSE(std::filesystem::exists(icons + "1.png"));
@@ -240,8 +248,8 @@ TEST_F(CatalogueSyncTest, AnIconThatFailsOrIsNoPngLeavesNoFileAndIsTriedAgain)
 TEST_F(CatalogueSyncTest, AtLatencyTheOverlappedListingKeepsItsOrderAndAFailingIconLeavesNoPart)
 {
     SeedApps(200);
-    control().InjectFault({{"path", "/app/7/icon.png"}, {"truncate", true}});
-    control().InjectFault({{"path", "/app/8/icon.png"}, {"body", "<html>not a picture</html>"}});
+    control().InjectFault({ { "path", "/app/7/icon.png" }, { "truncate", true } });
+    control().InjectFault({ { "path", "/app/8/icon.png" }, { "body", "<html>not a picture</html>" } });
     control().SetLatency(20);
     Sync();
     control().SetLatency(0);
@@ -251,8 +259,9 @@ TEST_F(CatalogueSyncTest, AtLatencyTheOverlappedListingKeepsItsOrderAndAFailingI
         expected.push_back("&sort=update&type=3&page_size=20&page_index=" + std::to_string(page));
     EXPECT_EQ(ListBodies(), expected);
     EXPECT_EQ(Count(), 200);
-    for (int id : {1, 20, 21, 200})
-        EXPECT_EQ(Text("select sort from t_game where id = " + std::to_string(id)), std::to_string(id - 1)) << id;
+    for (int id : { 1, 20, 21, 200 })
+        EXPECT_EQ(Text("select sort from t_game where id = " + std::to_string(id)), std::to_string(id - 1))
+            << id;
     // Every icon but the two bad ones, and nothing half-written.
     std::size_t pictures = 0;
     for (const auto& entry : std::filesystem::directory_iterator(GetLocalPaths().iconCache.narrow)) {
@@ -276,8 +285,8 @@ TEST_F(CatalogueSyncTest, ASignOutStopsTheIconsAndLeavesNoPart)
     });
     // Wait for the category request to be on its way, then sign out.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (control().RequestsTo("/api/qtz/front_app_category").empty() && std::chrono::steady_clock::now() < deadline) {
-    }
+    while (control().RequestsTo("/api/qtz/front_app_category").empty()
+        && std::chrono::steady_clock::now() < deadline) { }
     session.Cancel();
     sync.join();
     control().SetLatency(0);
@@ -331,4 +340,4 @@ TEST_F(CatalogueSyncTest, AfterTheSignOutNothingIsAskedOrWrittenBack)
     EXPECT_EQ(Messages()[1].wParam, msg::kCatalogueSynced);
 }
 
-}  // namespace
+} // namespace

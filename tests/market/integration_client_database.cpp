@@ -19,20 +19,19 @@ class ClientDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* sub : {"data", "config", "run"})
+        for (const char* sub : { "data", "config", "run" })
             fs::create_directories(home.path() / sub);
         fs::permissions(home.path() / "run", fs::perms::owner_all);
         fs::create_directories(Folder());
     }
     std::unique_ptr<ClientProcess> Start()
     {
-        std::map<std::string, std::string> variables = {{"QT_QPA_PLATFORM", "offscreen"},
-                                                        {"XDG_DATA_HOME", (home.path() / "data").string()},
-                                                        {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                                                        {"XDG_RUNTIME_DIR", (home.path() / "run").string()},
-                                                        {"no_proxy", "*"}};
-        return std::make_unique<ClientProcess>(ClientProcess::ClientProgram(), variables,
-                                               (home.path() / "client.log").string());
+        std::map<std::string, std::string> variables
+            = { { "QT_QPA_PLATFORM", "offscreen" }, { "XDG_DATA_HOME", (home.path() / "data").string() },
+                  { "XDG_CONFIG_HOME", (home.path() / "config").string() },
+                  { "XDG_RUNTIME_DIR", (home.path() / "run").string() }, { "no_proxy", "*" } };
+        return std::make_unique<ClientProcess>(
+            ClientProcess::ClientProgram(), variables, (home.path() / "client.log").string());
     }
     fs::path Folder() const { return home.path() / "data" / "korvanClient"; }
 
@@ -62,4 +61,4 @@ TEST_F(ClientDatabaseTest, ACatalogueThatCannotBeOpenedEndsTheClientWithoutABox)
     EXPECT_EQ(client->Log().find("message box:"), std::string::npos) << client->Log();
 }
 
-}  // namespace
+} // namespace

@@ -64,24 +64,30 @@ protected:
     }
     void SeedTree()
     {
-        json categories = json::array({{{"id", 1}, {"pId", 0}, {"name", "应用"}},
-                                       {{"id", 112}, {"pId", 0}, {"name", "游戏"}},
-                                       {{"id", 11}, {"pId", 1}, {"name", "社交"}},
-                                       {{"id", 12}, {"pId", 1}, {"name", "工具"}},
-                                       {{"id", 1101}, {"pId", 11}, {"name", "聊天"}},
-                                       {{"id", 1102}, {"pId", 11}, {"name", "社区"}},
-                                       {{"id", 1201}, {"pId", 12}, {"name", "系统"}}});
+        json categories = json::array({ { { "id", 1 }, { "pId", 0 }, { "name", "应用" } },
+            { { "id", 112 }, { "pId", 0 }, { "name", "游戏" } },
+            { { "id", 11 }, { "pId", 1 }, { "name", "社交" } },
+            { { "id", 12 }, { "pId", 1 }, { "name", "工具" } },
+            { { "id", 1101 }, { "pId", 11 }, { "name", "聊天" } },
+            { { "id", 1102 }, { "pId", 11 }, { "name", "社区" } },
+            { { "id", 1201 }, { "pId", 12 }, { "name", "系统" } } });
         json apps = json::array();
         int id = 1;
         auto add = [&](int count, int category, const std::string& prefix) {
             for (int i = 0; i < count; ++i, ++id)
-                apps.push_back({{"id", id}, {"name", prefix + std::to_string(i)}, {"version", "1.0"}, {"category", category}});
+                apps.push_back({ { "id", id }, { "name", prefix + std::to_string(i) }, { "version", "1.0" },
+                    { "category", category } });
         };
         add(7, 1102, "社区");
         add(3, 1101, "聊天");
         add(70, 1201, "系统");
-        apps.push_back({{"id", id}, {"name", "Tom's 厨房"}, {"version", "2.0"}, {"category", 1101}});
-        ASSERT_EQ(control().Post("/__test/apps/catalogue", json({{"categories", categories}, {"apps", apps}}).dump()).status, 200);
+        apps.push_back(
+            { { "id", id }, { "name", "Tom's 厨房" }, { "version", "2.0" }, { "category", 1101 } });
+        ASSERT_EQ(control()
+                      .Post("/__test/apps/catalogue",
+                          json({ { "categories", categories }, { "apps", apps } }).dump())
+                      .status,
+            200);
     }
 };
 
@@ -98,7 +104,8 @@ TEST_F(MarketPageTest, TheFirstSynchronisationFillsTheHotViewWithIcons)
     EXPECT_FALSE(IconTile()->GetItemAt(0)->FindSubControl(L"LabOfAppVersion")->GetText().empty());
     EXPECT_FALSE(Find(L"BtnOfDelLocalApp")->IsVisible());
     // The spinner ran and stopped on a frame of its own.
-    EXPECT_NE(Find(L"BtnOfAppRefresh")->GetDisabledImage().find(L"sinchronize_30_white_"), std::wstring::npos);
+    EXPECT_NE(
+        Find(L"BtnOfAppRefresh")->GetDisabledImage().find(L"sinchronize_30_white_"), std::wstring::npos);
     // One synchronisation only, though the login and the page both ran.
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_category").size(), 1u);
     EXPECT_TRUE(ui().SavePng(PngPath("market_hot")));
@@ -156,7 +163,7 @@ TEST_F(MarketPageTest, TypingSearchesForEveryChangeAndAQuoteFindsItsApp)
     Find(L"EditOfAppSearch")->SetText(L"");
     ASSERT_TRUE(ui().TypeText(L"EditOfAppSearch", L"'"));
     Settle();
-    EXPECT_EQ(IconNames(), std::vector<std::wstring> {L"Tom's 厨房"});
+    EXPECT_EQ(IconNames(), std::vector<std::wstring> { L"Tom's 厨房" });
     EXPECT_TRUE(ui().SavePng(PngPath("market_search")));
 
     ASSERT_TRUE(ui().TypeText(L"EditOfAppSearch", L"zz"));
@@ -178,8 +185,8 @@ TEST_F(MarketPageTest, AnEmptyDeviceChoicePointsTheWayToTheDeviceBatchMode)
     EXPECT_TRUE(hint->IsVisibleInTree());
     // The hint is read whole, in as many lines as its column needs.
     const RECT box = hint->GetPos();
-    const auto layout =
-        render::LayoutMarkup(&window().Paint(), box, hint->GetText(), hint->GetFont(), 0xFF000000, hint->GetTextStyle());
+    const auto layout = render::LayoutMarkup(
+        &window().Paint(), box, hint->GetText(), hint->GetFont(), 0xFF000000, hint->GetTextStyle());
     for (const auto& run : layout.runs) {
         EXPECT_LE(run.rc.right, box.right);
         EXPECT_LE(run.rc.bottom, box.bottom);
@@ -214,7 +221,8 @@ TEST_F(MarketPageTest, TheInstallColumnListsTheChoicesAndChecksThemBeforeTheRequ
         ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
         Settle();
     }
-    EXPECT_TRUE(dynamic_cast<CCheckBoxUI*>(IconTile()->GetItemAt(0)->FindSubControl(L"CBoxOfGame"))->IsSelected());
+    EXPECT_TRUE(
+        dynamic_cast<CCheckBoxUI*>(IconTile()->GetItemAt(0)->FindSubControl(L"CBoxOfGame"))->IsSelected());
     auto* apps = FindAs<CListUI>(L"ListOfSelectedApp");
     EXPECT_EQ(apps->GetCount(), 2);
 
@@ -245,12 +253,14 @@ TEST_F(MarketPageTest, TheInstallColumnListsTheChoicesAndChecksThemBeforeTheRequ
 
     control().ClearLog();
     ASSERT_TRUE(ui().Click(L"BtnOfConfirmInstall"));
-    ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"正在安装应用，请耐心等候安装完成！", L"提示") == 1; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return boxes().CountOf(L"正在安装应用，请耐心等候安装完成！", L"提示") == 1; }));
     auto log = control().RequestsTo("/api/qtz/front_app_install");
     ASSERT_EQ(log.size(), 1u);
     const std::vector<AppRecord>& selected = window().Client().catalogue.SelectedApps;
-    EXPECT_EQ(log[0].body, "id=1%2C3%2C&app_id=" + std::to_string(selected[0].id) + "%2C" +
-                               std::to_string(selected[1].id) + "%2C");
+    EXPECT_EQ(log[0].body,
+        "id=1%2C3%2C&app_id=" + std::to_string(selected[0].id) + "%2C" + std::to_string(selected[1].id)
+            + "%2C");
 
     // Removing one device, then every app.
     ui().MoveTo(ui().CentreOf(deviceList->GetItemAt(0)));
@@ -308,7 +318,7 @@ TEST_F(MarketPageTest, TickedAppsSurviveARestartAndSelectedDevicesDoNot)
     EndWindow();
 
     // The server's catalogue changes meanwhile, so the row is not rewritten.
-    control().InjectFault({{"path", "/api/qtz/front_app_list"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_app_list" }, { "drop", true } });
     OpenMarket();
     const std::vector<AppRecord>& selected = window().Client().catalogue.SelectedApps;
     ASSERT_EQ(selected.size(), 1u);
@@ -325,12 +335,13 @@ TEST_F(MarketPageTest, TheRefreshButtonSpinsWhileASynchronisationOfANewGeneratio
     window().Client().RefreshStamp = 1000;
     const auto before = static_cast<std::int64_t>(std::time(nullptr));
     control().ClearLog();
-    control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"delay_ms", 400}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_app_category" }, { "delay_ms", 400 }, { "times", 1 } });
     ASSERT_TRUE(ui().Click(L"BtnOfAppRefresh"));
     EXPECT_FALSE(refresh->IsEnabled());
     const std::wstring first = refresh->GetDisabledImage();
     ASSERT_TRUE(WaitFor([&] { return refresh->GetDisabledImage() != first; }, 2000));
-    EXPECT_EQ(refresh->GetDisabledImage().rfind(L"' dest='0,0,30,30'"), refresh->GetDisabledImage().size() - 18);
+    EXPECT_EQ(
+        refresh->GetDisabledImage().rfind(L"' dest='0,0,30,30'"), refresh->GetDisabledImage().size() - 18);
     // Disabled: a second click starts nothing.
     ui().Click(L"BtnOfAppRefresh");
     ASSERT_TRUE(WaitFor([&] { return refresh->IsEnabled(); }, 20000));
@@ -341,11 +352,12 @@ TEST_F(MarketPageTest, TheRefreshButtonSpinsWhileASynchronisationOfANewGeneratio
     EXPECT_GE(stamp, before);
     EXPECT_LE(stamp, static_cast<std::int64_t>(std::time(nullptr)));
     std::vector<int> generations;
-    if (auto statement = window().Client().catalogue.database.Prepare("select distinct timestamp from t_game")) {
+    if (auto statement
+        = window().Client().catalogue.database.Prepare("select distinct timestamp from t_game")) {
         while (statement->NextRow())
             generations.push_back(statement->ColumnInt(0));
     }
-    EXPECT_EQ(generations, std::vector<int> {static_cast<int>(static_cast<std::int32_t>(stamp))});
+    EXPECT_EQ(generations, std::vector<int> { static_cast<int>(static_cast<std::int32_t>(stamp)) });
     // The view on screen was drawn again from the refreshed rows.
     EXPECT_EQ(AppTab(), MarketPage::kIconPage);
     EXPECT_FALSE(IconNames().empty());
@@ -369,4 +381,4 @@ TEST_F(MarketPageTest, MyAppsWithoutUploadsShowsTheEmptyPageAndKeepsTheDeleteBut
     EXPECT_EQ(AppTab(), MarketPage::kIconPage);
 }
 
-}  // namespace
+} // namespace

@@ -19,37 +19,36 @@ namespace {
 
 using namespace korvana::test;
 
-const char* const kTables[] = {"t_game", "t_proxy", "t_line", "t_linetype", "t_localinstall", "t_subtype", "t_type"};
+const char* const kTables[]
+    = { "t_game", "t_proxy", "t_line", "t_linetype", "t_localinstall", "t_subtype", "t_type" };
 
 // The catalogue schema, statement by statement, blanks and all.
-const std::pair<const char*, const char*> kSchemaStatements[] = {
-    {"t_game",
-     R"(CREATE TABLE [t_game]([id] INTEGER PRIMARY KEY UNIQUE, [sort] INTEGER, [sourcetype] INTEGER, [source] INTEGER, [type] INTEGER, [subtype] INTEGER REFERENCES [t_subtype]([id]), [gamename] TEXT, [installname] TEXT, [filename] TEXT, [picpath] TEXT, [letter] TEXT, [freetype] BOOL, [hottype] BOOL, [bproxyed] BOOL, [timestamp] INTEGER) WITHOUT ROWID)"},
-    {"t_proxy",
-     R"(CREATE TABLE [t_proxy](               [gameid] INTEGER REFERENCES [t_game]([id]) ON DELETE CASCADE ON UPDATE CASCADE,               [userid] INTEGER,               [fullpath] TEXT,               [serverregion] TEXT,               [servername] TEXT,               [serverip] TEXT,               [linename] TEXT,               [lineip] TEXT,               [timestamp] INTEGER,               PRIMARY KEY([gameid], [userid])) WITHOUT ROWID)"},
-    {"t_delete",
-     R"(CREATE TRIGGER [t_delete] AFTER DELETE ON [t_proxy]                   BEGIN                   UPDATE                   [t_game]                   SET [bproxyed] = 0                   WHERE                   [t_game].[id] = [old].[gameid];                   END)"},
-    {"t_insert",
-     R"(CREATE TRIGGER [t_insert] AFTER INSERT ON [t_proxy]                   BEGIN                   UPDATE                   [t_game]                   SET [bproxyed] = 1                   WHERE                   [t_game].[id] = [new].[gameid];                   END)"},
-    {"t_line",
-     R"(CREATE TABLE [t_line](               [id] INTEGER NOT NULL UNIQUE,               [deviceid] TEXT NOT NULL UNIQUE,               [name] TEXT,               [currentip] TEXT,               [type] INTEGER REFERENCES [t_linetype]([id]),               [province] TEXT,               [city] TEXT,               [timestamp] INTEGER,               PRIMARY KEY([id], [deviceid])) WITHOUT ROWID;)"},
-    {"t_linetype",
-     R"(CREATE TABLE [t_linetype](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT) WITHOUT ROWID;)"},
-    {"t_localinstall",
-     R"(CREATE TABLE [t_localinstall](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [installname] TEXT NOT NULL,               [installpath] TEXT,               [md5] TEXT,               [version] TEXT,               [timestamp] INTEGER) WITHOUT ROWID;)"},
-    {"t_subtype",
-     R"(CREATE TABLE [t_subtype](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT,               [type] INTEGER,               [timestamp] INTEGER) WITHOUT ROWID;)"},
-    {"t_type",
-     R"(CREATE TABLE [t_type](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT) WITHOUT ROWID;)"},
-};
+const std::pair<const char*, const char*>
+    kSchemaStatements[] = {
+        { "t_game",
+            R"(CREATE TABLE [t_game]([id] INTEGER PRIMARY KEY UNIQUE, [sort] INTEGER, [sourcetype] INTEGER, [source] INTEGER, [type] INTEGER, [subtype] INTEGER REFERENCES [t_subtype]([id]), [gamename] TEXT, [installname] TEXT, [filename] TEXT, [picpath] TEXT, [letter] TEXT, [freetype] BOOL, [hottype] BOOL, [bproxyed] BOOL, [timestamp] INTEGER) WITHOUT ROWID)" },
+        { "t_proxy",
+            R"(CREATE TABLE [t_proxy](               [gameid] INTEGER REFERENCES [t_game]([id]) ON DELETE CASCADE ON UPDATE CASCADE,               [userid] INTEGER,               [fullpath] TEXT,               [serverregion] TEXT,               [servername] TEXT,               [serverip] TEXT,               [linename] TEXT,               [lineip] TEXT,               [timestamp] INTEGER,               PRIMARY KEY([gameid], [userid])) WITHOUT ROWID)" },
+        { "t_delete",
+            R"(CREATE TRIGGER [t_delete] AFTER DELETE ON [t_proxy]                   BEGIN                   UPDATE                   [t_game]                   SET [bproxyed] = 0                   WHERE                   [t_game].[id] = [old].[gameid];                   END)" },
+        { "t_insert",
+            R"(CREATE TRIGGER [t_insert] AFTER INSERT ON [t_proxy]                   BEGIN                   UPDATE                   [t_game]                   SET [bproxyed] = 1                   WHERE                   [t_game].[id] = [new].[gameid];                   END)" },
+        { "t_line",
+            R"(CREATE TABLE [t_line](               [id] INTEGER NOT NULL UNIQUE,               [deviceid] TEXT NOT NULL UNIQUE,               [name] TEXT,               [currentip] TEXT,               [type] INTEGER REFERENCES [t_linetype]([id]),               [province] TEXT,               [city] TEXT,               [timestamp] INTEGER,               PRIMARY KEY([id], [deviceid])) WITHOUT ROWID;)" },
+        { "t_linetype",
+            R"(CREATE TABLE [t_linetype](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT) WITHOUT ROWID;)" },
+        { "t_localinstall",
+            R"(CREATE TABLE [t_localinstall](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [installname] TEXT NOT NULL,               [installpath] TEXT,               [md5] TEXT,               [version] TEXT,               [timestamp] INTEGER) WITHOUT ROWID;)" },
+        { "t_subtype",
+            R"(CREATE TABLE [t_subtype](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT,               [type] INTEGER,               [timestamp] INTEGER) WITHOUT ROWID;)" },
+        { "t_type",
+            R"(CREATE TABLE [t_type](               [id] INTEGER PRIMARY KEY NOT NULL UNIQUE,               [name] TEXT) WITHOUT ROWID;)" },
+    };
 
 class CatalogueDatabaseTest : public ::testing::Test {
 protected:
     std::string Path() const { return (dir.path() / "data.db").string(); }
-    int Open(SQLiteDatabase& database)
-    {
-        return OpenCatalogueFile(database, Path());
-    }
+    int Open(SQLiteDatabase& database) { return OpenCatalogueFile(database, Path()); }
     std::string StoredSql(const SQLiteDatabase& database, const std::string& name)
     {
         auto statement = database.Prepare("select sql from sqlite_master where name = '" + name + "'");
@@ -57,12 +56,14 @@ protected:
     }
     void Fill(const SQLiteDatabase& database)
     {
-        ASSERT_TRUE(database.Execute(
-            "REPLACE INTO t_subtype (id, type, name, timestamp) values(1,0,'应用',1),(11,1,'社交',1),(1101,11,'聊天',1)"));
-        ASSERT_TRUE(database.Execute(
-            "REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, type, timestamp) values"
-            "(1,0,1,-1,'Tom''s Kitchen','1.0',1101,5),(2,1,1,-1,'100% Fun','2.0',1101,5),"
-            "(3,2,1,-1,'abc_x','3.0',1101,5),(4,3,1,-1,'ABCDx','4.0',1101,5),(5,4,2,42,'Mine','0.1',1101,5)"));
+        ASSERT_TRUE(database.Execute("REPLACE INTO t_subtype (id, type, name, timestamp) "
+                                     "values(1,0,'应用',1),(11,1,'社交',1),(1101,11,'聊天',1)"));
+        ASSERT_TRUE(
+            database.Execute("REPLACE INTO t_game (id, sort, sourcetype, source, gamename, installname, "
+                             "type, timestamp) values"
+                             "(1,0,1,-1,'Tom''s Kitchen','1.0',1101,5),(2,1,1,-1,'100% Fun','2.0',1101,5),"
+                             "(3,2,1,-1,'abc_x','3.0',1101,5),(4,3,1,-1,'ABCDx','4.0',1101,5),(5,4,2,42,'"
+                             "Mine','0.1',1101,5)"));
     }
 
     TempDir dir;
@@ -186,8 +187,9 @@ TEST_F(CatalogueDatabaseTest, TheListQueriesKeepTheirShapeAndBindWhatWasTyped)
     ASSERT_EQ(Open(database), 0);
     Fill(database);
     EXPECT_EQ(HotAppsQuery().sql,
-              "select t_subtype.name,t_game.type,t_game.gamename,t_game.installname,t_game.id,t_game.bproxyed from "
-              "t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 1 order by sort LIMIT 0,100");
+        "select t_subtype.name,t_game.type,t_game.gamename,t_game.installname,t_game.id,t_game.bproxyed from "
+        "t_game,t_subtype where t_game.type = t_subtype.id and t_game.sourcetype = 1 order by sort LIMIT "
+        "0,100");
     EXPECT_NE(TypeAppsQuery(1).sql.find("_subtype.id  = t_subtype.type"), std::string::npos);
     EXPECT_NE(TypeAppsQuery(1).sql.find("and _maintype.id=1 LIMIT 0, 60"), std::string::npos);
     EXPECT_NE(TypeAppsQuery(11).sql.find("and _subtype.id=11 order by t_subtype.id"), std::string::npos);
@@ -199,18 +201,19 @@ TEST_F(CatalogueDatabaseTest, TheListQueriesKeepTheirShapeAndBindWhatWasTyped)
             found.push_back(app.name);
         return found;
     };
-    EXPECT_EQ(names(HotAppsQuery()), (std::vector<std::wstring> {L"Tom's Kitchen", L"100% Fun", L"abc_x", L"ABCDx"}));
+    EXPECT_EQ(names(HotAppsQuery()),
+        (std::vector<std::wstring> { L"Tom's Kitchen", L"100% Fun", L"abc_x", L"ABCDx" }));
     // A quote is an ordinary character; "%" and "_" match themselves; ASCII
     // letters match without regard to case.
-    EXPECT_EQ(names(SearchAppsQuery(L"'")), (std::vector<std::wstring> {L"Tom's Kitchen"}));
-    EXPECT_EQ(names(SearchAppsQuery(L"%")), (std::vector<std::wstring> {L"100% Fun"}));
-    EXPECT_EQ(names(SearchAppsQuery(L"c_")), (std::vector<std::wstring> {L"abc_x"}));
-    EXPECT_EQ(names(SearchAppsQuery(L"abc")), (std::vector<std::wstring> {L"abc_x", L"ABCDx"}));
+    EXPECT_EQ(names(SearchAppsQuery(L"'")), (std::vector<std::wstring> { L"Tom's Kitchen" }));
+    EXPECT_EQ(names(SearchAppsQuery(L"%")), (std::vector<std::wstring> { L"100% Fun" }));
+    EXPECT_EQ(names(SearchAppsQuery(L"c_")), (std::vector<std::wstring> { L"abc_x" }));
+    EXPECT_EQ(names(SearchAppsQuery(L"abc")), (std::vector<std::wstring> { L"abc_x", L"ABCDx" }));
     EXPECT_TRUE(names(SearchAppsQuery(L"' or 1=1 --")).empty());
     EXPECT_TRUE(SearchAppsQuery(L"").sql.empty());
     EXPECT_TRUE(names(SearchAppsQuery(L"")).empty());
 
-    EXPECT_EQ(names(MyAppsQuery("42")), (std::vector<std::wstring> {L"Mine"}));
+    EXPECT_EQ(names(MyAppsQuery("42")), (std::vector<std::wstring> { L"Mine" }));
     EXPECT_TRUE(names(MyAppsQuery("42 or 1=1")).empty());
     EXPECT_TRUE(names(MyAppsQuery("")).empty());
 
@@ -226,4 +229,4 @@ TEST_F(CatalogueDatabaseTest, TheListQueriesKeepTheirShapeAndBindWhatWasTyped)
     EXPECT_EQ(bySub[0].version, L"1.0");
 }
 
-}  // namespace
+} // namespace

@@ -134,4 +134,4 @@ TEST(CataloguePieces, AnOlderListLoadNeverReplacesANewerOne)
     EXPECT_EQ(window.Messages().back().text, L"没有找到该类型的应用！");
 }
 
-}  // namespace
+} // namespace

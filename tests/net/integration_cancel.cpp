@@ -68,7 +68,7 @@ TEST(CancelTokenTest, TheSessionTokenIsRenewedByItsCancellationAndTasksKeepTheir
 
 TEST_F(CancelTest, AStalledTransferEndsSoonAfterItsTokenIsCancelled)
 {
-    control().InjectFault({{"path", kGroups}, {"delay_ms", 30000}});
+    control().InjectFault({ { "path", kGroups }, { "delay_ms", 30000 } });
     CancelToken token;
     std::future<ServiceReply> pending = std::async(std::launch::async, [token] { return Call(token); });
     ASSERT_TRUE(WaitForRequests(kGroups, 1));
@@ -82,7 +82,7 @@ TEST_F(CancelTest, AStalledTransferEndsSoonAfterItsTokenIsCancelled)
     EXPECT_EQ(reply.stage, ServiceStage::TransferFailed);
     EXPECT_EQ(reply.result, CURLE_ABORTED_BY_CALLBACK);
     EXPECT_TRUE(reply.cancelled);
-    EXPECT_TRUE(reply.text.empty());  // nothing to tell the user
+    EXPECT_TRUE(reply.text.empty()); // nothing to tell the user
 }
 
 TEST_F(CancelTest, ACancelledTokenSendsNothingAndOtherFailuresAreNotCancellations)
@@ -93,7 +93,7 @@ TEST_F(CancelTest, ACancelledTokenSendsNothingAndOtherFailuresAreNotCancellation
     EXPECT_TRUE(reply.cancelled);
     EXPECT_TRUE(control().RequestsTo(kGroups).empty());
 
-    control().InjectFault({{"path", kGroups}, {"drop", true}, {"times", 1}});
+    control().InjectFault({ { "path", kGroups }, { "drop", true }, { "times", 1 } });
     const ServiceReply dropped = Call(CancelToken());
     EXPECT_EQ(dropped.stage, ServiceStage::TransferFailed);
     EXPECT_FALSE(dropped.cancelled);
@@ -101,8 +101,9 @@ TEST_F(CancelTest, ACancelledTokenSendsNothingAndOtherFailuresAreNotCancellation
     // sign-out cancels.
     ServiceRequest plain;
     plain.path = kGroups;
-    control().InjectFault({{"path", kGroups}, {"delay_ms", 30000}});
-    std::future<ServiceReply> pending = std::async(std::launch::async, [plain] { return CallService(plain); });
+    control().InjectFault({ { "path", kGroups }, { "delay_ms", 30000 } });
+    std::future<ServiceReply> pending
+        = std::async(std::launch::async, [plain] { return CallService(plain); });
     ASSERT_TRUE(WaitForRequests(kGroups, 2));
     CancelSessionTransfers();
     ASSERT_EQ(pending.wait_for(std::chrono::seconds(20)), std::future_status::ready);
@@ -122,4 +123,4 @@ TEST_F(CancelTest, TheLatencyControlDelaysServicePathsUntilAReset)
     EXPECT_EQ(answer["latency_ms"], 0);
 }
 
-}  // namespace
+} // namespace

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "net/ClusterCurl.h"
@@ -33,7 +33,7 @@ std::string ReadFile(const std::filesystem::path& path)
 int ClosedPort()
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
+    sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
@@ -46,7 +46,8 @@ int ClosedPort()
 class ClusterCurlTest : public korvana::test::ServiceTest {
 protected:
     // One POST through a fresh object, as every call routine makes it.
-    int Post(const std::string& path, const std::string& body, std::string& answer, std::string* cookieValue = nullptr)
+    int Post(const std::string& path, const std::string& body, std::string& answer,
+        std::string* cookieValue = nullptr)
     {
         ClusterCurl curl(ServiceHost(), "", "");
         EXPECT_TRUE(curl.initCurlResource());
@@ -61,7 +62,7 @@ protected:
     {
         std::vector<LoggedRequest> requests = control().RequestsTo(path);
         EXPECT_EQ(requests.size(), 1u) << path;
-        return requests.empty() ? LoggedRequest{} : requests.front();
+        return requests.empty() ? LoggedRequest {} : requests.front();
     }
 };
 
@@ -92,7 +93,7 @@ TEST_F(ClusterCurlTest, EmptyBodyIsAnEmptyPost)
 
 TEST_F(ClusterCurlTest, RedirectIsFollowedAndTheFinalAnswerReturned)
 {
-    control().InjectFault({{"path", kLogin}, {"status", 302}, {"location", kLogout}, {"times", 1}});
+    control().InjectFault({ { "path", kLogin }, { "status", 302 }, { "location", kLogout }, { "times", 1 } });
     std::string answer;
     EXPECT_EQ(Post(kLogin, "username=demo&password=korvana123", answer), 0);
     EXPECT_EQ(answer, R"({"status":false,"message":"-1000"})");
@@ -105,10 +106,10 @@ TEST_F(ClusterCurlTest, RedirectIsFollowedAndTheFinalAnswerReturned)
 TEST_F(ClusterCurlTest, StatusOtherThan200IsTheResultWithItsBody)
 {
     const std::string body = R"({"status":false,"message":"nope"})";
-    control().InjectFault({{"path", kLogin}, {"status", 404}, {"body", body}});
+    control().InjectFault({ { "path", kLogin }, { "status", 404 }, { "body", body } });
     std::string answer = "kept:";
     EXPECT_EQ(Post(kLogin, "a=1", answer), 404);
-    EXPECT_EQ(answer, "kept:" + body);  // appended to what the destination held
+    EXPECT_EQ(answer, "kept:" + body); // appended to what the destination held
 }
 
 TEST_F(ClusterCurlTest, NetworkFailuresGiveTheLibcurlCode)
@@ -121,15 +122,15 @@ TEST_F(ClusterCurlTest, NetworkFailuresGiveTheLibcurlCode)
         curl.path = kLogin;
         EXPECT_EQ(curl.postMsg("a=1", answer), CURLE_COULDNT_CONNECT);
     }
-    control().InjectFault({{"path", kLogin}, {"drop", true}});
+    control().InjectFault({ { "path", kLogin }, { "drop", true } });
     EXPECT_EQ(Post(kLogin, "a=1", answer), CURLE_GOT_NOTHING);
-    control().InjectFault({{"path", kLogin}, {"truncate", true}});
+    control().InjectFault({ { "path", kLogin }, { "truncate", true } });
     answer.clear();
     // The status had arrived, so it is the (non-zero) result.
     EXPECT_EQ(Post(kLogin, "username=demo&password=korvana123", answer), 200);
-    EXPECT_FALSE(answer.empty());  // what arrived stays
+    EXPECT_FALSE(answer.empty()); // what arrived stays
 
-    control().InjectFault({{"path", kLogin}, {"delay_ms", 2500}});
+    control().InjectFault({ { "path", kLogin }, { "delay_ms", 2500 } });
     ClusterCurl slow(ServiceHost(), "", "");
     ASSERT_TRUE(slow.initCurlResource());
     slow.path = kLogin;
@@ -141,8 +142,8 @@ TEST_F(ClusterCurlTest, NoCookiesAreKeptBeforeTheJarPathIsSet)
 {
     std::string answer, value;
     EXPECT_EQ(Post(kLogin, "username=demo&password=korvana123", answer, &value), 0);
-    EXPECT_FALSE(value.empty());  // the handle saw the cookie ...
-    EXPECT_FALSE(std::filesystem::exists(cookieFile()));  // ... but stored it nowhere
+    EXPECT_FALSE(value.empty()); // the handle saw the cookie ...
+    EXPECT_FALSE(std::filesystem::exists(cookieFile())); // ... but stored it nowhere
     answer.clear();
     EXPECT_EQ(Post(kLogout, "", answer), 0);
     EXPECT_EQ(answer, R"({"status":false,"message":"-1000"})");
@@ -173,7 +174,7 @@ TEST_F(ClusterCurlTest, TheCookieJarIsTheUsersAloneWhateverTheUmask)
     ClusterCurl::setCookieJarPath(cookieFile());
     std::string answer;
     EXPECT_EQ(Post(kLogin, "username=demo&password=korvana123", answer), 0);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(cookieFile().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     // A jar left readable by others is narrowed when it is next written.
@@ -201,7 +202,7 @@ TEST_F(ClusterCurlTest, GetSendsThePathAndQueryAsGivenWithStoredCookies)
     EXPECT_EQ(r.method, "GET");
     EXPECT_EQ(r.query, "type=unique&rule=user,name&value=ab");
     EXPECT_NE(r.Header("Cookie").find("korvana_session="), std::string::npos);
-    EXPECT_EQ(ReadFile(cookieFile()), before);  // a GET stores nothing
+    EXPECT_EQ(ReadFile(cookieFile()), before); // a GET stores nothing
 }
 
 TEST_F(ClusterCurlTest, DownloadWritesTheBodyAndKeepsTheSessionCookie)
@@ -211,11 +212,9 @@ TEST_F(ClusterCurlTest, DownloadWritesTheBodyAndKeepsTheSessionCookie)
     ASSERT_EQ(Post(kLogin, "username=demo&password=korvana123", answer, &token), 0);
 
     const std::string picture = std::string("\x89PNG\r\n\x1A\n\0\x01", 10);
-    control().InjectFault({{"path", "/api/index/captcha"},
-                           {"body_base64", service::Base64Encode(picture)},
-                           {"content_type", "image/png"},
-                           {"headers", {{"Set-Cookie", "captcha=xyz; Path=/"}}},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/index/captcha" },
+        { "body_base64", service::Base64Encode(picture) }, { "content_type", "image/png" },
+        { "headers", { { "Set-Cookie", "captcha=xyz; Path=/" } } }, { "times", 1 } });
     const std::string file = (folder() / "1700000000.png").string();
     {
         ClusterCurl curl(ServiceHost(), "", "");
@@ -224,7 +223,7 @@ TEST_F(ClusterCurlTest, DownloadWritesTheBodyAndKeepsTheSessionCookie)
         EXPECT_EQ(curl.downloadFile(file), 0);
     }
     EXPECT_EQ(ReadFile(file), picture);
-    EXPECT_EQ(OnlyRequestTo("/api/index/captcha").Header("Cookie"), "");  // a download sends none
+    EXPECT_EQ(OnlyRequestTo("/api/index/captcha").Header("Cookie"), ""); // a download sends none
     const std::string cookies = ReadFile(cookieFile());
     EXPECT_NE(cookies.find("captcha\txyz"), std::string::npos);
     EXPECT_NE(cookies.find("korvana_session\t" + token), std::string::npos);
@@ -237,7 +236,7 @@ TEST_F(ClusterCurlTest, DownloadWritesTheBodyAndKeepsTheSessionCookie)
         EXPECT_EQ(curl.downloadFile(file), 404);
     }
     EXPECT_EQ(ReadFile(cookieFile()), cookies);
-    EXPECT_NE(ReadFile(file).find("\"status\":false"), std::string::npos);  // the error page stays
+    EXPECT_NE(ReadFile(file).find("\"status\":false"), std::string::npos); // the error page stays
 
     answer.clear();
     EXPECT_EQ(Post(kLogout, "", answer), 0);
@@ -261,10 +260,10 @@ TEST_F(ClusterCurlTest, UploadSendsTheFileAndItsNameInUtf8)
     ASSERT_EQ(Post(kLogin, "username=demo&password=korvana123", answer), 0);
 
     struct Case {
-        std::string onDisk;    // the 8-bit name as given
-        std::string utf8Name;  // what the "filename" part must hold
+        std::string onDisk; // the 8-bit name as given
+        std::string utf8Name; // what the "filename" part must hold
     };
-    const Case cases[] = {{"游戏包.apk", "游戏包.apk"}, {"\xD5\xC5\xC8\xFD.txt", "张三.txt"}};
+    const Case cases[] = { { "游戏包.apk", "游戏包.apk" }, { "\xD5\xC5\xC8\xFD.txt", "张三.txt" } };
     for (const Case& c : cases) {
         control().ClearLog();
         const std::string full = (folder() / c.onDisk).string();
@@ -273,7 +272,7 @@ TEST_F(ClusterCurlTest, UploadSendsTheFileAndItsNameInUtf8)
         ASSERT_TRUE(curl.initCurlResource());
         curl.path = "/api/qtz/front_device_file_upload";
         answer = "old";
-        EXPECT_EQ(curl.uploadFile("7,9", "2", full, answer), 0);  // answered: the devices take the file
+        EXPECT_EQ(curl.uploadFile("7,9", "2", full, answer), 0); // answered: the devices take the file
         EXPECT_EQ(answer.find("old"), std::string::npos);
 
         LoggedRequest r = OnlyRequestTo("/api/qtz/front_device_file_upload");
@@ -313,22 +312,23 @@ TEST_F(ClusterCurlTest, CallersCanSetProgressOptionsOnTheHandle)
     curl.path = "/api/qtz/front_device_file_upload";
     double lastTotal = 0;
     curl_easy_setopt(curl.handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl.handle, CURLOPT_XFERINFOFUNCTION,
-                     +[](void* data, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t) {
-                         *static_cast<double*>(data) = static_cast<double>(ultotal);
-                         return 0;
-                     });
+    curl_easy_setopt(
+        curl.handle, CURLOPT_XFERINFOFUNCTION,
+        +[](void* data, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t) {
+            *static_cast<double*>(data) = static_cast<double>(ultotal);
+            return 0;
+        });
     curl_easy_setopt(curl.handle, CURLOPT_XFERINFODATA, &lastTotal);
     std::string answer;
     curl.uploadFile("1", "0", file, answer);
     EXPECT_GT(lastTotal, 300000);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
-class ConcurrentRequests : public korvana::test::ServiceTest {};
+class ConcurrentRequests : public korvana::test::ServiceTest { };
 
 // Workers run requests at the same time, each with its own object, sharing
 // the cookie jar path and the cookie file.
@@ -362,4 +362,4 @@ TEST_F(ConcurrentRequests, ManyWorkersAtOnceAllGetTheirAnswer)
     EXPECT_EQ(control().RequestLog().size(), static_cast<std::size_t>(kThreads * kEach));
 }
 
-}  // namespace
+} // namespace

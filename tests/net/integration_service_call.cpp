@@ -37,7 +37,8 @@ TEST_F(ServiceCallTest, ChineseLoginGoesOutInCp936AndOpensTheSession)
     EXPECT_EQ(reply.stage, ServiceStage::Answered);
     EXPECT_TRUE(reply.succeeded());
     ASSERT_TRUE(reply.envelope.payload);
-    EXPECT_EQ(json::Text(reply.envelope.payload.get(), "msg"), "\xB5\xC7\xC2\xBC\xB3\xC9\xB9\xA6");  // 登录成功
+    EXPECT_EQ(
+        json::Text(reply.envelope.payload.get(), "msg"), "\xB5\xC7\xC2\xBC\xB3\xC9\xB9\xA6"); // 登录成功
     std::vector<korvana::test::LoggedRequest> log = control().RequestsTo(kLogin);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].body, "username=%D5%C5%C8%FD&password=korvana123");
@@ -78,14 +79,14 @@ TEST_F(ServiceCallTest, AnUnrepresentableCharacterSendsAnEmptyBody)
 
 TEST_F(ServiceCallTest, TransferFailuresAndBadBodiesGiveTheStandardTexts)
 {
-    control().InjectFault({{"path", kLogin}, {"status", 500}, {"times", 1}});
+    control().InjectFault({ { "path", kLogin }, { "status", 500 }, { "times", 1 } });
     ServiceReply failed = Login(L"demo", L"korvana123");
     EXPECT_EQ(failed.stage, ServiceStage::TransferFailed);
     EXPECT_EQ(failed.result, 500);
     EXPECT_EQ(failed.text, kRequestFailedText);
 
-    for (const char* kind : {"not_json", "wrong_types", "empty"}) {
-        control().InjectFault({{"path", kLogin}, {"kind", kind}, {"times", 1}});
+    for (const char* kind : { "not_json", "wrong_types", "empty" }) {
+        control().InjectFault({ { "path", kLogin }, { "kind", kind }, { "times", 1 } });
         ServiceReply bad = Login(L"demo", L"korvana123");
         EXPECT_EQ(bad.stage, ServiceStage::Answered) << kind;
         EXPECT_FALSE(bad.succeeded()) << kind;
@@ -93,11 +94,11 @@ TEST_F(ServiceCallTest, TransferFailuresAndBadBodiesGiveTheStandardTexts)
     }
 
     std::string huge = R"({"status":false,"message":")" + std::string(10 * 1024 * 1024, 'x') + "\"}";
-    control().InjectFault({{"path", kLogin}, {"body", huge}, {"times", 1}});
+    control().InjectFault({ { "path", kLogin }, { "body", huge }, { "times", 1 } });
     ServiceReply big = Login(L"demo", L"korvana123");
     EXPECT_EQ(big.text.size(), 10u * 1024 * 1024);
 
-    control().InjectFault({{"path", kLogin}, {"drop", true}, {"times", 1}});
+    control().InjectFault({ { "path", kLogin }, { "drop", true }, { "times", 1 } });
     ServiceReply dropped = Login(L"demo", L"korvana123");
     EXPECT_EQ(dropped.stage, ServiceStage::TransferFailed);
     EXPECT_EQ(dropped.result, CURLE_GOT_NOTHING);
@@ -161,10 +162,10 @@ TEST_F(ServiceCallTest, UploadAndDownloadThroughTheRoutine)
     upload.uploadId = "5";
     upload.uploadIsApp = "0";
     ServiceReply up = CallService(upload);
-    EXPECT_EQ(up.stage, ServiceStage::Answered);  // the upload call exists
+    EXPECT_EQ(up.stage, ServiceStage::Answered); // the upload call exists
     EXPECT_EQ(up.result, 0);
 
-    control().InjectFault({{"path", "/api/index/captcha"}, {"body", "PNGDATA"}});
+    control().InjectFault({ { "path", "/api/index/captcha" }, { "body", "PNGDATA" } });
     ServiceRequest download;
     download.operation = ServiceOperation::Download;
     download.path = "/api/index/captcha";
@@ -175,7 +176,7 @@ TEST_F(ServiceCallTest, UploadAndDownloadThroughTheRoutine)
     EXPECT_FALSE(down.envelope.root);
     std::ifstream in(download.downloadFile);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "PNGDATA");
-    EXPECT_TRUE(Logout().succeeded());  // the download did not lose the session
+    EXPECT_TRUE(Logout().succeeded()); // the download did not lose the session
 }
 
-}  // namespace
+} // namespace

@@ -23,26 +23,26 @@
 #include <thread>
 #include <unistd.h>
 
+#include "StreamClient.h"
 #include "account/Login.h"
+#include "app/BuildConfig.h"
 #include "app/ClientManager.h"
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
-#include "app/BuildConfig.h"
 #include "app/Task.h"
 #include "devices/DeviceList.h"
 #include "devices/control/ControlTasks.h"
-#include "platform/ExternalProgram.h"
-#include "platform/FileSystem.h"
 #include "net/ClusterCurl.h"
 #include "net/ServiceAddress.h"
 #include "net/ServiceCall.h"
-#include "StreamClient.h"
+#include "platform/ExternalProgram.h"
+#include "platform/FileSystem.h"
 #include "stream/StreamProtocol.h"
 #include "tests/support/ClientProcess.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
-#include "tests/support/ServiceControl.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/ServiceControl.h"
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/StderrCapture.h"
 #include "tests/support/TempDir.h"
@@ -60,7 +60,6 @@ std::string ReadFile(const fs::path& path)
     return text.str();
 }
 
-
 bool Shell(const std::string& command)
 {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -73,17 +72,16 @@ const char* const kSecretSession = "secret-play-session-4711";
 // The player of an https client as the client starts it (the session in
 // its environment, "-" in its place on the command line) for VM0007 at
 // 127.0.0.1:port, trusting the test CA; its log goes to a file.
-std::unique_ptr<ClientProcess> StartPlayer(const std::string& port, const std::string& caFile, const fs::path& status,
-                                           const fs::path& log)
+std::unique_ptr<ClientProcess> StartPlayer(
+    const std::string& port, const std::string& caFile, const fs::path& status, const fs::path& log)
 {
     const std::string self = RunningProgramPath();
-    return std::make_unique<ClientProcess>(
-        self.substr(0, self.rfind('/')) + "/../app/window/ZorIzoriz",
-        std::map<std::string, std::string>{{"KORVANA_PLAY_SESSION", kSecretSession},
-                                           {"KORVANA_PLAY_SCHEME", "https"},
-                                           {"KORVANA_PLAY_CA", caFile},
-                                           {"KORVANA_TOOL_STATUS", status.string()}},
-        log.string(), std::vector<std::string>{"VM0007", "127.0.0.1", port, "-", "42", "1", "0", "not", "0", "pad"});
+    return std::make_unique<ClientProcess>(self.substr(0, self.rfind('/')) + "/../app/window/ZorIzoriz",
+        std::map<std::string, std::string> { { "KORVANA_PLAY_SESSION", kSecretSession },
+            { "KORVANA_PLAY_SCHEME", "https" }, { "KORVANA_PLAY_CA", caFile },
+            { "KORVANA_TOOL_STATUS", status.string() } },
+        log.string(),
+        std::vector<std::string> { "VM0007", "127.0.0.1", port, "-", "42", "1", "0", "not", "0", "pad" });
 }
 
 // Sends bytes to a loopback port and reads until the peer closes; false if
@@ -96,10 +94,10 @@ bool SendAndSeeItClosed(int port, const std::string& bytes)
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bool closed = false;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
         for (;;) {
-            pollfd pfd {fd, POLLIN, 0};
+            pollfd pfd { fd, POLLIN, 0 };
             if (::poll(&pfd, 1, 20000) <= 0)
                 break;
             char buffer[4096];
@@ -120,33 +118,35 @@ public:
     {
         const std::string dir = m_dir.path().string();
         auto key = [&](const std::string& name) {
-            return "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out " + dir + "/" + name +
-                   ".key";
+            return "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out " + dir + "/"
+                + name + ".key";
         };
         auto ca = [&](const std::string& name) {
-            return key(name) + " && openssl req -x509 -new -key " + dir + "/" + name + ".key -out " + dir + "/" +
-                   name + ".pem -days 2 -subj /CN=" + name;
+            return key(name) + " && openssl req -x509 -new -key " + dir + "/" + name + ".key -out " + dir
+                + "/" + name + ".pem -days 2 -subj /CN=" + name;
         };
         // A server certificate for `names`, signed by `by`, valid `days`
         // (-1: it expired before it began).
-        auto server = [&](const std::string& name, const std::string& by, const std::string& names, int days) {
-            const std::string ext = dir + "/" + name + ".ext";
-            std::ofstream(ext) << "subjectAltName=" << names << "\nbasicConstraints=CA:FALSE\n";
-            return key(name) + " && openssl req -new -key " + dir + "/" + name + ".key -out " + dir + "/" + name +
-                   ".csr -subj /CN=" + name + " && openssl x509 -req -in " + dir + "/" + name + ".csr -CA " + dir +
-                   "/" + by + ".pem -CAkey " + dir + "/" + by + ".key -CAcreateserial -out " + dir + "/" + name +
-                   ".pem -days " + std::to_string(days) + " -extfile " + ext;
-        };
+        auto server
+            = [&](const std::string& name, const std::string& by, const std::string& names, int days) {
+                  const std::string ext = dir + "/" + name + ".ext";
+                  std::ofstream(ext) << "subjectAltName=" << names << "\nbasicConstraints=CA:FALSE\n";
+                  return key(name) + " && openssl req -new -key " + dir + "/" + name + ".key -out " + dir
+                      + "/" + name + ".csr -subj /CN=" + name + " && openssl x509 -req -in " + dir + "/"
+                      + name + ".csr -CA " + dir + "/" + by + ".pem -CAkey " + dir + "/" + by
+                      + ".key -CAcreateserial -out " + dir + "/" + name + ".pem -days " + std::to_string(days)
+                      + " -extfile " + ext;
+              };
         const std::string local = "IP:127.0.0.1,DNS:localhost";
-        m_ok = Shell(ca("ca")) && Shell(ca("other-ca")) && Shell(server("good", "ca", local, 2)) &&
-               Shell(server("foreign", "other-ca", local, 2)) && Shell(server("expired", "ca", local, -1)) &&
-               Shell(server("elsewhere", "ca", "DNS:service.example.org", 2));
+        m_ok = Shell(ca("ca")) && Shell(ca("other-ca")) && Shell(server("good", "ca", local, 2))
+            && Shell(server("foreign", "other-ca", local, 2)) && Shell(server("expired", "ca", local, -1))
+            && Shell(server("elsewhere", "ca", "DNS:service.example.org", 2));
     }
     bool ok() const { return m_ok; }
     std::string File(const std::string& name) const { return (m_dir.path() / name).string(); }
     std::vector<std::string> ServiceArguments(const std::string& name) const
     {
-        return {"--tls-cert", File(name + ".pem"), "--tls-key", File(name + ".key")};
+        return { "--tls-cert", File(name + ".pem"), "--tls-key", File(name + ".key") };
     }
 
 private:
@@ -175,8 +175,8 @@ protected:
     }
     void TearDown() override
     {
-        SetServiceTransportForTesting({std::string(korvana::build::kServiceScheme) == "https",
-                                       korvana::build::kServiceCaFile});
+        SetServiceTransportForTesting(
+            { std::string(korvana::build::kServiceScheme) == "https", korvana::build::kServiceCaFile });
         SetServiceAddress(korvana::build::kServiceHost, korvana::build::kServicePort);
         ClusterCurl::setCookieJarPath("");
         ClusterCurl::setLocalCookieFilePath("");
@@ -187,13 +187,14 @@ protected:
     void Start(const std::string& certificate, bool clientTls)
     {
         m_service = certificate.empty()
-                        ? std::make_unique<ServiceProcess>("demo")
-                        : std::make_unique<ServiceProcess>("demo", s_certificates->ServiceArguments(certificate));
+            ? std::make_unique<ServiceProcess>("demo")
+            : std::make_unique<ServiceProcess>("demo", s_certificates->ServiceArguments(certificate));
         ASSERT_TRUE(m_service->running()) << m_service->error();
         // The control channel trusts what the test made, bad certificates too.
-        m_control = std::make_unique<ServiceControl>(m_service->url(""), s_certificates->File("ca.pem"), false);
+        m_control
+            = std::make_unique<ServiceControl>(m_service->url(""), s_certificates->File("ca.pem"), false);
         SetServiceAddress(m_service->host(), m_service->port());
-        SetServiceTransportForTesting({clientTls, s_certificates->File("ca.pem")});
+        SetServiceTransportForTesting({ clientTls, s_certificates->File("ca.pem") });
     }
 
     // The login task as the sign-in page runs it: the text it reports.
@@ -227,10 +228,16 @@ protected:
     }
 
     ServiceControl& control() { return *m_control; }
-    nlohmann::json Control(const std::string& path) { return nlohmann::json::parse(control().Get(path).body); }
+    nlohmann::json Control(const std::string& path)
+    {
+        return nlohmann::json::parse(control().Get(path).body);
+    }
     // The play stream: port, connections and the hellos it has read.
     nlohmann::json StreamState() { return Control("/__test/control/stream"); }
-    nlohmann::json Inputs(const std::string& id) { return Control("/__test/control/inputs?id=" + id)["inputs"]; }
+    nlohmann::json Inputs(const std::string& id)
+    {
+        return Control("/__test/control/inputs?id=" + id)["inputs"];
+    }
 
     static std::unique_ptr<Certificates> s_certificates;
     TempDir m_folder;
@@ -304,10 +311,10 @@ TEST_F(TlsTest, ThePlayerOfATlsClientStreamsOverVerifiedTls)
     device.name = L"pad";
     device.online = true;
     owner->devices.devices.push_back(device);
-    StartTaskWith(owner, &PlayDevice, PlayRequest {0, owner->user.userId});
+    StartTaskWith(owner, &PlayDevice, PlayRequest { 0, owner->user.userId });
     // The player got the https transport and the pinned CA from the client:
     // pictures came, and its click reached the device.
-    EXPECT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({"tap 200 400"}); }, 20000))
+    EXPECT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({ "tap 200 400" }); }, 20000))
         << ReadFile(status);
     EXPECT_NE(ReadFile(status).find("frame"), std::string::npos) << ReadFile(status);
     EXPECT_EQ(StreamState()["hellos"], 1);
@@ -330,17 +337,18 @@ TEST_F(TlsTest, InputsFromAnotherThreadWhileThePlayerReadsItsTlsStream)
     const std::string token = list[0].at("token").get<std::string>();
     const auto answer = nlohmann::json::parse(
         control().Post("/api/qtz/front_device_play_url", "&id=7", "korvana_session=" + token).body);
-    const std::string port = nlohmann::json::parse(answer["message"].get<std::string>())["port"].get<std::string>();
+    const std::string port
+        = nlohmann::json::parse(answer["message"].get<std::string>())["port"].get<std::string>();
 
-    std::atomic<int> pictures{0};
-    std::atomic<std::uint32_t> shown{0};
+    std::atomic<int> pictures { 0 };
+    std::atomic<std::uint32_t> shown { 0 };
     StreamClient::Events events;
     events.picture = [&](StreamPicture picture) {
         ++pictures;
         shown = std::max(shown.load(), picture.inputSeq);
     };
-    StreamClient player({"127.0.0.1", port, "VM0007", token, "42", 360, 640, true, s_certificates->File("ca.pem")},
-                        events);
+    StreamClient player(
+        { "127.0.0.1", port, "VM0007", token, "42", 360, 640, true, s_certificates->File("ca.pem") }, events);
     player.Start();
     ASSERT_TRUE(Eventually([&] { return pictures > 0; }, 20000));
     // This thread writes on the connection while the worker reads from it.
@@ -348,7 +356,7 @@ TEST_F(TlsTest, InputsFromAnotherThreadWhileThePlayerReadsItsTlsStream)
     for (int i = 0; i < 200; ++i) {
         stream::Input tap;
         tap.kind = stream::Input::Kind::Tap;
-        tap.path = {{10 + 3 * i, 700}};
+        tap.path = { { 10 + 3 * i, 700 } };
         last = player.Send(tap);
         ASSERT_NE(last, 0u) << "tap " << i;
     }
@@ -364,17 +372,18 @@ TEST_F(TlsTest, APlayerSendsNoSessionToAPlayStreamItCannotVerify)
     ScopedEnv noDisplay("DISPLAY", std::nullopt);
     struct Case {
         std::string certificate;
-        std::string reason;  // as the player's log names it
+        std::string reason; // as the player's log names it
     };
-    for (const Case& c : {Case{"foreign", "unable to get local issuer certificate"},
-                          Case{"elsewhere", "IP address mismatch"}, Case{"expired", "certificate has expired"}}) {
+    for (const Case& c : { Case { "foreign", "unable to get local issuer certificate" },
+             Case { "elsewhere", "IP address mismatch" }, Case { "expired", "certificate has expired" } }) {
         SCOPED_TRACE(c.certificate);
         Start(c.certificate, true);
         const fs::path status = m_folder.path() / (c.certificate + ".status");
-        auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()), s_certificates->File("ca.pem"),
-                                  status, m_folder.path() / (c.certificate + ".log"));
+        auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()),
+            s_certificates->File("ca.pem"), status, m_folder.path() / (c.certificate + ".log"));
         ASSERT_TRUE(player->started());
-        EXPECT_TRUE(Eventually([&] { return ReadFile(status).find(kUntrustedStream) != std::string::npos; }, 20000))
+        EXPECT_TRUE(
+            Eventually([&] { return ReadFile(status).find(kUntrustedStream) != std::string::npos; }, 20000))
             << ReadFile(status) << player->Log();
         player->Terminate();
         EXPECT_EQ(player->WaitForExit(std::chrono::seconds(10)), 0);
@@ -391,8 +400,8 @@ TEST_F(TlsTest, TlsAndPlainOnTheWrongStreamPortCarryNoSession)
     // A plain hello to a TLS stream is no handshake: the connection ends
     // and nothing was read as a hello.
     Start("good", true);
-    EXPECT_TRUE(SendAndSeeItClosed(StreamState()["port"].get<int>(),
-                                   stream::EncodeHello({kSecretSession, "VM0007", "42", 0, 0})));
+    EXPECT_TRUE(SendAndSeeItClosed(
+        StreamState()["port"].get<int>(), stream::EncodeHello({ kSecretSession, "VM0007", "42", 0, 0 })));
     EXPECT_EQ(StreamState()["hellos"], 0);
     EXPECT_EQ(control().Get("/__test/ping").status, 200);
 
@@ -401,14 +410,17 @@ TEST_F(TlsTest, TlsAndPlainOnTheWrongStreamPortCarryNoSession)
     Start("", false);
     ScopedEnv noDisplay("DISPLAY", std::nullopt);
     const fs::path status = m_folder.path() / "status.txt";
-    auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()), s_certificates->File("ca.pem"), status,
-                              m_folder.path() / "player.log");
+    auto player = StartPlayer(std::to_string(StreamState()["port"].get<int>()),
+        s_certificates->File("ca.pem"), status, m_folder.path() / "player.log");
     ASSERT_TRUE(player->started());
-    EXPECT_TRUE(Eventually([&] {
-        const std::string text = player->Log();
-        const auto first = text.find("TLS handshake");
-        return first != std::string::npos && text.find("TLS handshake", first + 1) != std::string::npos;
-    }, 20000)) << player->Log();
+    EXPECT_TRUE(Eventually(
+        [&] {
+            const std::string text = player->Log();
+            const auto first = text.find("TLS handshake");
+            return first != std::string::npos && text.find("TLS handshake", first + 1) != std::string::npos;
+        },
+        20000))
+        << player->Log();
     EXPECT_NE(ReadFile(status).find("正在重新连接"), std::string::npos) << ReadFile(status);
     player->Terminate();
     EXPECT_EQ(player->WaitForExit(std::chrono::seconds(10)), 0);
@@ -428,7 +440,7 @@ TEST_F(TlsTest, AnExpiredCertificateOrOneForAnotherHostIsATransferFailure)
     Start("expired", true);
     ExpectRefusedLogin("expired");
     Start("elsewhere", true);
-    ExpectRefusedLogin("127.0.0.1");  // libcurl names the host the certificate does not match
+    ExpectRefusedLogin("127.0.0.1"); // libcurl names the host the certificate does not match
 }
 
 TEST_F(TlsTest, TlsAndPlainHttpOnTheWrongPortAreTransferFailures)
@@ -442,4 +454,4 @@ TEST_F(TlsTest, TlsAndPlainHttpOnTheWrongPortAreTransferFailures)
     ExpectRefusedLogin(nullptr);
 }
 
-}  // namespace
+} // namespace

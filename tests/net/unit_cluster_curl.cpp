@@ -13,7 +13,8 @@ namespace {
 TEST(FormEncoding, EncodesValuesOnlyKeysAndSeparatorsStay)
 {
     EXPECT_EQ(ClusterCurl::encodeFormValues("a=b c&d=e=f"), "a=b%20c&d=e%3Df");
-    EXPECT_EQ(ClusterCurl::encodeFormValues("&type=0&page_size=10&page_index=1"), "&type=0&page_size=10&page_index=1");
+    EXPECT_EQ(ClusterCurl::encodeFormValues("&type=0&page_size=10&page_index=1"),
+        "&type=0&page_size=10&page_index=1");
     EXPECT_EQ(ClusterCurl::encodeFormValues(""), "");
     EXPECT_EQ(ClusterCurl::encodeFormValues("name=\xD5\xC5\xC8\xFD"), "name=%D5%C5%C8%FD");
     EXPECT_EQ(ClusterCurl::encodeFormValues("k=-._~AZaz09"), "k=-._~AZaz09");
@@ -29,12 +30,12 @@ TEST(CookieValue, SeventhFieldOfTheLastCookieLine)
 {
     ClusterCurl curl("127.0.0.1", "", "");
     EXPECT_EQ(curl.lastCookieValue(), "");
-    curl.cookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tother\tx",
-                        "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tkorvana_session\tabc123"};
+    curl.cookieLines = { "127.0.0.1\tFALSE\t/\tFALSE\t0\tother\tx",
+        "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tkorvana_session\tabc123" };
     EXPECT_EQ(curl.lastCookieValue(), "abc123");
-    curl.cookieLines = {"a b  c\t\td e f g h"};
+    curl.cookieLines = { "a b  c\t\td e f g h" };
     EXPECT_EQ(curl.lastCookieValue(), "g");
-    curl.cookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tempty\t"};
+    curl.cookieLines = { "127.0.0.1\tFALSE\t/\tFALSE\t0\tempty\t" };
     EXPECT_EQ(curl.lastCookieValue(), "");
 }
 
@@ -107,4 +108,4 @@ TEST(ParameterEncoding, Cp936ThenOptionallyUtf8)
     EXPECT_EQ(EncodeParams(L"username=demo&password=pw😀", false), "");
 }
 
-}  // namespace
+} // namespace

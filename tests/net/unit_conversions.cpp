@@ -16,7 +16,9 @@ namespace {
 TEST(CodePageConversion, ChineseTextHasItsExactCp936Bytes)
 {
     EXPECT_EQ(WideToAnsi(L"张三"), "\xD5\xC5\xC8\xFD");
-    EXPECT_EQ(WideToAnsi(L"中文abc"), "\xD6\xD0\xCE\xC4" "abc");
+    EXPECT_EQ(WideToAnsi(L"中文abc"),
+        "\xD6\xD0\xCE\xC4"
+        "abc");
     EXPECT_EQ(WideToAnsi(L"用户名=张三"), "\xD3\xC3\xBB\xA7\xC3\xFB=\xD5\xC5\xC8\xFD");
     EXPECT_EQ(AnsiToWide("\xD5\xC5\xC8\xFD"), L"张三");
     EXPECT_EQ(AnsiToUtf8("\xD5\xC5\xC8\xFD"), "\xE5\xBC\xA0\xE4\xB8\x89");
@@ -28,7 +30,7 @@ TEST(CodePageConversion, AnyUnrepresentableCharacterEmptiesTheWholeText)
 {
     EXPECT_EQ(WideToAnsi(L"password😀"), "");
     EXPECT_EQ(WideToAnsi(L"😀"), "");
-    EXPECT_EQ(WideToAnsi(std::wstring(1, static_cast<wchar_t>(0xD800))), "");  // lone surrogate
+    EXPECT_EQ(WideToAnsi(std::wstring(1, static_cast<wchar_t>(0xD800))), ""); // lone surrogate
     EXPECT_EQ(WideToAnsi(L""), "");
     // The replacing form used for envelope messages keeps the rest.
     EXPECT_EQ(WideToAnsiReplacing(L"a😀b张"), "a?b\xD5\xC5");
@@ -36,11 +38,14 @@ TEST(CodePageConversion, AnyUnrepresentableCharacterEmptiesTheWholeText)
 
 TEST(CodePageConversion, InvalidInputReadsAsReplacementCharacters)
 {
-    EXPECT_EQ(AnsiToWide("a\xFF" "b"), L"a\xFFFD" L"b");
-    EXPECT_EQ(AnsiToWide("\xD5"), L"\xFFFD");  // lead byte cut off at the end
+    EXPECT_EQ(AnsiToWide("a\xFF"
+                         "b"),
+        L"a\xFFFD"
+        L"b");
+    EXPECT_EQ(AnsiToWide("\xD5"), L"\xFFFD"); // lead byte cut off at the end
     EXPECT_EQ(Utf8ToWide("a\xC3"), L"a\xFFFD");
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD\xFFFD");          // overlong "/"
-    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD");            // encoded surrogate
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD\xFFFD"); // overlong "/"
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD"); // encoded surrogate
     EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), std::wstring(1, static_cast<wchar_t>(0x1F600)));
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
     EXPECT_TRUE(IsValidUtf8("张三 \xEF\xBF\xBD"));
@@ -87,7 +92,9 @@ TEST(CodePageConversion, EveryCharacterBetweenAsciiConvertsAsIconvDoesAndBack)
     // A lead byte whose second byte is no trail: the lead alone is bad and
     // the byte after it is read again, as ASCII.
     EXPECT_EQ(AnsiToWide("x\x81\x7Fy"), L"x\xFFFD\x7Fy");
-    EXPECT_EQ(AnsiToWide("\x81" " 1"), L"\xFFFD 1");
+    EXPECT_EQ(AnsiToWide("\x81"
+                         " 1"),
+        L"\xFFFD 1");
     EXPECT_EQ(WideToAnsiReplacing(L"ab😀中😀"), "ab?\xD6\xD0?");
 }
 
@@ -99,8 +106,8 @@ TEST(CodePageConversion, IsIndependentOfTheProcessLocaleAndSafeOnManyThreads)
     for (int t = 0; t < 8; ++t) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < 2000; ++i) {
-                if (WideToAnsi(L"张三" + std::to_wstring(i)) != "\xD5\xC5\xC8\xFD" + std::to_string(i) ||
-                    AnsiToWide("\xD6\xD0") != L"中" || !WideToAnsi(L"x😀").empty())
+                if (WideToAnsi(L"张三" + std::to_wstring(i)) != "\xD5\xC5\xC8\xFD" + std::to_string(i)
+                    || AnsiToWide("\xD6\xD0") != L"中" || !WideToAnsi(L"x😀").empty())
                     ++failures[t];
             }
         });
@@ -145,7 +152,7 @@ TEST(DecimalText, ReadsDecimalFractionsWhateverTheLocale)
     EXPECT_DOUBLE_EQ(WideToDouble(L" 12.5元"), 12.5);
     EXPECT_DOUBLE_EQ(WideToDouble(L"-0.25"), -0.25);
     EXPECT_DOUBLE_EQ(WideToDouble(L"1e3x"), 1000.0);
-    EXPECT_DOUBLE_EQ(WideToDouble(L"2.5e"), 2.5);  // an exponent without digits is not read
+    EXPECT_DOUBLE_EQ(WideToDouble(L"2.5e"), 2.5); // an exponent without digits is not read
     EXPECT_DOUBLE_EQ(WideToDouble(L".5"), 0.5);
     EXPECT_DOUBLE_EQ(WideToDouble(L"abc"), 0.0);
     EXPECT_DOUBLE_EQ(WideToDouble(L"."), 0.0);
@@ -165,7 +172,7 @@ TEST(Base64Lines, BreaksLinesAt64WithCrLf)
     EXPECT_EQ(Base64Lines("f"), "Zg==\r\n");
     EXPECT_EQ(Base64Lines("fo"), "Zm8=\r\n");
     EXPECT_EQ(Base64Lines("foo"), "Zm9v\r\n");
-    std::string bytes(48, '\xFF');  // exactly 64 characters
+    std::string bytes(48, '\xFF'); // exactly 64 characters
     EXPECT_EQ(Base64Lines(bytes), std::string(64, '/') + "\r\n");
     std::string longer(49, '\0');
     std::string text = Base64Lines(longer);
@@ -187,4 +194,4 @@ TEST(Base64DecodePrefix, StopsAtPaddingOrTheFirstStrangeCharacter)
         EXPECT_EQ(Base64DecodePrefix(Base64Lines(bytes.substr(0, n))), bytes.substr(0, n)) << n;
 }
 
-}  // namespace
+} // namespace

@@ -15,8 +15,8 @@
 namespace {
 
 // A Netscape cookie line; expires 0 is a session cookie, 1 one long expired.
-std::string Line(const std::string& domain, const std::string& path, const std::string& name, const std::string& value,
-                 int expires = 0)
+std::string Line(const std::string& domain, const std::string& path, const std::string& name,
+    const std::string& value, int expires = 0)
 {
     return domain + "\tFALSE\t" + path + "\tFALSE\t" + std::to_string(expires) + "\t" + name + "\t" + value;
 }
@@ -39,13 +39,17 @@ bool Has(const std::vector<std::string>& lines, const std::string& line)
 
 TEST(CookieFile, KeyIsDomainPathAndNameWhateverTheHttpOnlyMark)
 {
-    EXPECT_EQ(CookieFile::Key(Line("a.example", "/", "sid", "1")), CookieFile::Key(Line("a.example", "/", "sid", "2")));
+    EXPECT_EQ(CookieFile::Key(Line("a.example", "/", "sid", "1")),
+        CookieFile::Key(Line("a.example", "/", "sid", "2")));
     EXPECT_EQ(CookieFile::Key(Line("#HttpOnly_a.example", "/", "sid", "1")),
-              CookieFile::Key(Line("a.example", "/", "sid", "1")));
-    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")), CookieFile::Key(Line("b.example", "/", "sid", "1")));
-    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")), CookieFile::Key(Line("a.example", "/x", "sid", "1")));
-    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")), CookieFile::Key(Line("a.example", "/", "other", "1")));
-    EXPECT_EQ(CookieFile::Key(""), CookieFile::Key(""));  // a broken line is no crash
+        CookieFile::Key(Line("a.example", "/", "sid", "1")));
+    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")),
+        CookieFile::Key(Line("b.example", "/", "sid", "1")));
+    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")),
+        CookieFile::Key(Line("a.example", "/x", "sid", "1")));
+    EXPECT_NE(CookieFile::Key(Line("a.example", "/", "sid", "1")),
+        CookieFile::Key(Line("a.example", "/", "other", "1")));
+    EXPECT_EQ(CookieFile::Key(""), CookieFile::Key("")); // a broken line is no crash
 }
 
 TEST(CookieFile, StoreWritesOnlyWhatThisExchangeChangedAndKeepsTheRest)
@@ -100,4 +104,4 @@ TEST(CookieFile, AnExchangeThatChangedNothingLeavesTheFileAlone)
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
 }
 
-}  // namespace
+} // namespace

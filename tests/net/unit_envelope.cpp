@@ -30,7 +30,7 @@ TEST(ParseEnvelope, KeysAreCaseInsensitiveAndAPlainWordHasNoPayload)
 
 TEST(ParseEnvelope, OnlyTheLiteralTrueIsSuccess)
 {
-    for (const char* status : {"1", "\"true\"", "null", "false", "{}", "[true]"}) {
+    for (const char* status : { "1", "\"true\"", "null", "false", "{}", "[true]" }) {
         ResponseEnvelope e = ParseEnvelope(std::string(R"({"status":)") + status + R"(,"message":"{}"})");
         EXPECT_FALSE(e.success) << status;
         EXPECT_FALSE(e.payload) << status;
@@ -61,7 +61,8 @@ TEST(ParseEnvelope, FirstMemberOfAKeyWins)
 TEST(ParseEnvelope, PayloadStringsComeInTheCodePageOrInUtf8ForEscapes)
 {
     // The service writes one name as it is and one with \u escapes.
-    ResponseEnvelope e = ParseEnvelope("{\"status\":true,\"message\":\"{\\\"a\\\":\\\"张三\\\",\\\"b\\\":\\\"\\\\u5f20\\\"}\"}");
+    ResponseEnvelope e = ParseEnvelope(
+        "{\"status\":true,\"message\":\"{\\\"a\\\":\\\"张三\\\",\\\"b\\\":\\\"\\\\u5f20\\\"}\"}");
     ASSERT_TRUE(e.payload);
     EXPECT_EQ(json::Text(e.payload.get(), "a"), "\xD5\xC5\xC8\xFD");
     EXPECT_EQ(json::AnsiText(e.payload.get(), "a"), L"张三");
@@ -75,11 +76,12 @@ TEST(ParseEnvelope, PayloadStringsComeInTheCodePageOrInUtf8ForEscapes)
 TEST(ParseEnvelope, CharactersWhoseSecondByteIsABackslashKeepThePayload)
 {
     // 淺 is 9C 5C in code page 936; 中 is a plain pair.
-    ResponseEnvelope e = ParseEnvelope("{\"status\":true,\"message\":\"{\\\"name\\\":\\\"淺\\\",\\\"b\\\":\\\"中\\\\\\\\n\\\"}\"}");
+    ResponseEnvelope e = ParseEnvelope(
+        "{\"status\":true,\"message\":\"{\\\"name\\\":\\\"淺\\\",\\\"b\\\":\\\"中\\\\\\\\n\\\"}\"}");
     ASSERT_TRUE(e.payload) << e.message;
     EXPECT_EQ(json::Text(e.payload.get(), "name"), "\x9C\x5C");
     EXPECT_EQ(json::AnsiText(e.payload.get(), "name"), L"淺");
-    EXPECT_EQ(json::AnsiText(e.payload.get(), "b"), L"中\\n");  // an escaped backslash stays one
+    EXPECT_EQ(json::AnsiText(e.payload.get(), "b"), L"中\\n"); // an escaped backslash stays one
     EXPECT_EQ(e.message, "{\"name\":\"\x9C\x5C\",\"b\":\"\xD6\xD0\\\\n\"}");
 }
 
@@ -88,8 +90,8 @@ TEST(ParseEnvelope, BodiesThatAreNotAnEnvelopeGiveAnEmptyFailure)
     const std::string cases[] = {
         "",
         "<html>502</html>",
-        R"({"status":true,"message":)",             // truncated
-        R"({"status":true,"message":"{\"data\":)",  // truncated inside the message
+        R"({"status":true,"message":)", // truncated
+        R"({"status":true,"message":"{\"data\":)", // truncated inside the message
         "[1,2,3]",
         "\"just a string\"",
         "null",
@@ -135,7 +137,8 @@ TEST(ParseEnvelope, SurvivesHugeDeepAndInvalidInput)
     EXPECT_TRUE(e.success);
     EXPECT_FALSE(e.payload);
 
-    std::string big = R"({"status":true,"message":"{\"data\":\")" + std::string(10 * 1024 * 1024, 'x') + R"(\"}"})";
+    std::string big
+        = R"({"status":true,"message":"{\"data\":\")" + std::string(10 * 1024 * 1024, 'x') + R"(\"}"})";
     ResponseEnvelope large = ParseEnvelope(big);
     EXPECT_TRUE(large.success);
     ASSERT_TRUE(large.payload);
@@ -167,7 +170,7 @@ TEST_F(JsonReaders, TextOnlyFromStringsFirstMatchWins)
     EXPECT_FALSE(json::ReadText(doc.get(), "null", target));
     EXPECT_EQ(target, "default");
     EXPECT_EQ(json::Text(nullptr, "name"), "");
-    EXPECT_EQ(json::Text(json::Member(doc.get(), "list"), "id"), "");  // not an object
+    EXPECT_EQ(json::Text(json::Member(doc.get(), "list"), "id"), ""); // not an object
 }
 
 TEST_F(JsonReaders, IntegersTruncateClampAndKeepLow32Bits)
@@ -203,7 +206,7 @@ TEST_F(JsonReaders, ArraysAreWalkedInOrder)
     json::Elements list(json::Member(doc.get(), "list"));
     for (const cJSON* item : list)
         ids.push_back(json::IntegerOf(json::Member(item, "id")));
-    EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 0}));
+    EXPECT_EQ(ids, (std::vector<std::int64_t> { 1, 2, 0 }));
     EXPECT_EQ(list.size(), 3u);
     EXPECT_TRUE(json::Elements(json::Member(doc.get(), "name")).empty());
     EXPECT_TRUE(json::Elements(nullptr).empty());
@@ -211,4 +214,4 @@ TEST_F(JsonReaders, ArraysAreWalkedInOrder)
     EXPECT_FALSE(json::MemberIsTrue(doc.get(), "text"));
 }
 
-}  // namespace
+} // namespace

@@ -9,8 +9,8 @@
 #include "app/ClientManager.h"
 #include "app/Messages.h"
 #include "notify/MessagePoll.h"
-#include "tests/support/RecordingTarget.h"
 #include "tests/support/PageOrder.h"
+#include "tests/support/RecordingTarget.h"
 #include "tests/support/SignedInTest.h"
 
 namespace {
@@ -23,7 +23,10 @@ constexpr const char* kRead = "/api/qtz/front_user_message_has_read";
 
 class MessagePollTest : public SignedInTest {
 protected:
-    void SetMessages(const json& setup) { EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200); }
+    void SetMessages(const json& setup)
+    {
+        EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200);
+    }
     std::vector<std::string> Bodies(const char* path)
     {
         std::vector<std::string> bodies;
@@ -31,17 +34,20 @@ protected:
             bodies.push_back(r.body);
         return InLoadOrder(std::move(bodies));
     }
-    json Marks() { return json::parse(control().Get("/__test/messages/marks?user_id=42").body).at("last_read_ids"); }
+    json Marks()
+    {
+        return json::parse(control().Get("/__test/messages/marks?user_id=42").body).at("last_read_ids");
+    }
 };
 
 TEST_F(MessagePollTest, TwentyThreeNoticesComeFromThreePagesInPageOrder)
 {
-    SetMessages({{"type", 2}, {"count", 23}, {"first_id", 35}, {"last_read_id", 55}});
+    SetMessages({ { "type", 2 }, { "count", 23 }, { "first_id", 35 }, { "last_read_id", 55 } });
     MessageCategory block;
     LoadMessages(2, block);
-    EXPECT_EQ(Bodies(kList), (std::vector<std::string> {"&type=2&page_size=10&page_index=1",
-                                                         "&type=2&page_size=10&page_index=2",
-                                                         "&type=2&page_size=10&page_index=3"}));
+    EXPECT_EQ(Bodies(kList),
+        (std::vector<std::string> { "&type=2&page_size=10&page_index=1", "&type=2&page_size=10&page_index=2",
+            "&type=2&page_size=10&page_index=3" }));
     ASSERT_EQ(block.list.size(), 23u);
     for (std::size_t i = 0; i < block.list.size(); ++i)
         EXPECT_EQ(block.list[i].id, 57 - static_cast<int>(i));
@@ -53,13 +59,13 @@ TEST_F(MessagePollTest, TwentyThreeNoticesComeFromThreePagesInPageOrder)
 
 TEST_F(MessagePollTest, AReadCategoryHasNoDotAndALoadReplacesTheList)
 {
-    SetMessages({{"type", 1}, {"count", 3}, {"first_id", 10}, {"last_read_id", 12}});
+    SetMessages({ { "type", 1 }, { "count", 3 }, { "first_id", 10 }, { "last_read_id", 12 } });
     MessageCategory block;
     block.list.resize(5);
     LoadMessages(1, block);
     EXPECT_EQ(block.list.size(), 3u);
     EXPECT_FALSE(block.unread);
-    SetMessages({{"type", 1}});
+    SetMessages({ { "type", 1 } });
     LoadMessages(1, block);
     EXPECT_TRUE(block.list.empty());
     EXPECT_EQ(block.highestId, 12) << "the highest id seen stays";
@@ -69,12 +75,12 @@ TEST_F(MessagePollTest, AReadCategoryHasNoDotAndALoadReplacesTheList)
 
 TEST_F(MessagePollTest, TheReadMarkSendsTypeAndIdAndTheServiceKeepsIt)
 {
-    EXPECT_TRUE(SendReadMark({2, 57}));
-    EXPECT_EQ(Bodies(kRead), std::vector<std::string> {"&type=2&id=57"});
-    EXPECT_EQ(Marks(), json({12, 57, 30}));
+    EXPECT_TRUE(SendReadMark({ 2, 57 }));
+    EXPECT_EQ(Bodies(kRead), std::vector<std::string> { "&type=2&id=57" });
+    EXPECT_EQ(Marks(), json({ 12, 57, 30 }));
     // A lower mark does not move the service's back.
-    EXPECT_TRUE(SendReadMark({2, 0}));
-    EXPECT_EQ(Marks(), json({12, 57, 30}));
+    EXPECT_TRUE(SendReadMark({ 2, 0 }));
+    EXPECT_EQ(Marks(), json({ 12, 57, 30 }));
 }
 
 TEST_F(MessagePollTest, ThePollLoadsTheThreeTypesAndHandsItsResultOver)
@@ -92,9 +98,9 @@ TEST_F(MessagePollTest, ThePollLoadsTheThreeTypesAndHandsItsResultOver)
     EXPECT_TRUE(m.sent);
     seen = reinterpret_cast<MessagePoll*>(m.lParam);
     EXPECT_EQ(seen, &poll);
-    EXPECT_EQ(Bodies(kList), (std::vector<std::string> {"&type=1&page_size=10&page_index=1",
-                                                         "&type=2&page_size=10&page_index=1",
-                                                         "&type=3&page_size=10&page_index=1"}));
+    EXPECT_EQ(Bodies(kList),
+        (std::vector<std::string> { "&type=1&page_size=10&page_index=1", "&type=2&page_size=10&page_index=1",
+            "&type=3&page_size=10&page_index=1" }));
     // The demo world: system all read, notices 57 over 55, activity 31 over 30.
     EXPECT_FALSE(poll.categories[0].unread);
     EXPECT_TRUE(poll.categories[1].unread);
@@ -109,8 +115,8 @@ TEST_F(MessagePollTest, ThePollLoadsTheThreeTypesAndHandsItsResultOver)
 TEST_F(MessagePollTest, APollSendsNoReadMarksAndTakesTheUnreadFlagFromTheService)
 {
     MessagePoll poll;
-    poll.highestIds = {0, 57, 0};
-    poll.lastReadIds = {0, 57, 0};
+    poll.highestIds = { 0, 57, 0 };
+    poll.lastReadIds = { 0, 57, 0 };
     LoadAllMessages(*client, poll);
     EXPECT_TRUE(Bodies(kRead).empty());
     // The service still says 55: the mark of 57 never reached it.
@@ -120,11 +126,13 @@ TEST_F(MessagePollTest, APollSendsNoReadMarksAndTakesTheUnreadFlagFromTheService
 
 TEST_F(MessagePollTest, BadAnswersGiveEmptyListsAndNoCrash)
 {
-    SetMessages({{"type", 2}, {"count", 23}, {"first_id", 35}, {"last_read_id", 55}});
-    for (const json& fault : {json {{"kind", "not_json"}}, json {{"kind", "wrong_types"}}, json {{"kind", "empty"}},
-                              json {{"drop", true}}, json {{"truncate", true}}, json {{"status", 500}},
-                              json {{"body", R"({"status":true,"message":"{\"pages\":\"3\",\"last_read_id\":55,\"data\":{\"id\":\"1\"}}"})"}},
-                              json {{"body", R"({"status":true,"message":"[1,2]"})"}}}) {
+    SetMessages({ { "type", 2 }, { "count", 23 }, { "first_id", 35 }, { "last_read_id", 55 } });
+    for (const json& fault :
+        { json { { "kind", "not_json" } }, json { { "kind", "wrong_types" } }, json { { "kind", "empty" } },
+            json { { "drop", true } }, json { { "truncate", true } }, json { { "status", 500 } },
+            json { { "body",
+                R"({"status":true,"message":"{\"pages\":\"3\",\"last_read_id\":55,\"data\":{\"id\":\"1\"}}"})" } },
+            json { { "body", R"({"status":true,"message":"[1,2]"})" } } }) {
         control().ClearFaults();
         control().ClearLog();
         json setup = fault;
@@ -142,7 +150,7 @@ TEST_F(MessagePollTest, BadAnswersGiveEmptyListsAndNoCrash)
 
 TEST_F(MessagePollTest, AFailedPageIsSkippedWhileAnEarlierPageReportedMore)
 {
-    SetMessages({{"type", 2}, {"count", 23}, {"first_id", 35}, {"fail_page", 2}});
+    SetMessages({ { "type", 2 }, { "count", 23 }, { "first_id", 35 }, { "fail_page", 2 } });
     MessageCategory block;
     LoadMessages(2, block);
     EXPECT_EQ(Bodies(kList).size(), 3u);
@@ -151,7 +159,7 @@ TEST_F(MessagePollTest, AFailedPageIsSkippedWhileAnEarlierPageReportedMore)
     EXPECT_EQ(block.list[10].id, 37) << "page 3 follows page 1";
 
     control().ClearLog();
-    SetMessages({{"type", 2}, {"count", 23}, {"first_id", 35}, {"fail_page", 1}});
+    SetMessages({ { "type", 2 }, { "count", 23 }, { "first_id", 35 }, { "fail_page", 1 } });
     LoadMessages(2, block);
     EXPECT_EQ(Bodies(kList).size(), 1u) << "nothing told of more pages";
     EXPECT_TRUE(block.list.empty());
@@ -166,14 +174,14 @@ TEST_F(MessagePollTest, ASignedOutPollReadsNothing)
     LoadMessages(2, block);
     EXPECT_TRUE(block.list.empty());
     EXPECT_FALSE(block.unread);
-    EXPECT_FALSE(SendReadMark({2, 57})) << "-1000 is only logged";
+    EXPECT_FALSE(SendReadMark({ 2, 57 })) << "-1000 is only logged";
 }
 
 TEST_F(MessagePollTest, AMillionPagesAreBoundedToAHundredRequests)
 {
-    const std::string page =
-        R"({"status":true,"message":"{\"page_index\":1,\"pages\":1000000,\"last_read_id\":\"1\",\"data\":[{\"id\":\"4294967296\"}]}"})";
-    control().InjectFault({{"path", kList}, {"body", page}});
+    const std::string page
+        = R"({"status":true,"message":"{\"page_index\":1,\"pages\":1000000,\"last_read_id\":\"1\",\"data\":[{\"id\":\"4294967296\"}]}"})";
+    control().InjectFault({ { "path", kList }, { "body", page } });
     MessageCategory block;
     LoadMessages(3, block);
     EXPECT_EQ(Bodies(kList).size(), static_cast<std::size_t>(kMaxMessagePages));
@@ -182,4 +190,4 @@ TEST_F(MessagePollTest, AMillionPagesAreBoundedToAHundredRequests)
     EXPECT_TRUE(block.unread);
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,10 @@ constexpr const wchar_t* kMenuDot = L"file='img\\dot_r_6.png' dest='53,6,59,12'"
 
 class NotifyPageTest : public MainWindowTest {
 protected:
-    void SetMessages(const json& setup) { EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200); }
+    void SetMessages(const json& setup)
+    {
+        EXPECT_EQ(control().Post("/__test/messages/set", setup.dump()).status, 200);
+    }
     std::vector<std::string> ReadMarks()
     {
         std::vector<std::string> bodies;
@@ -48,7 +51,8 @@ protected:
     {
         StartWindow();
         SignInAs(L"demo", L"korvana123");
-        ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_user_message_list").size() >= 3; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return control().RequestsTo("/api/qtz/front_user_message_list").size() >= 3; }));
         ASSERT_TRUE(WaitForTasks());
         ui().ProcessEvents(50);
     }
@@ -61,14 +65,16 @@ protected:
 
 TEST_F(NotifyPageTest, TheFirstPollShowsNoticesWithDotsAndOpeningClearsThem)
 {
-    SetMessages({{"type", 2},
-                 {"last_read_id", 55},
-                 {"messages",
-                  {{{"id", "57"}, {"title", "设备即将到期"}, {"description", "两个\n词"}, {"publish_at", "97200"}},
-                   {{"id", "56"}, {"title", "续费成功"}, {"description", "已续费"}, {"publish_at", "1796083200"}}}}});
-    SetMessages({{"type", 3}, {"last_read_id", 31}, {"count", 2}, {"first_id", 30}});
+    SetMessages({ { "type", 2 }, { "last_read_id", 55 },
+        { "messages",
+            { { { "id", "57" }, { "title", "设备即将到期" }, { "description", "两个\n词" },
+                  { "publish_at", "97200" } },
+                { { "id", "56" }, { "title", "续费成功" }, { "description", "已续费" },
+                    { "publish_at", "1796083200" } } } } });
+    SetMessages({ { "type", 3 }, { "last_read_id", 31 }, { "count", 2 }, { "first_id", 30 } });
     SignInAndWaitForPoll();
-    EXPECT_TRUE(window().GetPaintManager().HasTimer(window().GetPaintManager().GetRoot(), msg::kTimerMessagePoll));
+    EXPECT_TRUE(
+        window().GetPaintManager().HasTimer(window().GetPaintManager().GetRoot(), msg::kTimerMessagePoll));
 
     // The page shows the last load; the menu dot tells of unread notices.
     Select(L"OptOfNotify");
@@ -93,19 +99,19 @@ TEST_F(NotifyPageTest, TheFirstPollShowsNoticesWithDotsAndOpeningClearsThem)
     ASSERT_TRUE(WaitForTasks());
     EXPECT_EQ(Fore(L"OptOfUserNotify"), L"");
     EXPECT_EQ(Fore(L"OptOfNotify"), L"");
-    EXPECT_EQ(ReadMarks(), (std::vector<std::string> {"&type=1&id=12", "&type=2&id=57"}));
+    EXPECT_EQ(ReadMarks(), (std::vector<std::string> { "&type=1&id=12", "&type=2&id=57" }));
     ui().SavePng(PngPath("notify-read"));
 }
 
 TEST_F(NotifyPageTest, AnEmptyCategoryShowsTheEmptyPage)
 {
-    SetMessages({{"type", 3}});
+    SetMessages({ { "type", 3 } });
     SignInAndWaitForPoll();
     Select(L"OptOfNotify");
     Select(L"OptOfActNotify");
     EXPECT_EQ(List()->GetCount(), 0);
     EXPECT_EQ(NotifyTab(), 1);
-    EXPECT_EQ(ReadMarks(), std::vector<std::string> {"&type=3&id=0"});
+    EXPECT_EQ(ReadMarks(), std::vector<std::string> { "&type=3&id=0" });
     ui().SavePng(PngPath("notify-empty"));
 }
 
@@ -120,8 +126,8 @@ TEST_F(NotifyPageTest, TheTimerRedrawsTheCategoryShownAndSetsNewDots)
 
     // New activity news and a new system message arrive; one tick of timer
     // 1000 brings them.
-    SetMessages({{"type", 3}, {"last_read_id", 31}, {"count", 3}, {"first_id", 30}});
-    SetMessages({{"type", 1}, {"last_read_id", 12}, {"count", 13}, {"first_id", 1}});
+    SetMessages({ { "type", 3 }, { "last_read_id", 31 }, { "count", 3 }, { "first_id", 30 } });
+    SetMessages({ { "type", 1 }, { "last_read_id", 12 }, { "count", 13 }, { "first_id", 1 } });
     control().ClearLog();
     CPaintManagerUI& paint = window().GetPaintManager();
     paint.SendNotify(paint.GetRoot(), DUI_MSGTYPE_TIMER, msg::kTimerMessagePoll);
@@ -132,7 +138,8 @@ TEST_F(NotifyPageTest, TheTimerRedrawsTheCategoryShownAndSetsNewDots)
     EXPECT_EQ(Fore(L"OptOfActNotify"), kDot) << "32 is above the read mark 31";
     EXPECT_EQ(Fore(L"OptOfSysNotify"), kDot);
     EXPECT_EQ(Fore(L"OptOfNotify"), kMenuDot);
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_message_list").size(), 4u) << "13 system messages: 2 pages";
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_message_list").size(), 4u)
+        << "13 system messages: 2 pages";
 }
 
 // A failed read mark is only logged: the next poll brings the dot back from
@@ -141,7 +148,7 @@ TEST_F(NotifyPageTest, TheTimerRedrawsTheCategoryShownAndSetsNewDots)
 TEST_F(NotifyPageTest, AFailedReadMarkLetsTheNextPollShowTheDotAgain)
 {
     SignInAndWaitForPoll();
-    control().InjectFault({{"path", "/api/qtz/front_user_message_has_read"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_message_has_read" }, { "kind", "not_json" } });
     Select(L"OptOfNotify");
     // The notices are the category shown first: another one, then back.
     Select(L"OptOfSysNotify");
@@ -151,7 +158,8 @@ TEST_F(NotifyPageTest, AFailedReadMarkLetsTheNextPollShowTheDotAgain)
     control().ClearLog();
     CPaintManagerUI& paint = window().GetPaintManager();
     paint.SendNotify(paint.GetRoot(), DUI_MSGTYPE_TIMER, msg::kTimerMessagePoll);
-    ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_user_message_list").size() >= 3; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return control().RequestsTo("/api/qtz/front_user_message_list").size() >= 3; }));
     ASSERT_TRUE(WaitForTasks());
     ui().ProcessEvents(20);
     EXPECT_EQ(Fore(L"OptOfUserNotify"), kDot);
@@ -164,7 +172,7 @@ TEST_F(NotifyPageTest, AFailedPollEmptiesTheListsWithoutABoxAndKeepsTheDots)
     SignInAndWaitForPoll();
     Select(L"OptOfNotify");
     EXPECT_EQ(List()->GetCount(), 4);
-    control().InjectFault({{"path", "/api/qtz/front_user_message_list"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_message_list" }, { "drop", true } });
     CPaintManagerUI& paint = window().GetPaintManager();
     paint.SendNotify(paint.GetRoot(), DUI_MSGTYPE_TIMER, msg::kTimerMessagePoll);
     ASSERT_TRUE(WaitFor([&] { return List()->GetCount() == 0; }));
@@ -184,7 +192,8 @@ TEST_F(NotifyPageTest, SignOutEmptiesTheListsAndDots)
     ui().ProcessEvents(20);
     EXPECT_EQ(List()->GetCount(), 0);
     EXPECT_EQ(Fore(L"OptOfNotify"), L"");
-    EXPECT_FALSE(window().GetPaintManager().HasTimer(window().GetPaintManager().GetRoot(), msg::kTimerMessagePoll));
+    EXPECT_FALSE(
+        window().GetPaintManager().HasTimer(window().GetPaintManager().GetRoot(), msg::kTimerMessagePoll));
 }
 
-}  // namespace
+} // namespace

@@ -58,7 +58,7 @@ TEST(MessagePageTest, IdsBeyondThirtyTwoBitsSaturate)
 
 TEST(MessagePageTest, APageAppendsInOrderAndOnlyRaisesTheHighestId)
 {
-    std::vector<MessageRecord> list {MessageRecord {1, {}, {}, {}, {}}};
+    std::vector<MessageRecord> list { MessageRecord { 1, {}, {}, {}, {} } };
     std::int32_t highest = 60;
     auto page = Parse(R"({"data":[{"id":"57"},{"id":"59"},{"id":"58"}]})");
     ParseMessagePage(page.get(), list, highest);
@@ -77,7 +77,8 @@ TEST(MessagePageTest, PagesWithoutADataArrayAppendNothing)
 {
     std::vector<MessageRecord> list;
     std::int32_t highest = 5;
-    for (const char* text : {R"({})", R"({"data":null})", R"({"data":{"id":"9"}})", R"({"data":"x"})", R"([1,2])"}) {
+    for (const char* text :
+        { R"({})", R"({"data":null})", R"({"data":{"id":"9"}})", R"({"data":"x"})", R"([1,2])" }) {
         auto page = Parse(text);
         ParseMessagePage(page.get(), list, highest);
     }
@@ -93,7 +94,7 @@ TEST(MessagePageTest, PagesWithoutADataArrayAppendNothing)
 
 TEST(MessagePageTest, DatesAreUtcWhateverTheLocalZone)
 {
-    for (const char* zone : {"Asia/Shanghai", "America/Los_Angeles", "Pacific/Kiritimati", "UTC"}) {
+    for (const char* zone : { "Asia/Shanghai", "America/Los_Angeles", "Pacific/Kiritimati", "UTC" }) {
         ScopedEnv tz("TZ", zone);
         tzset();
         EXPECT_EQ(MessageDateText(24 * 3600 + 3 * 3600), L"1970-01-02") << zone;
@@ -127,4 +128,4 @@ TEST(MessagePageTest, CategoriesMapToTheirRequestTypes)
     EXPECT_EQ(members.categories[1].highestId, 7);
 }
 
-}  // namespace
+} // namespace

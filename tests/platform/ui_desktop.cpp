@@ -68,18 +68,18 @@ protected:
     void SetUp() override
     {
         EnsureQtApplication();
-        ShowDialogsWithoutDisplayForTesting(true);  // these tests answer them by program
+        ShowDialogsWithoutDisplayForTesting(true); // these tests answer them by program
     }
     void TearDown() override { ShowDialogsWithoutDisplayForTesting(false); }
 };
 
 TEST(HeadlessDesktop, DialogsNobodyCouldAnswerTakeTheirDefaultAtOnce)
 {
-    EnsureQtApplication();  // offscreen: no person in front of it
+    EnsureQtApplication(); // offscreen: no person in front of it
     EXPECT_EQ(MessageBox(L"已经有一个程序实例在运行！", L"提示"), MessageBoxAnswer::Ok);
     EXPECT_EQ(MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel), MessageBoxAnswer::Cancel);
     EXPECT_EQ(ChooseFile(nullptr, L""), L"");
-    EXPECT_EQ(ShowPopupMenu(nullptr, {{40005, L"退出"}}), 0u);
+    EXPECT_EQ(ShowPopupMenu(nullptr, { { 40005, L"退出" } }), 0u);
 }
 
 TEST_F(DesktopTest, BoxFromAWorkerRunsOnTheUiThreadAndBlocksTheWorker)
@@ -89,30 +89,32 @@ TEST_F(DesktopTest, BoxFromAWorkerRunsOnTheUiThreadAndBlocksTheWorker)
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool onTop = false;
     Qt::WindowModality modality = Qt::NonModal;
-    WhenShown([] { return ShownBox(); }, [&](QWidget* w) {
-        auto* box = static_cast<QMessageBox*>(w);
-        buttons = ButtonTexts(box);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        modality = box->windowModality();
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == QStringLiteral("取消"))
-                b->click();
-    });
+    WhenShown([] { return ShownBox(); },
+        [&](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            buttons = ButtonTexts(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            modality = box->windowModality();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == QStringLiteral("取消"))
+                    b->click();
+        });
 
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     MessageBoxAnswer answer = MessageBoxAnswer::Ok;
     std::thread worker([&] {
-        answer = MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, nullptr, true);
+        answer = MessageBox(
+            L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning, nullptr, true);
         done = true;
     });
     RunNestedLoopUntil([&] { return done.load(); });
     worker.join();
 
     EXPECT_EQ(answer, MessageBoxAnswer::Cancel);
-    EXPECT_EQ(buttons, (QStringList {QStringLiteral("取消"), QStringLiteral("确定")}));
+    EXPECT_EQ(buttons, (QStringList { QStringLiteral("取消"), QStringLiteral("确定") }));
     EXPECT_EQ(title, QStringLiteral("提示"));
     EXPECT_EQ(text, QStringLiteral("要退出么？"));
     EXPECT_EQ(icon, QMessageBox::Warning);
@@ -123,14 +125,16 @@ TEST_F(DesktopTest, BoxFromAWorkerRunsOnTheUiThreadAndBlocksTheWorker)
 TEST_F(DesktopTest, OkBoxOffersOnlyOkAndClosingItMeansOk)
 {
     QStringList buttons;
-    WhenShown([] { return ShownBox(); }, [&](QWidget* w) {
-        auto* box = static_cast<QMessageBox*>(w);
-        buttons = ButtonTexts(box);
-        box->close();  // the close button, or Escape
-    });
-    EXPECT_EQ(MessageBox(L"创建数据缓存目录失败！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information),
-              MessageBoxAnswer::Ok);
-    EXPECT_EQ(buttons, QStringList {QStringLiteral("确定")});
+    WhenShown([] { return ShownBox(); },
+        [&](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            buttons = ButtonTexts(box);
+            box->close(); // the close button, or Escape
+        });
+    EXPECT_EQ(
+        MessageBox(L"创建数据缓存目录失败！", L"提示", MessageBoxButtons::Ok, MessageBoxIcon::Information),
+        MessageBoxAnswer::Ok);
+    EXPECT_EQ(buttons, QStringList { QStringLiteral("确定") });
 
     WhenShown([] { return ShownBox(); }, [](QWidget* w) { static_cast<QMessageBox*>(w)->close(); });
     EXPECT_EQ(MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel), MessageBoxAnswer::Cancel);
@@ -141,11 +145,13 @@ TEST_F(DesktopTest, OwnedBoxIsParentedToItsWindow)
     QWidget window;
     window.show();
     QWidget* parent = nullptr;
-    WhenShown([] { return ShownBox(); }, [&](QWidget* w) {
-        parent = w->parentWidget();
-        static_cast<QMessageBox*>(w)->buttons().front()->click();
-    });
-    MessageBox(L"请重新登陆！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, HandleOfWidget(&window));
+    WhenShown([] { return ShownBox(); },
+        [&](QWidget* w) {
+            parent = w->parentWidget();
+            static_cast<QMessageBox*>(w)->buttons().front()->click();
+        });
+    MessageBox(
+        L"请重新登陆！", L"错误", MessageBoxButtons::Ok, MessageBoxIcon::None, HandleOfWidget(&window));
     EXPECT_EQ(parent, &window);
 }
 
@@ -155,8 +161,8 @@ TEST_F(DesktopTest, RecorderAnswersEveryBoxFromAnyThreadWithoutShowingOne)
     boxes.Answer(MessageBoxAnswer::Cancel);
     QWidget window;
     EXPECT_EQ(MessageBox(L"要退出么？", L"提示", MessageBoxButtons::OkCancel, MessageBoxIcon::Warning,
-                         HandleOfWidget(&window)),
-              MessageBoxAnswer::Cancel);
+                  HandleOfWidget(&window)),
+        MessageBoxAnswer::Cancel);
     std::thread worker([] { MessageBox(L"下载完成！", L"提示"); });
     worker.join();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -180,21 +186,23 @@ TEST_F(DesktopTest, FileDialogPicksAnExistingFileUnderTheDefaultTitle)
 
     QString title;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
-    WhenShown([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }, [&](QWidget* w) {
-        auto* dialog = static_cast<QFileDialog*>(w);
-        title = dialog->windowTitle();
-        mode = dialog->fileMode();
-        dialog->selectFile(QString::fromStdString(file.string()));
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    WhenShown([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        [&](QWidget* w) {
+            auto* dialog = static_cast<QFileDialog*>(w);
+            title = dialog->windowTitle();
+            mode = dialog->fileMode();
+            dialog->selectFile(QString::fromStdString(file.string()));
+            static_cast<QDialog*>(dialog)->accept();
+        });
     EXPECT_EQ(ChooseFile(nullptr, L""), file.wstring());
     EXPECT_EQ(title, QStringLiteral("请选择游戏启动程序"));
     EXPECT_EQ(mode, QFileDialog::ExistingFile);
 
-    WhenShown([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }, [&](QWidget* w) {
-        title = w->windowTitle();
-        static_cast<QFileDialog*>(w)->reject();
-    });
+    WhenShown([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+        [&](QWidget* w) {
+            title = w->windowTitle();
+            static_cast<QFileDialog*>(w)->reject();
+        });
     EXPECT_EQ(ChooseFile(nullptr, L"请选择上传文件"), L"");
     EXPECT_EQ(title, QStringLiteral("请选择上传文件"));
 }
@@ -204,37 +212,38 @@ TEST_F(DesktopTest, FileChooserStubGetsTheTitleTheDialogWouldShow)
     FileChooserStub stub(L"/tmp/a.png");
     EXPECT_EQ(ChooseFile(nullptr, L"请选择头像图片"), L"/tmp/a.png");
     EXPECT_EQ(ChooseFile(nullptr, L""), L"/tmp/a.png");
-    EXPECT_EQ(stub.Titles(), (std::vector<std::wstring> {L"请选择头像图片", L"请选择游戏启动程序"}));
+    EXPECT_EQ(stub.Titles(), (std::vector<std::wstring> { L"请选择头像图片", L"请选择游戏启动程序" }));
 }
 
 TEST_F(DesktopTest, PopupMenuShowsItemsWithMarksAndReturnsTheChosenId)
 {
     std::vector<std::pair<QString, bool>> shown;
-    WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }, [&](QWidget* w) {
-        auto* menu = static_cast<QMenu*>(w);
-        QAction* pick = nullptr;
-        for (QAction* a : menu->actions()) {
-            if (a->isSeparator())
-                continue;
-            shown.emplace_back(a->text(), a->isChecked());
-            if (a->text() == QStringLiteral("自动登录"))
-                pick = a;
-        }
-        // Choose it the way the keyboard does: make it current, press Return.
-        menu->setActiveAction(pick);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QCoreApplication::sendEvent(menu, &press);
-    });
-    std::vector<MenuItem> items {{40002, L"开机启动", true, true}, {40003, L"自动登录", true, false},
-                                 MenuItem {0, L"", false, false, true, true}, {40005, L"退出"}};
-    EXPECT_EQ(ShowPopupMenu(nullptr, items, ScreenPoint {100, 100}, true), 40003u);
+    WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+        [&](QWidget* w) {
+            auto* menu = static_cast<QMenu*>(w);
+            QAction* pick = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator())
+                    continue;
+                shown.emplace_back(a->text(), a->isChecked());
+                if (a->text() == QStringLiteral("自动登录"))
+                    pick = a;
+            }
+            // Choose it the way the keyboard does: make it current, press Return.
+            menu->setActiveAction(pick);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(menu, &press);
+        });
+    std::vector<MenuItem> items { { 40002, L"开机启动", true, true }, { 40003, L"自动登录", true, false },
+        MenuItem { 0, L"", false, false, true, true }, { 40005, L"退出" } };
+    EXPECT_EQ(ShowPopupMenu(nullptr, items, ScreenPoint { 100, 100 }, true), 40003u);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0], std::make_pair(QStringLiteral("开机启动"), true));
     EXPECT_EQ(shown[1], std::make_pair(QStringLiteral("自动登录"), false));
 
     WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
-              [](QWidget* w) { static_cast<QMenu*>(w)->close(); });
-    EXPECT_EQ(ShowPopupMenu(nullptr, items), 0u);  // dismissed
+        [](QWidget* w) { static_cast<QMenu*>(w)->close(); });
+    EXPECT_EQ(ShowPopupMenu(nullptr, items), 0u); // dismissed
 }
 
 TEST_F(DesktopTest, TrayIconReportsClicksAsMouseMessagesAndTestsSeeAddAndRemove)
@@ -245,15 +254,15 @@ TEST_F(DesktopTest, TrayIconReportsClicksAsMouseMessagesAndTestsSeeAddAndRemove)
     {
         TrayIcon icon;
         icon.SetCallback([&](LPARAM m) { clicks.push_back(m); });
-        ASSERT_TRUE(icon.Add({L"Korvana云手机", L"提示", L"欢迎使用！", 1000, {}}));
+        ASSERT_TRUE(icon.Add({ L"Korvana云手机", L"提示", L"欢迎使用！", 1000, {} }));
         EXPECT_TRUE(icon.IsAdded());
         icon.DeliverMouseMessage(WM_LBUTTONUP);
         icon.DeliverMouseMessage(WM_RBUTTONUP);
         icon.Remove();
         EXPECT_FALSE(icon.IsAdded());
-        icon.Add({L"Korvana云手机", L"提示", L"欢迎使用！", 1000, {}});
-    }  // removed again when destroyed
-    EXPECT_EQ(clicks, (std::vector<LPARAM> {WM_LBUTTONUP, WM_RBUTTONUP}));
+        icon.Add({ L"Korvana云手机", L"提示", L"欢迎使用！", 1000, {} });
+    } // removed again when destroyed
+    EXPECT_EQ(clicks, (std::vector<LPARAM> { WM_LBUTTONUP, WM_RBUTTONUP }));
     const auto events = tray.Events();
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].kind, TrayIconEvent::Kind::Added);
@@ -268,7 +277,7 @@ TEST_F(DesktopTest, RealTrayIconCanBeAddedWhereNoTrayExists)
     // The offscreen desktop has no tray: adding must not fail or crash, and
     // the window learns that hiding to the tray means minimising.
     TrayIcon icon;
-    EXPECT_TRUE(icon.Add({L"Korvana云手机", L"提示", L"欢迎使用！", 1000, "not an image"}));
+    EXPECT_TRUE(icon.Add({ L"Korvana云手机", L"提示", L"欢迎使用！", 1000, "not an image" }));
     icon.Remove();
     SUCCEED();
 }
@@ -278,7 +287,7 @@ TEST_F(DesktopTest, UrlsAndClipboard)
     {
         UrlRecorder urls;
         EXPECT_TRUE(OpenUrl(L"http://127.0.0.1:18080/help.html"));
-        EXPECT_EQ(urls.Urls(), std::vector<std::wstring> {L"http://127.0.0.1:18080/help.html"});
+        EXPECT_EQ(urls.Urls(), std::vector<std::wstring> { L"http://127.0.0.1:18080/help.html" });
     }
     SetClipboardText(L"邀请码 ABC123");
     EXPECT_EQ(ClipboardText(), L"邀请码 ABC123");
@@ -288,7 +297,7 @@ TEST_F(DesktopTest, UrlsAndClipboard)
     worker.join();
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -302,4 +311,4 @@ TEST(DialogTexts, TheStandardDialogsSpeakChinese)
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("File &name:"));
 }
 
-}  // namespace
+} // namespace

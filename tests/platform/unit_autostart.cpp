@@ -36,13 +36,13 @@ protected:
     void TearDown() override { OverrideRunningProgramPathForTesting(""); }
 
     TempDir dir;
-    ScopedEnv config {"XDG_CONFIG_HOME", dir.path().string()};
+    ScopedEnv config { "XDG_CONFIG_HOME", dir.path().string() };
 };
 
 TEST_F(AutoStartTest, EntryLivesInTheAutostartFolderOfTheConfigFolder)
 {
     EXPECT_EQ(AutoStartEntryPath("korvanClient"), dir.path().string() + "/autostart/korvanClient.desktop");
-    ScopedEnv relative("XDG_CONFIG_HOME", "relative/path");  // not absolute: ignored
+    ScopedEnv relative("XDG_CONFIG_HOME", "relative/path"); // not absolute: ignored
     ScopedEnv home("HOME", "/home/someone");
     EXPECT_EQ(AutoStartEntryPath("korvanClient"), "/home/someone/.config/autostart/korvanClient.desktop");
 }
@@ -64,7 +64,7 @@ TEST_F(AutoStartTest, EnableWritesTheRunningProgramAndIsRewrittenWhenItMoves)
 {
     const std::string entry = AutoStartEntryPath("korvanClient");
     OverrideRunningProgramPathForTesting("/first place/korvana");
-    ASSERT_TRUE(SetAutoStart("korvanClient", true));  // creates the autostart folder too
+    ASSERT_TRUE(SetAutoStart("korvanClient", true)); // creates the autostart folder too
     const std::string text = ReadAll(entry);
     EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
     EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
@@ -98,4 +98,4 @@ TEST_F(AutoStartTest, AnUnwritableConfigFolderReportsFailure)
     EXPECT_FALSE(SetAutoStart("korvanClient", true));
 }
 
-}  // namespace
+} // namespace

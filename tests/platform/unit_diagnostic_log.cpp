@@ -11,8 +11,7 @@
 namespace {
 
 // Runs `log` with standard error sent to a file and returns what it wrote.
-template <typename Fn>
-std::string CaptureStderr(Fn log)
+template <typename Fn> std::string CaptureStderr(Fn log)
 {
     korvana::test::TempDir dir;
     const std::string path = (dir.path() / "stderr.txt").string();
@@ -32,8 +31,9 @@ std::string CaptureStderr(Fn log)
 TEST(DebugLog, OneLinePerCallInUtf8)
 {
     EXPECT_EQ(CaptureStderr([] { DebugLogA("curl send msg error: pRes=%s, lResCode=%ld \n", "x", 404L); }),
-              "curl send msg error: pRes=x, lResCode=404 \n");
-    EXPECT_EQ(CaptureStderr([] { DebugLogW(L"Curl Perform FAILED,Error:%d\n", 7); }), "Curl Perform FAILED,Error:7\n");
+        "curl send msg error: pRes=x, lResCode=404 \n");
+    EXPECT_EQ(CaptureStderr([] { DebugLogW(L"Curl Perform FAILED,Error:%d\n", 7); }),
+        "Curl Perform FAILED,Error:7\n");
     EXPECT_EQ(CaptureStderr([] { DebugLogW(L"%ls\n", L"张三"); }), "张三\n");
     EXPECT_EQ(CaptureStderr([] { DebugLogA("no newline"); }), "no newline\n");
 }
@@ -41,7 +41,7 @@ TEST(DebugLog, OneLinePerCallInUtf8)
 TEST(DebugLog, LinesOfAnyLengthUpToTheBufferAreWhole)
 {
     // Around the size a line is formatted in first, and well beyond it.
-    for (std::size_t length : {1022u, 1023u, 1024u, 1025u, 5000u, 40958u}) {
+    for (std::size_t length : { 1022u, 1023u, 1024u, 1025u, 5000u, 40958u }) {
         const std::string narrow(length, 'n');
         EXPECT_EQ(CaptureStderr([&] { DebugLogA("%s\n", narrow.c_str()); }), narrow + "\n") << length;
         const std::wstring wide(length, L'w');
@@ -63,4 +63,4 @@ TEST(DebugLog, OverlongOutputIsCutAtTheBuffer)
     EXPECT_EQ(w.substr(0, 3), "中");
 }
 
-}  // namespace
+} // namespace

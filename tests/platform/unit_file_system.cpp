@@ -20,14 +20,14 @@ TEST(FileSystem, LocalDataFolderFollowsXdgOrHome)
         EXPECT_EQ(LocalDataFolder(), "/data/home");
     }
     ScopedEnv home("HOME", "/home/u");
-    for (const char* ignored : {"", "rel/ative"}) {
+    for (const char* ignored : { "", "rel/ative" }) {
         ScopedEnv data("XDG_DATA_HOME", std::string(ignored));
         EXPECT_EQ(LocalDataFolder(), "/home/u/.local/share");
     }
     ScopedEnv none("XDG_DATA_HOME", std::nullopt);
     EXPECT_EQ(LocalDataFolder(), "/home/u/.local/share");
     ScopedEnv noHome("HOME", std::nullopt);
-    EXPECT_FALSE(LocalDataFolder().empty());  // from the user database
+    EXPECT_FALSE(LocalDataFolder().empty()); // from the user database
 }
 
 TEST(FileSystem, FolderCreationIsOneLevelAndPrivate)
@@ -36,10 +36,10 @@ TEST(FileSystem, FolderCreationIsOneLevelAndPrivate)
     const std::string one = (dir.path() / "one").string();
     EXPECT_TRUE(CreateOneFolder(one));
     EXPECT_TRUE(IsFolder(one));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(one.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_FALSE(CreateOneFolder(one));  // already there
+    EXPECT_FALSE(CreateOneFolder(one)); // already there
     EXPECT_FALSE(CreateOneFolder((dir.path() / "a" / "b").string()));
     EXPECT_FALSE(CreateOneFolder(""));
 }
@@ -55,8 +55,8 @@ TEST(FileSystem, FileTestsAndDeletion)
     EXPECT_FALSE(IsRegularFile(dir.path().string()));
     EXPECT_TRUE(DeleteOneFile(file));
     EXPECT_FALSE(PathExists(file));
-    EXPECT_TRUE(DeleteOneFile(file));                   // gone is gone
-    EXPECT_FALSE(DeleteOneFile(dir.path().string()));  // never a folder
+    EXPECT_TRUE(DeleteOneFile(file)); // gone is gone
+    EXPECT_FALSE(DeleteOneFile(dir.path().string())); // never a folder
     EXPECT_TRUE(IsFolder(dir.path().string()));
 }
 
@@ -69,4 +69,4 @@ TEST(FileSystem, RunningProgramPathIsThisProgramUnlessOverridden)
     EXPECT_EQ(std::filesystem::path(RunningProgramPath()).filename(), "platform_unit_tests");
 }
 
-}  // namespace
+} // namespace

@@ -37,7 +37,7 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyReadsAsTheDefault)
     EXPECT_EQ(IniReadString("Login", "name", "dflt", path), "dflt");
 
     WriteRaw(path, "[Other]\nauto_start=1\n[Login]\nname=x\n");
-    EXPECT_EQ(IniReadInt("Login", "auto_start", -1, path), -1);  // only in another section
+    EXPECT_EQ(IniReadInt("Login", "auto_start", -1, path), -1); // only in another section
     EXPECT_EQ(IniReadInt("Nope", "name", 7, path), 7);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.ini"));
     EXPECT_EQ(IniReadInt("Login", "x", 3, (dir.path() / "missing.ini").string()), 3);
@@ -55,7 +55,7 @@ TEST_F(IniFileTest, FirstSectionAndFirstKeyOfThatNameWin)
 {
     WriteRaw(path, "[Login]\nk=1\nk=2\n[Login]\nk=3\nj=4\n");
     EXPECT_EQ(IniReadInt("Login", "k", 0, path), 1);
-    EXPECT_EQ(IniReadInt("Login", "j", 0, path), 0);  // the second [Login] is never read
+    EXPECT_EQ(IniReadInt("Login", "j", 0, path), 0); // the second [Login] is never read
 }
 
 TEST_F(IniFileTest, IntegersFollowTheProfileRules)
@@ -63,7 +63,7 @@ TEST_F(IniFileTest, IntegersFollowTheProfileRules)
     WriteRaw(path, "[s]\na=12ab\nb=ab\nc=\nd=-1\ne=0x1F\nf=+7\ng=  42  \n");
     EXPECT_EQ(IniReadInt("s", "a", 99, path), 12);
     EXPECT_EQ(IniReadInt("s", "b", 99, path), 0);
-    EXPECT_EQ(IniReadInt("s", "c", 99, path), 99);  // empty value: the default
+    EXPECT_EQ(IniReadInt("s", "c", 99, path), 99); // empty value: the default
     EXPECT_EQ(IniReadInt("s", "d", 99, path), -1);
     EXPECT_EQ(IniReadInt("s", "e", 99, path), 31);
     EXPECT_EQ(IniReadInt("s", "f", 99, path), 7);
@@ -83,45 +83,46 @@ TEST_F(IniFileTest, WriteCreatesTheFileWithModeUserOnly)
 {
     ASSERT_TRUE(IniWriteString("Login", "auto_login", "0", path));
     EXPECT_EQ(ReadAll(path), "[Login]\nauto_login=0\n");
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(IniFileTest, WriteChangesOneLineAndKeepsEverythingElse)
 {
-    const std::string before = "; my notes\r\n[Other]\r\nname=keep\r\n\r\n[LOGIN]\r\nName=old\r\nstray line\r\n\r\n[Tail]\r\nz=1";
+    const std::string before
+        = "; my notes\r\n[Other]\r\nname=keep\r\n\r\n[LOGIN]\r\nName=old\r\nstray line\r\n\r\n[Tail]\r\nz=1";
     WriteRaw(path, before);
     ASSERT_TRUE(IniWriteString("Login", "name", "new", path));
     ASSERT_TRUE(IniWriteString("Login", "pwd", "p", path));
     ASSERT_TRUE(IniWriteString("Extra", "k", "v", path));
     EXPECT_EQ(ReadAll(path),
-              "; my notes\r\n[Other]\r\nname=keep\r\n\r\n[LOGIN]\r\nName=new\r\nstray line\r\npwd=p\r\n\r\n"
-              "[Tail]\r\nz=1\r\n[Extra]\r\nk=v\r\n");
+        "; my notes\r\n[Other]\r\nname=keep\r\n\r\n[LOGIN]\r\nName=new\r\nstray line\r\npwd=p\r\n\r\n"
+        "[Tail]\r\nz=1\r\n[Extra]\r\nk=v\r\n");
 }
 
 TEST_F(IniFileTest, WriteReplacesTheFileThroughARename)
 {
     WriteRaw(path, "[Login]\nname=a\n");
     ::chmod(path.c_str(), 0644);
-    struct stat before {};
+    struct stat before { };
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     ASSERT_TRUE(IniWriteString("Login", "name", "b", path));
-    struct stat after {};
+    struct stat after { };
     ASSERT_EQ(::stat(path.c_str(), &after), 0);
-    EXPECT_NE(before.st_ino, after.st_ino);  // a new file took the old one's place
+    EXPECT_NE(before.st_ino, after.st_ino); // a new file took the old one's place
     EXPECT_EQ(after.st_mode & 0777, 0600u);
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
         ++entries;
-    EXPECT_EQ(entries, 1u);  // no temporary file left behind
+    EXPECT_EQ(entries, 1u); // no temporary file left behind
 }
 
 TEST_F(IniFileTest, ValuesCannotAddLinesAndOuterBlanksSurvive)
 {
     ASSERT_TRUE(IniWriteString("Login", "name", "a\npwd=stolen\r\n", path));
     EXPECT_EQ(IniReadString("Login", "pwd", "none", path), "none");
-    EXPECT_EQ(IniReadString("Login", "name", "", path), "a pwd=stolen  ");  // breaks became blanks
+    EXPECT_EQ(IniReadString("Login", "name", "", path), "a pwd=stolen  "); // breaks became blanks
 
     ASSERT_TRUE(IniWriteString("Login", "pwd", "  secret ", path));
     EXPECT_EQ(IniReadString("Login", "pwd", "", path), "  secret ");
@@ -143,4 +144,4 @@ TEST_F(IniFileTest, AnUnreadableOrUnwritablePlaceIsLeftAlone)
     EXPECT_FALSE(IniWriteString("Login", "k", "v", inMissingFolder));
 }
 
-}  // namespace
+} // namespace

@@ -60,4 +60,4 @@ TEST(InstanceLock, AnUnusableFolderLetsTheClientRunUnlocked)
     EXPECT_EQ(AcquireInstanceLock(kName), InstanceLockResult::Unavailable);
 }
 
-}  // namespace
+} // namespace

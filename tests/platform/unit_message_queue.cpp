@@ -24,16 +24,16 @@ protected:
 TEST_F(MessageQueueTest, SendFromAWorkerBlocksUntilTheUiThreadHasHandledIt)
 {
     UiMessageQueue queue;
-    int seenByHandler = 0;  // plain int: the hand-off itself must order the accesses
+    int seenByHandler = 0; // plain int: the hand-off itself must order the accesses
     bool handledOnUiThread = false;
     queue.SetHandler([&](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
         handledOnUiThread = UiMessageQueue::IsUiThread();
-        std::this_thread::sleep_for(20ms);  // a slow handler: the sender must still wait
+        std::this_thread::sleep_for(20ms); // a slow handler: the sender must still wait
         seenByHandler = static_cast<int>(msg + w + l);
         return 77;
     });
 
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     LRESULT result = 0;
     int seenAfterSend = 0;
     std::thread worker([&] {
@@ -56,7 +56,7 @@ TEST_F(MessageQueueTest, PostAndSendArriveInTheOrderTheyWereMade)
         order.push_back(msg);
         return 0;
     });
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     std::thread worker([&] {
         queue.Post(1, 0, 0);
         queue.Post(2, 0, 0);
@@ -67,7 +67,7 @@ TEST_F(MessageQueueTest, PostAndSendArriveInTheOrderTheyWereMade)
     });
     RunNestedLoopUntil([&] { return done.load(); });
     worker.join();
-    EXPECT_EQ(order, (std::vector<UINT> {1, 2, 3, 4, 5}));
+    EXPECT_EQ(order, (std::vector<UINT> { 1, 2, 3, 4, 5 }));
 }
 
 // A task's progress wakes the UI thread once a frame, not once a post; none
@@ -83,7 +83,7 @@ TEST_F(MessageQueueTest, PostsComeAFrameAtATimeInOrderAndASendDoesNotWaitForTheF
         times.push_back(std::chrono::steady_clock::now());
         return 0;
     });
-    std::atomic<bool> done {false};
+    std::atomic<bool> done { false };
     std::chrono::steady_clock::duration sendTook {};
     std::thread worker([&] {
         const auto end = std::chrono::steady_clock::now() + 120ms;
@@ -114,10 +114,10 @@ TEST_F(MessageQueueTest, PostsComeAFrameAtATimeInOrderAndASendDoesNotWaitForTheF
 
     values.clear();
     std::this_thread::sleep_for(40ms);
-    QCoreApplication::processEvents();  // the frame of the last post ends
+    QCoreApplication::processEvents(); // the frame of the last post ends
     queue.Post(3, 0, 7);
     QCoreApplication::processEvents();
-    EXPECT_EQ(values, (std::vector<LPARAM> {7}));
+    EXPECT_EQ(values, (std::vector<LPARAM> { 7 }));
 }
 
 TEST_F(MessageQueueTest, SendOnTheUiThreadRunsTheHandlerAtOnce)
@@ -132,17 +132,17 @@ TEST_F(MessageQueueTest, SendOnTheUiThreadRunsTheHandlerAtOnce)
 TEST_F(MessageQueueTest, DetachReleasesABlockedSenderAndDropsLaterMessages)
 {
     UiMessageQueue queue;
-    std::atomic<int> handled {0};
+    std::atomic<int> handled { 0 };
     queue.SetHandler([&](UINT, WPARAM, LPARAM) -> LRESULT {
         ++handled;
         return 5;
     });
-    std::atomic<bool> sending {false};
-    std::atomic<bool> returned {false};
+    std::atomic<bool> sending { false };
+    std::atomic<bool> returned { false };
     LRESULT result = -1;
     std::thread worker([&] {
         sending = true;
-        result = queue.Send(1, 0, 0);  // the UI thread does not pump: blocks
+        result = queue.Send(1, 0, 0); // the UI thread does not pump: blocks
         returned = true;
     });
     while (!sending)
@@ -190,4 +190,4 @@ TEST_F(MessageQueueTest, NestedLoopReturnsAtOnceWhenAlreadyDone)
     EXPECT_EQ(checks, 1);
 }
 
-}  // namespace
+} // namespace

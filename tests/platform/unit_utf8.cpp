@@ -30,7 +30,7 @@ TEST(Utf8, NulIsAByteAndNonScalarsBecomeTheReplacement)
 {
     EXPECT_EQ(One(0), std::string(1, '\0'));
     EXPECT_EQ(Utf8OfWide(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
-    for (std::uint32_t bad : {0xD800u, 0xDBFFu, 0xDC00u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu})
+    for (std::uint32_t bad : { 0xD800u, 0xDBFFu, 0xDC00u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu })
         EXPECT_EQ(One(bad), "\xEF\xBF\xBD") << std::hex << bad;
     // A lone surrogate in a wide text does not swallow its neighbours.
     std::wstring text = L"x";
@@ -40,4 +40,4 @@ TEST(Utf8, NulIsAByteAndNonScalarsBecomeTheReplacement)
     EXPECT_EQ(Utf8OfWide(L""), "");
 }
 
-}  // namespace
+} // namespace

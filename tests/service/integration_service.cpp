@@ -56,7 +56,7 @@ TEST_F(ServiceRules, SessionCallsWithoutAValidCookieAnswerMinus1000)
 TEST_F(ServiceRules, TheLogShowsTheExactBytesAndSkipsControls)
 {
     const std::string body = std::string("username=%D5%C5&raw=\xD5\xC5\x00\xFF", 24);
-    control().Post(kLogin, body, "", {"X-Probe: 1"});
+    control().Post(kLogin, body, "", { "X-Probe: 1" });
     control().Get(std::string(kLogout) + "?value=a%20b&x=\xD5\xC5");
     std::vector<korvana::test::LoggedRequest> log = control().RequestLog();
     ASSERT_EQ(log.size(), 2u);
@@ -72,30 +72,31 @@ TEST_F(ServiceRules, TheLogShowsTheExactBytesAndSkipsControls)
 
 TEST_F(ServiceRules, InjectedFaultsReplaceOrDelayTheAnswer)
 {
-    control().InjectFault({{"path", kLogin}, {"status", 503}, {"body", "busy"}, {"times", 1}});
+    control().InjectFault({ { "path", kLogin }, { "status", 503 }, { "body", "busy" }, { "times", 1 } });
     RawResponse injected = control().Post(kLogin, "");
     EXPECT_EQ(injected.status, 503);
     EXPECT_EQ(injected.body, "busy");
-    EXPECT_EQ(control().Post(kLogin, "").status, 200);  // used up
+    EXPECT_EQ(control().Post(kLogin, "").status, 200); // used up
 
-    control().InjectFault({{"path", kLogin}, {"kind", "wrong_types"}});
+    control().InjectFault({ { "path", kLogin }, { "kind", "wrong_types" } });
     EXPECT_EQ(control().Post(kLogin, "").body, R"({"status":"true","message":{"data":[1,2,3]}})");
-    control().InjectFault({{"path", kLogin}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", kLogin }, { "kind", "not_json" } });
     EXPECT_EQ(control().Post(kLogin, "").body.rfind("<html>", 0), 0u);
-    control().InjectFault({{"path", kLogin}, {"body_base64", service::Base64Encode(std::string("\0\xFF", 2))}});
+    control().InjectFault(
+        { { "path", kLogin }, { "body_base64", service::Base64Encode(std::string("\0\xFF", 2)) } });
     EXPECT_EQ(control().Post(kLogin, "").body, std::string("\0\xFF", 2));
 
-    control().InjectFault({{"path", kLogin}, {"drop", true}});
-    EXPECT_EQ(control().Post(kLogin, "").curlCode, 52);  // empty reply
-    control().InjectFault({{"path", kLogin}, {"truncate", true}});
-    EXPECT_EQ(control().Post(kLogin, "username=demo&password=korvana123").curlCode, 18);  // partial
+    control().InjectFault({ { "path", kLogin }, { "drop", true } });
+    EXPECT_EQ(control().Post(kLogin, "").curlCode, 52); // empty reply
+    control().InjectFault({ { "path", kLogin }, { "truncate", true } });
+    EXPECT_EQ(control().Post(kLogin, "username=demo&password=korvana123").curlCode, 18); // partial
 
     control().ClearFaults();
-    control().InjectFault({{"path", kLogout}, {"delay_ms", 300}});
+    control().InjectFault({ { "path", kLogout }, { "delay_ms", 300 } });
     auto start = std::chrono::steady_clock::now();
     RawResponse slow = control().Post(kLogout, "");
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-    EXPECT_EQ(slow.body, R"({"status":false,"message":"-1000"})");  // the call's own answer
+    EXPECT_EQ(slow.body, R"({"status":false,"message":"-1000"})"); // the call's own answer
     // Faults go with a reset; a request to a faulted path is still logged.
     control().Reset();
     EXPECT_EQ(control().Post(kLogout, "").body, R"({"status":false,"message":"-1000"})");
@@ -112,4 +113,4 @@ TEST_F(ServiceRules, EmptyWorldHasNoUsers)
     EXPECT_NE(r.body.find("\"status\":false"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,7 @@ protected:
         request.method = "POST";
         request.path = path;
         request.body = body;
-        request.headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
+        request.headers = { { "Content-Type", "application/x-www-form-urlencoded" } };
         if (!cookie.empty())
             request.headers.emplace_back("Cookie", cookie);
         return server.Handle(request);
@@ -42,7 +42,7 @@ protected:
     }
     DeviceState& State() { return Devices(server.world()); }
 
-    Server server {WorldKind::Demo};
+    Server server { WorldKind::Demo };
     std::string cookie;
 };
 
@@ -79,11 +79,14 @@ TEST_F(DeviceDomain, PagesOfTenWithEveryFieldAString)
     const nlohmann::json& first = page["payload"]["data"][0];
     EXPECT_EQ(first["id"], "21");
     EXPECT_EQ(first["name"], "");
-    for (const char* key : {"id", "name", "sn", "ip", "online_status", "time_left", "bind_plan_type", "group_id"})
+    for (const char* key :
+        { "id", "name", "sn", "ip", "online_status", "time_left", "bind_plan_type", "group_id" })
         EXPECT_TRUE(first[key].is_string()) << key;
-    EXPECT_TRUE(Call("/api/qtz/front_device_list", "&type=0&page_size=10&page_index=9")["payload"]["data"].empty());
+    EXPECT_TRUE(
+        Call("/api/qtz/front_device_list", "&type=0&page_size=10&page_index=9")["payload"]["data"].empty());
     // Anything odd for the size or index reads as the defaults.
-    EXPECT_EQ(Call("/api/qtz/front_device_list", "&page_size=x&page_index=-2")["payload"]["data"][0]["id"], "1");
+    EXPECT_EQ(
+        Call("/api/qtz/front_device_list", "&page_size=x&page_index=-2")["payload"]["data"][0]["id"], "1");
 
     HttpRequest generate;
     generate.method = "POST";
@@ -98,9 +101,10 @@ TEST_F(DeviceDomain, PagesOfTenWithEveryFieldAString)
 TEST_F(DeviceDomain, TheGroupSetIsStoredInItsOrderAndBadSetsAreRefused)
 {
     EXPECT_EQ(Post("/api/qtz/front_device_groups_get", "").body,
-              SuccessEnvelope(R"({"1":"家庭","2":"工作","3":"游戏"})"));
-    ASSERT_EQ(Call("/api/qtz/front_device_groups_set", "&groups=%7B%223%22%3A%22x%22%2C%221%22%3A%22y%22%7D")["status"],
-              true);
+        SuccessEnvelope(R"({"1":"家庭","2":"工作","3":"游戏"})"));
+    ASSERT_EQ(Call("/api/qtz/front_device_groups_set",
+                  "&groups=%7B%223%22%3A%22x%22%2C%221%22%3A%22y%22%7D")["status"],
+        true);
     const auto& groups = State().Of(42).groups;
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].id, "3");
@@ -147,4 +151,4 @@ TEST_F(DeviceDomain, CapturesAnswerTheDeviceScreenUnlessItIsOffline)
     EXPECT_EQ(server.Handle(screen).status, 400);
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,7 @@ std::vector<HomeApp> Apps(int count)
 {
     std::vector<HomeApp> apps;
     for (int i = 0; i < count; ++i)
-        apps.push_back({"app" + std::to_string(i), QImage(), i * 30});
+        apps.push_back({ "app" + std::to_string(i), QImage(), i * 30 });
     return apps;
 }
 
@@ -22,7 +22,7 @@ stream::Input Tap(int x, int y)
 {
     stream::Input input;
     input.kind = stream::Input::Kind::Tap;
-    input.path = {{x, y}};
+    input.path = { { x, y } };
     return input;
 }
 
@@ -30,7 +30,7 @@ stream::Input Swipe(int x1, int y1, int x2, int y2)
 {
     stream::Input input;
     input.kind = stream::Input::Kind::Swipe;
-    input.path = {{x1, y1}, {x2, y2}};
+    input.path = { { x1, y1 }, { x2, y2 } };
     return input;
 }
 
@@ -46,13 +46,13 @@ stream::Input KeyPress(stream::Key key)
 stream::Input TapIcon(int index, int scroll = 0)
 {
     return Tap((index % L::kColumns) * L::kCell + L::kCell / 2,
-               L::kGridTop + (index / L::kColumns) * L::kRow + 80 - scroll);
+        L::kGridTop + (index / L::kColumns) * L::kRow + 80 - scroll);
 }
 
 TEST(DeviceScreen, ATapOnAnIconOpensItsAppAndBackReturnsHome)
 {
     DeviceScreen screen("VM1", 10, Apps(24));
-    EXPECT_FALSE(screen.Take().animated);  // a still home screen
+    EXPECT_FALSE(screen.Take().animated); // a still home screen
     screen.Apply(TapIcon(5));
     ScreenSnapshot s = screen.Take();
     EXPECT_EQ(s.page, ScreenPage::App);
@@ -72,19 +72,19 @@ TEST(DeviceScreen, ATapOnAnIconOpensItsAppAndBackReturnsHome)
     screen.Apply(Tap(L::kWidth - 60, L::kHeight - 50));
     s = screen.Take();
     EXPECT_EQ(s.page, ScreenPage::Recents);
-    EXPECT_EQ(s.recents, std::vector<int>{5});
+    EXPECT_EQ(s.recents, std::vector<int> { 5 });
     screen.Apply(Tap(L::kWidth / 2, L::kStatusBar + 40 + L::kRecentCard / 2));
     EXPECT_EQ(screen.Take().app, 5);
-    screen.Apply(Tap(L::kWidth / 2, L::kHeight - 50));  // home button
+    screen.Apply(Tap(L::kWidth / 2, L::kHeight - 50)); // home button
     EXPECT_EQ(screen.Take().page, ScreenPage::Home);
     EXPECT_EQ(screen.InputLog(),
-              (std::vector<std::string>{"tap 270 624", "text hi", "key back", "tap 660 1230", "tap 360 216",
-                                        "tap 360 1230"}));
+        (std::vector<std::string> {
+            "tap 270 624", "text hi", "key back", "tap 660 1230", "tap 360 216", "tap 360 1230" }));
 }
 
 TEST(DeviceScreen, ASwipeScrollsTheHomeGridWithinItsLength)
 {
-    DeviceScreen screen("VM1", 10, Apps(24));  // 6 rows, 4 of them shown
+    DeviceScreen screen("VM1", 10, Apps(24)); // 6 rows, 4 of them shown
     const int limit = 6 * L::kRow - (L::kGridBottom - L::kGridTop);
     screen.Apply(Swipe(300, 1000, 300, 900));
     EXPECT_EQ(screen.Take().homeScroll, 100);
@@ -100,11 +100,11 @@ TEST(DeviceScreen, ASwipeScrollsTheHomeGridWithinItsLength)
 
 TEST(DeviceScreen, GapsAndEmptyCellsOpenNothing)
 {
-    EXPECT_EQ(HomeAppAt(5, L::kGridTop + 80, 0, 24), -1);          // the margin left of an icon
+    EXPECT_EQ(HomeAppAt(5, L::kGridTop + 80, 0, 24), -1); // the margin left of an icon
     EXPECT_EQ(HomeAppAt(90, L::kGridTop + 80, 0, 24), 0);
-    EXPECT_EQ(HomeAppAt(90, L::kGridTop + 5 * L::kRow + 80, 0, 21), -1);  // past the last app
-    EXPECT_EQ(HomeAppAt(90, L::kStatusBar + 10, 0, 24), -1);       // the clock
-    EXPECT_EQ(HomeAppAt(90, L::kGridBottom + 10, 0, 24), -1);      // the nav bar
+    EXPECT_EQ(HomeAppAt(90, L::kGridTop + 5 * L::kRow + 80, 0, 21), -1); // past the last app
+    EXPECT_EQ(HomeAppAt(90, L::kStatusBar + 10, 0, 24), -1); // the clock
+    EXPECT_EQ(HomeAppAt(90, L::kGridBottom + 10, 0, 24), -1); // the nav bar
 }
 
 TEST(DeviceScreen, ThePainterShowsTheRippleWhereTheTapWas)
@@ -113,7 +113,7 @@ TEST(DeviceScreen, ThePainterShowsTheRippleWhereTheTapWas)
     DeviceScreen screen("VM1", 200, Apps(4));
     ScreenPainter painter(360, 640);
     const QImage before = painter.Paint(screen.Take()).copy();
-    screen.Apply(Tap(700, 300));  // right of the grid's icons: only a ripple
+    screen.Apply(Tap(700, 300)); // right of the grid's icons: only a ripple
     const QImage after = painter.Paint(screen.Take());
     EXPECT_EQ(screen.Take().page, ScreenPage::Home);
     // At half size the ring sits around (350, 150).
@@ -126,4 +126,4 @@ TEST(DeviceScreen, ThePainterShowsTheRippleWhereTheTapWas)
     EXPECT_EQ(before.pixel(20, 600), after.pixel(20, 600));
 }
 
-}  // namespace
+} // namespace

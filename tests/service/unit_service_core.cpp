@@ -42,15 +42,15 @@ TEST(FormDecoding, PercentDecodingThenTheRouteCharset)
 TEST(FormDecoding, MultipartPartsInOrder)
 {
     using namespace std::string_literals;
-    const std::string body =
-        "--XyZ\r\n"
-        "Content-Disposition: form-data; name=\"content\"; filename=\"\xE6\x96\x87.apk\"\r\n"
-        "Content-Type: application/octet-stream\r\n\r\n"
-        "bin\r\n\0ary\r\n"
-        "--XyZ\r\n"
-        "Content-Disposition: form-data; name=\"id\"\r\n\r\n"
-        "7,9\r\n"
-        "--XyZ--\r\n"s;
+    const std::string body
+        = "--XyZ\r\n"
+          "Content-Disposition: form-data; name=\"content\"; filename=\"\xE6\x96\x87.apk\"\r\n"
+          "Content-Type: application/octet-stream\r\n\r\n"
+          "bin\r\n\0ary\r\n"
+          "--XyZ\r\n"
+          "Content-Disposition: form-data; name=\"id\"\r\n\r\n"
+          "7,9\r\n"
+          "--XyZ--\r\n"s;
     Form form;
     ASSERT_TRUE(AppendMultipart(body, "multipart/form-data; boundary=XyZ", form));
     ASSERT_EQ(form.fields.size(), 2u);
@@ -69,7 +69,10 @@ TEST(FormDecoding, MultipartPartsInOrder)
 TEST(ServiceCodePage, Cp936BothWays)
 {
     EXPECT_EQ(Cp936ToUtf8("\xD5\xC5\xC8\xFD"), "张三");
-    EXPECT_EQ(Cp936ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Cp936ToUtf8("a\xFF"
+                          "b"),
+        "a\xEF\xBF\xBD"
+        "b");
     EXPECT_EQ(Utf8ToCp936("张三"), "\xD5\xC5\xC8\xFD");
     EXPECT_EQ(Utf8ToCp936("a😀b"), "a?b");
 }
@@ -79,7 +82,7 @@ TEST(ServiceBase64, RoundTripsAndRejectsJunk)
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    for (std::size_t n : {0u, 1u, 2u, 3u, 255u, 256u})
+    for (std::size_t n : { 0u, 1u, 2u, 3u, 255u, 256u })
         EXPECT_EQ(Base64Decode(Base64Encode(bytes.substr(0, n))), bytes.substr(0, n));
     EXPECT_EQ(Base64Decode("Zm9v\r\nYmFy"), "foobar");
     EXPECT_FALSE(Base64Decode("Zm9v!"));
@@ -89,8 +92,8 @@ TEST(ServiceBase64, RoundTripsAndRejectsJunk)
 // The envelope as the service writes it, read back by the client's parser.
 TEST(ServiceEnvelope, TheClientReadsWhatTheServiceWrites)
 {
-    nlohmann::ordered_json payload = {
-        {"name", "张三淺"}, {"type", UnicodeEscaped("标准型 😀")}, {"quote", "a\"b\\c\nd"}, {"n", 1700000000123}};
+    nlohmann::ordered_json payload = { { "name", "张三淺" }, { "type", UnicodeEscaped("标准型 😀") },
+        { "quote", "a\"b\\c\nd" }, { "n", 1700000000123 } };
     std::string body = SuccessEnvelope(PayloadText(payload));
     EXPECT_EQ(body.rfind("{\"status\":true,\"message\":", 0), 0u);
     ResponseEnvelope e = ParseEnvelope(body);
@@ -109,7 +112,7 @@ TEST(ServiceEnvelope, TheClientReadsWhatTheServiceWrites)
     // Invalid UTF-8 never makes the writer fail.
     EXPECT_FALSE(FailureEnvelope("\xFF").empty());
     // A literal backslash-u text is not mistaken for an escape mark.
-    EXPECT_EQ(PayloadText({{"t", "\\u0001x"}}), R"({"t":"\\u0001x"})");
+    EXPECT_EQ(PayloadText({ { "t", "\\u0001x" } }), R"({"t":"\\u0001x"})");
 }
 
 TEST(ServiceOptionsParsing, AcceptsItsOptionsOnly)
@@ -121,27 +124,28 @@ TEST(ServiceOptionsParsing, AcceptsItsOptionsOnly)
     EXPECT_EQ(defaults->port, 18080);
     EXPECT_EQ(defaults->world, WorldKind::Demo);
     EXPECT_EQ(defaults->latencyMs, 0);
-    auto set = ParseServiceOptions({"--host", "0.0.0.0", "--port=0", "--world", "empty", "--latency-ms", "30"}, error);
+    auto set = ParseServiceOptions(
+        { "--host", "0.0.0.0", "--port=0", "--world", "empty", "--latency-ms", "30" }, error);
     ASSERT_TRUE(set);
     EXPECT_EQ(set->host, "0.0.0.0");
     EXPECT_EQ(set->port, 0);
     EXPECT_EQ(set->streamPort, 0);
-    auto stream = ParseServiceOptions({"--stream-port", "28200"}, error);
+    auto stream = ParseServiceOptions({ "--stream-port", "28200" }, error);
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->streamPort, 28200);
     EXPECT_EQ(set->world, WorldKind::Empty);
     EXPECT_FALSE(set->tls.enabled());
     EXPECT_EQ(set->latencyMs, 30);
-    EXPECT_EQ(ParseServiceOptions({"--latency-ms=0"}, error)->latencyMs, 0);
-    auto tls = ParseServiceOptions({"--tls-cert", "/c.pem", "--tls-key=/k.pem"}, error);
+    EXPECT_EQ(ParseServiceOptions({ "--latency-ms=0" }, error)->latencyMs, 0);
+    auto tls = ParseServiceOptions({ "--tls-cert", "/c.pem", "--tls-key=/k.pem" }, error);
     ASSERT_TRUE(tls);
     EXPECT_TRUE(tls->tls.enabled());
     EXPECT_EQ(tls->tls.certificate, "/c.pem");
     EXPECT_EQ(tls->tls.key, "/k.pem");
-    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"--port", "70000"}, {"--port", "12x"}, {"--stream-port", "-1"}, {"--world", "mars"}, {"--port"}, {"--verbose"},
-             {"--tls-cert", "/c.pem"}, {"--tls-key", "/k.pem"}, {"--tls-cert="},
-             {"--latency-ms", "-5"}, {"--latency-ms", "3.5"}, {"--latency-ms"}}) {
+    for (std::vector<std::string> bad : std::vector<std::vector<std::string>> { { "--port", "70000" },
+             { "--port", "12x" }, { "--stream-port", "-1" }, { "--world", "mars" }, { "--port" },
+             { "--verbose" }, { "--tls-cert", "/c.pem" }, { "--tls-key", "/k.pem" }, { "--tls-cert=" },
+             { "--latency-ms", "-5" }, { "--latency-ms", "3.5" }, { "--latency-ms" } }) {
         EXPECT_FALSE(ParseServiceOptions(bad, error));
         EXPECT_FALSE(error.empty());
     }
@@ -156,19 +160,19 @@ protected:
         request.method = "POST";
         request.path = path;
         request.body = body;
-        request.headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
+        request.headers = { { "Content-Type", "application/x-www-form-urlencoded" } };
         if (!cookie.empty())
             request.headers.emplace_back("Cookie", cookie);
         return server.Handle(request);
     }
-    Server server{WorldKind::Demo};
+    Server server { WorldKind::Demo };
 };
 
 TEST_F(ServerHandling, SessionCallsNeedTheCookieOfALogin)
 {
     EXPECT_EQ(Post("/api/qtz/front_user_logout", "").body, R"({"status":false,"message":"-1000"})");
     EXPECT_EQ(Post("/api/qtz/front_user_logout", "", "korvana_session=forged").body,
-              R"({"status":false,"message":"-1000"})");
+        R"({"status":false,"message":"-1000"})");
 
     HttpReply login = Post("/api/qtz/front_user_login", "username=13800000042&password=korvana123");
     ASSERT_EQ(login.headers.size(), 1u);
@@ -189,9 +193,10 @@ TEST_F(ServerHandling, UnknownPathsAndWorldsAnswerCleanly)
     reset.path = "/__test/reset";
     reset.query = "world=empty";
     EXPECT_EQ(server.Handle(reset).status, 200);
-    EXPECT_FALSE(ParseEnvelope(Post("/api/qtz/front_user_login", "username=demo&password=korvana123").body).success);
+    EXPECT_FALSE(
+        ParseEnvelope(Post("/api/qtz/front_user_login", "username=demo&password=korvana123").body).success);
     reset.query = "world=mars";
     EXPECT_EQ(server.Handle(reset).status, 400);
 }
 
-}  // namespace
+} // namespace

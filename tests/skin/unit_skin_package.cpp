@@ -101,7 +101,8 @@ ParseResult ParseXml(const QByteArray& bytes)
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartDocument()) {
-            result.declared = reader.documentEncoding().compare(QStringLiteral("UTF-8"), Qt::CaseInsensitive) == 0;
+            result.declared
+                = reader.documentEncoding().compare(QStringLiteral("UTF-8"), Qt::CaseInsensitive) == 0;
         } else if (reader.isStartElement()) {
             auto node = std::make_unique<Node>();
             node->tag = reader.name().toString();
@@ -120,7 +121,8 @@ ParseResult ParseXml(const QByteArray& bytes)
         }
     }
     if (reader.hasError())
-        result.error = reader.errorString() + QStringLiteral(" at line ") + QString::number(reader.lineNumber());
+        result.error
+            = reader.errorString() + QStringLiteral(" at line ") + QString::number(reader.lineNumber());
     return result;
 }
 
@@ -147,10 +149,10 @@ void ExpandIncludes(Node& node, int depth, std::vector<std::string>& missing)
         node.children.erase(node.children.begin() + static_cast<std::ptrdiff_t>(i));
         for (std::size_t k = 0; k < inserted.size(); ++k) {
             inserted[k]->parent = &node;
-            node.children.insert(node.children.begin() + static_cast<std::ptrdiff_t>(i + k),
-                                 std::move(inserted[k]));
+            node.children.insert(
+                node.children.begin() + static_cast<std::ptrdiff_t>(i + k), std::move(inserted[k]));
         }
-        --i;  // look at the first inserted child again (it may include more)
+        --i; // look at the first inserted child again (it may include more)
     }
 }
 
@@ -209,14 +211,13 @@ const Node& MainWindow()
 
 const std::vector<std::string>& XmlFiles()
 {
-    static const std::vector<std::string> files = {
-        "MainWnd.xml", "SignTab.xml", "MainTab.xml", "AccountTab.xml", "SettingTab.xml",
-        "DeviceTab.xml", "BuyTab.xml", "AppTab.xml", "DownLoadTab.xml",
+    static const std::vector<std::string> files = { "MainWnd.xml", "SignTab.xml", "MainTab.xml",
+        "AccountTab.xml", "SettingTab.xml", "DeviceTab.xml", "BuyTab.xml", "AppTab.xml", "DownLoadTab.xml",
         "DeviceElement.xml", "DeviceGroupElement.xml", "ChargeElement.xml", "ChargeElementDefine.xml",
         "MemberElement.xml", "PriceElement.xml", "ChargeDeviceElement.xml", "PriceOfDeviceElement.xml",
         "CouponElement.xml", "NotifyElement.xml", "GameIconElement.xml", "GameTileElement.xml",
-        "PlatformTagElement.xml", "InstallListElement.xml", "InstallListAppElement.xml",
-        "GameElement.xml", "PlatformElement.xml", "PlatformTileElement.xml"};
+        "PlatformTagElement.xml", "InstallListElement.xml", "InstallListAppElement.xml", "GameElement.xml",
+        "PlatformElement.xml", "PlatformTileElement.xml" };
     return files;
 }
 
@@ -281,8 +282,10 @@ TEST(SkinPackage, EveryIncludeAndEveryPictureNamedByTheMarkupExists)
                 static const QRegularExpression inner(QStringLiteral("file='([^']*)'"));
                 auto matches = inner.globalMatch(n.Attr("value"));
                 while (matches.hasNext()) {
-                    const QString pic = matches.next().captured(1).replace(QLatin1Char('\\'), QLatin1Char('/'));
-                    EXPECT_TRUE(SkinZip().Has(pic.toStdString())) << file << " default names " << pic.toStdString();
+                    const QString pic
+                        = matches.next().captured(1).replace(QLatin1Char('\\'), QLatin1Char('/'));
+                    EXPECT_TRUE(SkinZip().Has(pic.toStdString()))
+                        << file << " default names " << pic.toStdString();
                 }
             }
         });
@@ -295,12 +298,12 @@ TEST(SkinPackage, PicturesNamedByTheCodeDecodeAtTheirSizes)
         std::string file;
         int w, h;
     };
-    std::vector<Expect> expected = {{"img/ok_15.png", 15, 15}, {"img/error_15.png", 15, 15},
-                                    {"img/dot_r_6.png", 6, 6}, {"img/device/offline_100.png", 100, 100},
-                                    {"img/app/default_50.png", 50, 50}, {"img/icon/korvana_64.png", 64, 64}};
+    std::vector<Expect> expected = { { "img/ok_15.png", 15, 15 }, { "img/error_15.png", 15, 15 },
+        { "img/dot_r_6.png", 6, 6 }, { "img/device/offline_100.png", 100, 100 },
+        { "img/app/default_50.png", 50, 50 }, { "img/icon/korvana_64.png", 64, 64 } };
     for (int n = 0; n < 18; ++n) {
-        expected.push_back({"img/sinchronize/sinchronize_25_white_" + std::to_string(n) + ".png", 25, 25});
-        expected.push_back({"img/sinchronize/sinchronize_30_white_" + std::to_string(n) + ".png", 30, 30});
+        expected.push_back({ "img/sinchronize/sinchronize_25_white_" + std::to_string(n) + ".png", 25, 25 });
+        expected.push_back({ "img/sinchronize/sinchronize_30_white_" + std::to_string(n) + ".png", 30, 30 });
     }
     for (const Expect& e : expected) {
         ASSERT_TRUE(SkinZip().Has(e.file)) << e.file;
@@ -344,7 +347,7 @@ TEST(SkinWindow, SizeCaptionColoursAndTwentyFonts)
     for (const auto& c : w.children)
         if (c->tag == QLatin1String("Default"))
             defaults[c->Attr("name")] = c->Attr("value");
-    for (const char* cls : {"Label", "Button", "Option", "CheckBox", "RichEdit", "Edit", "VScrollBar"})
+    for (const char* cls : { "Label", "Button", "Option", "CheckBox", "RichEdit", "Edit", "VScrollBar" })
         EXPECT_TRUE(defaults.count(QString::fromLatin1(cls))) << "no default for " << cls;
     EXPECT_TRUE(defaults[QStringLiteral("Label")].contains(QStringLiteral("font=\"3\"")));
     EXPECT_TRUE(defaults[QStringLiteral("Button")].contains(QStringLiteral("font=\"15\"")));
@@ -370,9 +373,9 @@ TEST(SkinWindow, CaptionBarFloatsTopRightWithItsButtons)
         const char* tip;
         bool visible;
     };
-    for (const Item& it : {Item{"BtnOfHelp", "帮助", true}, Item{"BtnOfSetting", "设置", false},
-                           Item{"minbtn", "最小化", true}, Item{"maxbtn", "最大化", true},
-                           Item{"restorebtn", "还原", false}, Item{"closebtn", "关闭", true}}) {
+    for (const Item& it : { Item { "BtnOfHelp", "帮助", true }, Item { "BtnOfSetting", "设置", false },
+             Item { "minbtn", "最小化", true }, Item { "maxbtn", "最大化", true },
+             Item { "restorebtn", "还原", false }, Item { "closebtn", "关闭", true } }) {
         const Node* n = Find(w, it.name);
         ASSERT_TRUE(n) << it.name;
         EXPECT_EQ(n->parent, help->parent) << it.name << " is not in the caption bar";
@@ -387,44 +390,48 @@ TEST(SkinWindow, CaptionBarFloatsTopRightWithItsButtons)
 // Every control the main window binds when it starts, with its class.
 TEST(SkinWindow, EveryBoundControlExistsWithItsClass)
 {
-    const std::vector<std::pair<const char*, const char*>> bound = {
-        {"TabOfMainWnd", "TabLayout"}, {"TabOfMain", "TabLayout"}, {"OptOfNotify", "Option"},
-        {"OptOfSetting", "Option"}, {"BtnOfSetting", "Button"}, {"OptOfAppTab", "Option"},
-        {"OptOfDevice", "Option"}, {"OptOfCharge", "Option"}, {"OptOfBuy", "Option"},
-        {"LabOfUpdate", "Label"}, {"HLayoutOfCaptcha", "HorizontalLayout"},
-        {"HorLayoutOfSearch", "HorizontalLayout"}, {"ProOfDownload", "Progress"}, {"LabOfDownload", "Label"},
-        {"TabOfSign", "TabLayout"}, {"EditOfLoginName", "RichEdit"}, {"EditOfLoginPwd", "RichEdit"},
-        {"EditOfSigninCaptcha", "RichEdit"}, {"BtnOfSigninCaptcha", "Button"},
-        {"CBoxOfRememberPwd", "CheckBox"}, {"CBoxOfAutoLogin", "CheckBox"}, {"BtnOfLogin", "Button"},
-        {"LabOfSignupNotify", "Label"}, {"CtrlOfSignupName", "Control"}, {"CtrlOfSignupPwd", "Control"},
-        {"CtrlOfSignupRePwd", "Control"}, {"CtrlOfPicCaptcha", "Control"}, {"CtrlOfPhoneNum", "Control"},
-        {"CtrlOfSmsCaptcha", "Control"}, {"EditOfSignupName", "RichEdit"}, {"EditOfSignupPwd", "RichEdit"},
-        {"EditOfSignupRePwd", "RichEdit"}, {"EditOfPicCaptcha", "RichEdit"}, {"BtnOfPicCaptcha", "Button"},
-        {"EditOfPhoneNum", "RichEdit"}, {"EditOfSmsCaptcha", "RichEdit"}, {"BtnOfSmsCaptcha", "Button"},
-        {"EditOfInvitation", "RichEdit"}, {"CBoxOfAgree", "CheckBox"}, {"BtnOfSignup", "Button"},
-        {"ConOfUserICON", "Container"}, {"LabOfUserNameInMainTab", "Label"},
-        {"LabOfBalanceInMainTab", "Label"}, {"EditOfNickName", "RichEdit"}, {"LabOfBalance", "Label"},
-        {"EditOfOldPwd", "RichEdit"}, {"EditOfNewPwd", "RichEdit"}, {"EditOfVerifyPwd", "RichEdit"},
-        {"TabOfNotify", "TabLayout"}, {"OptOfUserNotify", "Option"}, {"OptOfSysNotify", "Option"},
-        {"OptOfActNotify", "Option"}, {"ListOfNotify", "List"}, {"OptOfAllDevice", "Option"},
-        {"OptOfDeviceSearch", "Option"}, {"OptOfExtDevice", "Option"}, {"OptOfOfflineDevice", "Option"},
-        {"TabOfDevice", "TabLayout"}, {"TabOfDeviceShown", "TabLayout"}, {"ProOfUpdata", "Progress"},
-        {"CBoxOfBatOpt", "CheckBox"}, {"CBoxOfSelAll", "CheckBox"}, {"HLayOfBatOpt", "HorizontalLayout"},
-        {"ListOfDeviceGroup", "List"}, {"ListOfDeviceGroupSel", "List"}, {"BtnOfRefreshDeviceList", "Button"},
-        {"BtnOfAddGroup", "Button"}, {"BtnOfAllDisplay", "Button"}, {"TreeViewOfDevice", "TreeView"},
-        {"TreeRootNodeOfDevice", "TreeNode"}, {"ProOfBatUpload", "Progress"}, {"EditOfSearch", "RichEdit"},
-        {"BtnOfFileSel", "Button"}, {"TileOfDevice", "TileLayout"}, {"EditOfInvitationCode", "RichEdit"},
-        {"TabOfBuy", "TabLayout"}, {"TabOfGoods", "TabLayout"}, {"LabOfBalanceCharge", "Label"},
-        {"TileOfCharge", "TileLayout"}, {"TileOfMembership", "TileLayout"}, {"TileOfPrice", "TileLayout"},
-        {"TileOfCoupon", "TileLayout"}, {"TileOfDeviceCharge", "TileLayout"},
-        {"TileOfDevicePrice", "TileLayout"}, {"TileOfDeviceCoupon", "TileLayout"},
-        {"EditOfBuyCount", "RichEdit"}, {"LabOfPayment", "Label"}, {"BtnOfPay", "Button"},
-        {"CtrlOfQRCode", "Button"}, {"TabOfRcord", "TabLayout"}, {"ListOfOrder", "List"},
-        {"OptOfHot", "Option"}, {"OptOfSearch", "Option"}, {"ProOfAppRefresh", "Progress"},
-        {"TabOfAppList", "TabLayout"}, {"TabOfSubTypeAppList", "TabLayout"}, {"TileOfGame", "TileLayout"},
-        {"TileOfLetterTag", "TileLayout"}, {"ListOfGameTile", "List"}, {"EditOfAppSearch", "RichEdit"},
-        {"BtnOfAppRefresh", "Button"}, {"ListOfSelectedDevice", "List"}, {"ListOfSelectedApp", "List"},
-        {"ProOfUploadLocalApp", "Progress"}, {"BtnOfDelLocalApp", "Button"}};
+    const std::vector<std::pair<const char*, const char*>> bound = { { "TabOfMainWnd", "TabLayout" },
+        { "TabOfMain", "TabLayout" }, { "OptOfNotify", "Option" }, { "OptOfSetting", "Option" },
+        { "BtnOfSetting", "Button" }, { "OptOfAppTab", "Option" }, { "OptOfDevice", "Option" },
+        { "OptOfCharge", "Option" }, { "OptOfBuy", "Option" }, { "LabOfUpdate", "Label" },
+        { "HLayoutOfCaptcha", "HorizontalLayout" }, { "HorLayoutOfSearch", "HorizontalLayout" },
+        { "ProOfDownload", "Progress" }, { "LabOfDownload", "Label" }, { "TabOfSign", "TabLayout" },
+        { "EditOfLoginName", "RichEdit" }, { "EditOfLoginPwd", "RichEdit" },
+        { "EditOfSigninCaptcha", "RichEdit" }, { "BtnOfSigninCaptcha", "Button" },
+        { "CBoxOfRememberPwd", "CheckBox" }, { "CBoxOfAutoLogin", "CheckBox" }, { "BtnOfLogin", "Button" },
+        { "LabOfSignupNotify", "Label" }, { "CtrlOfSignupName", "Control" }, { "CtrlOfSignupPwd", "Control" },
+        { "CtrlOfSignupRePwd", "Control" }, { "CtrlOfPicCaptcha", "Control" },
+        { "CtrlOfPhoneNum", "Control" }, { "CtrlOfSmsCaptcha", "Control" },
+        { "EditOfSignupName", "RichEdit" }, { "EditOfSignupPwd", "RichEdit" },
+        { "EditOfSignupRePwd", "RichEdit" }, { "EditOfPicCaptcha", "RichEdit" },
+        { "BtnOfPicCaptcha", "Button" }, { "EditOfPhoneNum", "RichEdit" }, { "EditOfSmsCaptcha", "RichEdit" },
+        { "BtnOfSmsCaptcha", "Button" }, { "EditOfInvitation", "RichEdit" }, { "CBoxOfAgree", "CheckBox" },
+        { "BtnOfSignup", "Button" }, { "ConOfUserICON", "Container" }, { "LabOfUserNameInMainTab", "Label" },
+        { "LabOfBalanceInMainTab", "Label" }, { "EditOfNickName", "RichEdit" }, { "LabOfBalance", "Label" },
+        { "EditOfOldPwd", "RichEdit" }, { "EditOfNewPwd", "RichEdit" }, { "EditOfVerifyPwd", "RichEdit" },
+        { "TabOfNotify", "TabLayout" }, { "OptOfUserNotify", "Option" }, { "OptOfSysNotify", "Option" },
+        { "OptOfActNotify", "Option" }, { "ListOfNotify", "List" }, { "OptOfAllDevice", "Option" },
+        { "OptOfDeviceSearch", "Option" }, { "OptOfExtDevice", "Option" }, { "OptOfOfflineDevice", "Option" },
+        { "TabOfDevice", "TabLayout" }, { "TabOfDeviceShown", "TabLayout" }, { "ProOfUpdata", "Progress" },
+        { "CBoxOfBatOpt", "CheckBox" }, { "CBoxOfSelAll", "CheckBox" },
+        { "HLayOfBatOpt", "HorizontalLayout" }, { "ListOfDeviceGroup", "List" },
+        { "ListOfDeviceGroupSel", "List" }, { "BtnOfRefreshDeviceList", "Button" },
+        { "BtnOfAddGroup", "Button" }, { "BtnOfAllDisplay", "Button" }, { "TreeViewOfDevice", "TreeView" },
+        { "TreeRootNodeOfDevice", "TreeNode" }, { "ProOfBatUpload", "Progress" },
+        { "EditOfSearch", "RichEdit" }, { "BtnOfFileSel", "Button" }, { "TileOfDevice", "TileLayout" },
+        { "EditOfInvitationCode", "RichEdit" }, { "TabOfBuy", "TabLayout" }, { "TabOfGoods", "TabLayout" },
+        { "LabOfBalanceCharge", "Label" }, { "TileOfCharge", "TileLayout" },
+        { "TileOfMembership", "TileLayout" }, { "TileOfPrice", "TileLayout" },
+        { "TileOfCoupon", "TileLayout" }, { "TileOfDeviceCharge", "TileLayout" },
+        { "TileOfDevicePrice", "TileLayout" }, { "TileOfDeviceCoupon", "TileLayout" },
+        { "EditOfBuyCount", "RichEdit" }, { "LabOfPayment", "Label" }, { "BtnOfPay", "Button" },
+        { "CtrlOfQRCode", "Button" }, { "TabOfRcord", "TabLayout" }, { "ListOfOrder", "List" },
+        { "OptOfHot", "Option" }, { "OptOfSearch", "Option" }, { "ProOfAppRefresh", "Progress" },
+        { "TabOfAppList", "TabLayout" }, { "TabOfSubTypeAppList", "TabLayout" },
+        { "TileOfGame", "TileLayout" }, { "TileOfLetterTag", "TileLayout" }, { "ListOfGameTile", "List" },
+        { "EditOfAppSearch", "RichEdit" }, { "BtnOfAppRefresh", "Button" },
+        { "ListOfSelectedDevice", "List" }, { "ListOfSelectedApp", "List" },
+        { "ProOfUploadLocalApp", "Progress" }, { "BtnOfDelLocalApp", "Button" } };
     const Node& w = MainWindow();
     for (const auto& [name, cls] : bound) {
         const auto all = FindAll(w, QString::fromLatin1(name));
@@ -460,15 +467,16 @@ TEST(SkinWindow, TabPagesAreInTheOrderTheCodeSelects)
         const char* control;
         int page;
     };
-    for (const Page& p : {Page{"TabOfSign", "BtnOfLogin", 0}, Page{"TabOfSign", "BtnOfSignup", 1},
-                          Page{"TabOfNotify", "ListOfNotify", 0}, Page{"TabOfDevice", "TileOfDevice", 0},
-                          Page{"TabOfDevice", "ListOfDeviceGroup", 1}, Page{"TabOfDevice", "TreeViewOfDevice", 2},
-                          Page{"TabOfDeviceShown", "ProOfUpdata", 0}, Page{"TabOfDeviceShown", "TileOfDevice", 1},
-                          Page{"TabOfBuy", "TabOfGoods", 0}, Page{"TabOfBuy", "CtrlOfQRCode", 1},
-                          Page{"TabOfBuy", "ListOfOrder", 2}, Page{"TabOfGoods", "TileOfMembership", 0},
-                          Page{"TabOfGoods", "TileOfCharge", 1}, Page{"TabOfGoods", "TileOfDeviceCharge", 2},
-                          Page{"TabOfRcord", "ListOfOrder", 0}, Page{"TabOfAppList", "TileOfGame", 0},
-                          Page{"TabOfAppList", "TileOfLetterTag", 1}, Page{"TabOfSubTypeAppList", "ListOfGameTile", 0}}) {
+    for (const Page& p : { Page { "TabOfSign", "BtnOfLogin", 0 }, Page { "TabOfSign", "BtnOfSignup", 1 },
+             Page { "TabOfNotify", "ListOfNotify", 0 }, Page { "TabOfDevice", "TileOfDevice", 0 },
+             Page { "TabOfDevice", "ListOfDeviceGroup", 1 }, Page { "TabOfDevice", "TreeViewOfDevice", 2 },
+             Page { "TabOfDeviceShown", "ProOfUpdata", 0 }, Page { "TabOfDeviceShown", "TileOfDevice", 1 },
+             Page { "TabOfBuy", "TabOfGoods", 0 }, Page { "TabOfBuy", "CtrlOfQRCode", 1 },
+             Page { "TabOfBuy", "ListOfOrder", 2 }, Page { "TabOfGoods", "TileOfMembership", 0 },
+             Page { "TabOfGoods", "TileOfCharge", 1 }, Page { "TabOfGoods", "TileOfDeviceCharge", 2 },
+             Page { "TabOfRcord", "ListOfOrder", 0 }, Page { "TabOfAppList", "TileOfGame", 0 },
+             Page { "TabOfAppList", "TileOfLetterTag", 1 },
+             Page { "TabOfSubTypeAppList", "ListOfGameTile", 0 } }) {
         const Node* tab = Find(w, p.tab);
         ASSERT_TRUE(tab) << p.tab;
         EXPECT_EQ(PageOf(Find(w, p.control), *tab), p.page) << p.control << " in " << p.tab;
@@ -486,10 +494,10 @@ TEST(SkinWindow, TabPagesAreInTheOrderTheCodeSelects)
 struct Expected {
     const char* name;
     const char* cls;
-    const char* text;     // text or placeholder ("" = not checked)
-    const char* tooltip;  // "" = not checked
+    const char* text; // text or placeholder ("" = not checked)
+    const char* tooltip; // "" = not checked
     const char* userdata; // nullptr = must have none
-    const char* state;    // "hidden", "disabled", "selected" or ""
+    const char* state; // "hidden", "disabled", "selected" or ""
 };
 
 void CheckExpected(const Node& root, const std::vector<Expected>& expected)
@@ -500,7 +508,8 @@ void CheckExpected(const Node& root, const std::vector<Expected>& expected)
         const Node& n = *all.front();
         EXPECT_EQ(n.tag, QString::fromLatin1(s.cls)) << s.name;
         if (*s.text) {
-            const QString shown = n.tag == QLatin1String("RichEdit") && n.Has("tipvalue") ? n.Attr("tipvalue") : n.Attr("text");
+            const QString shown = n.tag == QLatin1String("RichEdit") && n.Has("tipvalue") ? n.Attr("tipvalue")
+                                                                                          : n.Attr("text");
             EXPECT_EQ(shown, QString::fromUtf8(s.text)) << s.name;
         }
         if (*s.tooltip) {
@@ -519,35 +528,36 @@ void CheckExpected(const Node& root, const std::vector<Expected>& expected)
 
 TEST(SkinPages, SignInAndRegistration)
 {
-    CheckExpected(MainWindow(), {
-        {"EditOfLoginName", "RichEdit", "用户名/手机号", "", "SignTab", ""},
-        {"EditOfLoginPwd", "RichEdit", "密码", "", "SignTab", ""},
-        {"HLayoutOfCaptcha", "HorizontalLayout", "", "", nullptr, "hidden"},
-        {"EditOfSigninCaptcha", "RichEdit", "验证码", "", "SignTab", ""},
-        {"BtnOfSigninCaptcha", "Button", "", "看不清楚，点击图片换下一张", "SignTab", ""},
-        {"CBoxOfRememberPwd", "CheckBox", "记住密码", "", "SignTab", ""},
-        {"CBoxOfAutoLogin", "CheckBox", "自动登录", "", "SignTab", "hidden"},
-        {"BtnOfPwdResetTab", "Button", "忘记密码了？", "", "SignTab", "hidden"},
-        {"BtnOfLogin", "Button", "登   录", "", "SignTab", ""},
-        {"BtnOfSignupTab", "Button", "没有帐户？立即注册", "", "SignTab", ""},
-        {"EditOfSignupName", "RichEdit", "用户名/手机号", "", "SignTab", ""},
-        {"EditOfSignupPwd", "RichEdit", "密码", "", "SignTab", ""},
-        {"EditOfSignupRePwd", "RichEdit", "密码确认", "", "SignTab", ""},
-        {"EditOfPicCaptcha", "RichEdit", "图片验证码", "", "SignTab", ""},
-        {"BtnOfPicCaptcha", "Button", "", "看不清楚，点击图片换下一张", "SignTab", ""},
-        {"EditOfPhoneNum", "RichEdit", "手机号", "", "SignTab", ""},
-        {"EditOfSmsCaptcha", "RichEdit", "短信验证", "", "SignTab", "disabled"},
-        {"BtnOfSmsCaptcha", "Button", "获取验证码", "", "SignTab", "disabled"},
-        {"EditOfInvitation", "RichEdit", "邀请码", "", "SignTab", ""},
-        {"CBoxOfAgree", "CheckBox", "同意本协议", "", "SignTab", ""},
-        {"BtnOfSignup", "Button", "注册并登录", "", "SignTab", ""},
-    });
+    CheckExpected(MainWindow(),
+        {
+            { "EditOfLoginName", "RichEdit", "用户名/手机号", "", "SignTab", "" },
+            { "EditOfLoginPwd", "RichEdit", "密码", "", "SignTab", "" },
+            { "HLayoutOfCaptcha", "HorizontalLayout", "", "", nullptr, "hidden" },
+            { "EditOfSigninCaptcha", "RichEdit", "验证码", "", "SignTab", "" },
+            { "BtnOfSigninCaptcha", "Button", "", "看不清楚，点击图片换下一张", "SignTab", "" },
+            { "CBoxOfRememberPwd", "CheckBox", "记住密码", "", "SignTab", "" },
+            { "CBoxOfAutoLogin", "CheckBox", "自动登录", "", "SignTab", "hidden" },
+            { "BtnOfPwdResetTab", "Button", "忘记密码了？", "", "SignTab", "hidden" },
+            { "BtnOfLogin", "Button", "登   录", "", "SignTab", "" },
+            { "BtnOfSignupTab", "Button", "没有帐户？立即注册", "", "SignTab", "" },
+            { "EditOfSignupName", "RichEdit", "用户名/手机号", "", "SignTab", "" },
+            { "EditOfSignupPwd", "RichEdit", "密码", "", "SignTab", "" },
+            { "EditOfSignupRePwd", "RichEdit", "密码确认", "", "SignTab", "" },
+            { "EditOfPicCaptcha", "RichEdit", "图片验证码", "", "SignTab", "" },
+            { "BtnOfPicCaptcha", "Button", "", "看不清楚，点击图片换下一张", "SignTab", "" },
+            { "EditOfPhoneNum", "RichEdit", "手机号", "", "SignTab", "" },
+            { "EditOfSmsCaptcha", "RichEdit", "短信验证", "", "SignTab", "disabled" },
+            { "BtnOfSmsCaptcha", "Button", "获取验证码", "", "SignTab", "disabled" },
+            { "EditOfInvitation", "RichEdit", "邀请码", "", "SignTab", "" },
+            { "CBoxOfAgree", "CheckBox", "同意本协议", "", "SignTab", "" },
+            { "BtnOfSignup", "Button", "注册并登录", "", "SignTab", "" },
+        });
     const Node& w = MainWindow();
-    for (const char* pwd : {"EditOfLoginPwd", "EditOfSignupPwd", "EditOfSignupRePwd", "EditOfOldPwd",
-                            "EditOfNewPwd", "EditOfVerifyPwd"})
+    for (const char* pwd : { "EditOfLoginPwd", "EditOfSignupPwd", "EditOfSignupRePwd", "EditOfOldPwd",
+             "EditOfNewPwd", "EditOfVerifyPwd" })
         EXPECT_EQ(Find(w, pwd)->Attr("password"), QLatin1String("true")) << pwd;
-    for (const char* mark : {"CtrlOfSignupName", "CtrlOfSignupPwd", "CtrlOfSignupRePwd", "CtrlOfPicCaptcha",
-                             "CtrlOfPhoneNum", "CtrlOfSmsCaptcha"}) {
+    for (const char* mark : { "CtrlOfSignupName", "CtrlOfSignupPwd", "CtrlOfSignupRePwd", "CtrlOfPicCaptcha",
+             "CtrlOfPhoneNum", "CtrlOfSmsCaptcha" }) {
         EXPECT_EQ(Find(w, mark)->Attr("width"), QLatin1String("15")) << mark;
         EXPECT_EQ(Find(w, mark)->Attr("height"), QLatin1String("15")) << mark;
     }
@@ -565,46 +575,51 @@ TEST(SkinPages, SignInAndRegistration)
 
 TEST(SkinPages, MainMenuAccountAndSettings)
 {
-    CheckExpected(MainWindow(), {
-        {"ConOfUserICON", "Container", "", "", nullptr, ""},
-        {"LabOfUserNameInMainTab", "Label", "Name", "", nullptr, ""},
-        {"LabOfBalanceInMainTab", "Label", "可用积分 100", "", nullptr, ""},
-        {"OptOfAccount", "Option", "我的账户", "", "MainTab", ""},
-        {"OptOfDevice", "Option", "我的设备", "", "MainTab", "selected"},
-        {"ListOfDeviceGroupSel", "List", "", "", "DeviceTab", "hidden"},
-        {"OptOfCharge", "Option", "会员积分", "", "MainTab", ""},
-        {"OptOfBuy", "Option", "添加设备", "", "MainTab", ""},
-        {"OptOfAppTab", "Option", "应用市场", "", "MainTab", ""},
-        {"OptOfNotify", "Option", "消息通知", "", "MainTab", ""},
-        {"OptOfUserNotify", "Option", "通知列表", "", "MainTab", "selected"},
-        {"OptOfSysNotify", "Option", "系统消息", "", "MainTab", ""},
-        {"OptOfActNotify", "Option", "活动资讯", "", "MainTab", ""},
-        {"EditOfNickName", "RichEdit", "", "", "AccountTab", ""},
-        {"LabOfUserType", "Label", "", "", nullptr, ""},
-        {"BtnOfFileSel", "Button", "选择文件", "", "AccountTab", ""},
-        {"BtnOfSetUserInfo", "Button", "修改", "", "AccountTab", ""},
-        {"LabOfBalance", "Label", "", "", nullptr, ""},
-        {"BtnOfBuy", "Button", "获取积分", "", "AccountTab", ""},
-        {"BtnOfChangePwd", "Button", "修改", "", "AccountTab", ""},
-        {"BtnOfLogOut", "Button", "注销", "", "AccountTab", ""},
-        {"BtnOfQuit", "Button", "退出", "", "AccountTab", ""},
-        // Connected to the settings (the main page's handler keeps them in step).
-        {"CBoxOfOnStartUp", "CheckBox", "开机启动", "", "MainTab", ""},
-        {"CBoxOfAutologin", "CheckBox", "自动登录", "", "MainTab", ""},
-        {"CBoxOfMinToTray", "CheckBox", "关闭时最小化到托盘", "", "MainTab", ""},
-    });
+    CheckExpected(MainWindow(),
+        {
+            { "ConOfUserICON", "Container", "", "", nullptr, "" },
+            { "LabOfUserNameInMainTab", "Label", "Name", "", nullptr, "" },
+            { "LabOfBalanceInMainTab", "Label", "可用积分 100", "", nullptr, "" },
+            { "OptOfAccount", "Option", "我的账户", "", "MainTab", "" },
+            { "OptOfDevice", "Option", "我的设备", "", "MainTab", "selected" },
+            { "ListOfDeviceGroupSel", "List", "", "", "DeviceTab", "hidden" },
+            { "OptOfCharge", "Option", "会员积分", "", "MainTab", "" },
+            { "OptOfBuy", "Option", "添加设备", "", "MainTab", "" },
+            { "OptOfAppTab", "Option", "应用市场", "", "MainTab", "" },
+            { "OptOfNotify", "Option", "消息通知", "", "MainTab", "" },
+            { "OptOfUserNotify", "Option", "通知列表", "", "MainTab", "selected" },
+            { "OptOfSysNotify", "Option", "系统消息", "", "MainTab", "" },
+            { "OptOfActNotify", "Option", "活动资讯", "", "MainTab", "" },
+            { "EditOfNickName", "RichEdit", "", "", "AccountTab", "" },
+            { "LabOfUserType", "Label", "", "", nullptr, "" },
+            { "BtnOfFileSel", "Button", "选择文件", "", "AccountTab", "" },
+            { "BtnOfSetUserInfo", "Button", "修改", "", "AccountTab", "" },
+            { "LabOfBalance", "Label", "", "", nullptr, "" },
+            { "BtnOfBuy", "Button", "获取积分", "", "AccountTab", "" },
+            { "BtnOfChangePwd", "Button", "修改", "", "AccountTab", "" },
+            { "BtnOfLogOut", "Button", "注销", "", "AccountTab", "" },
+            { "BtnOfQuit", "Button", "退出", "", "AccountTab", "" },
+            // Connected to the settings (the main page's handler keeps them in step).
+            { "CBoxOfOnStartUp", "CheckBox", "开机启动", "", "MainTab", "" },
+            { "CBoxOfAutologin", "CheckBox", "自动登录", "", "MainTab", "" },
+            { "CBoxOfMinToTray", "CheckBox", "关闭时最小化到托盘", "", "MainTab", "" },
+        });
     const Node& w = MainWindow();
     EXPECT_EQ(Find(w, "ConOfUserICON")->Attr("width"), QLatin1String("128"));
     EXPECT_EQ(Find(w, "ConOfUserICON")->Attr("height"), QLatin1String("128"));
     EXPECT_EQ(Find(w, "BtnOfFileSel")->Attr("width"), QLatin1String("70"));
     EXPECT_EQ(Find(w, "BtnOfFileSel")->Attr("height"), QLatin1String("70"));
-    for (const char* opt : {"OptOfAccount", "OptOfDevice", "OptOfCharge", "OptOfBuy", "OptOfAppTab", "OptOfNotify"})
+    for (const char* opt :
+        { "OptOfAccount", "OptOfDevice", "OptOfCharge", "OptOfBuy", "OptOfAppTab", "OptOfNotify" })
         EXPECT_EQ(Find(w, opt)->Attr("group"), QLatin1String("MainMenu")) << opt;
     // The unread marks the code copies into the fore image.
-    EXPECT_EQ(Find(w, "OptOfNotify")->Attr("disabledimage"), QStringLiteral("file='img\\dot_r_6.png' dest='53,6,59,12'"));
-    for (const char* opt : {"OptOfUserNotify", "OptOfSysNotify", "OptOfActNotify"}) {
+    EXPECT_EQ(Find(w, "OptOfNotify")->Attr("disabledimage"),
+        QStringLiteral("file='img\\dot_r_6.png' dest='53,6,59,12'"));
+    for (const char* opt : { "OptOfUserNotify", "OptOfSysNotify", "OptOfActNotify" }) {
         EXPECT_EQ(Find(w, opt)->Attr("group"), QLatin1String("NotifyType")) << opt;
-        EXPECT_EQ(Find(w, opt)->Attr("disabledimage"), QStringLiteral("file='img\\dot_r_6.png' dest='65,3,71,9'")) << opt;
+        EXPECT_EQ(
+            Find(w, opt)->Attr("disabledimage"), QStringLiteral("file='img\\dot_r_6.png' dest='65,3,71,9'"))
+            << opt;
     }
     // Two buttons of this name show the records: the account page routes it to the purchase page.
     bool accountRecords = false;
@@ -625,38 +640,40 @@ TEST(SkinPages, MainMenuAccountAndSettings)
 
 TEST(SkinPages, DevicePage)
 {
-    CheckExpected(MainWindow(), {
-        {"OptOfAllDevice", "Option", "所有设备", "", "DeviceTab", "selected"},
-        {"OptOfExtDevice", "Option", "过期设备", "", "DeviceTab", ""},
-        {"OptOfOfflineDevice", "Option", "故障设备", "", "DeviceTab", ""},
-        {"OptOfNoGroupDevice", "Option", "未分组", "", "DeviceTab", "hidden"},
-        {"OptOfDeviceSearch", "Option", "搜索", "", "DeviceTab", "hidden"},
-        {"EditOfSearch", "RichEdit", "", "", "DeviceTab", ""},
-        {"BtnOfRefresh", "Button", "刷新", "", "DeviceTab", "hidden"},
-        {"BtnOfEditDeviceGroup", "Button", "编辑分组", "", "DeviceTab", ""},
-        {"BtnOfRefreshDeviceList", "Button", "刷新设备", "刷新设备列表", "DeviceTab", ""},
-        {"BtnOfAddNew", "Button", "添加设备", "添加新设备", "DeviceTab", ""},
-        {"BtnOfAllDisConnect", "Button", "关闭设备", "断开所有设备连接", "DeviceTab", ""},
-        {"BtnOfAllDisplay", "Button", "设备群控", "多设备同步控制", "DeviceTab", "hidden"},
-        {"CBoxOfBatOpt", "CheckBox", "批量操作", "", "DeviceTab", ""},
-        {"HLayOfBatOpt", "HorizontalLayout", "", "", nullptr, "hidden"},
-        {"CBoxOfSelAll", "CheckBox", "全选/全不选", "", "DeviceTab", ""},
-        {"BtnOfMove", "Button", "批量移动", "移动到分组", "DeviceTab", ""},
-        {"BtnOfBatReboot", "Button", "批量重启", "", "DeviceTab", ""},
-        {"BtnOfBatRecover", "Button", "批量恢复", "", "DeviceTab", ""},
-        {"BtnOfBatUploadFile", "Button", "批量上传", "", "DeviceTab", ""},
-        {"BtnOfBatSync", "Button", "同步操作", "", "DeviceTab", "hidden"},
-        {"BtnOfInstall", "Button", "安装应用", "批量安装应用", "DeviceTab", ""},
-        {"BtnOfChargeInBat", "Button", "设备续费", "设备批量续费", "DeviceTab", ""},
-        {"BtnOfModifyAllGroup", "Button", "确认", "", "DeviceTab", ""},
-        {"BtnOfCancelModifyGroup", "Button", "取消", "", "DeviceTab", ""},
-        {"TreeViewOfDevice", "TreeView", "", "", "DeviceTab", "hidden"},
-        {"TreeRootNodeOfDevice", "TreeNode", "所有设备分组", "", "DeviceTab", ""},
-    });
+    CheckExpected(MainWindow(),
+        {
+            { "OptOfAllDevice", "Option", "所有设备", "", "DeviceTab", "selected" },
+            { "OptOfExtDevice", "Option", "过期设备", "", "DeviceTab", "" },
+            { "OptOfOfflineDevice", "Option", "故障设备", "", "DeviceTab", "" },
+            { "OptOfNoGroupDevice", "Option", "未分组", "", "DeviceTab", "hidden" },
+            { "OptOfDeviceSearch", "Option", "搜索", "", "DeviceTab", "hidden" },
+            { "EditOfSearch", "RichEdit", "", "", "DeviceTab", "" },
+            { "BtnOfRefresh", "Button", "刷新", "", "DeviceTab", "hidden" },
+            { "BtnOfEditDeviceGroup", "Button", "编辑分组", "", "DeviceTab", "" },
+            { "BtnOfRefreshDeviceList", "Button", "刷新设备", "刷新设备列表", "DeviceTab", "" },
+            { "BtnOfAddNew", "Button", "添加设备", "添加新设备", "DeviceTab", "" },
+            { "BtnOfAllDisConnect", "Button", "关闭设备", "断开所有设备连接", "DeviceTab", "" },
+            { "BtnOfAllDisplay", "Button", "设备群控", "多设备同步控制", "DeviceTab", "hidden" },
+            { "CBoxOfBatOpt", "CheckBox", "批量操作", "", "DeviceTab", "" },
+            { "HLayOfBatOpt", "HorizontalLayout", "", "", nullptr, "hidden" },
+            { "CBoxOfSelAll", "CheckBox", "全选/全不选", "", "DeviceTab", "" },
+            { "BtnOfMove", "Button", "批量移动", "移动到分组", "DeviceTab", "" },
+            { "BtnOfBatReboot", "Button", "批量重启", "", "DeviceTab", "" },
+            { "BtnOfBatRecover", "Button", "批量恢复", "", "DeviceTab", "" },
+            { "BtnOfBatUploadFile", "Button", "批量上传", "", "DeviceTab", "" },
+            { "BtnOfBatSync", "Button", "同步操作", "", "DeviceTab", "hidden" },
+            { "BtnOfInstall", "Button", "安装应用", "批量安装应用", "DeviceTab", "" },
+            { "BtnOfChargeInBat", "Button", "设备续费", "设备批量续费", "DeviceTab", "" },
+            { "BtnOfModifyAllGroup", "Button", "确认", "", "DeviceTab", "" },
+            { "BtnOfCancelModifyGroup", "Button", "取消", "", "DeviceTab", "" },
+            { "TreeViewOfDevice", "TreeView", "", "", "DeviceTab", "hidden" },
+            { "TreeRootNodeOfDevice", "TreeNode", "所有设备分组", "", "DeviceTab", "" },
+        });
     const Node& w = MainWindow();
-    for (const char* opt : {"OptOfAllDevice", "OptOfExtDevice", "OptOfOfflineDevice", "OptOfNoGroupDevice", "OptOfDeviceSearch"})
+    for (const char* opt : { "OptOfAllDevice", "OptOfExtDevice", "OptOfOfflineDevice", "OptOfNoGroupDevice",
+             "OptOfDeviceSearch" })
         EXPECT_EQ(Find(w, opt)->Attr("group"), QLatin1String("DeviceType")) << opt;
-    for (const char* opt : {"OptOfExtDevice", "OptOfOfflineDevice"})
+    for (const char* opt : { "OptOfExtDevice", "OptOfOfflineDevice" })
         EXPECT_EQ(ImageFileOf(Find(w, opt)->Attr("disabledimage")), QLatin1String("img/dot_r_6.png")) << opt;
     EXPECT_EQ(Find(w, "TileOfDevice")->Attr("itemsize"), QLatin1String("160,250"));
     EXPECT_TRUE(IsInside(Find(w, "EditOfSearch"), Find(w, "HorLayoutOfSearch")));
@@ -664,7 +681,7 @@ TEST(SkinPages, DevicePage)
     EXPECT_EQ(PageOf(addGroup, *Find(w, "TabOfDevice")), 1);
     EXPECT_EQ(addGroup->Attr("text"), QStringLiteral("添加"));
     const auto back = FindAll(w, QStringLiteral("BtnOfDeviceTab"));
-    ASSERT_GE(back.size(), 3u);  // one on the group page, two on the app page
+    ASSERT_GE(back.size(), 3u); // one on the group page, two on the app page
     EXPECT_EQ(back[0]->Attr("text"), QStringLiteral("设备分组"));
     EXPECT_EQ(back[0]->Attr("tooltip"), QStringLiteral("返回"));
     EXPECT_EQ(back[0]->Attr("userdata"), QLatin1String("DeviceTab"));
@@ -672,25 +689,26 @@ TEST(SkinPages, DevicePage)
 
 TEST(SkinPages, PurchasePage)
 {
-    CheckExpected(MainWindow(), {
-        {"TileOfCoupon", "TileLayout", "", "", nullptr, "hidden"},
-        {"LabOfBalanceCharge", "Label", "", "", nullptr, "hidden"},
-        {"BtnOfDecreaseCount", "Button", "-", "", "BuyTab", ""},
-        {"BtnOfIncreaseCount", "Button", "+", "", "BuyTab", ""},
-        {"EditOfBuyCount", "RichEdit", "1", "", "BuyTab", ""},
-        {"EditOfInvitationCode", "RichEdit", "", "", nullptr, ""},
-        {"BtnOfCopyInvitationCode", "Button", "拷贝邀请码", "", "BuyTab", ""},
-        {"BtnOfBuyDeviceTab", "Button", "设备续期", "返回", "BuyTab", ""},
-        {"LabOfPayment", "Label", "", "", nullptr, ""},
-        {"BtnOfPay", "Button", "   账户积分", "", "BuyTab", ""},
-        {"BtnOfAliPay", "Button", "   支付宝", "", "BuyTab", ""},
-        {"BtnOfWeChatPay", "Button", "   微信", "", "BuyTab", ""},
-        {"CtrlOfQRCode", "Button", "", "", nullptr, "disabled"},
-        {"OptOfPointRecord", "Option", "积分记录", "", "BuyTab", "selected"},
-        {"OptOfChargeRecord", "Option", "充值记录", "", "BuyTab", ""},
-    });
+    CheckExpected(MainWindow(),
+        {
+            { "TileOfCoupon", "TileLayout", "", "", nullptr, "hidden" },
+            { "LabOfBalanceCharge", "Label", "", "", nullptr, "hidden" },
+            { "BtnOfDecreaseCount", "Button", "-", "", "BuyTab", "" },
+            { "BtnOfIncreaseCount", "Button", "+", "", "BuyTab", "" },
+            { "EditOfBuyCount", "RichEdit", "1", "", "BuyTab", "" },
+            { "EditOfInvitationCode", "RichEdit", "", "", nullptr, "" },
+            { "BtnOfCopyInvitationCode", "Button", "拷贝邀请码", "", "BuyTab", "" },
+            { "BtnOfBuyDeviceTab", "Button", "设备续期", "返回", "BuyTab", "" },
+            { "LabOfPayment", "Label", "", "", nullptr, "" },
+            { "BtnOfPay", "Button", "   账户积分", "", "BuyTab", "" },
+            { "BtnOfAliPay", "Button", "   支付宝", "", "BuyTab", "" },
+            { "BtnOfWeChatPay", "Button", "   微信", "", "BuyTab", "" },
+            { "CtrlOfQRCode", "Button", "", "", nullptr, "disabled" },
+            { "OptOfPointRecord", "Option", "积分记录", "", "BuyTab", "selected" },
+            { "OptOfChargeRecord", "Option", "充值记录", "", "BuyTab", "" },
+        });
     const Node& w = MainWindow();
-    for (const char* opt : {"OptOfPointRecord", "OptOfChargeRecord"})
+    for (const char* opt : { "OptOfPointRecord", "OptOfChargeRecord" })
         EXPECT_EQ(Find(w, opt)->Attr("group"), QLatin1String("RecordType"));
     const auto back = FindAll(w, QStringLiteral("BtnOfBuyTab"));
     ASSERT_EQ(back.size(), 2u);
@@ -710,30 +728,31 @@ TEST(SkinPages, PurchasePage)
         if (n.tag == QLatin1String("ListHeaderItem"))
             columns.push_back(n.Attr("text"));
     });
-    const std::vector<QString> expected = {QStringLiteral("日期"), QStringLiteral("套餐"), QStringLiteral("金额"),
-                                           QStringLiteral("状态"), QStringLiteral("描述")};
+    const std::vector<QString> expected = { QStringLiteral("日期"), QStringLiteral("套餐"),
+        QStringLiteral("金额"), QStringLiteral("状态"), QStringLiteral("描述") };
     EXPECT_EQ(columns, expected);
 }
 
 TEST(SkinPages, AppMarketPage)
 {
-    CheckExpected(MainWindow(), {
-        {"OptOfHot", "Option", "热门", "", "AppTab", ""},
-        {"OptOfApp", "Option", "应用", "", "AppTab", ""},
-        {"OptOfGame", "Option", "游戏", "", "AppTab", ""},
-        {"OptOfLocal", "Option", "我的应用", "", "AppTab", ""},
-        {"OptOfSearch", "Option", "搜索", "", "AppTab", "hidden"},
-        {"HorLayoutOfAppSearch", "HorizontalLayout", "", "", nullptr, ""},
-        {"EditOfAppSearch", "RichEdit", "", "", "AppTab", ""},
-        {"BtnOfAppRefresh", "Button", "", "刷新", "AppTab", ""},
-        {"BtnOfDelAllInstallListDeviceElement", "Button", "清空所选设备", "", "AppTab", ""},
-        {"BtnOfDelAllInstallListAppElement", "Button", "清空所选应用", "", "AppTab", ""},
-        {"BtnOfConfirmInstall", "Button", "安装已选应用", "", "AppTab", ""},
-        {"BtnOfUploadLocalApp", "Button", "上传应用", "上传本地应用", "AppTab", ""},
-        {"BtnOfDelLocalApp", "Button", "删除应用", "删除已上传应用", "AppTab", "hidden"},
-    });
+    CheckExpected(MainWindow(),
+        {
+            { "OptOfHot", "Option", "热门", "", "AppTab", "" },
+            { "OptOfApp", "Option", "应用", "", "AppTab", "" },
+            { "OptOfGame", "Option", "游戏", "", "AppTab", "" },
+            { "OptOfLocal", "Option", "我的应用", "", "AppTab", "" },
+            { "OptOfSearch", "Option", "搜索", "", "AppTab", "hidden" },
+            { "HorLayoutOfAppSearch", "HorizontalLayout", "", "", nullptr, "" },
+            { "EditOfAppSearch", "RichEdit", "", "", "AppTab", "" },
+            { "BtnOfAppRefresh", "Button", "", "刷新", "AppTab", "" },
+            { "BtnOfDelAllInstallListDeviceElement", "Button", "清空所选设备", "", "AppTab", "" },
+            { "BtnOfDelAllInstallListAppElement", "Button", "清空所选应用", "", "AppTab", "" },
+            { "BtnOfConfirmInstall", "Button", "安装已选应用", "", "AppTab", "" },
+            { "BtnOfUploadLocalApp", "Button", "上传应用", "上传本地应用", "AppTab", "" },
+            { "BtnOfDelLocalApp", "Button", "删除应用", "删除已上传应用", "AppTab", "hidden" },
+        });
     const Node& w = MainWindow();
-    for (const char* opt : {"OptOfHot", "OptOfApp", "OptOfGame", "OptOfLocal", "OptOfSearch"})
+    for (const char* opt : { "OptOfHot", "OptOfApp", "OptOfGame", "OptOfLocal", "OptOfSearch" })
         EXPECT_EQ(Find(w, opt)->Attr("group"), QLatin1String("GameType")) << opt;
     EXPECT_EQ(Find(w, "ProOfAppRefresh")->Attr("width"), QLatin1String("700"));
     EXPECT_EQ(Find(w, "ProOfAppRefresh")->Attr("height"), QLatin1String("2"));
@@ -741,7 +760,7 @@ TEST(SkinPages, AppMarketPage)
     EXPECT_EQ(Find(w, "ProOfUploadLocalApp")->Attr("height"), QLatin1String("3"));
     // The animation reads the frame number out of this exact text.
     EXPECT_EQ(Find(w, "BtnOfAppRefresh")->Attr("disabledimage"),
-              QStringLiteral("file='img\\sinchronize\\sinchronize_30_white_0.png' dest='0,0,30,30'"));
+        QStringLiteral("file='img\\sinchronize\\sinchronize_30_white_0.png' dest='0,0,30,30'"));
     EXPECT_TRUE(IsInside(Find(w, "EditOfAppSearch"), Find(w, "HorLayoutOfAppSearch")));
     int appBack = 0;
     for (const Node* n : FindAll(w, QStringLiteral("BtnOfDeviceTab")))
@@ -769,16 +788,17 @@ TEST(SkinPages, DownloadPage)
 // a misspelt userdata silently drops the control's notifications.
 TEST(SkinPages, EveryUserdataNamesAPageHandler)
 {
-    const std::set<QString> handlers = {QStringLiteral("SignTab"), QStringLiteral("AccountTab"),
-                                        QStringLiteral("MainTab"), QStringLiteral("DeviceTab"),
-                                        QStringLiteral("BuyTab"), QStringLiteral("AppTab")};
+    const std::set<QString> handlers
+        = { QStringLiteral("SignTab"), QStringLiteral("AccountTab"), QStringLiteral("MainTab"),
+              QStringLiteral("DeviceTab"), QStringLiteral("BuyTab"), QStringLiteral("AppTab") };
     for (const std::string& file : XmlFiles()) {
         ParseResult r = ParseXml(SkinZip().Get(file));
         ASSERT_TRUE(r.root);
         Walk(*r.root, [&](const Node& n) {
             if (n.Has("userdata")) {
                 EXPECT_TRUE(handlers.count(n.Attr("userdata")))
-                    << file << ": " << n.Attr("name").toStdString() << " userdata " << n.Attr("userdata").toStdString();
+                    << file << ": " << n.Attr("name").toStdString() << " userdata "
+                    << n.Attr("userdata").toStdString();
             }
         });
     }
@@ -788,9 +808,9 @@ TEST(SkinPages, EveryUserdataNamesAPageHandler)
 
 struct Template {
     const char* file;
-    const char* element;  // name of the first child ("" = unnamed)
+    const char* element; // name of the first child ("" = unnamed)
     const char* cls;
-    const char* width;    // "" = not checked
+    const char* width; // "" = not checked
     const char* height;
     std::vector<const char*> parts;
 };
@@ -798,33 +818,36 @@ struct Template {
 TEST(SkinTemplates, RootContainerWrapsTheElementWithItsParts)
 {
     const std::vector<Template> templates = {
-        {"DeviceElement.xml", "TabOfDeviceElement", "TabLayout", "160", "250",
-         {"VerOfDeviceCtrl", "BtnOfDeviceInfo", "CBoxOfModifyDeviceName", "EditOfDeviceName", "LabOfDeviceName",
-          "BtnOfScreenshot", "TabOfDeviceDetail", "HLayoutOfCtrl", "CtrlOfInfoUp", "CBoxOfCtrl", "CtrlOfInfoDown",
-          "LabOfCtrl", "HorOfDeviceCtrl", "BtnOfReboot", "BtnOfRecover", "BtnOfUploadFile", "BtnOfDeviceInstall",
-          "LabOfDevivceFunc", "CBoxOfDevicd", "ProOfUpload", "BtnOfChangeGroup", "BtnOfDeviceTimeLeft", "BtnOfAddNew"}},
-        {"DeviceGroupElement.xml", "", "ListContainerElement", "", "40",
-         {"TabOfDeviceGroup", "LabOfGroupIndex", "LabOfGroupName", "EditOfGroupName", "BtnOfModifyGroupName",
-          "BtnOfMoveUp", "BtnOfMoveDown", "BtnOfDelGroup", "BtnOfAddGroup"}},
-        {"ChargeElement.xml", "CBoxOfCharge", "CheckBox", "120", "80", {}},
-        {"ChargeElementDefine.xml", "", "VerticalLayout", "120", "80", {"CBoxOfDefCharge", "EditOfDefCharge"}},
-        {"MemberElement.xml", "CBoxOfMembership", "CheckBox", "120", "60", {}},
-        {"PriceElement.xml", "CBoxOfPrice", "CheckBox", "120", "60", {}},
-        {"ChargeDeviceElement.xml", "CBoxOfDeviceCharge", "CheckBox", "160", "70", {}},
-        {"PriceOfDeviceElement.xml", "CBoxOfDevicePrice", "CheckBox", "120", "60", {}},
-        {"CouponElement.xml", "CBoxOfCoupon", "CheckBox", "120", "50", {}},
-        {"NotifyElement.xml", "ListElementOfNotifyListElement", "ListContainerElement", "", "150",
-         {"LabOfTitle", "EditOfContent", "LabOfTime"}},
-        {"GameIconElement.xml", "", "HorizontalLayout", "80", "75", {"CBoxOfGame", "LabOfAppVersion"}},
-        {"GameTileElement.xml", "ListElementOfGame", "ListContainerElement", "", "", {"OptOfTag", "TileOfGame"}},
-        {"PlatformTagElement.xml", "OptOfLetterTag", "Option", "", "", {}},
-        {"InstallListElement.xml", "ListElementOfInstallListElement", "ListContainerElement", "", "30",
-         {"BtnOfInstallListElement", "BtnOfDelInstallListDeviceElement"}},
-        {"InstallListAppElement.xml", "ListElementOfInstallListAppElement", "ListContainerElement", "", "30",
-         {"BtnOfInstallListAppElement", "BtnOfDelInstallListAppElement"}},
-        {"GameElement.xml", "", "", "", "", {}},
-        {"PlatformElement.xml", "", "", "", "", {}},
-        {"PlatformTileElement.xml", "", "", "", "", {}},
+        { "DeviceElement.xml", "TabOfDeviceElement", "TabLayout", "160", "250",
+            { "VerOfDeviceCtrl", "BtnOfDeviceInfo", "CBoxOfModifyDeviceName", "EditOfDeviceName",
+                "LabOfDeviceName", "BtnOfScreenshot", "TabOfDeviceDetail", "HLayoutOfCtrl", "CtrlOfInfoUp",
+                "CBoxOfCtrl", "CtrlOfInfoDown", "LabOfCtrl", "HorOfDeviceCtrl", "BtnOfReboot", "BtnOfRecover",
+                "BtnOfUploadFile", "BtnOfDeviceInstall", "LabOfDevivceFunc", "CBoxOfDevicd", "ProOfUpload",
+                "BtnOfChangeGroup", "BtnOfDeviceTimeLeft", "BtnOfAddNew" } },
+        { "DeviceGroupElement.xml", "", "ListContainerElement", "", "40",
+            { "TabOfDeviceGroup", "LabOfGroupIndex", "LabOfGroupName", "EditOfGroupName",
+                "BtnOfModifyGroupName", "BtnOfMoveUp", "BtnOfMoveDown", "BtnOfDelGroup", "BtnOfAddGroup" } },
+        { "ChargeElement.xml", "CBoxOfCharge", "CheckBox", "120", "80", {} },
+        { "ChargeElementDefine.xml", "", "VerticalLayout", "120", "80",
+            { "CBoxOfDefCharge", "EditOfDefCharge" } },
+        { "MemberElement.xml", "CBoxOfMembership", "CheckBox", "120", "60", {} },
+        { "PriceElement.xml", "CBoxOfPrice", "CheckBox", "120", "60", {} },
+        { "ChargeDeviceElement.xml", "CBoxOfDeviceCharge", "CheckBox", "160", "70", {} },
+        { "PriceOfDeviceElement.xml", "CBoxOfDevicePrice", "CheckBox", "120", "60", {} },
+        { "CouponElement.xml", "CBoxOfCoupon", "CheckBox", "120", "50", {} },
+        { "NotifyElement.xml", "ListElementOfNotifyListElement", "ListContainerElement", "", "150",
+            { "LabOfTitle", "EditOfContent", "LabOfTime" } },
+        { "GameIconElement.xml", "", "HorizontalLayout", "80", "75", { "CBoxOfGame", "LabOfAppVersion" } },
+        { "GameTileElement.xml", "ListElementOfGame", "ListContainerElement", "", "",
+            { "OptOfTag", "TileOfGame" } },
+        { "PlatformTagElement.xml", "OptOfLetterTag", "Option", "", "", {} },
+        { "InstallListElement.xml", "ListElementOfInstallListElement", "ListContainerElement", "", "30",
+            { "BtnOfInstallListElement", "BtnOfDelInstallListDeviceElement" } },
+        { "InstallListAppElement.xml", "ListElementOfInstallListAppElement", "ListContainerElement", "", "30",
+            { "BtnOfInstallListAppElement", "BtnOfDelInstallListAppElement" } },
+        { "GameElement.xml", "", "", "", "", {} },
+        { "PlatformElement.xml", "", "", "", "", {} },
+        { "PlatformTileElement.xml", "", "", "", "", {} },
     };
     for (const Template& t : templates) {
         ParseResult r = ParseXml(SkinZip().Get(t.file));
@@ -854,33 +877,34 @@ TEST(SkinTemplates, DeviceTileStatesAndTheImagesTheCodeReads)
     ParseResult r = ParseXml(SkinZip().Get("DeviceElement.xml"));
     ASSERT_TRUE(r.root);
     const Node& e = *r.root->children.front();
-    CheckExpected(e, {
-        {"BtnOfDeviceInfo", "Button", "", "", "DeviceTab", "hidden"},
-        {"CBoxOfModifyDeviceName", "CheckBox", "", "修改设备名称", "DeviceTab", ""},
-        {"EditOfDeviceName", "RichEdit", "", "", "DeviceTab", "disabled"},
-        {"LabOfDeviceName", "Label", "", "", nullptr, "hidden"},
-        {"BtnOfScreenshot", "Button", "", "更新设备截屏", "DeviceTab", ""},
-        {"CBoxOfCtrl", "CheckBox", "", "", "DeviceTab", "disabled"},
-        {"BtnOfReboot", "Button", "", "设备重启", "DeviceTab", ""},
-        {"BtnOfRecover", "Button", "", "设备恢复", "DeviceTab", ""},
-        {"BtnOfUploadFile", "Button", "", "上传文件", "DeviceTab", ""},
-        {"BtnOfDeviceInstall", "Button", "", "安装应用", "DeviceTab", ""},
-        {"LabOfDevivceFunc", "Label", "正在重启或重置", "", "DeviceTab", ""},
-        {"CBoxOfDevicd", "CheckBox", "", "批量操作", "DeviceTab", "hidden"},
-        {"ProOfUpload", "Progress", "", "", nullptr, "hidden"},
-        {"BtnOfChangeGroup", "Button", "默认分组", "移动到分组", "DeviceTab", ""},
-        {"BtnOfDeviceTimeLeft", "Button", "", "设备续费", "DeviceTab", ""},
-        {"BtnOfAddNew", "Button", "", "添加设备", "MainTab", ""},
-    });
+    CheckExpected(e,
+        {
+            { "BtnOfDeviceInfo", "Button", "", "", "DeviceTab", "hidden" },
+            { "CBoxOfModifyDeviceName", "CheckBox", "", "修改设备名称", "DeviceTab", "" },
+            { "EditOfDeviceName", "RichEdit", "", "", "DeviceTab", "disabled" },
+            { "LabOfDeviceName", "Label", "", "", nullptr, "hidden" },
+            { "BtnOfScreenshot", "Button", "", "更新设备截屏", "DeviceTab", "" },
+            { "CBoxOfCtrl", "CheckBox", "", "", "DeviceTab", "disabled" },
+            { "BtnOfReboot", "Button", "", "设备重启", "DeviceTab", "" },
+            { "BtnOfRecover", "Button", "", "设备恢复", "DeviceTab", "" },
+            { "BtnOfUploadFile", "Button", "", "上传文件", "DeviceTab", "" },
+            { "BtnOfDeviceInstall", "Button", "", "安装应用", "DeviceTab", "" },
+            { "LabOfDevivceFunc", "Label", "正在重启或重置", "", "DeviceTab", "" },
+            { "CBoxOfDevicd", "CheckBox", "", "批量操作", "DeviceTab", "hidden" },
+            { "ProOfUpload", "Progress", "", "", nullptr, "hidden" },
+            { "BtnOfChangeGroup", "Button", "默认分组", "移动到分组", "DeviceTab", "" },
+            { "BtnOfDeviceTimeLeft", "Button", "", "设备续费", "DeviceTab", "" },
+            { "BtnOfAddNew", "Button", "", "添加设备", "MainTab", "" },
+        });
     EXPECT_EQ(Find(e, "BtnOfScreenshot")->Attr("disabledimage"),
-              QStringLiteral("file='img\\sinchronize\\sinchronize_25_white_0.png' dest='0,0,25,25'"));
+        QStringLiteral("file='img\\sinchronize\\sinchronize_25_white_0.png' dest='0,0,25,25'"));
     const Node* play = Find(e, "CBoxOfCtrl");
     EXPECT_EQ(play->Attr("width"), QLatin1String("100"));
     EXPECT_EQ(play->Attr("height"), QLatin1String("100"));
     EXPECT_FALSE(play->Attr("disabledimage").isEmpty()) << "the offline picture";
     EXPECT_EQ(Find(e, "EditOfDeviceName")->Attr("multiline"), QLatin1String("false"));
     EXPECT_EQ(Find(e, "BtnOfDeviceTimeLeft")->Attr("showhtml"), QLatin1String("true"));
-    for (const char* f : {"CBoxOfDevicd", "ProOfUpload", "BtnOfChangeGroup"})
+    for (const char* f : { "CBoxOfDevicd", "ProOfUpload", "BtnOfChangeGroup" })
         EXPECT_EQ(Find(e, f)->Attr("float"), QLatin1String("true")) << f;
     // Page 0 is the tile, page 1 the add button; the detail tab has three pages.
     EXPECT_EQ(e.children.size(), 2u);
@@ -898,13 +922,15 @@ TEST(SkinTemplates, PurchaseCardsGroupsAndTheCustomTile)
 {
     struct Card {
         const char* file;
-        const char* group;  // nullptr: none
+        const char* group; // nullptr: none
         bool selected;
     };
-    for (const Card& c : {Card{"ChargeElement.xml", "ChargeType", false}, Card{"MemberElement.xml", "MemberType", false},
-                          Card{"PriceElement.xml", "PriceList", false}, Card{"ChargeDeviceElement.xml", nullptr, true},
-                          Card{"PriceOfDeviceElement.xml", "PriceList", false},
-                          Card{"CouponElement.xml", "CouponGroup", false}}) {
+    for (const Card& c : { Card { "ChargeElement.xml", "ChargeType", false },
+             Card { "MemberElement.xml", "MemberType", false },
+             Card { "PriceElement.xml", "PriceList", false },
+             Card { "ChargeDeviceElement.xml", nullptr, true },
+             Card { "PriceOfDeviceElement.xml", "PriceList", false },
+             Card { "CouponElement.xml", "CouponGroup", false } }) {
         ParseResult r = ParseXml(SkinZip().Get(c.file));
         ASSERT_TRUE(r.root);
         const Node& e = *r.root->children.front();
@@ -966,7 +992,7 @@ TEST(SkinTemplates, AppNotifyAndInstallParts)
     EXPECT_EQ(content->Attr("mouse"), QLatin1String("false"));
     EXPECT_EQ(content->Attr("font"), QLatin1String("13"));
 
-    for (const char* file : {"InstallListElement.xml", "InstallListAppElement.xml"}) {
+    for (const char* file : { "InstallListElement.xml", "InstallListAppElement.xml" }) {
         const Node* row = element(file);
         Walk(*row, [&](const Node& n) {
             if (n.Attr("name").startsWith(QLatin1String("BtnOfDel"))) {
@@ -987,4 +1013,4 @@ TEST(SkinTemplates, AppNotifyAndInstallParts)
     EXPECT_EQ(PageOf(Find(*groupRow, "BtnOfAddGroup"), *tab), 1);
 }
 
-}  // namespace
+} // namespace

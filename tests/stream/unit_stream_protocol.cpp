@@ -28,16 +28,16 @@ std::vector<Message> ReadAll(const std::string& bytes, FrameReader::Status& last
 
 TEST(StreamProtocol, EveryMessageReadsBackAsWrittenEvenByteByByte)
 {
-    Hello hello{"3f2a", "VM0007", "42", 240, 426};
+    Hello hello { "3f2a", "VM0007", "42", 240, 426 };
     Input tap;
     tap.kind = Input::Kind::Tap;
     tap.seq = 1;
-    tap.path = {{200, 400}};
+    tap.path = { { 200, 400 } };
     Input swipe;
     swipe.kind = Input::Kind::Swipe;
     swipe.seq = 2;
     swipe.durationMs = 350;
-    swipe.path = {{10, 1000}, {12, 800}, {15, 300}};
+    swipe.path = { { 10, 1000 }, { 12, 800 }, { 15, 300 } };
     Input key;
     key.kind = Input::Kind::Key;
     key.seq = 3;
@@ -46,12 +46,12 @@ TEST(StreamProtocol, EveryMessageReadsBackAsWrittenEvenByteByByte)
     text.kind = Input::Kind::Text;
     text.seq = 4;
     text.text = "你好 ok";
-    VideoUnit unit{1700000000123456ull, 4, true, std::string("\0\0\0\1\x67", 5)};
+    VideoUnit unit { 1700000000123456ull, 4, true, std::string("\0\0\0\1\x67", 5) };
 
-    const std::string bytes = EncodeHello(hello) + EncodeInput(tap) + EncodeInput(swipe) + EncodeInput(key) +
-                              EncodeInput(text) + EncodeWelcome({720, 1280, 240, 426, 30}) +
-                              EncodeRefusal(Type::Refused, {Reason::Offline, "设备正在重启"}) + EncodeVideo(unit) +
-                              EncodeClose();
+    const std::string bytes = EncodeHello(hello) + EncodeInput(tap) + EncodeInput(swipe) + EncodeInput(key)
+        + EncodeInput(text) + EncodeWelcome({ 720, 1280, 240, 426, 30 })
+        + EncodeRefusal(Type::Refused, { Reason::Offline, "设备正在重启" }) + EncodeVideo(unit)
+        + EncodeClose();
     FrameReader::Status last;
     const auto messages = ReadAll(bytes, last);
     ASSERT_EQ(messages.size(), 9u);
@@ -101,8 +101,8 @@ TEST(StreamProtocol, EveryMessageReadsBackAsWrittenEvenByteByByte)
 
 TEST(StreamProtocol, AbsurdLengthsBreakTheReaderForGood)
 {
-    for (const std::string& head : {std::string("\0\0\0\0\1", 5), std::string("\x7f\xff\xff\xff\x83", 5),
-                                    std::string("\0\x40\0\1\x83", 5)}) {
+    for (const std::string& head : { std::string("\0\0\0\0\1", 5), std::string("\x7f\xff\xff\xff\x83", 5),
+             std::string("\0\x40\0\1\x83", 5) }) {
         FrameReader reader;
         reader.Feed(head.data(), head.size());
         Message m;
@@ -126,14 +126,14 @@ TEST(StreamProtocol, AbsurdLengthsBreakTheReaderForGood)
 TEST(StreamProtocol, BodiesThatBreakTheirFormatAreRefused)
 {
     std::string error;
-    const std::string hello = EncodeHello({"s", "VM1", "42", 0, 0}).substr(5);
+    const std::string hello = EncodeHello({ "s", "VM1", "42", 0, 0 }).substr(5);
     for (std::size_t cut = 0; cut < hello.size(); ++cut)
         EXPECT_FALSE(ReadHello(hello.substr(0, cut), error)) << cut;
     EXPECT_FALSE(ReadHello(hello + "x", error));
     std::string otherVersion = hello;
     otherVersion[0] = 2;
     EXPECT_FALSE(ReadHello(otherVersion, error));
-    EXPECT_FALSE(ReadHello(EncodeHello({"\xff\xfe", "VM1", "42", 0, 0}).substr(5), error));  // not UTF-8
+    EXPECT_FALSE(ReadHello(EncodeHello({ "\xff\xfe", "VM1", "42", 0, 0 }).substr(5), error)); // not UTF-8
 
     // A swipe that claims more points than it carries, or too few or many.
     EXPECT_FALSE(ReadInput(Type::Swipe, std::string("\0\0\0\1\0\0\0\3\0\1\0\1", 12), error));
@@ -142,12 +142,13 @@ TEST(StreamProtocol, BodiesThatBreakTheirFormatAreRefused)
     EXPECT_FALSE(ReadInput(Type::Tap, std::string("\0\0\0\1\0\1\0", 7), error));
     EXPECT_FALSE(ReadInput(Type::Key, std::string("\0\0\0\1\x09", 5), error));
     EXPECT_FALSE(ReadInput(Type::Text, std::string("\0\0\0\1", 4), error));
-    EXPECT_FALSE(ReadInput(Type::Text, std::string("\0\0\0\1\xc3", 5), error));  // cut UTF-8
-    EXPECT_FALSE(ReadInput(Type::Text, std::string("\0\0\0\1", 4) + std::string(kMaxTextInput + 1, 'a'), error));
+    EXPECT_FALSE(ReadInput(Type::Text, std::string("\0\0\0\1\xc3", 5), error)); // cut UTF-8
+    EXPECT_FALSE(
+        ReadInput(Type::Text, std::string("\0\0\0\1", 4) + std::string(kMaxTextInput + 1, 'a'), error));
     EXPECT_FALSE(ReadInput(Type::Video, std::string("\0\0\0\1", 4), error));
     EXPECT_FALSE(ReadWelcome(std::string("\0\0\0\0\0\0\0\0\0\0", 10), error));
-    EXPECT_FALSE(ReadVideo(std::string(13, '\0'), error));  // no access unit
-    EXPECT_FALSE(ReadVideo(std::string(12, '\0') + "\x02" + "x", error));  // unknown flag
+    EXPECT_FALSE(ReadVideo(std::string(13, '\0'), error)); // no access unit
+    EXPECT_FALSE(ReadVideo(std::string(12, '\0') + "\x02" + "x", error)); // unknown flag
 }
 
-}  // namespace
+} // namespace

@@ -27,8 +27,8 @@ std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string
     return env;
 }
 
-ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile,
-                             std::vector<std::string> arguments)
+ClientProcess::ClientProcess(std::string program, std::map<std::string, std::string> variables,
+    std::string logFile, std::vector<std::string> arguments)
     : m_logFile(std::move(logFile))
 {
     std::vector<std::string> env = EnvironmentWith(variables);
@@ -36,7 +36,7 @@ ClientProcess::ClientProcess(std::string program, std::map<std::string, std::str
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::vector<char*> argv {program.data()};
+    std::vector<char*> argv { program.data() };
     for (std::string& a : arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -44,9 +44,10 @@ ClientProcess::ClientProcess(std::string program, std::map<std::string, std::str
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_addopen(
+        &actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions, STDERR_FILENO, m_logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0)
         m_pid = pid;
@@ -120,4 +121,4 @@ std::string ClientProcess::ClientProgram()
     return KORVANA_CLIENT_BIN;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -20,8 +20,8 @@ class ClientProcess {
 public:
     // Standard output goes to logFile + ".out" (see Output()).
     ClientProcess(std::string program, std::map<std::string, std::string> variables, std::string logFile,
-                  std::vector<std::string> arguments = {});
-    ~ClientProcess();  // ends a copy still running (SIGKILL)
+        std::vector<std::string> arguments = {});
+    ~ClientProcess(); // ends a copy still running (SIGKILL)
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
 
@@ -35,7 +35,7 @@ public:
     std::string Output() const;
     // Waits for the end; the exit code, or -1 (killed, or the limit passed).
     int WaitForExit(std::chrono::milliseconds limit);
-    void Terminate();  // SIGTERM
+    void Terminate(); // SIGTERM
 
     // The client program of this build.
     static std::string ClientProgram();
@@ -47,4 +47,4 @@ private:
     std::string m_logFile;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

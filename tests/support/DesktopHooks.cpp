@@ -89,7 +89,8 @@ std::vector<std::wstring> UrlRecorder::Urls() const
     return m_urls;
 }
 
-FileChooserStub::FileChooserStub(std::wstring answer) : m_answer(std::move(answer))
+FileChooserStub::FileChooserStub(std::wstring answer)
+    : m_answer(std::move(answer))
 {
     SetChooseFileHook([this](WindowHandle, const std::wstring& title) {
         std::lock_guard lock(m_mutex);
@@ -115,7 +116,8 @@ std::vector<std::wstring> FileChooserStub::Titles() const
     return m_titles;
 }
 
-PopupMenuStub::PopupMenuStub(UINT answer) : m_answer(answer)
+PopupMenuStub::PopupMenuStub(UINT answer)
+    : m_answer(answer)
 {
     SetPopupMenuHook([this](const std::vector<MenuItem>& items) {
         std::lock_guard lock(m_mutex);
@@ -172,4 +174,4 @@ std::size_t TrayRecorder::AddCount() const
     return n;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

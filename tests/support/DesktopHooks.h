@@ -20,7 +20,7 @@ public:
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
-    void Answer(MessageBoxAnswer answer);  // for the next box not yet answered
+    void Answer(MessageBoxAnswer answer); // for the next box not yet answered
     void SetDefaultAnswer(MessageBoxAnswer answer);
 
     std::vector<MessageBoxRequest> Boxes() const;
@@ -93,4 +93,4 @@ private:
     std::vector<TrayIconEvent> m_events;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -6,8 +6,7 @@
 namespace korvana::test {
 
 // Checks the condition every 20 ms for up to limitMs; true once it holds.
-template <class Condition>
-bool Eventually(Condition condition, int limitMs = 20000)
+template <class Condition> bool Eventually(Condition condition, int limitMs = 20000)
 {
     for (int waited = 0; waited < limitMs; waited += 20) {
         if (condition())
@@ -17,4 +16,4 @@ bool Eventually(Condition condition, int limitMs = 20000)
     return condition();
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -16,7 +16,7 @@ int RunHelperProcess(const std::string& filter, const std::string& role)
 {
     std::string self = RunningProgramPath();
     std::string filterArg = "--gtest_filter=" + filter;
-    std::vector<char*> argv {self.data(), filterArg.data(), nullptr};
+    std::vector<char*> argv { self.data(), filterArg.data(), nullptr };
     ScopedEnv helper(kHelperProcessVariable, role);
     pid_t pid = 0;
     if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
@@ -33,4 +33,4 @@ std::string HelperRole()
     return role ? role : "";
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -16,4 +16,4 @@ int RunHelperProcess(const std::string& filter, const std::string& role);
 // The role this process was started for, or an empty text.
 std::string HelperRole();
 
-}  // namespace korvana::test
+} // namespace korvana::test

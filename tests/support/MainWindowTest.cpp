@@ -62,7 +62,8 @@ void MainWindowTest::EndWindow()
         return;
     m_ui.reset();
     m_window->ReleaseClient();
-    EXPECT_TRUE(WaitForAllTasks(std::chrono::seconds(10))) << "a task was still running at the end of the test";
+    EXPECT_TRUE(WaitForAllTasks(std::chrono::seconds(10)))
+        << "a task was still running at the end of the test";
     m_window.reset();
 }
 
@@ -110,11 +111,12 @@ bool MainWindowTest::WaitForTasks(int timeoutMs)
 std::string MainWindowTest::PngPath(const std::string& name) const
 {
     const char* chosen = std::getenv("KORVANA_PNG_DIR");
-    const std::filesystem::path dir =
-        chosen && *chosen ? std::filesystem::path(chosen) : std::filesystem::temp_directory_path() / "korvana-png";
+    const std::filesystem::path dir = chosen && *chosen
+        ? std::filesystem::path(chosen)
+        : std::filesystem::temp_directory_path() / "korvana-png";
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     return (dir / (name + ".png")).string();
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -57,11 +57,7 @@ protected:
     TrayRecorder& tray() { return *m_tray; }
 
     DuiLib::CControlUI* Find(const std::wstring& name) const;
-    template <class T>
-    T* FindAs(const std::wstring& name) const
-    {
-        return dynamic_cast<T*>(Find(name));
-    }
+    template <class T> T* FindAs(const std::wstring& name) const { return dynamic_cast<T*>(Find(name)); }
     // The pages shown by TabOfMainWnd and TabOfMain.
     int MainWindowPage() const;
     int MainTabPage() const;
@@ -89,4 +85,4 @@ private:
     std::unique_ptr<DuiLib::CUiDriver> m_ui;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

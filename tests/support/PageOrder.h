@@ -22,10 +22,10 @@ inline std::vector<std::string> InLoadOrder(std::vector<std::string> bodies)
         while (end < bodies.size() && pageOf(bodies[end]) != 1)
             ++end;
         std::sort(bodies.begin() + static_cast<long>(start) + 1, bodies.begin() + static_cast<long>(end),
-                  [&](const std::string& a, const std::string& b) { return pageOf(a) < pageOf(b); });
+            [&](const std::string& a, const std::string& b) { return pageOf(a) < pageOf(b); });
         start = end;
     }
     return bodies;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -43,11 +43,10 @@ std::string DecodeQr(const std::filesystem::path& picture)
     }
     ::close(out[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -9,4 +9,4 @@ namespace korvana::test {
 // end; empty when it finds none or cannot be run.
 std::string DecodeQr(const std::filesystem::path& picture);
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -13,10 +13,10 @@ QApplication& EnsureQtApplication()
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
     static char name[] = "korvana-tests";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     // Kept for the life of the process, like the client's own application.
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -9,4 +9,4 @@ namespace korvana::test {
 // QT_QPA_PLATFORM=offscreen where a window system is involved.
 QApplication& EnsureQtApplication();
 
-}  // namespace korvana::test
+} // namespace korvana::test

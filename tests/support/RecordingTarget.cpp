@@ -4,11 +4,14 @@
 
 namespace korvana::test {
 
-RecordingTarget::RecordingTarget(TextRule carriesText) : m_carriesText(std::move(carriesText)) {}
+RecordingTarget::RecordingTarget(TextRule carriesText)
+    : m_carriesText(std::move(carriesText))
+{
+}
 
 LRESULT RecordingTarget::Send(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    RecordedMessage m {msg, wParam, lParam, true, {}};
+    RecordedMessage m { msg, wParam, lParam, true, {} };
     if (m_carriesText && m_carriesText(msg, wParam) && lParam)
         m.text = reinterpret_cast<const wchar_t*>(lParam);
     Record(std::move(m));
@@ -17,7 +20,7 @@ LRESULT RecordingTarget::Send(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void RecordingTarget::Post(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    Record(RecordedMessage {msg, wParam, lParam, false, {}});
+    Record(RecordedMessage { msg, wParam, lParam, false, {} });
 }
 
 void RecordingTarget::Record(RecordedMessage message)
@@ -36,7 +39,8 @@ std::vector<RecordedMessage> RecordingTarget::Messages() const
 bool RecordingTarget::WaitForCount(std::size_t count, int limitMs) const
 {
     std::unique_lock lock(m_mutex);
-    return m_arrived.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return m_messages.size() >= count; });
+    return m_arrived.wait_for(
+        lock, std::chrono::milliseconds(limitMs), [&] { return m_messages.size() >= count; });
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

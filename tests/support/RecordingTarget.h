@@ -15,8 +15,8 @@ struct RecordedMessage {
     UINT msg = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    bool sent = false;  // Send, not Post
-    std::wstring text;  // lParam's text, copied during the call, where it carries one
+    bool sent = false; // Send, not Post
+    std::wstring text; // lParam's text, copied during the call, where it carries one
 };
 
 // A window stand-in for task tests: records every message in arrival order.
@@ -43,4 +43,4 @@ private:
     std::vector<RecordedMessage> m_messages;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -6,17 +6,18 @@ namespace korvana::test {
 
 namespace {
 
-void Apply(const std::string& name, const std::optional<std::string>& value)
-{
-    if (value)
-        ::setenv(name.c_str(), value->c_str(), 1);
-    else
-        ::unsetenv(name.c_str());
-}
+    void Apply(const std::string& name, const std::optional<std::string>& value)
+    {
+        if (value)
+            ::setenv(name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
+    }
 
-}  // namespace
+} // namespace
 
-ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value) : m_name(std::move(name))
+ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value)
+    : m_name(std::move(name))
 {
     if (const char* old = std::getenv(m_name.c_str()))
         m_old = old;
@@ -28,4 +29,4 @@ ScopedEnv::~ScopedEnv()
     Apply(m_name, m_old);
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

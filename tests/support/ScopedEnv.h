@@ -19,4 +19,4 @@ private:
     std::optional<std::string> m_old;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

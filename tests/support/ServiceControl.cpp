@@ -9,23 +9,23 @@
 namespace korvana::test {
 namespace {
 
-std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* out)
-{
-    static_cast<std::string*>(out)->append(data, size * count);
-    return size * count;
-}
+    std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* out)
+    {
+        static_cast<std::string*>(out)->append(data, size * count);
+        return size * count;
+    }
 
-std::size_t AppendHeader(char* data, std::size_t size, std::size_t count, void* out)
-{
-    std::string line(data, size * count);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
-    if (!line.empty())
-        static_cast<std::vector<std::string>*>(out)->push_back(line);
-    return size * count;
-}
+    std::size_t AppendHeader(char* data, std::size_t size, std::size_t count, void* out)
+    {
+        std::string line(data, size * count);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        if (!line.empty())
+            static_cast<std::vector<std::string>*>(out)->push_back(line);
+        return size * count;
+    }
 
-}  // namespace
+} // namespace
 
 std::string LoggedRequest::Header(const std::string& name) const
 {
@@ -47,12 +47,14 @@ std::string RawResponse::Header(const std::string& name) const
 }
 
 ServiceControl::ServiceControl(std::string baseUrl, std::string caFile, bool verifyTls)
-    : m_base(std::move(baseUrl)), m_caFile(std::move(caFile)), m_verifyTls(verifyTls)
+    : m_base(std::move(baseUrl))
+    , m_caFile(std::move(caFile))
+    , m_verifyTls(verifyTls)
 {
 }
 
-RawResponse ServiceControl::Perform(const std::string& method, const std::string& path, const std::string* body,
-                                    const std::string& cookie, const std::vector<std::string>& headers)
+RawResponse ServiceControl::Perform(const std::string& method, const std::string& path,
+    const std::string* body, const std::string& cookie, const std::vector<std::string>& headers)
 {
     RawResponse response;
     CURL* curl = curl_easy_init();
@@ -100,7 +102,7 @@ RawResponse ServiceControl::Get(const std::string& pathAndQuery, const std::stri
 }
 
 RawResponse ServiceControl::Post(const std::string& path, const std::string& body, const std::string& cookie,
-                                 const std::vector<std::string>& headers)
+    const std::vector<std::string>& headers)
 {
     return Perform("POST", path, &body, cookie, headers);
 }
@@ -109,8 +111,8 @@ nlohmann::json ServiceControl::Control(const std::string& name, const std::strin
 {
     RawResponse r = post ? Post("/__test/" + name, body) : Get("/__test/" + name);
     if (r.curlCode != 0 || r.status != 200) {
-        ADD_FAILURE() << "control " << name << " failed: curl " << r.curlCode << ", status " << r.status << ", "
-                      << r.body;
+        ADD_FAILURE() << "control " << name << " failed: curl " << r.curlCode << ", status " << r.status
+                      << ", " << r.body;
         return nlohmann::json::object();
     }
     nlohmann::json answer = nlohmann::json::parse(r.body, nullptr, false);
@@ -178,4 +180,4 @@ nlohmann::json ServiceControl::Sessions()
     return Control("sessions", "", false).value("sessions", nlohmann::json::array());
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -10,22 +10,22 @@ namespace korvana::test {
 // One request as korvana-service logged it: the bytes the client sent.
 struct LoggedRequest {
     std::string method;
-    std::string path;   // as sent, not decoded
-    std::string query;  // as sent, without "?"
+    std::string path; // as sent, not decoded
+    std::string query; // as sent, without "?"
     std::vector<std::pair<std::string, std::string>> headers;
-    std::string body;   // raw bytes
+    std::string body; // raw bytes
 
     // The first header of that name (case-insensitive), or empty.
     std::string Header(const std::string& name) const;
 };
 
 struct RawResponse {
-    int curlCode = 0;  // libcurl result; 0 when an answer came
+    int curlCode = 0; // libcurl result; 0 when an answer came
     long status = 0;
     std::string body;
-    std::vector<std::string> headers;  // "Name: value" lines
+    std::vector<std::string> headers; // "Name: value" lines
 
-    std::string Header(const std::string& name) const;  // value of the first one, or empty
+    std::string Header(const std::string& name) const; // value of the first one, or empty
 };
 
 // Talks to a running korvana-service with bare libcurl (not the client's
@@ -53,11 +53,11 @@ public:
 
     RawResponse Get(const std::string& pathAndQuery, const std::string& cookie = "");
     RawResponse Post(const std::string& path, const std::string& body, const std::string& cookie = "",
-                     const std::vector<std::string>& headers = {});
+        const std::vector<std::string>& headers = {});
 
 private:
     RawResponse Perform(const std::string& method, const std::string& path, const std::string* body,
-                        const std::string& cookie, const std::vector<std::string>& headers);
+        const std::string& cookie, const std::vector<std::string>& headers);
     nlohmann::json Control(const std::string& name, const std::string& body, bool post);
 
     std::string m_base;
@@ -65,4 +65,4 @@ private:
     bool m_verifyTls = true;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -16,34 +16,38 @@ extern char** environ;
 namespace korvana::test {
 namespace {
 
-// Reads one line from the pipe within the time limit.
-bool ReadLine(int fd, std::string& line, std::chrono::milliseconds limit)
-{
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    line.clear();
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd p{fd, POLLIN, 0};
-        int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false;
-        char c;
-        ssize_t n = ::read(fd, &c, 1);
-        if (n <= 0)
-            return false;
-        if (c == '\n')
-            return true;
-        line += c;
+    // Reads one line from the pipe within the time limit.
+    bool ReadLine(int fd, std::string& line, std::chrono::milliseconds limit)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        line.clear();
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd p { fd, POLLIN, 0 };
+            int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0)
+                return false;
+            char c;
+            ssize_t n = ::read(fd, &c, 1);
+            if (n <= 0)
+                return false;
+            if (c == '\n')
+                return true;
+            line += c;
+        }
     }
+
+} // namespace
+
+ServiceProcess::ServiceProcess(const std::string& world)
+    : ServiceProcess(world, {})
+{
 }
-
-}  // namespace
-
-ServiceProcess::ServiceProcess(const std::string& world) : ServiceProcess(world, {}) {}
 
 ServiceProcess::ServiceProcess(const std::string& world, const std::vector<std::string>& extraArguments)
 {
@@ -56,7 +60,7 @@ ServiceProcess::ServiceProcess(const std::string& world, const std::vector<std::
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     std::string bin = KORVANA_SERVICE_BIN;
-    std::vector<std::string> words{bin, "--host", m_host, "--port", "0", "--world", world};
+    std::vector<std::string> words { bin, "--host", m_host, "--port", "0", "--world", world };
     for (const std::string& word : extraArguments) {
         words.push_back(word);
         if (word == "--tls-cert")
@@ -105,4 +109,4 @@ std::string ServiceProcess::url(const std::string& path) const
     return m_scheme + "://" + m_host + ":" + std::to_string(m_port) + path;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

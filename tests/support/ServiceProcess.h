@@ -36,4 +36,4 @@ private:
     std::string m_error;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -29,7 +29,7 @@ void ServiceTest::SetUp()
     m_control = std::make_unique<ServiceControl>(s_service->url(""));
     m_control->Reset("demo");
     SetServiceAddress(s_service->host(), s_service->port());
-    SetServiceTransportForTesting({});  // this service speaks plain HTTP, whatever the build's choice
+    SetServiceTransportForTesting({}); // this service speaks plain HTTP, whatever the build's choice
     ClusterCurl::setCookieJarPath("");
     ClusterCurl::setLocalCookieFilePath(cookieFile());
 }
@@ -40,4 +40,4 @@ void ServiceTest::TearDown()
     ClusterCurl::setLocalCookieFilePath("");
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -39,4 +39,4 @@ private:
     TempDir m_folder;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -8,7 +8,8 @@
 namespace korvana::test {
 
 SignedInTest::SignedInTest(RecordingTarget::TextRule carriesText, SignInAt when)
-    : m_carriesText(std::move(carriesText)), m_signInAt(when)
+    : m_carriesText(std::move(carriesText))
+    , m_signInAt(when)
 {
     Fresh();
 }
@@ -19,7 +20,7 @@ void SignedInTest::SetUp()
     if (HasFatalFailure())
         return;
     const LocalPaths& paths = InitLocalPaths(folder().string());
-    for (const PathText* sub : {&paths.folder, &paths.imageCache, &paths.iconCache})
+    for (const PathText* sub : { &paths.folder, &paths.imageCache, &paths.iconCache })
         std::filesystem::create_directories(sub->narrow);
     if (m_signInAt == SignInAt::SetUp) {
         SignIn();
@@ -39,8 +40,8 @@ void SignedInTest::Fresh()
 {
     auto target = std::make_unique<RecordingTarget>(m_carriesText);
     auto state = std::make_shared<ClientManager>(target.get());
-    client = std::move(state);  // the old state lets go of its window first
+    client = std::move(state); // the old state lets go of its window first
     window = std::move(target);
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

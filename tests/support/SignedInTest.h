@@ -39,4 +39,4 @@ private:
     SignInAt m_signInAt;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -46,9 +46,10 @@ std::size_t StderrCapture::CountOf(const std::string& line) const
 {
     const std::string text = Text();
     std::size_t n = 0;
-    for (std::size_t pos = text.find(line); pos != std::string::npos; pos = text.find(line, pos + line.size()))
+    for (std::size_t pos = text.find(line); pos != std::string::npos;
+         pos = text.find(line, pos + line.size()))
         ++n;
     return n;
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -23,4 +23,4 @@ private:
     std::string m_file;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

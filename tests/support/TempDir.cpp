@@ -20,4 +20,4 @@ TempDir::~TempDir()
         std::filesystem::remove_all(m_path, ec);
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

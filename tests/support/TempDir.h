@@ -18,4 +18,4 @@ private:
     std::filesystem::path m_path;
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -20,7 +20,7 @@ inline QApplication& UiApp()
 {
     static int argc = 1;
     static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = { name, nullptr };
     // Never destroyed: Qt's own globals may already be gone at exit.
     static QApplication* app = new QApplication(argc, argv);
     return *app;
@@ -53,7 +53,10 @@ private:
 // A window on one skin file; records close requests and custom messages.
 class TestWindow : public DuiLib::WindowImplBase {
 public:
-    explicit TestWindow(std::wstring skinFile = L"Test.xml") : m_file(std::move(skinFile)) {}
+    explicit TestWindow(std::wstring skinFile = L"Test.xml")
+        : m_file(std::move(skinFile))
+    {
+    }
 
     std::wstring GetWindowClassName() const override { return L"TestWindow"; }
     std::wstring GetSkinFolder() override { return L""; }
@@ -72,7 +75,7 @@ public:
             bHandled = FALSE;
             return 0;
         }
-        messages.push_back({uMsg, wParam, lParam});
+        messages.push_back({ uMsg, wParam, lParam });
         bHandled = TRUE;
         return static_cast<LRESULT>(wParam) + 1;
     }
@@ -98,11 +101,12 @@ private:
 };
 
 // A window file of the given size around one root control's markup.
-inline std::string WindowXml(const std::string& body, const std::string& extra = "",
-                             const std::string& size = "400,300")
+inline std::string WindowXml(
+    const std::string& body, const std::string& extra = "", const std::string& size = "400,300")
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Window size=\"" + size + "\" caption=\"0,0,0,30\">\n" +
-           "<Font id=\"0\" name=\"微软雅黑\" size=\"12\" default=\"true\"/>\n" + extra + body + "\n</Window>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Window size=\"" + size + "\" caption=\"0,0,0,30\">\n"
+        + "<Font id=\"0\" name=\"微软雅黑\" size=\"12\" default=\"true\"/>\n" + extra + body
+        + "\n</Window>\n";
 }
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -38,9 +38,10 @@ QColor PixelAt(CPaintManagerUI& pm, const std::string& file, int x, int y)
 TEST(Builder, DefaultsComeBeforeOwnAttributes)
 {
     SkinFolder skin;
-    skin.Write("Test.xml", WindowXml(R"(<VerticalLayout><Label name="L1"/><Label name="L2" height="50"/>
+    skin.Write("Test.xml",
+        WindowXml(R"(<VerticalLayout><Label name="L1"/><Label name="L2" height="50"/>
         <Button name="B"/></VerticalLayout>)",
-                                     R"(<Default name="Label" value="height=&quot;30&quot; font=&quot;3&quot;"/>)"));
+            R"(<Default name="Label" value="height=&quot;30&quot; font=&quot;3&quot;"/>)"));
     CPaintManagerUI pm;
     CDialogBuilder b;
     auto root = b.Create(L"Test.xml", &pm);
@@ -57,7 +58,8 @@ TEST(Builder, DefaultsComeBeforeOwnAttributes)
 TEST(Builder, IncludeInsertsTheControlsOfAnotherFile)
 {
     SkinFolder skin;
-    skin.Write("Page.xml", R"(<?xml version="1.0" encoding="UTF-8"?><Window size="10,10"><VerticalLayout name="Page">
+    skin.Write(
+        "Page.xml", R"(<?xml version="1.0" encoding="UTF-8"?><Window size="10,10"><VerticalLayout name="Page">
         <Button name="Inner"/></VerticalLayout></Window>)");
     skin.Write("Test.xml", WindowXml(R"(<TabLayout name="Tabs"><Include source="Page.xml"/>
         <Include source="Missing.xml"/><Include source="Page.xml"/></TabLayout>)"));
@@ -74,7 +76,8 @@ TEST(Builder, IncludeInsertsTheControlsOfAnotherFile)
 TEST(Builder, IncludeOfItselfStopsAtTheDepthLimit)
 {
     SkinFolder skin;
-    skin.Write("Loop.xml", R"(<Window><VerticalLayout><Include source="Loop.xml"/></VerticalLayout></Window>)");
+    skin.Write(
+        "Loop.xml", R"(<Window><VerticalLayout><Include source="Loop.xml"/></VerticalLayout></Window>)");
     CDialogBuilder b;
     EXPECT_NE(b.Create(L"Loop.xml"), nullptr);
 }
@@ -183,14 +186,17 @@ TEST(Images, SharedImageFromMemoryReplacesTheOldOne)
     pm.AttachDialog(b.Create(L"Test.xml", &pm));
     pm.SetClientSize(40, 40);
     std::string red = Png(Qt::red, 4, 4, "BMP");
-    ASSERT_TRUE(pm.AddImage(L"ImageOfVerify", reinterpret_cast<const unsigned char*>(red.data()), red.size()));
+    ASSERT_TRUE(
+        pm.AddImage(L"ImageOfVerify", reinterpret_cast<const unsigned char*>(red.data()), red.size()));
     EXPECT_EQ(PixelAt(pm, skin.Path("a.png").string(), 20, 20), QColor(Qt::red));
     std::string blue = Png(Qt::blue, 4, 4, "BMP");
-    ASSERT_TRUE(pm.AddImage(L"ImageOfVerify", reinterpret_cast<const unsigned char*>(blue.data()), blue.size()));
+    ASSERT_TRUE(
+        pm.AddImage(L"ImageOfVerify", reinterpret_cast<const unsigned char*>(blue.data()), blue.size()));
     EXPECT_EQ(PixelAt(pm, skin.Path("b.png").string(), 20, 20), QColor(Qt::blue));
-    const unsigned char junk[] = {1, 2, 3};
+    const unsigned char junk[] = { 1, 2, 3 };
     EXPECT_FALSE(pm.AddImage(L"ImageOfVerify", junk, sizeof junk));
-    EXPECT_EQ(PixelAt(pm, skin.Path("c.png").string(), 20, 20), QColor(Qt::blue)) << "bad data keeps the image";
+    EXPECT_EQ(PixelAt(pm, skin.Path("c.png").string(), 20, 20), QColor(Qt::blue))
+        << "bad data keeps the image";
 }
 
 TEST(Images, DroppingACachedFileReadsItAgain)
@@ -198,13 +204,15 @@ TEST(Images, DroppingACachedFileReadsItAgain)
     SkinFolder skin;
     std::string shot = skin.Path("Cache/7.jpeg").string();
     skin.Write("Cache/7.jpeg", Png(Qt::red));
-    skin.Write("Test.xml", WindowXml("<Control name=\"C\" bkimage=\"file='" + shot + "' dest='0,0,20,20'\"/>"));
+    skin.Write(
+        "Test.xml", WindowXml("<Control name=\"C\" bkimage=\"file='" + shot + "' dest='0,0,20,20'\"/>"));
     CPaintManagerUI pm;
     CDialogBuilder b;
     pm.AttachDialog(b.Create(L"Test.xml", &pm));
     pm.SetClientSize(40, 40);
     EXPECT_EQ(PixelAt(pm, skin.Path("1.png").string(), 10, 10), QColor(Qt::red));
-    EXPECT_EQ(PixelAt(pm, skin.Path("1.png").string(), 30, 30), QColor(Qt::white)) << "dest limits the picture";
+    EXPECT_EQ(PixelAt(pm, skin.Path("1.png").string(), 30, 30), QColor(Qt::white))
+        << "dest limits the picture";
     EXPECT_TRUE(pm.IsImageCached(attr::FromUtf8(shot)));
     skin.Write("Cache/7.jpeg", Png(Qt::green));
     EXPECT_EQ(PixelAt(pm, skin.Path("2.png").string(), 10, 10), QColor(Qt::red)) << "cached";
@@ -230,7 +238,7 @@ TEST(Resources, ZipPackageInMemoryWithBackslashNames)
     korvana::test::UiApp();
     CPaintManagerUI::RegisterZipResource(105, bytes.data(), bytes.size());
     ASSERT_TRUE(CPaintManagerUI::UseZipResource(105));
-    bytes.assign(bytes.size(), '\0');  // the package was copied
+    bytes.assign(bytes.size(), '\0'); // the package was copied
     std::string read;
     EXPECT_TRUE(CPaintManagerUI::ReadResourceFile(L"img\\DOT.png", read));
     CPaintManagerUI pm;
@@ -245,4 +253,4 @@ TEST(Resources, ZipPackageInMemoryWithBackslashNames)
     CPaintManagerUI::SetResourcePath(L"");
 }
 
-}  // namespace
+} // namespace

@@ -37,7 +37,8 @@ protected:
 
 TEST_F(ControlsTest, NameLookupFollowsTheTreeAsItChanges)
 {
-    Open(R"(<VerticalLayout><Button name="BtnOfAddNew"/><TileLayout name="Tiles" itemsize="50,50"/></VerticalLayout>)");
+    Open(
+        R"(<VerticalLayout><Button name="BtnOfAddNew"/><TileLayout name="Tiles" itemsize="50,50"/></VerticalLayout>)");
     auto* tiles = static_cast<CTileLayoutUI*>(ui->Find(L"Tiles"));
     CControlUI* toolbar = ui->Find(L"BtnOfAddNew");
     // A tile with a button of the same name: the window's first one stays found.
@@ -61,7 +62,8 @@ TEST_F(ControlsTest, NameLookupFollowsTheTreeAsItChanges)
 
 TEST_F(ControlsTest, DetachKeepsTheControlAliveAndOutOfTheWindow)
 {
-    Open(R"(<VerticalLayout name="Root"><Button name="Moving"/><HorizontalLayout name="Other"/></VerticalLayout>)");
+    Open(
+        R"(<VerticalLayout name="Root"><Button name="Moving"/><HorizontalLayout name="Other"/></VerticalLayout>)");
     auto* root = static_cast<CContainerUI*>(pm().GetRoot());
     CControlUI* moving = ui->Find(L"Moving");
     ASSERT_TRUE(moving->SetTimer(1, 10));
@@ -78,7 +80,8 @@ TEST_F(ControlsTest, DetachKeepsTheControlAliveAndOutOfTheWindow)
 
 TEST_F(ControlsTest, CheckBoxesOfAGroupInBuiltElementsSelectOneAtATime)
 {
-    skin.Write("Card.xml", R"(<Container><CheckBox name="CBoxOfPrice" group="PriceList" width="120" height="60"/></Container>)");
+    skin.Write("Card.xml",
+        R"(<Container><CheckBox name="CBoxOfPrice" group="PriceList" width="120" height="60"/></Container>)");
     Open(R"(<TileLayout name="TileOfPrice" itemsize="120,60"/>)");
     auto* tile = static_cast<CTileLayoutUI*>(ui->Find(L"TileOfPrice"));
     std::vector<CCheckBoxUI*> cards;
@@ -104,7 +107,8 @@ TEST_F(ControlsTest, CheckBoxesOfAGroupInBuiltElementsSelectOneAtATime)
 
 TEST_F(ControlsTest, ProgressValueStaysInsideItsRange)
 {
-    Open(R"(<Progress name="P" min="0" max="100" value="30" foreimage="img/bar.png" forecolor="#FF00FF00"/>)");
+    Open(
+        R"(<Progress name="P" min="0" max="100" value="30" foreimage="img/bar.png" forecolor="#FF00FF00"/>)");
     auto* p = static_cast<CProgressUI*>(ui->Find(L"P"));
     EXPECT_EQ(p->GetValue(), 30);
     p->SetValue(150);
@@ -121,7 +125,8 @@ TEST_F(ControlsTest, ProgressValueStaysInsideItsRange)
 
 TEST_F(ControlsTest, ListRowsKeepIndexAndSelectionThroughChanges)
 {
-    Open(R"(<List name="L" itemselectedbkcolor="#FF0000FF"><ListHeader><ListHeaderItem width="100" text="日期"/>
+    Open(
+        R"(<List name="L" itemselectedbkcolor="#FF0000FF"><ListHeader><ListHeaderItem width="100" text="日期"/>
         <ListHeaderItem width="100" text="金额"/></ListHeader></List>)");
     auto* list = static_cast<CListUI*>(ui->Find(L"L"));
     ASSERT_NE(list->GetHeader(), nullptr);
@@ -153,7 +158,8 @@ TEST_F(ControlsTest, ListRowsKeepIndexAndSelectionThroughChanges)
 
 TEST_F(ControlsTest, TreeNodesNestAndFold)
 {
-    Open(R"(<TreeView name="TV"><TreeNode name="Root" text="所有设备分组"><TreeNode name="Child" text="一"/></TreeNode></TreeView>)");
+    Open(
+        R"(<TreeView name="TV"><TreeNode name="Root" text="所有设备分组"><TreeNode name="Child" text="一"/></TreeNode></TreeView>)");
     auto* root = dynamic_cast<CTreeNodeUI*>(ui->Find(L"Root"));
     ASSERT_NE(root, nullptr);
     ASSERT_EQ(root->GetChildCount(), 1);
@@ -197,17 +203,18 @@ TEST_F(ControlsTest, HidingTheFocusedEditDropsTheFocusAndItsEditor)
 
 TEST_F(ControlsTest, CaptionDragMovesTheWindowButButtonsThereStillClick)
 {
-    Open(R"(<VerticalLayout><HorizontalLayout height="30"><Control/><Button name="minbtn" width="30"/></HorizontalLayout>
+    Open(
+        R"(<VerticalLayout><HorizontalLayout height="30"><Control/><Button name="minbtn" width="30"/></HorizontalLayout>
         <Control/></VerticalLayout>)");
     auto* host = static_cast<QWidget*>(wnd.GetNativeWindow());
     wnd.MoveWindow(100, 100);
     ui->ProcessEvents(5);
     QPoint before = host->pos();
-    ui->MouseDown(POINT{50, 10});
+    ui->MouseDown(POINT { 50, 10 });
     QMouseEvent move(QEvent::MouseMove, QPointF(80, 30), host->mapToGlobal(QPointF(80, 30)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(host, &move);
-    ui->MouseUp(POINT{80, 30});
+    ui->MouseUp(POINT { 80, 30 });
     EXPECT_EQ(host->pos() - before, QPoint(30, 20));
     EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK), 0);
     ui->Click(L"minbtn");
@@ -236,4 +243,4 @@ TEST_F(ControlsTest, ShadowFollowsItsWindow)
     EXPECT_FALSE(none.Create(notCreated));
 }
 
-}  // namespace
+} // namespace

@@ -60,7 +60,7 @@ protected:
         img.setDevicePixelRatio(ratio);
         img.fill(Qt::white);
         QPainter p(&img);
-        drawn = render::DrawImage(p, &pm, RECT{0, 0, 100, 100}, text);
+        drawn = render::DrawImage(p, &pm, RECT { 0, 0, 100, 100 }, text);
         return img;
     }
     static QColor At(const QImage& img, int x, int y)
@@ -116,4 +116,4 @@ TEST_F(HiDpiTest, SourceAndCornerStayInLogicalPixelsOnTheDoubleSizePicture)
     EXPECT_EQ(At(two, 50, 50), QColor(Qt::blue));
 }
 
-}  // namespace
+} // namespace

@@ -29,8 +29,7 @@ struct Laid {
     CPaintManagerUI pm;
 };
 
-template <class T>
-T* AddTo(CContainerUI* box, int w = 0, int h = 0, const wchar_t* name = L"")
+template <class T> T* AddTo(CContainerUI* box, int w = 0, int h = 0, const wchar_t* name = L"")
 {
     auto c = std::make_unique<T>();
     c->SetFixedWidth(w);
@@ -42,19 +41,19 @@ T* AddTo(CContainerUI* box, int w = 0, int h = 0, const wchar_t* name = L"")
 TEST(Layout, VerticalGivesFixedHeightsFirstAndSharesTheRest)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
-    root->SetInset(RECT{10, 5, 10, 5});
+    root->SetInset(RECT { 10, 5, 10, 5 });
     root->SetChildPadding(4);
     auto* a = AddTo<CControlUI>(root.get(), 0, 40);
     auto* b = AddTo<CControlUI>(root.get());
     auto* c = AddTo<CControlUI>(root.get(), 100, 0);
     auto* d = AddTo<CControlUI>(root.get(), 0, 30);
-    d->SetPadding(RECT{5, 6, 0, 0});
+    d->SetPadding(RECT { 5, 6, 0, 0 });
     Laid l(std::move(root));
     // 300 - 10 inset - 40 - 36 (30 + 6 padding) - 3 * 4 gaps = 202 shared by two.
-    EXPECT_EQ(a->GetPos(), (RECT{10, 5, 390, 45}));
-    EXPECT_EQ(b->GetPos(), (RECT{10, 49, 390, 150}));
-    EXPECT_EQ(c->GetPos(), (RECT{10, 154, 110, 255}));
-    EXPECT_EQ(d->GetPos(), (RECT{15, 265, 390, 295}));
+    EXPECT_EQ(a->GetPos(), (RECT { 10, 5, 390, 45 }));
+    EXPECT_EQ(b->GetPos(), (RECT { 10, 49, 390, 150 }));
+    EXPECT_EQ(c->GetPos(), (RECT { 10, 154, 110, 255 }));
+    EXPECT_EQ(d->GetPos(), (RECT { 15, 265, 390, 295 }));
 }
 
 TEST(Layout, HorizontalHonoursMinAndMaxAndHiddenChildren)
@@ -80,30 +79,31 @@ TEST(Layout, FloatingChildrenSitAtTheirPosRelativeToTheParent)
     auto* panel = AddTo<CContainerUI>(root.get(), 160, 250);
     auto* badge = AddTo<CButtonUI>(panel);
     badge->SetFloat(true);
-    badge->SetFloatPos(RECT{70, 62, 154, 80});
+    badge->SetFloatPos(RECT { 70, 62, 154, 80 });
     auto* dot = AddTo<CControlUI>(panel, 6, 6);
     dot->SetFloat(true);
-    dot->SetFloatPos(RECT{6, 62, 0, 0});
+    dot->SetFloatPos(RECT { 6, 62, 0, 0 });
     Laid l(std::move(root));
-    EXPECT_EQ(badge->GetPos(), (RECT{70, 162, 154, 180}));
-    EXPECT_EQ(dot->GetPos(), (RECT{6, 162, 12, 168})) << "width and height give the size without right/bottom";
-    EXPECT_EQ(l.pm.FindControl(POINT{100, 170}), badge) << "floats lie above their siblings";
+    EXPECT_EQ(badge->GetPos(), (RECT { 70, 162, 154, 180 }));
+    EXPECT_EQ(dot->GetPos(), (RECT { 6, 162, 12, 168 }))
+        << "width and height give the size without right/bottom";
+    EXPECT_EQ(l.pm.FindControl(POINT { 100, 170 }), badge) << "floats lie above their siblings";
 }
 
 TEST(Layout, TileCellsAndRowsAreChildPaddingApart)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
     auto* tile = AddTo<CTileLayoutUI>(root.get());
-    tile->SetItemSize(SIZE{120, 60});
+    tile->SetItemSize(SIZE { 120, 60 });
     tile->SetChildPadding(10);
     std::vector<CControlUI*> items;
     for (int i = 0; i < 5; ++i)
         items.push_back(AddTo<CControlUI>(tile));
     Laid l(std::move(root), 520, 300);
     EXPECT_EQ(tile->GetActualColumns(), 4);
-    EXPECT_EQ(items[0]->GetPos(), (RECT{0, 0, 120, 60}));
-    EXPECT_EQ(items[1]->GetPos(), (RECT{130, 0, 250, 60}));
-    EXPECT_EQ(items[4]->GetPos(), (RECT{0, 70, 120, 130}));
+    EXPECT_EQ(items[0]->GetPos(), (RECT { 0, 0, 120, 60 }));
+    EXPECT_EQ(items[1]->GetPos(), (RECT { 130, 0, 250, 60 }));
+    EXPECT_EQ(items[4]->GetPos(), (RECT { 0, 70, 120, 130 }));
     // No room for the padding: the same columns, spread over the width.
     l.pm.SetClientSize(500, 300);
     l.pm.UpdateLayout();
@@ -116,7 +116,7 @@ TEST(Layout, TileSizingFollowsTheRowRule)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
     auto* tile = AddTo<CTileLayoutUI>(root.get(), 500);
-    tile->SetItemSize(SIZE{120, 60});
+    tile->SetItemSize(SIZE { 120, 60 });
     tile->SetChildPadding(10);
     // Before any layout the fixed width counts: 500 / 120 = 4 columns.
     SizeTileToContent(tile, 9);
@@ -128,13 +128,13 @@ TEST(Layout, TileSizingFollowsTheRowRule)
 
     // Narrower than one item: no column, unchanged.
     auto* narrow = AddTo<CTileLayoutUI>(root.get(), 100, 33);
-    narrow->SetItemSize(SIZE{120, 60});
+    narrow->SetItemSize(SIZE { 120, 60 });
     SizeTileToContent(narrow, 5);
     EXPECT_EQ(narrow->GetFixedHeight(), 33);
 
     // Laid out, the real width counts (7 icons, 5 columns of 80: 2 rows).
     auto* icons = AddTo<CTileLayoutUI>(root.get());
-    icons->SetItemSize(SIZE{80, 75});
+    icons->SetItemSize(SIZE { 80, 75 });
     Laid l(std::move(root), 400, 600);
     SizeTileToContent(icons, 7);
     EXPECT_EQ(icons->GetFixedHeight(), 2 * 75);
@@ -152,7 +152,7 @@ TEST(Layout, TabLayoutShowsTheSelectedPageGivenBeforeItsPages)
     EXPECT_EQ(tab->GetCurSel(), 2);
     EXPECT_FALSE(tab->GetItemAt(0)->IsVisible());
     EXPECT_TRUE(tab->GetItemAt(2)->IsVisible());
-    EXPECT_EQ(tab->GetItemAt(2)->GetPos(), (RECT{0, 0, 400, 300}));
+    EXPECT_EQ(tab->GetItemAt(2)->GetPos(), (RECT { 0, 0, 400, 300 }));
     tab->Remove(tab->GetItemAt(0));
     EXPECT_EQ(tab->GetCurSel(), 1) << "the shown page keeps being shown";
     EXPECT_TRUE(tab->GetItemAt(1)->IsVisible());
@@ -169,9 +169,9 @@ TEST(Layout, ScrollingMovesChildrenAndClampsToTheRange)
     Laid l(std::move(root), 200, 200);
     EXPECT_EQ(box->GetScrollRange().cy, 300);
     EXPECT_LT(rows[0]->GetPos().right, 200) << "the shown scroll bar takes its width";
-    box->SetScrollPos(SIZE{0, 120});
+    box->SetScrollPos(SIZE { 0, 120 });
     EXPECT_EQ(rows[0]->GetPos().top, -120);
-    box->SetScrollPos(SIZE{0, 1000});
+    box->SetScrollPos(SIZE { 0, 1000 });
     EXPECT_EQ(box->GetScrollPos().cy, 300);
     EXPECT_EQ(rows[9]->GetPos().bottom, 200);
     // Removing rows shrinks the range and pulls the view back.
@@ -188,9 +188,9 @@ TEST(Markup, CodeTextWithXYFTagsDrawsAtTheGivenPlace)
     // x 30, y 10, f 19, "100", then three closing tags that change nothing.
     auto root = std::make_unique<CVerticalLayoutUI>();
     Laid l(std::move(root));
-    const RECT box{20, 40, 220, 100};
-    auto layout = render::LayoutMarkup(&l.pm, box, L"<x 30><y 10><f 19>100</f></y></x>", 3, 0xFF000000,
-                                       DT_LEFT | DT_TOP | DT_WORDBREAK);
+    const RECT box { 20, 40, 220, 100 };
+    auto layout = render::LayoutMarkup(
+        &l.pm, box, L"<x 30><y 10><f 19>100</f></y></x>", 3, 0xFF000000, DT_LEFT | DT_TOP | DT_WORDBREAK);
     ASSERT_EQ(layout.runs.size(), 1u);
     const auto& run = layout.runs[0];
     EXPECT_EQ(run.text, L"100");
@@ -210,9 +210,9 @@ TEST(Markup, ClosingXAndYKeepTheirEffectWhileFClosesItsFont)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
     Laid l(std::move(root));
-    const RECT box{0, 0, 300, 100};
+    const RECT box { 0, 0, 300, 100 };
     auto layout = render::LayoutMarkup(&l.pm, box, L"{x 30}{y 10}{f 19}100{/f}{/y}{/x}A{n}B", 3, 0xFF000000,
-                                       DT_LEFT | DT_TOP | DT_WORDBREAK);
+        DT_LEFT | DT_TOP | DT_WORDBREAK);
     ASSERT_EQ(layout.runs.size(), 3u);
     EXPECT_EQ(layout.runs[1].text, L"A");
     EXPECT_EQ(layout.runs[1].font, 3) << "after {/f} the text's own font";
@@ -226,9 +226,9 @@ TEST(Markup, ParagraphsColoursLinksAndCentring)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
     Laid l(std::move(root));
-    const RECT box{0, 0, 300, 200};
+    const RECT box { 0, 0, 300, 200 };
     auto layout = render::LayoutMarkup(&l.pm, box, L"{c #FFFF0000}红{/c}{p 5}{a /x}链接{/a}", 3, 0xFF000000,
-                                       DT_CENTER | DT_TOP | DT_WORDBREAK);
+        DT_CENTER | DT_TOP | DT_WORDBREAK);
     ASSERT_EQ(layout.runs.size(), 2u);
     EXPECT_EQ(layout.runs[0].color, 0xFFFF0000u);
     EXPECT_EQ(layout.runs[1].rc.top, layout.lines[0].height + 5);
@@ -243,12 +243,12 @@ TEST(Markup, LongTextWrapsInsideTheBox)
 {
     auto root = std::make_unique<CVerticalLayoutUI>();
     Laid l(std::move(root));
-    const RECT box{0, 0, 60, 200};
-    auto layout = render::LayoutMarkup(&l.pm, box, L"关注Korvana云微信公众号，送积分", 3, 0xFF000000,
-                                       DT_LEFT | DT_TOP | DT_WORDBREAK);
+    const RECT box { 0, 0, 60, 200 };
+    auto layout = render::LayoutMarkup(
+        &l.pm, box, L"关注Korvana云微信公众号，送积分", 3, 0xFF000000, DT_LEFT | DT_TOP | DT_WORDBREAK);
     EXPECT_GT(layout.lines.size(), 2u);
     for (const auto& run : layout.runs)
         EXPECT_LE(run.rc.right, box.right);
 }
 
-}  // namespace
+} // namespace

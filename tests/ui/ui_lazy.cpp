@@ -106,7 +106,11 @@ TEST_F(LazyTest, ScrollingMakesTheElementsThatComeIntoViewAndAClickReachesThem)
 // Counts the host's paints.
 class Paints : public QObject {
 public:
-    explicit Paints(QWidget* host) : m_host(host) { host->installEventFilter(this); }
+    explicit Paints(QWidget* host)
+        : m_host(host)
+    {
+        host->installEventFilter(this);
+    }
     ~Paints() override { m_host->removeEventFilter(this); }
     int count = 0;
 
@@ -143,7 +147,7 @@ TEST_F(LazyTest, ANewListIsPaintedOnceWithTheElementsItMakes)
 
     // Tiles of another size: every element moves, and one paint shows it.
     paints.count = 0;
-    tiles->SetItemSize(SIZE{60, 60});
+    tiles->SetItemSize(SIZE { 60, 60 });
     ui->WaitUntil([&] { return paints.count > 0; }, 3000);
     ui->ProcessEvents(60);
     EXPECT_EQ(paints.count, 1);
@@ -151,7 +155,7 @@ TEST_F(LazyTest, ANewListIsPaintedOnceWithTheElementsItMakes)
 
     paints.count = 0;
     const SIZE client = wnd.GetPaintManager().GetClientSize();
-    wnd.GetPaintManager().Invalidate(RECT{0, client.cy + 10, 100, client.cy + 5000});
+    wnd.GetPaintManager().Invalidate(RECT { 0, client.cy + 10, 100, client.cy + 5000 });
     At(999)->Invalidate();
     ui->ProcessEvents(60);
     EXPECT_EQ(paints.count, 0);
@@ -160,7 +164,10 @@ TEST_F(LazyTest, ANewListIsPaintedOnceWithTheElementsItMakes)
 // A control that counts its own end.
 class Counted final : public CControlUI {
 public:
-    explicit Counted(int& ended) : m_ended(ended) {}
+    explicit Counted(int& ended)
+        : m_ended(ended)
+    {
+    }
     ~Counted() override { ++m_ended; }
 
 private:
@@ -208,10 +215,10 @@ TEST(LazyContainer, HitTestingMakesTheElementUnderThePointOnly)
 {
     std::vector<int> builds(1, 0);
     std::unique_ptr<CLazyContainerUI> element = Element(0, builds);
-    element->SetPos(RECT{0, 0, 50, 50});
-    EXPECT_EQ(element->FindControlAt(POINT{80, 80}), nullptr);
+    element->SetPos(RECT { 0, 0, 50, 50 });
+    EXPECT_EQ(element->FindControlAt(POINT { 80, 80 }), nullptr);
     EXPECT_FALSE(element->IsBuilt());
-    CControlUI* hit = element->FindControlAt(POINT{10, 10});
+    CControlUI* hit = element->FindControlAt(POINT { 10, 10 });
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(hit->GetName(), L"Part");
     EXPECT_EQ(builds[0], 1);
@@ -223,4 +230,4 @@ TEST(LazyContainer, HitTestingMakesTheElementUnderThePointOnly)
     EXPECT_EQ(other[0], 0);
 }
 
-}  // namespace
+} // namespace

@@ -92,8 +92,8 @@ TEST_F(NotifyTest, OneClickFromAClickAtTheCentre)
     POINT a = ui->CentreOf(ui->Find(L"BtnA"));
     ui->MoveTo(a);
     ui->MouseDown(a);
-    ui->MoveTo(POINT{a.x, a.y + 100});
-    ui->MouseUp(POINT{a.x, a.y + 100});
+    ui->MoveTo(POINT { a.x, a.y + 100 });
+    ui->MouseUp(POINT { a.x, a.y + 100 });
     EXPECT_EQ(Count(DUI_MSGTYPE_CLICK), 0);
 }
 
@@ -300,7 +300,7 @@ TEST_F(NotifyTest, HoverReportsEnterAndLeave)
     CControlUI* a = ui->Find(L"BtnA");
     ui->MoveTo(ui->CentreOf(a));
     EXPECT_EQ(Count(DUI_MSGTYPE_MOUSEENTER, L"BtnA"), 1);
-    ui->MoveTo(POINT{ui->CentreOf(a).x + 1, ui->CentreOf(a).y});
+    ui->MoveTo(POINT { ui->CentreOf(a).x + 1, ui->CentreOf(a).y });
     EXPECT_EQ(Count(DUI_MSGTYPE_MOUSEENTER, L"BtnA"), 1) << "moving inside is no new enter";
     ui->MoveTo(ui->CentreOf(ui->Find(L"BtnOk")));
     EXPECT_EQ(Count(DUI_MSGTYPE_MOUSELEAVE, L"BtnA"), 1);
@@ -310,21 +310,21 @@ TEST_F(NotifyTest, HoverReportsEnterAndLeave)
 TEST_F(NotifyTest, LinkClickReportsItsTarget)
 {
     auto* text = static_cast<CTextUI*>(ui->Find(L"Links"));
-    ui->SavePng("/dev/null");  // a paint lays the links out
+    ui->SavePng("/dev/null"); // a paint lays the links out
     ASSERT_EQ(text->GetLinkCount(), 1);
     const RECT& rc = text->GetPos();
-    ui->ClickAt(POINT{rc.left + 10, rc.top + 6});
+    ui->ClickAt(POINT { rc.left + 10, rc.top + 6 });
     ASSERT_EQ(Count(DUI_MSGTYPE_LINK, L"Links"), 1);
     EXPECT_EQ(ui->Last(DUI_MSGTYPE_LINK)->link, L"/forget.html");
     EXPECT_EQ(text->GetLinkContent(0), L"/forget.html");
-    ui->ClickAt(POINT{rc.right - 2, rc.top + 6});
+    ui->ClickAt(POINT { rc.right - 2, rc.top + 6 });
     EXPECT_EQ(Count(DUI_MSGTYPE_LINK), 1) << "beside the link is no link";
 }
 
 TEST_F(NotifyTest, ListClickSelectsTheRowOnce)
 {
     auto* rows = static_cast<CListUI*>(ui->Find(L"Rows"));
-    for (const wchar_t* t : {L"我的设备", L"分组一"}) {
+    for (const wchar_t* t : { L"我的设备", L"分组一" }) {
         auto row = std::make_unique<CListLabelElementUI>();
         row->SetText(t);
         row->SetFixedHeight(25);
@@ -398,4 +398,4 @@ TEST_F(NotifyTest, MouseWheelScrollsAContainerWithAScrollBar)
     EXPECT_EQ(rows->GetItemAt(0)->GetPos().top, top);
 }
 
-}  // namespace
+} // namespace

@@ -79,15 +79,15 @@ TEST_F(PaintTest, ButtonImagesFollowHoverPressAndDisable)
 {
     Open(kButtons);
     POINT b = ui->CentreOf(ui->Find(L"B"));
-    ui->MoveTo(POINT{b.x, b.y + 200});
+    ui->MoveTo(POINT { b.x, b.y + 200 });
     EXPECT_EQ(AtCentre(L"B"), QColor(Qt::blue));
     ui->MoveTo(b);
     EXPECT_EQ(AtCentre(L"B"), QColor(Qt::red));
     ui->MouseDown(b);
     EXPECT_EQ(AtCentre(L"B"), QColor(Qt::green));
-    ui->MoveTo(POINT{b.x, b.y + 200});
+    ui->MoveTo(POINT { b.x, b.y + 200 });
     EXPECT_NE(AtCentre(L"B"), QColor(Qt::green)) << "dragged off: no longer pushed";
-    ui->MouseUp(POINT{b.x, b.y + 200});
+    ui->MouseUp(POINT { b.x, b.y + 200 });
     EXPECT_EQ(AtCentre(L"B"), QColor(Qt::blue)) << "released elsewhere: not hot either";
     ui->Find(L"B")->SetEnabled(false);
     EXPECT_EQ(AtCentre(L"B"), QColor(Qt::gray));
@@ -111,10 +111,10 @@ TEST_F(PaintTest, CornersOfANinePartImageKeepTheirSize)
     Open(R"(<VerticalLayout><Control name="C" height="100" bkimage="file='img/frame.png' corner='4,4,4,4'"/>
         <Control/></VerticalLayout>)");
     RECT rc = ui->Find(L"C")->GetPos();
-    EXPECT_EQ(At(POINT{rc.left + 2, rc.top + 2}), QColor(Qt::red));
-    EXPECT_EQ(At(POINT{rc.left + 6, rc.top + 50}), QColor(Qt::blue)) << "the frame stays 4 pixels wide";
-    EXPECT_EQ(At(POINT{rc.right - 3, rc.bottom - 3}), QColor(Qt::red));
-    EXPECT_EQ(At(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}), QColor(Qt::blue));
+    EXPECT_EQ(At(POINT { rc.left + 2, rc.top + 2 }), QColor(Qt::red));
+    EXPECT_EQ(At(POINT { rc.left + 6, rc.top + 50 }), QColor(Qt::blue)) << "the frame stays 4 pixels wide";
+    EXPECT_EQ(At(POINT { rc.right - 3, rc.bottom - 3 }), QColor(Qt::red));
+    EXPECT_EQ(At(POINT { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 }), QColor(Qt::blue));
 }
 
 TEST_F(PaintTest, DraggingTheThumbScrolls)
@@ -125,23 +125,24 @@ TEST_F(PaintTest, DraggingTheThumbScrolls)
     wnd.GetPaintManager().UpdateLayout();
     ASSERT_EQ(box->GetScrollRange().cy, 900 - 260);
     const RECT& rc = box->GetPos();
-    POINT thumb{rc.right - 4, rc.top + 10};
+    POINT thumb { rc.right - 4, rc.top + 10 };
     ui->MouseDown(thumb);
     auto* host = static_cast<QWidget*>(wnd.GetNativeWindow());
-    QMouseEvent move(QEvent::MouseMove, QPointF(thumb.x, thumb.y + 50), host->mapToGlobal(QPointF(thumb.x, thumb.y + 50)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(thumb.x, thumb.y + 50),
+        host->mapToGlobal(QPointF(thumb.x, thumb.y + 50)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(host, &move);
-    ui->MouseUp(POINT{thumb.x, thumb.y + 50});
+    ui->MouseUp(POINT { thumb.x, thumb.y + 50 });
     EXPECT_GT(box->GetScrollPos().cy, 100);
     // A press on the rail below the thumb pages down.
     int before = box->GetScrollPos().cy;
-    ui->ClickAt(POINT{rc.right - 4, rc.bottom - 5});
+    ui->ClickAt(POINT { rc.right - 4, rc.bottom - 5 });
     EXPECT_GT(box->GetScrollPos().cy, before);
 }
 
 TEST_F(PaintTest, ChildrenOfAnInertContainerTakeNoClicks)
 {
-    Open(R"(<VerticalLayout><HorizontalLayout name="Row" height="40" mousechild="false"><Button name="In"/></HorizontalLayout>
+    Open(
+        R"(<VerticalLayout><HorizontalLayout name="Row" height="40" mousechild="false"><Button name="In"/></HorizontalLayout>
         <HorizontalLayout name="Open" height="40" mouse="false"><Button name="Free"/></HorizontalLayout><Control/></VerticalLayout>)");
     ui->Click(L"In");
     EXPECT_EQ(ui->CountOf(DUI_MSGTYPE_CLICK), 0);
@@ -172,7 +173,7 @@ TEST_F(PaintTest, ATimerHandlerMayRemoveItsOwnControl)
     EXPECT_FALSE(loose.SetTimer(1, 10)) << "no window, no timer";
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -208,14 +209,19 @@ TEST_F(PaintTest, ChildrenAreCutAtTheirContainersEdgeInWholeAndPartialPaints)
     EXPECT_EQ(inside.pixelColor(box.left + 150, y), QColor(Qt::black));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 // Counts the host's paints and notes the bar's value at each.
 class PaintCounter : public QObject {
 public:
-    PaintCounter(QWidget* host, CProgressUI* bar) : m_host(host), m_bar(bar) { host->installEventFilter(this); }
+    PaintCounter(QWidget* host, CProgressUI* bar)
+        : m_host(host)
+        , m_bar(bar)
+    {
+        host->installEventFilter(this);
+    }
     ~PaintCounter() override { m_host->removeEventFilter(this); }
     int paints = 0;
     int lastValue = -1;
@@ -270,7 +276,7 @@ TEST_F(PaintTest, SmallUpdatesInABurstArePaintedOnceAFrameAndTheLastOneIsNotLost
     EXPECT_LE(counter.paints, 2 + static_cast<int>(spread / 16));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -284,7 +290,8 @@ QImage Noise(int width, int height)
         for (int x = 0; x < width; ++x) {
             seed = seed * 1103515245u + 12345u;
             const int a = 64 + static_cast<int>((seed >> 24) % 192);
-            img.setPixel(x, y, qPremultiply(qRgba(x * 7 % 256, y * 5 % 256, static_cast<int>(seed >> 16) % 256, a)));
+            img.setPixel(
+                x, y, qPremultiply(qRgba(x * 7 % 256, y * 5 % 256, static_cast<int>(seed >> 16) % 256, a)));
         }
     }
     return img;
@@ -297,7 +304,7 @@ QImage Canvas()
     return canvas;
 }
 
-}  // namespace
+} // namespace
 
 TEST(BandedImageDraw, GivesQtsOwnPixelsWhenCopiedScaledOrClippedAndKeepsThePainterState)
 {
@@ -306,20 +313,20 @@ TEST(BandedImageDraw, GivesQtsOwnPixelsWhenCopiedScaledOrClippedAndKeepsThePaint
     struct Case {
         QRect dest;
         QRect src;
-        QRect clip;  // empty: none
+        QRect clip; // empty: none
         double opacity;
     };
     const Case cases[] = {
-        {QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(), 1.0},     // copied
-        {QRect(5, 7, 230, 371), QRect(0, 0, 160, 250), QRect(), 1.0},       // scaled up, smooth
-        {QRect(0, 0, 100, 130), QRect(20, 10, 140, 240), QRect(), 0.5},     // part, scaled down, faded
-        {QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(30, 50, 90, 150), 1.0},  // inside a clip
-        {QRect(3, 4, 160, 64), QRect(0, 0, 160, 64), QRect(), 1.0},         // one band exactly
+        { QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(), 1.0 }, // copied
+        { QRect(5, 7, 230, 371), QRect(0, 0, 160, 250), QRect(), 1.0 }, // scaled up, smooth
+        { QRect(0, 0, 100, 130), QRect(20, 10, 140, 240), QRect(), 0.5 }, // part, scaled down, faded
+        { QRect(10, 20, 160, 250), QRect(0, 0, 160, 250), QRect(30, 50, 90, 150), 1.0 }, // inside a clip
+        { QRect(3, 4, 160, 64), QRect(0, 0, 160, 64), QRect(), 1.0 }, // one band exactly
     };
     for (const Case& c : cases) {
         QImage expected = Canvas();
         QImage banded = Canvas();
-        for (QImage* target : {&expected, &banded}) {
+        for (QImage* target : { &expected, &banded }) {
             QPainter p(target);
             p.setRenderHint(QPainter::SmoothPixmapTransform, true);
             p.setOpacity(c.opacity);

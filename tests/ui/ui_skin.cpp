@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "skin/SkinPackage.h"
 #include "platform/Utf8.h"
+#include "skin/SkinPackage.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIRichEdit.h"
@@ -39,42 +39,47 @@ void UsePackage()
 const std::map<std::wstring, std::vector<const wchar_t*>>& BoundControls()
 {
     static const std::map<std::wstring, std::vector<const wchar_t*>> map = {
-        {L"TabLayoutUI",
-         {L"TabOfMainWnd", L"TabOfMain", L"TabOfSign", L"TabOfNotify", L"TabOfDevice", L"TabOfDeviceShown",
-          L"TabOfBuy", L"TabOfGoods", L"TabOfRcord", L"TabOfAppList", L"TabOfSubTypeAppList"}},
-        {L"OptionUI",
-         {L"OptOfNotify", L"OptOfSetting", L"OptOfAppTab", L"OptOfDevice", L"OptOfCharge", L"OptOfBuy",
-          L"OptOfUserNotify", L"OptOfSysNotify", L"OptOfActNotify", L"OptOfAllDevice", L"OptOfDeviceSearch",
-          L"OptOfExtDevice", L"OptOfOfflineDevice", L"OptOfHot", L"OptOfSearch"}},
-        {L"ButtonUI",
-         {L"BtnOfSetting", L"BtnOfSigninCaptcha", L"BtnOfLogin", L"BtnOfPicCaptcha", L"BtnOfSmsCaptcha",
-          L"BtnOfSignup", L"BtnOfRefreshDeviceList", L"BtnOfAddGroup", L"BtnOfAllDisplay", L"BtnOfFileSel",
-          L"BtnOfPay", L"CtrlOfQRCode", L"BtnOfAppRefresh", L"BtnOfDelLocalApp", L"closebtn", L"minbtn",
-          L"maxbtn", L"restorebtn", L"BtnOfHelp"}},
-        {L"LabelUI",
-         {L"LabOfUpdate", L"LabOfDownload", L"LabOfSignupNotify", L"LabOfUserNameInMainTab",
-          L"LabOfBalanceInMainTab", L"LabOfBalance", L"LabOfBalanceCharge", L"LabOfPayment"}},
-        {L"HorizontalLayoutUI", {L"HLayoutOfCaptcha", L"HorLayoutOfSearch", L"HLayOfBatOpt"}},
-        {L"ProgressUI",
-         {L"ProOfDownload", L"ProOfUpdata", L"ProOfBatUpload", L"ProOfAppRefresh", L"ProOfUploadLocalApp"}},
-        {L"RichEditUI",
-         {L"EditOfLoginName", L"EditOfLoginPwd", L"EditOfSigninCaptcha", L"EditOfSignupName", L"EditOfSignupPwd",
-          L"EditOfSignupRePwd", L"EditOfPicCaptcha", L"EditOfPhoneNum", L"EditOfSmsCaptcha", L"EditOfInvitation",
-          L"EditOfNickName", L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd", L"EditOfSearch",
-          L"EditOfInvitationCode", L"EditOfBuyCount", L"EditOfAppSearch"}},
-        {L"CheckBoxUI",
-         {L"CBoxOfRememberPwd", L"CBoxOfAutoLogin", L"CBoxOfAgree", L"CBoxOfBatOpt", L"CBoxOfSelAll"}},
-        {L"ControlUI",
-         {L"CtrlOfSignupName", L"CtrlOfSignupPwd", L"CtrlOfSignupRePwd", L"CtrlOfPicCaptcha", L"CtrlOfPhoneNum",
-          L"CtrlOfSmsCaptcha"}},
-        {L"ListUI",
-         {L"ListOfNotify", L"ListOfDeviceGroup", L"ListOfDeviceGroupSel", L"ListOfOrder", L"ListOfGameTile",
-          L"ListOfSelectedDevice", L"ListOfSelectedApp"}},
-        {L"TileLayoutUI",
-         {L"TileOfDevice", L"TileOfCharge", L"TileOfMembership", L"TileOfPrice", L"TileOfCoupon",
-          L"TileOfDeviceCharge", L"TileOfDevicePrice", L"TileOfDeviceCoupon", L"TileOfGame", L"TileOfLetterTag"}},
-        {L"TreeViewUI", {L"TreeViewOfDevice"}},
-        {L"TreeNodeUI", {L"TreeRootNodeOfDevice"}},
+        { L"TabLayoutUI",
+            { L"TabOfMainWnd", L"TabOfMain", L"TabOfSign", L"TabOfNotify", L"TabOfDevice",
+                L"TabOfDeviceShown", L"TabOfBuy", L"TabOfGoods", L"TabOfRcord", L"TabOfAppList",
+                L"TabOfSubTypeAppList" } },
+        { L"OptionUI",
+            { L"OptOfNotify", L"OptOfSetting", L"OptOfAppTab", L"OptOfDevice", L"OptOfCharge", L"OptOfBuy",
+                L"OptOfUserNotify", L"OptOfSysNotify", L"OptOfActNotify", L"OptOfAllDevice",
+                L"OptOfDeviceSearch", L"OptOfExtDevice", L"OptOfOfflineDevice", L"OptOfHot",
+                L"OptOfSearch" } },
+        { L"ButtonUI",
+            { L"BtnOfSetting", L"BtnOfSigninCaptcha", L"BtnOfLogin", L"BtnOfPicCaptcha", L"BtnOfSmsCaptcha",
+                L"BtnOfSignup", L"BtnOfRefreshDeviceList", L"BtnOfAddGroup", L"BtnOfAllDisplay",
+                L"BtnOfFileSel", L"BtnOfPay", L"CtrlOfQRCode", L"BtnOfAppRefresh", L"BtnOfDelLocalApp",
+                L"closebtn", L"minbtn", L"maxbtn", L"restorebtn", L"BtnOfHelp" } },
+        { L"LabelUI",
+            { L"LabOfUpdate", L"LabOfDownload", L"LabOfSignupNotify", L"LabOfUserNameInMainTab",
+                L"LabOfBalanceInMainTab", L"LabOfBalance", L"LabOfBalanceCharge", L"LabOfPayment" } },
+        { L"HorizontalLayoutUI", { L"HLayoutOfCaptcha", L"HorLayoutOfSearch", L"HLayOfBatOpt" } },
+        { L"ProgressUI",
+            { L"ProOfDownload", L"ProOfUpdata", L"ProOfBatUpload", L"ProOfAppRefresh",
+                L"ProOfUploadLocalApp" } },
+        { L"RichEditUI",
+            { L"EditOfLoginName", L"EditOfLoginPwd", L"EditOfSigninCaptcha", L"EditOfSignupName",
+                L"EditOfSignupPwd", L"EditOfSignupRePwd", L"EditOfPicCaptcha", L"EditOfPhoneNum",
+                L"EditOfSmsCaptcha", L"EditOfInvitation", L"EditOfNickName", L"EditOfOldPwd", L"EditOfNewPwd",
+                L"EditOfVerifyPwd", L"EditOfSearch", L"EditOfInvitationCode", L"EditOfBuyCount",
+                L"EditOfAppSearch" } },
+        { L"CheckBoxUI",
+            { L"CBoxOfRememberPwd", L"CBoxOfAutoLogin", L"CBoxOfAgree", L"CBoxOfBatOpt", L"CBoxOfSelAll" } },
+        { L"ControlUI",
+            { L"CtrlOfSignupName", L"CtrlOfSignupPwd", L"CtrlOfSignupRePwd", L"CtrlOfPicCaptcha",
+                L"CtrlOfPhoneNum", L"CtrlOfSmsCaptcha" } },
+        { L"ListUI",
+            { L"ListOfNotify", L"ListOfDeviceGroup", L"ListOfDeviceGroupSel", L"ListOfOrder",
+                L"ListOfGameTile", L"ListOfSelectedDevice", L"ListOfSelectedApp" } },
+        { L"TileLayoutUI",
+            { L"TileOfDevice", L"TileOfCharge", L"TileOfMembership", L"TileOfPrice", L"TileOfCoupon",
+                L"TileOfDeviceCharge", L"TileOfDevicePrice", L"TileOfDeviceCoupon", L"TileOfGame",
+                L"TileOfLetterTag" } },
+        { L"TreeViewUI", { L"TreeViewOfDevice" } },
+        { L"TreeNodeUI", { L"TreeRootNodeOfDevice" } },
     };
     return map;
 }
@@ -197,35 +202,38 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
         std::vector<const wchar_t*> parts;
     };
     const Template templates[] = {
-        {L"DeviceElement.xml", L"TabLayoutUI",
-         {L"TabOfDeviceElement", L"VerOfDeviceCtrl", L"BtnOfDeviceInfo", L"CBoxOfModifyDeviceName",
-          L"EditOfDeviceName", L"LabOfDeviceName", L"BtnOfScreenshot", L"TabOfDeviceDetail", L"HLayoutOfCtrl",
-          L"CtrlOfInfoUp", L"CBoxOfCtrl", L"CtrlOfInfoDown", L"LabOfCtrl", L"HorOfDeviceCtrl", L"BtnOfReboot",
-          L"BtnOfRecover", L"BtnOfUploadFile", L"BtnOfDeviceInstall", L"LabOfDevivceFunc", L"CBoxOfDevicd",
-          L"ProOfUpload", L"BtnOfChangeGroup", L"BtnOfDeviceTimeLeft", L"BtnOfAddNew"}},
-        {L"DeviceGroupElement.xml", L"ListContainerElementUI",
-         {L"LabOfGroupIndex", L"LabOfGroupName", L"EditOfGroupName", L"BtnOfModifyGroupName", L"BtnOfMoveUp",
-          L"BtnOfMoveDown", L"BtnOfDelGroup", L"BtnOfAddGroup"}},
-        {L"ChargeElement.xml", L"CheckBoxUI", {L"CBoxOfCharge"}},
-        {L"ChargeElementDefine.xml", L"VerticalLayoutUI", {L"CBoxOfDefCharge", L"EditOfDefCharge"}},
-        {L"MemberElement.xml", L"CheckBoxUI", {L"CBoxOfMembership"}},
-        {L"PriceElement.xml", L"CheckBoxUI", {L"CBoxOfPrice"}},
-        {L"ChargeDeviceElement.xml", L"CheckBoxUI", {L"CBoxOfDeviceCharge"}},
-        {L"PriceOfDeviceElement.xml", L"CheckBoxUI", {L"CBoxOfDevicePrice"}},
-        {L"CouponElement.xml", L"CheckBoxUI", {L"CBoxOfCoupon"}},
-        {L"NotifyElement.xml", L"ListContainerElementUI",
-         {L"ListElementOfNotifyListElement", L"LabOfTitle", L"EditOfContent", L"LabOfTime"}},
-        {L"GameIconElement.xml", L"HorizontalLayoutUI", {L"CBoxOfGame", L"LabOfAppVersion"}},
-        {L"GameTileElement.xml", L"ListContainerElementUI", {L"ListElementOfGame", L"OptOfTag", L"TileOfGame"}},
-        {L"PlatformTagElement.xml", L"OptionUI", {L"OptOfLetterTag"}},
-        {L"InstallListElement.xml", L"ListContainerElementUI",
-         {L"ListElementOfInstallListElement", L"BtnOfInstallListElement", L"BtnOfDelInstallListDeviceElement"}},
-        {L"InstallListAppElement.xml", L"ListContainerElementUI",
-         {L"ListElementOfInstallListAppElement", L"BtnOfInstallListAppElement",
-          L"BtnOfDelInstallListAppElement"}},
-        {L"GameElement.xml", nullptr, {}},
-        {L"PlatformElement.xml", nullptr, {}},
-        {L"PlatformTileElement.xml", nullptr, {}},
+        { L"DeviceElement.xml", L"TabLayoutUI",
+            { L"TabOfDeviceElement", L"VerOfDeviceCtrl", L"BtnOfDeviceInfo", L"CBoxOfModifyDeviceName",
+                L"EditOfDeviceName", L"LabOfDeviceName", L"BtnOfScreenshot", L"TabOfDeviceDetail",
+                L"HLayoutOfCtrl", L"CtrlOfInfoUp", L"CBoxOfCtrl", L"CtrlOfInfoDown", L"LabOfCtrl",
+                L"HorOfDeviceCtrl", L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile",
+                L"BtnOfDeviceInstall", L"LabOfDevivceFunc", L"CBoxOfDevicd", L"ProOfUpload",
+                L"BtnOfChangeGroup", L"BtnOfDeviceTimeLeft", L"BtnOfAddNew" } },
+        { L"DeviceGroupElement.xml", L"ListContainerElementUI",
+            { L"LabOfGroupIndex", L"LabOfGroupName", L"EditOfGroupName", L"BtnOfModifyGroupName",
+                L"BtnOfMoveUp", L"BtnOfMoveDown", L"BtnOfDelGroup", L"BtnOfAddGroup" } },
+        { L"ChargeElement.xml", L"CheckBoxUI", { L"CBoxOfCharge" } },
+        { L"ChargeElementDefine.xml", L"VerticalLayoutUI", { L"CBoxOfDefCharge", L"EditOfDefCharge" } },
+        { L"MemberElement.xml", L"CheckBoxUI", { L"CBoxOfMembership" } },
+        { L"PriceElement.xml", L"CheckBoxUI", { L"CBoxOfPrice" } },
+        { L"ChargeDeviceElement.xml", L"CheckBoxUI", { L"CBoxOfDeviceCharge" } },
+        { L"PriceOfDeviceElement.xml", L"CheckBoxUI", { L"CBoxOfDevicePrice" } },
+        { L"CouponElement.xml", L"CheckBoxUI", { L"CBoxOfCoupon" } },
+        { L"NotifyElement.xml", L"ListContainerElementUI",
+            { L"ListElementOfNotifyListElement", L"LabOfTitle", L"EditOfContent", L"LabOfTime" } },
+        { L"GameIconElement.xml", L"HorizontalLayoutUI", { L"CBoxOfGame", L"LabOfAppVersion" } },
+        { L"GameTileElement.xml", L"ListContainerElementUI",
+            { L"ListElementOfGame", L"OptOfTag", L"TileOfGame" } },
+        { L"PlatformTagElement.xml", L"OptionUI", { L"OptOfLetterTag" } },
+        { L"InstallListElement.xml", L"ListContainerElementUI",
+            { L"ListElementOfInstallListElement", L"BtnOfInstallListElement",
+                L"BtnOfDelInstallListDeviceElement" } },
+        { L"InstallListAppElement.xml", L"ListContainerElementUI",
+            { L"ListElementOfInstallListAppElement", L"BtnOfInstallListAppElement",
+                L"BtnOfDelInstallListAppElement" } },
+        { L"GameElement.xml", nullptr, {} },
+        { L"PlatformElement.xml", nullptr, {} },
+        { L"PlatformTileElement.xml", nullptr, {} },
     };
     for (const auto& t : templates) {
         auto element = BuildElement(t.file);
@@ -234,7 +242,8 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
             EXPECT_EQ(element->GetClass(), t.rootClass) << Utf8OfWide(t.file);
         }
         for (const wchar_t* part : t.parts)
-            EXPECT_NE(element->FindSubControl(part), nullptr) << Utf8OfWide(t.file) << " " << Utf8OfWide(part);
+            EXPECT_NE(element->FindSubControl(part), nullptr)
+                << Utf8OfWide(t.file) << " " << Utf8OfWide(part);
     }
     auto tile = BuildElement(L"DeviceElement.xml");
     EXPECT_EQ(tile->GetFixedWidth(), 160);
@@ -244,4 +253,4 @@ TEST(RealSkin, EveryTemplateBuildsWithItsNamedParts)
     EXPECT_NE(shot->GetDisabledImage().find(L"sinchronize_25_white_0.png"), std::wstring::npos);
 }
 
-}  // namespace
+} // namespace

@@ -159,7 +159,8 @@ protected:
               <HorizontalLayout name="Bar" float="true" floatalign="right" pos="-60,0,0,30">
                 <Button name="minbtn" width="30"/><Button name="closebtn" width="30"/></HorizontalLayout>
               </VerticalLayout>)");
-        xml.replace(xml.find("<Window "), 8, "<Window mininfo=\"400,300\" roundcorner=\"4,4\" sizebox=\"4,4,4,4\" ");
+        xml.replace(
+            xml.find("<Window "), 8, "<Window mininfo=\"400,300\" roundcorner=\"4,4\" sizebox=\"4,4,4,4\" ");
         skin.Write("Test.xml", xml);
         ASSERT_TRUE(wnd.Create(nullptr, L"Korvana云手机"));
         ui = std::make_unique<CUiDriver>(wnd);
@@ -189,27 +190,27 @@ TEST_F(ResizeTest, ALargerWindowIsClippedAndLaidOutAtItsNewSize)
 
 TEST_F(ResizeTest, TheBorderResizesTheWindowAndKeepsItsLeastSize)
 {
-    ui->MoveTo(POINT{398, 298});
-    ui->MouseDown(POINT{398, 298});
-    ui->MoveTo(POINT{548, 398});
-    ui->MouseUp(POINT{548, 398});
+    ui->MoveTo(POINT { 398, 298 });
+    ui->MouseDown(POINT { 398, 298 });
+    ui->MoveTo(POINT { 548, 398 });
+    ui->MouseUp(POINT { 548, 398 });
     ui->ProcessEvents(20);
     EXPECT_EQ(Host()->size(), QSize(550, 400));
     EXPECT_EQ(ui->Find(L"Root")->GetPos().Width(), 550);
     EXPECT_EQ(Host()->mask().boundingRect().size(), QSize(550, 400));
 
     // Not below mininfo.
-    ui->MouseDown(POINT{548, 200});
-    ui->MoveTo(POINT{100, 200});
-    ui->MouseUp(POINT{100, 200});
+    ui->MouseDown(POINT { 548, 200 });
+    ui->MoveTo(POINT { 100, 200 });
+    ui->MouseUp(POINT { 100, 200 });
     ui->ProcessEvents(20);
     EXPECT_EQ(Host()->size(), QSize(400, 400));
 
     // Inside the border a press is the controls' as before.
-    ui->MouseDown(POINT{200, 150});
-    ui->MoveTo(POINT{300, 250});
-    ui->MouseUp(POINT{300, 250});
+    ui->MouseDown(POINT { 200, 150 });
+    ui->MoveTo(POINT { 300, 250 });
+    ui->MouseUp(POINT { 300, 250 });
     EXPECT_EQ(Host()->size(), QSize(400, 400));
 }
 
-}  // namespace
+} // namespace

@@ -43,13 +43,13 @@ TEST(SkinXml, ReportsBrokenStructureWithItsLine)
         const char* text;
         const char* what;
     } cases[] = {
-        {"<A><B></A>", "closes"},
-        {"<A x=\"1></A>", "unterminated"},
-        {"<A x=1/>", "quoted"},
-        {"<A>\n<B/>\n", "missing"},
-        {"", "no root"},
-        {"<A/><B/>", "after the root"},
-        {"<A x=\"<\"/>", "'<'"},
+        { "<A><B></A>", "closes" },
+        { "<A x=\"1></A>", "unterminated" },
+        { "<A x=1/>", "quoted" },
+        { "<A>\n<B/>\n", "missing" },
+        { "", "no root" },
+        { "<A/><B/>", "after the root" },
+        { "<A x=\"<\"/>", "'<'" },
     };
     for (const auto& c : cases) {
         auto r = xml::Parse(c.text);
@@ -78,12 +78,12 @@ TEST(AttributeValues, NumbersRectsColoursAndBooleans)
     EXPECT_FALSE(attr::ParseInt(L"99999999999", i));
     EXPECT_EQ(i, -12) << "a failed parse leaves the value";
 
-    RECT rc{1, 1, 1, 1};
+    RECT rc { 1, 1, 1, 1 };
     EXPECT_TRUE(attr::ParseRect(L"740, 0,900,30", rc));
-    EXPECT_EQ(rc, (RECT{740, 0, 900, 30}));
-    for (const wchar_t* bad : {L"1,2,3", L"1,2,3,4,5", L"a,b,c,d", L"1,,3,4", L""})
+    EXPECT_EQ(rc, (RECT { 740, 0, 900, 30 }));
+    for (const wchar_t* bad : { L"1,2,3", L"1,2,3,4,5", L"a,b,c,d", L"1,,3,4", L"" })
         EXPECT_FALSE(attr::ParseRect(bad, rc)) << bad;
-    EXPECT_EQ(rc, (RECT{740, 0, 900, 30}));
+    EXPECT_EQ(rc, (RECT { 740, 0, 900, 30 }));
 
     std::uint32_t c = 0;
     EXPECT_TRUE(attr::ParseColor(L"#FF112233", c));
@@ -92,7 +92,7 @@ TEST(AttributeValues, NumbersRectsColoursAndBooleans)
     EXPECT_EQ(c, 0x60000000u);
     EXPECT_TRUE(attr::ParseColor(L"#112233", c));
     EXPECT_EQ(c, 0xFF112233u) << "six digits are opaque";
-    for (const wchar_t* bad : {L"red", L"#12345", L"#GG112233", L"FF112233"})
+    for (const wchar_t* bad : { L"red", L"#12345", L"#GG112233", L"FF112233" })
         EXPECT_FALSE(attr::ParseColor(bad, c)) << bad;
 
     bool b = false;
@@ -118,7 +118,7 @@ TEST(AttributeValues, DefaultListsSplitIntoPairs)
     std::vector<std::pair<std::wstring, std::wstring>> pairs;
     EXPECT_TRUE(attr::ParseAttributeList(L"font=\"3\" height='30'  align=\"center\"", pairs));
     ASSERT_EQ(pairs.size(), 3u);
-    EXPECT_EQ(pairs[1], (std::pair<std::wstring, std::wstring>{L"height", L"30"}));
+    EXPECT_EQ(pairs[1], (std::pair<std::wstring, std::wstring> { L"height", L"30" }));
     pairs.clear();
     EXPECT_FALSE(attr::ParseAttributeList(L"font=\"3\" height=30", pairs));
     EXPECT_EQ(pairs.size(), 1u) << "what comes before the fault is kept";
@@ -133,14 +133,14 @@ TEST(ImageText, BareNamesAndKeyedForms)
 
     ASSERT_TRUE(ParseImageAttr(L"file='img\\ok_15.png' dest='0,0,15,15' corner='2,2,2,2' fade='128' "
                                L"mask='#FFFF00FF' source='0,0,30,15'",
-                               s));
+        s));
     EXPECT_EQ(s.file, L"img/ok_15.png");
     EXPECT_TRUE(s.hasDest);
-    EXPECT_EQ(s.dest, (RECT{0, 0, 15, 15}));
-    EXPECT_EQ(s.corner, (RECT{2, 2, 2, 2}));
+    EXPECT_EQ(s.dest, (RECT { 0, 0, 15, 15 }));
+    EXPECT_EQ(s.corner, (RECT { 2, 2, 2, 2 }));
     EXPECT_EQ(s.fade, 128);
     EXPECT_TRUE(s.hasMask);
-    EXPECT_EQ(s.source, (RECT{0, 0, 30, 15}));
+    EXPECT_EQ(s.source, (RECT { 0, 0, 30, 15 }));
 
     ASSERT_TRUE(ParseImageAttr(L"file='/home/u/.local/share/korvanClient/Cache/7.jpeg' dest='oops'", s));
     EXPECT_EQ(s.file, L"/home/u/.local/share/korvanClient/Cache/7.jpeg");
@@ -150,7 +150,7 @@ TEST(ImageText, BareNamesAndKeyedForms)
     EXPECT_FALSE(ParseImageAttr(L"dest='0,0,1,1'", s));
     EXPECT_FALSE(ParseImageAttr(L"file='unterminated", s));
     EXPECT_EQ(ImageFileOf(L"file='img\\sinchronize\\sinchronize_25_white_17.png' dest='0,0,25,25'"),
-              L"img/sinchronize/sinchronize_25_white_17.png");
+        L"img/sinchronize/sinchronize_25_white_17.png");
 }
 
 TEST(TextMarkup, BracesAndAngleBracketsMeanTheSame)
@@ -174,7 +174,8 @@ TEST(TextMarkup, BracesAndAngleBracketsMeanTheSame)
 TEST(TextMarkup, WhatIsNoTagStaysText)
 {
     // Not tags: unknown names, unclosed brackets, mixed brackets, a bare brace.
-    for (const wchar_t* text : {L"a < b and c > d", L"{z 1}", L"{x 30", L"<x 30}", L"{}", L"<>", L"1 {2} 3"}) {
+    for (const wchar_t* text :
+        { L"a < b and c > d", L"{z 1}", L"{x 30", L"<x 30}", L"{}", L"<>", L"1 {2} 3" }) {
         auto t = markup::Tokenize(text);
         ASSERT_EQ(t.size(), 1u) << text;
         EXPECT_EQ(t[0].type, markup::Token::Text);

@@ -39,7 +39,7 @@ constexpr const char* kDownload = "/download/updata.exe";
 std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 bool WaitForFile(const fs::path& path, std::chrono::milliseconds limit)
@@ -77,7 +77,11 @@ protected:
         return "http://127.0.0.1:" + std::to_string(service().port()) + kDownload;
     }
     void Offer(json offer) { EXPECT_EQ(control().Post("/__test/update/offer", offer.dump()).status, 200); }
-    void OfferNewVersion() { Offer({{"upgrade", 1}, {"force", 0}, {"is_file", 1}, {"url", InstallerUrl()}, {"version", "1016"}}); }
+    void OfferNewVersion()
+    {
+        Offer({ { "upgrade", 1 }, { "force", 0 }, { "is_file", 1 }, { "url", InstallerUrl() },
+            { "version", "1016" } });
+    }
 
     // The sub-codes of UM_STARTUP in order.
     std::vector<WPARAM> Codes() const
@@ -100,15 +104,19 @@ protected:
         }
         return values;
     }
-    std::wstring LastText() const { return target->Messages().empty() ? L"" : target->Messages().back().text; }
+    std::wstring LastText() const
+    {
+        return target->Messages().empty() ? L"" : target->Messages().back().text;
+    }
     fs::path InFolder(const char* name) const { return fs::path(GetLocalPaths().folder.narrow) / name; }
 
     // A fresh window stand-in and state for one more check.
     ClientManager& NewRun()
     {
         client.reset();
-        target = std::make_unique<RecordingTarget>(
-            [](UINT, WPARAM code) { return code != msg::kUpdateProgress && code != msg::kUpdateDownloading; });
+        target = std::make_unique<RecordingTarget>([](UINT, WPARAM code) {
+            return code != msg::kUpdateProgress && code != msg::kUpdateDownloading;
+        });
         client = std::make_shared<ClientManager>(target.get());
         return *client;
     }
@@ -126,21 +134,24 @@ TEST_F(UpdateCheckTest, NoOfferSendsTheVersionAndReportsNothingNew)
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].method, "POST");
     EXPECT_EQ(log[0].body, "&type=21&version=1015");
-    EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateNone});
+    EXPECT_EQ(Codes(), std::vector<WPARAM> { msg::kUpdateNone });
     EXPECT_EQ(LastText(), L"已经是最新版本！");
     EXPECT_TRUE(control().RequestsTo(kDownload).empty());
 }
 
 TEST_F(UpdateCheckTest, TheSameVersionOrAVersionWithPointsIsNoUpdate)
 {
-    for (json offer : {json {{"upgrade", true}, {"version", "1015"}}, json {{"upgrade", 1}, {"version", "1.0.1.6"}},
-                       json {{"upgrade", 0}, {"version", "1016"}}, json {{"upgrade", "1"}, {"version", "1016"}},
-                       json {{"upgrade", nullptr}, {"version", "2000"}}, json {{"upgrade", true}, {"version", 2000}}}) {
+    for (json offer : { json { { "upgrade", true }, { "version", "1015" } },
+             json { { "upgrade", 1 }, { "version", "1.0.1.6" } },
+             json { { "upgrade", 0 }, { "version", "1016" } },
+             json { { "upgrade", "1" }, { "version", "1016" } },
+             json { { "upgrade", nullptr }, { "version", "2000" } },
+             json { { "upgrade", true }, { "version", 2000 } } }) {
         offer["url"] = InstallerUrl();
         Offer(offer);
         ClientManager& owner = NewRun();
         EXPECT_FALSE(RunUpdateCheck(owner)) << offer.dump();
-        EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateNone}) << offer.dump();
+        EXPECT_EQ(Codes(), std::vector<WPARAM> { msg::kUpdateNone }) << offer.dump();
     }
     EXPECT_TRUE(control().RequestsTo(kDownload).empty());
 }
@@ -152,7 +163,8 @@ TEST_F(UpdateCheckTest, ANewerVersionDownloadsWithProgressAndHandsOff)
     EXPECT_EQ(control().Post("/__test/update/installer", installer).status, 200);
     OfferNewVersion();
     EXPECT_TRUE(RunUpdateCheck(NewRun()));
-    EXPECT_EQ(Codes(), (std::vector<WPARAM> {msg::kUpdateDownloading, msg::kUpdateProgress, msg::kUpdateHandedOff}));
+    EXPECT_EQ(Codes(),
+        (std::vector<WPARAM> { msg::kUpdateDownloading, msg::kUpdateProgress, msg::kUpdateHandedOff }));
     EXPECT_EQ(LastText(), L"下载完成！");
     const std::vector<int> percent = Percentages();
     ASSERT_GE(percent.size(), 2u);
@@ -165,18 +177,19 @@ TEST_F(UpdateCheckTest, ANewerVersionDownloadsWithProgressAndHandsOff)
     EXPECT_EQ(log[0].method, "GET");
     EXPECT_EQ(ReadFile(InFolder(kInstallerFileName)), installer);
     EXPECT_FALSE(fs::exists(InFolder(kInstallerPartFileName)));
-    EXPECT_TRUE((fs::status(InFolder(kInstallerFileName)).permissions() & fs::perms::owner_exec) != fs::perms::none);
+    EXPECT_TRUE(
+        (fs::status(InFolder(kInstallerFileName)).permissions() & fs::perms::owner_exec) != fs::perms::none);
     const std::string program = fs::path(fs::read_symlink("/proc/self/exe")).filename().string();
     const std::string installerPath = InFolder(kInstallerFileName).string();
     EXPECT_EQ(ReadFile(InFolder(kBatchScriptFileName)), BatchHandOffScript(program, installerPath));
     EXPECT_EQ(ReadFile(InFolder(kShellScriptFileName)), ShellHandOffScript(program, installerPath));
-    EXPECT_EQ(startedScripts, std::vector<std::string> {InFolder(kShellScriptFileName).string()});
+    EXPECT_EQ(startedScripts, std::vector<std::string> { InFolder(kShellScriptFileName).string() });
 }
 
 TEST_F(UpdateCheckTest, ForceMakesNoDifference)
 {
-    for (int force : {0, 1}) {
-        Offer({{"upgrade", 1}, {"force", force}, {"url", InstallerUrl()}, {"version", "1016"}});
+    for (int force : { 0, 1 }) {
+        Offer({ { "upgrade", 1 }, { "force", force }, { "url", InstallerUrl() }, { "version", "1016" } });
         ClientManager& owner = NewRun();
         EXPECT_TRUE(RunUpdateCheck(owner)) << force;
         EXPECT_EQ(Codes().back(), msg::kUpdateHandedOff) << force;
@@ -186,32 +199,32 @@ TEST_F(UpdateCheckTest, ForceMakesNoDifference)
 
 TEST_F(UpdateCheckTest, AnOfferWithoutAddressFailsWithoutDownloading)
 {
-    Offer({{"upgrade", true}, {"url", ""}, {"version", "1016"}});
+    Offer({ { "upgrade", true }, { "url", "" }, { "version", "1016" } });
     EXPECT_FALSE(RunUpdateCheck(NewRun()));
-    EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateFailed});
+    EXPECT_EQ(Codes(), std::vector<WPARAM> { msg::kUpdateFailed });
     EXPECT_EQ(LastText(), L"获取新版本失败！");
     EXPECT_TRUE(control().RequestsTo(kDownload).empty());
 }
 
 TEST_F(UpdateCheckTest, BadUpgradeAnswersAndAnUnreachableServiceAreNoUpdate)
 {
-    for (const json& fault : {json {{"kind", "not_json"}}, json {{"kind", "wrong_types"}}, json {{"drop", true}},
-                              json {{"truncate", true}}, json {{"status", 404}},
-                              json {{"body", R"({"status":false,"message":"-1000"})"}},
-                              json {{"body", R"({"status":true,"message":"[true]"})"}}}) {
+    for (const json& fault : { json { { "kind", "not_json" } }, json { { "kind", "wrong_types" } },
+             json { { "drop", true } }, json { { "truncate", true } }, json { { "status", 404 } },
+             json { { "body", R"({"status":false,"message":"-1000"})" } },
+             json { { "body", R"({"status":true,"message":"[true]"})" } } }) {
         control().ClearFaults();
         json setup = fault;
         setup["path"] = kUpgrade;
         control().InjectFault(setup);
         ClientManager& owner = NewRun();
         EXPECT_FALSE(RunUpdateCheck(owner)) << fault.dump();
-        EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateNone}) << fault.dump();
+        EXPECT_EQ(Codes(), std::vector<WPARAM> { msg::kUpdateNone }) << fault.dump();
     }
     // A port nothing listens on.
     SetServiceAddress("127.0.0.1", 1);
-        ClientManager& owner = NewRun();
+    ClientManager& owner = NewRun();
     EXPECT_FALSE(RunUpdateCheck(owner));
-    EXPECT_EQ(Codes(), std::vector<WPARAM> {msg::kUpdateNone});
+    EXPECT_EQ(Codes(), std::vector<WPARAM> { msg::kUpdateNone });
 }
 
 TEST_F(UpdateCheckTest, ACutOffOrRefusedDownloadLeavesNoInstallerAndStartsNothing)
@@ -219,8 +232,8 @@ TEST_F(UpdateCheckTest, ACutOffOrRefusedDownloadLeavesNoInstallerAndStartsNothin
     // An installer of an earlier, whole download stays as it was.
     std::ofstream(InFolder(kInstallerFileName)) << "earlier";
     OfferNewVersion();
-    for (const json& fault : {json {{"truncate", true}}, json {{"drop", true}}, json {{"status", 404}},
-                              json {{"status", 500}, {"body", "oops"}}}) {
+    for (const json& fault : { json { { "truncate", true } }, json { { "drop", true } },
+             json { { "status", 404 } }, json { { "status", 500 }, { "body", "oops" } } }) {
         control().ClearFaults();
         json setup = fault;
         setup["path"] = kDownload;
@@ -247,7 +260,8 @@ TEST_F(UpdateCheckTest, AScriptThatCannotStartIsAFailure)
 
 TEST_F(UpdateCheckTest, AnAddressOfTenMegabytesFailsCleanly)
 {
-    Offer({{"upgrade", 1}, {"url", "http://127.0.0.1/" + std::string(10 << 20, 'a')}, {"version", "1016"}});
+    Offer({ { "upgrade", 1 }, { "url", "http://127.0.0.1/" + std::string(10 << 20, 'a') },
+        { "version", "1016" } });
     EXPECT_FALSE(RunUpdateCheck(NewRun()));
     EXPECT_EQ(Codes().back(), msg::kUpdateFailed);
     EXPECT_TRUE(startedScripts.empty());
@@ -255,16 +269,18 @@ TEST_F(UpdateCheckTest, AnAddressOfTenMegabytesFailsCleanly)
 
 TEST_F(UpdateCheckTest, TheInstallerKeepsItsOwnNameWhateverTheAddressSays)
 {
-    Offer({{"upgrade", 1},
-           {"url", "http://127.0.0.1:" + std::to_string(service().port()) + "/download/../download/updata.exe?f=../../evil.sh"},
-           {"version", "1016"}});
+    Offer({ { "upgrade", 1 },
+        { "url",
+            "http://127.0.0.1:" + std::to_string(service().port())
+                + "/download/../download/updata.exe?f=../../evil.sh" },
+        { "version", "1016" } });
     RunUpdateCheck(NewRun());
     EXPECT_TRUE(fs::exists(InFolder(kInstallerFileName)));
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(GetLocalPaths().folder.narrow))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> {"updata.bat", "updata.exe", "updata.sh"}));
+    EXPECT_EQ(names, (std::vector<std::string> { "updata.bat", "updata.exe", "updata.sh" }));
 }
 
 // The real script with a stand-in client (a copy of sleep under a name of
@@ -303,7 +319,7 @@ TEST_F(HandOffScriptRunTest, TheInstallerStartsOnlyAfterTheLastClientProcessEnde
     const pid_t second = StartStandIn();
     ASSERT_GT(first, 0);
     ASSERT_GT(second, 0);
-    std::this_thread::sleep_for(100ms);  // both have exec'd
+    std::this_thread::sleep_for(100ms); // both have exec'd
 
     SetHandOffStarterForTesting(nullptr);
     ASSERT_TRUE(WriteHandOffScripts(folder, "korvana-standin", installer));
@@ -321,4 +337,4 @@ TEST_F(HandOffScriptRunTest, AScriptThatIsNotThereStillStartsAndEndsQuietly)
     EXPECT_TRUE(StartHandOffScript(folder + "missing.sh"));
 }
 
-}  // namespace
+} // namespace

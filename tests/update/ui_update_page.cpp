@@ -34,7 +34,8 @@ protected:
     }
     void Offer(const std::string& url)
     {
-        const json offer {{"upgrade", 1}, {"force", 1}, {"is_file", 1}, {"url", url}, {"version", "1016"}};
+        const json offer { { "upgrade", 1 }, { "force", 1 }, { "is_file", 1 }, { "url", url },
+            { "version", "1016" } };
         EXPECT_EQ(control().Post("/__test/update/offer", offer.dump()).status, 200);
     }
     std::string InstallerUrl() const
@@ -64,7 +65,7 @@ TEST_F(UpdatePageTest, AnOfferedUpdateDownloadsHandsOffAndEndsTheClient)
 {
     Offer(InstallerUrl());
     // Slow enough that the modal loop runs when the quit comes.
-    control().InjectFault({{"path", "/download/updata.exe"}, {"delay_ms", 800}});
+    control().InjectFault({ { "path", "/download/updata.exe" }, { "delay_ms", 800 } });
     StartWindow();
     EXPECT_EQ(MainWindowPage(), 2) << "the download page replaces the sign-in page";
     window().ShowModal();
@@ -78,7 +79,7 @@ TEST_F(UpdatePageTest, AnOfferedUpdateDownloadsHandsOffAndEndsTheClient)
 TEST_F(UpdatePageTest, AFailedDownloadKeepsThePageAndSaysSo)
 {
     Offer(InstallerUrl());
-    control().InjectFault({{"path", "/download/updata.exe"}, {"truncate", true}});
+    control().InjectFault({ { "path", "/download/updata.exe" }, { "truncate", true } });
     StartWindow();
     ASSERT_TRUE(WaitFor([&] { return boxes().CountOf(L"获取新版本失败！", L"错误") == 1; }));
     ASSERT_TRUE(WaitForTasks());
@@ -103,4 +104,4 @@ TEST_F(UpdatePageTest, NoOfferShowsNothing)
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_app_upgrade").size(), 1u);
 }
 
-}  // namespace
+} // namespace

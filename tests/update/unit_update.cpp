@@ -75,21 +75,21 @@ TEST(UpdateOfferTest, OnlyAnOfferedHigherVersionIsNewer)
 
 TEST(HandOffScriptTest, TheBatchTextIsExact)
 {
-    const std::string expected =
-        "@echo off\r\n"
-        ":LOOP\r\n"
-        "tasklist /FI \"IMAGENAME eq korvana\" | find /C \"korvana\" > update.tmp\r\n"
-        "set /p num= < update.tmp\r\n"
-        "del /F update.tmp\r\n"
-        "if \"%num%\" == \"0\" (\r\n"
-        "start \"\" \"/home/u/.local/share/korvanClient/updata.exe\"\r\n"
-        "goto END\r\n"
-        ")\r\n"
-        "choice /D y /t 1\r\n"
-        "goto LOOP\r\n"
-        ":END\r\n"
-        "::del %0\r\n"
-        "exit";
+    const std::string expected
+        = "@echo off\r\n"
+          ":LOOP\r\n"
+          "tasklist /FI \"IMAGENAME eq korvana\" | find /C \"korvana\" > update.tmp\r\n"
+          "set /p num= < update.tmp\r\n"
+          "del /F update.tmp\r\n"
+          "if \"%num%\" == \"0\" (\r\n"
+          "start \"\" \"/home/u/.local/share/korvanClient/updata.exe\"\r\n"
+          "goto END\r\n"
+          ")\r\n"
+          "choice /D y /t 1\r\n"
+          "goto LOOP\r\n"
+          ":END\r\n"
+          "::del %0\r\n"
+          "exit";
     EXPECT_EQ(BatchHandOffScript("korvana", "/home/u/.local/share/korvanClient/updata.exe"), expected);
 }
 
@@ -117,4 +117,4 @@ TEST(HandOffScriptTest, TheShellScriptComparesTheNameAsTheKernelKeepsIt)
     EXPECT_NE(script.find("name='update_integrat'\n"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

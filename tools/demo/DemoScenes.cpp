@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/window/CMainWnd.h"
 #include "app/ClientManager.h"
+#include "app/window/CMainWnd.h"
 #include "ui/UIAutomation.h"
 #include "ui/UICheckBox.h"
 #include "ui/UIControl.h"
@@ -39,7 +39,8 @@ bool SignInPage(DemoContext& demo)
 bool SignIn(DemoContext& demo)
 {
     // Typed key by key into the fields, then the button, as a person would.
-    if (!demo.ui.TypeText(L"EditOfLoginName", demo.user) || !demo.ui.TypeText(L"EditOfLoginPwd", demo.password))
+    if (!demo.ui.TypeText(L"EditOfLoginName", demo.user)
+        || !demo.ui.TypeText(L"EditOfLoginPwd", demo.password))
         return false;
     if (!demo.ui.Click(L"BtnOfLogin"))
         return false;
@@ -153,7 +154,8 @@ bool PlayerRunning(DemoContext& demo)
         return false;
     const auto& devices = demo.window.Client().devices.devices;
     const std::size_t d = box->GetTag();
-    const bool open = demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000) && box->GetCheck();
+    const bool open = demo.WaitFor([&] { return d < devices.size() && devices[d].player_open; }, 15000)
+        && box->GetCheck();
     demo.WaitFor([&] { return std::filesystem::exists(app); }, 20000);
     return open;
 }
@@ -166,20 +168,20 @@ bool PlayersClosed(DemoContext& demo)
     return demo.WaitFor([&] { return !box->GetCheck(); }, 15000) && (demo.ui.ProcessEvents(100), true);
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<DemoScene>& DemoScenes()
 {
     static const std::vector<DemoScene> scenes = {
-        {"signin", "the sign-in page", SignInPage},
-        {"main", "signed in: the main page on the device list", SignIn},
-        {"devices", "the device tiles with their screenshots", DeviceTiles},
-        {"account", "the account page: picture, nickname, balance, password", AccountPage},
-        {"notices", "the notification page: user notices with unread dots", Notices},
-        {"market", "the app market: hot apps with icons, two ticked for installing", MarketScene},
-        {"purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage},
-        {"player", "the device page with a device open in the player (its box shows pause)", PlayerRunning},
-        {"player_closed", "关闭设备 closed the player: the box shows play again", PlayersClosed},
+        { "signin", "the sign-in page", SignInPage },
+        { "main", "signed in: the main page on the device list", SignIn },
+        { "devices", "the device tiles with their screenshots", DeviceTiles },
+        { "account", "the account page: picture, nickname, balance, password", AccountPage },
+        { "notices", "the notification page: user notices with unread dots", Notices },
+        { "market", "the app market: hot apps with icons, two ticked for installing", MarketScene },
+        { "purchase", "the purchase page: device kinds, prices, quantity and amount", PurchasePage },
+        { "player", "the device page with a device open in the player (its box shows pause)", PlayerRunning },
+        { "player_closed", "关闭设备 closed the player: the box shows play again", PlayersClosed },
     };
     return scenes;
 }

@@ -17,7 +17,7 @@ struct DemoContext {
     DuiLib::CUiDriver& ui;
     std::wstring user;
     std::wstring password;
-    std::string outDir;  // where the pictures go
+    std::string outDir; // where the pictures go
 
     // Waits (handling events) until cond holds; false after timeoutMs.
     bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 10000);

@@ -3,10 +3,9 @@
 // Runs the client's real main window headless (offscreen) against a running
 // korvana-service, walks through the scenes of DemoScenes.cpp and saves a
 // PNG of the window after each. --scale 1.25, 1.5, 2 ... runs the window at
-// that display scale (QT_SCALE_FACTOR) and saves the PNGs in device pixels. The client itself has no options; this
-// driver points it at the service in-process, and keeps its per-user folder,
-// settings and lock in a fresh temporary folder so nothing of the user's is
-// touched.
+// that display scale (QT_SCALE_FACTOR) and saves the PNGs in device pixels. The client itself has no options;
+// this driver points it at the service in-process, and keeps its per-user folder, settings and lock in a
+// fresh temporary folder so nothing of the user's is touched.
 
 #include <QApplication>
 
@@ -43,8 +42,8 @@ struct Options {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: korvana-demo [--host H] [--port N] [--out DIR] [--user NAME] [--password PW] "
-                 "[--scale F] [--scene NAME ...]\nscenes:");
+        "usage: korvana-demo [--host H] [--port N] [--out DIR] [--user NAME] [--password PW] "
+        "[--scale F] [--scene NAME ...]\nscenes:");
     for (const DemoScene& scene : DemoScenes())
         std::fprintf(stderr, " %s", scene.name.c_str());
     std::fprintf(stderr, "\n");
@@ -101,7 +100,7 @@ std::filesystem::path PrivateHome()
     if (!::mkdtemp(pattern.data()))
         return {};
     const std::filesystem::path home(pattern);
-    for (const char* sub : {"data", "config", "run"})
+    for (const char* sub : { "data", "config", "run" })
         std::filesystem::create_directories(home / sub);
     std::filesystem::permissions(home / "run", std::filesystem::perms::owner_all);
     ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
@@ -132,13 +131,13 @@ int Run(const Options& options)
     {
         DuiLib::CUiDriver ui(*window);
         ui.Show();
-        DemoContext demo{*window, ui, Utf8ToWide(options.user), Utf8ToWide(options.password), options.out};
+        DemoContext demo { *window, ui, Utf8ToWide(options.user), Utf8ToWide(options.password), options.out };
         for (const DemoScene& scene : DemoScenes()) {
             if (!Wanted(options, scene.name))
                 continue;
             if (!scene.run(demo)) {
                 std::fprintf(stderr, "korvana-demo: scene %s (%s) did not come about\n", scene.name.c_str(),
-                             scene.description.c_str());
+                    scene.description.c_str());
                 ++failures;
                 break;
             }
@@ -157,7 +156,7 @@ int Run(const Options& options)
     return failures == 0 ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

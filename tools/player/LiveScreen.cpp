@@ -32,17 +32,19 @@ QString StateText(StreamClient::State state, const QString& text)
     return {};
 }
 
-}  // namespace
+} // namespace
 
 std::uint64_t WallMicros()
 {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                          std::chrono::system_clock::now().time_since_epoch())
+        std::chrono::system_clock::now().time_since_epoch())
                                           .count());
 }
 
 LiveScreen::LiveScreen(StreamTarget target, QWidget* parent)
-    : QWidget(parent), m_target(std::move(target)), m_message(QStringLiteral("正在连接设备…"))
+    : QWidget(parent)
+    , m_target(std::move(target))
+    , m_message(QStringLiteral("正在连接设备…"))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
@@ -89,7 +91,7 @@ LiveScreen::~LiveScreen()
 
 QSize LiveScreen::sizeHint() const
 {
-    return {360, 640};
+    return { 360, 640 };
 }
 
 void LiveScreen::HandOver(std::function<void()> call)
@@ -149,7 +151,7 @@ void LiveScreen::TakePicture()
         return;
     const bool first = m_frame.isNull() || !m_message.isEmpty();
     m_frame = std::move(picture->image);
-    m_current = {picture->captureUs, 0, picture->inputSeq, picture->decodeMs, picture->unitBytes};
+    m_current = { picture->captureUs, 0, picture->inputSeq, picture->decodeMs, picture->unitBytes };
     m_fresh = true;
     if (first) {
         m_message.clear();
@@ -163,7 +165,7 @@ void LiveScreen::TakePicture()
 void LiveScreen::OnState(StreamClient::State state, const QString& text)
 {
     if (state == StreamClient::State::Streaming)
-        return;  // the first picture clears the message
+        return; // the first picture clears the message
     const QString message = StateText(state, text);
     if (message != m_message)
         ReportStatus(message);
@@ -175,7 +177,8 @@ void LiveScreen::ReportStatus(const QString& status)
 {
     if (!m_settled && status != QStringLiteral("正在连接设备…")) {
         m_settled = true;
-        QMetaObject::invokeMethod(this, [this] { emit StatusChanged(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit StatusChanged(); }, Qt::QueuedConnection);
     }
     qWarning("%s: %s", m_target.padCode.c_str(), qPrintable(status));
     const QByteArray path = qgetenv("KORVANA_TOOL_STATUS");
@@ -199,7 +202,7 @@ QPoint LiveScreen::ToDevice(QPoint point) const
         return {};
     const int x = (point.x() - shown.x()) * m_device.width() / shown.width();
     const int y = (point.y() - shown.y()) * m_device.height() / shown.height();
-    return {std::clamp(x, 0, m_device.width() - 1), std::clamp(y, 0, m_device.height() - 1)};
+    return { std::clamp(x, 0, m_device.width() - 1), std::clamp(y, 0, m_device.height() - 1) };
 }
 
 void LiveScreen::resizeEvent(QResizeEvent*)
@@ -207,7 +210,8 @@ void LiveScreen::resizeEvent(QResizeEvent*)
     if (m_client) {
         const QRect shown = FrameRect();
         const qreal ratio = devicePixelRatioF();
-        m_client->SetPictureSize(static_cast<int>(shown.width() * ratio), static_cast<int>(shown.height() * ratio));
+        m_client->SetPictureSize(
+            static_cast<int>(shown.width() * ratio), static_cast<int>(shown.height() * ratio));
     }
 }
 
@@ -255,8 +259,8 @@ void LiveScreen::PaintOverlay(QPainter& painter)
     }
     const double n = std::max<double>(1, static_cast<double>(m_recent.size()));
     const double span = m_recent.size() > 1
-                            ? static_cast<double>(m_recent.back().paintedUs - m_recent.front().paintedUs) / 1e6
-                            : 1.0;
+        ? static_cast<double>(m_recent.back().paintedUs - m_recent.front().paintedUs) / 1e6
+        : 1.0;
     const double fps = m_recent.size() > 1 ? (static_cast<double>(m_recent.size()) - 1) / span : 0;
     const QString text = QStringLiteral("%1 fps\n解码 %2 ms\n延迟 %3 ms\n%4 kbit/s\n%5×%6")
                              .arg(fps, 0, 'f', 1)
@@ -314,7 +318,7 @@ void LiveScreen::mousePressEvent(QMouseEvent* event)
     m_pressAt = event->position().toPoint();
     m_pressTime.start();
     const QPoint p = ToDevice(m_pressAt);
-    m_path.assign(1, {p.x(), p.y()});
+    m_path.assign(1, { p.x(), p.y() });
 }
 
 void LiveScreen::mouseMoveEvent(QMouseEvent* event)
@@ -323,8 +327,9 @@ void LiveScreen::mouseMoveEvent(QMouseEvent* event)
         return;
     const QPoint p = ToDevice(event->position().toPoint());
     const stream::Point& last = m_path.back();
-    if (std::abs(p.x() - last.x) + std::abs(p.y() - last.y) >= kPathStep && m_path.size() < stream::kMaxSwipePoints - 1)
-        m_path.push_back({p.x(), p.y()});
+    if (std::abs(p.x() - last.x) + std::abs(p.y() - last.y) >= kPathStep
+        && m_path.size() < stream::kMaxSwipePoints - 1)
+        m_path.push_back({ p.x(), p.y() });
 }
 
 void LiveScreen::mouseReleaseEvent(QMouseEvent* event)
@@ -336,13 +341,13 @@ void LiveScreen::mouseReleaseEvent(QMouseEvent* event)
     stream::Input input;
     if ((releaseAt - m_pressAt).manhattanLength() <= kTapDistance && m_path.size() <= 2) {
         input.kind = stream::Input::Kind::Tap;
-        input.path = {m_path.front()};
+        input.path = { m_path.front() };
     } else {
         const QPoint end = ToDevice(releaseAt);
         input.kind = stream::Input::Kind::Swipe;
         input.path = m_path;
-        if (input.path.back() != stream::Point{end.x(), end.y()})
-            input.path.push_back({end.x(), end.y()});
+        if (input.path.back() != stream::Point { end.x(), end.y() })
+            input.path.push_back({ end.x(), end.y() });
         if (input.path.size() < 2)
             input.path.push_back(input.path.front());
         input.durationMs = static_cast<int>(std::min<qint64>(m_pressTime.elapsed(), 60000));

@@ -84,11 +84,11 @@ private:
     void PaintOverlay(QPainter& painter);
 
     StreamTarget m_target;
-    QSize m_device{720, 1280};
+    QSize m_device { 720, 1280 };
     QImage m_frame;
     Shown m_current;
     bool m_fresh = false;
-    std::uint32_t m_lastSent = 0;  // the current picture has not been painted yet
+    std::uint32_t m_lastSent = 0; // the current picture has not been painted yet
     QString m_message;
     bool m_settled = false;
     bool m_overlay = false;
@@ -97,12 +97,12 @@ private:
     std::vector<stream::Point> m_path;
     QPoint m_pressAt;
     QElapsedTimer m_pressTime;
-    std::deque<Shown> m_recent;  // the last second's frames, for the overlay
+    std::deque<Shown> m_recent; // the last second's frames, for the overlay
 
     std::mutex m_pendingMutex;
     std::optional<StreamPicture> m_pending;
     std::vector<std::function<void()>> m_calls;
-    const QEvent* m_wakeEvent = nullptr;  // posted, not yet handled
+    const QEvent* m_wakeEvent = nullptr; // posted, not yet handled
     std::unique_ptr<StreamClient> m_client;
 };
 

@@ -40,13 +40,15 @@ QImage PaddedImage(int width, int height)
     auto* bytes = static_cast<uchar*>(std::malloc(static_cast<std::size_t>(stride * (height + 2))));
     if (bytes == nullptr)
         return {};
-    return QImage(bytes, width, height, stride, QImage::Format_RGB32, [](void* p) { std::free(p); }, bytes);
+    return QImage(
+        bytes, width, height, stride, QImage::Format_RGB32, [](void* p) { std::free(p); }, bytes);
 }
 
-}  // namespace
+} // namespace
 
 StreamClient::StreamClient(StreamTarget target, Events events)
-    : m_target(std::move(target)), m_events(std::move(events))
+    : m_target(std::move(target))
+    , m_events(std::move(events))
 {
 }
 
@@ -70,7 +72,7 @@ void StreamClient::Stop()
             if (m_welcomed) {
                 // A clean close: the service ends the stream at once.
                 if (!m_tls) {
-                    timeval limit {0, kCloseLimitMs * 1000};
+                    timeval limit { 0, kCloseLimitMs * 1000 };
                     setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
                 }
                 Write(stream::EncodeClose(), kCloseLimitMs);
@@ -96,7 +98,7 @@ std::uint32_t StreamClient::Send(stream::Input input)
         return 0;
     input.seq = ++m_seq;
     if (!Write(stream::EncodeInput(input), kSendLimitMs)) {
-        ::shutdown(m_fd, SHUT_RDWR);  // the reader sees the end and reconnects
+        ::shutdown(m_fd, SHUT_RDWR); // the reader sees the end and reconnects
         return 0;
     }
     return input.seq;
@@ -163,7 +165,7 @@ bool StreamClient::Connect(std::string& error)
         int waited = 0;
         bool connected = false;
         while (!m_stop && waited < kConnectLimitMs) {
-            pollfd pfd {fd, POLLOUT, 0};
+            pollfd pfd { fd, POLLOUT, 0 };
             if (::poll(&pfd, 1, kPollSliceMs) > 0) {
                 int problem = 0;
                 socklen_t length = sizeof problem;
@@ -190,7 +192,7 @@ bool StreamClient::Connect(std::string& error)
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    timeval limit {kSendLimitMs / 1000, 0};
+    timeval limit { kSendLimitMs / 1000, 0 };
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     std::lock_guard lock(m_mutex);
     if (m_stop) {
@@ -219,8 +221,8 @@ bool StreamClient::Secure(std::string& error)
         fd = m_fd;
     }
     // Stop wakes the handshake by shutting the socket down.
-    stream::TlsChannel::Handshake handshake =
-        stream::TlsChannel::Connect(*m_tlsContext, fd, m_target.host, kConnectLimitMs);
+    stream::TlsChannel::Handshake handshake
+        = stream::TlsChannel::Connect(*m_tlsContext, fd, m_target.host, kConnectLimitMs);
     if (!handshake.channel) {
         error = handshake.error;
         if (handshake.untrusted && !m_stop) {
@@ -267,7 +269,7 @@ bool StreamClient::Session()
     hello.maxWidth = m_target.maxWidth;
     hello.maxHeight = m_target.maxHeight;
     int fd = -1;
-    stream::TlsChannel* tls = nullptr;  // lives until Close, which only this thread calls
+    stream::TlsChannel* tls = nullptr; // lives until Close, which only this thread calls
     {
         std::lock_guard lock(m_mutex);
         fd = m_fd;
@@ -325,10 +327,10 @@ bool StreamClient::Session()
                     ending = "bad stream: " + error;
                 } else {
                     ending = refusal->text;
-                    m_ending = refusal->text;  // the service's words for the user
-                    const bool lasting = message.type == stream::Type::Refused &&
-                                         (refusal->reason == stream::Reason::Session ||
-                                          refusal->reason == stream::Reason::Device);
+                    m_ending = refusal->text; // the service's words for the user
+                    const bool lasting = message.type == stream::Type::Refused
+                        && (refusal->reason == stream::Reason::Session
+                            || refusal->reason == stream::Reason::Device);
                     if (lasting) {
                         m_permanent = true;
                         Report(State::Refused, refusal->text);
@@ -359,7 +361,8 @@ bool StreamClient::Session()
                 continue;
             }
             if (message.type != stream::Type::Video) {
-                ending = "bad stream: unexpected message type " + std::to_string(static_cast<int>(message.type));
+                ending
+                    = "bad stream: unexpected message type " + std::to_string(static_cast<int>(message.type));
                 open = false;
                 break;
             }
@@ -387,8 +390,9 @@ bool StreamClient::Session()
             }
             StreamPicture picture;
             picture.image = PaddedImage(width, height);
-            if (picture.image.isNull() ||
-                !decoder->Convert(picture.image.bits(), static_cast<int>(picture.image.bytesPerLine()), width, height))
+            if (picture.image.isNull()
+                || !decoder->Convert(
+                    picture.image.bits(), static_cast<int>(picture.image.bytesPerLine()), width, height))
                 continue;
             picture.decodeMs = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
             picture.captureUs = unit->captureUs;
@@ -403,7 +407,8 @@ bool StreamClient::Session()
         }
     }
     if (!ending.empty())
-        std::fprintf(stderr, "ZorIzoriz: %s: connection ended: %s\n", m_target.padCode.c_str(), ending.c_str());
+        std::fprintf(
+            stderr, "ZorIzoriz: %s: connection ended: %s\n", m_target.padCode.c_str(), ending.c_str());
     Close();
     return streamed;
 }

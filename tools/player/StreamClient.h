@@ -26,15 +26,15 @@ struct StreamTarget {
     int maxWidth = 0;
     int maxHeight = 0;
     bool tls = false;
-    std::string caFile{};
+    std::string caFile {};
 };
 
 // One decoded picture, converted to the size the screen asked for.
 struct StreamPicture {
     QImage image;
-    std::uint64_t captureUs = 0;   // the service's capture time
-    std::uint32_t inputSeq = 0;    // the last input it shows
-    double decodeMs = 0;           // decoding and conversion
+    std::uint64_t captureUs = 0; // the service's capture time
+    std::uint32_t inputSeq = 0; // the last input it shows
+    double decodeMs = 0; // decoding and conversion
     std::size_t unitBytes = 0;
 };
 
@@ -83,14 +83,14 @@ private:
     const StreamTarget m_target;
     const Events m_events;
     std::thread m_worker;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_permanent{false};  // refused for good: no more tries
-    std::atomic<int> m_wantWidth{0};
-    std::atomic<int> m_wantHeight{0};
-    std::unique_ptr<stream::TlsContext> m_tlsContext;  // worker only
-    std::mutex m_mutex;  // the socket, its TLS channel and the sequence counter
+    std::atomic<bool> m_stop { false };
+    std::atomic<bool> m_permanent { false }; // refused for good: no more tries
+    std::atomic<int> m_wantWidth { 0 };
+    std::atomic<int> m_wantHeight { 0 };
+    std::unique_ptr<stream::TlsContext> m_tlsContext; // worker only
+    std::mutex m_mutex; // the socket, its TLS channel and the sequence counter
     std::condition_variable m_wake;
-    std::string m_ending;  // why the last connection ended (worker only)
+    std::string m_ending; // why the last connection ended (worker only)
     int m_fd = -1;
     std::unique_ptr<stream::TlsChannel> m_tls;
     bool m_welcomed = false;

@@ -15,7 +15,7 @@
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = { -1, -1 };
 
 void OnSignal(int)
 {
@@ -66,10 +66,10 @@ struct Script {
         }
         // Once every screen streams: an input mirrored to a screen still
         // connecting would be lost.
-        const bool allStreaming =
-            std::all_of(screens.begin(), screens.end(), [](LiveScreen* s) { return s->HasFrame(); });
-        if (!clicked && (click.size() == 2 || click.size() == 4) && !screens.isEmpty() && allStreaming &&
-            (firstPicture.isEmpty() || firstSaved)) {
+        const bool allStreaming
+            = std::all_of(screens.begin(), screens.end(), [](LiveScreen* s) { return s->HasFrame(); });
+        if (!clicked && (click.size() == 2 || click.size() == 4) && !screens.isEmpty() && allStreaming
+            && (firstPicture.isEmpty() || firstSaved)) {
             clicked = true;
             Click(*screens.front());
         }
@@ -78,19 +78,19 @@ struct Script {
     {
         const QPoint from(click[0].toInt(), click[1].toInt());
         const QPoint to = click.size() == 4 ? QPoint(click[2].toInt(), click[3].toInt()) : from;
-        QMouseEvent press(QEvent::MouseButtonPress, from, screen.mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, from, screen.mapToGlobal(from), Qt::LeftButton,
+            Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&screen, &press);
         if (to != from) {
             for (int i = 1; i <= 8; ++i) {
                 const QPoint at = from + (to - from) * i / 8;
                 QMouseEvent move(QEvent::MouseMove, at, screen.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
-                                 Qt::NoModifier);
+                    Qt::NoModifier);
                 QCoreApplication::sendEvent(&screen, &move);
             }
         }
-        QMouseEvent release(QEvent::MouseButtonRelease, to, screen.mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, screen.mapToGlobal(to), Qt::LeftButton,
+            Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&screen, &release);
         clickSeq = screen.LastSent();
     }
@@ -108,15 +108,16 @@ struct Script {
     }
 };
 
-}  // namespace
+} // namespace
 
 void QuitOnTerminationSignals()
 {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier
+        = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = &OnSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
@@ -155,5 +156,5 @@ void RunToolScript(QWidget& window, const QList<LiveScreen*>& screens)
     }
     if (!screens.isEmpty())
         QObject::connect(screens.front(), &LiveScreen::Painted, &window,
-                         [script](const LiveScreen::Shown& shown) { script->OnPainted(shown); });
+            [script](const LiveScreen::Shown& shown) { script->OnPainted(shown); });
 }

@@ -43,9 +43,9 @@ int main(int argc, char** argv)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     // The name inside the window as well: a window manager may hide titles.
-    auto* caption = new QLabel(window.windowTitle() + QStringLiteral("  ·  ") + padCode +
-                                   QStringLiteral("    (F12: 帧率/延迟)"),
-                               &window);
+    auto* caption = new QLabel(
+        window.windowTitle() + QStringLiteral("  ·  ") + padCode + QStringLiteral("    (F12: 帧率/延迟)"),
+        &window);
     caption->setFixedHeight(28);
     caption->setIndent(10);
     caption->setStyleSheet(QStringLiteral("background:#141E36;color:#E4ECFA;"));
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     column->addWidget(caption);
     column->addWidget(screen, 1);
     window.resize(360, 668);
-    RunToolScript(window, {screen});
+    RunToolScript(window, { screen });
     window.show();
     screen->setFocus();
     return app.exec();

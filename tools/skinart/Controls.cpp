@@ -34,8 +34,8 @@ void DrawSignBackground()
         p.setBrush(rg);
         p.drawEllipse(at, r, r);
     };
-    glow({250, 330}, 300, QColor(0x3C, 0x8B, 0xFF, 70));
-    glow({820, 80}, 260, QColor(0x5A, 0xC8, 0xFF, 40));
+    glow({ 250, 330 }, 300, QColor(0x3C, 0x8B, 0xFF, 70));
+    glow({ 820, 80 }, 260, QColor(0x5A, 0xC8, 0xFF, 40));
 
     // Dot grid, fading out to the right.
     p.setPen(Qt::NoPen);
@@ -66,8 +66,8 @@ void DrawSignBackground()
         for (int row = 0; row < 3; ++row)
             for (int col = 0; col < 3; ++col)
                 p.drawRoundedRect(QRectF(screen.left() + col * cell + cell * 0.2,
-                                         screen.top() + 10 + row * cell * 1.05, cell * 0.6, cell * 0.6),
-                                  3, 3);
+                                      screen.top() + 10 + row * cell * 1.05, cell * 0.6, cell * 0.6),
+                    3, 3);
         p.setBrush(WithAlpha(pal::kWhite, alpha));
         p.drawEllipse(QPointF(r.center().x(), r.bottom() - 11), 3.5, 3.5);
     };
@@ -120,10 +120,10 @@ void DrawPanels()
 
 // --- Buttons ----------------------------------------------------------------
 
-static void DrawButtonSet(const QString& stem, const QColor (&fills)[4], const QColor (&borders)[4],
-                   qreal radius)
+static void DrawButtonSet(
+    const QString& stem, const QColor (&fills)[4], const QColor (&borders)[4], qreal radius)
 {
-    static const char* states[] = {"normal", "hot", "pushed", "disabled"};
+    static const char* states[] = { "normal", "hot", "pushed", "disabled" };
     for (int s = 0; s < 4; ++s) {
         Canvas c(40, 32);
         RoundRect(c.painter(), c.rect(), radius, fills[s], borders[s]);
@@ -135,26 +135,28 @@ void DrawButtons()
 {
     const QColor none;
     {
-        const QColor f[4] = {pal::kAccent, pal::kAccentHot, pal::kAccentPushed, pal::kAccentDisabled};
-        const QColor b[4] = {none, none, none, none};
+        const QColor f[4] = { pal::kAccent, pal::kAccentHot, pal::kAccentPushed, pal::kAccentDisabled };
+        const QColor b[4] = { none, none, none, none };
         DrawButtonSet("primary", f, b, 4);
     }
     {
-        const QColor f[4] = {pal::kCard, pal::kAccentTint, QColor(0xD8, 0xE6, 0xFD), QColor(0xF1, 0xF3, 0xF7)};
-        const QColor b[4] = {pal::kBorder, pal::kBorderHot, pal::kAccent, QColor(0xE6, 0xE9, 0xEF)};
+        const QColor f[4]
+            = { pal::kCard, pal::kAccentTint, QColor(0xD8, 0xE6, 0xFD), QColor(0xF1, 0xF3, 0xF7) };
+        const QColor b[4] = { pal::kBorder, pal::kBorderHot, pal::kAccent, QColor(0xE6, 0xE9, 0xEF) };
         DrawButtonSet("plain", f, b, 4);
     }
     {
         // Ghost buttons on the dark pages.
-        const QColor f[4] = {QColor(255, 255, 255, 0), QColor(255, 255, 255, 30), QColor(255, 255, 255, 16),
-                             QColor(255, 255, 255, 0)};
-        const QColor b[4] = {QColor(255, 255, 255, 110), QColor(255, 255, 255, 200), QColor(255, 255, 255, 150),
-                             QColor(255, 255, 255, 50)};
+        const QColor f[4] = { QColor(255, 255, 255, 0), QColor(255, 255, 255, 30), QColor(255, 255, 255, 16),
+            QColor(255, 255, 255, 0) };
+        const QColor b[4] = { QColor(255, 255, 255, 110), QColor(255, 255, 255, 200),
+            QColor(255, 255, 255, 150), QColor(255, 255, 255, 50) };
         DrawButtonSet("ghost", f, b, 4);
     }
     {
-        const QColor f[4] = {pal::kCard, QColor(0xFF, 0xEE, 0xEE), QColor(0xFF, 0xDD, 0xDD), QColor(0xF1, 0xF3, 0xF7)};
-        const QColor b[4] = {QColor(0xF3, 0xB4, 0xB4), pal::kRed, pal::kRed, QColor(0xE6, 0xE9, 0xEF)};
+        const QColor f[4]
+            = { pal::kCard, QColor(0xFF, 0xEE, 0xEE), QColor(0xFF, 0xDD, 0xDD), QColor(0xF1, 0xF3, 0xF7) };
+        const QColor b[4] = { QColor(0xF3, 0xB4, 0xB4), pal::kRed, pal::kRed, QColor(0xE6, 0xE9, 0xEF) };
         DrawButtonSet("danger", f, b, 4);
     }
 }
@@ -168,9 +170,9 @@ void DrawCheckBoxes()
         QColor boxOff, borderOff, borderHot, fillOn, mark;
     };
     const Look looks[] = {
-        {"check", pal::kCard, QColor(0xB9, 0xC2, 0xD0), pal::kAccent, pal::kAccent, pal::kWhite},
-        {"check_white", QColor(255, 255, 255, 20), QColor(255, 255, 255, 150), pal::kWhite, pal::kWhite,
-         pal::kAccent},
+        { "check", pal::kCard, QColor(0xB9, 0xC2, 0xD0), pal::kAccent, pal::kAccent, pal::kWhite },
+        { "check_white", QColor(255, 255, 255, 20), QColor(255, 255, 255, 150), pal::kWhite, pal::kWhite,
+            pal::kAccent },
     };
     for (const Look& l : looks) {
         for (int s = 0; s < 5; ++s) {
@@ -186,7 +188,7 @@ void DrawCheckBoxes()
             } else {
                 RoundRect(p, r, 3, QColor(0xEE, 0xF0, 0xF4), QColor(0xD5, 0xDA, 0xE2), 1.2);
             }
-            static const char* names[] = {"off", "off_hot", "on", "on_hot", "disabled"};
+            static const char* names[] = { "off", "off_hot", "on", "on_hot", "disabled" };
             Save(c, QString("check/%1_%2.png").arg(l.stem).arg(names[s]));
         }
     }
@@ -212,9 +214,9 @@ void DrawMenuAndTabs()
         const char* name;
         Glyph glyph;
     };
-    const Icon icons[] = {{"account", Glyph::User}, {"device", Glyph::Phone}, {"charge", Glyph::Coin},
-                          {"buy", Glyph::Cart}, {"setting", Glyph::Gear}, {"app", Glyph::Apps},
-                          {"notify", Glyph::Bell}};
+    const Icon icons[] = { { "account", Glyph::User }, { "device", Glyph::Phone }, { "charge", Glyph::Coin },
+        { "buy", Glyph::Cart }, { "setting", Glyph::Gear }, { "app", Glyph::Apps },
+        { "notify", Glyph::Bell } };
     for (const Icon& it : icons) {
         Canvas c(18, 18);
         DrawGlyph(c.painter(), it.glyph, QRectF(0, 0, 18, 18), WithAlpha(pal::kWhite, 230), 1.9);
@@ -232,9 +234,9 @@ void DrawMenuAndTabs()
         Save(c, "tab/hot.png");
     }
     // Pills: sub-category tags and group titles.
-    const QColor fills[3] = {QColor(0xEE, 0xF1, 0xF6), pal::kAccentTint, pal::kAccent};
-    const QColor borders[3] = {QColor(0xEE, 0xF1, 0xF6), pal::kBorderHot, pal::kAccent};
-    static const char* names[] = {"normal", "hot", "selected"};
+    const QColor fills[3] = { QColor(0xEE, 0xF1, 0xF6), pal::kAccentTint, pal::kAccent };
+    const QColor borders[3] = { QColor(0xEE, 0xF1, 0xF6), pal::kBorderHot, pal::kAccent };
+    static const char* names[] = { "normal", "hot", "selected" };
     for (int s = 0; s < 3; ++s) {
         Canvas c(40, 26);
         RoundRect(c.painter(), c.rect(), 13, fills[s], borders[s]);
@@ -275,8 +277,8 @@ void DrawEdits()
 
 void DrawScrollBars()
 {
-    static const char* names[] = {"normal", "hot", "pushed"};
-    const QColor fills[3] = {QColor(0xC3, 0xCA, 0xD6), QColor(0xA6, 0xB0, 0xC0), QColor(0x8E, 0x99, 0xAC)};
+    static const char* names[] = { "normal", "hot", "pushed" };
+    const QColor fills[3] = { QColor(0xC3, 0xCA, 0xD6), QColor(0xA6, 0xB0, 0xC0), QColor(0x8E, 0x99, 0xAC) };
     for (int s = 0; s < 3; ++s) {
         Canvas c(9, 30);
         RoundRect(c.painter(), QRectF(1.5, 0, 6, 30), 3, fills[s]);
@@ -325,4 +327,4 @@ void DrawProgress()
     }
 }
 
-}  // namespace skinart
+} // namespace skinart

@@ -60,9 +60,9 @@ void DrawAccount()
         Glyph glyph;
         QColor color;
     };
-    const Icon icons[] = {{"user", Glyph::User, pal::kAccent}, {"coin", Glyph::Coin, pal::kOrange},
-                          {"lock", Glyph::Gear, pal::kTextMuted}, {"record", Glyph::Record, pal::kAccent},
-                          {"invite", Glyph::Invite, pal::kTeal}};
+    const Icon icons[] = { { "user", Glyph::User, pal::kAccent }, { "coin", Glyph::Coin, pal::kOrange },
+        { "lock", Glyph::Gear, pal::kTextMuted }, { "record", Glyph::Record, pal::kAccent },
+        { "invite", Glyph::Invite, pal::kTeal } };
     for (const Icon& it : icons) {
         Canvas c(20, 20);
         DrawGlyph(c.painter(), it.glyph, QRectF(0, 0, 20, 20), it.color, 1.9);
@@ -141,8 +141,8 @@ void DrawDevice()
         const char* name;
         Glyph glyph;
     };
-    const Tool tools[] = {{"reboot", Glyph::Power}, {"recover", Glyph::Undo}, {"upload", Glyph::Upload},
-                          {"install", Glyph::Install}};
+    const Tool tools[] = { { "reboot", Glyph::Power }, { "recover", Glyph::Undo },
+        { "upload", Glyph::Upload }, { "install", Glyph::Install } };
     for (const Tool& t : tools) {
         for (int s = 0; s < 3; ++s) {
             Canvas c(40, 29);
@@ -150,7 +150,7 @@ void DrawDevice()
             if (s > 0)
                 RoundRect(p, QRectF(5, 2, 30, 25), 4, s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD));
             DrawGlyph(p, t.glyph, QRectF(11, 5.5, 18, 18), s == 0 ? pal::kTextMuted : pal::kAccent, 1.9);
-            static const char* states[] = {"normal", "hot", "pushed"};
+            static const char* states[] = { "normal", "hot", "pushed" };
             Save(c, QString("device/%1_%2.png").arg(t.name).arg(states[s]));
         }
     }
@@ -163,7 +163,7 @@ void DrawDevice()
         if (s == 2)
             RoundRect(p, c.rect(), 4, pal::kAccent);
         DrawGlyph(p, Glyph::Pencil, QRectF(4, 4, 14, 14), WithAlpha(pal::kWhite, s == 0 ? 190 : 255), 2);
-        static const char* states[] = {"normal", "hot", "selected"};
+        static const char* states[] = { "normal", "hot", "selected" };
         Save(c, QString("device/rename_%1.png").arg(states[s]));
     }
     // Screenshot button: the spinner's first frame in a soft circle.
@@ -174,14 +174,15 @@ void DrawDevice()
             c.painter().setBrush(WithAlpha(pal::kWhite, 40));
             c.painter().drawEllipse(c.rect());
         }
-        DrawGlyph(c.painter(), Glyph::Refresh, QRectF(4, 4, 17, 17), WithAlpha(pal::kWhite, s ? 255 : 200), 2.2);
+        DrawGlyph(
+            c.painter(), Glyph::Refresh, QRectF(4, 4, 17, 17), WithAlpha(pal::kWhite, s ? 255 : 200), 2.2);
         Save(c, QString("device/shot_%1.png").arg(s ? "hot" : "normal"));
     }
     // Group tag over the preview and the selection box of batch mode.
     for (int s = 0; s < 2; ++s) {
         Canvas c(40, 20);
         RoundRect(c.painter(), c.rect(), 10, QColor(0x0E, 0x1A, 0x3A, s ? 220 : 150),
-                  WithAlpha(pal::kWhite, s ? 160 : 60));
+            WithAlpha(pal::kWhite, s ? 160 : 60));
         Save(c, QString("device/group_%1.png").arg(s ? "hot" : "normal"));
     }
     for (int s = 0; s < 3; ++s) {
@@ -189,12 +190,12 @@ void DrawDevice()
         QPainter& p = c.painter();
         if (s < 2)
             RoundRect(p, QRectF(1, 1, 20, 20), 4, QColor(0x0E, 0x1A, 0x3A, 150),
-                      WithAlpha(pal::kWhite, s ? 255 : 190), 1.6);
+                WithAlpha(pal::kWhite, s ? 255 : 190), 1.6);
         else {
             RoundRect(p, QRectF(1, 1, 20, 20), 4, pal::kAccent, pal::kWhite, 1.6);
             DrawGlyph(p, Glyph::Check, QRectF(3, 3, 16, 16), pal::kWhite, 2.8);
         }
-        static const char* states[] = {"off", "off_hot", "on"};
+        static const char* states[] = { "off", "off_hot", "on" };
         Save(c, QString("device/select_%1.png").arg(states[s]));
     }
     // The add-device tile: a dashed card with a large plus.
@@ -203,13 +204,14 @@ void DrawDevice()
         QPainter& p = c.painter();
         QPen dash(s == 0 ? QColor(0xB8, 0xC3, 0xD6) : pal::kAccent, 1.6, Qt::DashLine);
         p.setPen(dash);
-        p.setBrush(s == 0 ? QColor(0xFA, 0xFB, 0xFD) : (s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD)));
+        p.setBrush(
+            s == 0 ? QColor(0xFA, 0xFB, 0xFD) : (s == 1 ? pal::kAccentTint : QColor(0xD8, 0xE6, 0xFD)));
         p.drawRoundedRect(QRectF(1, 1, 158, 248), 6, 6);
         p.setPen(Qt::NoPen);
         p.setBrush(s == 0 ? QColor(0xE4, 0xEA, 0xF4) : WithAlpha(pal::kAccent, 40));
         p.drawEllipse(QPointF(80, 110), 30, 30);
         DrawGlyph(p, Glyph::Plus, QRectF(62, 92, 36, 36), s == 0 ? pal::kTextMuted : pal::kAccent, 2);
-        static const char* states[] = {"normal", "hot", "pushed"};
+        static const char* states[] = { "normal", "hot", "pushed" };
         Save(c, QString("device/add_%1.png").arg(states[s]));
     }
     {
@@ -227,8 +229,8 @@ void DrawDevice()
         const char* name;
         Glyph glyph;
     };
-    const Bar bar[] = {{"group", Glyph::Group}, {"refresh", Glyph::Refresh}, {"add", Glyph::Plus},
-                       {"disconnect", Glyph::Power}, {"sync", Glyph::Apps}, {"search", Glyph::Search}};
+    const Bar bar[] = { { "group", Glyph::Group }, { "refresh", Glyph::Refresh }, { "add", Glyph::Plus },
+        { "disconnect", Glyph::Power }, { "sync", Glyph::Apps }, { "search", Glyph::Search } };
     for (const Bar& b : bar) {
         for (int s = 0; s < 2; ++s) {
             Canvas c(16, 16);
@@ -250,7 +252,7 @@ void DrawBuy()
         const bool selected = s >= 2;
         const bool hot = s == 1 || s == 3;
         RoundRect(p, c.rect(), 6, selected ? pal::kAccentTint : pal::kCard,
-                  selected ? pal::kAccent : (hot ? pal::kBorderHot : pal::kBorder), selected ? 1.6 : 1.2);
+            selected ? pal::kAccent : (hot ? pal::kBorderHot : pal::kBorder), selected ? 1.6 : 1.2);
         if (selected) {
             QPainterPath tri;
             // Small enough to stay clear of a price of five digits in a
@@ -265,7 +267,7 @@ void DrawBuy()
             p.drawPath(tri);
             DrawGlyph(p, Glyph::Check, QRectF(39.5, 39.5, 7.5, 7.5), pal::kWhite, 2.4);
         }
-        static const char* states[] = {"normal", "hot", "selected", "selected_hot"};
+        static const char* states[] = { "normal", "hot", "selected", "selected_hot" };
         Save(c, QString("buy/card_%1.png").arg(states[s]));
     }
     struct Pay {
@@ -273,8 +275,9 @@ void DrawBuy()
         Glyph glyph;
         QColor color;
     };
-    const Pay pays[] = {{"points", Glyph::Coin, pal::kOrange}, {"web", Glyph::Globe, QColor(0x1F, 0x8F, 0xFF)},
-                        {"scan", Glyph::Scan, QColor(0x1A, 0xAD, 0x5B)}};
+    const Pay pays[]
+        = { { "points", Glyph::Coin, pal::kOrange }, { "web", Glyph::Globe, QColor(0x1F, 0x8F, 0xFF) },
+              { "scan", Glyph::Scan, QColor(0x1A, 0xAD, 0x5B) } };
     for (const Pay& py : pays) {
         Canvas c(22, 22);
         RoundRect(c.painter(), c.rect(), 5, py.color);
@@ -284,15 +287,15 @@ void DrawBuy()
     // Quantity stepper buttons (30 × 30). The minus and plus are solid bars on
     // whole pixels: a thin stroked line between two pixel rows came out as a
     // grey smear with darker ends ("--", a dotted cross).
-    for (bool plus : {false, true}) {
+    for (bool plus : { false, true }) {
         struct State {
             const char* name;
             QColor fill, border, mark;
         };
-        const State states[] = {{"normal", pal::kCard, QColor(0xCF, 0xD6, 0xE1), pal::kText},
-                                {"hot", pal::kAccentTint, pal::kAccent, pal::kAccent},
-                                {"pushed", QColor(0xD8, 0xE6, 0xFD), pal::kAccentPushed, pal::kAccentPushed},
-                                {"disabled", QColor(0xF5, 0xF7, 0xFA), pal::kBorder, pal::kTextFaint}};
+        const State states[] = { { "normal", pal::kCard, QColor(0xCF, 0xD6, 0xE1), pal::kText },
+            { "hot", pal::kAccentTint, pal::kAccent, pal::kAccent },
+            { "pushed", QColor(0xD8, 0xE6, 0xFD), pal::kAccentPushed, pal::kAccentPushed },
+            { "disabled", QColor(0xF5, 0xF7, 0xFA), pal::kBorder, pal::kTextFaint } };
         for (const State& st : states) {
             Canvas c(30, 30);
             QPainter& p = c.painter();
@@ -316,10 +319,11 @@ void DrawBuy()
         p.setPen(pen);
         const int L = 24;
         const int e = 6;
-        p.drawPolyline(QPolygonF({QPointF(e, e + L), QPointF(e, e), QPointF(e + L, e)}));
-        p.drawPolyline(QPolygonF({QPointF(220 - e - L, e), QPointF(220 - e, e), QPointF(220 - e, e + L)}));
-        p.drawPolyline(QPolygonF({QPointF(220 - e, 220 - e - L), QPointF(220 - e, 220 - e), QPointF(220 - e - L, 220 - e)}));
-        p.drawPolyline(QPolygonF({QPointF(e + L, 220 - e), QPointF(e, 220 - e), QPointF(e, 220 - e - L)}));
+        p.drawPolyline(QPolygonF({ QPointF(e, e + L), QPointF(e, e), QPointF(e + L, e) }));
+        p.drawPolyline(QPolygonF({ QPointF(220 - e - L, e), QPointF(220 - e, e), QPointF(220 - e, e + L) }));
+        p.drawPolyline(QPolygonF(
+            { QPointF(220 - e, 220 - e - L), QPointF(220 - e, 220 - e), QPointF(220 - e - L, 220 - e) }));
+        p.drawPolyline(QPolygonF({ QPointF(e + L, 220 - e), QPointF(e, 220 - e), QPointF(e, 220 - e - L) }));
         Save(c, "buy/qr_frame.png");
     }
     {
@@ -403,7 +407,7 @@ void DrawApps()
         p.drawEllipse(c.rect());
         if (s > 0)
             DrawGlyph(p, Glyph::Refresh, QRectF(7, 7, 16, 16), pal::kWhite, 2.4);
-        static const char* states[] = {"bg", "hot", "pushed"};
+        static const char* states[] = { "bg", "hot", "pushed" };
         Save(c, QString("app/refresh_%1.png").arg(states[s]));
     }
     {
@@ -468,4 +472,4 @@ void DrawNotifyAndDownload()
     }
 }
 
-}  // namespace skinart
+} // namespace skinart

@@ -8,10 +8,10 @@
 namespace skinart {
 
 namespace {
-int g_saved = 0;
-int g_failed = 0;
-int g_scale = 1;
-}  // namespace
+    int g_saved = 0;
+    int g_failed = 0;
+    int g_scale = 1;
+} // namespace
 
 void SetCanvasScale(int scale)
 {
@@ -25,8 +25,10 @@ QColor WithAlpha(QColor c, int alpha)
 }
 
 Canvas::Canvas(int width, int height)
-    : m_width(width), m_height(height), m_scale(g_scale),
-      m_image(width * g_scale, height * g_scale, QImage::Format_ARGB32_Premultiplied)
+    : m_width(width)
+    , m_height(height)
+    , m_scale(g_scale)
+    , m_image(width * g_scale, height * g_scale, QImage::Format_ARGB32_Premultiplied)
 {
     m_image.fill(Qt::transparent);
     m_painter.begin(&m_image);
@@ -54,8 +56,8 @@ bool Canvas::Save(const QString& root, const QString& relative)
     return true;
 }
 
-void RoundRect(QPainter& p, const QRectF& r, qreal radius, const QColor& fill,
-               const QColor& border, qreal borderWidth)
+void RoundRect(
+    QPainter& p, const QRectF& r, qreal radius, const QColor& fill, const QColor& border, qreal borderWidth)
 {
     p.save();
     if (border.isValid()) {
@@ -72,8 +74,8 @@ void RoundRect(QPainter& p, const QRectF& r, qreal radius, const QColor& fill,
     p.restore();
 }
 
-void RoundRectGradient(QPainter& p, const QRectF& r, qreal radius, const QColor& top,
-                       const QColor& bottom, const QColor& border)
+void RoundRectGradient(
+    QPainter& p, const QRectF& r, qreal radius, const QColor& top, const QColor& bottom, const QColor& border)
 {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, top);
@@ -104,7 +106,13 @@ void SoftShadow(QPainter& p, const QRectF& card, qreal radius, int spread, int a
     p.restore();
 }
 
-int SavedCount() { return g_saved; }
-int FailedCount() { return g_failed; }
+int SavedCount()
+{
+    return g_saved;
+}
+int FailedCount()
+{
+    return g_failed;
+}
 
-}  // namespace skinart
+} // namespace skinart

@@ -39,4 +39,4 @@ void DrawBuy();
 void DrawApps();
 void DrawNotifyAndDownload();
 
-}  // namespace skinart
+} // namespace skinart

@@ -18,13 +18,19 @@ namespace pal = skinart::palette;
 
 namespace {
 
-QString g_root;
+    QString g_root;
 
-}  // namespace
+} // namespace
 
-void SetOutputFolder(const QString& root) { g_root = root; }
+void SetOutputFolder(const QString& root)
+{
+    g_root = root;
+}
 
-void Save(Canvas& c, const QString& name) { c.Save(g_root, name); }
+void Save(Canvas& c, const QString& name)
+{
+    c.Save(g_root, name);
+}
 
 // --- Marks named by the client code ---------------------------------------
 
@@ -74,13 +80,13 @@ static void DrawSpinnerFrame(Canvas& c, int size, int frame, const QColor& color
         pen.setColor(col);
         p.setPen(pen);
         p.drawLine(QPointF(cx + inner * std::cos(a), cx - inner * std::sin(a)),
-                   QPointF(cx + outer * std::cos(a), cx - outer * std::sin(a)));
+            QPointF(cx + outer * std::cos(a), cx - outer * std::sin(a)));
     }
 }
 
 void DrawSpinners()
 {
-    for (int size : {25, 30}) {
+    for (int size : { 25, 30 }) {
         for (int n = 0; n < 18; ++n) {
             Canvas c(size, size);
             DrawSpinnerFrame(c, size, n, pal::kWhite);
@@ -103,7 +109,7 @@ void DrawBrandMark(QPainter& p, const QRectF& box)
     p.drawRoundedRect(box, r, r);
     const qreal u = box.width() / 24.0;
     DrawGlyph(p, Glyph::Cloud, QRectF(box.left() + 1.5 * u, box.top() + 2.5 * u, 21 * u, 19 * u),
-              WithAlpha(pal::kWhite, 120), 1.6);
+        WithAlpha(pal::kWhite, 120), 1.6);
     // The phone in front of the cloud.
     const QRectF phone(box.left() + 8.3 * u, box.top() + 7.2 * u, 7.4 * u, 12 * u);
     p.setBrush(pal::kWhite);
@@ -116,7 +122,7 @@ void DrawBrandMark(QPainter& p, const QRectF& box)
 
 void DrawBrand()
 {
-    for (int size : {24, 32, 48, 64, 128, 256}) {
+    for (int size : { 24, 32, 48, 64, 128, 256 }) {
         Canvas c(size, size);
         DrawBrandMark(c.painter(), QRectF(0, 0, size, size));
         Save(c, QString("icon/korvana_%1.png").arg(size));
@@ -127,7 +133,7 @@ void DrawBrand()
 // launchers ask for (the scalable SVG beside them is the same mark).
 void DrawDesktopIcons(const QString& root)
 {
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+    for (int size : { 16, 22, 24, 32, 48, 64, 128, 256, 512 }) {
         Canvas c(size, size);
         DrawBrandMark(c.painter(), QRectF(0, 0, size, size));
         c.Save(root, QString("hicolor/%1x%1/apps/korvana.png").arg(size));
@@ -143,9 +149,9 @@ void DrawCaptionButtons()
         Glyph glyph;
         qreal inset;
     };
-    const Item items[] = {{"help", Glyph::Help, 8}, {"menu", Glyph::Menu, 8},
-                          {"min", Glyph::Minimize, 9}, {"max", Glyph::Maximize, 10},
-                          {"restore", Glyph::Restore, 10}, {"close", Glyph::Close, 10}};
+    const Item items[] = { { "help", Glyph::Help, 8 }, { "menu", Glyph::Menu, 8 },
+        { "min", Glyph::Minimize, 9 }, { "max", Glyph::Maximize, 10 }, { "restore", Glyph::Restore, 10 },
+        { "close", Glyph::Close, 10 } };
     for (const Item& it : items) {
         for (int state = 0; state < 3; ++state) {
             Canvas c(32, 30);
@@ -157,15 +163,14 @@ void DrawCaptionButtons()
                 p.fillRect(c.rect(), close ? QColor(0xC2, 0x2E, 0x2E) : WithAlpha(pal::kWhite, 22));
             const qreal side = 30 - 2 * it.inset;
             const QRectF box((32 - side) / 2.0, it.inset, side, side);
-            DrawGlyph(p, it.glyph, box, WithAlpha(pal::kWhite, state == 0 ? 215 : 255),
-                      24.0 / side * 1.2);
-            static const char* suffix[] = {"normal", "hot", "pushed"};
+            DrawGlyph(p, it.glyph, box, WithAlpha(pal::kWhite, state == 0 ? 215 : 255), 24.0 / side * 1.2);
+            static const char* suffix[] = { "normal", "hot", "pushed" };
             Save(c, QString("caption/%1_%2.png").arg(it.name).arg(suffix[state]));
         }
     }
 }
 
-}  // namespace skinart
+} // namespace skinart
 
 using namespace skinart;
 
@@ -180,7 +185,7 @@ int main(int argc, char** argv)
     }
     SetOutputFolder(QString::fromLocal8Bit(argv[1]));
     // Every picture once as the skin names it and once at 2x for HiDPI.
-    for (int scale : {1, 2}) {
+    for (int scale : { 1, 2 }) {
         SetCanvasScale(scale);
         DrawMarks();
         DrawSpinners();

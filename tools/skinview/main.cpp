@@ -40,8 +40,8 @@ struct Options {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: korvana-skinview FILE.xml OUT.png [--skin DIR_OR_ZIP] [--tab NAME=INDEX ...]\n"
-                 "                        [--select NAME ...] [--size WxH] [--tree]\n");
+        "usage: korvana-skinview FILE.xml OUT.png [--skin DIR_OR_ZIP] [--tab NAME=INDEX ...]\n"
+        "                        [--select NAME ...] [--size WxH] [--tree]\n");
     return 2;
 }
 
@@ -96,8 +96,8 @@ std::string EntryName(const std::string& file, const std::string& skin)
     namespace fs = std::filesystem;
     std::error_code error;
     if (fs::is_regular_file(file, error) && fs::is_directory(skin, error)) {
-        const fs::path inside =
-            fs::weakly_canonical(file, error).lexically_relative(fs::weakly_canonical(skin, error));
+        const fs::path inside
+            = fs::weakly_canonical(file, error).lexically_relative(fs::weakly_canonical(skin, error));
         if (!inside.empty() && *inside.begin() != "..")
             return inside.generic_string();
     }
@@ -117,8 +117,9 @@ void CheckFit(CPaintManagerUI& pm, CControlUI* c, int depth)
     auto* label = dynamic_cast<CLabelUI*>(c);
     const RECT& rc = c->GetPos();
     std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-    std::printf("%s%s \"%s\" [%d,%d %dx%d]%s", indent.c_str(), Utf8(c->GetClass()).c_str(), Utf8(c->GetName()).c_str(),
-                rc.left, rc.top, rc.Width(), rc.Height(), c->IsVisible() ? "" : " hidden");
+    std::printf("%s%s \"%s\" [%d,%d %dx%d]%s", indent.c_str(), Utf8(c->GetClass()).c_str(),
+        Utf8(c->GetName()).c_str(), rc.left, rc.top, rc.Width(), rc.Height(),
+        c->IsVisible() ? "" : " hidden");
     if (label && !c->GetText().empty()) {
         std::printf(" text=\"%s\"", Utf8(c->GetText()).c_str());
         if (!label->IsShowHtml() && (label->GetTextStyle() & DT_SINGLELINE) && c->IsVisibleInTree()) {
@@ -135,7 +136,7 @@ void CheckFit(CPaintManagerUI& pm, CControlUI* c, int depth)
             CheckFit(pm, box->GetRawItemAt(i), depth + 1);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -148,8 +149,8 @@ int main(int argc, char** argv)
 
     std::wstring skin = attr::FromUtf8(o.skin);
     bool ok = o.skin.size() > 4 && o.skin.compare(o.skin.size() - 4, 4, ".zip") == 0
-                  ? CPaintManagerUI::SetResourceZipFile(skin)
-                  : (CPaintManagerUI::SetResourcePath(skin), true);
+        ? CPaintManagerUI::SetResourceZipFile(skin)
+        : (CPaintManagerUI::SetResourcePath(skin), true);
     if (!ok) {
         std::fprintf(stderr, "korvana-skinview: cannot open the skin %s\n", o.skin.c_str());
         return 1;
@@ -193,15 +194,15 @@ int main(int argc, char** argv)
         int h = element->GetFixedHeight() > 0 ? element->GetFixedHeight() : 300;
         auto ground = std::make_unique<CVerticalLayoutUI>();
         ground->SetBkColor(0xFFE9EDF2);
-        ground->SetInset(RECT{10, 10, 10, 10});
+        ground->SetInset(RECT { 10, 10, 10, 10 });
         ground->Add(std::move(element));
         pm.AttachDialog(std::move(ground));
-        size = {w + 20, h + 20};
+        size = { w + 20, h + 20 };
     }
     if (o.width > 0 && o.height > 0)
-        size = {o.width, o.height};
+        size = { o.width, o.height };
     if (size.cx <= 0 || size.cy <= 0)
-        size = {900, 600};
+        size = { 900, 600 };
     pm.SetClientSize(size.cx, size.cy);
     pm.UpdateLayout();
 

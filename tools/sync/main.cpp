@@ -44,7 +44,7 @@ QByteArray Cp936ToUtf8(const std::string& text)
         if (iconv(convert, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG)
                 break;
-            ++in;  // skip a byte that is no character
+            ++in; // skip a byte that is no character
             --inLeft;
         }
     }
@@ -61,7 +61,7 @@ QString Text(const QJsonObject& object, const char* key)
     return value.toString();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -95,7 +95,8 @@ int main(int argc, char** argv)
         screen->setMinimumSize(135, 240);
         column->addWidget(caption);
         column->addWidget(screen, 1);
-        grid->addWidget(cell, static_cast<int>(screens.size()) / kColumns, static_cast<int>(screens.size()) % kColumns);
+        grid->addWidget(
+            cell, static_cast<int>(screens.size()) / kColumns, static_cast<int>(screens.size()) % kColumns);
         screens.push_back(screen);
     }
     for (LiveScreen* screen : screens) {

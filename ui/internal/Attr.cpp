@@ -20,58 +20,58 @@ std::wstring Trim(const std::wstring& s)
 
 namespace {
 
-// Reads a decimal integer (optional sign) at pos; skips blanks around it.
-bool ReadInt(const std::wstring& s, std::size_t& pos, int& out)
-{
-    while (pos < s.size() && std::iswspace(s[pos]))
-        ++pos;
-    bool neg = false;
-    if (pos < s.size() && (s[pos] == L'-' || s[pos] == L'+')) {
-        neg = s[pos] == L'-';
-        ++pos;
-    }
-    if (pos >= s.size() || s[pos] < L'0' || s[pos] > L'9')
-        return false;
-    long long v = 0;
-    while (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9') {
-        v = v * 10 + (s[pos] - L'0');
-        if (v > 1000000000LL)
+    // Reads a decimal integer (optional sign) at pos; skips blanks around it.
+    bool ReadInt(const std::wstring& s, std::size_t& pos, int& out)
+    {
+        while (pos < s.size() && std::iswspace(s[pos]))
+            ++pos;
+        bool neg = false;
+        if (pos < s.size() && (s[pos] == L'-' || s[pos] == L'+')) {
+            neg = s[pos] == L'-';
+            ++pos;
+        }
+        if (pos >= s.size() || s[pos] < L'0' || s[pos] > L'9')
             return false;
-        ++pos;
-    }
-    while (pos < s.size() && std::iswspace(s[pos]))
-        ++pos;
-    out = static_cast<int>(neg ? -v : v);
-    return true;
-}
-
-bool ReadInts(const std::wstring& s, int* values, int count)
-{
-    std::size_t pos = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!ReadInt(s, pos, values[i]))
-            return false;
-        if (i + 1 < count) {
-            if (pos >= s.size() || s[pos] != L',')
+        long long v = 0;
+        while (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9') {
+            v = v * 10 + (s[pos] - L'0');
+            if (v > 1000000000LL)
                 return false;
             ++pos;
         }
+        while (pos < s.size() && std::iswspace(s[pos]))
+            ++pos;
+        out = static_cast<int>(neg ? -v : v);
+        return true;
     }
-    return pos == s.size();
-}
 
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
+    bool ReadInts(const std::wstring& s, int* values, int count)
+    {
+        std::size_t pos = 0;
+        for (int i = 0; i < count; ++i) {
+            if (!ReadInt(s, pos, values[i]))
+                return false;
+            if (i + 1 < count) {
+                if (pos >= s.size() || s[pos] != L',')
+                    return false;
+                ++pos;
+            }
+        }
+        return pos == s.size();
+    }
 
-}  // namespace
+    int HexDigit(wchar_t c)
+    {
+        if (c >= L'0' && c <= L'9')
+            return c - L'0';
+        if (c >= L'a' && c <= L'f')
+            return c - L'a' + 10;
+        if (c >= L'A' && c <= L'F')
+            return c - L'A' + 10;
+        return -1;
+    }
+
+} // namespace
 
 bool ParseBool(const std::wstring& text, bool& out)
 {
@@ -102,7 +102,7 @@ bool ParseRect(const std::wstring& text, RECT& out)
     int v[4];
     if (!ReadInts(Trim(text), v, 4))
         return false;
-    out = RECT{v[0], v[1], v[2], v[3]};
+    out = RECT { v[0], v[1], v[2], v[3] };
     return true;
 }
 
@@ -111,7 +111,7 @@ bool ParseSize(const std::wstring& text, SIZE& out)
     int v[2];
     if (!ReadInts(Trim(text), v, 2))
         return false;
-    out = SIZE{v[0], v[1]};
+    out = SIZE { v[0], v[1] };
     return true;
 }
 
@@ -264,14 +264,14 @@ std::wstring FromUtf8(const std::string& text)
 
 void LogUnknown(const std::wstring& cls, const std::wstring& name, const std::wstring& value)
 {
-    DebugLogA("DuiLib: %s: unknown attribute %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(), Utf8OfWide(name).c_str(),
-              Utf8OfWide(value).c_str());
+    DebugLogA("DuiLib: %s: unknown attribute %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(),
+        Utf8OfWide(name).c_str(), Utf8OfWide(value).c_str());
 }
 
 void LogBadValue(const std::wstring& cls, const std::wstring& name, const std::wstring& value)
 {
-    DebugLogA("DuiLib: %s: malformed value %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(), Utf8OfWide(name).c_str(),
-              Utf8OfWide(value).c_str());
+    DebugLogA("DuiLib: %s: malformed value %s=\"%s\" skipped\n", Utf8OfWide(cls).c_str(),
+        Utf8OfWide(name).c_str(), Utf8OfWide(value).c_str());
 }
 
-}  // namespace DuiLib::attr
+} // namespace DuiLib::attr

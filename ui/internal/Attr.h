@@ -32,4 +32,4 @@ std::wstring FromUtf8(const std::string& text);
 void LogUnknown(const std::wstring& cls, const std::wstring& name, const std::wstring& value);
 void LogBadValue(const std::wstring& cls, const std::wstring& name, const std::wstring& value);
 
-}  // namespace DuiLib::attr
+} // namespace DuiLib::attr

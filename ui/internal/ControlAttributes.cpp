@@ -11,41 +11,104 @@ namespace DuiLib {
 
 namespace {
 
-enum class Attr {
-    Name, Text, ToolTip, UserData, Tag, Visible, Enabled, Mouse, Keyboard, Float, Pos, Padding, Width, Height,
-    MinWidth, MinHeight, MaxWidth, MaxHeight, BkColor, BkColor2, BorderColor, FocusBorderColor, BorderSize,
-    BorderRound, BkImage, ForeImage, DisabledImage, Font, TextColor, DisabledTextColor, Align, TextPadding,
-    ShowHtml, EndEllipsis, MultiLine, FloatAlign, Ignored
-};
-
-// One lookup instead of a chain of comparisons: a page builds thousands of controls.
-bool AttrOf(const std::wstring& name, Attr& out)
-{
-    static const std::unordered_map<std::wstring, Attr> map = {
-        {L"name", Attr::Name}, {L"text", Attr::Text}, {L"tooltip", Attr::ToolTip}, {L"userdata", Attr::UserData},
-        {L"tag", Attr::Tag}, {L"visible", Attr::Visible}, {L"enabled", Attr::Enabled}, {L"mouse", Attr::Mouse},
-        {L"keyboard", Attr::Keyboard}, {L"float", Attr::Float}, {L"floatalign", Attr::FloatAlign}, {L"pos", Attr::Pos}, {L"padding", Attr::Padding},
-        {L"width", Attr::Width}, {L"height", Attr::Height}, {L"minwidth", Attr::MinWidth},
-        {L"minheight", Attr::MinHeight}, {L"maxwidth", Attr::MaxWidth}, {L"maxheight", Attr::MaxHeight},
-        {L"bkcolor", Attr::BkColor}, {L"bkcolor1", Attr::BkColor}, {L"bkcolor2", Attr::BkColor2},
-        {L"bordercolor", Attr::BorderColor}, {L"focusbordercolor", Attr::FocusBorderColor},
-        {L"bordersize", Attr::BorderSize}, {L"borderround", Attr::BorderRound}, {L"bkimage", Attr::BkImage},
-        {L"foreimage", Attr::ForeImage}, {L"disabledimage", Attr::DisabledImage}, {L"font", Attr::Font},
-        {L"textcolor", Attr::TextColor}, {L"disabledtextcolor", Attr::DisabledTextColor}, {L"align", Attr::Align},
-        {L"valign", Attr::Align}, {L"textpadding", Attr::TextPadding}, {L"showhtml", Attr::ShowHtml},
-        {L"endellipsis", Attr::EndEllipsis}, {L"multiline", Attr::MultiLine}, {L"wordbreak", Attr::MultiLine},
-        // Accepted and ignored: no meaning on this backend.
-        {L"cursor", Attr::Ignored}, {L"menu", Attr::Ignored}, {L"shortcut", Attr::Ignored},
-        {L"virtualwnd", Attr::Ignored}, {L"autocalcwidth", Attr::Ignored},
+    enum class Attr {
+        Name,
+        Text,
+        ToolTip,
+        UserData,
+        Tag,
+        Visible,
+        Enabled,
+        Mouse,
+        Keyboard,
+        Float,
+        Pos,
+        Padding,
+        Width,
+        Height,
+        MinWidth,
+        MinHeight,
+        MaxWidth,
+        MaxHeight,
+        BkColor,
+        BkColor2,
+        BorderColor,
+        FocusBorderColor,
+        BorderSize,
+        BorderRound,
+        BkImage,
+        ForeImage,
+        DisabledImage,
+        Font,
+        TextColor,
+        DisabledTextColor,
+        Align,
+        TextPadding,
+        ShowHtml,
+        EndEllipsis,
+        MultiLine,
+        FloatAlign,
+        Ignored
     };
-    auto it = map.find(name);
-    if (it == map.end())
-        return false;
-    out = it->second;
-    return true;
-}
 
-}  // namespace
+    // One lookup instead of a chain of comparisons: a page builds thousands of controls.
+    bool AttrOf(const std::wstring& name, Attr& out)
+    {
+        static const std::unordered_map<std::wstring, Attr> map = {
+            { L"name", Attr::Name },
+            { L"text", Attr::Text },
+            { L"tooltip", Attr::ToolTip },
+            { L"userdata", Attr::UserData },
+            { L"tag", Attr::Tag },
+            { L"visible", Attr::Visible },
+            { L"enabled", Attr::Enabled },
+            { L"mouse", Attr::Mouse },
+            { L"keyboard", Attr::Keyboard },
+            { L"float", Attr::Float },
+            { L"floatalign", Attr::FloatAlign },
+            { L"pos", Attr::Pos },
+            { L"padding", Attr::Padding },
+            { L"width", Attr::Width },
+            { L"height", Attr::Height },
+            { L"minwidth", Attr::MinWidth },
+            { L"minheight", Attr::MinHeight },
+            { L"maxwidth", Attr::MaxWidth },
+            { L"maxheight", Attr::MaxHeight },
+            { L"bkcolor", Attr::BkColor },
+            { L"bkcolor1", Attr::BkColor },
+            { L"bkcolor2", Attr::BkColor2 },
+            { L"bordercolor", Attr::BorderColor },
+            { L"focusbordercolor", Attr::FocusBorderColor },
+            { L"bordersize", Attr::BorderSize },
+            { L"borderround", Attr::BorderRound },
+            { L"bkimage", Attr::BkImage },
+            { L"foreimage", Attr::ForeImage },
+            { L"disabledimage", Attr::DisabledImage },
+            { L"font", Attr::Font },
+            { L"textcolor", Attr::TextColor },
+            { L"disabledtextcolor", Attr::DisabledTextColor },
+            { L"align", Attr::Align },
+            { L"valign", Attr::Align },
+            { L"textpadding", Attr::TextPadding },
+            { L"showhtml", Attr::ShowHtml },
+            { L"endellipsis", Attr::EndEllipsis },
+            { L"multiline", Attr::MultiLine },
+            { L"wordbreak", Attr::MultiLine },
+            // Accepted and ignored: no meaning on this backend.
+            { L"cursor", Attr::Ignored },
+            { L"menu", Attr::Ignored },
+            { L"shortcut", Attr::Ignored },
+            { L"virtualwnd", Attr::Ignored },
+            { L"autocalcwidth", Attr::Ignored },
+        };
+        auto it = map.find(name);
+        if (it == map.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+
+} // namespace
 
 void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& value)
 {
@@ -62,10 +125,18 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
     SIZE sz;
     std::uint32_t color = 0;
     switch (which) {
-    case Attr::Name: SetName(value); break;
-    case Attr::Text: SetText(value); break;
-    case Attr::ToolTip: SetToolTip(value); break;
-    case Attr::UserData: SetUserData(value); break;
+    case Attr::Name:
+        SetName(value);
+        break;
+    case Attr::Text:
+        SetText(value);
+        break;
+    case Attr::ToolTip:
+        SetToolTip(value);
+        break;
+    case Attr::UserData:
+        SetUserData(value);
+        break;
     case Attr::Tag:
         if ((ok = ParseInt(value, i)))
             SetTag(static_cast<std::uintptr_t>(static_cast<std::intptr_t>(i)));
@@ -146,9 +217,15 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
         if ((ok = ParseSize(value, sz)))
             m_cxyBorderRound = sz;
         break;
-    case Attr::BkImage: SetBkImage(value); break;
-    case Attr::ForeImage: SetForeImage(value); break;
-    case Attr::DisabledImage: SetDisabledImage(value); break;
+    case Attr::BkImage:
+        SetBkImage(value);
+        break;
+    case Attr::ForeImage:
+        SetForeImage(value);
+        break;
+    case Attr::DisabledImage:
+        SetDisabledImage(value);
+        break;
     case Attr::Font:
         if ((ok = ParseInt(value, i)))
             SetFont(i);
@@ -190,7 +267,8 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
         ok = m_floatRight || m_floatBottom || value == L"left" || value == L"top";
         NeedParentUpdate();
         break;
-    case Attr::Ignored: break;
+    case Attr::Ignored:
+        break;
     }
     if (!ok)
         LogBadValue(GetClass(), name, value);
@@ -205,4 +283,4 @@ void CControlUI::SetAttributeList(const std::wstring& list)
         SetAttribute(k, v);
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -4,7 +4,10 @@
 
 namespace DuiLib {
 
-ControlTimers::ControlTimers(Tick tick) : tick_(std::move(tick)) {}
+ControlTimers::ControlTimers(Tick tick)
+    : tick_(std::move(tick))
+{
+}
 
 ControlTimers::~ControlTimers()
 {
@@ -29,7 +32,7 @@ void ControlTimers::Set(CControlUI* control, unsigned id, unsigned elapseMs)
         timer = new QTimer(&owner_);
         timers_.emplace(key, timer);
         QObject::connect(timer, &QTimer::timeout, &owner_, [this, control, id] {
-            if (timers_.count({control, id}))
+            if (timers_.count({ control, id }))
                 tick_(control, id);
         });
     }
@@ -38,18 +41,18 @@ void ControlTimers::Set(CControlUI* control, unsigned id, unsigned elapseMs)
 
 bool ControlTimers::Kill(CControlUI* control, unsigned id)
 {
-    auto it = timers_.find({control, id});
+    auto it = timers_.find({ control, id });
     if (it == timers_.end())
         return false;
     it->second->stop();
-    it->second->deleteLater();  // it may be emitting right now
+    it->second->deleteLater(); // it may be emitting right now
     timers_.erase(it);
     return true;
 }
 
 void ControlTimers::KillAll(CControlUI* control)
 {
-    auto it = timers_.lower_bound({control, 0u});
+    auto it = timers_.lower_bound({ control, 0u });
     while (it != timers_.end() && it->first.first == control) {
         it->second->stop();
         it->second->deleteLater();
@@ -59,7 +62,7 @@ void ControlTimers::KillAll(CControlUI* control)
 
 bool ControlTimers::Has(CControlUI* control, unsigned id) const
 {
-    return timers_.count({control, id}) != 0;
+    return timers_.count({ control, id }) != 0;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

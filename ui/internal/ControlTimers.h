@@ -39,4 +39,4 @@ private:
     std::map<std::pair<CControlUI*, unsigned>, QTimer*> timers_;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -5,8 +5,8 @@
 
 namespace DuiLib {
 
-void SetCrossAlign(CControlUI* self, const std::wstring& name, const std::wstring& value, unsigned mask,
-                   unsigned& target)
+void SetCrossAlign(
+    CControlUI* self, const std::wstring& name, const std::wstring& value, unsigned mask, unsigned& target)
 {
     unsigned style = 0;
     if (attr::ParseAlign(value, style))
@@ -16,4 +16,4 @@ void SetCrossAlign(CControlUI* self, const std::wstring& name, const std::wstrin
     self->NeedUpdate();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -2,7 +2,8 @@
 
 namespace DuiLib {
 
-FramePacer::FramePacer(const QPointer<QWidget>& host) : host_(host)
+FramePacer::FramePacer(const QPointer<QWidget>& host)
+    : host_(host)
 {
     frameTimer_.setSingleShot(true);
     // A coarse timer may fire early, and what came then would wait for a
@@ -57,4 +58,4 @@ void FramePacer::Painting(const QRect& dirty)
     sinceLastPaint_.start();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -44,4 +44,4 @@ private:
     QTimer frameTimer_;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

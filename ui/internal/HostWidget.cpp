@@ -27,41 +27,50 @@ namespace DuiLib {
 
 namespace {
 
-POINT PointOf(const QPointF& p)
-{
-    return POINT{static_cast<int>(p.x()), static_cast<int>(p.y())};
-}
-
-int KeyOf(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return UIKEY_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return UIKEY_RETURN;
-    case Qt::Key_Escape: return UIKEY_ESCAPE;
-    case Qt::Key_Space: return UIKEY_SPACE;
-    case Qt::Key_Up: return UIKEY_UP;
-    case Qt::Key_Down: return UIKEY_DOWN;
-    default: return UIKEY_OTHER;
+    POINT PointOf(const QPointF& p)
+    {
+        return POINT { static_cast<int>(p.x()), static_cast<int>(p.y()) };
     }
-}
 
-// Controls that keep their clicks inside the caption area.
-bool IsInteractive(CControlUI* c)
-{
-    if (!c)
-        return false;
-    if (dynamic_cast<CButtonUI*>(c) || dynamic_cast<CEditUI*>(c) || dynamic_cast<IListItemUI*>(c) ||
-        dynamic_cast<CListUI*>(c))
-        return true;
-    auto* text = dynamic_cast<CTextUI*>(c);
-    return text && text->IsShowHtml();
-}
+    int KeyOf(int qtKey)
+    {
+        switch (qtKey) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return UIKEY_TAB;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return UIKEY_RETURN;
+        case Qt::Key_Escape:
+            return UIKEY_ESCAPE;
+        case Qt::Key_Space:
+            return UIKEY_SPACE;
+        case Qt::Key_Up:
+            return UIKEY_UP;
+        case Qt::Key_Down:
+            return UIKEY_DOWN;
+        default:
+            return UIKEY_OTHER;
+        }
+    }
 
-}  // namespace
+    // Controls that keep their clicks inside the caption area.
+    bool IsInteractive(CControlUI* c)
+    {
+        if (!c)
+            return false;
+        if (dynamic_cast<CButtonUI*>(c) || dynamic_cast<CEditUI*>(c) || dynamic_cast<IListItemUI*>(c)
+            || dynamic_cast<CListUI*>(c))
+            return true;
+        auto* text = dynamic_cast<CTextUI*>(c);
+        return text && text->IsShowHtml();
+    }
 
-CHostWidget::CHostWidget(WindowImplBase* window, CPaintManagerUI* pm) : m_window(window), m_pm(pm)
+} // namespace
+
+CHostWidget::CHostWidget(WindowImplBase* window, CPaintManagerUI* pm)
+    : m_window(window)
+    , m_pm(pm)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setMouseTracking(true);
@@ -76,7 +85,7 @@ void CHostWidget::paintEvent(QPaintEvent* event)
     QRect r = event->rect();
     // The screen gets this area now: the pacer learns what it need not ask again.
     m_pm->GetImpl().frames.Painting(r);
-    m_pm->GetImpl().Paint(p, RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, true);
+    m_pm->GetImpl().Paint(p, RECT { r.left(), r.top(), r.left() + r.width(), r.top() + r.height() }, true);
 }
 
 void CHostWidget::resizeEvent(QResizeEvent*)
@@ -105,7 +114,7 @@ bool CHostWidget::InCaption(POINT pt) const
     RECT cap = m_pm->GetCaptionRect();
     if (cap.bottom <= 0)
         return false;
-    RECT area{cap.left, cap.top, cap.right > 0 ? width() - cap.right : width(), cap.bottom};
+    RECT area { cap.left, cap.top, cap.right > 0 ? width() - cap.right : width(), cap.bottom };
     if (!area.Contains(pt))
         return false;
     return !IsInteractive(m_pm->FindControl(pt));
@@ -275,7 +284,7 @@ bool CHostWidget::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        CControlUI* c = m_pm->FindControl(POINT{help->pos().x(), help->pos().y()});
+        CControlUI* c = m_pm->FindControl(POINT { help->pos().x(), help->pos().y() });
         while (c && c->GetToolTip().empty())
             c = c->GetParent();
         if (c && !m_pm->IsWaitCursor())
@@ -289,7 +298,7 @@ bool CHostWidget::event(QEvent* event)
 
 bool CHostWidget::focusNextPrevChild(bool)
 {
-    return false;  // Tab belongs to the control tree
+    return false; // Tab belongs to the control tree
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

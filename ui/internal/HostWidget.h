@@ -54,4 +54,4 @@ private:
     bool m_shownOnce = false;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

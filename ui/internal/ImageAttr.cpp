@@ -8,23 +8,24 @@ namespace DuiLib {
 
 namespace {
 
-std::wstring Normalised(std::wstring file)
-{
-    for (auto& c : file)
-        if (c == L'\\')
-            c = L'/';
-    return file;
-}
+    std::wstring Normalised(std::wstring file)
+    {
+        for (auto& c : file)
+            if (c == L'\\')
+                c = L'/';
+        return file;
+    }
 
-}  // namespace
+} // namespace
 
 bool ParseImageAttr(const std::wstring& text, ImageAttr& out)
 {
-    out = ImageAttr{};
+    out = ImageAttr {};
     std::wstring t = attr::Trim(text);
     if (t.empty())
         return false;
-    if (t.find(L'=') == std::wstring::npos || (t.find(L'\'') == std::wstring::npos && t.find(L'"') == std::wstring::npos)) {
+    if (t.find(L'=') == std::wstring::npos
+        || (t.find(L'\'') == std::wstring::npos && t.find(L'"') == std::wstring::npos)) {
         out.file = Normalised(t);
         return true;
     }
@@ -104,4 +105,4 @@ std::wstring ImageFileOf(const std::wstring& text)
     return attrs.file;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -12,7 +12,7 @@
 namespace DuiLib {
 
 struct ImageAttr {
-    std::wstring file;  // with '\' turned into '/'
+    std::wstring file; // with '\' turned into '/'
     RECT dest;
     bool hasDest = false;
     RECT source;
@@ -32,4 +32,4 @@ bool ParseImageAttr(const std::wstring& text, ImageAttr& out);
 // The file name an image attribute text refers to ("" when none).
 std::wstring ImageFileOf(const std::wstring& text);
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -12,54 +12,54 @@ namespace DuiLib {
 
 namespace {
 
-QImage Decode(const std::string& bytes)
-{
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    QImage img = reader.read();
-    if (img.isNull())
-        return img;
-    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-QImage ApplyMask(const QImage& src, std::uint32_t mask)
-{
-    QImage img = src.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = mask & 0x00FFFFFFu;
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            if ((line[x] & 0x00FFFFFFu) == key)
-                line[x] = 0;
+    QImage Decode(const std::string& bytes)
+    {
+        QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setDecideFormatFromContent(true);
+        QImage img = reader.read();
+        if (img.isNull())
+            return img;
+        return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
 
-// "img/a/b.png" -> "img/a/b@2x.png"; empty where the name has no extension.
-std::wstring DoubleScaleName(const std::wstring& file)
-{
-    const std::size_t dot = file.rfind(L'.');
-    const std::size_t slash = file.find_last_of(L"/\\");
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
-        return {};
-    return file.substr(0, dot) + L"@2x" + file.substr(dot);
-}
+    QImage ApplyMask(const QImage& src, std::uint32_t mask)
+    {
+        QImage img = src.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = mask & 0x00FFFFFFu;
+        for (int y = 0; y < img.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                if ((line[x] & 0x00FFFFFFu) == key)
+                    line[x] = 0;
+        }
+        return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
 
-std::wstring ForwardSlashes(std::wstring name)
-{
-    for (auto& c : name)
-        if (c == L'\\')
-            c = L'/';
-    return name;
-}
+    // "img/a/b.png" -> "img/a/b@2x.png"; empty where the name has no extension.
+    std::wstring DoubleScaleName(const std::wstring& file)
+    {
+        const std::size_t dot = file.rfind(L'.');
+        const std::size_t slash = file.find_last_of(L"/\\");
+        if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+            return {};
+        return file.substr(0, dot) + L"@2x" + file.substr(dot);
+    }
 
-}  // namespace
+    std::wstring ForwardSlashes(std::wstring name)
+    {
+        for (auto& c : name)
+            if (c == L'\\')
+                c = L'/';
+        return name;
+    }
 
-const ImageCache::Entry& ImageCache::Load(const std::wstring& file, const std::wstring& key, bool hasMask,
-                                          std::uint32_t mask, bool reportMissing)
+} // namespace
+
+const ImageCache::Entry& ImageCache::Load(
+    const std::wstring& file, const std::wstring& key, bool hasMask, std::uint32_t mask, bool reportMissing)
 {
     auto it = files_.find(key);
     if (it != files_.end())
@@ -79,7 +79,8 @@ const ImageCache::Entry& ImageCache::Load(const std::wstring& file, const std::w
     return files_.emplace(key, std::move(entry)).first->second;
 }
 
-const QImage* ImageCache::Find(const std::wstring& name, bool hasMask, std::uint32_t mask, int scale, int* gotScale)
+const QImage* ImageCache::Find(
+    const std::wstring& name, bool hasMask, std::uint32_t mask, int scale, int* gotScale)
 {
     if (gotScale)
         *gotScale = 1;
@@ -154,4 +155,4 @@ bool ImageCache::IsCached(const std::wstring& name) const
     return it != files_.end() && it->second.ok;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

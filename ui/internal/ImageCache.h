@@ -17,8 +17,8 @@ public:
     // The picture for a name, or nullptr. With scale 2 the file's "@2x"
     // version where the skin has one; `gotScale` (when given) tells which of
     // the two came back. A file that cannot be read is looked for once.
-    const QImage* Find(const std::wstring& name, bool hasMask, std::uint32_t mask, int scale = 1,
-                       int* gotScale = nullptr);
+    const QImage* Find(
+        const std::wstring& name, bool hasMask, std::uint32_t mask, int scale = 1, int* gotScale = nullptr);
     // A picture given as bytes, found by name before any skin file.
     bool AddShared(const std::wstring& name, const std::string& bytes);
     void AddAlias(const std::wstring& name, const std::wstring& file);
@@ -34,11 +34,11 @@ private:
         bool ok = false;
     };
     const Entry& Load(const std::wstring& file, const std::wstring& key, bool hasMask, std::uint32_t mask,
-                      bool reportMissing);
+        bool reportMissing);
 
-    std::unordered_map<std::wstring, Entry> files_;  // key: file name (+ "|mask")
+    std::unordered_map<std::wstring, Entry> files_; // key: file name (+ "|mask")
     std::unordered_map<std::wstring, QImage> shared_;
     std::unordered_map<std::wstring, std::wstring> aliases_;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

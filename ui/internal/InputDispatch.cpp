@@ -13,18 +13,18 @@ namespace DuiLib {
 
 namespace {
 
-// Hands one input event to a control.
-void Deliver(CControlUI* target, int type, POINT pt, int wheelDelta = 0)
-{
-    TEventUI e;
-    e.Type = type;
-    e.pSender = target;
-    e.ptMouse = pt;
-    e.wheelDelta = wheelDelta;
-    target->DoEvent(e);
-}
+    // Hands one input event to a control.
+    void Deliver(CControlUI* target, int type, POINT pt, int wheelDelta = 0)
+    {
+        TEventUI e;
+        e.Type = type;
+        e.pSender = target;
+        e.ptMouse = pt;
+        e.wheelDelta = wheelDelta;
+        target->DoEvent(e);
+    }
 
-}  // namespace
+} // namespace
 
 void CPaintManagerUI::Impl::UpdateCursor()
 {
@@ -117,7 +117,7 @@ void CPaintManagerUI::Impl::MouseLeave()
     if (hover && !capture) {
         CControlUI* old = hover;
         hover = nullptr;
-        Deliver(old, UIEVENT_MOUSELEAVE, POINT{-1, -1});
+        Deliver(old, UIEVENT_MOUSELEAVE, POINT { -1, -1 });
         self->SendNotify(old, DUI_MSGTYPE_MOUSELEAVE);
     }
 }
@@ -227,4 +227,4 @@ bool CPaintManagerUI::Impl::MoveFocusInTabOrder(bool forward)
     return true;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

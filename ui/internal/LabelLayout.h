@@ -18,4 +18,4 @@ struct CLabelUI::LayoutCache {
     render::MarkupLayout layout;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

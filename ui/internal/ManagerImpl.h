@@ -60,12 +60,12 @@ struct CPaintManagerUI::Impl {
     explicit Impl(CPaintManagerUI* owner);
 
     CPaintManagerUI* self;
-    unsigned id;  // unique per manager, for caches keyed by manager
-    QPointer<QWidget> host;  // the window's widget, if there is one
+    unsigned id; // unique per manager, for caches keyed by manager
+    QPointer<QWidget> host; // the window's widget, if there is one
     std::unique_ptr<CControlUI> root;
 
-    SIZE initSize{0, 0};
-    SIZE clientSize{0, 0};
+    SIZE initSize { 0, 0 };
+    SIZE clientSize { 0, 0 };
     RECT caption;
     SIZE minInfo;
     SIZE maxInfo;
@@ -98,13 +98,13 @@ struct CPaintManagerUI::Impl {
     CControlUI* hover = nullptr;
     CControlUI* capture = nullptr;
     bool waitCursor = false;
-    bool grabbed = false;  // the host holds the mouse for the wait state
+    bool grabbed = false; // the host holds the mouse for the wait state
 
     std::unordered_map<std::wstring, std::vector<CControlUI*>> optionGroups;
     mutable std::unordered_map<std::wstring, CControlUI*> names;
 
     bool layoutNeeded = true;
-    FramePacer frames{host};
+    FramePacer frames { host };
     // HoldUpdates depth: what is asked meanwhile is dropped.
     int updatesHeld = 0;
     // While a paint to the screen lays the tree out, the areas the layout
@@ -114,7 +114,7 @@ struct CPaintManagerUI::Impl {
     // The area of the paint to the screen under way, else empty.
     QRect screenPaint;
     int dispatchDepth = 0;
-    ControlRetirement retirement{dispatchDepth};
+    ControlRetirement retirement { dispatchDepth };
 
     // ManagerLook.cpp
     QFont Font(int id);
@@ -139,4 +139,4 @@ struct CPaintManagerUI::Impl {
     bool MoveFocusInTabOrder(bool forward);
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -15,9 +15,10 @@ void InstallFontSubstitutes()
     if (done)
         return;
     done = true;
-    const QStringList cjk = {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                             QStringLiteral("Noto Sans SC"), QStringLiteral("Droid Sans Fallback")};
-    for (const char* face : {"微软雅黑", "Microsoft YaHei", "宋体", "SimSun", "黑体", "SimHei", "Tahoma", "Arial"})
+    const QStringList cjk = { QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+        QStringLiteral("Noto Sans SC"), QStringLiteral("Droid Sans Fallback") };
+    for (const char* face :
+        { "微软雅黑", "Microsoft YaHei", "宋体", "SimSun", "黑体", "SimHei", "Tahoma", "Arial" })
         QFont::insertSubstitutions(QString::fromUtf8(face), cjk);
 }
 
@@ -40,7 +41,7 @@ const ScrollBarStyle& CPaintManagerUI::Impl::ScrollStyle()
     if (scrollStyleVersion == defaultsVersion)
         return scrollStyle;
     scrollStyleVersion = defaultsVersion;
-    scrollStyle = ScrollBarStyle{};
+    scrollStyle = ScrollBarStyle {};
     std::wstring list = self->GetDefaultAttributeList(L"VScrollBar");
     if (list.empty())
         list = self->GetDefaultAttributeList(L"ScrollBar");
@@ -112,4 +113,4 @@ bool CPaintManagerUI::Impl::WindowAttribute(const std::wstring& name, const std:
     return ok;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

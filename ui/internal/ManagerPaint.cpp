@@ -59,9 +59,9 @@ bool CPaintManagerUI::Impl::SavePng(const std::string& pngPath)
     image.fill(Qt::white);
     {
         QPainter p(&image);
-        Paint(p, RECT{0, 0, size.cx, size.cy});
+        Paint(p, RECT { 0, 0, size.cx, size.cy });
     }
     return image.save(QString::fromStdString(pngPath), "PNG");
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -12,7 +12,8 @@
 
 namespace DuiLib {
 
-CNativeEditor::CNativeEditor(CEditUI* owner, QWidget* host, bool multiLine) : m_owner(owner)
+CNativeEditor::CNativeEditor(CEditUI* owner, QWidget* host, bool multiLine)
+    : m_owner(owner)
 {
     if (multiLine) {
         m_plain = new QPlainTextEdit(host);
@@ -73,7 +74,7 @@ void CNativeEditor::SetText(const std::wstring& text)
 }
 
 void CNativeEditor::Configure(bool password, bool readOnly, int maxChar, const std::wstring& tip,
-                              std::uint32_t tipColor, std::uint32_t textColor, const QFont& font, unsigned style)
+    std::uint32_t tipColor, std::uint32_t textColor, const QFont& font, unsigned style)
 {
     m_maxChar = maxChar;
     QWidget* w = Widget();
@@ -164,11 +165,12 @@ bool CNativeEditor::eventFilter(QObject* watched, QEvent* event)
         return false;
     const bool multi = m_plain != nullptr;
     if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && !(multi && m_owner->IsWantTab())) {
-        pm->GetImpl().Key(UIKEY_TAB, key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier),
-                          false);
+        pm->GetImpl().Key(
+            UIKEY_TAB, key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier), false);
         return true;
     }
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(multi && m_owner->IsWantReturn())) {
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && !(multi && m_owner->IsWantReturn())) {
         CDispatchScope scope(pm);
         pm->SendNotify(m_owner, DUI_MSGTYPE_RETURN);
         pm->GetImpl().ActivateDefaultButton();
@@ -177,4 +179,4 @@ bool CNativeEditor::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -27,7 +27,7 @@ public:
     // From code: the owner hears nothing of it.
     void SetText(const std::wstring& text);
     void Configure(bool password, bool readOnly, int maxChar, const std::wstring& tip, std::uint32_t tipColor,
-                   std::uint32_t textColor, const QFont& font, unsigned style);
+        std::uint32_t textColor, const QFont& font, unsigned style);
     void SelectAll();
     void Focus();
     // Hides the widget and forgets the owner; the object is then deleted later.
@@ -46,4 +46,4 @@ private:
     int m_maxChar = 0;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

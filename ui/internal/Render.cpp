@@ -89,7 +89,7 @@ void DrawImageInBands(QPainter& p, const QRect& dest, const QImage& img, const Q
     for (int top = dest.top(); top <= dest.bottom(); top += kBandRows) {
         p.save();
         p.setClipRect(QRect(dest.left(), top, dest.width(), std::min(kBandRows, dest.bottom() + 1 - top)),
-                      Qt::IntersectClip);
+            Qt::IntersectClip);
         p.drawImage(dest, img, src);
         p.restore();
     }
@@ -97,42 +97,42 @@ void DrawImageInBands(QPainter& p, const QRect& dest, const QImage& img, const Q
 
 namespace {
 
-// Parsed image texts: the same texts are drawn over and over.
-const ImageAttr* ImageAttrOf(const std::wstring& text)
-{
-    static std::unordered_map<std::wstring, std::pair<bool, ImageAttr>> cache;
-    auto it = cache.find(text);
-    if (it == cache.end()) {
-        if (cache.size() > 8192)
-            cache.clear();
-        ImageAttr attrs;
-        bool ok = ParseImageAttr(text, attrs);
-        it = cache.emplace(text, std::make_pair(ok, std::move(attrs))).first;
+    // Parsed image texts: the same texts are drawn over and over.
+    const ImageAttr* ImageAttrOf(const std::wstring& text)
+    {
+        static std::unordered_map<std::wstring, std::pair<bool, ImageAttr>> cache;
+        auto it = cache.find(text);
+        if (it == cache.end()) {
+            if (cache.size() > 8192)
+                cache.clear();
+            ImageAttr attrs;
+            bool ok = ParseImageAttr(text, attrs);
+            it = cache.emplace(text, std::make_pair(ok, std::move(attrs))).first;
+        }
+        return it->second.first ? &it->second.second : nullptr;
     }
-    return it->second.first ? &it->second.second : nullptr;
-}
 
-// src is in the picture's own pixels, `scale` of them to a logical pixel.
-void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& src, bool xtiled, bool ytiled,
-              int scale)
-{
-    if (dest.isEmpty() || src.isEmpty())
-        return;
-    if (!xtiled && !ytiled) {
-        DrawImageInBands(p, dest, img, src);
-        return;
+    // src is in the picture's own pixels, `scale` of them to a logical pixel.
+    void DrawPart(QPainter& p, const QImage& img, const QRect& dest, const QRect& src, bool xtiled,
+        bool ytiled, int scale)
+    {
+        if (dest.isEmpty() || src.isEmpty())
+            return;
+        if (!xtiled && !ytiled) {
+            DrawImageInBands(p, dest, img, src);
+            return;
+        }
+        int stepX = xtiled ? std::max(1, src.width() / scale) : dest.width();
+        int stepY = ytiled ? std::max(1, src.height() / scale) : dest.height();
+        p.save();
+        p.setClipRect(dest, Qt::IntersectClip);
+        for (int y = dest.top(); y < dest.top() + dest.height(); y += stepY)
+            for (int x = dest.left(); x < dest.left() + dest.width(); x += stepX)
+                p.drawImage(QRect(x, y, stepX, stepY), img, src);
+        p.restore();
     }
-    int stepX = xtiled ? std::max(1, src.width() / scale) : dest.width();
-    int stepY = ytiled ? std::max(1, src.height() / scale) : dest.height();
-    p.save();
-    p.setClipRect(dest, Qt::IntersectClip);
-    for (int y = dest.top(); y < dest.top() + dest.height(); y += stepY)
-        for (int x = dest.left(); x < dest.left() + dest.width(); x += stepX)
-            p.drawImage(QRect(x, y, stepX, stepY), img, src);
-    p.restore();
-}
 
-}  // namespace
+} // namespace
 
 bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstring& imageText)
 {
@@ -152,15 +152,16 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
         return false;
     RECT dest = rc;
     if (attrs->hasDest) {
-        dest = RECT{rc.left + attrs->dest.left, rc.top + attrs->dest.top, rc.left + attrs->dest.right,
-                    rc.top + attrs->dest.bottom};
+        dest = RECT { rc.left + attrs->dest.left, rc.top + attrs->dest.top, rc.left + attrs->dest.right,
+            rc.top + attrs->dest.bottom };
         dest = dest.Intersected(rc);
     }
     if (dest.IsEmpty())
         return false;
     QRect src(0, 0, img->width(), img->height());
     if (attrs->hasSource) {
-        QRect s(attrs->source.left * k, attrs->source.top * k, attrs->source.Width() * k, attrs->source.Height() * k);
+        QRect s(attrs->source.left * k, attrs->source.top * k, attrs->source.Width() * k,
+            attrs->source.Height() * k);
         src = s.intersected(src);
         if (src.isEmpty())
             return false;
@@ -179,10 +180,10 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
         int t = std::min(c.top * k, src.height()), b = std::min(c.bottom * k, src.height() - t);
         int dl = std::min(l / k, d.width()), dr = std::min(r / k, d.width() - dl);
         int dt = std::min(t / k, d.height()), db = std::min(b / k, d.height() - dt);
-        int sx[4] = {src.left(), src.left() + l, src.left() + src.width() - r, src.left() + src.width()};
-        int sy[4] = {src.top(), src.top() + t, src.top() + src.height() - b, src.top() + src.height()};
-        int dx[4] = {d.left(), d.left() + dl, d.left() + d.width() - dr, d.left() + d.width()};
-        int dy[4] = {d.top(), d.top() + dt, d.top() + d.height() - db, d.top() + d.height()};
+        int sx[4] = { src.left(), src.left() + l, src.left() + src.width() - r, src.left() + src.width() };
+        int sy[4] = { src.top(), src.top() + t, src.top() + src.height() - b, src.top() + src.height() };
+        int dx[4] = { d.left(), d.left() + dl, d.left() + d.width() - dr, d.left() + d.width() };
+        int dy[4] = { d.top(), d.top() + dt, d.top() + d.height() - db, d.top() + d.height() };
         for (int row = 0; row < 3; ++row) {
             for (int col = 0; col < 3; ++col) {
                 if (attrs->hole && row == 1 && col == 1)
@@ -199,28 +200,28 @@ bool DrawImage(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstr
 
 namespace {
 
-int QtAlignOf(unsigned style)
-{
-    int flags = 0;
-    if (style & DT_CENTER)
-        flags |= Qt::AlignHCenter;
-    else if (style & DT_RIGHT)
-        flags |= Qt::AlignRight;
-    else
-        flags |= Qt::AlignLeft;
-    if (style & DT_VCENTER)
-        flags |= Qt::AlignVCenter;
-    else if (style & DT_BOTTOM)
-        flags |= Qt::AlignBottom;
-    else
-        flags |= Qt::AlignTop;
-    return flags;
-}
+    int QtAlignOf(unsigned style)
+    {
+        int flags = 0;
+        if (style & DT_CENTER)
+            flags |= Qt::AlignHCenter;
+        else if (style & DT_RIGHT)
+            flags |= Qt::AlignRight;
+        else
+            flags |= Qt::AlignLeft;
+        if (style & DT_VCENTER)
+            flags |= Qt::AlignVCenter;
+        else if (style & DT_BOTTOM)
+            flags |= Qt::AlignBottom;
+        else
+            flags |= Qt::AlignTop;
+        return flags;
+    }
 
-}  // namespace
+} // namespace
 
 void DrawText(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstring& text, int font,
-              std::uint32_t color, unsigned style)
+    std::uint32_t color, unsigned style)
 {
     if (text.empty() || rc.IsEmpty())
         return;
@@ -247,31 +248,31 @@ void DrawText(QPainter& p, CPaintManagerUI* pm, const RECT& rc, const std::wstri
 
 namespace {
 
-struct MarkupState {
-    std::vector<int> fonts;
-    std::vector<std::uint32_t> colors;
-    std::vector<int> links;
-    int bold = 0;
-    int italic = 0;
-    int underline = 0;
-};
+    struct MarkupState {
+        std::vector<int> fonts;
+        std::vector<std::uint32_t> colors;
+        std::vector<int> links;
+        int bold = 0;
+        int italic = 0;
+        int underline = 0;
+    };
 
-QFont RunFont(CPaintManagerUI* pm, int font, bool bold, bool italic, bool underline)
-{
-    QFont f = FontOf(pm, font);
-    if (bold)
-        f.setBold(true);
-    if (italic)
-        f.setItalic(true);
-    if (underline)
-        f.setUnderline(true);
-    return f;
-}
+    QFont RunFont(CPaintManagerUI* pm, int font, bool bold, bool italic, bool underline)
+    {
+        QFont f = FontOf(pm, font);
+        if (bold)
+            f.setBold(true);
+        if (italic)
+            f.setItalic(true);
+        if (underline)
+            f.setUnderline(true);
+        return f;
+    }
 
-}  // namespace
+} // namespace
 
 MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstring& text, int font,
-                          std::uint32_t color, unsigned style)
+    std::uint32_t color, unsigned style)
 {
     MarkupLayout out;
     MarkupState st;
@@ -283,12 +284,13 @@ MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstrin
 
     int x = rc.left;
     int lineTop = rc.top;
-    std::size_t lineStart = 0;  // first run of the current line
+    std::size_t lineStart = 0; // first run of the current line
     int lineHeight = 0;
     bool lineHasContent = false;
 
     auto finishLine = [&] {
-        int h = fixedLineHeight >= 0 ? fixedLineHeight : std::max(lineHeight, lineHasContent ? 0 : baseHeight);
+        int h
+            = fixedLineHeight >= 0 ? fixedLineHeight : std::max(lineHeight, lineHasContent ? 0 : baseHeight);
         if (fixedLineHeight < 0 && h == 0)
             h = baseHeight;
         int width = 0;
@@ -305,7 +307,7 @@ MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstrin
         if (shift != 0)
             for (std::size_t i = lineStart; i < out.runs.size(); ++i)
                 out.runs[i].rc.Offset(shift, 0);
-        out.lines.push_back(MarkupLine{lineTop, h});
+        out.lines.push_back(MarkupLine { lineTop, h });
         lineTop += h;
         lineStart = out.runs.size();
         lineHeight = 0;
@@ -345,7 +347,7 @@ MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstrin
                 w = fm.horizontalAdvance(ToQString(part));
             }
             MarkupRun run;
-            run.rc = RECT{x, lineTop, x + w, lineTop};
+            run.rc = RECT { x, lineTop, x + w, lineTop };
             run.text = part;
             run.font = st.fonts.back();
             run.bold = bold;
@@ -385,9 +387,15 @@ MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstrin
         const bool open = token.type == Token::Open;
         int n = 0;
         switch (token.tag) {
-        case Tag::Bold: st.bold += open ? 1 : (st.bold > 0 ? -1 : 0); break;
-        case Tag::Italic: st.italic += open ? 1 : (st.italic > 0 ? -1 : 0); break;
-        case Tag::Underline: st.underline += open ? 1 : (st.underline > 0 ? -1 : 0); break;
+        case Tag::Bold:
+            st.bold += open ? 1 : (st.bold > 0 ? -1 : 0);
+            break;
+        case Tag::Italic:
+            st.italic += open ? 1 : (st.italic > 0 ? -1 : 0);
+            break;
+        case Tag::Underline:
+            st.underline += open ? 1 : (st.underline > 0 ? -1 : 0);
+            break;
         case Tag::Color:
             if (open) {
                 std::uint32_t c = st.colors.back();
@@ -441,7 +449,8 @@ MarkupLayout LayoutMarkup(CPaintManagerUI* pm, const RECT& rc, const std::wstrin
             if (open)
                 finishLine();
             break;
-        case Tag::Selected: break;
+        case Tag::Selected:
+            break;
         }
     }
     if (lineHasContent || out.lines.empty() || lineStart < out.runs.size())
@@ -477,8 +486,9 @@ void DrawMarkup(QPainter& p, CPaintManagerUI* pm, const MarkupLayout& layout, in
         p.setFont(f);
         p.setPen(ToQColor(run.link >= 0 && run.link == hoverLink ? hoverColor : run.color));
         QRect r = ToQRect(run.rc);
-        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, ToQString(run.text));
+        p.drawText(
+            r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, ToQString(run.text));
     }
 }
 
-}  // namespace DuiLib::render
+} // namespace DuiLib::render

@@ -18,4 +18,4 @@ bool HasSource();
 // Changes whenever the source changes (parsed-file caches use it).
 unsigned Generation();
 
-}  // namespace DuiLib::resources
+} // namespace DuiLib::resources

@@ -7,7 +7,8 @@
 
 namespace DuiLib {
 
-ControlRetirement::ControlRetirement(const int& dispatchDepth) : dispatchDepth_(dispatchDepth)
+ControlRetirement::ControlRetirement(const int& dispatchDepth)
+    : dispatchDepth_(dispatchDepth)
 {
     QObject::connect(&retireTimer_, &QTimer::timeout, [this] {
         if (dispatchDepth_ > 0)
@@ -15,8 +16,8 @@ ControlRetirement::ControlRetirement(const int& dispatchDepth) : dispatchDepth_(
         constexpr std::size_t kRetiredPerFrame = 64;
         // Destroying a control may retire others: take the portion out first.
         const std::size_t n = std::min(kRetiredPerFrame, retired_.size());
-        std::vector<std::unique_ptr<CControlUI>> portion(std::make_move_iterator(retired_.end() - n),
-                                                         std::make_move_iterator(retired_.end()));
+        std::vector<std::unique_ptr<CControlUI>> portion(
+            std::make_move_iterator(retired_.end() - n), std::make_move_iterator(retired_.end()));
         retired_.resize(retired_.size() - n);
         portion.clear();
         if (retired_.empty())
@@ -59,4 +60,4 @@ void ControlRetirement::DestroyAll()
     retired_.clear();
 }
 
-}  // namespace DuiLib
+} // namespace DuiLib

@@ -37,4 +37,4 @@ private:
     QTimer retireTimer_;
 };
 
-}  // namespace DuiLib
+} // namespace DuiLib

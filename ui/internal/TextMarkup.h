@@ -14,7 +14,7 @@ enum class Tag { Bold, Italic, Underline, Color, Link, Font, X, Y, Paragraph, Ne
 struct Token {
     enum Type { Text, Open, Close } type = Text;
     Tag tag = Tag::Bold;
-    std::wstring text;  // the text, or the tag's argument
+    std::wstring text; // the text, or the tag's argument
 };
 
 std::vector<Token> Tokenize(const std::wstring& text);
@@ -22,4 +22,4 @@ std::vector<Token> Tokenize(const std::wstring& text);
 // True when the text contains at least one markup tag.
 bool HasTags(const std::wstring& text);
 
-}  // namespace DuiLib::markup
+} // namespace DuiLib::markup

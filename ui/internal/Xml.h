@@ -26,9 +26,9 @@ struct Node {
 struct ParseResult {
     bool ok = false;
     Node root;
-    std::string error;  // "line N: what", when !ok
+    std::string error; // "line N: what", when !ok
 };
 
 ParseResult Parse(std::string_view utf8);
 
-}  // namespace DuiLib::xml
+} // namespace DuiLib::xml

@@ -20,22 +20,20 @@ class ClientProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* sub : {"data", "config", "run"})
+        for (const char* sub : { "data", "config", "run" })
             fs::create_directories(home.path() / sub);
         fs::permissions(home.path() / "run", fs::perms::owner_all);
     }
     std::map<std::string, std::string> Environment() const
     {
-        return {{"QT_QPA_PLATFORM", "offscreen"},
-                {"XDG_DATA_HOME", (home.path() / "data").string()},
-                {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                {"XDG_RUNTIME_DIR", (home.path() / "run").string()},
-                {"no_proxy", "*"}};
+        return { { "QT_QPA_PLATFORM", "offscreen" }, { "XDG_DATA_HOME", (home.path() / "data").string() },
+            { "XDG_CONFIG_HOME", (home.path() / "config").string() },
+            { "XDG_RUNTIME_DIR", (home.path() / "run").string() }, { "no_proxy", "*" } };
     }
     std::unique_ptr<ClientProcess> Start(const std::string& log)
     {
-        return std::make_unique<ClientProcess>(ClientProcess::ClientProgram(), Environment(),
-                                               (home.path() / log).string());
+        return std::make_unique<ClientProcess>(
+            ClientProcess::ClientProgram(), Environment(), (home.path() / log).string());
     }
     fs::path Folder() const { return home.path() / "data" / "korvanClient"; }
 
@@ -56,7 +54,8 @@ TEST_F(ClientProgramTest, ASecondCopyIsToldAndEndsWhileTheFirstRunsOn)
     EXPECT_NE(second->Log().find("已经有一个程序实例在运行！"), std::string::npos) << second->Log();
     EXPECT_EQ(second->Log().find(":windowinit"), std::string::npos);
     // The running window was asked to the front.
-    EXPECT_TRUE(first->WaitForLog("a second copy was started: the window comes to the front", 20s)) << first->Log();
+    EXPECT_TRUE(first->WaitForLog("a second copy was started: the window comes to the front", 20s))
+        << first->Log();
     EXPECT_TRUE(fs::exists(Folder() / "cookies.txt"));
     EXPECT_TRUE(first->Running());
     first->Terminate();
@@ -115,4 +114,4 @@ TEST_F(ClientProgramTest, APerUserFolderThatCannotBeMadeIsToldAndEndsWithZero)
     EXPECT_NE(client->Log().find("创建数据缓存目录失败！"), std::string::npos) << client->Log();
 }
 
-}  // namespace
+} // namespace

@@ -54,7 +54,10 @@ protected:
             }
         return count == 1 ? found : nullptr;
     }
-    QAccessibleInterface* Of(const std::wstring& controlName) { return DuiLib::AccessibleOf(Find(controlName)); }
+    QAccessibleInterface* Of(const std::wstring& controlName)
+    {
+        return DuiLib::AccessibleOf(Find(controlName));
+    }
     static void Press(QAccessibleInterface* a)
     {
         QAccessibleActionInterface* actions = a->actionInterface();
@@ -75,7 +78,8 @@ TEST_F(AccessibilityTest, TheSignInPageShowsItsButtonFieldsAndCheckBox)
     std::vector<QAccessibleInterface*> all = All();
     for (QAccessibleInterface* a : all) {
         EXPECT_TRUE(a->isValid());
-        EXPECT_FALSE(a->state().invisible) << a->text(QAccessible::Name).toStdString() << ": only visible controls";
+        EXPECT_FALSE(a->state().invisible)
+            << a->text(QAccessible::Name).toStdString() << ": only visible controls";
     }
 
     QAccessibleInterface* login = Named(QAccessible::Button, QStringLiteral("登 录"));
@@ -85,7 +89,8 @@ TEST_F(AccessibilityTest, TheSignInPageShowsItsButtonFieldsAndCheckBox)
     EXPECT_FALSE(login->state().focused);
     EXPECT_TRUE(Of(L"EditOfLoginName")->state().focused);
     const DuiLib::RECT& pos = Find(L"BtnOfLogin")->GetPos();
-    EXPECT_EQ(login->rect(), QRect(Host()->mapToGlobal(QPoint(pos.left, pos.top)), QSize(pos.Width(), pos.Height())));
+    EXPECT_EQ(login->rect(),
+        QRect(Host()->mapToGlobal(QPoint(pos.left, pos.top)), QSize(pos.Width(), pos.Height())));
     EXPECT_EQ(top->childAt(login->rect().center().x(), login->rect().center().y()), top->child(0));
 
     QAccessibleInterface* name = Of(L"EditOfLoginName");
@@ -159,4 +164,4 @@ TEST_F(AccessibilityTest, AControlThatGoesAwayTakesItsInterfaceWithIt)
     EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -79,36 +79,36 @@ TEST_F(AccountPageTest, TheLoginBringsNameBalancePictureAndInvitationCode)
 TEST_F(AccountPageTest, TheBalanceIsShownWholeAndOnlyWithQtzPoint)
 {
     SignInAsDemo();
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":true,"message":"{\"id\":\"42\",\"qtz_money\":\"12.8\",\"qtz_point\":3}"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body", R"({"status":true,"message":"{\"id\":\"42\",\"qtz_money\":\"12.8\",\"qtz_point\":3}"})" },
+        { "times", 1 } });
     Refresh();
     EXPECT_EQ(Text(L"LabOfBalance"), L"12");
     EXPECT_EQ(Text(L"LabOfBalanceInMainTab"), L"可用积分 12");
     EXPECT_EQ(window().Client().user.pointsText, L"12.8");
 
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":true,"message":"{\"id\":\"42\",\"qtz_money\":\"99.9\"}"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body", R"({"status":true,"message":"{\"id\":\"42\",\"qtz_money\":\"99.9\"}"})" },
+        { "times", 1 } });
     Refresh();
     EXPECT_EQ(Text(L"LabOfBalance"), L"12");
     EXPECT_EQ(Text(L"LabOfBalanceInMainTab"), L"可用积分 12");
 
     // Numbers where texts belong change nothing that is shown.
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":true,"message":"{\"id\":5,\"nickname\":5,\"qtz_money\":5}"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body", R"({"status":true,"message":"{\"id\":5,\"nickname\":5,\"qtz_money\":5}"})" },
+        { "times", 1 } });
     Refresh();
     EXPECT_EQ(Text(L"LabOfUserNameInMainTab"), L"演示用户");
     EXPECT_EQ(Text(L"LabOfBalance"), L"12");
     EXPECT_EQ(boxes().Count(), 0u);
 
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"kind", "not_json"}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "kind", "not_json" }, { "times", 1 } });
     Refresh();
     EXPECT_EQ(boxes().Count(), 1u);
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":false,"message":"-1000"})"},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body", R"({"status":false,"message":"-1000"})" }, { "times", 1 } });
     Refresh();
     EXPECT_EQ(boxes().CountOf(L"请重新登陆！", L"错误"), 1u);
     EXPECT_EQ(MainWindowPage(), 0);
@@ -134,7 +134,7 @@ TEST_F(AccountPageTest, SavingTheSameNicknameWithoutAPictureSendsNothing)
     ASSERT_TRUE(ui().Click(L"BtnOfSetUserInfo"));
     ASSERT_TRUE(WaitFor([&] { return Text(L"LabOfUserNameInMainTab") == L"新昵称"; }));
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_set_info").back().body,
-              "&nickname=%E6%96%B0%E6%98%B5%E7%A7%B0&avatar=&comment=");
+        "&nickname=%E6%96%B0%E6%98%B5%E7%A7%B0&avatar=&comment=");
 }
 
 TEST_F(AccountPageTest, AChosenPictureIsPreviewedSentAndShownAfterTheSave)
@@ -172,9 +172,11 @@ TEST_F(AccountPageTest, APictureThatIsNoImageOrTooLargeLeavesThePreviousOneAndSa
 {
     SignInAsDemo();
     const std::wstring before = Find(L"ConOfUserICON")->GetBkImage();
-    const std::pair<nlohmann::json, const wchar_t*> cases[] = {
-        {{{"path", "/api/index/avatar"}, {"body", "<html>not a picture</html>"}, {"times", 1}}, kAvatarNotPictureText},
-        {{{"path", "/api/index/avatar"}, {"body", std::string(50u << 20, 'x')}, {"times", 1}}, kAvatarTooLargeText}};
+    const std::pair<nlohmann::json, const wchar_t*> cases[]
+        = { { { { "path", "/api/index/avatar" }, { "body", "<html>not a picture</html>" }, { "times", 1 } },
+                kAvatarNotPictureText },
+              { { { "path", "/api/index/avatar" }, { "body", std::string(50u << 20, 'x') }, { "times", 1 } },
+                  kAvatarTooLargeText } };
     for (const auto& [fault, text] : cases) {
         boxes().Clear();
         control().InjectFault(fault);
@@ -197,7 +199,8 @@ TEST_F(AccountPageTest, TwoQuickUserInformationLoadsRunOneAfterTheOther)
     SignInAsDemo();
     control().ClearLog();
     // Slow answers give an overlap every chance to show.
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"}, {"delay_ms", 300}, {"times", 2}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_user_get_info" }, { "delay_ms", 300 }, { "times", 2 } });
     window().Account().RefreshUserInfo();
     window().Account().RefreshUserInfo();
     window().Account().RefreshUserInfo();
@@ -228,7 +231,7 @@ TEST_F(AccountPageTest, APasswordChangeUsesTheLoginsPasswordAndReturnsToSignIn)
     ASSERT_TRUE(ui().Click(L"BtnOfChangePwd"));
     ASSERT_TRUE(WaitFor([&] { return MainWindowPage() == 0; }));
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_reset_password").back().body,
-              "&password=korvana123&new_password=brand%26new1");
+        "&password=korvana123&new_password=brand%26new1");
     EXPECT_EQ(Text(L"EditOfLoginPwd"), L"");
     EXPECT_EQ(Text(L"EditOfLoginName"), L"demo");
     EXPECT_EQ(boxes().Count(), 2u);
@@ -275,7 +278,7 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     ASSERT_TRUE(WaitForTasks());
 
     // Another user whose picture does not come is not shown with the first one's.
-    control().InjectFault({{"path", "/api/index/avatar"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/index/avatar" }, { "drop", true } });
     FindAs<DuiLib::CEditUI>(L"EditOfLoginName")->SetText(L"");
     FindAs<DuiLib::CEditUI>(L"EditOfLoginPwd")->SetText(L"");
     SignInAs(L"张三", L"korvana123");
@@ -287,4 +290,4 @@ TEST_F(AccountPageTest, TheInvitationCodeGoesToTheClipboardAndTheButtonsSignOutO
     EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
 }
 
-}  // namespace
+} // namespace

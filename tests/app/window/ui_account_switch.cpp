@@ -52,7 +52,7 @@ TEST_F(AccountSwitchTest, NothingOfTheFirstAccountStaysAfterASignInAsAnother)
     ASSERT_TRUE(WaitForTasks());
     ASSERT_FALSE(LastQuery().sql.empty());
     ASSERT_TRUE(ui().Click(L"OptOfAccount"));
-    for (const wchar_t* edit : {L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd"})
+    for (const wchar_t* edit : { L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd" })
         ASSERT_TRUE(ui().TypeText(edit, L"secret1"));
     ASSERT_TRUE(WaitForTasks());
     ASSERT_TRUE(ui().Click(L"OptOfDevice"));
@@ -65,8 +65,8 @@ TEST_F(AccountSwitchTest, NothingOfTheFirstAccountStaysAfterASignInAsAnother)
     EXPECT_EQ(window().Client().commerce.rechargeMinimum, 0);
     EXPECT_TRUE(LastQuery().sql.empty());
     EXPECT_TRUE(LastQuery().texts.empty());
-    for (const wchar_t* edit : {L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd", L"EditOfAppSearch",
-                                L"EditOfSearch", L"EditOfNickName", L"EditOfInvitationCode", L"LabOfBalance"})
+    for (const wchar_t* edit : { L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd", L"EditOfAppSearch",
+             L"EditOfSearch", L"EditOfNickName", L"EditOfInvitationCode", L"LabOfBalance" })
         EXPECT_EQ(Text(edit), L"") << edit;
 
     // 张三 has one group of his own and devices outside it.
@@ -77,8 +77,8 @@ TEST_F(AccountSwitchTest, NothingOfTheFirstAccountStaysAfterASignInAsAnother)
     EXPECT_EQ(Text(L"OptOfAllDevice"), L"我的设备");
     EXPECT_TRUE(FindAs<COptionUI>(L"OptOfAllDevice")->IsSelected());
     EXPECT_EQ(FindAs<CTileLayoutUI>(L"TileOfDevice")->GetCount(), 3) << "the ungrouped devices are shown";
-    for (const wchar_t* edit : {L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd", L"EditOfAppSearch",
-                                L"EditOfSearch"})
+    for (const wchar_t* edit :
+        { L"EditOfOldPwd", L"EditOfNewPwd", L"EditOfVerifyPwd", L"EditOfAppSearch", L"EditOfSearch" })
         EXPECT_EQ(Text(edit), L"") << edit;
     EXPECT_EQ(Text(L"LabOfUserNameInMainTab"), L"张三");
     // The login's 热门 loads again, whatever the market showed before.
@@ -87,4 +87,4 @@ TEST_F(AccountSwitchTest, NothingOfTheFirstAccountStaysAfterASignInAsAnother)
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,7 @@ namespace {
 
 using namespace korvana::test;
 
-class CaptchaWindowTest : public MainWindowTest {};
+class CaptchaWindowTest : public MainWindowTest { };
 
 TEST_F(CaptchaWindowTest, APictureCodeReplacesTheSharedImageAndResetsTheField)
 {
@@ -71,7 +71,7 @@ TEST_F(CaptchaWindowTest, TheServiceCaptchaButtonFetchesAPictureAndShowsIt)
     EXPECT_EQ(boxes().Count(), 0u);
 
     // The next click first deletes the picture it replaces.
-    control().InjectFault({{"path", "/api/index/captcha"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/index/captcha" }, { "drop", true } });
     window().Paint().SendNotify(button, L"click");
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
@@ -80,4 +80,4 @@ TEST_F(CaptchaWindowTest, TheServiceCaptchaButtonFetchesAPictureAndShowsIt)
     }
 }
 
-}  // namespace
+} // namespace

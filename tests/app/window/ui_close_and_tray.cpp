@@ -23,7 +23,8 @@ protected:
         ASSERT_EQ(MainWindowPage(), 1);
         // The first loads hold the wait state, which keeps clicks away from
         // the controls: the tests click after them.
-        ASSERT_TRUE(WaitFor([&] { return !window().Client().devices.devices.empty() && !IsWaiting(); }, 15000));
+        ASSERT_TRUE(
+            WaitFor([&] { return !window().Client().devices.devices.empty() && !IsWaiting(); }, 15000));
         ASSERT_TRUE(WaitForTasks(15000));
     }
     // A close request as the window system or a caption button makes it.
@@ -121,11 +122,9 @@ TEST_F(CloseTest, AnExpiredSessionAnsweredDuringTheSignOutShowsNoBox)
     SignedIn();
     ASSERT_TRUE(WaitForTasks());
     control().ClearLog();
-    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"delay_ms", 400}, {"times", 1}});
-    control().InjectFault({{"path", "/api/qtz/front_user_get_info"},
-                           {"body", R"({"status":false,"message":"-1000"})"},
-                           {"delay_ms", 100},
-                           {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_logout" }, { "delay_ms", 400 }, { "times", 1 } });
+    control().InjectFault({ { "path", "/api/qtz/front_user_get_info" },
+        { "body", R"({"status":false,"message":"-1000"})" }, { "delay_ms", 100 }, { "times", 1 } });
     window().Account().RefreshUserInfo();
     RequestClose(msg::kCloseNoQuestion);
     EXPECT_TRUE(window().IsDestroyed());
@@ -145,9 +144,9 @@ TEST_F(CloseTest, TheTrayMenuShowsTheSettingsAndItsItemsToggleThem)
     ASSERT_EQ(shown.size(), 1u);
     ASSERT_EQ(shown[0].size(), 4u);
     EXPECT_EQ(shown[0][0].text, L"开机启动");
-    EXPECT_TRUE(shown[0][0].checked);   // the first run turned it on
-    EXPECT_FALSE(shown[0][1].checked);  // 自动登录
-    EXPECT_TRUE(shown[0][2].checked);   // 隐藏到任务栏
+    EXPECT_TRUE(shown[0][0].checked); // the first run turned it on
+    EXPECT_FALSE(shown[0][1].checked); // 自动登录
+    EXPECT_TRUE(shown[0][2].checked); // 隐藏到任务栏
     EXPECT_EQ(shown[0][3].text, L"退出");
     EXPECT_EQ(Settings().ReadInt(SettingsFile::kAutoLogin, -1), 1);
 
@@ -232,4 +231,4 @@ TEST_F(CloseTest, ADownloadPageWithoutTrayIconIsMinimisedNotHidden)
     EXPECT_TRUE(window().IsMinimized());
 }
 
-}  // namespace
+} // namespace

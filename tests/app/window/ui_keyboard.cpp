@@ -39,8 +39,8 @@ TEST_F(KeyboardTest, FocusStartsInTheNameFieldAndTabGoesThroughTheSignInFields)
 {
     StartWindow();
     EXPECT_EQ(FocusName(), L"EditOfLoginName");
-    const std::vector<std::wstring> expected {L"EditOfLoginPwd", L"CBoxOfRememberPwd", L"BtnOfLogin",
-                                              L"BtnOfSignupTab", L"EditOfLoginName"};
+    const std::vector<std::wstring> expected { L"EditOfLoginPwd", L"CBoxOfRememberPwd", L"BtnOfLogin",
+        L"BtnOfSignupTab", L"EditOfLoginName" };
     for (const std::wstring& next : expected) {
         ui().PressKey(UIKEY_TAB);
         EXPECT_EQ(FocusName(), next);
@@ -76,7 +76,8 @@ TEST_F(KeyboardTest, TheFocusedButtonShowsARing)
     EXPECT_GE(qRed(after.pixel(midX, r.top + 2)), 230);
     EXPECT_GE(qGreen(after.pixel(midX, r.top + 2)), 230) << "a white line";
     // The middle of the button is as it was.
-    EXPECT_EQ(before.pixel(r.left + 6, (r.top + r.bottom) / 2), after.pixel(r.left + 6, (r.top + r.bottom) / 2));
+    EXPECT_EQ(
+        before.pixel(r.left + 6, (r.top + r.bottom) / 2), after.pixel(r.left + 6, (r.top + r.bottom) / 2));
 }
 
 TEST_F(KeyboardTest, EnterInThePasswordFieldSignsIn)
@@ -109,7 +110,8 @@ TEST_F(KeyboardTest, EnterInADevicesNameFieldSavesTheName)
     EXPECT_EQ(boxes().CountOf(L"要保存么？", L"提示"), 1u);
     EXPECT_FALSE(edit->IsEnabled());
     ASSERT_TRUE(WaitFor([&] { return control().RequestsTo("/api/qtz/front_device_set").size() == 1; }));
-    EXPECT_NE(control().RequestsTo("/api/qtz/front_device_set")[0].body.find("name=Pad%20A"), std::string::npos);
+    EXPECT_NE(
+        control().RequestsTo("/api/qtz/front_device_set")[0].body.find("name=Pad%20A"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

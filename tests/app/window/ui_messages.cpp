@@ -16,14 +16,14 @@
 
 #include "app/ClientManager.h"
 #include "app/Messages.h"
+#include "app/SettingsFile.h"
 #include "app/window/CMainWnd.h"
 #include "app/window/Client.h"
-#include "app/SettingsFile.h"
 #include "net/ServiceAddress.h"
 #include "platform/UiThreadCall.h"
+#include "tests/support/MainWindowTest.h"
 #include "tests/support/TempDir.h"
 #include "ui/UIManager.h"
-#include "tests/support/MainWindowTest.h"
 #include "ui/UIProgress.h"
 #include "ui/UITabLayout.h"
 
@@ -32,7 +32,7 @@ namespace {
 using namespace korvana::test;
 using namespace std::chrono_literals;
 
-class WindowMessageTest : public MainWindowTest {};
+class WindowMessageTest : public MainWindowTest { };
 
 TEST_F(WindowMessageTest, UpdateMessagesDriveTheDownloadPage)
 {
@@ -60,7 +60,7 @@ TEST_F(WindowMessageTest, UpdateMessagesDriveTheDownloadPage)
 
 // The modal loop ends on the quit message a failed database (or a finished
 // installer download) makes the window post.
-class QuitCodeTest : public MainWindowTest, public ::testing::WithParamInterface<WPARAM> {};
+class QuitCodeTest : public MainWindowTest, public ::testing::WithParamInterface<WPARAM> { };
 
 TEST_P(QuitCodeTest, EndsTheModalLoop)
 {
@@ -68,25 +68,28 @@ TEST_P(QuitCodeTest, EndsTheModalLoop)
     // The worker starts from inside the modal loop, so its report comes
     // while the loop runs.
     std::thread task;
-    RunOnUiThreadLater([&] {
-        task = std::thread([&] {
-            window().GetMessageTarget().Send(msg::UM_STARTUP, GetParam(), reinterpret_cast<LPARAM>(L"下载完成！"));
-        });
-    }, 0);
+    RunOnUiThreadLater(
+        [&] {
+            task = std::thread([&] {
+                window().GetMessageTarget().Send(
+                    msg::UM_STARTUP, GetParam(), reinterpret_cast<LPARAM>(L"下载完成！"));
+            });
+        },
+        0);
     window().ShowModal();
     task.join();
     EXPECT_EQ(boxes().Count(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(StartupCodes, QuitCodeTest,
-                         ::testing::Values(msg::kStartupDatabaseFailed, msg::kUpdateHandedOff));
+INSTANTIATE_TEST_SUITE_P(
+    StartupCodes, QuitCodeTest, ::testing::Values(msg::kStartupDatabaseFailed, msg::kUpdateHandedOff));
 
 TEST_F(WindowMessageTest, SendFromAWorkerBlocksUntilHandledAndPostsKeepTheirOrder)
 {
     StartWindow();
     IMessageTarget& target = window().GetMessageTarget();
-    std::atomic<bool> returned {false};
-    std::atomic<bool> posted {false};
+    std::atomic<bool> returned { false };
+    std::atomic<bool> posted { false };
     std::thread worker([&] {
         for (int value = 1; value <= 5; ++value)
             target.Post(msg::UM_STARTUP, msg::kUpdateProgress, value * 10);
@@ -134,8 +137,9 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
         int page;
         bool groupSelector;
     };
-    const Step steps[] = {{L"OptOfAccount", 0, false}, {L"OptOfNotify", 4, false}, {L"OptOfAppTab", 5, false},
-                          {L"OptOfBuy", 3, false},     {L"OptOfCharge", 3, false}, {L"OptOfDevice", 2, true}};
+    const Step steps[]
+        = { { L"OptOfAccount", 0, false }, { L"OptOfNotify", 4, false }, { L"OptOfAppTab", 5, false },
+              { L"OptOfBuy", 3, false }, { L"OptOfCharge", 3, false }, { L"OptOfDevice", 2, true } };
     for (const Step& step : steps) {
         ASSERT_TRUE(ui().Click(step.option)) << "cannot click " << std::string(step.option, step.option + 3);
         // A page that loads on opening (the app market) leaves the wait state when its load ends.
@@ -160,7 +164,7 @@ TEST_F(WindowMessageTest, TheMenuColumnSwitchesThePagesOfTheMainTab)
 }
 
 // Opened by the test once the window has gone.
-std::atomic<bool> g_lateReportMayGo {false};
+std::atomic<bool> g_lateReportMayGo { false };
 
 void ReportLate(ClientManager& owner, TaskArg)
 {
@@ -185,14 +189,14 @@ TEST_F(WindowMessageTest, TheEndOfTheWindowReleasesATaskStillRunning)
     EXPECT_EQ(boxes().CountOf(L"too late", L"错误"), 0u);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 using namespace korvana::test;
 namespace fs = std::filesystem;
 
-class WindowStartTest : public MainWindowTest {};
+class WindowStartTest : public MainWindowTest { };
 
 TEST_F(WindowStartTest, ASkinWithoutABoundControlIsReportedAndTheWindowQuits)
 {
@@ -247,4 +251,4 @@ TEST_F(WindowStartTest, AServiceThatIsDownAtStartFailsTheAutomaticLoginWithoutAH
     EXPECT_FALSE(window().IsLoggedIn());
 }
 
-}  // namespace
+} // namespace

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iterator>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -20,8 +20,8 @@
 #include "app/actions/MarketActions.h"
 #include "app/window/CMainWnd.h"
 #include "devices/DevicePage.h"
-#include "net/PagedLoad.h"
 #include "market/SQLiteDatabase.h"
+#include "net/PagedLoad.h"
 #include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UICheckBox.h"
@@ -39,7 +39,10 @@ using DuiLib::CTabLayoutUI;
 
 class SignInTest : public MainWindowTest {
 protected:
-    std::wstring Text(const std::wstring& name) const { return Find(name) ? Find(name)->GetText() : L"<missing>"; }
+    std::wstring Text(const std::wstring& name) const
+    {
+        return Find(name) ? Find(name)->GetText() : L"<missing>";
+    }
     bool CookieFileExists() const { return std::filesystem::exists(GetLocalPaths().cookieFile.narrow); }
 };
 
@@ -112,7 +115,8 @@ TEST_F(SignInTest, TheDemoLoginLeadsToTheDevicePageWithTrayAndTimer)
     EXPECT_EQ(look.balloonText, L"欢迎使用！");
     EXPECT_EQ(look.balloonMs, 1000);
     EXPECT_FALSE(look.iconImage.empty());
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_login").at(0).body, "username=demo&password=korvana123");
+    EXPECT_EQ(
+        control().RequestsTo("/api/qtz/front_user_login").at(0).body, "username=demo&password=korvana123");
     // The session cookie is kept in the per-user cookie file.
     EXPECT_TRUE(CookieFileExists());
 }
@@ -148,7 +152,7 @@ TEST_F(SignInTest, AFailedLogoutIsShownAndTheSignOutStillCompletes)
 {
     StartWindow();
     SignInAs(L"demo", L"korvana123");
-    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"status", 500}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_logout" }, { "status", 500 } });
     // The loads that follow a login share the cookie file; let them end first.
     ASSERT_TRUE(WaitForTasks());
     window().SignOut();
@@ -167,7 +171,7 @@ TEST_F(SignInTest, SignOutWaitsForTheLogoutWhileTheWindowHandlesMessages)
 {
     StartWindow();
     SignInAs(L"demo", L"korvana123");
-    control().InjectFault({{"path", "/api/qtz/front_user_logout"}, {"delay_ms", 600}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_logout" }, { "delay_ms", 600 } });
     // The loads that follow a login share the cookie file; let them end first.
     ASSERT_TRUE(WaitForTasks());
     // Posted now, the message can only be handled once the sign-out's wait
@@ -197,7 +201,7 @@ TEST_F(SignInTest, ASignOutWhileTheServiceStallsEveryRequestAbortsTheTransfers)
     window().SignOut();
     const auto took = std::chrono::steady_clock::now() - started;
     std::printf("sign-out against a stalled service: %lld ms\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
     // Nowhere near the 30 s of the stall (the target, 1 s, is measured in the
     // benchmarks, not here).
     EXPECT_LT(took, std::chrono::seconds(10));
@@ -220,15 +224,17 @@ TEST_F(SignInTest, TheSignOutWaitsForTheStoppedLoadsAndCatalogueBeforeTheCookies
     ASSERT_TRUE(WaitFor([&] { return Find(L"BtnOfAppRefresh")->IsEnabled() && !IsWaiting(); }));
     // The loads stall; the logout answers at once, so nothing but the
     // pages' own wait keeps their tasks inside the sign-out.
-    control().InjectFault({{"path", "/api/qtz/front_device_list"}, {"delay_ms", 30000}});
-    control().InjectFault({{"path", "/api/qtz/front_app_category"}, {"delay_ms", 30000}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_list" }, { "delay_ms", 30000 } });
+    control().InjectFault({ { "path", "/api/qtz/front_app_category" }, { "delay_ms", 30000 } });
     control().ClearLog();
     ASSERT_TRUE(ui().Click(L"BtnOfRefreshDeviceList"));
     window().Market().StartCatalogueSync();
-    ASSERT_TRUE(WaitFor([&] {
-        return !control().RequestsTo("/api/qtz/front_device_list").empty() &&
-               !control().RequestsTo("/api/qtz/front_app_category").empty();
-    }, 60000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return !control().RequestsTo("/api/qtz/front_device_list").empty()
+                && !control().RequestsTo("/api/qtz/front_app_category").empty();
+        },
+        60000));
     const auto started = std::chrono::steady_clock::now();
     window().SignOut();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
@@ -263,7 +269,7 @@ TEST_F(SignInTest, AFullLoginSendsTheSameRequestsWhetherPagesOverlapOrNot)
     } restore;
     SetPagedLoadConcurrencyForTesting(1);
     ASSERT_TRUE(WaitForTasks());
-    control().ClearLog();  // the start-up's update check
+    control().ClearLog(); // the start-up's update check
     SignInAs(L"demo", L"korvana123");
     ASSERT_TRUE(WaitForTasks(60000));
     const std::multiset<std::string> sequential = Requests(control().RequestLog());
@@ -278,10 +284,11 @@ TEST_F(SignInTest, AFullLoginSendsTheSameRequestsWhetherPagesOverlapOrNot)
     const std::multiset<std::string> overlapped = Requests(control().RequestLog());
     std::vector<std::string> onlyOne;
     std::set_symmetric_difference(overlapped.begin(), overlapped.end(), sequential.begin(), sequential.end(),
-                                  std::back_inserter(onlyOne));
-    EXPECT_TRUE(onlyOne.empty()) << onlyOne.size() << " differ, first: " << (onlyOne.empty() ? "" : onlyOne[0]);
+        std::back_inserter(onlyOne));
+    EXPECT_TRUE(onlyOne.empty()) << onlyOne.size()
+                                 << " differ, first: " << (onlyOne.empty() ? "" : onlyOne[0]);
     // The paged lists are in it, every page once.
-    for (const char* page : {"&type=0&page_size=10&page_index=1", "&type=0&page_size=10&page_index=3"})
+    for (const char* page : { "&type=0&page_size=10&page_index=1", "&type=0&page_size=10&page_index=3" })
         EXPECT_EQ(overlapped.count(std::string("POST /api/qtz/front_device_list? ") + page), 1u) << page;
     EXPECT_GT(overlapped.size(), 10u);
 }
@@ -326,18 +333,19 @@ TEST_F(SignInTest, RememberedLoginWithAutoLoginSignsInWithoutAClick)
 TEST_F(SignInTest, AFirstRunWithAutomaticLoginKeepsEveryCategoryAndApp)
 {
     ASSERT_FALSE(std::filesystem::exists(GetLocalPaths().database.narrow));
-    const nlohmann::json catalogue = {
-        {"categories", {{{"id", 1}, {"pId", 0}, {"name", "应用"}},
-                        {{"id", 2}, {"pId", 0}, {"name", "游戏"}},
-                        {{"id", 11}, {"pId", 1}, {"name", "社交"}},
-                        {{"id", 21}, {"pId", 2}, {"name", "棋牌"}}}},
-        {"apps", {{{"id", 501}, {"name", "聊天"}, {"version", "1.0"}, {"category", 11}},
-                  {{"id", 502}, {"name", "象棋"}, {"version", "2.0"}, {"category", 21}},
-                  {{"id", 503}, {"name", "围棋"}, {"version", "3.0"}, {"category", 21}}}}};
+    const nlohmann::json catalogue = { { "categories",
+                                           { { { "id", 1 }, { "pId", 0 }, { "name", "应用" } },
+                                               { { "id", 2 }, { "pId", 0 }, { "name", "游戏" } },
+                                               { { "id", 11 }, { "pId", 1 }, { "name", "社交" } },
+                                               { { "id", 21 }, { "pId", 2 }, { "name", "棋牌" } } } },
+        { "apps",
+            { { { "id", 501 }, { "name", "聊天" }, { "version", "1.0" }, { "category", 11 } },
+                { { "id", 502 }, { "name", "象棋" }, { "version", "2.0" }, { "category", 21 } },
+                { { "id", 503 }, { "name", "围棋" }, { "version", "3.0" }, { "category", 21 } } } } };
     ASSERT_EQ(control().Post("/__test/apps/catalogue", catalogue.dump()).status, 200);
     // The update check before the database step is slow: the login and its
     // synchronisation come first.
-    control().InjectFault({{"path", "/api/qtz/front_app_upgrade"}, {"delay_ms", 1500}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/qtz/front_app_upgrade" }, { "delay_ms", 1500 }, { "times", 1 } });
     Settings().SaveRememberedLogin(L"demo", L"korvana123");
     Settings().SetAutoLogin(true);
     StartWindow();
@@ -356,8 +364,8 @@ TEST_F(SignInTest, AFirstRunWithAutomaticLoginKeepsEveryCategoryAndApp)
         }
         return out;
     };
-    EXPECT_EQ(ids("select id from t_subtype order by id"), (std::vector<int> {1, 2, 11, 21}));
-    EXPECT_EQ(ids("select id from t_game order by id"), (std::vector<int> {501, 502, 503}));
+    EXPECT_EQ(ids("select id from t_subtype order by id"), (std::vector<int> { 1, 2, 11, 21 }));
+    EXPECT_EQ(ids("select id from t_game order by id"), (std::vector<int> { 501, 502, 503 }));
 }
 
 TEST_F(SignInTest, RememberedLoginIsIgnoredWhenRememberPwdIsOff)
@@ -460,11 +468,11 @@ TEST_F(SignInTest, LinksAndHelpOpenPagesOnTheServiceHost)
 TEST_F(SignInTest, AServiceThatIsDownGivesTheRequestFailureAndNoHang)
 {
     StartWindow();
-    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"drop", true}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_login" }, { "drop", true } });
     SignInAs(L"demo", L"korvana123");
     EXPECT_EQ(boxes().CountOf(L"请求错误，请检查网络连接或尝试重启软件。", L"错误"), 1u);
     EXPECT_EQ(MainWindowPage(), 0);
-    control().InjectFault({{"path", "/api/qtz/front_user_login"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_user_login" }, { "kind", "not_json" } });
     SignInAs(L"demo", L"korvana123");
     EXPECT_EQ(boxes().CountOf(L"", L"错误"), 1u);
     EXPECT_EQ(MainWindowPage(), 0);
@@ -484,4 +492,4 @@ TEST_F(SignInTest, ALoginThatCannotStartLeavesThePageUsable)
     EXPECT_EQ(MainWindowPage(), 1);
 }
 
-}  // namespace
+} // namespace

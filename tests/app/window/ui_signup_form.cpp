@@ -31,7 +31,8 @@ protected:
         ASSERT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfSign")->GetCurSel(), 1);
     }
     // Types into a field and leaves it for the next one, as with the mouse.
-    void Fill(const std::wstring& field, const std::wstring& text, const std::wstring& next = L"EditOfInvitation")
+    void Fill(
+        const std::wstring& field, const std::wstring& text, const std::wstring& next = L"EditOfInvitation")
     {
         ASSERT_TRUE(ui().TypeText(field, text));
         ASSERT_TRUE(ui().Click(next));
@@ -43,8 +44,9 @@ protected:
     SignupMembers& signup() { return window().Client().signup; }
     std::wstring SmsCodeOf(const std::string& phone)
     {
-        const std::string code = nlohmann::json::parse(control().Get("/__test/account/sms_code?phone=" + phone).body)
-                                     .value("code", "");
+        const std::string code
+            = nlohmann::json::parse(control().Get("/__test/account/sms_code?phone=" + phone).body)
+                  .value("code", "");
         return std::wstring(code.begin(), code.end());
     }
     // Every field valid and an SMS code requested and typed.
@@ -74,12 +76,12 @@ TEST_F(SignupFormTest, TheNameIsCheckedLocallyThenOnceWithTheService)
 
     // Leaving it again with the same name shows the stored verdict.
     ASSERT_TRUE(ui().Click(L"EditOfSignupName"));
-    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), L"");  // no mark while it has the focus
+    EXPECT_EQ(MarkOf(L"CtrlOfSignupName"), L""); // no mark while it has the focus
     ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
     EXPECT_EQ(Verifications(), 1u);
     EXPECT_EQ(Notice(), L"用户名已经验证通过！");
 
-    ASSERT_TRUE(ui().TypeText(L"EditOfSignupName", L"p"));  // 16 characters now
+    ASSERT_TRUE(ui().TypeText(L"EditOfSignupName", L"p")); // 16 characters now
     ASSERT_TRUE(ui().Click(L"EditOfInvitation"));
     EXPECT_EQ(Verifications(), 1u);
     EXPECT_EQ(Notice(), L"用户名长度为4～15！");
@@ -97,7 +99,7 @@ TEST_F(SignupFormTest, TheNameIsCheckedLocallyThenOnceWithTheService)
     EXPECT_EQ(Verifications(), 2u);
 
     // A check whose request failed is asked again when the field is left.
-    control().InjectFault({{"path", "/api/index/verify"}, {"drop", true}, {"times", 1}});
+    control().InjectFault({ { "path", "/api/index/verify" }, { "drop", true }, { "times", 1 } });
     Find(L"EditOfSignupName")->SetText(L"");
     Fill(L"EditOfSignupName", L"someone");
     EXPECT_EQ(Notice(), L"请求错误，请检查网络连接或尝试重启软件。");
@@ -165,7 +167,7 @@ TEST_F(SignupFormTest, TheEleventhDigitStartsThePhoneCheckAtOnce)
     ASSERT_TRUE(ui().TypeText(L"EditOfPhoneNum", L"13912345678"));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
     EXPECT_EQ(control().RequestsTo("/api/index/verify").back().query,
-              "type=unique&rule=user,phone&value=13912345678");
+        "type=unique&rule=user,phone&value=13912345678");
     EXPECT_EQ(MarkOf(L"CtrlOfPhoneNum"), kOk);
     EXPECT_TRUE(Find(L"BtnOfSmsCaptcha")->IsEnabled());
     EXPECT_TRUE(Find(L"EditOfPhoneNum")->IsEnabled());
@@ -185,7 +187,8 @@ TEST_F(SignupFormTest, TheSmsCountdownRuns120To1ThenTheButtonComesBack)
     DuiLib::CControlUI* button = Find(L"BtnOfSmsCaptcha");
     ASSERT_TRUE(ui().Click(button));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }));
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_register_send_message").back().body, "&phone=13912345678");
+    EXPECT_EQ(
+        control().RequestsTo("/api/qtz/front_user_register_send_message").back().body, "&phone=13912345678");
     EXPECT_EQ(Notice(), L"验证码已发送，请注意查收");
     EXPECT_EQ(button->GetText(), L"120秒后重新获取");
     EXPECT_FALSE(button->IsEnabled());
@@ -245,8 +248,9 @@ TEST_F(SignupFormTest, AWholeRegistrationEndsSignedInAsTheNewUser)
     auto log = control().RequestsTo("/api/qtz/front_user_register");
     ASSERT_EQ(log.size(), 1u);
     // An empty invitation code is not sent at all.
-    EXPECT_EQ(log[0].body, "&password=secret1&phone=13912345679&username=newuser2&code=" +
-                               std::string(code.begin(), code.end()));
+    EXPECT_EQ(log[0].body,
+        "&password=secret1&phone=13912345679&username=newuser2&code="
+            + std::string(code.begin(), code.end()));
     EXPECT_EQ(Find(L"EditOfLoginName")->GetText(), L"newuser2");
     EXPECT_EQ(window().Client().user.loginName, L"newuser2");
     EXPECT_EQ(window().Client().user.loginState, kLoginStateLoggedIn);
@@ -265,9 +269,9 @@ TEST_F(SignupFormTest, ARefusedRegistrationIsShownAndTheFormStays)
     EXPECT_EQ(boxes().CountOf(L"邀请码不存在", L"错误"), 1u);
     EXPECT_EQ(MainWindowPage(), 0);
     EXPECT_EQ(FindAs<DuiLib::CTabLayoutUI>(L"TabOfSign")->GetCurSel(), 1);
-    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_register").back().body.find("&invite_code=NOSUCH") !=
-                  std::string::npos,
-              true);
+    EXPECT_EQ(control().RequestsTo("/api/qtz/front_user_register").back().body.find("&invite_code=NOSUCH")
+            != std::string::npos,
+        true);
 }
 
-}  // namespace
+} // namespace

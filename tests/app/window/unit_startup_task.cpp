@@ -36,11 +36,11 @@ TEST_F(StartupTaskTest, StampsTheCatalogueAndReportsReady)
     const LocalPaths& paths = InitLocalPaths(dir.path().string());
     std::filesystem::create_directories(paths.folder.narrow);
     const auto before = static_cast<std::int64_t>(std::time(nullptr));
-    manager->user.loginState = kLoginStateLoggedIn;  // an automatic login may have finished first
+    manager->user.loginState = kLoginStateLoggedIn; // an automatic login may have finished first
     StartTask(manager, RunStartupTask).Wait(5s);
     EXPECT_GE(manager->RefreshStamp, before);
     EXPECT_LE(manager->RefreshStamp, before + 5);
-    EXPECT_EQ(manager->user.loginState, kLoginStateLoggedIn);  // the session is not the start-up's
+    EXPECT_EQ(manager->user.loginState, kLoginStateLoggedIn); // the session is not the start-up's
     const auto messages = window.Messages();
     // The update check comes first (no service answers here: no update).
     ASSERT_EQ(messages.size(), 2u);
@@ -48,8 +48,8 @@ TEST_F(StartupTaskTest, StampsTheCatalogueAndReportsReady)
     EXPECT_EQ(messages[0].wParam, msg::kUpdateNone);
     EXPECT_EQ(messages[1].msg, msg::UM_STARTUP);
     EXPECT_EQ(messages[1].wParam, msg::kStartupReady);
-    EXPECT_TRUE(std::filesystem::is_regular_file(paths.database.narrow));  // the catalogue is the user's file
+    EXPECT_TRUE(std::filesystem::is_regular_file(paths.database.narrow)); // the catalogue is the user's file
     EXPECT_TRUE(manager->catalogue.databaseStep.WaitOpen(0ms));
 }
 
-}  // namespace
+} // namespace

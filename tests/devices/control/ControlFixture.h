@@ -63,7 +63,7 @@ protected:
     }
 
     // What the window gives a play task: the device and the user id it has.
-    PlayRequest PlayOf(int device) const { return {device, client->user.userId}; }
+    PlayRequest PlayOf(int device) const { return { device, client->user.userId }; }
 
     // The session token the service gave this test's login.
     std::string SessionToken()
@@ -75,8 +75,8 @@ protected:
 
     std::string ServicePort() const { return std::to_string(service().port()); }
 
-    std::atomic<int> screenshots{0};
-    std::atomic<bool> screenshotAnswers{true};
+    std::atomic<int> screenshots { 0 };
+    std::atomic<bool> screenshotAnswers { true };
 };
 
-}  // namespace korvana::test
+} // namespace korvana::test

@@ -81,9 +81,10 @@ protected:
 TEST_F(OperationTest, ARefusedRebootOrResetIsReportedWithoutPolling)
 {
     AddDevice(L"7", L"VM0007", L"a");
-    control().InjectFault({{"path", "/api/qtz/front_device_reboot"}, {"body", R"({"status":false,"message":"忙"})"}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_device_reboot" }, { "body", R"({"status":false,"message":"忙"})" } });
     RebootDevice(*client, 0);
-    control().InjectFault({{"path", "/api/qtz/front_device_reset"}, {"kind", "not_json"}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_reset" }, { "kind", "not_json" } });
     ResetDevice(*client, 0);
     auto messages = Of(msg::UM_DEVICE_OP);
     ASSERT_EQ(messages.size(), 2u);
@@ -98,7 +99,7 @@ TEST_F(OperationTest, ARefusedRebootOrResetIsReportedWithoutPolling)
 TEST_F(OperationTest, AnExpiredSessionFailsQuietly)
 {
     AddDevice(L"7", L"VM0007", L"a");
-    control().Reset();  // every session ended
+    control().Reset(); // every session ended
     MessageBoxRecorder boxes;
     ResetDevice(*client, 0);
     ASSERT_EQ(Of(msg::UM_DEVICE_OP).size(), 1u);
@@ -140,13 +141,17 @@ TEST_F(OperationTest, TheServiceKeepsARebootedDeviceFromAnsweringForAWhile)
     const std::string cookie = "korvana_session=" + SessionToken();
     ASSERT_EQ(control().Post("/__test/control/busy_time?ms=400", "").status, 200);
     ASSERT_EQ(control().Post("/api/qtz/front_device_reset", "id=7", cookie).status, 200);
-    const auto refused = nlohmann::json::parse(control().Post("/api/qtz/front_device_capture", "&id=7", cookie).body);
+    const auto refused
+        = nlohmann::json::parse(control().Post("/api/qtz/front_device_capture", "&id=7", cookie).body);
     EXPECT_EQ(refused["status"], false);
     EXPECT_EQ(control().Get("/api/qtz/front_device_screen?sn=VM0007&user=42", cookie).status, 503);
-    EXPECT_TRUE(Eventually([&] {
-        auto answer = nlohmann::json::parse(control().Post("/api/qtz/front_device_capture", "&id=7", cookie).body);
-        return answer["status"] == true;
-    }, 5000));
+    EXPECT_TRUE(Eventually(
+        [&] {
+            auto answer = nlohmann::json::parse(
+                control().Post("/api/qtz/front_device_capture", "&id=7", cookie).body);
+            return answer["status"] == true;
+        },
+        5000));
     auto screen = control().Get("/api/qtz/front_device_screen?sn=VM0007&user=42", cookie);
     EXPECT_EQ(screen.status, 200);
     EXPECT_EQ(screen.Header("Content-Type"), "image/jpeg");
@@ -178,7 +183,7 @@ TEST_F(OperationTest, ASingleUploadSendsTheFileWithProgressToItsTile)
     ASSERT_FALSE(progress.empty());
     int last = -1;
     for (const RecordedMessage& m : progress) {
-        EXPECT_EQ(m.wParam, 0u);  // the first device's tile
+        EXPECT_EQ(m.wParam, 0u); // the first device's tile
         EXPECT_GT(m.lParam, last);
         last = static_cast<int>(m.lParam);
     }
@@ -187,7 +192,7 @@ TEST_F(OperationTest, ASingleUploadSendsTheFileWithProgressToItsTile)
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].wParam, msg::kUploadDone);
     EXPECT_EQ(done[0].lParam, 0);
-    EXPECT_EQ(origin->batchFlags, std::vector<bool>{false});
+    EXPECT_EQ(origin->batchFlags, std::vector<bool> { false });
 }
 
 TEST_F(OperationTest, ABatchUploadNamesEverySelectedDeviceAndSaysItIsTheBatch)
@@ -236,7 +241,8 @@ TEST_F(OperationTest, UploadFailuresShowTheirTextAndEndTheUpload)
 
     // A dropped connection.
     device.upload_path = WriteFile("a.txt", 1000).wstring();
-    control().InjectFault({{"path", "/api/qtz/front_device_file_upload"}, {"drop", true}, {"times", 1}});
+    control().InjectFault(
+        { { "path", "/api/qtz/front_device_file_upload" }, { "drop", true }, { "times", 1 } });
     UploadToDevice(*client, 0);
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes.Boxes()[1].text, L"请求错误，请检查网络连接或尝试重启软件。:52");
@@ -247,7 +253,7 @@ TEST_F(OperationTest, UploadFailuresShowTheirTextAndEndTheUpload)
     ASSERT_EQ(boxes.Count(), 3u);
     EXPECT_EQ(boxes.CountOf(L"请选择设备", L"错误"), 1u);
     auto log = control().RequestsTo("/api/qtz/front_device_file_upload");
-    ASSERT_EQ(log.size(), 2u);  // the vanished file never left the client
+    ASSERT_EQ(log.size(), 2u); // the vanished file never left the client
     service::Form form;
     service::AppendMultipart(log[1].body, log[1].Header("Content-Type"), form);
     EXPECT_EQ(form.Get("id"), "");
@@ -261,4 +267,4 @@ TEST_F(OperationTest, UploadFailuresShowTheirTextAndEndTheUpload)
     EXPECT_EQ(origin->batchFlags.back(), true);
 }
 
-}  // namespace
+} // namespace

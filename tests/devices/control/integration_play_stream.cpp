@@ -48,10 +48,17 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
-    explicit RawStream(int fd, bool) : m_fd(fd), m_connected(true) {}
+    explicit RawStream(int fd, bool)
+        : m_fd(fd)
+        , m_connected(true)
+    {
+    }
     ~RawStream() { ::close(m_fd); }
     bool connected() const { return m_connected; }
-    void Write(const std::string& bytes) { ASSERT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())); }
+    void Write(const std::string& bytes)
+    {
+        ASSERT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+    }
     // The next message, or false when the peer closed or nothing came in time.
     bool Read(stream::Message& message, int limitMs = 20000)
     {
@@ -62,7 +69,7 @@ public:
                 return true;
             if (status == stream::FrameReader::Status::Bad)
                 return false;
-            pollfd pfd {m_fd, POLLIN, 0};
+            pollfd pfd { m_fd, POLLIN, 0 };
             if (::poll(&pfd, 1, limitMs) <= 0)
                 return false;
             char buffer[65536];
@@ -106,17 +113,24 @@ protected:
         unsetenv("KORVANA_TOOL_STATUS");
         unsetenv("KORVANA_TOOL_CLICK");
     }
-    int StreamPort() { return control().Get("/__test/control/stream").status == 200 ? Json("/__test/control/stream")["port"].get<int>() : -1; }
+    int StreamPort()
+    {
+        return control().Get("/__test/control/stream").status == 200
+            ? Json("/__test/control/stream")["port"].get<int>()
+            : -1;
+    }
     nlohmann::json Json(const std::string& path) { return nlohmann::json::parse(control().Get(path).body); }
     // The play address of a device for this test's session.
     std::string PlayPort(const std::string& id)
     {
-        const auto answer = nlohmann::json::parse(control().Post("/api/qtz/front_device_play_url", "&id=" + id, cookie).body);
+        const auto answer = nlohmann::json::parse(
+            control().Post("/api/qtz/front_device_play_url", "&id=" + id, cookie).body);
         return nlohmann::json::parse(answer["message"].get<std::string>())["port"].get<std::string>();
     }
-    stream::Message Hello(RawStream& raw, const std::string& session, const std::string& sn, const std::string& user)
+    stream::Message Hello(
+        RawStream& raw, const std::string& session, const std::string& sn, const std::string& user)
     {
-        raw.Write(stream::EncodeHello({session, sn, user, 0, 0}));
+        raw.Write(stream::EncodeHello({ session, sn, user, 0, 0 }));
         stream::Message answer;
         EXPECT_TRUE(raw.Read(answer));
         return answer;
@@ -146,14 +160,14 @@ TEST_F(PlayStreamTest, TheHelloIsRefusedUnlessItCarriesTheSessionThePlayAddressW
         EXPECT_EQ(RefusalOf(Hello(raw, session, "VM0007", "42")), stream::Reason::Session);
         EXPECT_TRUE(raw.ClosedByPeer());
     }
-    EXPECT_EQ(PlayPort("7"), std::to_string(port));  // the play address names the stream
+    EXPECT_EQ(PlayPort("7"), std::to_string(port)); // the play address names the stream
     struct Case {
         std::string session, sn, user;
         stream::Reason reason;
     };
-    for (const Case& c : {Case{"0000", "VM0007", "42", stream::Reason::Session},
-                          Case{session, "VM0007", "43", stream::Reason::Session},
-                          Case{session, "VM0101", "42", stream::Reason::Device}}) {
+    for (const Case& c : { Case { "0000", "VM0007", "42", stream::Reason::Session },
+             Case { session, "VM0007", "43", stream::Reason::Session },
+             Case { session, "VM0101", "42", stream::Reason::Device } }) {
         SCOPED_TRACE(c.session + " " + c.sn + " " + c.user);
         RawStream raw(port);
         EXPECT_EQ(RefusalOf(Hello(raw, c.session, c.sn, c.user)), c.reason);
@@ -177,7 +191,8 @@ TEST_F(PlayStreamTest, TheHelloIsRefusedUnlessItCarriesTheSessionThePlayAddressW
     ASSERT_TRUE(unit) << error;
     EXPECT_TRUE(unit->keyframe);
     const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
-                         std::chrono::system_clock::now().time_since_epoch()).count();
+        std::chrono::system_clock::now().time_since_epoch())
+                         .count();
     EXPECT_LE(unit->captureUs, static_cast<std::uint64_t>(now));
     EXPECT_GT(unit->captureUs, static_cast<std::uint64_t>(now) - 60000000u);
     auto decoder = stream::VideoDecoder::Create(error);
@@ -190,9 +205,9 @@ TEST_F(PlayStreamTest, TheHelloIsRefusedUnlessItCarriesTheSessionThePlayAddressW
     stream::Input tap;
     tap.kind = stream::Input::Kind::Tap;
     tap.seq = 1;
-    tap.path = {{700, 300}};
+    tap.path = { { 700, 300 } };
     raw.Write(stream::EncodeInput(tap));
-    ASSERT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({"tap 700 300"}); }));
+    ASSERT_TRUE(Eventually([&] { return Inputs("7") == nlohmann::json::array({ "tap 700 300" }); }));
     raw.Write(stream::EncodeClose());
     EXPECT_TRUE(raw.ClosedByPeer());
     EXPECT_TRUE(Eventually([&] { return Json("/__test/control/stream")["connections"] == 0; }));
@@ -203,12 +218,12 @@ TEST_F(PlayStreamTest, BadBytesFromAPlayerEndItsConnectionAndNothingElse)
     const int port = StreamPort();
     PlayPort("7");
     const std::string session = SessionToken();
-    const std::vector<std::string> bad{
-        std::string("\xff\xff\xff\xff\x02", 5),                                  // absurd length
-        std::string("\0\0\0\x05\x02\0\0\0\1", 9),                                 // a tap cut short
-        std::string("\0\0\0\x09\x02\0\0\0\1\x7f\xff\0\1", 13),                    // a tap off the screen
-        stream::EncodeHello({session, "VM0007", "42", 0, 0}),                     // a second hello
-        std::string("\0\0\0\x02\x55\x55", 6),                                     // an unknown message
+    const std::vector<std::string> bad {
+        std::string("\xff\xff\xff\xff\x02", 5), // absurd length
+        std::string("\0\0\0\x05\x02\0\0\0\1", 9), // a tap cut short
+        std::string("\0\0\0\x09\x02\0\0\0\1\x7f\xff\0\1", 13), // a tap off the screen
+        stream::EncodeHello({ session, "VM0007", "42", 0, 0 }), // a second hello
+        std::string("\0\0\0\x02\x55\x55", 6), // an unknown message
     };
     for (const std::string& bytes : bad) {
         RawStream raw(port);
@@ -235,17 +250,21 @@ TEST_F(PlayStreamTest, ADroppedStreamIsReconnectedAndResumes)
     ASSERT_TRUE(Eventually([&] { return ReadFile(status) == "frame\n"; }, 20000)) << ReadFile(status);
     ASSERT_EQ(Json("/__test/control/stream")["connections"], 1);
     control().Get("/__test/control/drop_streams?id=7");
-    EXPECT_TRUE(Eventually([&] { return ReadFile(status) == "frame\n连接已断开，正在重新连接…\nframe\n"; }, 20000))
+    EXPECT_TRUE(
+        Eventually([&] { return ReadFile(status) == "frame\n连接已断开，正在重新连接…\nframe\n"; }, 20000))
         << ReadFile(status);
     EXPECT_TRUE(Eventually([&] { return Json("/__test/control/stream")["connections"] == 1; }));
     // A reboot ends the stream with the service's reason; it comes back after.
     control().Post("/__test/control/busy_time?ms=300", "");
     control().Post("/api/qtz/front_device_reboot", "id=7", cookie);
-    EXPECT_TRUE(Eventually([&] {
-        const std::string text = ReadFile(status);
-        return text.find("设备正在重启，正在重新连接…\n") != std::string::npos && text.size() > 5 &&
-               text.substr(text.size() - 6) == "frame\n";
-    }, 30000)) << ReadFile(status);
+    EXPECT_TRUE(Eventually(
+        [&] {
+            const std::string text = ReadFile(status);
+            return text.find("设备正在重启，正在重新连接…\n") != std::string::npos && text.size() > 5
+                && text.substr(text.size() - 6) == "frame\n";
+        },
+        30000))
+        << ReadFile(status);
     ClosePlayerOf(*client, 0);
     ASSERT_TRUE(window->WaitForCount(2, 10000));
 }
@@ -256,7 +275,8 @@ TEST_F(PlayStreamTest, SigtermEndsThePlayerWithinASecond)
     const std::string self = RunningProgramPath();
     const std::string player = self.substr(0, self.rfind('/')) + "/../app/window/ZorIzoriz";
     setenv("KORVANA_PLAY_SESSION", SessionToken().c_str(), 1);
-    std::vector<std::string> args{player, "VM0007", "127.0.0.1", port, "-", "42", "1", "0", "not", "0", "pad"};
+    std::vector<std::string> args { player, "VM0007", "127.0.0.1", port, "-", "42", "1", "0", "not", "0",
+        "pad" };
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -270,7 +290,8 @@ TEST_F(PlayStreamTest, SigtermEndsThePlayerWithinASecond)
     ASSERT_EQ(kill(pid, SIGTERM), 0);
     int result = 0;
     ASSERT_TRUE(Eventually([&] { return waitpid(pid, &result, WNOHANG) == pid; }, 10000));
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
+    const auto took
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
     EXPECT_LT(took.count(), 1000);
     EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0);
     // It said goodbye: the service has no stream left.
@@ -293,9 +314,10 @@ struct Received {
     }
 };
 
-std::unique_ptr<StreamClient> Watch(const std::string& sn, const std::string& port, const std::string& session, Received& into)
+std::unique_ptr<StreamClient> Watch(
+    const std::string& sn, const std::string& port, const std::string& session, Received& into)
 {
-    StreamTarget target{"127.0.0.1", port, sn, session, "42", 360, 640};
+    StreamTarget target { "127.0.0.1", port, sn, session, "42", 360, 640 };
     StreamClient::Events events;
     events.picture = [&into](StreamPicture picture) {
         std::lock_guard lock(into.mutex);
@@ -331,13 +353,13 @@ TEST_F(PlayStreamTest, TwoPlayersOnTwoDevicesDoNotMixStreams)
     // A tap on the first icon of 7 opens its app there only.
     stream::Input tap;
     tap.kind = stream::Input::Kind::Tap;
-    tap.path = {{90, 420}};
+    tap.path = { { 90, 420 } };
     std::uint32_t seq = 0;
     ASSERT_TRUE(Eventually([&] { return (seq = a->Send(tap)) != 0; }));
     ASSERT_TRUE(Eventually([&] { return seven.Last().inputSeq >= seq; }, 20000));
     EXPECT_EQ(Json("/__test/control/screen?id=7")["page"], "app");
     EXPECT_EQ(Json("/__test/control/screen?id=8")["page"], "home");
-    EXPECT_EQ(Inputs("7"), nlohmann::json::array({"tap 90 420"}));
+    EXPECT_EQ(Inputs("7"), nlohmann::json::array({ "tap 90 420" }));
     EXPECT_TRUE(Inputs("8").empty());
     const std::size_t before = eight.Count();
     ASSERT_TRUE(Eventually([&] { return eight.Count() > before + 1; }, 20000));
@@ -368,36 +390,37 @@ TEST_F(PlayStreamTest, BadBytesFromAServiceEndTheConnectionWithALogLine)
         std::lock_guard lock(mutex);
         states.push_back(state);
     };
-    StreamClient player({"127.0.0.1", port, "VM0007", "s", "42", 0, 0}, events);
+    StreamClient player({ "127.0.0.1", port, "VM0007", "s", "42", 0, 0 }, events);
     player.Start();
-    const std::vector<std::string> nonsense{
-        std::string("\x7f\0\0\0\x83", 5),                                   // absurd length
-        stream::EncodeWelcome({720, 1280, 720, 1280, 30}),                  // a second welcome
-        std::string("\0\0\0\x05\x83\0\0\0\0", 9),                           // a video head cut short
+    const std::vector<std::string> nonsense {
+        std::string("\x7f\0\0\0\x83", 5), // absurd length
+        stream::EncodeWelcome({ 720, 1280, 720, 1280, 30 }), // a second welcome
+        std::string("\0\0\0\x05\x83\0\0\0\0", 9), // a video head cut short
         // Not H.264 at all, then a goodbye: the player survives the unit
         // and still reads the message after it.
-        stream::EncodeVideo({1, 0, true, std::string("\0\0\0\1\x65", 5) + std::string(64, '\x5a')}) +
-            stream::EncodeRefusal(stream::Type::Bye, {stream::Reason::Shutdown, "bye"}),
+        stream::EncodeVideo({ 1, 0, true, std::string("\0\0\0\1\x65", 5) + std::string(64, '\x5a') })
+            + stream::EncodeRefusal(stream::Type::Bye, { stream::Reason::Shutdown, "bye" }),
     };
     for (const std::string& bytes : nonsense) {
-        pollfd pfd {listener, POLLIN, 0};
+        pollfd pfd { listener, POLLIN, 0 };
         ASSERT_EQ(::poll(&pfd, 1, 20000), 1);
         RawStream peer(::accept(listener, nullptr, nullptr), true);
         stream::Message hello;
         ASSERT_TRUE(peer.Read(hello));
         EXPECT_EQ(hello.type, stream::Type::Hello);
-        peer.Write(stream::EncodeWelcome({720, 1280, 720, 1280, 30}) + bytes);
+        peer.Write(stream::EncodeWelcome({ 720, 1280, 720, 1280, 30 }) + bytes);
         EXPECT_TRUE(peer.ClosedByPeer());
     }
     player.Stop();
     ::close(listener);
     const std::string text = log.Text();
     EXPECT_NE(text.find("connection ended: bad stream: message length"), std::string::npos) << text;
-    EXPECT_NE(text.find("connection ended: bad stream: unexpected message type 129"), std::string::npos) << text;
+    EXPECT_NE(text.find("connection ended: bad stream: unexpected message type 129"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("connection ended: bad stream: video head cut short"), std::string::npos) << text;
     EXPECT_NE(text.find("connection ended: bye"), std::string::npos) << text;
     std::lock_guard lock(mutex);
     EXPECT_GE(std::count(states.begin(), states.end(), StreamClient::State::Reconnecting), 3);
 }
 
-}  // namespace
+} // namespace

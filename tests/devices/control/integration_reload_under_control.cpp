@@ -77,10 +77,10 @@ protected:
 
 TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllReloads)
 {
-    MessageBoxRecorder boxes;  // refusals of the workers, e.g. a sync start without two devices
+    MessageBoxRecorder boxes; // refusals of the workers, e.g. a sync start without two devices
     Reload(false);
     const std::vector<std::wstring> ids = Ids();
-    ASSERT_EQ(ids.size(), 25u);  // three pages of the demo user
+    ASSERT_EQ(ids.size(), 25u); // three pages of the demo user
     const std::filesystem::path file = folder() / "upload.bin";
     {
         std::ofstream out(file, std::ios::binary);
@@ -111,18 +111,23 @@ TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllR
     }
 
     // Players registered after the last close are closed as they come.
-    const bool ended = Eventually([&] {
-        CloseAllPlayersOf(*client);
-        return CountOf(msg::UM_PLAY, {msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired}) ==
-                   static_cast<std::size_t>(plays) &&
-               !SyncProgramRuns(*client);
-    }, 120000);
+    const bool ended = Eventually(
+        [&] {
+            CloseAllPlayersOf(*client);
+            return CountOf(
+                       msg::UM_PLAY, { msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired })
+                == static_cast<std::size_t>(plays)
+                && !SyncProgramRuns(*client);
+        },
+        120000);
     ASSERT_TRUE(ended);
     ASSERT_TRUE(WaitForAllTasks(60s));
 
-    EXPECT_EQ(CountOf(msg::UM_PLAY, {msg::kPlayerEnded}), static_cast<std::size_t>(plays));
-    EXPECT_EQ(CountOf(msg::UM_DEVICE_OP, {msg::kRebootDone, msg::kRebootFailed}), static_cast<std::size_t>(reboots));
-    EXPECT_EQ(CountOf(msg::UM_UPLOAD, {msg::kUploadDone, msg::kUploadFailed}), static_cast<std::size_t>(uploads));
+    EXPECT_EQ(CountOf(msg::UM_PLAY, { msg::kPlayerEnded }), static_cast<std::size_t>(plays));
+    EXPECT_EQ(CountOf(msg::UM_DEVICE_OP, { msg::kRebootDone, msg::kRebootFailed }),
+        static_cast<std::size_t>(reboots));
+    EXPECT_EQ(
+        CountOf(msg::UM_UPLOAD, { msg::kUploadDone, msg::kUploadFailed }), static_cast<std::size_t>(uploads));
     EXPECT_EQ(Ids(), ids);
     {
         std::lock_guard lock(client->control.mutex);
@@ -133,4 +138,4 @@ TEST_F(ReloadUnderControlTest, EveryTaskEndsOnceAndTheListIsTheServicesAfterAllR
         EXPECT_FALSE(device.player_open) << WideToUtf8(device.id);
 }
 
-}  // namespace
+} // namespace

@@ -56,7 +56,7 @@ protected:
 
 TEST_F(UserInfoDuringPlayTest, EveryTaskEndsOnceAndThePlaysCarryTheUserIdTheyWereStartedWith)
 {
-    MessageBoxRecorder boxes;  // whatever a worker would show
+    MessageBoxRecorder boxes; // whatever a worker would show
     SetSyncSectionNameForTesting("");
     // A device of its own for each play: a second player of one device
     // would take the first one's place among the players, and that one
@@ -79,23 +79,29 @@ TEST_F(UserInfoDuringPlayTest, EveryTaskEndsOnceAndThePlaysCarryTheUserIdTheyWer
             StartTask(client, &RefreshUserInfo, 0).Drop();
             ++loads;
         }
-        ASSERT_TRUE(Eventually([&] {
-            return CountOf(msg::UM_USERINFO, {msg::kUserInfoLoaded, msg::kUserInfoFailed}) ==
-                   static_cast<std::size_t>(loads);
-        }, 20000));
+        ASSERT_TRUE(Eventually(
+            [&] {
+                return CountOf(msg::UM_USERINFO, { msg::kUserInfoLoaded, msg::kUserInfoFailed })
+                    == static_cast<std::size_t>(loads);
+            },
+            20000));
         ClosePlayersOf(*client);
     }
-    const bool ended = Eventually([&] {
-        CloseAllPlayersOf(*client);
-        return CountOf(msg::UM_PLAY, {msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired}) ==
-                   static_cast<std::size_t>(plays) &&
-               !SyncProgramRuns(*client);
-    }, 120000);
-    ASSERT_TRUE(ended) << CountOf(msg::UM_PLAY, {msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired})
+    const bool ended = Eventually(
+        [&] {
+            CloseAllPlayersOf(*client);
+            return CountOf(
+                       msg::UM_PLAY, { msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired })
+                == static_cast<std::size_t>(plays)
+                && !SyncProgramRuns(*client);
+        },
+        120000);
+    ASSERT_TRUE(ended) << CountOf(
+        msg::UM_PLAY, { msg::kPlayerEnded, msg::kPlayAddressFailed, msg::kPlaySessionExpired })
                        << " plays ended of " << plays << "; sync runs: " << SyncProgramRuns(*client);
     ASSERT_TRUE(WaitForAllTasks(60s));
-    EXPECT_EQ(CountOf(msg::UM_PLAY, {msg::kPlayerEnded}), static_cast<std::size_t>(plays));
-    EXPECT_EQ(CountOf(msg::UM_USERINFO, {msg::kUserInfoLoaded}), static_cast<std::size_t>(loads));
+    EXPECT_EQ(CountOf(msg::UM_PLAY, { msg::kPlayerEnded }), static_cast<std::size_t>(plays));
+    EXPECT_EQ(CountOf(msg::UM_USERINFO, { msg::kUserInfoLoaded }), static_cast<std::size_t>(loads));
     const std::string section = ReadSyncSection();
     EXPECT_NE(section.find("\"UserID\":\"42\""), std::string::npos) << section;
 
@@ -106,12 +112,14 @@ TEST_F(UserInfoDuringPlayTest, EveryTaskEndsOnceAndThePlaysCarryTheUserIdTheyWer
     StartTaskWith(client, &PlayDevice, PlayOf(kRounds)).Drop();
     client->user.userId = "77";
     const std::string last = "pad" + std::to_string(10 + kRounds) + "\n";
-    ASSERT_TRUE(Eventually([&] { return ReadFile(folder() / "echo.txt").find(last) != std::string::npos; }, 20000));
-    EXPECT_NE(ReadFile(folder() / "echo.txt").find("\n-\n42\n"), std::string::npos) << ReadFile(folder() / "echo.txt");
+    ASSERT_TRUE(
+        Eventually([&] { return ReadFile(folder() / "echo.txt").find(last) != std::string::npos; }, 20000));
+    EXPECT_NE(ReadFile(folder() / "echo.txt").find("\n-\n42\n"), std::string::npos)
+        << ReadFile(folder() / "echo.txt");
     ClosePlayersOf(*client);
-    ASSERT_TRUE(Eventually([&] {
-        return CountOf(msg::UM_PLAY, {msg::kPlayerEnded}) == static_cast<std::size_t>(plays + 1);
-    }, 20000));
+    ASSERT_TRUE(Eventually(
+        [&] { return CountOf(msg::UM_PLAY, { msg::kPlayerEnded }) == static_cast<std::size_t>(plays + 1); },
+        20000));
 }
 
-}  // namespace
+} // namespace

@@ -29,7 +29,8 @@ public:
             if (access(lock.c_str(), F_OK) == 0)
                 continue;
             m_display = ":" + std::to_string(number);
-            std::vector<std::string> words{"/usr/bin/Xvfb", m_display, "-screen", "0", "1280x900x24", "-nolisten", "tcp"};
+            std::vector<std::string> words { "/usr/bin/Xvfb", m_display, "-screen", "0", "1280x900x24",
+                "-nolisten", "tcp" };
             std::vector<char*> argv;
             for (auto& w : words)
                 argv.push_back(w.data());
@@ -86,7 +87,8 @@ protected:
     static std::filesystem::path PngDir()
     {
         const char* dir = std::getenv("KORVANA_PNG_DIR");
-        return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir) : std::filesystem::path("/tmp/korvana-png");
+        return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir)
+                                              : std::filesystem::path("/tmp/korvana-png");
     }
     XServer x;
 };
@@ -104,7 +106,7 @@ TEST_F(ProgramWindowTest, ThePlayerWindowIsFoundByItsProcessAndClosedLikeAnyWind
         std::lock_guard lock(client->control.mutex);
         found = client->control.players[L"7"];
     }
-    EXPECT_NE(found.xWindow, 0u);  // a real window, not only the process
+    EXPECT_NE(found.xWindow, 0u); // a real window, not only the process
     EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(png); }, 15000));
 
     ClosePlayerOf(*client, 0);
@@ -115,7 +117,7 @@ TEST_F(ProgramWindowTest, ThePlayerWindowIsFoundByItsProcessAndClosedLikeAnyWind
 
 TEST_F(ProgramWindowTest, APlayerThatShowsNoWindowIsStillClosedThroughItsProcess)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);  // a display, but no window on it
+    setenv("QT_QPA_PLATFORM", "offscreen", 1); // a display, but no window on it
     AddDevice(L"7", L"VM0007", L"My pad");
     StartTaskWith(client, &PlayDevice, PlayOf(0));
     ASSERT_TRUE(Eventually([&] { return PlayerOpenOf(*client, 0); }, 15000));
@@ -138,13 +140,15 @@ TEST_F(ProgramWindowTest, TheSynchronisedWindowShowsEverySelectedDevice)
     AddDevice(L"9", L"VM0009", L"云手机09").selected = true;
     AddDevice(L"11", L"VM0011", L"云手机11").selected = true;
     StartTaskWith(client, &PlayDevicesInSync, client->user.userId);
-    ASSERT_TRUE(Eventually([&] {
-        std::lock_guard lock(client->control.mutex);
-        return client->control.syncWindow.xWindow != 0;
-    }, 15000));
+    ASSERT_TRUE(Eventually(
+        [&] {
+            std::lock_guard lock(client->control.mutex);
+            return client->control.syncWindow.xWindow != 0;
+        },
+        15000));
     EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(png); }, 15000));
     CloseSyncProgramOf(*client);
     ASSERT_TRUE(Eventually([&] { return !SyncProgramRuns(*client); }, 10000));
 }
 
-}  // namespace
+} // namespace

@@ -15,9 +15,9 @@
 #include "net/TextConvert.h"
 #include "platform/ExternalProgram.h"
 #include "platform/FileSystem.h"
+#include "platform/SharedSection.h"
 #include "tests/support/MainWindowTest.h"
 #include "tests/support/StderrCapture.h"
-#include "platform/SharedSection.h"
 #include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
 #include "ui/UIManager.h"
@@ -92,8 +92,8 @@ protected:
             auto tile = builder.Create(L"DeviceElement.xml", tiles->GetManager());
             ASSERT_NE(tile, nullptr);
             CControlUI* added = tiles->Add(std::move(tile));
-            for (const wchar_t* name : {L"CBoxOfCtrl", L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile",
-                                        L"TabOfDeviceDetail", L"CBoxOfDevicd"})
+            for (const wchar_t* name : { L"CBoxOfCtrl", L"BtnOfReboot", L"BtnOfRecover", L"BtnOfUploadFile",
+                     L"TabOfDeviceDetail", L"CBoxOfDevicd" })
                 added->FindSubControl(name)->SetTag(static_cast<std::uintptr_t>(d));
             added->FindSubControl(L"CBoxOfCtrl")->SetEnabled(true);
         }
@@ -111,8 +111,7 @@ protected:
         Find(L"BtnOfAllDisplay")->SetVisible(true);
         ui().ProcessEvents(20);
     }
-    template <class T = CControlUI>
-    T* TileControl(int tile, const std::wstring& name)
+    template <class T = CControlUI> T* TileControl(int tile, const std::wstring& name)
     {
         auto* tiles = FindAs<CTileLayoutUI>(L"TileOfDevice");
         return dynamic_cast<T*>(tiles->GetItemAt(tile)->FindSubControl(name));
@@ -120,13 +119,13 @@ protected:
     bool PlayerOpen(int d) { return PlayerOpenOf(*client, d); }
 
     std::shared_ptr<ClientManager> client;
-    std::atomic<int> screenshots{0};
-    std::atomic<bool> answering{true};
+    std::atomic<int> screenshots { 0 };
+    std::atomic<bool> answering { true };
 };
 
 TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
     ASSERT_TRUE(ui().Click(box));
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
@@ -141,7 +140,7 @@ TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
     ui().ProcessEvents(50);
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_play_url").size(), 1u);
 
-    ASSERT_TRUE(ui().Click(box));  // cleared: the player is asked to close
+    ASSERT_TRUE(ui().Click(box)); // cleared: the player is asked to close
     ASSERT_TRUE(WaitFor([&] { return !PlayerOpen(0) && WaitForTasks(50); }, 15000));
     EXPECT_FALSE(box->GetCheck());
     EXPECT_EQ(screenshots.load(), 1);
@@ -150,7 +149,7 @@ TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
 
 TEST_F(DeviceControlUiTest, APlayerClosedByHandClearsItsBoxAndRefreshesTheScreenshot)
 {
-    ShowDevices({{L"7", L"VM0007"}});
+    ShowDevices({ { L"7", L"VM0007" } });
     auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
     ASSERT_TRUE(ui().Click(box));
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
@@ -160,7 +159,7 @@ TEST_F(DeviceControlUiTest, APlayerClosedByHandClearsItsBoxAndRefreshesTheScreen
         player = client->control.players[L"7"];
     }
     ASSERT_TRUE(player.IsValid());
-    kill(player.pid, SIGTERM);  // as when the user closes its window
+    kill(player.pid, SIGTERM); // as when the user closes its window
     ASSERT_TRUE(WaitFor([&] { return !box->GetCheck(); }, 15000));
     EXPECT_FALSE(PlayerOpen(0));
     EXPECT_EQ(screenshots.load(), 1);
@@ -170,24 +169,28 @@ TEST_F(DeviceControlUiTest, APlayerClosedByHandClearsItsBoxAndRefreshesTheScreen
 // leaves the synchronised-control program running (it used to close it too).
 TEST_F(DeviceControlUiTest, ARefreshClosesThePlayersButNotTheSynchronisedProgram)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     SetDeviceSelected(client->devices, 0, true);
     SetDeviceSelected(client->devices, 1, true);
     ShowBatchBar();
     ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
-    ASSERT_TRUE(WaitFor([&] {
-        std::lock_guard lock(client->control.mutex);
-        return client->control.syncWindow.IsValid();
-    }, 15000));
-    window().StartWith(&PlayDevice, PlayRequest {0, client->user.userId}).Drop();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard lock(client->control.mutex);
+            return client->control.syncWindow.IsValid();
+        },
+        15000));
+    window().StartWith(&PlayDevice, PlayRequest { 0, client->user.userId }).Drop();
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
     client->RefreshStamp = 1000;
 
     window().Devices().StartDeviceListLoad();
-    ASSERT_TRUE(WaitFor([&] {
-        std::lock_guard lock(client->control.mutex);
-        return client->control.players.empty();
-    }, 15000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard lock(client->control.mutex);
+            return client->control.players.empty();
+        },
+        15000));
     ASSERT_TRUE(WaitFor([&] { return !IsWaiting(); }, 15000));
     EXPECT_TRUE(SyncProgramRuns(*client));
     {
@@ -200,23 +203,25 @@ TEST_F(DeviceControlUiTest, ARefreshClosesThePlayersButNotTheSynchronisedProgram
 
 TEST_F(DeviceControlUiTest, SignOutClosesEveryPlayer)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     ASSERT_TRUE(ui().Click(TileControl(0, L"CBoxOfCtrl")));
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0); }, 15000));
     ASSERT_TRUE(ui().Click(TileControl(1, L"CBoxOfCtrl")));
     ASSERT_TRUE(WaitFor([&] { return PlayerOpen(1); }, 15000));
     window().SignOut();
-    EXPECT_TRUE(WaitFor([&] {
-        std::lock_guard lock(client->control.mutex);
-        return client->control.players.empty();
-    }, 15000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            std::lock_guard lock(client->control.mutex);
+            return client->control.players.empty();
+        },
+        15000));
 }
 
 TEST_F(DeviceControlUiTest, ARefusedRebootShowsItsFailureAndThePreviewAgain)
 {
-    ShowDevices({{L"7", L"VM0007"}});
-    control().InjectFault({{"path", "/api/qtz/front_device_reboot"}, {"delay_ms", 300},
-                           {"body", R"({"status":false,"message":"忙"})"}});
+    ShowDevices({ { L"7", L"VM0007" } });
+    control().InjectFault({ { "path", "/api/qtz/front_device_reboot" }, { "delay_ms", 300 },
+        { "body", R"({"status":false,"message":"忙"})" } });
     ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfReboot")));
     EXPECT_EQ(boxes().CountOf(DeviceControlPage::kConfirmReboot, L"提示"), 1u);
     auto* detail = TileControl<CTabLayoutUI>(0, L"TabOfDeviceDetail");
@@ -229,7 +234,7 @@ TEST_F(DeviceControlUiTest, ARefusedRebootShowsItsFailureAndThePreviewAgain)
 
 TEST_F(DeviceControlUiTest, AnAcceptedResetShowsTheBusyPageUntilTheDeviceAnswers)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     answering = false;
     ASSERT_TRUE(ui().Click(TileControl(1, L"BtnOfRecover")));
     EXPECT_EQ(boxes().CountOf(DeviceControlPage::kConfirmReset, L"提示"), 1u);
@@ -242,13 +247,13 @@ TEST_F(DeviceControlUiTest, AnAcceptedResetShowsTheBusyPageUntilTheDeviceAnswers
     ASSERT_TRUE(WaitFor([&] { return detail->GetCurSel() == 0; }));
     EXPECT_FALSE(client->devices.devices[1].operation_busy);
     EXPECT_EQ(TileControl<CTabLayoutUI>(0, L"TabOfDeviceDetail")->GetCurSel(), 0);
-    EXPECT_EQ(boxes().Count(), 1u);  // only the question
+    EXPECT_EQ(boxes().Count(), 1u); // only the question
     EXPECT_EQ(control().RequestsTo("/api/qtz/front_device_reset")[0].body, "id=9");
 }
 
 TEST_F(DeviceControlUiTest, CancellingTheQuestionStartsNothing)
 {
-    ShowDevices({{L"7", L"VM0007"}});
+    ShowDevices({ { L"7", L"VM0007" } });
     boxes().Answer(MessageBoxAnswer::Cancel);
     ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfReboot")));
     ui().ProcessEvents(50);
@@ -258,16 +263,16 @@ TEST_F(DeviceControlUiTest, CancellingTheQuestionStartsNothing)
 
 TEST_F(DeviceControlUiTest, ASingleUploadShowsItsProgressOnTheTileAndHidesItAtTheEnd)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     const std::string path = folder().string() + "/截图(1).png";
     {
         std::ofstream file(path, std::ios::binary);
         file << std::string(2000000, 'x');
     }
     FileChooserStub chooser(Utf8ToWide(path));
-    control().InjectFault({{"path", "/api/qtz/front_device_file_upload"}, {"delay_ms", 300}});
+    control().InjectFault({ { "path", "/api/qtz/front_device_file_upload" }, { "delay_ms", 300 } });
     ASSERT_TRUE(ui().Click(TileControl(1, L"BtnOfUploadFile")));
-    EXPECT_EQ(chooser.Titles(), std::vector<std::wstring>{kChooseUploadTitle});
+    EXPECT_EQ(chooser.Titles(), std::vector<std::wstring> { kChooseUploadTitle });
     auto* progress = TileControl<CProgressUI>(1, L"ProOfUpload");
     EXPECT_TRUE(progress->IsVisible());
     EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
@@ -283,12 +288,12 @@ TEST_F(DeviceControlUiTest, ASingleUploadShowsItsProgressOnTheTileAndHidesItAtTh
 
 TEST_F(DeviceControlUiTest, AFileNameOutsideTheRuleIsRefusedBeforeAnythingIsSent)
 {
-    ShowDevices({{L"7", L"VM0007"}});
+    ShowDevices({ { L"7", L"VM0007" } });
     FileChooserStub chooser(L"/tmp/我的 文件.txt");
     ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfUploadFile")));
     EXPECT_EQ(boxes().CountOf(kUploadNameRefusedText, L"提示"), 1u);
     EXPECT_FALSE(TileControl(0, L"ProOfUpload")->IsVisible());
-    chooser.SetAnswer(L"");  // cancelled: nothing at all
+    chooser.SetAnswer(L""); // cancelled: nothing at all
     ASSERT_TRUE(ui().Click(TileControl(0, L"BtnOfUploadFile")));
     EXPECT_EQ(boxes().Count(), 1u);
     ui().ProcessEvents(50);
@@ -297,7 +302,7 @@ TEST_F(DeviceControlUiTest, AFileNameOutsideTheRuleIsRefusedBeforeAnythingIsSent
 
 TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     client->devices.devices[0].selected = true;
     client->devices.devices[1].selected = true;
     const std::string path = folder().string() + "/batch.bin";
@@ -320,7 +325,7 @@ TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
     ASSERT_TRUE(WaitFor([&] { return !control().RequestsTo("/api/qtz/front_device_file_upload").empty(); }));
     ASSERT_TRUE(WaitForTasks(10000));
     ui().ProcessEvents(50);
-    EXPECT_EQ(bar->GetValue(), 0);  // done
+    EXPECT_EQ(bar->GetValue(), 0); // done
     EXPECT_TRUE(tileBar->IsVisible());
     EXPECT_EQ(tileBar->GetValue(), 40);
     EXPECT_TRUE(client->devices.devices[0].upload_busy);
@@ -330,7 +335,7 @@ TEST_F(DeviceControlUiTest, BatchUploadProgressGoesToTheBatchBarNotToATile)
 
 TEST_F(DeviceControlUiTest, SynchronisedControlNeedsTwoSelectedDevices)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     client->devices.devices[0].selected = true;
     ShowBatchBar();
     ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
@@ -349,10 +354,11 @@ protected:
 
 TEST_F(SecretLogTest, NeitherThePasswordNorTheSessionNorThePlaySessionIsLogged)
 {
-    ShowDevices({{L"7", L"VM0007"}, {L"9", L"VM0009"}});
+    ShowDevices({ { L"7", L"VM0007" }, { L"9", L"VM0009" } });
     auto* box = TileControl<CCheckBoxUI>(0, L"CBoxOfCtrl");
     ASSERT_TRUE(ui().Click(box));
-    ASSERT_TRUE(WaitFor([&] { return PlayerOpen(0) && log.Text().find("VM0007: frame") != std::string::npos; }, 15000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return PlayerOpen(0) && log.Text().find("VM0007: frame") != std::string::npos; }, 15000));
     ASSERT_TRUE(ui().Click(box));
     ASSERT_TRUE(WaitFor([&] { return !PlayerOpen(0) && WaitForTasks(50); }, 15000));
 
@@ -361,7 +367,8 @@ TEST_F(SecretLogTest, NeitherThePasswordNorTheSessionNorThePlaySessionIsLogged)
     ShowBatchBar();
     const std::size_t framesBefore = log.CountOf("VM0009: frame");
     ASSERT_TRUE(ui().Click(L"BtnOfAllDisplay"));
-    ASSERT_TRUE(WaitFor([&] { return SyncProgramRuns(*client) && log.CountOf("VM0009: frame") > framesBefore; }, 15000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return SyncProgramRuns(*client) && log.CountOf("VM0009: frame") > framesBefore; }, 15000));
     const std::string section = ReadSyncSection();
     CloseSyncProgramOf(*client);
     ASSERT_TRUE(WaitFor([&] { return !SyncProgramRuns(*client) && WaitForTasks(50); }, 15000));
@@ -375,11 +382,11 @@ TEST_F(SecretLogTest, NeitherThePasswordNorTheSessionNorThePlaySessionIsLogged)
     EXPECT_NE(section.find("\"SessionID\":\"" + tokens.back() + "\""), std::string::npos);
 
     const std::string text = log.Text();
-    EXPECT_NE(text.find("sUrl: "), std::string::npos);  // the log was there to search
+    EXPECT_NE(text.find("sUrl: "), std::string::npos); // the log was there to search
     EXPECT_NE(text.find("front_device_play_url"), std::string::npos);
     EXPECT_EQ(text.find("korvana123"), std::string::npos);
     for (const std::string& token : tokens)
         EXPECT_EQ(text.find(token), std::string::npos) << token;
 }
 
-}  // namespace
+} // namespace

@@ -44,12 +44,12 @@ TEST(PlayerCommandLine, SplitsIntoTheArgumentsThePlayerGets)
 {
     const DeviceRecord pad = Device(L"7", L"VM01", L"My pad", L"10.0.0.5", L"9000");
     const auto words = SplitCommandLine(WideToUtf8(PlayerCommandLine(pad, L"42")));
-    const std::vector<std::string> expected{"ZorIzoriz", "VM01", "10.0.0.5", "9000", "-", "42",
-                                            "1",         "0",    "not",      "0",    "My", "pad"};
+    const std::vector<std::string> expected { "ZorIzoriz", "VM01", "10.0.0.5", "9000", "-", "42", "1", "0",
+        "not", "0", "My", "pad" };
     EXPECT_EQ(words, expected);
     // Two spaces give an empty argument; ".exe" only goes at the end of the first word.
-    EXPECT_EQ(SplitCommandLine("a.exe  b"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(SplitCommandLine("x.exe.y z.exe"), (std::vector<std::string>{"x.exe.y", "z.exe"}));
+    EXPECT_EQ(SplitCommandLine("a.exe  b"), (std::vector<std::string> { "a", "", "b" }));
+    EXPECT_EQ(SplitCommandLine("x.exe.y z.exe"), (std::vector<std::string> { "x.exe.y", "z.exe" }));
     EXPECT_TRUE(SplitCommandLine("").empty());
 }
 
@@ -69,11 +69,13 @@ TEST(SyncDeviceList, IsOneArrayWithTheKeysInOrderAndThePortAsANumber)
 {
     const DeviceRecord a = Device(L"7", L"VM01", L"My pad", L"10.0.0.5", L"5000");
     const DeviceRecord b = Device(L"9", L"VM02", L"二号机", L"10.0.0.6", L"5001");
-    EXPECT_EQ(SyncDeviceList({&a, &b}, L"S2", L"42"),
-              L"[{\"SessionID\":\"S2\",\"UserID\":\"42\",\"PadCode\":\"VM01\",\"PadID\":\"7\",\"PadName\":\"My pad\","
-              L"\"Ip\":\"10.0.0.5\",\"Port\":5000},"
-              L"{\"SessionID\":\"S2\",\"UserID\":\"42\",\"PadCode\":\"VM02\",\"PadID\":\"9\",\"PadName\":\"二号机\","
-              L"\"Ip\":\"10.0.0.6\",\"Port\":5001}]");
+    EXPECT_EQ(SyncDeviceList({ &a, &b }, L"S2", L"42"),
+        L"[{\"SessionID\":\"S2\",\"UserID\":\"42\",\"PadCode\":\"VM01\",\"PadID\":\"7\",\"PadName\":\"My "
+        L"pad\","
+        L"\"Ip\":\"10.0.0.5\",\"Port\":5000},"
+        L"{\"SessionID\":\"S2\",\"UserID\":\"42\",\"PadCode\":\"VM02\",\"PadID\":\"9\",\"PadName\":"
+        L"\"二号机\","
+        L"\"Ip\":\"10.0.0.6\",\"Port\":5001}]");
     EXPECT_EQ(SyncDeviceList({}, L"S", L"42"), L"[]");
 }
 
@@ -81,7 +83,7 @@ TEST(SyncDeviceList, NamesWithQuotesOrBackslashesCannotBreakTheArray)
 {
     const DeviceRecord odd = Device(L"7", L"VM\\01", L"a \"b\" \\c\n", L"10.0.0.5", L"");
     const DeviceRecord junk = Device(L"8", L"VM02", L"x", L"10.0.0.6", L"50}00");
-    const std::wstring text = SyncDeviceList({&odd, &junk}, L"S", L"42");
+    const std::wstring text = SyncDeviceList({ &odd, &junk }, L"S", L"42");
     EXPECT_NE(text.find(L"\"PadName\":\"a \\\"b\\\" \\\\c\\u000a\""), std::wstring::npos);
     // A port text that is no number still gives a number.
     EXPECT_NE(text.find(L"\"Port\":0}"), std::wstring::npos);
@@ -109,9 +111,9 @@ TEST(UploadName, FollowsTheRuleOverTheWholeName)
     EXPECT_FALSE(IsAcceptedUploadName(L"我的 文件.txt"));
     EXPECT_FALSE(IsAcceptedUploadName(L""));
     EXPECT_FALSE(IsAcceptedUploadName(L"a;rm -rf.txt"));
-    EXPECT_FALSE(IsAcceptedUploadName(L"名\u9fa6"));       // just past the ideograph range
-    EXPECT_FALSE(IsAcceptedUploadName(L"\u3000full"));     // an ideographic space
-    EXPECT_FALSE(IsAcceptedUploadName(L"ok.txt\n"));       // the end is the end of the name
+    EXPECT_FALSE(IsAcceptedUploadName(L"名\u9fa6")); // just past the ideograph range
+    EXPECT_FALSE(IsAcceptedUploadName(L"\u3000full")); // an ideographic space
+    EXPECT_FALSE(IsAcceptedUploadName(L"ok.txt\n")); // the end is the end of the name
     EXPECT_EQ(UploadFileName(L"/home/u/截图(1).png"), L"截图(1).png");
     EXPECT_EQ(UploadFileName(L"C:\\x\\y.txt"), L"y.txt");
     EXPECT_EQ(UploadFileName(L"plain"), L"plain");
@@ -140,7 +142,7 @@ TEST_F(SyncSectionTest, HoldsTheTextThenZerosOverTheWholeMegabyte)
 
     const int fd = shm_open(m_name.c_str(), O_RDONLY, 0);
     ASSERT_GE(fd, 0);
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(fstat(fd, &info), 0);
     EXPECT_EQ(info.st_size, 1048576);
     auto* bytes = static_cast<const char*>(mmap(nullptr, kSyncSectionSize, PROT_READ, MAP_SHARED, fd, 0));
@@ -149,7 +151,7 @@ TEST_F(SyncSectionTest, HoldsTheTextThenZerosOverTheWholeMegabyte)
     std::size_t nonZero = 0;
     for (std::size_t i = 9; i < kSyncSectionSize; ++i)
         nonZero += bytes[i] != 0;
-    EXPECT_EQ(nonZero, 0u);  // the longer text before is gone
+    EXPECT_EQ(nonZero, 0u); // the longer text before is gone
     munmap(const_cast<char*>(bytes), kSyncSectionSize);
 }
 
@@ -168,7 +170,7 @@ TEST_F(SyncSectionTest, IsMadeAfreshForTheUserOnlyAndRemovedAtTheEnd)
     fchmod(stale, 0644);
     ASSERT_EQ(ftruncate(stale, 4096), 0);
     ASSERT_EQ(write(stale, "[\"stale\"]", 9), 9);
-    struct stat before {};
+    struct stat before { };
     fstat(stale, &before);
     close(stale);
 
@@ -176,17 +178,17 @@ TEST_F(SyncSectionTest, IsMadeAfreshForTheUserOnlyAndRemovedAtTheEnd)
     EXPECT_EQ(ReadSyncSection(), "[1]");
     const int fd = shm_open(m_name.c_str(), O_RDONLY, 0);
     ASSERT_GE(fd, 0);
-    struct stat after {};
+    struct stat after { };
     ASSERT_EQ(fstat(fd, &after), 0);
     close(fd);
     EXPECT_EQ(after.st_mode & 07777, 0600u);
     EXPECT_EQ(after.st_size, 1048576);
-    EXPECT_NE(after.st_ino, before.st_ino);  // not the old one rewritten
+    EXPECT_NE(after.st_ino, before.st_ino); // not the old one rewritten
 
     RemoveSyncSection();
     EXPECT_LT(shm_open(m_name.c_str(), O_RDONLY, 0), 0);
     EXPECT_EQ(errno, ENOENT);
-    RemoveSyncSection();  // twice is harmless
+    RemoveSyncSection(); // twice is harmless
 }
 
 TEST(SyncSectionName, IsPerUser)
@@ -221,15 +223,15 @@ TEST(SyncSectionName, TwoUsersSectionsDoNotCollideAndASquattedNameIsRefused)
         GTEST_SKIP() << "needs root to act as two other users";
     const uid_t first = 65531;
     const uid_t second = 65532;
-    for (uid_t u : {first, second, static_cast<uid_t>(65533)})
+    for (uid_t u : { first, second, static_cast<uid_t>(65533) })
         shm_unlink(SyncSectionNameFor(u).c_str());
     // With one machine-wide name the second user's start failed (EACCES).
     ASSERT_EQ(WriteAsUser(first), 0);
     EXPECT_EQ(WriteAsUser(second), 0);
-    for (uid_t u : {first, second}) {
+    for (uid_t u : { first, second }) {
         const int fd = shm_open(SyncSectionNameFor(u).c_str(), O_RDONLY, 0);
         ASSERT_GE(fd, 0);
-        struct stat info {};
+        struct stat info { };
         fstat(fd, &info);
         char text[16] = {};
         void* view = mmap(nullptr, 16, PROT_READ, MAP_SHARED, fd, 0);
@@ -245,8 +247,8 @@ TEST(SyncSectionName, TwoUsersSectionsDoNotCollideAndASquattedNameIsRefused)
     const uid_t victim = 65533;
     ASSERT_EQ(WriteAsUser(first, SyncSectionNameFor(victim)), 0);
     EXPECT_EQ(WriteAsUser(victim), 1);
-    for (uid_t u : {first, second, victim})
+    for (uid_t u : { first, second, victim })
         shm_unlink(SyncSectionNameFor(u).c_str());
 }
 
-}  // namespace
+} // namespace
