@@ -16,9 +16,12 @@ namespace {
 constexpr const wchar_t* kUnreadableAnswerText = L"服务返回的数据无法识别，请稍后重试。";
 
 // The failure text of a call: what the service or the transport said, or a
-// clear one for an answer that was no envelope at all.
+// clear one for an answer that was no envelope at all; nothing for a call
+// the sign-out stopped.
 std::wstring FailureText(const ServiceReply& reply)
 {
+    if (reply.cancelled)
+        return std::wstring();
     return reply.text.empty() ? std::wstring(kUnreadableAnswerText) : reply.text;
 }
 

@@ -24,8 +24,11 @@ std::string DecimalText(const cJSON* item)
 }
 
 // What a failed load shows: the service's text, else the standard one.
+// A load the sign-out stopped has nothing to tell (an empty text).
 std::wstring FailureText(const ServiceReply& reply, const wchar_t* fallback)
 {
+    if (reply.cancelled)
+        return std::wstring();
     return reply.text.empty() ? std::wstring(fallback) : reply.text;
 }
 

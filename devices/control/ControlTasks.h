@@ -12,9 +12,9 @@ class ClientManager;
 // with a device index as its argument unless said otherwise.
 
 // What a play task is given by the window: the device index and the
-// signed-in user's id as the window has it at the start. A user-information
-// load may rewrite owner.user on its own worker while a play runs, so the
-// play never reads it there.
+// signed-in user's id as the window has it at the start. The window takes
+// in a user-information answer while a play runs, so the play never reads
+// owner.user on its worker.
 struct PlayRequest {
     int device = 0;
     std::string userId;

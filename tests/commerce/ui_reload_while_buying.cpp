@@ -10,6 +10,7 @@
 #include "app/window/CMainWnd.h"
 #include "commerce/BuyPage.h"
 #include "devices/DevicePage.h"
+#include "platform/Utf8.h"
 #include "tests/support/MainWindowTest.h"
 #include "ui/UIButton.h"
 #include "ui/UIList.h"
@@ -198,6 +199,36 @@ TEST_F(ReloadWhileBuyingTest, ClicksDuringRepeatedReloadsAlwaysChooseWhatTheirTi
         EXPECT_EQ(
             Commerce().records.size(), static_cast<std::size_t>(points ? kPointRecords : kOrderRecords));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Plan loads that the sign-out stops say nothing: the load at sign-in, and
+// either load started later, each held by the service.
+TEST_F(ReloadWhileBuyingTest, PlanLoadsStoppedByTheSignOutShowNoBox)
+{
+    control().Get("/__test/commerce/balance?user_id=42&points=1000");
+    StartWindow();
+    // The device kinds the sign-in loads.
+    StallNext(kBuyList, 2000);
+    SignInAs(L"demo", L"korvana123");
+    ASSERT_TRUE(Asked(kBuyList, 1));
+    window().SignOut();
+    ASSERT_TRUE(WaitForTasks(5000));
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
+
+    // The recharge plans, asked for later.
+    SignInAs(L"demo", L"korvana123");
+    ASSERT_TRUE(WaitForTasks(10000));
+    const std::size_t asked = control().RequestsTo(kRechargeArgs).size();
+    StallNext(kRechargeArgs, 2000);
+    Page().StartRechargePlanLoad();
+    ASSERT_TRUE(Asked(kRechargeArgs, asked + 1));
+    window().SignOut();
+    ASSERT_TRUE(WaitForTasks(5000));
+    EXPECT_EQ(boxes().Count(), 0u) << (boxes().Count() ? Utf8OfWide(boxes().Boxes()[0].text) : std::string());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// User-information loads (each rewrites owner.user on its worker) again and
-// again while players and the synchronised-control program start. A play
+// User-information loads (the window takes each answer into owner.user) again
+// and again while players and the synchronised-control program start. A play
 // takes the user id the window gave it at the start: in the sanitizer build a
 // play that reads owner.user on its worker is a finding; in every build each
 // player still gets that id and each task ends with one answer.
