@@ -1,5 +1,6 @@
-// The manager's painting: a frame of the tree, the relayout of the marked
-// controls before it, and the window as a PNG file.
+// The manager's painting: what asks the window for a paint, a frame of the
+// tree, the relayout of the marked controls before it, and the window as a
+// PNG file.
 #include <QImage>
 #include <QPainter>
 
@@ -9,6 +10,75 @@
 #include "ui/internal/Render.h"
 
 namespace DuiLib {
+
+void CPaintManagerUI::NeedUpdate()
+{
+    Invalidate();
+}
+
+void CPaintManagerUI::UpdateLayout()
+{
+    if (!d->root)
+        return;
+    CDispatchScope scope(this);
+    if (d->layoutNeeded || d->root->IsUpdateNeeded()) {
+        d->layoutNeeded = false;
+        d->root->SetPos(RECT { 0, 0, d->clientSize.cx, d->clientSize.cy });
+    } else {
+        RelayoutMarkedControls(d->root.get());
+    }
+}
+
+void CPaintManagerUI::Invalidate()
+{
+    if (d->updatesHeld == 0)
+        d->frames.UpdateAll();
+}
+
+void CPaintManagerUI::Invalidate(const RECT& rc)
+{
+    if (rc.IsEmpty() || d->updatesHeld > 0)
+        return;
+    // A layout moves a thousand scrolled-away tiles: what lies outside the
+    // window is no repaint.
+    RECT area = rc;
+    const SIZE& client = d->clientSize;
+    if (client.cx > 0 || client.cy > 0) {
+        area = rc.Intersected(RECT { 0, 0, client.cx, client.cy });
+        if (area.IsEmpty())
+            return;
+    }
+    if (d->gatheringLayout) {
+        d->layoutArea |= render::ToQRect(area);
+        return;
+    }
+    d->frames.Update(render::ToQRect(area));
+}
+
+void CPaintManagerUI::InvalidateBeyondPaint(const RECT& rc)
+{
+    const SIZE& client = d->clientSize;
+    const RECT area = rc.Intersected(RECT { 0, 0, client.cx, client.cy });
+    if (area.IsEmpty() || (!d->screenPaint.isEmpty() && d->screenPaint.contains(render::ToQRect(area))))
+        return;
+    Invalidate(area);
+}
+
+void CPaintManagerUI::HoldUpdates()
+{
+    ++d->updatesHeld;
+}
+
+void CPaintManagerUI::ReleaseUpdates()
+{
+    if (d->updatesHeld > 0)
+        --d->updatesHeld;
+}
+
+bool CPaintManagerUI::SaveImage(const std::string& pngPath)
+{
+    return d->SavePng(pngPath);
+}
 
 void CPaintManagerUI::Impl::Paint(QPainter& p, const RECT& dirty, bool toScreen)
 {
