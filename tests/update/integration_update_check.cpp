@@ -19,6 +19,7 @@
 #include "app/LocalPaths.h"
 #include "app/Messages.h"
 #include "net/ServiceAddress.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/ServiceTest.h"
 #include "tests/support/TempDir.h"
@@ -296,6 +297,13 @@ protected:
         }
         return pid;
     }
+    // True once the child runs the stand-in's image, not the forked test.
+    bool RunsTheStandIn(pid_t pid) const
+    {
+        std::error_code error;
+        const fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+        return !error && exe == fs::path(standIn);
+    }
     static void Stop(pid_t pid)
     {
         kill(pid, SIGTERM);
@@ -319,7 +327,7 @@ TEST_F(HandOffScriptRunTest, TheInstallerStartsOnlyAfterTheLastClientProcessEnde
     const pid_t second = StartStandIn();
     ASSERT_GT(first, 0);
     ASSERT_GT(second, 0);
-    std::this_thread::sleep_for(100ms); // both have exec'd
+    ASSERT_TRUE(Eventually([&] { return RunsTheStandIn(first) && RunsTheStandIn(second); }, 5000));
 
     SetHandOffStarterForTesting(nullptr);
     ASSERT_TRUE(WriteHandOffScripts(folder, "korvana-standin", installer));
