@@ -33,3 +33,6 @@ void RemoveSyncSection();
 
 // Tests: use another section name (empty: back to the user's own name).
 void SetSyncSectionNameForTesting(const std::string& name);
+// Tests: the synchronised-control program reads the section this variable
+// names, so that test processes running side by side keep theirs apart.
+inline constexpr const char* kSyncSectionTestVariable = "KORVANA_TOOL_SECTION";

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iconv.h>
 #include <string>
@@ -69,6 +70,8 @@ int main(int argc, char** argv)
     EchoArguments(argc, argv);
     QuitOnTerminationSignals();
 
+    if (const char* section = std::getenv(kSyncSectionTestVariable); section != nullptr && *section != '\0')
+        SetSyncSectionNameForTesting(section);
     const QJsonDocument list = QJsonDocument::fromJson(Cp936ToUtf8(ReadSyncSection()));
     QWidget window;
     auto* grid = new QGridLayout(&window);

@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "tests/support/DesktopHooks.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/OwnSyncSection.h"
 #include "tests/support/RecordingTarget.h"
 #include "tests/support/SignedInTest.h"
 
@@ -77,6 +78,7 @@ protected:
 
     std::atomic<int> screenshots { 0 };
     std::atomic<bool> screenshotAnswers { true };
+    const OwnSyncSection syncSection;
 };
 
 } // namespace korvana::test

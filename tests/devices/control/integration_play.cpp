@@ -132,7 +132,6 @@ TEST_F(PlayTest, AClickInThePlayerIsATapOnTheDeviceInItsOwnPixels)
 
 TEST_F(PlayTest, ADragOnOneSynchronisedScreenIsRepeatedOnEveryDevice)
 {
-    SetSyncSectionNameForTesting("");
     AddDevice(L"7", L"VM0007", L"a").selected = true;
     AddDevice(L"9", L"VM0009", L"b").selected = true;
     setenv("KORVANA_TOOL_CLICK", "10,20,100,200", 1);
@@ -199,7 +198,6 @@ TEST_F(PlayTest, PlayAddressFailuresAreReportedAndStartNothing)
 
 TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
 {
-    SetSyncSectionNameForTesting("");
     AddDevice(L"7", L"VM01", L"My pad").selected = true;
     AddDevice(L"8", L"VM02", L"not me");
     AddDevice(L"9", L"VM03", L"三号").selected = true;

@@ -57,7 +57,6 @@ protected:
 TEST_F(UserInfoDuringPlayTest, EveryTaskEndsOnceAndThePlaysCarryTheUserIdTheyWereStartedWith)
 {
     MessageBoxRecorder boxes; // whatever a worker would show
-    SetSyncSectionNameForTesting("");
     // A device of its own for each play: a second player of one device
     // would take the first one's place among the players, and that one
     // would never be asked to close.

@@ -132,7 +132,6 @@ TEST_F(ProgramWindowTest, APlayerThatShowsNoWindowIsStillClosedThroughItsProcess
 
 TEST_F(ProgramWindowTest, TheSynchronisedWindowShowsEverySelectedDevice)
 {
-    SetSyncSectionNameForTesting("");
     const auto png = PngDir() / "sync.png";
     std::filesystem::remove(png);
     setenv("KORVANA_TOOL_PNG", png.c_str(), 1);

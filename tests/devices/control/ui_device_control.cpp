@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SharedSection.h"
 #include "tests/support/MainWindowTest.h"
+#include "tests/support/OwnSyncSection.h"
 #include "tests/support/StderrCapture.h"
 #include "ui/UICheckBox.h"
 #include "ui/UIDialogBuilder.h"
@@ -121,6 +122,7 @@ protected:
     std::shared_ptr<ClientManager> client;
     std::atomic<int> screenshots { 0 };
     std::atomic<bool> answering { true };
+    const OwnSyncSection syncSection;
 };
 
 TEST_F(DeviceControlUiTest, ThePlayBoxRunsAPlayerAndClearingItClosesThePlayer)
