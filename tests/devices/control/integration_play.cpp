@@ -224,9 +224,9 @@ TEST_F(PlayTest, TwoSelectedDevicesGoToTheSynchronisedProgramInOneArray)
               "\"PadName\":\"三号\",\"Ip\":\"127.0.0.1\",\"Port\":"
             + port + "}]");
     EXPECT_EQ(ReadFile(folder() / "echo.txt"), ""); // started without arguments
-    // The user's own section, for the user alone.
+    // The section, for the user alone (its per-user name: SyncSectionName).
     struct stat info { };
-    EXPECT_EQ(stat(("/dev/shm/moreplay" + std::to_string(getuid())).c_str(), &info), 0);
+    EXPECT_EQ(stat(("/dev/shm" + syncSection.name()).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(Codes(msg::UM_PLAY), std::vector<WPARAM> { msg::kPlayerStarting });
     // A second start while it runs does nothing.
