@@ -226,9 +226,16 @@ TEST_F(WindowManagerTest, MaximisedOrDraggedBiggerTheWholeWindowIsPainted)
     Pointer(corner);
     XTestFakeButtonEvent(m_x.get(), 1, True, CurrentTime);
     XFlush(m_x.get());
-    ui().ProcessEvents(100);
-    for (int i = 1; i <= 10; ++i)
-        Pointer(corner + step * i);
+    // The manager takes over the drag only once the window has handled the
+    // press and asked it to; on a busy machine that can come after the
+    // first steps. So the mouse goes on until the window has grown, as a
+    // hand would, and is let go only then.
+    for (int i = 1; i <= 30; ++i) {
+        Pointer(corner + step * i); // past the screen's edge X keeps it at the edge
+        const XWindowAttributes attrs = Attributes();
+        if (i >= 10 && attrs.width >= 1080 && attrs.height >= 700)
+            break;
+    }
     XTestFakeButtonEvent(m_x.get(), 1, False, CurrentTime);
     XFlush(m_x.get());
     ASSERT_TRUE(PaintedAtLeast(1080, 700, shot))
