@@ -189,7 +189,8 @@ TEST(Base64DecodePrefix, StopsAtPaddingOrTheFirstStrangeCharacter)
     EXPECT_EQ(Base64DecodePrefix("a"), "");
     // What the encoder writes in one line reads back whole, every length of
     // the last group included.
-    const std::string bytes("\0\xFF\x10 any bytes", 15);
+    const char raw[] = "\0\xFF\x10 any bytes";
+    const std::string bytes(raw, sizeof raw - 1); // the zero byte too, not the terminator
     for (std::size_t n = 0; n <= bytes.size(); ++n)
         EXPECT_EQ(Base64DecodePrefix(Base64Lines(bytes.substr(0, n))), bytes.substr(0, n)) << n;
 }
